@@ -9,3 +9,13 @@ set(TINTRA_COLOR_SOURCES
   ${TINTRA_ROOT}/gamut/gamut_boundary.cpp
   ${TINTRA_ROOT}/gamut/adaptive_clip.cpp
 )
+
+# The host boundary and the effect glue: with the colour sources above, the
+# whole plug-in.
+set(TINTRA_PLUGIN_SOURCES
+  ${TINTRA_ROOT}/host/suite_handler.cpp
+  ${TINTRA_ROOT}/effect/strings.cpp
+  ${TINTRA_ROOT}/effect/parameters.cpp
+  ${TINTRA_ROOT}/effect/registration.cpp
+  ${TINTRA_ROOT}/effect/effect_main.cpp
+)
