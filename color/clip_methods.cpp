@@ -32,14 +32,16 @@ RGB chroma_clip(RGB rgb)
 
     float L0 = lab.L < 0.f ? 0.f : (lab.L > 1.f ? 1.f : lab.L);
 
-    // An exactly grey colour has no hue direction; the boundary routines
-    // would return NaN for it. Its only place in the gamut is the grey of
-    // its clamped lightness.
-    if (lab.a == 0.f && lab.b == 0.f)
+    // A colour with a chroma below 1e-5, an exactly grey one included, is
+    // grey to within the conversions' rounding and has no usable hue
+    // direction: dividing by a floored chroma would not give a unit one, and
+    // the boundary routines answer a short direction with nonsense (an
+    // overbright near-grey came back black instead of white). Its only place
+    // in the gamut is the grey of its clamped lightness. A NaN chroma goes
+    // the same way.
+    float C = sqrtf(lab.a * lab.a + lab.b * lab.b);
+    if (!(C >= 1e-5f))
         return OKtoRGBUnclipped({L0, 0.f, 0.f});
-
-    // fmaxf both floors the chroma and turns a NaN into the floor.
-    float C = fmaxf(1e-5f, sqrtf(lab.a * lab.a + lab.b * lab.b));
     float a_ = lab.a / C;
     float b_ = lab.b / C;
 
