@@ -1,0 +1,45 @@
+// A plug-in binary loaded from disk, and the two entry points the host looks
+// up in it. The library stays loaded for as long as anyone holds it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/ae_effect.h"
+
+namespace testhost {
+
+struct EntryPoints {
+    PF_FilterProc effect_main = nullptr;                     // "EffectMain"
+    PF_PluginDataEntryFunction2Proc register_entry = nullptr;  // "PluginDataEntryFunction2"
+};
+
+class PluginLibrary {
+public:
+    // Null on failure, with the reason in *error: the loader's message, or
+    // which entry point the binary does not export.
+    static std::shared_ptr<const PluginLibrary> open(const std::string& path, std::string* error);
+
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    const std::string& path() const { return path_; }
+    const EntryPoints& entry_points() const { return entry_; }
+
+private:
+    PluginLibrary(std::string path, void* handle, EntryPoints entry);
+
+    std::string path_;
+    void* handle_;
+    EntryPoints entry_;
+};
+
+// The operating system's loader, one small file per system.
+namespace os {
+void* load_library(const std::string& path, std::string* error);
+void* find_symbol(void* library, const char* name);
+void unload_library(void* library);
+}  // namespace os
+
+}  // namespace testhost
