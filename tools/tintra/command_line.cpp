@@ -1,0 +1,324 @@
+#include "tools/tintra/command_line.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+enum Applies : unsigned {
+    kRender = 1u << 0,
+    kInfo = 1u << 1,
+    kSheet = 1u << 2,
+    kGenerate = 1u << 3,
+};
+
+enum class Id { Output, Plugin, Hue, Chroma, Clip, Alpha, Threads, Depth, Overwrite, Size, Help };
+
+struct OptionSpec {
+    const char* name;
+    char short_name;
+    bool takes_value;
+    unsigned applies;
+    Id id;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"output", 'o', true, kRender | kSheet | kGenerate, Id::Output},
+    {"plugin", 0, true, kRender | kInfo | kSheet, Id::Plugin},
+    {"hue", 0, true, kRender | kSheet, Id::Hue},
+    {"chroma", 0, true, kRender | kSheet, Id::Chroma},
+    {"clip", 0, true, kRender, Id::Clip},
+    {"alpha", 0, true, kRender | kSheet, Id::Alpha},
+    {"threads", 0, true, kRender | kSheet, Id::Threads},
+    {"depth", 0, true, kRender | kSheet | kGenerate, Id::Depth},
+    {"overwrite", 0, false, kRender | kSheet, Id::Overwrite},
+    {"size", 0, true, kGenerate, Id::Size},
+    {"help", 'h', false, kRender | kInfo | kSheet | kGenerate, Id::Help},
+};
+
+struct CommandSpec {
+    const char* name;
+    Command command;
+    unsigned applies;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {"render", Command::Render, kRender},
+    {"info", Command::Info, kInfo},
+    {"sheet", Command::Sheet, kSheet},
+    {"generate", Command::Generate, kGenerate},
+};
+
+bool ParseInt(const std::string& text, long low, long high, int& value)
+{
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    value = (int)v;
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    return ParseInt(text.substr(0, x), 1, 30000, width) && ParseInt(text.substr(x + 1), 1, 30000, height);
+}
+
+bool Apply(Id id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
+{
+    switch (id) {
+    case Id::Output: line.output = value; break;
+    case Id::Plugin: line.plugin = value; break;
+    case Id::Hue: line.has_hue = true; line.hue = value; break;
+    case Id::Chroma: line.has_chroma = true; line.chroma = value; break;
+    case Id::Clip: line.has_clip = true; line.clip = value; break;
+    case Id::Alpha: line.has_alpha = true; line.alpha = value; break;
+    case Id::Threads:
+        if (!ParseInt(value, 1, 1024, line.threads)) {
+            error = shown + ": '" + value + "' is not a thread count (1..1024)";
+            return false;
+        }
+        break;
+    case Id::Depth:
+        if (value != "8" && value != "16") {
+            error = shown + ": '" + value + "' is not a bit depth (8 or 16)";
+            return false;
+        }
+        line.depth = value == "8" ? 8 : 16;
+        break;
+    case Id::Overwrite: line.overwrite = true; break;
+    case Id::Size:
+        if (!ParseSize(value, line.size_width, line.size_height)) {
+            error = shown + ": '" + value + "' is not a size such as 1024x512 (at most 30000 each way)";
+            return false;
+        }
+        break;
+    case Id::Help: line.help = true; break;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error)
+{
+    line = CommandLine();
+    if (argc < 2) {
+        error = "no command given (render, info, sheet or generate; see tintra --help)";
+        return false;
+    }
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h" || first == "help") {
+        line.help = true;
+        // "tintra help render" asks for one command's help.
+        if (first == "help" && argc > 2) {
+            for (const CommandSpec& c : kCommands)
+                if (argv[2] == std::string(c.name)) line.command = c.command;
+        }
+        return true;
+    }
+    unsigned applies = 0;
+    for (const CommandSpec& c : kCommands) {
+        if (first == c.name) {
+            line.command = c.command;
+            applies = c.applies;
+        }
+    }
+    if (line.command == Command::None) {
+        error = "unknown command '" + first + "' (render, info, sheet or generate; see tintra --help)";
+        return false;
+    }
+
+    bool options_end = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options_end || arg.size() < 2 || arg[0] != '-') {
+            line.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_end = true;
+            continue;
+        }
+        // --name=value, --name value, -o value.
+        std::string name, value, shown;
+        bool inline_value = false;
+        const OptionSpec* spec = nullptr;
+        if (arg[1] == '-') {
+            const size_t eq = arg.find('=');
+            name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                inline_value = true;
+            }
+            shown = "--" + name;
+            for (const OptionSpec& o : kOptions)
+                if (name == o.name) spec = &o;
+        } else {
+            shown = arg.substr(0, 2);
+            for (const OptionSpec& o : kOptions)
+                if (o.short_name != 0 && arg[1] == o.short_name) spec = &o;
+            if (spec != nullptr && arg.size() > 2) {
+                value = arg.substr(2);
+                inline_value = true;
+            }
+        }
+        if (spec == nullptr) {
+            error = "unknown option '" + shown + "' (see tintra " + first + " --help)";
+            return false;
+        }
+        if ((spec->applies & applies) == 0) {
+            error = shown + " does not apply to '" + first + "'" +
+                    (spec->id == Id::Clip ? " (a sheet shows all four clip methods)" : "");
+            return false;
+        }
+        if (spec->takes_value && !inline_value) {
+            if (i + 1 >= argc) {
+                error = shown + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        } else if (!spec->takes_value && inline_value) {
+            error = shown + " takes no value";
+            return false;
+        }
+        if (!Apply(spec->id, shown, value, line, error)) return false;
+    }
+    if (line.help) return true;
+
+    switch (line.command) {
+    case Command::Render:
+        if (line.inputs.empty()) {
+            error = "render needs at least one input file or folder";
+            return false;
+        }
+        break;
+    case Command::Info:
+        if (!line.inputs.empty()) {
+            error = "info takes no files, but got '" + line.inputs[0] + "'";
+            return false;
+        }
+        return true;
+    case Command::Sheet:
+        if (line.inputs.size() != 1) {
+            error = line.inputs.empty() ? "sheet needs one input file" : "sheet takes one input file, not several";
+            return false;
+        }
+        break;
+    case Command::Generate:
+        if (line.inputs.size() != 1 || (line.inputs[0] != "chart" && line.inputs[0] != "scene")) {
+            error = "generate needs one kind of image: chart or scene";
+            return false;
+        }
+        break;
+    case Command::None: break;
+    }
+    if (line.output.empty()) {
+        error = "-o OUT is missing: where should the result go?";
+        return false;
+    }
+    return true;
+}
+
+const char* HelpText(Command command)
+{
+    switch (command) {
+    case Command::Render:
+        return R"(usage: tintra render IN... -o OUT [options]
+
+Applies the TINTRA plug-in to images, through a host that drives the plug-in
+binary exactly as After Effects does.
+
+One input file is written to the file OUT (or into OUT when it is a folder);
+several inputs, or a folder of frames, are written into the folder OUT under
+their own names. Inputs and outputs are PNG or TIFF, 8 or 16 bits per channel,
+RGB or RGBA; the output format follows the output's extension.
+
+Effect parameters (defaults are the plug-in's own, see tintra info):
+  --hue DEGREES        hue rotation; the plug-in uses whole degrees
+  --chroma N           chroma change in slider units (100 = 0.1 in OKLab)
+  --clip METHOD        adaptive, chroma, truncate or debug (or 1..4)
+  --alpha A            alpha of the adaptive clip method
+
+Options:
+  -o, --output OUT     output file, or folder for several inputs
+  --depth 8|16         render and write at this depth (default: the input's)
+  --threads N          render threads (default: all cores)
+  --overwrite          allow an output to replace one of the inputs
+  --plugin PATH        plug-in binary (default: TINTRA.so beside tintra)
+  -h, --help           this text
+
+Channel values are used as they are stored: no transfer function is applied,
+as in the host. 16-bit files (0..65535) are rescaled with rounding to the
+host's 16-bit range 0..32768 and back. Files without alpha are rendered fully
+opaque and written back without alpha.
+
+Exit status: 0 all done, 1 some file failed (the others are still done),
+2 usage error (nothing is done), 130 interrupted.
+)";
+    case Command::Info:
+        return R"(usage: tintra info [--plugin PATH]
+
+Prints what the plug-in declares to the host: its name, match name, category
+and version, its parameters with their ranges and defaults, and its About
+text.
+
+Options:
+  --plugin PATH        plug-in binary (default: TINTRA.so beside tintra)
+  -h, --help           this text
+)";
+    case Command::Sheet:
+        return R"(usage: tintra sheet IN -o OUT [options]
+
+Writes one image that shows IN beside its renders with each of the plug-in's
+four clip methods, left to right in this order, each cell labelled:
+
+  input | adaptive | chroma | truncate | debug
+
+The cells are the input's size, separated by a grey border.
+
+Options:
+  --hue DEGREES, --chroma N, --alpha A   effect parameters, as for render
+  -o, --output OUT     output file (.png, .tif or .tiff)
+  --depth 8|16         render and write at this depth (default: the input's)
+  --threads N          render threads (default: all cores)
+  --overwrite          allow the output to replace the input
+  --plugin PATH        plug-in binary (default: TINTRA.so beside tintra)
+  -h, --help           this text
+)";
+    case Command::Generate:
+        return R"(usage: tintra generate chart|scene -o OUT [options]
+
+Writes a test image made by tintra itself, to try the plug-in on:
+  chart   an OKLab chart: hue across (0 to 360 degrees), lightness down
+          (light to dark), each colour at 90% of the largest chroma the
+          sRGB gamut holds at its hue and lightness
+  scene   a photograph-like landscape: sky, sun, clouds, hills, water,
+          a field of flowers
+
+Options:
+  -o, --output OUT     output file (.png, .tif or .tiff)
+  --size WxH           image size (default: chart 720x360, scene 960x540)
+  --depth 8|16         bits per channel (default 8)
+  -h, --help           this text
+)";
+    case Command::None: break;
+    }
+    return R"(usage: tintra COMMAND [options]
+
+Runs the TINTRA After Effects plug-in outside the host, on image files.
+
+Commands:
+  render IN... -o OUT   apply the effect to PNG or TIFF images
+  sheet IN -o OUT       the input beside its render with each clip method
+  info                  what the plug-in declares: identity, parameters, About
+  generate KIND -o OUT  write a test image (chart or scene)
+
+tintra COMMAND --help tells more about each.
+)";
+}

@@ -1,0 +1,17 @@
+// The tool's commands. Each returns the process exit status and prints its
+// own messages, one line each, to stderr.
+#pragma once
+
+#include "tools/tintra/command_line.h"
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // a file or the plug-in failed
+constexpr int kExitUsage = 2;   // the command line cannot be carried out; nothing was done
+
+int RunRender(const CommandLine& line);
+int RunInfo(const CommandLine& line);
+int RunSheet(const CommandLine& line);
+int RunGenerate(const CommandLine& line);
+
+// "tintra: " + text, on a line of its own on stderr.
+void PrintError(const std::string& text);

@@ -1,0 +1,106 @@
+#include <cstdio>
+#include <string>
+
+#include "tools/tintra/commands.h"
+#include "tools/tintra/effect_values.h"
+#include "tools/tintra/plugin.h"
+
+namespace {
+
+constexpr int32_t kAngleType = 3;
+constexpr int32_t kPopupType = 7;
+constexpr int32_t kFloatSliderType = 10;
+
+// The host's version word: build in bits 0-8, stage 9-10, fix 11-14, minor
+// 15-18, major 19-21 with its high bits in 26-29.
+std::string VersionText(uint32_t word)
+{
+    static const char* const kStages[] = {"develop", "alpha", "beta", "release"};
+    const unsigned major = ((word >> 19) & 7u) | (((word >> 26) & 0xFu) << 3);
+    char text[96];
+    std::snprintf(text, sizeof text, "%u.%u.%u %s, build %u (version word 0x%08X)", major, (word >> 15) & 0xFu,
+                  (word >> 11) & 0xFu, kStages[(word >> 9) & 3u], word & 0x1FFu, word);
+    return text;
+}
+
+std::string Number(double v)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%.7g", v);
+    return text;
+}
+
+// Which option sets each of the effect parameters.
+const char* OptionFor(int32_t id)
+{
+    switch (id) {
+    case 1: return "--hue";
+    case 2: return "--chroma";
+    case 3: return "--clip";
+    case 4: return "--alpha";
+    default: return "";
+    }
+}
+
+void PrintParam(const testhost::DeclaredParam& p)
+{
+    std::printf("  %d. %s (id %d, %s)\n", p.index, p.name.c_str(), p.id, OptionFor(p.id));
+    if (p.type == kAngleType) {
+        std::printf("       angle, default %s degrees\n", Number(p.angle_default / 65536.0).c_str());
+    } else if (p.type == kFloatSliderType) {
+        std::printf("       float slider, default %s, slider %s..%s, valid %s..%s, %d decimal%s shown\n",
+                    Number(p.slider_default).c_str(), Number(p.slider_min).c_str(), Number(p.slider_max).c_str(),
+                    Number(p.valid_min).c_str(), Number(p.valid_max).c_str(), p.precision,
+                    p.precision == 1 ? "" : "s");
+    } else if (p.type == kPopupType) {
+        std::printf("       popup, %d choices, default %d\n", p.num_choices, p.popup_default);
+        for (size_t i = 0; i < p.choices.size(); ++i)
+            std::printf("       %zu %-24s (%s %s)\n", i + 1, p.choices[i].c_str(), OptionFor(p.id),
+                        ChoiceKeyword(p.choices[i]).c_str());
+    } else {
+        std::printf("       parameter type %d\n", p.type);
+    }
+}
+
+}  // namespace
+
+int RunInfo(const CommandLine& line)
+{
+    std::string error;
+    const std::string path = line.plugin.empty() ? DefaultPluginPath() : line.plugin;
+    LoadedPlugin plugin;
+    if (!LoadPlugin(path, plugin, error)) {
+        PrintError(error);
+        return kExitFailed;
+    }
+    std::string about;
+    if (const int32_t err = plugin.effect->about(&about)) {
+        PrintError("plug-in " + path + " failed at About: host error " + testhost::describe_error(err));
+        return kExitFailed;
+    }
+
+    const testhost::Registration& r = plugin.registration;
+    std::printf("%s\n", r.name.c_str());
+    std::printf("  plug-in      %s\n", path.c_str());
+    std::printf("  match name   %s\n", r.match_name.c_str());
+    std::printf("  category     %s\n", r.category.c_str());
+    std::printf("  entry point  %s\n", r.entry_point.c_str());
+    std::printf("  version      %s\n", VersionText(plugin.global.my_version).c_str());
+    std::printf("  effect API   %d.%d\n", r.api_major, r.api_minor);
+    std::printf("  support      %s\n", r.support_url.c_str());
+    std::printf("  flags        out_flags 0x%08X, out_flags2 0x%08X\n", (unsigned)plugin.global.out_flags,
+                (unsigned)plugin.global.out_flags2);
+    std::printf("Parameters:\n");
+    for (const testhost::DeclaredParam& p : plugin.params) PrintParam(p);
+    // The About text breaks its lines with carriage returns, as the host's
+    // dialog expects; a terminal wants line feeds.
+    std::printf("About:\n  ");
+    for (char c : about) {
+        if (c == '\r' || c == '\n')
+            std::printf("\n  ");
+        else
+            std::putchar(c);
+    }
+    std::printf("\n");
+    return kExitOk;
+}
