@@ -1,0 +1,545 @@
+// The host's own behaviour, driven by small plug-in functions linked into the
+// test: each scenario travels to the fake entry point in `extra`.
+#include "tools/testhost/host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "host/pf_suites.h"
+
+namespace testhost {
+namespace {
+
+using Scenario = std::function<PF_Err(PF_InData*, PF_OutData*, PF_ParamDef**, PF_LayerDef*)>;
+
+PF_Err FakeEffectMain(PF_Cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output,
+                      void* extra)
+{
+    return (*static_cast<Scenario*>(extra))(in_data, out_data, params, output);
+}
+
+using RegistrationCall = std::function<PF_Err(PF_PluginData*, PF_PluginDataCB2, SPBasicSuite*)>;
+RegistrationCall g_registration;
+
+PF_Err FakeRegistration(PF_PluginData* in_ptr, PF_PluginDataCB2 callback, SPBasicSuite* basic, const char*,
+                        const char*)
+{
+    return g_registration(in_ptr, callback, basic);
+}
+
+const EntryPoints kFake{&FakeEffectMain, &FakeRegistration};
+
+template <typename Pixel>
+bool same(const std::vector<Pixel>& a, const std::vector<Pixel>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Pixel)) == 0;
+}
+
+PF_Err run(Host& host, Scenario scenario, PF_ParamDef** params = nullptr, PF_LayerDef* output = nullptr)
+{
+    return host.command(PF_Cmd_RENDER, params, output, &scenario);
+}
+
+template <typename Suite>
+const Suite* acquire(PF_InData* in_data, const char* name, int32_t version, SPErr* err = nullptr)
+{
+    const void* suite = nullptr;
+    SPErr e = in_data->pica_basicP->AcquireSuite(name, version, &suite);
+    if (err) *err = e;
+    return static_cast<const Suite*>(suite);
+}
+
+PF_Err copy8(void*, A_long, A_long, PF_Pixel* in, PF_Pixel* out)
+{
+    *out = *in;
+    return 0;
+}
+
+PF_Err copy16(void*, A_long, A_long, PF_Pixel16* in, PF_Pixel16* out)
+{
+    *out = *in;
+    return 0;
+}
+
+// ----------------------------------------------------------------- rendering
+
+struct RenderCase {
+    bool deep;
+    int32_t version;
+    int threads;
+    int32_t padding;
+};
+
+class HostRender : public ::testing::TestWithParam<RenderCase> {};
+
+TEST_P(HostRender, IterateCopiesEveryPixelThroughPaddedRowsAndReportsProgress)
+{
+    const RenderCase& c = GetParam();
+    Host host(kFake);
+    host.set_threads(c.threads);
+    World input(17, 9, c.deep, c.padding), output(17, 9, c.deep, c.padding + 6);
+    for (int32_t y = 0; y < 9; ++y) {
+        for (int32_t x = 0; x < 17; ++x) {
+            if (c.deep) input.pixel16(x, y) = PF_Pixel16{(uint16_t)(x * 1000), (uint16_t)y, 40000, 3};
+            else input.pixel8(x, y) = PF_Pixel{(uint8_t)x, (uint8_t)y, 200, 3};
+        }
+    }
+    ParamSet params(input.world(), RenderValues{});
+    PF_Err err = run(
+        host,
+        [&](PF_InData* in_data, PF_OutData*, PF_ParamDef** p, PF_LayerDef* out) -> PF_Err {
+            PF_Err result;
+            if (c.deep) {
+                auto suite = acquire<PF_Iterate16Suite2>(in_data, kPFIterate16Suite, c.version);
+                result = suite->iterate(in_data, 10, 100, &p[0]->u.ld, nullptr, &host, &copy16, out);
+                in_data->pica_basicP->ReleaseSuite(kPFIterate16Suite, c.version);
+            } else {
+                auto suite = acquire<PF_Iterate8Suite2>(in_data, kPFIterate8Suite, c.version);
+                result = suite->iterate(in_data, 10, 100, &p[0]->u.ld, nullptr, &host, &copy8, out);
+                in_data->pica_basicP->ReleaseSuite(kPFIterate8Suite, c.version);
+            }
+            return result;
+        },
+        params.params(), &output.world());
+    ASSERT_EQ(err, 0);
+    if (c.deep) {
+        EXPECT_TRUE(same(output.pixels16(), input.pixels16()));
+    } else {
+        EXPECT_TRUE(same(output.pixels8(), input.pixels8()));
+    }
+    EXPECT_TRUE(output.padding_intact());
+    EXPECT_TRUE(input.padding_intact());
+    EXPECT_TRUE(host.suites_balanced());
+
+    std::vector<IterateCall> calls = host.iterate_calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].suite, (SuiteId{c.deep ? kPFIterate16Suite : kPFIterate8Suite, c.version}));
+    EXPECT_EQ(calls[0].in_data, &host.in_data());
+    EXPECT_EQ(calls[0].src, &params[0].u.ld);
+    EXPECT_EQ(calls[0].dst, &output.world());
+    EXPECT_EQ(calls[0].refcon, &host);
+    EXPECT_TRUE(calls[0].whole_world);
+
+    // One report per row, growing from the base to the final value.
+    std::vector<ProgressReport> progress = host.progress();
+    ASSERT_EQ(progress.size(), 9u);
+    for (size_t i = 0; i < progress.size(); ++i) {
+        EXPECT_EQ(progress[i].total, 100);
+        EXPECT_EQ(progress[i].current, 10 + 90 * (int32_t)(i + 1) / 9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostRender,
+                         ::testing::Values(RenderCase{false, 2, 1, 0}, RenderCase{false, 1, 3, 12},
+                                           RenderCase{false, 2, 9, 4}, RenderCase{true, 2, 1, 8},
+                                           RenderCase{true, 1, 4, 16}, RenderCase{true, 2, 20, 2}));
+
+struct IterateFault {
+    const char* what;
+    std::function<void(Host&, World& input, World& output)> arrange;
+    bool deep_suite;
+    PF_Err expected;
+};
+
+class HostIterateFaults : public ::testing::TestWithParam<IterateFault> {};
+
+TEST_P(HostIterateFaults, ReturnTheErrorAndLeaveTheOutputAlone)
+{
+    const IterateFault& f = GetParam();
+    Host host(kFake);
+    World input(5, 4, false, 4), output(5, 4, false, 4);
+    f.arrange(host, input, output);
+    ParamSet params(input.world(), RenderValues{});
+    std::vector<PF_Pixel> before = output.world().data ? output.pixels8() : std::vector<PF_Pixel>{};
+    PF_Err err = run(
+        host,
+        [&](PF_InData* in_data, PF_OutData*, PF_ParamDef** p, PF_LayerDef* out) -> PF_Err {
+            if (f.deep_suite) {
+                auto suite = acquire<PF_Iterate16Suite2>(in_data, kPFIterate16Suite, 2);
+                PF_Err e = suite->iterate(in_data, 0, 4, &p[0]->u.ld, nullptr, nullptr, &copy16, out);
+                in_data->pica_basicP->ReleaseSuite(kPFIterate16Suite, 2);
+                return e;
+            }
+            auto suite = acquire<PF_Iterate8Suite2>(in_data, kPFIterate8Suite, 2);
+            PF_Err e = suite->iterate(in_data, 0, 4, &p[0]->u.ld, nullptr, nullptr, &copy8, out);
+            in_data->pica_basicP->ReleaseSuite(kPFIterate8Suite, 2);
+            return e;
+        },
+        params.params(), &output.world());
+    EXPECT_EQ(err, f.expected) << f.what;
+    ASSERT_EQ(host.iterate_calls().size(), 1u);
+    EXPECT_EQ(host.iterate_calls()[0].result, f.expected);
+    EXPECT_TRUE(host.progress().empty());
+    if (output.world().data) {
+        EXPECT_TRUE(same(output.pixels8(), before)) << f.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostIterateFaults,
+    ::testing::Values(
+        IterateFault{"injected cancel", [](Host& h, World&, World&) { h.fail_iterate(PF_Interrupt_CANCEL); }, false,
+                     PF_Interrupt_CANCEL},
+        IterateFault{"injected odd code", [](Host& h, World&, World&) { h.fail_iterate(-77); }, false, -77},
+        IterateFault{"8-bit worlds through the 16-bit suite", [](Host&, World&, World&) {}, true,
+                     PF_Err_BAD_CALLBACK_PARAM},
+        IterateFault{"deep output through the 8-bit suite",
+                     [](Host&, World&, World& out) { out.world().world_flags |= PF_WorldFlag_DEEP; }, false,
+                     PF_Err_BAD_CALLBACK_PARAM},
+        IterateFault{"output without pixels", [](Host&, World&, World& out) { out.world().data = nullptr; }, false,
+                     PF_Err_BAD_CALLBACK_PARAM}));
+
+TEST(HostIterate, AreaIsClippedToBothWorlds)
+{
+    Host host(kFake);
+    World input(6, 6, false), output(4, 5, false);
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x) input.pixel8(x, y) = PF_Pixel{9, 9, 9, 9};
+    ParamSet params(input.world(), RenderValues{});
+    PF_LRect area{1, -3, 50, 3};
+    ASSERT_EQ(run(
+                  host,
+                  [&](PF_InData* in_data, PF_OutData*, PF_ParamDef** p, PF_LayerDef* out) -> PF_Err {
+                      auto suite = acquire<PF_Iterate8Suite2>(in_data, kPFIterate8Suite, 2);
+                      PF_Err e = suite->iterate(in_data, 0, 3, &p[0]->u.ld, &area, nullptr, &copy8, out);
+                      in_data->pica_basicP->ReleaseSuite(kPFIterate8Suite, 2);
+                      return e;
+                  },
+                  params.params(), &output.world()),
+              0);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(output.pixel8(x, y).red, (x >= 1 && y < 3) ? 9 : 0) << x << "," << y;
+    EXPECT_FALSE(host.iterate_calls()[0].whole_world);
+    EXPECT_EQ(host.iterate_calls()[0].area.top, -3);
+}
+
+// ------------------------------------------------------------ suite service
+
+struct AcquireCase {
+    const char* what;
+    std::function<void(Host&)> arrange;
+    const char* name;
+    int32_t version;
+    SPErr expected_error;
+    bool expect_table;
+    SuiteEventKind expected_event;
+};
+
+class HostAcquire : public ::testing::TestWithParam<AcquireCase> {};
+
+TEST_P(HostAcquire, AnswersAndRecords)
+{
+    const AcquireCase& c = GetParam();
+    Host host(kFake);
+    c.arrange(host);
+    const void* table = &host;  // something that must be overwritten on success
+    SPErr err = -1;
+    run(host, [&](PF_InData* in_data, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        err = in_data->pica_basicP->AcquireSuite(c.name, c.version, &table);
+        return 0;
+    });
+    EXPECT_EQ(err, c.expected_error) << c.what;
+    if (c.expect_table) {
+        EXPECT_TRUE(table != nullptr && table != &host) << c.what;
+    } else if (err == 0) {
+        EXPECT_EQ(table, nullptr) << c.what;
+    }
+    std::vector<SuiteEvent> events = host.suite_events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, c.expected_event);
+    EXPECT_EQ(events[0].suite, (SuiteId{c.name, c.version}));
+    SuiteCount count = host.suite_count(c.name, c.version);
+    EXPECT_EQ(count.acquired, c.expected_event == SuiteEventKind::Acquired ? 1 : 0);
+    EXPECT_EQ(count.refused, c.expected_event == SuiteEventKind::Refused ? 1 : 0);
+}
+
+const auto kNothing = [](Host&) {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostAcquire,
+    ::testing::Values(
+        AcquireCase{"ANSI", kNothing, "PF ANSI Suite", 1, 0, true, SuiteEventKind::Acquired},
+        AcquireCase{"Iterate8 v1", kNothing, "PF Iterate8 Suite", 1, 0, true, SuiteEventKind::Acquired},
+        AcquireCase{"iterate16 v2", kNothing, "PF iterate16 Suite", 2, 0, true, SuiteEventKind::Acquired},
+        AcquireCase{"Param Utils v3", kNothing, "PF Param Utils Suite", 3, 0, true, SuiteEventKind::Acquired},
+        AcquireCase{"wrong capital", kNothing, "PF Iterate16 Suite", 2, kSPUnimplementedError, false,
+                    SuiteEventKind::Refused},
+        AcquireCase{"unserved version", kNothing, "PF ANSI Suite", 2, kSPUnimplementedError, false,
+                    SuiteEventKind::Refused},
+        AcquireCase{"unserved suite", kNothing, "AEGP Marker Suite", 1, kSPUnimplementedError, false,
+                    SuiteEventKind::Refused},
+        AcquireCase{"removed with an error",
+                    [](Host& h) { h.remove_suite("PF ANSI Suite", 1, 0x12345); }, "PF ANSI Suite", 1, 0x12345,
+                    false, SuiteEventKind::Refused},
+        AcquireCase{"removed with a null table", [](Host& h) { h.remove_suite("PF Iterate8 Suite", 2, 0); },
+                    "PF Iterate8 Suite", 2, 0, false, SuiteEventKind::Refused},
+        AcquireCase{"other version still served", [](Host& h) { h.remove_suite("PF Iterate8 Suite", 2, 0); },
+                    "PF Iterate8 Suite", 1, 0, true, SuiteEventKind::Acquired}));
+
+struct Ledger {
+    const char* what;
+    Scenario scenario;
+    bool balanced;
+};
+
+class HostBookkeeping : public ::testing::TestWithParam<Ledger> {};
+
+TEST_P(HostBookkeeping, TellsBalancedFromUnbalanced)
+{
+    Host host(kFake);
+    run(host, GetParam().scenario);
+    EXPECT_EQ(host.suites_balanced(), GetParam().balanced) << GetParam().what;
+}
+
+PF_Err acquire_release(PF_InData* in_data, int acquires, int releases)
+{
+    for (int i = 0; i < acquires; ++i) acquire<void>(in_data, "PF ANSI Suite", 1);
+    for (int i = 0; i < releases; ++i) in_data->pica_basicP->ReleaseSuite("PF ANSI Suite", 1);
+    return 0;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostBookkeeping,
+    ::testing::Values(
+        Ledger{"nothing", [](PF_InData*, PF_OutData*, PF_ParamDef**, PF_LayerDef*) { return 0; }, true},
+        Ledger{"one and one", [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) { return acquire_release(i, 1, 1); },
+               true},
+        Ledger{"two and two", [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) { return acquire_release(i, 2, 2); },
+               true},
+        Ledger{"leaked", [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) { return acquire_release(i, 2, 1); },
+               false},
+        Ledger{"released twice",
+               [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) { return acquire_release(i, 1, 2); }, false},
+        Ledger{"released, never acquired",
+               [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) { return acquire_release(i, 0, 1); }, false},
+        Ledger{"a refused suite handed back",
+               [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) {
+                   acquire<void>(i, "AEGP Marker Suite", 1);
+                   return i->pica_basicP->ReleaseSuite("AEGP Marker Suite", 1);
+               },
+               false}));
+
+TEST(HostBookkeeping, RecordsEventsInOrder)
+{
+    Host host(kFake);
+    run(host, [](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        acquire<void>(i, "PF ANSI Suite", 1);
+        acquire<void>(i, "PF Iterate8 Suite", 2);
+        i->pica_basicP->ReleaseSuite("PF ANSI Suite", 1);
+        i->pica_basicP->ReleaseSuite("PF Iterate8 Suite", 2);
+        i->pica_basicP->ReleaseSuite("PF Iterate8 Suite", 2);
+        return 0;
+    });
+    std::vector<SuiteEvent> events = host.suite_events();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].kind, SuiteEventKind::Acquired);
+    EXPECT_EQ(events[1].suite, (SuiteId{"PF Iterate8 Suite", 2}));
+    EXPECT_EQ(events[2].kind, SuiteEventKind::Released);
+    EXPECT_EQ(events[2].suite, (SuiteId{"PF ANSI Suite", 1}));
+    EXPECT_EQ(events[3].kind, SuiteEventKind::Released);
+    EXPECT_EQ(events[4].kind, SuiteEventKind::StrayRelease);
+    EXPECT_EQ(host.suite_count("PF Iterate8 Suite", 2).stray_releases, 1);
+}
+
+TEST(HostBasicSuite, CanBeWithheld)
+{
+    Host host(kFake);
+    host.set_basic_suite_null(true);
+    SPBasicSuite* seen = reinterpret_cast<SPBasicSuite*>(&host);  // anything but null
+    run(host, [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        seen = i->pica_basicP;
+        return 0;
+    });
+    EXPECT_EQ(seen, nullptr);
+}
+
+// Each host must see only its own plug-in's calls, even when many hosts run
+// at once: the basic suite's functions get no pointer to find their host by.
+TEST(HostConcurrency, EveryHostSeesOnlyItsOwnSuiteCalls)
+{
+    constexpr int kHosts = 24;
+    bool ok[kHosts] = {};
+    std::vector<std::thread> threads;
+    for (int h = 0; h < kHosts; ++h) {
+        threads.emplace_back([h, &ok] {
+            Host host(kFake);
+            int32_t version = 100 + h;
+            for (int round = 0; round < 50; ++round) {
+                run(host, [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+                    acquire<void>(i, "PF ANSI Suite", 1);
+                    acquire<void>(i, "Own Suite", version);
+                    i->pica_basicP->ReleaseSuite("PF ANSI Suite", 1);
+                    return 0;
+                });
+            }
+            SuiteCount own = host.suite_count("Own Suite", version);
+            SuiteCount ansi = host.suite_count("PF ANSI Suite", 1);
+            ok[h] = own.refused == 50 && ansi.acquired == 50 && ansi.released == 50 && host.suites_balanced() &&
+                    host.suite_events().size() == 150;
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    for (int h = 0; h < kHosts; ++h) EXPECT_TRUE(ok[h]) << "host " << h;
+}
+
+// ---------------------------------------------------- formatting service
+
+TEST(HostAnsiSuite, SprintfFormatsAndNeverWritesPast256Bytes)
+{
+    Host host(kFake);
+    char buffer[400];
+    std::memset(buffer, '#', sizeof buffer);
+    int short_length = 0, long_length = 0;
+    std::string short_text;
+    run(host, [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        auto ansi = acquire<PF_ANSICallbacksSuite1>(i, "PF ANSI Suite", 1);
+        short_length = ansi->sprintf(buffer, "%s v%d.%d\r%s", "NAME", 1, 2, "x");
+        short_text = buffer;
+        std::string long_text(300, 'z');
+        long_length = ansi->sprintf(buffer, "%s", long_text.c_str());
+        i->pica_basicP->ReleaseSuite("PF ANSI Suite", 1);
+        return 0;
+    });
+    EXPECT_EQ(short_text, "NAME v1.2\rx");
+    EXPECT_EQ(short_length, 11);
+    EXPECT_EQ(long_length, 300);
+    EXPECT_EQ(buffer[254], 'z');
+    EXPECT_EQ(buffer[255], '\0');
+    EXPECT_EQ(buffer[256], '#');
+}
+
+// ----------------------------------------------------------- parameters
+
+class HostAddParam : public ::testing::TestWithParam<int> {};
+
+TEST_P(HostAddParam, FailsExactlyTheChosenCall)
+{
+    int k = GetParam();
+    Host host(kFake);
+    host.fail_add_param(k, PF_Err_OUT_OF_MEMORY);
+    std::vector<PF_Err> results;
+    run(host, [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        for (int n = 1; n <= 4; ++n) {
+            PF_ParamDef def{};
+            def.uu.id = n;
+            results.push_back(i->inter.add_param(i->effect_ref, -1, &def));
+        }
+        return 0;
+    });
+    ASSERT_EQ(results.size(), 4u);
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(results[(size_t)n - 1], n == k ? PF_Err_OUT_OF_MEMORY : 0) << n;
+    std::vector<PF_ParamDef> added = host.added_params();
+    EXPECT_EQ(added.size(), k >= 1 && k <= 4 ? 3u : 4u);
+    for (const PF_ParamDef& def : added) EXPECT_NE(def.uu.id, k);
+    EXPECT_EQ(host.add_param_calls().size(), 4u);
+    EXPECT_EQ(host.add_param_calls()[0].index, -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, HostAddParam, ::testing::Values(0, 1, 2, 3, 4));
+
+TEST(HostParamUi, RecordsUpdatesWithTheirCommandAndRejectsBadIndices)
+{
+    Host host(kFake);
+    World input(1, 1, false);
+    ParamSet params(input.world(), RenderValues{});
+    PF_ParamDef copy = params[4];
+    copy.ui_flags = PF_PUI_DISABLED;
+    std::vector<PF_Err> results;
+    Scenario scenario = [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        auto utils = acquire<PF_ParamUtilsSuite3>(i, "PF Param Utils Suite", 3);
+        for (PF_ParamIndex index : {4, 0, 5}) results.push_back(utils->PF_UpdateParamUI(i->effect_ref, index, &copy));
+        results.push_back(utils->PF_UpdateParamUI(i->effect_ref, 4, nullptr));
+        i->pica_basicP->ReleaseSuite("PF Param Utils Suite", 3);
+        return 0;
+    };
+    host.fail_update_param_ui(0);
+    host.command(PF_Cmd_USER_CHANGED_PARAM, params.params(), nullptr, &scenario);
+    EXPECT_EQ(results, (std::vector<PF_Err>{0, PF_Err_INVALID_INDEX, PF_Err_INVALID_INDEX, PF_Err_BAD_CALLBACK_PARAM}));
+    std::vector<UiUpdate> updates = host.ui_updates();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(updates[0].during, PF_Cmd_USER_CHANGED_PARAM);
+    EXPECT_EQ(updates[0].index, 4);
+    EXPECT_EQ(std::memcmp(&updates[0].def, &copy, sizeof copy), 0);
+
+    host.fail_update_param_ui(PF_Err_OUT_OF_MEMORY);
+    results.clear();
+    host.command(PF_Cmd_UPDATE_PARAMS_UI, params.params(), nullptr, &scenario);
+    EXPECT_EQ(results[0], PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(host.ui_updates().back().during, PF_Cmd_UPDATE_PARAMS_UI);
+}
+
+TEST(HostCallbacks, AStrangeEffectRefIsRefusedAndCounted)
+{
+    Host host(kFake);
+    int before = Host::stray_callbacks();
+    PF_Err add = 0, progress = 0;
+    run(host, [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
+        PF_ParamDef def{};
+        PF_ProgPtr wrong = reinterpret_cast<PF_ProgPtr>(&def);
+        add = i->inter.add_param(wrong, -1, &def);
+        progress = i->inter.progress(wrong, 1, 2);
+        return 0;
+    });
+    EXPECT_EQ(add, PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_EQ(progress, PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_TRUE(host.add_param_calls().empty());
+    EXPECT_EQ(Host::stray_callbacks(), before + 2);
+}
+
+// ----------------------------------------------------------- registration
+
+struct RegistrationCase {
+    const char* what;
+    PF_Err callback_result;
+    bool wrong_opaque;
+};
+
+class HostRegistration : public ::testing::TestWithParam<RegistrationCase> {};
+
+TEST_P(HostRegistration, RecordsTheTenValuesAndAnswersAsTold)
+{
+    const RegistrationCase& c = GetParam();
+    Host host(kFake);
+    host.set_registration_result(c.callback_result);
+    int dummy;
+    PF_Err callback_said = -1;
+    g_registration = [&](PF_PluginData* in_ptr, PF_PluginDataCB2 callback, SPBasicSuite*) -> PF_Err {
+        PF_PluginData* opaque = c.wrong_opaque ? reinterpret_cast<PF_PluginData*>(&dummy) : in_ptr;
+        callback_said = callback(opaque, reinterpret_cast<const A_u_char*>("N"),
+                                 reinterpret_cast<const A_u_char*>("M N"), reinterpret_cast<const A_u_char*>("C"),
+                                 reinterpret_cast<const A_u_char*>("E"), 0x65464B54, 13, 28, 8,
+                                 reinterpret_cast<const A_u_char*>("https://x"));
+        return 42;
+    };
+    EXPECT_EQ(host.register_effect(), 42);
+    Registration r = host.registration();
+    if (c.wrong_opaque) {
+        EXPECT_EQ(callback_said, PF_Err_BAD_CALLBACK_PARAM);
+        EXPECT_EQ(r.calls, 0);
+        return;
+    }
+    EXPECT_EQ(callback_said, c.callback_result);
+    EXPECT_EQ(r.calls, 1);
+    EXPECT_TRUE(r.same_opaque);
+    EXPECT_EQ(r.name, "N");
+    EXPECT_EQ(r.match_name, "M N");
+    EXPECT_EQ(r.category, "C");
+    EXPECT_EQ(r.entry_point, "E");
+    EXPECT_EQ(r.kind, 0x65464B54);
+    EXPECT_EQ(r.api_major, 13);
+    EXPECT_EQ(r.api_minor, 28);
+    EXPECT_EQ(r.reserved_info, 8);
+    EXPECT_EQ(r.support_url, "https://x");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostRegistration,
+                         ::testing::Values(RegistrationCase{"accepting", 0, false},
+                                           RegistrationCase{"refusing", PF_Err_OUT_OF_MEMORY, false},
+                                           RegistrationCase{"someone else's opaque pointer", 0, true}));
+
+}  // namespace
+}  // namespace testhost

@@ -1,0 +1,220 @@
+#include "tools/testhost/row_iteration.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "host/pf_pixel.h"
+
+namespace testhost {
+namespace {
+
+struct SplitCase {
+    int32_t top, bottom;
+    int threads;
+    std::vector<std::pair<int32_t, int32_t>> bands;
+};
+
+class SplitRows : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitRows, GivesTheExpectedBands)
+{
+    const SplitCase& c = GetParam();
+    std::vector<std::pair<int32_t, int32_t>> got;
+    for (RowBand band : split_rows(c.top, c.bottom, c.threads)) got.emplace_back(band.top, band.bottom);
+    EXPECT_EQ(got, c.bands);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SplitRows,
+                         ::testing::Values(SplitCase{0, 10, 1, {{0, 10}}},
+                                           SplitCase{0, 10, 3, {{0, 3}, {3, 6}, {6, 10}}},
+                                           SplitCase{0, 2, 5, {{0, 1}, {1, 2}}},  // never an empty band
+                                           SplitCase{5, 5, 4, {}},                // nothing to do
+                                           SplitCase{7, 3, 2, {}},                // inverted range
+                                           SplitCase{3, 10, 0, {{3, 10}}},        // below one thread is one
+                                           SplitCase{-4, 4, 2, {{-4, 0}, {0, 4}}},
+                                           SplitCase{0, 1, 64, {{0, 1}}}));
+
+TEST(SplitRowsEverywhere, BandsTileTheRangeEvenly)
+{
+    for (int32_t rows = 0; rows <= 40; ++rows) {
+        for (int threads = 1; threads <= 12; ++threads) {
+            std::vector<RowBand> bands = split_rows(10, 10 + rows, threads);
+            ASSERT_EQ(bands.size(), (size_t)std::min(rows, threads)) << rows << " rows, " << threads << " threads";
+            int32_t next = 10, smallest = rows, largest = 0;
+            for (RowBand band : bands) {
+                EXPECT_EQ(band.top, next);
+                EXPECT_LT(band.top, band.bottom);
+                smallest = std::min(smallest, band.bottom - band.top);
+                largest = std::max(largest, band.bottom - band.top);
+                next = band.bottom;
+            }
+            if (rows > 0) {
+                EXPECT_EQ(next, 10 + rows);
+                EXPECT_LE(largest - smallest, 1);
+            }
+        }
+    }
+}
+
+// A frame of padded 16-bit rows; each pixel's in-value encodes its position.
+struct Frame {
+    static constexpr int32_t kWidth = 13, kHeight = 11, kPad = 24;
+    static constexpr ptrdiff_t kRowbytes = kWidth * (ptrdiff_t)sizeof(PF_Pixel16) + kPad;
+    std::vector<unsigned char> src = std::vector<unsigned char>(kRowbytes * kHeight, 0xEE);
+    std::vector<unsigned char> dst = std::vector<unsigned char>(kRowbytes * kHeight, 0xDD);
+
+    Frame()
+    {
+        for (int32_t y = 0; y < kHeight; ++y)
+            for (int32_t x = 0; x < kWidth; ++x) *in().at(x, y) = PF_Pixel16{1, (uint16_t)x, (uint16_t)y, 7};
+    }
+    PixelPlane<PF_Pixel16> in() { return {src.data(), kRowbytes}; }
+    PixelPlane<PF_Pixel16> out() { return {dst.data(), kRowbytes}; }
+    bool padding_untouched() const
+    {
+        for (int32_t y = 0; y < kHeight; ++y)
+            for (ptrdiff_t i = kWidth * (ptrdiff_t)sizeof(PF_Pixel16); i < kRowbytes; ++i)
+                if (dst[(size_t)(y * kRowbytes + i)] != 0xDD || src[(size_t)(y * kRowbytes + i)] != 0xEE) return false;
+        return true;
+    }
+};
+
+struct Visits {
+    std::atomic<int> count[Frame::kHeight][Frame::kWidth] = {};
+    std::atomic<int> misplaced{0};
+};
+
+int32_t visit(void* refcon, int32_t x, int32_t y, PF_Pixel16* in, PF_Pixel16* out)
+{
+    Visits& visits = *static_cast<Visits*>(refcon);
+    // The pointers must be those of (x, y), found through rowbytes.
+    if (in->red != x || in->green != y) ++visits.misplaced;
+    ++visits.count[y][x];
+    *out = PF_Pixel16{in->alpha, (uint16_t)(in->red + 100), (uint16_t)(in->green + 200), in->blue};
+    return 0;
+}
+
+class IterateRowsThreads : public ::testing::TestWithParam<int> {};
+
+TEST_P(IterateRowsThreads, VisitsEveryPixelOnceThroughPaddedRows)
+{
+    Frame frame;
+    Visits visits;
+    std::vector<int32_t> progress;
+    int32_t err = iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 0, 0, Frame::kWidth, Frame::kHeight, GetParam(),
+                                           &visits, &visit, [&](int32_t done) { progress.push_back(done); });
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(visits.misplaced.load(), 0);
+    for (int32_t y = 0; y < Frame::kHeight; ++y) {
+        for (int32_t x = 0; x < Frame::kWidth; ++x) {
+            EXPECT_EQ(visits.count[y][x].load(), 1) << x << "," << y;
+            const PF_Pixel16& out = *frame.out().at(x, y);
+            EXPECT_EQ(out.red, x + 100);
+            EXPECT_EQ(out.green, y + 200);
+        }
+    }
+    EXPECT_TRUE(frame.padding_untouched());
+    std::vector<int32_t> expected_progress;
+    for (int32_t row = 1; row <= Frame::kHeight; ++row) expected_progress.push_back(row);
+    EXPECT_EQ(progress, expected_progress);
+}
+
+TEST_P(IterateRowsThreads, RunsEachBandOnItsOwnThread)
+{
+    Frame frame;
+    std::mutex mutex;
+    std::map<int32_t, std::set<std::thread::id>> threads_of_row;
+    struct Context {
+        std::mutex* mutex;
+        std::map<int32_t, std::set<std::thread::id>>* threads_of_row;
+    } context{&mutex, &threads_of_row};
+    auto fn = [](void* refcon, int32_t, int32_t y, PF_Pixel16*, PF_Pixel16*) -> int32_t {
+        Context& c = *static_cast<Context*>(refcon);
+        std::lock_guard<std::mutex> lock(*c.mutex);
+        (*c.threads_of_row)[y].insert(std::this_thread::get_id());
+        return 0;
+    };
+    int threads = GetParam();
+    ASSERT_EQ(iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 0, 0, Frame::kWidth, Frame::kHeight, threads, &context,
+                                       +fn, nullptr),
+              0);
+    std::set<std::thread::id> all;
+    std::vector<RowBand> bands = split_rows(0, Frame::kHeight, threads);
+    for (RowBand band : bands) {
+        std::set<std::thread::id> in_band;
+        for (int32_t y = band.top; y < band.bottom; ++y) {
+            ASSERT_EQ(threads_of_row[y].size(), 1u) << "row " << y << " was split between threads";
+            in_band.insert(*threads_of_row[y].begin());
+        }
+        EXPECT_EQ(in_band.size(), 1u);
+        all.insert(in_band.begin(), in_band.end());
+    }
+    EXPECT_EQ(all.size(), bands.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, IterateRowsThreads, ::testing::Values(1, 2, 3, 4, 7, 11, 32));
+
+struct ErrorAt {
+    int32_t x, y;
+    std::atomic<int> after_error{0};
+    std::atomic<bool> failed{false};
+};
+
+int32_t fail_at(void* refcon, int32_t x, int32_t y, PF_Pixel16*, PF_Pixel16* out)
+{
+    ErrorAt& at = *static_cast<ErrorAt*>(refcon);
+    if (at.failed.load()) ++at.after_error;
+    out->alpha = 1;
+    if (x == at.x && y == at.y) {
+        at.failed = true;
+        return 517;
+    }
+    return 0;
+}
+
+TEST(IterateRows, StopsAtTheFirstErrorAndReturnsIt)
+{
+    Frame frame;
+    ErrorAt at{4, 6};
+    std::vector<int32_t> progress;
+    int32_t err = iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 0, 0, Frame::kWidth, Frame::kHeight, 1, &at,
+                                           &fail_at, [&](int32_t done) { progress.push_back(done); });
+    EXPECT_EQ(err, 517);
+    EXPECT_EQ(at.after_error.load(), 0);
+    // With one thread the pixels after (4, 6) in row order are never reached.
+    EXPECT_EQ(frame.out().at(4, 6)->alpha, 1);
+    EXPECT_EQ(frame.out().at(5, 6)->alpha, 0xDDDD);
+    EXPECT_EQ(frame.out().at(0, 7)->alpha, 0xDDDD);
+    EXPECT_EQ(progress.size(), 6u);  // rows 0..5 finished
+}
+
+TEST(IterateRows, AnErrorInOneBandReachesTheCaller)
+{
+    for (int threads : {2, 4, 11}) {
+        Frame frame;
+        ErrorAt at{12, 10};  // the last pixel, in the last band
+        EXPECT_EQ(iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 0, 0, Frame::kWidth, Frame::kHeight, threads,
+                                           &at, &fail_at, nullptr),
+                  517)
+            << threads << " threads";
+    }
+}
+
+TEST(IterateRows, KeepsToTheArea)
+{
+    Frame frame;
+    Visits visits;
+    ASSERT_EQ(iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 2, 3, 9, 5, 3, &visits, &visit, nullptr), 0);
+    for (int32_t y = 0; y < Frame::kHeight; ++y)
+        for (int32_t x = 0; x < Frame::kWidth; ++x)
+            EXPECT_EQ(visits.count[y][x].load(), (x >= 2 && x < 9 && y >= 3 && y < 5) ? 1 : 0) << x << "," << y;
+}
+
+}  // namespace
+}  // namespace testhost
