@@ -1,0 +1,157 @@
+// Many renders of the real plug-in at once, as a host with threaded
+// rendering makes them: different settings, 8 and 16 bit, each render itself
+// split over several threads, all reading one shared source frame, repeated.
+// Every result must equal the same render done alone. Built with
+// ThreadSanitizer this is also the race check of the whole render path.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/testhost/effect.h"
+
+namespace {
+
+using testhost::Effect;
+using testhost::RenderValues;
+
+constexpr int32_t kWidth = 37;
+constexpr int32_t kHeight = 23;
+constexpr size_t kPixels = (size_t)kWidth * kHeight;
+
+struct Job {
+    RenderValues values;
+    bool deep;
+    int threads;  // threads inside the one render
+};
+
+RenderValues make(int32_t degrees, double chroma, int32_t clip, double alpha)
+{
+    RenderValues v;
+    v.hue = degrees * 65536;
+    v.chroma = chroma;
+    v.clip = clip;
+    v.alpha = alpha;
+    return v;
+}
+
+std::vector<Job> jobs()
+{
+    const RenderValues settings[] = {
+        make(0, 0.0, 1, 0.5),       make(90, 0.0, 1, 0.5),   make(-170, 45.0, 2, 0.5),
+        make(33, 120.0, 3, 0.5),    make(200, 100.0, 4, 0.5), make(720, -1000.0, 1, 0.5),
+        make(12, 300.0, 1, -1.0),   make(-45, 10000000.0, 2, 0.5), make(32767, 80.0, 0, 0.5),
+        make(-32768, 60.0, 1, 5.0),
+    };
+    std::vector<Job> list;
+    int threads = 1;
+    for (const RenderValues& v : settings)
+        for (bool deep : {false, true}) {
+            list.push_back({v, deep, threads});
+            threads = threads % 4 + 1;
+        }
+    return list;
+}
+
+// One frame of each depth that every render reads at the same time.
+struct Frames {
+    std::vector<PF_Pixel> in8;
+    std::vector<PF_Pixel16> in16;
+
+    Frames() : in8(kPixels), in16(kPixels)
+    {
+        uint32_t state = 12345;
+        auto next = [&] {
+            state = state * 1664525u + 1013904223u;
+            return state >> 8;
+        };
+        for (size_t i = 0; i < kPixels; ++i) {
+            uint32_t r = next();
+            in8[i] = {(uint8_t)r, (uint8_t)(r >> 8), (uint8_t)(r >> 16), (uint8_t)next()};
+            in16[i] = {(uint16_t)(next() % 32769), (uint16_t)(next() % 32769), (uint16_t)(next() % 32769),
+                       (uint16_t)(next() % 32769)};
+        }
+    }
+};
+
+struct Result {
+    int32_t err = -1;
+    std::vector<PF_Pixel> out8;
+    std::vector<PF_Pixel16> out16;
+
+    bool operator==(const Result& o) const
+    {
+        return err == o.err && out8.size() == o.out8.size() && out16.size() == o.out16.size() &&
+               std::memcmp(out8.data(), o.out8.data(), out8.size() * sizeof(PF_Pixel)) == 0 &&
+               std::memcmp(out16.data(), o.out16.data(), out16.size() * sizeof(PF_Pixel16)) == 0;
+    }
+};
+
+Result render(const Effect& effect, const Frames& frames, const Job& job, int threads)
+{
+    Result r;
+    if (job.deep) {
+        r.out16.assign(kPixels, PF_Pixel16{1, 2, 3, 4});
+        r.err = effect.render16(job.values, kWidth, kHeight, frames.in16.data(), r.out16.data(), threads);
+    } else {
+        r.out8.assign(kPixels, PF_Pixel{1, 2, 3, 4});
+        r.err = effect.render8(job.values, kWidth, kHeight, frames.in8.data(), r.out8.data(), threads);
+    }
+    return r;
+}
+
+struct Load {
+    int render_threads;  // renders running at once
+    int rounds;          // how often each thread goes through every job
+};
+
+class ConcurrentRenders : public ::testing::TestWithParam<Load> {};
+
+TEST_P(ConcurrentRenders, EveryResultEqualsTheSameRenderDoneAlone)
+{
+    const Load load = GetParam();
+    std::string error;
+    std::unique_ptr<Effect> effect = Effect::load(TINTRA_PLUGIN_PATH, &error);
+    ASSERT_TRUE(effect) << error;
+    const Frames frames;
+    const std::vector<Job> list = jobs();
+
+    // The reference: each render alone, on one thread.
+    std::vector<Result> alone;
+    for (const Job& job : list) {
+        alone.push_back(render(*effect, frames, job, 1));
+        ASSERT_EQ(alone.back().err, 0);
+    }
+
+    std::atomic<int> mismatches{0};
+    std::atomic<int> renders{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < load.render_threads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < load.rounds; ++round)
+                for (size_t k = 0; k < list.size(); ++k) {
+                    // Each thread walks the jobs from a different place, so
+                    // different settings and depths overlap in time.
+                    const size_t j = (k + (size_t)t * 3 + (size_t)round) % list.size();
+                    if (!(render(*effect, frames, list[j], list[j].threads) == alone[j]))
+                        ++mismatches;
+                    ++renders;
+                }
+        });
+    }
+    for (std::thread& th : threads)
+        th.join();
+
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_EQ(renders.load(), load.render_threads * load.rounds * (int)list.size());
+    RecordProperty("concurrent_renders", renders.load());
+}
+
+INSTANTIATE_TEST_SUITE_P(Concurrency, ConcurrentRenders, ::testing::Values(Load{2, 2}, Load{6, 2}, Load{12, 1}));
+
+}  // namespace
