@@ -2,23 +2,10 @@
 
 #include <cmath>
 
+#include "color/channel_store.h"
 #include "color/hue_settings.h"
 
 namespace {
-
-// Truncation toward zero, then saturation into the host's channel range. A
-// channel a little outside 0..1 (the chroma-preserving clip, or no clipping)
-// must not wrap around to a far-away level, and a NaN has no level at all.
-template <int Max>
-int32_t store_channel(float v)
-{
-    float p = v * (float)Max;
-    if (!(p > 0.f))
-        return 0;
-    if (p >= (float)Max)
-        return Max;
-    return (int32_t)p;
-}
 
 bool is_identity(const HueSettings& s)
 {
@@ -56,9 +43,9 @@ int32_t HueFunc8(void* refcon, int32_t, int32_t, PF_Pixel* in, PF_Pixel* out)
     RGB res = shift_hue_and_chroma(s, rgb);
 
     uint8_t alpha = in->alpha;
-    out->red = (uint8_t)store_channel<PF_MAX_CHAN8>(res.r);
-    out->green = (uint8_t)store_channel<PF_MAX_CHAN8>(res.g);
-    out->blue = (uint8_t)store_channel<PF_MAX_CHAN8>(res.b);
+    out->red = (uint8_t)StoreChannel<PF_MAX_CHAN8>(res.r);
+    out->green = (uint8_t)StoreChannel<PF_MAX_CHAN8>(res.g);
+    out->blue = (uint8_t)StoreChannel<PF_MAX_CHAN8>(res.b);
     out->alpha = alpha;
     return 0;
 }
@@ -77,9 +64,9 @@ int32_t HueFunc16(void* refcon, int32_t, int32_t, PF_Pixel16* in, PF_Pixel16* ou
     RGB res = shift_hue_and_chroma(s, rgb);
 
     uint16_t alpha = in->alpha;
-    out->red = (uint16_t)store_channel<PF_MAX_CHAN16>(res.r);
-    out->green = (uint16_t)store_channel<PF_MAX_CHAN16>(res.g);
-    out->blue = (uint16_t)store_channel<PF_MAX_CHAN16>(res.b);
+    out->red = (uint16_t)StoreChannel<PF_MAX_CHAN16>(res.r);
+    out->green = (uint16_t)StoreChannel<PF_MAX_CHAN16>(res.g);
+    out->blue = (uint16_t)StoreChannel<PF_MAX_CHAN16>(res.b);
     out->alpha = alpha;
     return 0;
 }
