@@ -1,0 +1,350 @@
+#include "tests/windows/render_set.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/windows/check_report.h"
+#include "tools/testhost/host.h"
+#include "tools/testhost/param_set.h"
+#include "tools/testhost/world.h"
+
+namespace platform_check {
+namespace {
+
+constexpr int32_t kWidth = 71;
+constexpr int32_t kHeight = 70;  // 4970 pixels: the 17-step cube (4913) and 57 more
+constexpr int kGridSteps = 17;
+constexpr int32_t kPadding = 12;  // bytes after every row, as hosts have
+constexpr int kThreads = 3;
+constexpr char kMagic[] = "TINTRA renders 1\n";
+
+struct Setting {
+    const char* name;
+    double hue_degrees;  // whole and fractional degrees, stored as 16.16
+    double chroma;       // slider units
+    int32_t clip;
+    double alpha;
+};
+
+// Identity, rotations in and out of gamut, chroma up and down, every clip
+// method, both ends of the alpha slider, values outside the popup.
+const Setting kSettings[] = {
+    {"identity", 0, 0, 1, 0.5},
+    {"hue 90 adaptive", 90, 0, 1, 0.5},
+    {"hue 90 chroma-clipped", 90, 0, 2, 0.5},
+    {"hue 90 truncate", 90, 0, 3, 0.5},
+    {"hue 90 debug", 90, 0, 4, 0.5},
+    {"chroma 60 adaptive", 0, 60, 1, 0.5},
+    {"chroma 60 chroma-clipped", 0, 60, 2, 0.5},
+    {"chroma 60 truncate", 0, 60, 3, 0.5},
+    {"chroma 60 debug", 0, 60, 4, 0.5},
+    {"hue -135.5 chroma 25 alpha 0.05", -135.5, 25, 1, 0.05},
+    {"hue 200 chroma 40 alpha 5", 200, 40, 1, 5.0},
+    {"hue 30 chroma -1000", 30, -1000, 2, 0.5},
+    {"hue 720 chroma 10 truncate", 720, 10, 3, 0.5},
+    {"hue 359.9 chroma -20 adaptive", 359.9, -20, 1, 1.0},
+    {"hue 45 chroma 80 no clip (0)", 45, 80, 0, 0.5},
+    {"hue 45 chroma 80 no clip (7)", 45, 80, 7, 0.5},
+};
+
+// Two frames. The exact cube holds exact greys and pure primaries. A grey
+// has no hue: its a and b are rounding noise, so raising its chroma gives it
+// whatever hue the last bits of cbrtf and atan2f point to, and those differ
+// between maths libraries. Likewise a pure primary sits on the hue where the
+// gamut boundary's formula switches from one region to the next, and a
+// rotation of a ten-millionth of a radian moves its clipped colour by dozens
+// of levels. Such renders cannot be held to a one-level tolerance across
+// builds: they are compared and reported, but only as unstable. The shifted
+// cube keeps every pixel's channels apart (no near-greys, whose hue error
+// grows with the ratio of new to old chroma) and off 0 and full scale, and is
+// held to the tolerance with every setting.
+enum class Frame { ExactCube, ShiftedCube };
+
+bool RaisesChroma(const Setting& s) { return s.chroma > 0; }
+
+// A small linear congruential generator: the same numbers on every platform.
+struct Lcg {
+    uint32_t state;
+    uint32_t Next()
+    {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    }
+};
+
+// Channel k of the cube (0..16) on a scale whose full value is max; the
+// shifted cube keeps the three channels of a pixel apart and off 0 and max.
+uint16_t CubeChannel(int k, int channel, uint32_t max, Frame frame)
+{
+    if (frame == Frame::ExactCube) {
+        return (uint16_t)((uint32_t)k * max / (kGridSteps - 1));
+    }
+    const uint32_t margin = max / 64;
+    const uint32_t spread = max / 48;  // a third of a grid step between channels
+    return (uint16_t)(margin + (uint32_t)channel * spread +
+                      (uint32_t)k * (max - 2 * margin - 2 * spread) / (kGridSteps - 1));
+}
+
+std::vector<PF_Pixel> Frame8(Frame frame)
+{
+    std::vector<PF_Pixel> pixels;
+    Lcg lcg{12345};
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+        PF_Pixel p;
+        if (i < kGridSteps * kGridSteps * kGridSteps) {
+            p.red = (uint8_t)CubeChannel(i % kGridSteps, 0, 255, frame);
+            p.green = (uint8_t)CubeChannel(i / kGridSteps % kGridSteps, 1, 255, frame);
+            p.blue = (uint8_t)CubeChannel(i / (kGridSteps * kGridSteps), 2, 255, frame);
+            p.alpha = (uint8_t)(i * 37 % 256);
+        } else {
+            p.red = (uint8_t)lcg.Next();
+            p.green = (uint8_t)lcg.Next();
+            p.blue = (uint8_t)lcg.Next();
+            p.alpha = (uint8_t)lcg.Next();
+        }
+        pixels.push_back(p);
+    }
+    return pixels;
+}
+
+// The same on the host's 0..32768 scale; the extra pixels include channels
+// above 32768, which a host may hand over.
+std::vector<PF_Pixel16> Frame16(Frame frame)
+{
+    std::vector<PF_Pixel16> pixels;
+    Lcg lcg{6789};
+    for (int i = 0; i < kWidth * kHeight; ++i) {
+        PF_Pixel16 p;
+        if (i < kGridSteps * kGridSteps * kGridSteps) {
+            p.red = CubeChannel(i % kGridSteps, 0, 32768, frame);
+            p.green = CubeChannel(i / kGridSteps % kGridSteps, 1, 32768, frame);
+            p.blue = CubeChannel(i / (kGridSteps * kGridSteps), 2, 32768, frame);
+            p.alpha = (uint16_t)(i * 331 % 32769);
+        } else {
+            const uint32_t range = i % 3 == 0 ? 65536 : 32769;
+            p.red = (uint16_t)(lcg.Next() % range);
+            p.green = (uint16_t)(lcg.Next() % range);
+            p.blue = (uint16_t)(lcg.Next() % range);
+            p.alpha = (uint16_t)(lcg.Next() % 32769);
+        }
+        pixels.push_back(p);
+    }
+    return pixels;
+}
+
+template <typename Pixel>
+std::vector<uint16_t> Channels(const std::vector<Pixel>& pixels)
+{
+    std::vector<uint16_t> out;
+    for (const Pixel& p : pixels) {
+        out.insert(out.end(), {p.alpha, p.red, p.green, p.blue});
+    }
+    return out;
+}
+
+testhost::RenderValues Values(const Setting& s)
+{
+    testhost::RenderValues v;
+    v.hue = (int32_t)(s.hue_degrees * 65536.0);
+    v.chroma = s.chroma;
+    v.clip = s.clip;
+    v.alpha = s.alpha;
+    return v;
+}
+
+RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& library, const Setting& setting,
+                       Frame frame, bool deep, Report& r)
+{
+    RenderedCase rendered;
+    rendered.name = std::string(setting.name) + (frame == Frame::ExactCube ? ", exact cube" : ", shifted cube");
+    rendered.stable = !(frame == Frame::ExactCube && RaisesChroma(setting));
+    rendered.depth = deep ? 16 : 8;
+    rendered.width = kWidth;
+    rendered.height = kHeight;
+    const std::string what = rendered.name + (deep ? " (16-bit)" : " (8-bit)");
+
+    testhost::Host host(library);
+    host.set_threads(kThreads);
+    if (!r.Equal(what + ": parameter set-up", host.params_setup(), 0)) {
+        return rendered;
+    }
+    testhost::World input(kWidth, kHeight, deep, kPadding);
+    testhost::World output(kWidth, kHeight, deep, kPadding);
+    if (deep) {
+        input.set_pixels16(Frame16(frame));
+    } else {
+        input.set_pixels8(Frame8(frame));
+    }
+    testhost::ParamSet params(input.world(), Values(setting), host.added_params());
+    r.Equal(what + ": render result", host.render(params, output), 0);
+    r.True(what + ": suites balanced", host.suites_balanced());
+    r.True(what + ": row padding untouched", output.padding_intact());
+    rendered.channels = deep ? Channels(output.pixels16()) : Channels(output.pixels8());
+    return rendered;
+}
+
+void Put32(std::FILE* f, uint32_t v)
+{
+    const unsigned char b[4] = {(unsigned char)v, (unsigned char)(v >> 8), (unsigned char)(v >> 16),
+                                (unsigned char)(v >> 24)};
+    std::fwrite(b, 1, 4, f);
+}
+
+bool Get32(std::FILE* f, uint32_t* v)
+{
+    unsigned char b[4];
+    if (std::fread(b, 1, 4, f) != 4) return false;
+    *v = (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
+    return true;
+}
+
+void Add(Comparison& into, const Comparison& part)
+{
+    into.channels += part.channels;
+    into.differing += part.differing;
+    into.alpha_differing += part.alpha_differing;
+    if (part.largest > into.largest) into.largest = part.largest;
+}
+
+}  // namespace
+
+Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out)
+{
+    Report r("render");
+    for (bool deep : {false, true}) {
+        for (Frame frame : {Frame::ExactCube, Frame::ShiftedCube}) {
+            for (const Setting& setting : kSettings) {
+                out->push_back(RenderOne(library, setting, frame, deep, r));
+                // The identity settings copy every pixel: a check of the
+                // whole path that needs no second build.
+                if (setting.chroma == 0 && setting.hue_degrees == 0) {
+                    const bool copied = deep ? out->back().channels == Channels(Frame16(frame))
+                                             : out->back().channels == Channels(Frame8(frame));
+                    r.True(out->back().name + (deep ? " (16-bit)" : " (8-bit)") + " copies the frame", copied);
+                }
+            }
+        }
+    }
+    return Tally{r.checked(), r.failed()};
+}
+
+// Little-endian binary: the magic line, the case count, then per case the
+// name's length and bytes, depth, stable (0 or 1), width, height and the
+// 16-bit channels.
+bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& cases, std::string* error)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        *error = "cannot create " + path;
+        return false;
+    }
+    std::fputs(kMagic, f);
+    Put32(f, (uint32_t)cases.size());
+    for (const RenderedCase& c : cases) {
+        Put32(f, (uint32_t)c.name.size());
+        std::fwrite(c.name.data(), 1, c.name.size(), f);
+        Put32(f, (uint32_t)c.depth);
+        Put32(f, c.stable ? 1u : 0u);
+        Put32(f, (uint32_t)c.width);
+        Put32(f, (uint32_t)c.height);
+        for (uint16_t v : c.channels) {
+            const unsigned char b[2] = {(unsigned char)v, (unsigned char)(v >> 8)};
+            std::fwrite(b, 1, 2, f);
+        }
+    }
+    const bool ok = !std::ferror(f);
+    if (std::fclose(f) != 0 || !ok) {
+        *error = "cannot write " + path;
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReadRenders(const std::string& path, std::vector<RenderedCase>* cases, std::string* error)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        *error = "cannot open " + path;
+        return false;
+    }
+    auto fail = [&](const std::string& why) {
+        *error = path + ": " + why;
+        std::fclose(f);
+        return false;
+    };
+    char magic[sizeof kMagic] = {};
+    uint32_t count = 0;
+    if (std::fread(magic, 1, sizeof kMagic - 1, f) != sizeof kMagic - 1 || std::string(magic) != kMagic ||
+        !Get32(f, &count)) {
+        return fail("not a render file");
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        RenderedCase c;
+        uint32_t name_size = 0, depth = 0, stable = 0, width = 0, height = 0;
+        if (!Get32(f, &name_size) || name_size > 1000) return fail("truncated");
+        c.name.resize(name_size);
+        if (std::fread(&c.name[0], 1, name_size, f) != name_size || !Get32(f, &depth) || !Get32(f, &stable) ||
+            !Get32(f, &width) || !Get32(f, &height) || stable > 1 || width > 10000 || height > 10000) {
+            return fail("truncated");
+        }
+        c.depth = (int)depth;
+        c.stable = stable == 1;
+        c.width = (int32_t)width;
+        c.height = (int32_t)height;
+        c.channels.resize((size_t)width * height * 4);
+        for (uint16_t& v : c.channels) {
+            unsigned char b[2];
+            if (std::fread(b, 1, 2, f) != 2) return fail("truncated");
+            v = (uint16_t)(b[0] | b[1] << 8);
+        }
+        cases->push_back(std::move(c));
+    }
+    if (std::fgetc(f) != EOF) return fail("bytes after the last case");
+    std::fclose(f);
+    return true;
+}
+
+CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vector<RenderedCase>& other)
+{
+    CompareResult result;
+    if (reference.size() != other.size()) {
+        result.problems.push_back("case counts differ: " + std::to_string(reference.size()) + " and " +
+                                  std::to_string(other.size()));
+    }
+    for (size_t i = 0; i < reference.size() && i < other.size(); ++i) {
+        const RenderedCase& a = reference[i];
+        const RenderedCase& b = other[i];
+        const std::string what = a.name + " (" + std::to_string(a.depth) + "-bit)";
+        if (a.name != b.name || a.depth != b.depth || a.stable != b.stable || a.width != b.width ||
+            a.height != b.height || a.channels.size() != b.channels.size()) {
+            result.problems.push_back("case " + std::to_string(i) + " differs in kind: " + what + " and " + b.name +
+                                      " (" + std::to_string(b.depth) + "-bit)");
+            continue;
+        }
+        Comparison part;
+        for (size_t k = 0; k < a.channels.size(); ++k) {
+            const int difference = std::abs((int)a.channels[k] - (int)b.channels[k]);
+            ++part.channels;
+            if (difference != 0) {
+                ++part.differing;
+                if (k % 4 == 0) ++part.alpha_differing;
+                if (difference > part.largest) part.largest = difference;
+            }
+        }
+        if (!a.stable) {
+            Add(result.unstable, part);
+        } else {
+            Add(a.depth == 16 ? result.depth16 : result.depth8, part);
+            Add(result.total, part);
+        }
+        if (part.differing != 0) {
+            result.differing_cases.push_back(what + (a.stable ? ": " : " [unstable]: ") + std::to_string(part.differing) + " of " +
+                                             std::to_string(part.channels) + " channels differ, largest by " +
+                                             std::to_string(part.largest));
+        }
+    }
+    return result;
+}
+
+}  // namespace platform_check

@@ -1,0 +1,51 @@
+// A fixed set of 8-bit and 16-bit frames rendered with a fixed set of
+// settings, so that two builds of the plug-in (Linux and Windows, with
+// different maths libraries) can be compared channel by channel.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/windows/protocol_checks.h"
+#include "tools/testhost/plugin_library.h"
+
+namespace platform_check {
+
+struct RenderedCase {
+    std::string name;
+    int depth = 8;       // bits per channel
+    bool stable = true;  // held to the one-level tolerance across builds
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint16_t> channels;  // alpha, red, green, blue per pixel, rows in order
+};
+
+// Renders every case through the plug-in; the render result, the suite
+// bookkeeping and the output rows' padding are checked on the way.
+Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out);
+
+bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& cases, std::string* error);
+bool ReadRenders(const std::string& path, std::vector<RenderedCase>* cases, std::string* error);
+
+struct Comparison {
+    int64_t channels = 0;
+    int64_t differing = 0;
+    int largest = 0;
+    int64_t alpha_differing = 0;
+};
+
+// The stable renders by depth and together; the unstable ones apart.
+struct CompareResult {
+    Comparison depth8;
+    Comparison depth16;
+    Comparison total;
+    Comparison unstable;
+    std::vector<std::string> problems;         // cases missing or of another size
+    std::vector<std::string> differing_cases;  // one line for each case with differences
+};
+
+CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vector<RenderedCase>& other);
+
+}  // namespace platform_check
