@@ -11,8 +11,9 @@
 
 inline uint16_t FileToHost16(uint16_t v)
 {
-    // v * 32768 / 65535 is never exactly halfway between two integers, so
-    // adding 32767 before the division rounds to the nearest.
+    // The remainder of v * 32768 by 65535 reaches half the divisor exactly
+    // when it reaches 32768 (65535 is odd), so adding 32767 before the
+    // division rounds to the nearest.
     return (uint16_t)(((uint32_t)v * 32768u + 32767u) / 65535u);
 }
 
@@ -26,6 +27,7 @@ inline uint16_t HostToFile16(uint16_t h)
 // Between the host's two depths, for --depth.
 inline uint16_t Host8ToHost16(uint8_t v)
 {
+    // As above, with the odd divisor 255.
     return (uint16_t)(((uint32_t)v * 32768u + 127u) / 255u);
 }
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
+#include <cstdio>
 
 namespace {
 
@@ -21,13 +21,6 @@ bool ParseNumber(const std::string& text, double& value)
     return errno == 0 && *end == '\0' && std::isfinite(value);
 }
 
-std::string Shortest(double v)
-{
-    std::ostringstream out;
-    out.precision(9);
-    out << v;
-    return out.str();
-}
 
 std::string Lower(std::string text)
 {
@@ -73,6 +66,22 @@ testhost::RenderValues DefaultValues(const EffectParams& params)
     return values;
 }
 
+std::string FormatFloat(float v)
+{
+    char text[64];
+    // Whole numbers in full, as the host shows ranges; others as short as
+    // they can be while still naming the same float.
+    if (std::fabs(v) < 1e15f && v == std::floor(v)) {
+        std::snprintf(text, sizeof text, "%.0f", (double)v);
+        return text;
+    }
+    for (int precision = 1; precision <= 9; ++precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, (double)v);
+        if (std::strtof(text, nullptr) == v) break;
+    }
+    return text;
+}
+
 std::string ChoiceKeyword(const std::string& choice)
 {
     const size_t space = choice.find(' ');
@@ -107,8 +116,8 @@ bool ParseSliderValue(const testhost::DeclaredParam& param, const std::string& o
     // The host accepts any typed value inside the valid range, also beyond the
     // slider's own range.
     if (value < (double)param.valid_min || value > (double)param.valid_max) {
-        error = option + ": " + text + " is out of range (" + Shortest(param.valid_min) + ".." +
-                Shortest(param.valid_max) + ")";
+        error = option + ": " + text + " is out of range (" + FormatFloat(param.valid_min) + ".." +
+                FormatFloat(param.valid_max) + ")";
         return false;
     }
     return true;

@@ -27,6 +27,9 @@ testhost::RenderValues DefaultValues(const EffectParams& params);
 // ("Chroma Clipped" -> "chroma").
 std::string ChoiceKeyword(const std::string& choice);
 
+// The shortest text that reads back as this float ("0.05", "-10000000").
+std::string FormatFloat(float v);
+
 // Each parser names the option in its one-line error.
 bool ParseAngleValue(const testhost::DeclaredParam& param, const std::string& option, const std::string& text,
                      int32_t& fixed, std::string& error);

@@ -23,12 +23,7 @@ std::string VersionText(uint32_t word)
     return text;
 }
 
-std::string Number(double v)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "%.7g", v);
-    return text;
-}
+std::string Number(double v) { return FormatFloat((float)v); }
 
 // Which option sets each of the effect parameters.
 const char* OptionFor(int32_t id)

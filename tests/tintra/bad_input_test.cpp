@@ -1,0 +1,341 @@
+// Every kind of bad input gets one line on stderr that names the file or the
+// option, the documented exit status, and leaves no output file behind.
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tool_fixture.h"
+
+namespace {
+
+using namespace tintra_test;
+
+std::vector<unsigned char> GoodPng(int bits = 8, int channels = 3)
+{
+    return EncodePng(MakeRaw(12, 10, bits, channels, 3), channels == 4 ? 6 : 2);
+}
+
+void WriteTiff(const std::string& path, int bits, int channels, TiffLayout layout)
+{
+    ASSERT_TRUE(WriteTiffSamples(path, MakeRaw(20, 20, bits, channels, 4), layout));
+}
+
+struct BadCase {
+    const char* name;
+    std::function<void(const ScratchDir&)> setup;  // makes in.png / in.tif and the like
+    std::vector<std::string> args;                 // "@" stands for the scratch folder
+    int status;
+    std::string message;  // expected on the single stderr line, "@" as above
+};
+
+std::string Expand(const std::string& text, const ScratchDir& dir)
+{
+    std::string out;
+    for (char c : text) out += c == '@' ? dir.root() : std::string(1, c);
+    return out;
+}
+
+void PrintTo(const BadCase& c, std::ostream* out) { *out << c.name; }
+
+class BadInput : public testing::TestWithParam<BadCase> {};
+
+TEST_P(BadInput, FailsCleanly)
+{
+    const BadCase& c = GetParam();
+    ScratchDir dir;
+    if (c.setup) c.setup(dir);
+    const std::vector<std::string> before = dir.list();
+    std::vector<unsigned char> input_before;
+    struct stat info;
+    if (lstat(dir.path("in.png").c_str(), &info) == 0 && S_ISREG(info.st_mode)) input_before = ReadBytes(dir.path("in.png"));
+
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(Expand(a, dir));
+    const ToolRun run = RunTintra(args);
+
+    EXPECT_EQ(run.status, c.status) << run.err;
+    const std::string expected = "tintra: " + Expand(c.message, dir);
+    EXPECT_NE(run.err.find(expected), std::string::npos) << "stderr: " << run.err;
+    // The error is one line; a file failure adds only the summary line.
+    const std::string first_line = run.err.substr(0, run.err.find('\n'));
+    EXPECT_NE(first_line.find(expected), std::string::npos) << "stderr: " << run.err;
+    EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), c.status == 2 ? 1 : 2) << run.err;
+    // Nothing new in the folder: no output, no temporary file.
+    EXPECT_EQ(dir.list(), before);
+    if (!input_before.empty()) {
+        EXPECT_EQ(ReadBytes(dir.path("in.png")), input_before);
+    }
+}
+
+const auto kGoodPng = [](const ScratchDir& d) { WriteBytes(d.path("in.png"), GoodPng()); };
+const std::vector<std::string> kRender = {"render", "@/in.png", "-o", "@/out.png"};
+
+std::vector<std::string> RenderWith(std::vector<std::string> extra)
+{
+    std::vector<std::string> args = kRender;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadInput,
+    testing::Values(
+        BadCase{"missing", nullptr, kRender, 1, "@/in.png: no such file"},
+        BadCase{"empty", [](const ScratchDir& d) { WriteBytes(d.path("in.png"), {}); }, kRender, 1,
+                "@/in.png: empty file"},
+        BadCase{"not_an_image",
+                [](const ScratchDir& d) {
+                    const std::string text = "just some text, no picture";
+                    WriteBytes(d.path("in.png"), std::vector<unsigned char>(text.begin(), text.end()));
+                },
+                kRender, 1, "@/in.png: not a PNG or TIFF file"},
+        BadCase{"png_truncated_in_data",
+                [](const ScratchDir& d) {
+                    std::vector<unsigned char> png = GoodPng(16, 4);
+                    png.resize(png.size() / 2);
+                    WriteBytes(d.path("in.png"), png);
+                },
+                kRender, 1, "@/in.png: truncated or corrupt PNG"},
+        BadCase{"png_truncated_before_end",
+                [](const ScratchDir& d) {
+                    std::vector<unsigned char> png = GoodPng();
+                    png.resize(png.size() - 12);  // without its IEND chunk
+                    WriteBytes(d.path("in.png"), png);
+                },
+                kRender, 1, "@/in.png: truncated or corrupt PNG"},
+        BadCase{"png_bad_checksum",
+                [](const ScratchDir& d) {
+                    std::vector<unsigned char> png = GoodPng();
+                    png[png.size() - 20] ^= 0x55;  // inside the image data
+                    WriteBytes(d.path("in.png"), png);
+                },
+                kRender, 1, "@/in.png: truncated or corrupt PNG"},
+        BadCase{"png_header_only",
+                [](const ScratchDir& d) {
+                    std::vector<unsigned char> png = GoodPng();
+                    png.resize(20);
+                    WriteBytes(d.path("in.png"), png);
+                },
+                kRender, 1, "@/in.png: corrupt PNG header"},
+        BadCase{"png_grey",
+                [](const ScratchDir& d) { WriteBytes(d.path("in.png"), EncodePng(MakeRaw(8, 8, 8, 1, 1), 0)); },
+                kRender, 1, "@/in.png: unsupported PNG: 8-bit grey"},
+        BadCase{"png_palette",
+                [](const ScratchDir& d) { WriteBytes(d.path("in.png"), EncodePng(MakeRaw(8, 8, 8, 1, 1), 3)); },
+                kRender, 1, "@/in.png: unsupported PNG: 8-bit palette"},
+        BadCase{"png_too_large",
+                [](const ScratchDir& d) {
+                    RawImage wide;
+                    wide.width = 30001, wide.height = 1, wide.channels = 3;
+                    wide.samples.assign(30001 * 3, 0);
+                    WriteBytes(d.path("in.png"), EncodePng(wide, 2));
+                },
+                kRender, 1, "@/in.png: image too large: 30001 x 1"},
+        BadCase{"tiff_truncated",
+                [](const ScratchDir& d) {
+                    WriteTiff(d.path("big.tif"), 16, 3, TiffLayout{});
+                    std::vector<unsigned char> tiff = ReadBytes(d.path("big.tif"));
+                    unlink(d.path("big.tif").c_str());
+                    tiff.resize(tiff.size() / 3);
+                    WriteBytes(d.path("in.png"), tiff);
+                },
+                kRender, 1, "@/in.png: truncated or corrupt TIFF"},
+        BadCase{"tiff_garbage_after_magic",
+                [](const ScratchDir& d) {
+                    WriteBytes(d.path("in.png"), {'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3});
+                },
+                kRender, 1, "@/in.png: truncated or corrupt TIFF"},
+        BadCase{"tiff_float",
+                [](const ScratchDir& d) {
+                    TiffLayout layout;
+                    layout.sample_format = 3;
+                    WriteTiff(d.path("in.png"), 32, 3, layout);
+                },
+                kRender, 1, "@/in.png: unsupported TIFF: 32-bit floating-point samples"},
+        BadCase{"tiff_grey",
+                [](const ScratchDir& d) {
+                    TiffLayout layout;
+                    layout.photometric = 1;
+                    WriteTiff(d.path("in.png"), 8, 1, layout);
+                },
+                kRender, 1, "@/in.png: unsupported TIFF: 1 samples per pixel"},
+        BadCase{"tiff_cmyk",
+                [](const ScratchDir& d) {
+                    TiffLayout layout;
+                    layout.photometric = 5;
+                    WriteTiff(d.path("in.png"), 8, 4, layout);
+                },
+                kRender, 1, "@/in.png: unsupported TIFF: 4 samples per pixel, photometric 5"},
+        BadCase{"tiff_tiled",
+                [](const ScratchDir& d) {
+                    TiffLayout layout;
+                    layout.tiled = true;
+                    WriteTiff(d.path("in.png"), 8, 3, layout);
+                },
+                kRender, 1, "@/in.png: unsupported TIFF: tiled"},
+        BadCase{"input_is_unreadable",
+                [](const ScratchDir& d) {
+                    // Root reads whatever the permissions say; /proc/self/mem cannot
+                    // be read from its start by anyone.
+                    if (geteuid() == 0)
+                        symlink("/proc/self/mem", d.path("in.png").c_str());
+                    else {
+                        WriteBytes(d.path("in.png"), GoodPng());
+                        chmod(d.path("in.png").c_str(), 0);
+                    }
+                },
+                kRender, 1, "@/in.png: cannot "},
+        BadCase{"output_folder_missing", kGoodPng, {"render", "@/in.png", "-o", "@/nowhere/out.png"}, 1,
+                "@/nowhere/out.png: cannot create a file in its folder"},
+        BadCase{"sheet_of_a_missing_file", nullptr, {"sheet", "@/in.png", "-o", "@/sheet.png"}, 1,
+                "@/in.png: no such file"},
+        BadCase{"plugin_missing", kGoodPng, RenderWith({"--plugin", "@/none.so"}), 1,
+                "cannot load plug-in @/none.so"},
+        BadCase{"plugin_not_a_library",
+                [](const ScratchDir& d) {
+                    WriteBytes(d.path("in.png"), GoodPng());
+                    WriteBytes(d.path("fake.so"), {'n', 'o', 'p', 'e'});
+                },
+                RenderWith({"--plugin", "@/fake.so"}), 1, "cannot load plug-in @/fake.so"}),
+    [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Usage, BadInput,
+    testing::Values(
+        BadCase{"unknown_option", kGoodPng, RenderWith({"--saturation", "3"}), 2, "unknown option '--saturation'"},
+        BadCase{"value_missing", kGoodPng, RenderWith({"--chroma"}), 2, "--chroma needs a value"},
+        BadCase{"hue_not_a_number", kGoodPng, RenderWith({"--hue", "north"}), 2,
+                "--hue: 'north' is not a number of degrees"},
+        BadCase{"hue_out_of_range", kGoodPng, RenderWith({"--hue", "99999"}), 2, "--hue: 99999 is out of range"},
+        BadCase{"chroma_out_of_range", kGoodPng, RenderWith({"--chroma", "2e7"}), 2,
+                "--chroma: 2e7 is out of range (-10000000..10000000)"},
+        BadCase{"alpha_not_a_number", kGoodPng, RenderWith({"--alpha", "half"}), 2,
+                "--alpha: 'half' is not a number"},
+        BadCase{"alpha_infinite", kGoodPng, RenderWith({"--alpha", "inf"}), 2, "--alpha: 'inf' is not a number"},
+        BadCase{"clip_unknown", kGoodPng, RenderWith({"--clip", "soft"}), 2,
+                "--clip: 'soft' is not one of adaptive, chroma, truncate, debug (or 1..4)"},
+        BadCase{"clip_number_out_of_range", kGoodPng, RenderWith({"--clip", "5"}), 2, "--clip: '5' is not one of"},
+        BadCase{"threads_zero", kGoodPng, RenderWith({"--threads", "0"}), 2, "--threads: '0' is not a thread count"},
+        BadCase{"depth_unsupported", kGoodPng, RenderWith({"--depth", "32"}), 2, "--depth: '32' is not a bit depth"},
+        BadCase{"output_format_unknown", kGoodPng, {"render", "@/in.png", "-o", "@/out.jpg"}, 2,
+                "-o @/out.jpg: unknown output format"},
+        BadCase{"output_missing", kGoodPng, {"render", "@/in.png"}, 2, "-o OUT is missing"},
+        BadCase{"output_is_the_input", kGoodPng, {"render", "@/in.png", "-o", "@/in.png", "--hue", "90"}, 2,
+                "@/in.png is the input @/in.png; pass --overwrite to replace it"},
+        BadCase{"output_is_the_input_by_another_name", kGoodPng,
+                {"render", "@/in.png", "-o", "@/./in.png", "--hue", "90"}, 2,
+                "@/./in.png is the input @/in.png; pass --overwrite to replace it"},
+        BadCase{"folder_output_over_its_inputs",
+                [](const ScratchDir& d) {
+                    WriteBytes(d.path("in.png"), GoodPng());
+                    WriteBytes(d.path("b.png"), GoodPng());
+                },
+                {"render", "@/in.png", "@/b.png", "-o", "@"}, 2, "@/in.png is the input @/in.png"},
+        BadCase{"two_inputs_one_output",
+                [](const ScratchDir& d) {
+                    mkdir(d.path("x").c_str(), 0777);
+                    WriteBytes(d.path("x/in.png"), GoodPng());
+                    WriteBytes(d.path("in.png"), GoodPng());
+                },
+                {"render", "@/in.png", "@/x/in.png", "-o", "@/out"}, 2, "two inputs would both be written to"},
+        BadCase{"several_inputs_into_a_file",
+                [](const ScratchDir& d) {
+                    WriteBytes(d.path("in.png"), GoodPng());
+                    WriteBytes(d.path("out.png"), GoodPng());
+                },
+                {"render", "@/in.png", "@/in.png", "-o", "@/out.png"}, 2,
+                "-o @/out.png: is a file, but several inputs need a folder"},
+        BadCase{"empty_folder", [](const ScratchDir& d) { mkdir(d.path("frames").c_str(), 0777); },
+                {"render", "@/frames", "-o", "@/out"}, 2, "@/frames: no PNG or TIFF files in this folder"},
+        BadCase{"sheet_output_is_the_input", kGoodPng, {"sheet", "@/in.png", "-o", "@/in.png"}, 2,
+                "@/in.png is the input @/in.png; pass --overwrite to replace it"},
+        BadCase{"sheet_with_clip", kGoodPng, {"sheet", "@/in.png", "-o", "@/s.png", "--clip", "1"}, 2,
+                "--clip does not apply to 'sheet'"}),
+    [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+// With several inputs the good ones are still rendered, and the summary
+// counts the failures.
+TEST(BadInput, OtherInputsAreStillRendered)
+{
+    ScratchDir dir;
+    WriteBytes(dir.path("a.png"), GoodPng());
+    WriteBytes(dir.path("b.png"), {'b', 'a', 'd'});
+    WriteBytes(dir.path("c.png"), GoodPng(16, 4));
+    const ToolRun run =
+        RunTintra({"render", dir.path("a.png"), dir.path("b.png"), dir.path("gone.png"), dir.path("c.png"), "-o",
+                   dir.path("out"), "--hue", "30"});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("tintra: " + dir.path("b.png") + ": not a PNG or TIFF file"), std::string::npos);
+    EXPECT_NE(run.err.find("tintra: " + dir.path("gone.png") + ": no such file"), std::string::npos);
+    EXPECT_NE(run.err.find("2 of 4 frames rendered, 2 failed"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.list("out"), (std::vector<std::string>{"a.png", "c.png"}));
+}
+
+// --overwrite replaces the input, in one piece.
+TEST(BadInput, OverwriteReplacesTheInputWhenAsked)
+{
+    ScratchDir dir;
+    WriteBytes(dir.path("in.png"), GoodPng());
+    const ToolRun run = RunTintra({"render", dir.path("in.png"), "-o", dir.path("in.png"), "--hue", "90",
+                                   "--overwrite"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"in.png"}));
+    RawImage out;
+    ASSERT_TRUE(ReadPngSamples(dir.path("in.png"), out));
+    EXPECT_NE(out.samples, MakeRaw(12, 10, 8, 3, 3).samples);
+}
+
+struct PluginErrorCase {
+    const char* name;
+    const char* command;  // the command number the plug-in fails
+    const char* code;
+    std::vector<std::string> args;
+    std::string message;
+};
+
+void PrintTo(const PluginErrorCase& c, std::ostream* out) { *out << c.name; }
+
+class PluginError : public testing::TestWithParam<PluginErrorCase> {};
+
+TEST_P(PluginError, IsReportedWithItsCode)
+{
+    const PluginErrorCase& c = GetParam();
+    ScratchDir dir;
+    WriteBytes(dir.path("in.png"), GoodPng());
+    std::vector<std::string> args;
+    for (const std::string& a : c.args) args.push_back(Expand(a, dir));
+    args.push_back("--plugin");
+    args.push_back(FailingPluginPath());
+    const ToolRun run = RunTintra(args, {"TINTRA_REAL_PLUGIN=" + PluginPath(),
+                                         std::string("TINTRA_FAIL_COMMAND=") + c.command,
+                                         std::string("TINTRA_FAIL_CODE=") + c.code});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(Expand(c.message, dir)), std::string::npos) << run.err;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"in.png"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, PluginError,
+    testing::Values(PluginErrorCase{"global_setup", "1", "512", {"info"}, "failed at global set-up: host error"},
+                    PluginErrorCase{"params_setup", "4", "4", kRender, "failed at parameter set-up: host error"},
+                    PluginErrorCase{"render", "11", "4", kRender,
+                                    "tintra: @/in.png: the plug-in failed to render: host error"},
+                    PluginErrorCase{"sheet_render", "11", "516", {"sheet", "@/in.png", "-o", "@/s.png"},
+                                    "the plug-in failed to render with Adaptive Hue-dependent: host error"},
+                    PluginErrorCase{"about", "0", "512", {"info"}, "failed at About: host error"}),
+    [](const testing::TestParamInfo<PluginErrorCase>& info) { return std::string(info.param.name); });
+
+// The code itself, not only the words, reaches the user.
+TEST(PluginError, NamesTheNumber)
+{
+    ScratchDir dir;
+    WriteBytes(dir.path("in.png"), GoodPng());
+    const ToolRun run = RunTintra({"render", dir.path("in.png"), "-o", dir.path("out.png"), "--plugin",
+                                   FailingPluginPath()},
+                                  {"TINTRA_REAL_PLUGIN=" + PluginPath(), "TINTRA_FAIL_COMMAND=11",
+                                   "TINTRA_FAIL_CODE=516"});
+    EXPECT_NE(run.err.find("516"), std::string::npos) << run.err;
+}
+
+}  // namespace

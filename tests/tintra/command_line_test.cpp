@@ -1,0 +1,103 @@
+#include "tools/tintra/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CommandLine Parse(std::vector<const char*> args, std::string* error_out = nullptr)
+{
+    args.insert(args.begin(), "tintra");
+    CommandLine line;
+    std::string error;
+    const bool ok = ParseCommandLine((int)args.size(), args.data(), line, error);
+    if (error_out != nullptr) *error_out = ok ? std::string() : error;
+    return line;
+}
+
+TEST(CommandLine, TakesValuesInEveryForm)
+{
+    std::string error;
+    const CommandLine line = Parse({"render", "a.png", "-oout", "--hue=-30", "--chroma", "-12.5", "--clip", "debug",
+                                    "--alpha=2", "--threads", "3", "--depth", "16", "--overwrite", "--", "-b.png"},
+                                   &error);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(line.command, Command::Render);
+    EXPECT_EQ(line.inputs, (std::vector<std::string>{"a.png", "-b.png"}));
+    EXPECT_EQ(line.output, "out");
+    EXPECT_TRUE(line.has_hue && line.has_chroma && line.has_clip && line.has_alpha);
+    EXPECT_EQ(line.hue, "-30");
+    EXPECT_EQ(line.chroma, "-12.5");
+    EXPECT_EQ(line.clip, "debug");
+    EXPECT_EQ(line.alpha, "2");
+    EXPECT_EQ(line.threads, 3);
+    EXPECT_EQ(line.depth, 16);
+    EXPECT_TRUE(line.overwrite);
+}
+
+TEST(CommandLine, LeavesUnsetParametersToThePlugin)
+{
+    std::string error;
+    const CommandLine line = Parse({"render", "a.png", "-o", "b.png"}, &error);
+    ASSERT_EQ(error, "");
+    EXPECT_FALSE(line.has_hue || line.has_chroma || line.has_clip || line.has_alpha);
+    EXPECT_EQ(line.threads, 0);
+    EXPECT_EQ(line.depth, 0);
+    EXPECT_FALSE(line.overwrite);
+}
+
+TEST(CommandLine, GenerateReadsASize)
+{
+    std::string error;
+    const CommandLine line = Parse({"generate", "chart", "-o", "c.png", "--size", "64x32"}, &error);
+    ASSERT_EQ(error, "");
+    EXPECT_EQ(line.size_width, 64);
+    EXPECT_EQ(line.size_height, 32);
+}
+
+TEST(CommandLine, HelpNeedsNothingElse)
+{
+    std::string error;
+    EXPECT_TRUE(Parse({"render", "--help"}, &error).help);
+    EXPECT_EQ(Parse({"help", "sheet"}, &error).command, Command::Sheet);
+    EXPECT_TRUE(Parse({"--help"}, &error).help);
+    EXPECT_EQ(error, "");
+}
+
+struct UsageCase {
+    std::vector<const char*> args;
+    const char* message;
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out) { *out << c.message; }
+
+class CommandLineUsage : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(CommandLineUsage, NamesTheProblem)
+{
+    std::string error;
+    Parse(GetParam().args, &error);
+    EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, CommandLineUsage,
+    testing::Values(UsageCase{{}, "no command given"}, UsageCase{{"paint"}, "unknown command 'paint'"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--bogus"}, "unknown option '--bogus'"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "-x"}, "unknown option '-x'"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--hue"}, "--hue needs a value"},
+                    UsageCase{{"render", "a.png", "-o"}, "-o needs a value"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--overwrite=yes"}, "--overwrite takes no value"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--threads", "0"}, "--threads: '0'"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--threads", "2x"}, "--threads: '2x'"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--depth", "12"}, "--depth: '12'"},
+                    UsageCase{{"render", "-o", "b.png"}, "at least one input"},
+                    UsageCase{{"render", "a.png"}, "-o OUT is missing"},
+                    UsageCase{{"sheet", "a.png", "b.png", "-o", "s.png"}, "one input file, not several"},
+                    UsageCase{{"sheet", "a.png", "-o", "s.png", "--clip", "2"}, "a sheet shows all four"},
+                    UsageCase{{"info", "a.png"}, "info takes no files"},
+                    UsageCase{{"info", "--hue", "3"}, "--hue does not apply to 'info'"},
+                    UsageCase{{"generate", "noise", "-o", "n.png"}, "chart or scene"},
+                    UsageCase{{"generate", "chart", "-o", "c.png", "--size", "0x10"}, "--size: '0x10'"},
+                    UsageCase{{"generate", "chart", "-o", "c.png", "--size", "40000x10"}, "--size: '40000x10'"}));
+
+}  // namespace

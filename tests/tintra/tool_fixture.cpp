@@ -1,0 +1,328 @@
+#include "tool_fixture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <png.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <tiffio.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace tintra_test {
+
+namespace {
+
+void RemoveTree(const std::string& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) return;
+    if (S_ISDIR(info.st_mode)) {
+        chmod(path.c_str(), 0700);
+        if (DIR* dir = opendir(path.c_str())) {
+            while (const dirent* e = readdir(dir)) {
+                const std::string name = e->d_name;
+                if (name != "." && name != "..") RemoveTree(path + "/" + name);
+            }
+            closedir(dir);
+        }
+        rmdir(path.c_str());
+    } else {
+        unlink(path.c_str());
+    }
+}
+
+void PutU32(std::vector<unsigned char>& out, uint32_t v)
+{
+    out.push_back((unsigned char)(v >> 24));
+    out.push_back((unsigned char)(v >> 16));
+    out.push_back((unsigned char)(v >> 8));
+    out.push_back((unsigned char)v);
+}
+
+void PutChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data)
+{
+    PutU32(out, (uint32_t)data.size());
+    const size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    PutU32(out, (uint32_t)crc32(0, out.data() + start, (uInt)(out.size() - start)));
+}
+
+std::string ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir()
+{
+    char pattern[] = "/tmp/tintra-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    root_ = made != nullptr ? made : "/tmp";
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(root_); }
+
+std::vector<std::string> ScratchDir::list(const std::string& sub) const
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir((sub.empty() ? root_ : path(sub)).c_str())) {
+        while (const dirent* e = readdir(dir)) {
+            const std::string name = e->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+RawImage MakeRaw(int width, int height, int bits, int channels, uint32_t seed)
+{
+    RawImage image;
+    image.width = width;
+    image.height = height;
+    image.bits = bits;
+    image.channels = channels;
+    const uint32_t top = bits == 16 ? 65535u : 255u;
+    uint32_t state = seed * 2654435761u + 1u;
+    const size_t n = (size_t)width * height * channels;
+    for (size_t i = 0; i < n; ++i) {
+        state = state * 1664525u + 1013904223u;
+        // Every eighth sample is an end of the range, the rest spread out.
+        const uint32_t pick = state >> 8;
+        image.samples.push_back(i % 8 == 0 ? (pick & 1 ? top : 0) : (uint16_t)(pick % (top + 1)));
+    }
+    return image;
+}
+
+std::vector<unsigned char> EncodePng(const RawImage& image, int color_type)
+{
+    std::vector<unsigned char> raw;
+    const int bytes = image.bits == 16 ? 2 : 1;
+    for (int y = 0; y < image.height; ++y) {
+        raw.push_back(0);  // filter: none
+        for (int i = 0; i < image.width * image.channels; ++i) {
+            const uint16_t v = image.samples[(size_t)y * image.width * image.channels + i];
+            if (bytes == 2) raw.push_back((unsigned char)(v >> 8));
+            raw.push_back((unsigned char)v);
+        }
+    }
+    std::vector<unsigned char> packed(compressBound((uLong)raw.size()));
+    uLongf packed_size = (uLongf)packed.size();
+    compress2(packed.data(), &packed_size, raw.data(), (uLong)raw.size(), 6);
+    packed.resize(packed_size);
+
+    std::vector<unsigned char> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<unsigned char> header;
+    PutU32(header, (uint32_t)image.width);
+    PutU32(header, (uint32_t)image.height);
+    header.push_back((unsigned char)image.bits);
+    header.push_back((unsigned char)color_type);
+    header.push_back(0);
+    header.push_back(0);
+    header.push_back(0);
+    PutChunk(out, "IHDR", header);
+    if (color_type == 3) {
+        std::vector<unsigned char> palette;
+        for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {(unsigned char)i, (unsigned char)i, 0});
+        PutChunk(out, "PLTE", palette);
+    }
+    PutChunk(out, "IDAT", packed);
+    PutChunk(out, "IEND", {});
+    return out;
+}
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
+}
+
+std::vector<unsigned char> ReadBytes(const std::string& path)
+{
+    const std::string text = ReadWhole(path);
+    return std::vector<unsigned char>(text.begin(), text.end());
+}
+
+namespace {
+
+bool DecodePng(png_structp png, png_infop info, std::FILE* file, RawImage& image)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    image.width = (int)png_get_image_width(png, info);
+    image.height = (int)png_get_image_height(png, info);
+    image.bits = png_get_bit_depth(png, info);
+    image.channels = png_get_channels(png, info);
+    const size_t row_bytes = png_get_rowbytes(png, info);
+    std::vector<unsigned char> row(row_bytes);
+    image.samples.clear();
+    for (int y = 0; y < image.height; ++y) {
+        png_read_row(png, row.data(), nullptr);
+        for (int i = 0; i < image.width * image.channels; ++i)
+            image.samples.push_back(image.bits == 16 ? (uint16_t)(row[2 * i] << 8 | row[2 * i + 1]) : row[i]);
+    }
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool ReadPngSamples(const std::string& path, RawImage& image)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    const bool ok = DecodePng(png, info, file, image);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return ok;
+}
+
+bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout)
+{
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (tif == nullptr) return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)image.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)image.height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, (uint16_t)image.bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, (uint16_t)image.channels);
+    TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.sample_format);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, (uint16_t)PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
+    const int colour = layout.photometric == PHOTOMETRIC_RGB ? 3 : layout.photometric == PHOTOMETRIC_SEPARATED ? 4 : 1;
+    if (image.channels > colour) {
+        const uint16_t kind = EXTRASAMPLE_UNASSALPHA;
+        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, (uint16_t)1, &kind);
+    }
+    const size_t bytes = (size_t)image.bits / 8;
+    const size_t pixel = (size_t)image.channels * bytes;
+    // Samples are stored in the host's byte order; libtiff marks the file so.
+    auto pack = [&](int x0, int y0, int w, int h, std::vector<unsigned char>& out) {
+        out.assign((size_t)w * h * pixel, 0);
+        for (int y = 0; y < h && y0 + y < image.height; ++y)
+            for (int x = 0; x < w && x0 + x < image.width; ++x)
+                for (int c = 0; c < image.channels; ++c) {
+                    const uint16_t v =
+                        image.samples[((size_t)(y0 + y) * image.width + (x0 + x)) * image.channels + c];
+                    unsigned char* o = &out[((size_t)y * w + x) * pixel + c * bytes];
+                    if (bytes == 2)
+                        std::memcpy(o, &v, 2);
+                    else if (bytes == 4) {
+                        const float f = v / 255.0f;
+                        std::memcpy(o, &f, 4);
+                    } else
+                        *o = (unsigned char)v;
+                }
+    };
+    bool ok = true;
+    std::vector<unsigned char> buffer;
+    if (layout.tiled) {
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16u);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, 16u);
+        for (int y = 0; y < image.height; y += 16)
+            for (int x = 0; x < image.width; x += 16) {
+                pack(x, y, 16, 16, buffer);
+                ok = ok && TIFFWriteTile(tif, buffer.data(), (uint32_t)x, (uint32_t)y, 0, 0) >= 0;
+            }
+    } else {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                     layout.rows_per_strip != 0 ? layout.rows_per_strip : TIFFDefaultStripSize(tif, 0));
+        for (int y = 0; y < image.height; ++y) {
+            pack(0, y, image.width, 1, buffer);
+            ok = ok && TIFFWriteScanline(tif, buffer.data(), (uint32_t)y, 0) >= 0;
+        }
+    }
+    TIFFClose(tif);
+    return ok;
+}
+
+bool ReadTiffSamples(const std::string& path, RawImage& image)
+{
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    if (tif == nullptr) return false;
+    uint32_t w = 0, h = 0;
+    uint16_t bits = 0, spp = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    image.width = (int)w;
+    image.height = (int)h;
+    image.bits = bits;
+    image.channels = spp;
+    image.samples.clear();
+    std::vector<unsigned char> line((size_t)TIFFScanlineSize(tif));
+    bool ok = true;
+    for (uint32_t y = 0; y < h && ok; ++y) {
+        ok = TIFFReadScanline(tif, line.data(), y, 0) >= 0;
+        for (uint32_t i = 0; i < w * spp; ++i) {
+            uint16_t v = line[i];
+            if (bits == 16) std::memcpy(&v, &line[2 * i], 2);
+            image.samples.push_back(v);
+        }
+    }
+    TIFFClose(tif);
+    return ok;
+}
+
+std::string TintraPath() { return TINTRA_EXECUTABLE; }
+std::string PluginPath() { return TINTRA_PLUGIN; }
+std::string FailingPluginPath() { return TINTRA_FAILING_PLUGIN; }
+
+ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env)
+{
+    ToolRun run;
+    char out_name[] = "/tmp/tintra-out-XXXXXX";
+    char err_name[] = "/tmp/tintra-err-XXXXXX";
+    const int out_fd = mkstemp(out_name);
+    const int err_fd = mkstemp(err_name);
+    std::vector<std::string> argv_text{TintraPath()};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> env_text = env;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (std::string& e : env_text) putenv(e.data());
+        dup2(out_fd, STDOUT_FILENO);
+        dup2(err_fd, STDERR_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    close(out_fd);
+    close(err_fd);
+    run.out = ReadWhole(out_name);
+    run.err = ReadWhole(err_name);
+    unlink(out_name);
+    unlink(err_name);
+    return run;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace tintra_test

@@ -1,0 +1,75 @@
+// What the tintra tests share: a scratch folder, files written and read
+// without tintra's own image code, and a way to run the tintra executable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tintra_test {
+
+// A fresh folder, removed with everything in it at the end of the test.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string path(const std::string& name) const { return root_ + "/" + name; }
+    const std::string& root() const { return root_; }
+    // Names of the entries, sorted, hidden ones included.
+    std::vector<std::string> list(const std::string& sub = "") const;
+
+private:
+    std::string root_;
+};
+
+// Samples as the file holds them: rows of interleaved channels, values
+// 0..255 or 0..65535.
+struct RawImage {
+    int width = 0;
+    int height = 0;
+    int bits = 8;
+    int channels = 3;
+    std::vector<uint16_t> samples;
+};
+
+// Deterministic samples that cover the ends of the range and much between.
+RawImage MakeRaw(int width, int height, int bits, int channels, uint32_t seed);
+
+// A PNG written byte by byte (zlib for the data, no libpng), so that the reader
+// under test sees a file it did not make. color_type as in the PNG header.
+std::vector<unsigned char> EncodePng(const RawImage& image, int color_type);
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> ReadBytes(const std::string& path);
+
+// Raw samples of a PNG read with plain libpng calls; false if it cannot.
+bool ReadPngSamples(const std::string& path, RawImage& image);
+
+struct TiffLayout {
+    uint16_t photometric = 2;    // RGB
+    uint16_t sample_format = 1;  // unsigned integer
+    uint16_t compression = 1;    // none
+    bool tiled = false;
+    uint32_t rows_per_strip = 0;  // 0: libtiff's choice
+};
+bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout);
+bool ReadTiffSamples(const std::string& path, RawImage& image);
+
+struct ToolRun {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+// Runs build/<dir>/tintra with these arguments and, if given, these extra
+// environment variables ("NAME=value").
+ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
+std::string TintraPath();
+std::string PluginPath();
+std::string FailingPluginPath();
+
+bool FileExists(const std::string& path);
+
+}  // namespace tintra_test
