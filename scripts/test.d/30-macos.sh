@@ -17,7 +17,7 @@ TINTRA_MACOS_BUNDLE="$build/TINTRA.plugin" \
   python3 -m unittest discover -s "$root/tests/macos" -p 'test_*.py'
 
 twin="$build/linux/TINTRA.so"
-integration="$linux_build/tests/integration/tintra_integration_tests"
+integration="$linux_build/tests/integration/integration_tests"
 if [ ! -x "$integration" ]; then
   echo "30-macos: no integration tests at $integration; build the Linux tree first (scripts/build)" >&2
   exit 1
