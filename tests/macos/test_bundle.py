@@ -22,6 +22,7 @@ REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUNDLE = os.environ.get("TINTRA_MACOS_BUNDLE", os.path.join(REPO, "build", "macos", "TINTRA.plugin"))
 STUBS = os.path.join(REPO, "cmake", "macos", "sdk", "usr", "lib")
 OBJDUMP = os.environ.get("TINTRA_LLVM_OBJDUMP", "llvm-objdump-19")
+NM = os.environ.get("TINTRA_LLVM_NM", "llvm-nm-19")
 
 EXECUTABLE = os.path.join(BUNDLE, "Contents", "MacOS", "TINTRA")
 LIBSYSTEM = "/usr/lib/libSystem.B.dylib"
@@ -159,6 +160,21 @@ class LinkageTests(Bundle):
                 with self.subTest(library=library, target=target):
                     self.assertEqual(symbols - imported.get((library, target), set()), set(),
                                      "remove these from the stub: no slice imports them")
+
+    def test_reader_agrees_with_the_llvm_tools(self):
+        # The checks above rest on our own reading of the file; LLVM's tools
+        # read the same slices independently.
+        for tool in (NM, OBJDUMP):
+            if shutil.which(tool) is None:
+                self.fail("%s is needed to cross-check the slices" % tool)
+        for arch, (_, image) in self.slices.items():
+            with self.subTest(arch=arch):
+                undefined = subprocess.run([NM, "--arch=" + arch, "-u", "-j", EXECUTABLE],
+                                           check=True, capture_output=True, text=True).stdout.split()
+                self.assertEqual(sorted(undefined), sorted(image.undefined_symbols()))
+                trie = subprocess.run([OBJDUMP, "--macho", "--arch=" + arch, "--exports-trie", EXECUTABLE],
+                                      check=True, capture_output=True, text=True).stdout
+                self.assertEqual(sorted(re.findall(r"^0x[0-9A-Fa-f]+\s+(\S+)", trie, re.M)), sorted(image.exports()))
 
     def test_no_fused_multiply_add_in_any_slice(self):
         if shutil.which(OBJDUMP) is None:
