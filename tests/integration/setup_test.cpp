@@ -1,0 +1,170 @@
+// Global set-up and the parameter declaration.
+#include <cstddef>
+
+#include "plugin_under_test.h"
+
+namespace integration {
+namespace {
+
+using testhost::Host;
+
+TEST_F(PluginTest, GlobalSetupReportsVersionAndFlagsAndNothingElse)
+{
+    for (bool basic_suite : {true, false}) {
+        Host host(library());
+        host.set_basic_suite_null(!basic_suite);
+        fill(host.out_data(), 0x6B);
+        PF_OutData expected = host.out_data();
+        expected.my_version = 0x90001;
+        expected.out_flags = 0x2000000;
+        expected.out_flags2 = 0x8000000;
+
+        ASSERT_EQ(host.global_setup(), PF_Err_NONE);
+        EXPECT_EQ(host.out_data().my_version, 0x90001u);
+        EXPECT_EQ(host.out_data().out_flags, 0x2000000);
+        EXPECT_EQ(host.out_data().out_flags2, 0x8000000);
+        EXPECT_TRUE(bytes_of(host.out_data()) == bytes_of(expected)) << "other output fields were written";
+        EXPECT_TRUE(host.suite_events().empty());
+        EXPECT_TRUE(host.add_param_calls().empty());
+    }
+}
+
+// What each of the four declarations must hold, every other byte zero.
+PF_ParamDef expected_definition(int index)
+{
+    PF_ParamDef def;
+    std::memset(&def, 0, sizeof def);
+    switch (index) {
+    case 1:
+        def.param_type = 3;
+        std::strcpy(def.name, "Hue");
+        def.uu.id = 1;
+        def.flags = 32;
+        break;
+    case 2:
+        def.param_type = 10;
+        std::strcpy(def.name, "Chroma");
+        def.uu.id = 2;
+        def.u.fs_d.valid_min = -10000000.0f;
+        def.u.fs_d.valid_max = 10000000.0f;
+        def.u.fs_d.slider_min = -100.0f;
+        def.u.fs_d.slider_max = 100.0f;
+        def.u.fs_d.curve_tolerance = 0.05f;
+        break;
+    case 3:
+        def.param_type = 7;
+        std::strcpy(def.name, "Clip Method");
+        def.uu.id = 3;
+        def.flags = 64;  // supervised: the alpha control follows it
+        def.u.pd.value = 1;
+        def.u.pd.num_choices = 4;
+        def.u.pd.dephault = 1;
+        break;
+    case 4:
+        def.param_type = 10;
+        std::strcpy(def.name, "Adaptive Clip Alpha");
+        def.uu.id = 4;
+        def.u.fs_d.value = 0.5;
+        def.u.fs_d.valid_min = -10000000.0f;
+        def.u.fs_d.valid_max = 10000000.0f;
+        def.u.fs_d.slider_min = 0.05f;
+        def.u.fs_d.slider_max = 5.0f;
+        def.u.fs_d.dephault = 0.5f;
+        def.u.fs_d.precision = 3;
+        def.u.fs_d.curve_tolerance = 0.05f;
+        break;
+    }
+    return def;
+}
+
+TEST_F(PluginTest, ParamsSetupDeclaresFourParametersFieldByField)
+{
+    Host host(library());
+    fill(host.out_data(), 0x6B);
+    PF_OutData expected_out = host.out_data();
+    expected_out.num_params = 5;
+    ASSERT_EQ(host.params_setup(), PF_Err_NONE);
+    EXPECT_EQ(host.out_data().num_params, 5);
+    EXPECT_TRUE(bytes_of(host.out_data()) == bytes_of(expected_out)) << "other output fields were written";
+    EXPECT_TRUE(host.suite_events().empty());
+
+    std::vector<testhost::AddParamCall> calls = host.add_param_calls();
+    ASSERT_EQ(calls.size(), 4u);
+    for (int i = 1; i <= 4; ++i) {
+        SCOPED_TRACE("parameter " + std::to_string(i));
+        const testhost::AddParamCall& call = calls[(size_t)i - 1];
+        const PF_ParamDef& got = call.def;
+        PF_ParamDef want = expected_definition(i);
+        EXPECT_EQ(call.index, -1) << "appended";
+        EXPECT_EQ(got.param_type, want.param_type);
+        EXPECT_STREQ(got.name, want.name);
+        EXPECT_EQ(got.uu.id, want.uu.id);
+        EXPECT_EQ(got.flags, want.flags);
+        EXPECT_EQ(got.ui_flags, 0);
+        switch (want.param_type) {
+        case 3:
+            EXPECT_EQ(got.u.ad.value, 0);
+            EXPECT_EQ(got.u.ad.dephault, 0);
+            break;
+        case 10:
+            EXPECT_EQ(got.u.fs_d.value, want.u.fs_d.value);
+            EXPECT_EQ(got.u.fs_d.valid_min, want.u.fs_d.valid_min);
+            EXPECT_EQ(got.u.fs_d.valid_max, want.u.fs_d.valid_max);
+            EXPECT_EQ(got.u.fs_d.slider_min, want.u.fs_d.slider_min);
+            EXPECT_EQ(got.u.fs_d.slider_max, want.u.fs_d.slider_max);
+            EXPECT_EQ(got.u.fs_d.dephault, want.u.fs_d.dephault);
+            EXPECT_EQ(got.u.fs_d.precision, want.u.fs_d.precision);
+            EXPECT_EQ(got.u.fs_d.display_flags, 0);
+            EXPECT_EQ(got.u.fs_d.curve_tolerance, 0.05f);
+            break;
+        case 7:
+            EXPECT_EQ(got.u.pd.value, 1);
+            EXPECT_EQ(got.u.pd.num_choices, 4);
+            EXPECT_EQ(got.u.pd.dephault, 1);
+            ASSERT_NE(got.u.pd.u.namesptr, nullptr);
+            EXPECT_STREQ(got.u.pd.u.namesptr, "Adaptive Hue-dependent|Chroma Clipped|Truncate|Debug");
+            want.u.pd.u.namesptr = got.u.pd.u.namesptr;
+            break;
+        }
+        // Everything not named above, padding included, was cleared.
+        std::vector<unsigned char> got_bytes = bytes_of(got), want_bytes = bytes_of(want);
+        for (size_t b = 0; b < sizeof(PF_ParamDef); ++b)
+            EXPECT_EQ(got_bytes[b], want_bytes[b]) << "byte " << b << " of the definition";
+    }
+}
+
+struct AddParamFailure {
+    int step;
+    PF_Err error;
+};
+
+void PrintTo(const AddParamFailure& f, std::ostream* os)
+{
+    *os << "add_param call " << f.step << " fails with " << f.error;
+}
+
+class ParamsSetupFailure : public PluginTestWithParam<AddParamFailure> {};
+
+TEST_P(ParamsSetupFailure, StopsAtTheFailingStepAndReturnsItsError)
+{
+    const AddParamFailure& f = GetParam();
+    Host host(library());
+    host.fail_add_param(f.step, f.error);
+    fill(host.out_data(), 0x6B);
+    std::vector<unsigned char> out_before = bytes_of(host.out_data());
+
+    EXPECT_EQ(host.params_setup(), f.error);
+    EXPECT_EQ(host.add_param_calls().size(), (size_t)f.step) << "no declaration after the failing one";
+    EXPECT_TRUE(bytes_of(host.out_data()) == out_before) << "the parameter count must stay untouched";
+    EXPECT_TRUE(host.suite_events().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ParamsSetupFailure,
+                         ::testing::Values(AddParamFailure{1, PF_Err_OUT_OF_MEMORY},
+                                           AddParamFailure{2, PF_Err_INVALID_INDEX},
+                                           AddParamFailure{3, PF_Err_BAD_CALLBACK_PARAM},
+                                           AddParamFailure{4, PF_Err_OUT_OF_MEMORY}, AddParamFailure{1, -7},
+                                           AddParamFailure{4, 0x7FFF0001}));
+
+}  // namespace
+}  // namespace integration
