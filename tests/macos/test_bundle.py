@@ -76,7 +76,8 @@ class Bundle(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         if not os.path.isdir(BUNDLE):
-            raise unittest.SkipTest("no bundle at %s: run scripts/build-macos first" % BUNDLE)
+            # A missing bundle is a failure, never a skip that reads as a pass.
+            raise FileNotFoundError("no bundle at %s: run scripts/build-macos first" % BUNDLE)
         cls.universal = read(EXECUTABLE)
         cls.slices = slices_of(cls.universal)
 
