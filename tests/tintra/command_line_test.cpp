@@ -101,3 +101,44 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"generate", "chart", "-o", "c.png", "--size", "40000x10"}, "--size: '40000x10'"}));
 
 }  // namespace
+
+#include "tool_fixture.h"
+
+namespace {
+
+struct HelpCase {
+    std::vector<std::string> args;
+    const char* first_line;
+    const char* mentions;
+};
+
+void PrintTo(const HelpCase& c, std::ostream* out) { *out << c.first_line; }
+
+class Help : public testing::TestWithParam<HelpCase> {};
+
+// Every command explains itself on stdout and succeeds, without a plug-in.
+TEST_P(Help, IsPrintedForEveryCommand)
+{
+    std::vector<std::string> args = GetParam().args;
+    args.push_back("--plugin");
+    args.push_back("/nonexistent/plug-in.so");
+    const tintra_test::ToolRun run = tintra_test::RunTintra(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), GetParam().first_line);
+    EXPECT_NE(run.out.find(GetParam().mentions), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, Help,
+    testing::Values(HelpCase{{"--help"}, "usage: tintra COMMAND [options]", "render IN... -o OUT"},
+                    HelpCase{{"render", "--help"}, "usage: tintra render IN... -o OUT [options]", "0..32768"},
+                    HelpCase{{"render", "a.png", "-h"}, "usage: tintra render IN... -o OUT [options]",
+                             "Exit status: 0 all done, 1 some file failed"},
+                    HelpCase{{"sheet", "--help"}, "usage: tintra sheet IN -o OUT [options]",
+                             "input | adaptive | chroma | truncate | debug"},
+                    HelpCase{{"info", "--help"}, "usage: tintra info [--plugin PATH]", "About"},
+                    HelpCase{{"help", "generate"}, "usage: tintra generate chart|scene -o OUT [options]",
+                             "--size WxH"}));
+
+}  // namespace

@@ -28,3 +28,51 @@ INSTANTIATE_TEST_SUITE_P(
                     BarCase{1, 4000, 2.0, "[..............................] 1/4000 frames  0.50 frames/s  2:13:18 left"}));
 
 }  // namespace
+
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "tool_fixture.h"
+
+namespace {
+
+using namespace tintra_test;
+
+// On a terminal the bar is redrawn in place after every frame, then the
+// summary replaces it.
+TEST(ProgressOnATerminal, DrawsTheBarThenTheSummary)
+{
+    ScratchDir dir;
+    mkdir(dir.path("frames").c_str(), 0777);
+    for (int f = 0; f < 3; ++f)
+        WriteBytes(dir.path("frames/f" + std::to_string(f) + ".png"), EncodePng(MakeRaw(8, 8, 8, 3, f), 2));
+    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out");
+
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), nullptr);
+        _exit(127);
+    }
+    std::string shown;
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = read(terminal, buffer, sizeof buffer);
+        if (n <= 0) break;  // the terminal closes when tintra ends
+        shown.append(buffer, (size_t)n);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_NE(shown.find("\r[..............................] 0/3 frames"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r[####################..........] 2/3 frames"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("\r[##############################] 3/3 frames"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("tintra: 3 of 3 frames rendered, 0 failed"), std::string::npos) << shown;
+}
+
+}  // namespace
