@@ -212,25 +212,34 @@ void CheckParameters(const Library& library, Report& r)
     r.Equal("count untouched after add_param failure", failing.out_data().num_params, 77);
 }
 
+// The alpha control follows the clip method, both when the user changes the
+// method (13) and when the host asks for the controls to be brought up to
+// date (14).
 void CheckClipMethodChange(const Library& library, Report& r)
 {
-    for (int32_t method = 1; method <= 4; ++method) {
-        const std::string what = "clip method " + std::to_string(method);
-        Host host(library);
-        r.Equal(what + ": set-up", host.params_setup(), 0);
-        testhost::World input(2, 2, false);
-        testhost::ParamSet params(input.world(), testhost::RenderValues{0, 0.0, method, 0.5}, host.added_params());
-        const std::vector<unsigned char> before = params.snapshot();
-        r.Equal(what + ": result", host.user_changed_param(params, 3), 0);
-        r.True(what + ": parameters not written", params.snapshot() == before);
-        const std::vector<testhost::UiUpdate> updates = host.ui_updates();
-        if (!r.Equal(what + ": UI updates", updates.size(), (size_t)1)) {
-            continue;
+    for (PF_Cmd cmd : {PF_Cmd_USER_CHANGED_PARAM, PF_Cmd_UPDATE_PARAMS_UI}) {
+        for (int32_t method = 1; method <= 4; ++method) {
+            const std::string what = "command " + std::to_string(cmd) + ", clip method " + std::to_string(method);
+            Host host(library);
+            r.Equal(what + ": set-up", host.params_setup(), 0);
+            testhost::World input(2, 2, false);
+            testhost::ParamSet params(input.world(), testhost::RenderValues{0, 0.0, method, 0.5},
+                                      host.added_params());
+            const std::vector<unsigned char> before = params.snapshot();
+            const PF_Err result = cmd == PF_Cmd_USER_CHANGED_PARAM ? host.user_changed_param(params, 3)
+                                                                   : host.update_params_ui(params);
+            r.Equal(what + ": result", result, 0);
+            r.True(what + ": parameters not written", params.snapshot() == before);
+            r.True(what + ": suites balanced", host.suites_balanced());
+            const std::vector<testhost::UiUpdate> updates = host.ui_updates();
+            if (!r.Equal(what + ": UI updates", updates.size(), (size_t)1)) {
+                continue;
+            }
+            r.Equal(what + ": updated parameter", updates[0].index, 4);
+            const bool disabled = (updates[0].def.ui_flags & PF_PUI_DISABLED) != 0;
+            r.Equal(what + ": alpha greyed out", disabled, method != 1);
+            r.Equal(what + ": alpha never made invisible", updates[0].def.ui_flags & PF_PUI_INVISIBLE, 0);
         }
-        r.Equal(what + ": updated parameter", updates[0].index, 4);
-        const bool disabled = (updates[0].def.ui_flags & PF_PUI_DISABLED) != 0;
-        r.Equal(what + ": alpha greyed out", disabled, method != 1);
-        r.Equal(what + ": alpha never made invisible", updates[0].def.ui_flags & PF_PUI_INVISIBLE, 0);
     }
 }
 

@@ -161,6 +161,7 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
     rendered.depth = deep ? 16 : 8;
     rendered.width = kWidth;
     rendered.height = kHeight;
+    rendered.channels.assign((size_t)kWidth * kHeight * 4, 0);  // what a failed render leaves
     const std::string what = rendered.name + (deep ? " (16-bit)" : " (8-bit)");
 
     testhost::Host host(library);

@@ -25,6 +25,8 @@ struct Change {
     int64_t alpha_differing;
 };
 
+void PrintTo(const Change& change, std::ostream* os) { *os << change.name; }
+
 class CompareChanges : public ::testing::TestWithParam<Change> {};
 
 TEST_P(CompareChanges, CountsAndLargestDifference)
