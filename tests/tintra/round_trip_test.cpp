@@ -11,7 +11,7 @@ namespace {
 
 using namespace tintra_test;
 
-enum class Writer { Png, TiffPlain, TiffLzw, TiffDeflateStrips };
+enum class Writer { Png, TiffPlain, TiffLzw, TiffDeflateStrips, TiffBigEndian };
 
 struct RoundTripCase {
     const char* name;
@@ -29,6 +29,7 @@ void WriteInput(const RoundTripCase& c, const std::string& path, const RawImage&
     }
     TiffLayout layout;
     if (c.writer == Writer::TiffLzw) layout.compression = 5;
+    if (c.writer == Writer::TiffBigEndian) layout.big_endian = true;
     if (c.writer == Writer::TiffDeflateStrips) {
         layout.compression = 8;
         layout.rows_per_strip = 3;
@@ -85,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundTripCase{"tiff8_rgba_lzw", Writer::TiffLzw, 8, 4, ".tiff"},
                     RoundTripCase{"tiff16_rgb_strips", Writer::TiffDeflateStrips, 16, 3, ".tif"},
                     RoundTripCase{"tiff16_rgba", Writer::TiffPlain, 16, 4, ".TIF"},
+                    RoundTripCase{"tiff16_big_endian", Writer::TiffBigEndian, 16, 3, ".tif"},
                     RoundTripCase{"png16_to_tiff", Writer::Png, 16, 4, ".tif"},
                     RoundTripCase{"tiff8_to_png", Writer::TiffLzw, 8, 3, ".png"}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });

@@ -195,7 +195,7 @@ bool ReadPngSamples(const std::string& path, RawImage& image)
 
 bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout)
 {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    TIFF* tif = TIFFOpen(path.c_str(), layout.big_endian ? "wb" : "wl");
     if (tif == nullptr) return false;
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)image.width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)image.height);

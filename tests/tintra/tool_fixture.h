@@ -53,6 +53,7 @@ struct TiffLayout {
     uint16_t compression = 1;    // none
     bool tiled = false;
     uint32_t rows_per_strip = 0;  // 0: libtiff's choice
+    bool big_endian = false;      // "MM" instead of this machine's "II"
 };
 bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout);
 bool ReadTiffSamples(const std::string& path, RawImage& image);
