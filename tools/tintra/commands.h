@@ -2,6 +2,9 @@
 // own messages, one line each, to stderr.
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 #include "tools/tintra/command_line.h"
 
 constexpr int kExitOk = 0;
@@ -14,4 +17,4 @@ int RunSheet(const CommandLine& line);
 int RunGenerate(const CommandLine& line);
 
 // "tintra: " + text, on a line of its own on stderr.
-void PrintError(const std::string& text);
+inline void PrintError(const std::string& text) { std::fprintf(stderr, "tintra: %s\n", text.c_str()); }

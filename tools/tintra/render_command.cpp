@@ -53,8 +53,6 @@ FrameResult RenderFrame(const LoadedPlugin& plugin, const testhost::RenderValues
 
 }  // namespace
 
-void PrintError(const std::string& text) { std::fprintf(stderr, "tintra: %s\n", text.c_str()); }
-
 int RunRender(const CommandLine& line)
 {
     std::string error;
