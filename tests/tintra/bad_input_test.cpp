@@ -192,6 +192,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "@/in.png: no such file"},
         BadCase{"plugin_missing", kGoodPng, RenderWith({"--plugin", "@/none.so"}), 1,
                 "cannot load plug-in @/none.so"},
+        // A bare name is a file in the current folder, not a library on the
+        // system's search path (where libc.so.6 would be found).
+        BadCase{"plugin_bare_name_is_not_searched", kGoodPng, RenderWith({"--plugin", "libc.so.6"}), 1,
+                "cannot load plug-in libc.so.6: ./libc.so.6: cannot open shared object file"},
         BadCase{"plugin_not_a_library",
                 [](const ScratchDir& d) {
                     WriteBytes(d.path("in.png"), GoodPng());

@@ -16,8 +16,14 @@ std::string DefaultPluginPath()
 bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& error)
 {
     std::string why;
-    plugin.effect = testhost::Effect::load(path, &why);
+    // A bare file name would send the loader searching the system's library
+    // folders; the user means the file in the current folder.
+    const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
+    plugin.effect = testhost::Effect::load(where, &why);
     if (!plugin.effect) {
+        // The test host starts its reason with the same words as ours.
+        const std::string repeated = "cannot load " + where + ": ";
+        if (why.compare(0, repeated.size(), repeated) == 0) why.erase(0, repeated.size());
         error = "cannot load plug-in " + path + ": " + why;
         return false;
     }
