@@ -14,11 +14,21 @@ using testhost::PluginLibrary;
 using Library = std::shared_ptr<const PluginLibrary>;
 
 constexpr PF_Err kMissingSuite = 516;
+constexpr SPErr kRefused = 0x21504E46;  // any non-zero answer to AcquireSuite
 
 std::vector<unsigned char> Bytes(const void* data, size_t size)
 {
     const unsigned char* p = static_cast<const unsigned char*>(data);
     return std::vector<unsigned char>(p, p + size);
+}
+
+template <typename Pixel>
+bool AllZero(const std::vector<Pixel>& pixels)
+{
+    for (const Pixel& p : pixels) {
+        if (p.alpha != 0 || p.red != 0 || p.green != 0 || p.blue != 0) return false;
+    }
+    return true;
 }
 
 void CheckRegistration(const Library& library, Report& r, std::string* support_url)
@@ -76,7 +86,7 @@ void CheckMissingSuites(const Library& library, Report& r)
         const char* what;
         SPErr error;  // 0: success with a null table
     };
-    for (const Case& c : {Case{"error code", 0x21504E46}, Case{"null table", 0}}) {
+    for (const Case& c : {Case{"error code", kRefused}, Case{"null table", 0}}) {
         const std::string suffix = std::string(" (ANSI suite missing: ") + c.what + ")";
         Host host(library);
         host.remove_suite("PF ANSI Suite", 1, c.error);
@@ -89,7 +99,9 @@ void CheckMissingSuites(const Library& library, Report& r)
 
     Host no_basic(library);
     no_basic.set_basic_suite_null(true);
+    const std::vector<unsigned char> before = Bytes(&no_basic.out_data(), sizeof(PF_OutData));
     r.Equal("About result (no basic suite)", no_basic.about(), kMissingSuite);
+    r.True("out_data untouched (no basic suite)", Bytes(&no_basic.out_data(), sizeof(PF_OutData)) == before);
 
     struct RenderCase {
         const char* what;
@@ -106,13 +118,20 @@ void CheckMissingSuites(const Library& library, Report& r)
     for (const RenderCase& c : renders) {
         Host host(library);
         if (c.suite != nullptr) {
-            host.remove_suite(c.suite, 2, 0x21504E46);
+            host.remove_suite(c.suite, 2, kRefused);
         }
         host.set_basic_suite_null(c.basic_null);
         testhost::World input(4, 3, c.deep);
         testhost::World output(4, 3, c.deep, 8);
+        if (c.deep) {
+            input.set_pixels16(std::vector<PF_Pixel16>(12, PF_Pixel16{32768, 1000, 2000, 3000}));
+        } else {
+            input.set_pixels8(std::vector<PF_Pixel>(12, PF_Pixel{255, 10, 20, 30}));
+        }
         testhost::ParamSet params(input.world(), testhost::RenderValues{90 << 16, 20.0, 1, 0.5});
         r.Equal(std::string("render result (") + c.what + ")", host.render(params, output), kMissingSuite);
+        const bool untouched = c.deep ? AllZero(output.pixels16()) : AllZero(output.pixels8());
+        r.True(std::string("output untouched (") + c.what + ")", untouched && output.padding_intact());
         r.True(std::string("no iterate call (") + c.what + ")", host.iterate_calls().empty());
         r.True(std::string("suites balanced (") + c.what + ")", host.suites_balanced());
     }
