@@ -70,6 +70,12 @@ def header_problems(pe):
         problems.append("COFF timestamp %#x: the build is not reproducible" % pe.timestamp)
     if pe.subsystem != 2 and pe.subsystem != 3:
         problems.append("subsystem %d" % pe.subsystem)
+    # The host may load it anywhere, and its data must not be executable.
+    for flag, name in ((0x40, "DYNAMIC_BASE"), (0x100, "NX_COMPAT")):
+        if not pe.dll_characteristics & flag:
+            problems.append("%s is not set" % name)
+    if ".reloc" not in [section[0] for section in pe.sections]:
+        problems.append("no relocations: the library could only load at its preferred base")
     return problems
 
 
@@ -239,6 +245,8 @@ class ChecksSeeFaults(unittest.TestCase):
              lambda: self.replace_at(bytes(self.data).find(b"msvcrt.dll"), b"msvcrt", b"msvcrx", False)),
             ("a timestamp", header_problems,
              lambda: self.data.__setitem__(slice(self.coff_timestamp(), self.coff_timestamp() + 1), b"\x01")),
+            ("no address randomisation", header_problems,
+             lambda: self.data.__setitem__(self.dll_characteristics(), self.data[self.dll_characteristics()] & ~0x40)),
         ]
         original = bytes(self.data)
         for name, check, mutate in cases:
@@ -249,6 +257,9 @@ class ChecksSeeFaults(unittest.TestCase):
 
     def coff_timestamp(self):
         return int.from_bytes(self.data[0x3C:0x40], "little") + 4 + 4
+
+    def dll_characteristics(self):
+        return int.from_bytes(self.data[0x3C:0x40], "little") + 4 + 20 + 70
 
 
 def main():
