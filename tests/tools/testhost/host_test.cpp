@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "host/pf_suites.h"
@@ -349,12 +350,15 @@ TEST(HostBasicSuite, CanBeWithheld)
 // at once: the basic suite's functions get no pointer to find their host by.
 TEST(HostConcurrency, EveryHostSeesOnlyItsOwnSuiteCalls)
 {
+    // All hosts live for the whole test, so each holds its own slot while
+    // the others call their basic suites.
     constexpr int kHosts = 24;
-    bool ok[kHosts] = {};
+    std::vector<std::unique_ptr<Host>> hosts;
+    for (int h = 0; h < kHosts; ++h) hosts.push_back(std::make_unique<Host>(kFake));
     std::vector<std::thread> threads;
     for (int h = 0; h < kHosts; ++h) {
-        threads.emplace_back([h, &ok] {
-            Host host(kFake);
+        threads.emplace_back([h, &hosts] {
+            Host& host = *hosts[(size_t)h];
             int32_t version = 100 + h;
             for (int round = 0; round < 50; ++round) {
                 run(host, [&](PF_InData* i, PF_OutData*, PF_ParamDef**, PF_LayerDef*) -> PF_Err {
@@ -364,14 +368,18 @@ TEST(HostConcurrency, EveryHostSeesOnlyItsOwnSuiteCalls)
                     return 0;
                 });
             }
-            SuiteCount own = host.suite_count("Own Suite", version);
-            SuiteCount ansi = host.suite_count("PF ANSI Suite", 1);
-            ok[h] = own.refused == 50 && ansi.acquired == 50 && ansi.released == 50 && host.suites_balanced() &&
-                    host.suite_events().size() == 150;
         });
     }
     for (std::thread& t : threads) t.join();
-    for (int h = 0; h < kHosts; ++h) EXPECT_TRUE(ok[h]) << "host " << h;
+    for (int h = 0; h < kHosts; ++h) {
+        const Host& host = *hosts[(size_t)h];
+        SuiteCount own = host.suite_count("Own Suite", 100 + h);
+        SuiteCount ansi = host.suite_count("PF ANSI Suite", 1);
+        EXPECT_EQ(own.refused, 50) << "host " << h;
+        EXPECT_EQ(ansi.acquired, 50) << "host " << h;
+        EXPECT_EQ(ansi.released, 50) << "host " << h;
+        EXPECT_EQ(host.suite_events().size(), 150u) << "host " << h;
+    }
 }
 
 // ---------------------------------------------------- formatting service
