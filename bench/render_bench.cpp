@@ -3,6 +3,7 @@
 // render threads, adaptive clipping. Reports frames/s and megapixels/s.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -27,31 +28,42 @@ const testhost::Effect& Plugin()
     return *effect;
 }
 
-// A photograph-like frame, so that the share of colours pushed out of gamut
-// is that of a real picture rather than of noise.
-const Image& Scene(int depth)
+// Colours spread evenly over the cube, so every row costs the same: the
+// host hands each thread one contiguous band of rows, and this frame shows
+// how far the threads scale when the bands are equal.
+Image Noise(int depth)
 {
-    static const Image scene8 = MakeScene(kWidth, kHeight, 8);
-    static const Image scene16 = MakeScene(kWidth, kHeight, 16);
-    return depth == 16 ? scene16 : scene8;
+    Image image = MakeImage(kWidth, kHeight, 8, false);
+    uint32_t state = 12345u;
+    for (PF_Pixel& p : image.pixels8) {
+        state = state * 1664525u + 1013904223u;
+        p = PF_Pixel{255, (uint8_t)(state >> 8), (uint8_t)(state >> 16), (uint8_t)(state >> 24)};
+    }
+    return ConvertDepth(image, depth);
 }
 
-testhost::RenderValues Values()
+// A photograph-like frame: its sky, water and meadow cost different amounts
+// per pixel, so two bands of rows are not equal work.
+enum Content { kNoise = 0, kScene = 1 };
+
+const Image& Frame(int depth, int content)
 {
-    testhost::RenderValues values;
-    values.hue = 40 << 16;
-    values.chroma = 30.0;
-    values.clip = 1;  // adaptive
-    values.alpha = 0.5;
-    return values;
+    static const Image noise8 = Noise(8), noise16 = Noise(16);
+    static const Image scene8 = MakeScene(kWidth, kHeight, 8), scene16 = MakeScene(kWidth, kHeight, 16);
+    if (content == kScene) return depth == 16 ? scene16 : scene8;
+    return depth == 16 ? noise16 : noise8;
 }
 
 void BM_RenderFrame(benchmark::State& state)
 {
     const int depth = (int)state.range(0);
     const int threads = (int)state.range(1);
-    const Image& in = Scene(depth);
-    const testhost::RenderValues values = Values();
+    const Image& in = Frame(depth, (int)state.range(2));
+    testhost::RenderValues values;
+    values.hue = 40 << 16;
+    values.chroma = 30.0;
+    values.clip = 1;  // adaptive
+    values.alpha = 0.5;
     std::vector<PF_Pixel> out8(depth == 8 ? in.pixel_count() : 0);
     std::vector<PF_Pixel16> out16(depth == 16 ? in.pixel_count() : 0);
     for (auto _ : state) {
@@ -71,13 +83,12 @@ void BM_RenderFrame(benchmark::State& state)
 }
 
 BENCHMARK(BM_RenderFrame)
-    ->ArgNames({"bits", "threads"})
-    ->Args({8, 1})
-    ->Args({8, 2})
-    ->Args({16, 1})
-    ->Args({16, 2})
+    ->ArgNames({"bits", "threads", "scene"})
+    ->ArgsProduct({{8, 16}, {1, 2}, {kNoise, kScene}})
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->UseRealTime()
+    // On a shared machine the fastest repetition is the one least disturbed.
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 }  // namespace
 
