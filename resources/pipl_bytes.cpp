@@ -127,7 +127,9 @@ std::vector<uint8_t> Build(Platform platform)
         list.AddText("mi64", identity::kEntryPoint);
         list.AddText("ma64", identity::kEntryPoint);
     }
-    list.Add("ePVR", list.Data().U16((uint16_t)identity::kPiplVersionMajor).U16((uint16_t)identity::kPiplVersionMinor).data, 4);
+    list.Add("ePVR",
+             list.Data().U16((uint16_t)identity::kPiplVersionMajor).U16((uint16_t)identity::kPiplVersionMinor).data,
+             4);
     list.Add("eSVR", list.Data().U16((uint16_t)identity::kApiMajor).U16((uint16_t)identity::kApiMinor).data, 4);
     list.Add("eVER", list.Data().U32(identity::kVersionWord).data, 4);
     // A 16-bit value whose declared length leaves out its two bytes of padding.

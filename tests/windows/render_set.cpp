@@ -340,9 +340,9 @@ CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vec
             Add(result.total, part);
         }
         if (part.differing != 0) {
-            result.differing_cases.push_back(what + (a.stable ? ": " : " [unstable]: ") + std::to_string(part.differing) + " of " +
-                                             std::to_string(part.channels) + " channels differ, largest by " +
-                                             std::to_string(part.largest));
+            result.differing_cases.push_back(what + (a.stable ? ": " : " [unstable]: ") +
+                                             std::to_string(part.differing) + " of " + std::to_string(part.channels) +
+                                             " channels differ, largest by " + std::to_string(part.largest));
         }
     }
     return result;

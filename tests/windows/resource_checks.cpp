@@ -112,7 +112,8 @@ Tally CheckResources(const std::string& library_path, const std::string& support
         const std::string text(manifest.begin(), manifest.end());
         r.True("manifest asks to run as the invoker", text.find("level=\"asInvoker\"") != std::string::npos, text);
         r.True("manifest asks for no UI access", text.find("uiAccess=\"false\"") != std::string::npos, text);
-        r.Equal("manifest has one execution level request", text.find("requestedExecutionLevel", text.find("requestedExecutionLevel") + 1),
+        const size_t first = text.find("requestedExecutionLevel");
+        r.Equal("manifest has one execution level request", text.find("requestedExecutionLevel", first + 1),
                 std::string::npos);
     }
     return Tally{r.checked(), r.failed()};
