@@ -42,9 +42,15 @@ echo "20-windows: Linux reference run on $linux_build/TINTRA.so" >&2
 
 echo "20-windows: Wine run on $build/TINTRA.aex (prefix $WINEPREFIX)" >&2
 # Wine's own notes about creating the prefix are dropped; the program's
-# failures (also on stderr) are kept.
-wine "$build/tests/windows/tintra_platform_check.exe" check "$build/TINTRA.aex" \
-  --renders "$work/windows.renders" 2> >(grep -v '^wine: ' >&2)
+# failures (also on stderr) are kept. A Wine that hangs must not hang the
+# whole test run.
+status=0
+timeout 900 wine "$build/tests/windows/tintra_platform_check.exe" check "$build/TINTRA.aex" \
+  --renders "$work/windows.renders" 2> >(grep -v '^wine: ' >&2) || status=$?
+if [ "$status" -ne 0 ]; then
+  [ "$status" -eq 124 ] && echo "20-windows: the Wine run did not finish within 15 minutes" >&2
+  exit 1
+fi
 
 echo "20-windows: Linux and Windows renders compared" >&2
 "$linux_check" compare "$work/linux.renders" "$work/windows.renders"
