@@ -20,7 +20,8 @@ const char kUsage[] =
     "check    loads PLUGIN (TINTRA.so or TINTRA.aex) and checks registration, every\n"
     "         command, the About text, the parameter definitions, the missing-suite\n"
     "         and iterate-error paths, and on Windows the PiPL and manifest resources;\n"
-    "         renders a fixed set of 8-bit and 16-bit frames, written to FILE if given.\n"
+    "         renders a fixed set of 8-bit and 16-bit frames, written to FILE if given,\n"
+    "         and renders part of it again with many renders at once.\n"
     "compare  compares two render files channel by channel; differences of at most\n"
     "         one level are accepted (the builds' maths libraries differ), and alpha\n"
     "         must be identical.\n"
@@ -58,6 +59,7 @@ int Check(const std::string& plugin, const std::string& renders_path)
     }
     std::vector<platform_check::RenderedCase> renders;
     count("render", platform_check::RenderAll(library, &renders));
+    count("threads", platform_check::RenderConcurrently(library, renders));
 
     if (!renders_path.empty() && !platform_check::WriteRenders(renders_path, renders, &error)) {
         std::fprintf(stderr, "tintra_platform_check: %s\n", error.c_str());

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "tests/windows/check_report.h"
 #include "tools/testhost/host.h"
@@ -227,6 +228,56 @@ Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, s
         }
     }
     return Tally{r.checked(), r.failed()};
+}
+
+// The plug-in announces threaded rendering: several renders at once, each
+// split across threads, must give exactly what the same binary gave one at a
+// time. A shared mutable value inside the library would show here.
+Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& library,
+                         const std::vector<RenderedCase>& sequential)
+{
+    struct Job {
+        const Setting* setting;
+        Frame frame;
+        bool deep;
+        size_t sequential_index;
+    };
+    std::vector<Job> jobs;
+    size_t index = 0;
+    for (bool deep : {false, true}) {
+        for (Frame frame : {Frame::ExactCube, Frame::ShiftedCube}) {
+            for (const Setting& setting : kSettings) {
+                if (frame == Frame::ShiftedCube && setting.clip >= 1 && setting.clip <= 4) {
+                    jobs.push_back(Job{&setting, frame, deep, index});
+                }
+                ++index;
+            }
+        }
+    }
+
+    std::vector<RenderedCase> results(jobs.size());
+    std::vector<Report> reports(jobs.size(), Report("concurrent render"));
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        threads.emplace_back([&, i] {
+            results[i] = RenderOne(library, *jobs[i].setting, jobs[i].frame, jobs[i].deep, reports[i]);
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+
+    Report r("concurrent render");
+    int checked = 0;
+    int failed = 0;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        checked += reports[i].checked();
+        failed += reports[i].failed();
+        const RenderedCase& alone = sequential.at(jobs[i].sequential_index);
+        r.True(alone.name + (jobs[i].deep ? " (16-bit)" : " (8-bit)") + " equals the render made alone",
+               results[i].channels == alone.channels);
+    }
+    return Tally{checked + r.checked(), failed + r.failed()};
 }
 
 // Little-endian binary: the magic line, the case count, then per case the

@@ -26,6 +26,11 @@ struct RenderedCase {
 // bookkeeping and the output rows' padding are checked on the way.
 Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out);
 
+// Renders part of the set again, all cases at the same time on their own
+// threads, and checks each against the render RenderAll made of it alone.
+Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& library,
+                         const std::vector<RenderedCase>& sequential);
+
 bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& cases, std::string* error);
 bool ReadRenders(const std::string& path, std::vector<RenderedCase>* cases, std::string* error);
 
