@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 #include <thread>
 
 #include "host/pf_suites.h"
@@ -100,7 +101,10 @@ struct HostCallbacks {
         return host ? host->report_progress(current, total) : PF_Err_BAD_CALLBACK_PARAM;
     }
 
-    static PF_Err abort(PF_ProgPtr effect_ref) { return from_ref(effect_ref) ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM; }
+    static PF_Err abort(PF_ProgPtr effect_ref)
+    {
+        return from_ref(effect_ref) ? PF_Err_NONE : PF_Err_BAD_CALLBACK_PARAM;
+    }
 
     static PF_Err unsupported(const void* effect_ref)
     {
@@ -253,7 +257,17 @@ SPErr dispatch_release(Host* host, const char* name, int32_t version)
 
 // ------------------------------------------------------------------ set-up
 
-Host::Host(std::shared_ptr<const PluginLibrary> library) : Host(library->entry_points())
+namespace {
+
+const EntryPoints& entry_points_of(const std::shared_ptr<const PluginLibrary>& library)
+{
+    if (!library) throw std::invalid_argument("test host: no plug-in library");
+    return library->entry_points();
+}
+
+}  // namespace
+
+Host::Host(std::shared_ptr<const PluginLibrary> library) : Host(entry_points_of(library))
 {
     library_ = std::move(library);
 }
@@ -319,6 +333,7 @@ void Host::set_registration_result(PF_Err result) { registration_result_ = resul
 
 PF_Err Host::register_effect()
 {
+    if (!entry_.register_entry) return PF_Err_INVALID_CALLBACK;
     SPBasicSuite* basic = basic_suite_null_ ? nullptr : registry::basic_suite(slot_);
     return entry_.register_entry(reinterpret_cast<PF_PluginData*>(this), &HostCallbacks::registration, basic,
                                  "TINTRA test host", "1.0");
@@ -326,6 +341,7 @@ PF_Err Host::register_effect()
 
 PF_Err Host::command(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output, void* extra)
 {
+    if (!entry_.effect_main) return PF_Err_INVALID_CALLBACK;
     current_command_ = cmd;
     PF_Err err = entry_.effect_main(cmd, &in_data_, &out_data_, params, output, extra);
     current_command_ = -1;

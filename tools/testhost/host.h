@@ -90,8 +90,11 @@ struct UiUpdate {
 
 class Host {
 public:
+    // Throws std::invalid_argument for a null library, and std::runtime_error
+    // when too many hosts are alive at once.
     explicit Host(std::shared_ptr<const PluginLibrary> library);
-    // Plug-in code linked into the caller, for testing the host itself.
+    // Plug-in code linked into the caller, for testing the host itself. A
+    // missing entry point makes its commands answer PF_Err_INVALID_CALLBACK.
     explicit Host(EntryPoints entry);
     ~Host();
     Host(const Host&) = delete;

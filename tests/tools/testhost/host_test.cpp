@@ -537,5 +537,26 @@ INSTANTIATE_TEST_SUITE_P(Table, HostRegistration,
                                            RegistrationCase{"refusing", PF_Err_OUT_OF_MEMORY, false},
                                            RegistrationCase{"someone else's opaque pointer", 0, true}));
 
+TEST(HostMisuse, IsReportedRatherThanCrashing)
+{
+    EXPECT_THROW(Host(std::shared_ptr<const PluginLibrary>()), std::invalid_argument);
+    Host without_entries{EntryPoints{}};
+    EXPECT_EQ(without_entries.about(), PF_Err_INVALID_CALLBACK);
+    EXPECT_EQ(without_entries.register_effect(), PF_Err_INVALID_CALLBACK);
+}
+
+TEST(HostMisuse, TooManyLiveHostsAreRefusedAndSlotsComeBack)
+{
+    std::vector<std::unique_ptr<Host>> hosts;
+    EXPECT_THROW(
+        {
+            for (;;) hosts.push_back(std::make_unique<Host>(kFake));
+        },
+        std::runtime_error);
+    EXPECT_GE(hosts.size(), 200u);
+    hosts.pop_back();
+    EXPECT_NO_THROW(hosts.push_back(std::make_unique<Host>(kFake)));
+}
+
 }  // namespace
 }  // namespace testhost
