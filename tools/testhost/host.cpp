@@ -243,13 +243,19 @@ namespace registry {
 
 SPErr dispatch_acquire(Host* host, const char* name, int32_t version, const void** suite)
 {
-    if (!host) return (void)stray(), kSPUnimplementedError;
+    if (!host) {
+        stray();
+        return kSPUnimplementedError;
+    }
     return HostCallbacks::acquire(host, name, version, suite);
 }
 
 SPErr dispatch_release(Host* host, const char* name, int32_t version)
 {
-    if (!host) return (void)stray(), kSPUnimplementedError;
+    if (!host) {
+        stray();
+        return kSPUnimplementedError;
+    }
     return HostCallbacks::release(host, name, version);
 }
 
