@@ -60,8 +60,10 @@ void OKtoRGB(ClipType clip, float alpha, const Lab& lab, RGB& out)
     RGB rgb = OKtoRGBUnclipped(lab);
 
     // Strict and without tolerance: exactly 0 and exactly 1 are in range, and
-    // a NaN channel, failing both comparisons, counts as in range.
-    bool out_of_gamut = rgb.r > 1 || rgb.g > 1 || rgb.b > 1 || rgb.r < 0 || rgb.g < 0 || rgb.b < 0;
+    // a NaN channel, failing both comparisons, counts as in range. All six are
+    // evaluated (| rather than ||): which channel leaves the range is
+    // unpredictable from pixel to pixel, so one branch beats six.
+    bool out_of_gamut = (rgb.r > 1) | (rgb.g > 1) | (rgb.b > 1) | (rgb.r < 0) | (rgb.g < 0) | (rgb.b < 0);
     if (!out_of_gamut) {
         out = rgb;
         return;

@@ -13,9 +13,31 @@ bool is_identity(const HueSettings& s)
     return s.hue == 0.f && s.chroma == 0.f;
 }
 
-RGB shift_hue_and_chroma(const HueSettings& s, RGB rgb)
+RGB normalise(const PF_Pixel& p)
 {
-    Lab lab = RGBtoOK(rgb);
+    return {p.red / 255.f, p.green / 255.f, p.blue / 255.f};
+}
+
+RGB normalise(const PF_Pixel16& p)
+{
+    // 2^-15 is exact, so this is a multiplication, not a rounded division.
+    const float scale = 1.f / 32768.f;
+    return {p.red * scale, p.green * scale, p.blue * scale};
+}
+
+// The one algorithm behind both pixel functions; only the record and its
+// scaling differ. Each depth instantiates it once, so it compiles into its
+// pixel function whole, with no call in between.
+template <int32_t Max, typename Pixel>
+int32_t shift_hue_and_chroma(void* refcon, const Pixel* in, Pixel* out)
+{
+    const HueSettings& s = *static_cast<const HueSettings*>(refcon);
+    if (is_identity(s)) {
+        *out = *in;
+        return 0;
+    }
+
+    Lab lab = RGBtoOK(normalise(*in));
 
     // The angle is not reduced to any range: sin and cos see the plain sum.
     float h = atan2f(lab.b, lab.a) + s.hue;
@@ -24,49 +46,27 @@ RGB shift_hue_and_chroma(const HueSettings& s, RGB rgb)
         C = 0.f;
 
     Lab changed{lab.L, C * cosf(h), C * sinf(h)};
-    RGB out;
-    OKtoRGB(s.clip, s.alpha, changed, out);
-    return out;
+    RGB res;
+    OKtoRGB(s.clip, s.alpha, changed, res);
+
+    // in and out may be the same pixel: read the alpha before writing.
+    Pixel px;
+    px.alpha = in->alpha;
+    px.red = (decltype(px.red))StoreChannel<Max>(res.r);
+    px.green = (decltype(px.green))StoreChannel<Max>(res.g);
+    px.blue = (decltype(px.blue))StoreChannel<Max>(res.b);
+    *out = px;
+    return 0;
 }
 
 }  // namespace
 
 int32_t HueFunc8(void* refcon, int32_t, int32_t, PF_Pixel* in, PF_Pixel* out)
 {
-    const HueSettings& s = *static_cast<const HueSettings*>(refcon);
-    if (is_identity(s)) {
-        *out = *in;
-        return 0;
-    }
-
-    RGB rgb{in->red / 255.f, in->green / 255.f, in->blue / 255.f};
-    RGB res = shift_hue_and_chroma(s, rgb);
-
-    uint8_t alpha = in->alpha;
-    out->red = (uint8_t)StoreChannel<PF_MAX_CHAN8>(res.r);
-    out->green = (uint8_t)StoreChannel<PF_MAX_CHAN8>(res.g);
-    out->blue = (uint8_t)StoreChannel<PF_MAX_CHAN8>(res.b);
-    out->alpha = alpha;
-    return 0;
+    return shift_hue_and_chroma<PF_MAX_CHAN8>(refcon, in, out);
 }
 
 int32_t HueFunc16(void* refcon, int32_t, int32_t, PF_Pixel16* in, PF_Pixel16* out)
 {
-    const HueSettings& s = *static_cast<const HueSettings*>(refcon);
-    if (is_identity(s)) {
-        *out = *in;
-        return 0;
-    }
-
-    // 2^-15 is exact, so this is a multiplication, not a rounded division.
-    const float scale = 1.f / 32768.f;
-    RGB rgb{in->red * scale, in->green * scale, in->blue * scale};
-    RGB res = shift_hue_and_chroma(s, rgb);
-
-    uint16_t alpha = in->alpha;
-    out->red = (uint16_t)StoreChannel<PF_MAX_CHAN16>(res.r);
-    out->green = (uint16_t)StoreChannel<PF_MAX_CHAN16>(res.g);
-    out->blue = (uint16_t)StoreChannel<PF_MAX_CHAN16>(res.b);
-    out->alpha = alpha;
-    return 0;
+    return shift_hue_and_chroma<PF_MAX_CHAN16>(refcon, in, out);
 }

@@ -162,9 +162,9 @@ struct GreyCase {
     float L;      // the lightness the grey ends at
 };
 
-class ExactGrey : public ::testing::TestWithParam<GreyCase> {};
+class AdaptiveExactGrey : public ::testing::TestWithParam<GreyCase> {};
 
-TEST_P(ExactGrey, BecomesTheGreyOfItsClampedLightness)
+TEST_P(AdaptiveExactGrey, BecomesTheGreyOfItsClampedLightness)
 {
     const GreyCase& c = GetParam();
     RGB in{c.value, c.value, c.value};
@@ -179,7 +179,7 @@ TEST_P(ExactGrey, BecomesTheGreyOfItsClampedLightness)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Greys, ExactGrey,
+INSTANTIATE_TEST_SUITE_P(Greys, AdaptiveExactGrey,
                          ::testing::Values(GreyCase{"black", 0.f, 0.f},
                                            GreyCase{"overbright", 1.00042725f, 1.f},
                                            GreyCase{"below_black", -3.89648438f, 0.f}),

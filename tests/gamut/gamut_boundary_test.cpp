@@ -236,14 +236,14 @@ INSTANTIATE_TEST_SUITE_P(
         SegmentCase{"anchor_below_black", 0.5f, 0.5f, -0.2f, -0.375f, 1e-3f, Edge::None}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(GamutIntersection, NoChannelStepGivesTheLargestFloat)
+TEST(GamutIntersectionEdges, NoChannelStepGivesTheLargestFloat)
 {
     // Every channel's u is negative here, so each step is the largest float
     // and the ordinary first estimate vanishes beside it.
     EXPECT_EQ(find_gamut_intersection(1, 0, 0.f, 0.95f, 0.9f), FLT_MAX);
 }
 
-TEST(GamutIntersection, HalfTestOfExactlyZeroTakesTheLowerFormula)
+TEST(GamutIntersectionEdges, HalfTestOfExactlyZeroTakesTheLowerFormula)
 {
     // A made-up cusp far from the real boundary makes the two halves disagree:
     // both straight edges meet at the cusp, but only the upper half adds a
@@ -258,7 +258,7 @@ TEST(GamutIntersection, HalfTestOfExactlyZeroTakesTheLowerFormula)
     EXPECT_GT(std::fabs(find_gamut_intersection(1, 0, L1, C1_above, L0, cusp) - 0.5f), 0.1f);
 }
 
-TEST(GamutIntersection, GivenCuspMatchesTheComputedOneBitForBit)
+TEST(GamutIntersectionEdges, GivenCuspMatchesTheComputedOneBitForBit)
 {
     // Callers that hold the hue's cusp pass it in; the answer must not move.
     for (int deg = 0; deg < 360; deg += 7) {
