@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The unit and integration tests again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (build/asan), and the multi-threaded render
+# tests built with ThreadSanitizer (build/tsan). Each build instruments all it
+# compiles, the plug-in library that the tests load included, and every
+# finding fails the stage.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+asan_build="${TINTRA_ASAN_BUILD:-$root/build/asan}"
+tsan_build="${TINTRA_TSAN_BUILD:-$root/build/tsan}"
+jobs="$(nproc)"
+
+# The colour code keeps its own -ffp-contract=off (added per target), so the
+# sanitizer builds compute the same pixels as the release build.
+configure() {
+  local dir="$1" flags="$2"
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTINTRA_BENCH=OFF \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$flags" >/dev/null
+}
+
+# Tests that only look at other platforms' files have nothing to instrument.
+not_native='^(windows|macos)[._]'
+
+echo "50-sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer in $asan_build" >&2
+configure "$asan_build" "-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cmake --build "$asan_build" -j "$jobs"
+ctest --test-dir "$asan_build" --output-on-failure -j "$jobs" -E "$not_native"
+
+echo "50-sanitizers: ThreadSanitizer in $tsan_build" >&2
+configure "$tsan_build" "-fsanitize=thread -fno-omit-frame-pointer"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+# The programs with renders or hosts on several threads at once, and in them
+# the tests that run several threads.
+tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests testhost_tests)
+threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads'
+cmake --build "$tsan_build" -j "$jobs" --target "${tsan_targets[@]}"
+ctest --test-dir "$tsan_build" --output-on-failure -j "$jobs" -R "$threaded_tests"
