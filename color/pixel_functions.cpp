@@ -26,17 +26,12 @@ RGB normalise(const PF_Pixel16& p)
 }
 
 // The one algorithm behind both pixel functions; only the record and its
-// scaling differ. Each depth instantiates it once, so it compiles into its
-// pixel function whole, with no call in between.
+// scaling differ. Each depth gets its own copy with the conversions compiled
+// in. It stays out of line so that the identity copy in front of it needs no
+// stack frame.
 template <int32_t Max, typename Pixel>
-int32_t shift_hue_and_chroma(void* refcon, const Pixel* in, Pixel* out)
+__attribute__((noinline)) int32_t shift_hue_and_chroma(const HueSettings& s, const Pixel* in, Pixel* out)
 {
-    const HueSettings& s = *static_cast<const HueSettings*>(refcon);
-    if (is_identity(s)) {
-        *out = *in;
-        return 0;
-    }
-
     Lab lab = RGBtoOK(normalise(*in));
 
     // The angle is not reduced to any range: sin and cos see the plain sum.
@@ -63,10 +58,20 @@ int32_t shift_hue_and_chroma(void* refcon, const Pixel* in, Pixel* out)
 
 int32_t HueFunc8(void* refcon, int32_t, int32_t, PF_Pixel* in, PF_Pixel* out)
 {
-    return shift_hue_and_chroma<PF_MAX_CHAN8>(refcon, in, out);
+    const HueSettings& s = *static_cast<const HueSettings*>(refcon);
+    if (is_identity(s)) {
+        *out = *in;
+        return 0;
+    }
+    return shift_hue_and_chroma<PF_MAX_CHAN8>(s, in, out);
 }
 
 int32_t HueFunc16(void* refcon, int32_t, int32_t, PF_Pixel16* in, PF_Pixel16* out)
 {
-    return shift_hue_and_chroma<PF_MAX_CHAN16>(refcon, in, out);
+    const HueSettings& s = *static_cast<const HueSettings*>(refcon);
+    if (is_identity(s)) {
+        *out = *in;
+        return 0;
+    }
+    return shift_hue_and_chroma<PF_MAX_CHAN16>(s, in, out);
 }
