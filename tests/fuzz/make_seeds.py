@@ -1,12 +1,85 @@
 #!/usr/bin/env python3
-"""Writes the small seed images of the image-reading fuzz target into
-corpus/image: PNG and TIFF files at 8 and 16 bits, with and without alpha,
-both byte orders for TIFF, and a few damaged ones. Run from anywhere."""
+"""Writes the seed corpora of the fuzz targets into corpus/: settings records
+with special float values and pixels for fuzz_pixel, parameter values at the
+ends of their types and frames of several shapes for fuzz_effect, and small
+PNG and TIFF files (8 and 16 bits, with and without alpha, both TIFF byte
+orders, a few damaged ones) for fuzz_image. Run from anywhere."""
 import os
 import struct
 import zlib
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "image")
+CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
+
+
+def f32(x):
+    return struct.pack("<f", x)
+
+
+def bits32(u):
+    return struct.pack("<I", u)
+
+
+def pixel_seeds():
+    """HueSettings (hue, chroma, clip, alpha), a depth byte, then pixels."""
+    nan, inf, neginf = bits32(0x7FC00000), bits32(0x7F800000), bits32(0xFF800000)
+    negzero, denorm, negdenorm = bits32(0x80000000), bits32(0x00000001), bits32(0x80000001)
+    quarter = f32(1.5707964)
+    pix8 = bytes([255, 200, 100, 50, 255, 30, 200, 60, 0, 0, 0, 0, 255, 255, 255, 255, 7, 0, 255, 0,
+                  128, 1, 2, 254])
+    pix16 = b"".join(struct.pack("<4H", *p) for p in [(32768, 32768, 16384, 8192), (65535, 65535, 65535, 65535),
+                                                      (0, 0, 0, 0), (1, 40000, 0, 32769), (32768, 0, 32768, 0)])
+
+    def clip(c):
+        return struct.pack("<i", c)
+
+    cases = [
+        ("plain8", quarter + f32(0.0) + clip(1) + f32(0.5), 0),
+        ("plain16", quarter + f32(0.0) + clip(1) + f32(0.5), 1),
+        ("nanhue", nan + f32(0.1) + clip(1) + f32(0.5), 0),
+        ("infchroma", f32(0.0) + inf + clip(2) + f32(0.5), 1),
+        ("neginfhue", neginf + f32(0.0) + clip(3) + f32(0.5), 0),
+        ("hugehue", f32(3.0e38) + f32(10000.0) + clip(4) + f32(0.5), 1),
+        ("negzero", negzero + negzero + clip(4) + f32(0.5), 1),
+        ("denorm", denorm + negdenorm + clip(2) + f32(0.5), 0),
+        ("nanalpha", f32(0.5) + f32(10000.0) + clip(1) + nan, 0),
+        ("negalpha", f32(0.5) + f32(0.3) + clip(1) + f32(-1.0e7), 1),
+        ("hugealpha", f32(0.5) + f32(0.3) + clip(1) + f32(1.0e7), 0),
+        ("noclip", f32(0.0) + f32(0.1) + clip(0) + f32(0.5), 1),
+        ("clipmin", f32(2.0) + f32(-10000.0) + clip(-2147483648) + f32(0.5), 0),
+        ("turns", f32(571.8733) + f32(0.0) + clip(2) + f32(0.5), 1),
+    ]
+    return {name: s + bytes([deep]) + (pix16 if deep else pix8) for name, s, deep in cases}
+
+
+def effect_seeds():
+    """hue int32, chroma double, clip int32, alpha double, flags, width,
+    height, padding, then pixel bytes."""
+    def rec(hue, chroma, clip, alpha, flags, w, h, pad, pix):
+        return struct.pack("<idid", hue, chroma, clip, alpha) + bytes([flags, w, h, pad]) + pix
+
+    pix = bytes([255, 200, 100, 50, 255, 30, 200, 60, 0, 0, 0, 0, 255, 255, 255, 255, 7, 0, 255, 0, 128, 1, 2, 254,
+                 0x00, 0x80, 0x00, 0x80, 0xFF, 0xFF, 0x01, 0x80])
+    nan = struct.unpack("<d", struct.pack("<Q", 0x7FF8000000000001))[0]
+    inf = float("inf")
+    return {
+        "plain8": rec(90 << 16, 30.0, 1, 0.5, 0, 4, 3, 0, pix),
+        "plain16": rec(90 << 16, 30.0, 2, 0.5, 1 | (3 << 1), 4, 3, 6, pix),
+        "identity": rec(0, 0.0, 4, 0.5, 1, 2, 2, 0, pix),
+        "huemin": rec(-2**31, 10.0, 3, 0.5, 0 | (1 << 1), 5, 5, 3, pix),
+        "huemax": rec(2**31 - 1, -10.0, 1, 0.5, 1, 3, 1, 0, pix),
+        "chromanan": rec(45 << 16, nan, 1, 0.5, 0, 3, 3, 1, pix),
+        "chromainf": rec(45 << 16, inf, 2, 0.5, 1, 3, 3, 2, pix),
+        "chromahuge": rec(45 << 16, 1e300, 1, 0.5, 0, 2, 2, 0, pix),
+        "chromarange": rec(-(45 << 16), -1e7, 1, 0.5, 1, 2, 7, 0, pix),
+        "alphanan": rec(10 << 16, 200.0, 1, nan, 1, 4, 4, 0, pix),
+        "alphaneg": rec(10 << 16, 200.0, 1, -1e7, 0, 4, 4, 0, pix),
+        "popupneg": rec(10 << 16, 200.0, -2**31, 0.5, 0, 4, 2, 0, pix),
+        "popupbig": rec(10 << 16, 200.0, 2**31 - 1, 0.5, 1, 4, 2, 0, pix),
+        "empty": rec(10 << 16, 200.0, 1, 0.5, 0, 0, 0, 0, b""),
+        "emptypadded": rec(10 << 16, 200.0, 1, 0.5, 1, 0, 5, 8, b""),
+        "negzero": rec(0, -0.0, 1, 0.5, 1, 2, 2, 0, pix),
+        "denormal": rec(0, 5e-324, 2, 5e-324, 0, 2, 2, 0, pix),
+    }
 
 
 def pixels(w, h, channels, depth):
@@ -78,8 +151,7 @@ def tiff(w, h, channels, depth, big_endian=False, assoc_alpha=False):
     return out + extra + data
 
 
-def main():
-    os.makedirs(OUT, exist_ok=True)
+def image_seeds():
     files = {
         "rgb8.png": png(3, 2, 3, 8),
         "rgba8.png": png(2, 3, 4, 8),
@@ -96,10 +168,17 @@ def main():
     files["truncated.tif"] = files["rgba16.tif"][:-7]
     files["empty"] = b""
     files["text"] = b"not an image\n"
-    for name, body in files.items():
-        with open(os.path.join(OUT, name), "wb") as f:
-            f.write(body)
-    print("%d seeds in %s" % (len(files), OUT))
+    return files
+
+
+def main():
+    for target, seeds in (("pixel", pixel_seeds()), ("effect", effect_seeds()), ("image", image_seeds())):
+        out = os.path.join(CORPUS, target)
+        os.makedirs(out, exist_ok=True)
+        for name, body in seeds.items():
+            with open(os.path.join(out, name), "wb") as f:
+                f.write(body)
+        print("%d seeds in %s" % (len(seeds), out))
 
 
 if __name__ == "__main__":
