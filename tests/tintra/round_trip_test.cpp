@@ -107,6 +107,20 @@ TEST(RoundTrip, SixteenBitPngIsBigEndianOnDisk)
     EXPECT_EQ(HostToFile16(FileToHost16(0x1234)), 0x1234);
 }
 
+// Premultiplied alpha stays premultiplied: the plug-in never looks at alpha,
+// so the file's meaning of it must be kept.
+TEST(RoundTrip, TiffAlphaKeepsItsKind)
+{
+    for (const bool associated : {true, false}) {
+        ScratchDir dir;
+        TiffLayout layout;
+        layout.associated_alpha = associated;
+        ASSERT_TRUE(WriteTiffSamples(dir.path("in.tif"), MakeRaw(8, 8, 16, 4, 1), layout));
+        ASSERT_EQ(RunTintra({"render", dir.path("in.tif"), "-o", dir.path("out.tif"), "--hue", "30"}).status, 0);
+        EXPECT_EQ(TiffAlphaKind(dir.path("out.tif")), associated ? 1 : 2) << "associated: " << associated;
+    }
+}
+
 struct DepthCase {
     int in_bits;
     const char* depth;

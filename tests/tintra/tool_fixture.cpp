@@ -207,7 +207,7 @@ bool WriteTiffSamples(const std::string& path, const RawImage& image, const Tiff
     TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
     const int colour = layout.photometric == PHOTOMETRIC_RGB ? 3 : layout.photometric == PHOTOMETRIC_SEPARATED ? 4 : 1;
     if (image.channels > colour) {
-        const uint16_t kind = EXTRASAMPLE_UNASSALPHA;
+        const uint16_t kind = layout.associated_alpha ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, (uint16_t)1, &kind);
     }
     const size_t bytes = (size_t)image.bits / 8;
@@ -279,6 +279,18 @@ bool ReadTiffSamples(const std::string& path, RawImage& image)
     }
     TIFFClose(tif);
     return ok;
+}
+
+int TiffAlphaKind(const std::string& path)
+{
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    if (tif == nullptr) return -1;
+    uint16_t count = 0;
+    uint16_t* kinds = nullptr;
+    int kind = 0;
+    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds) && count > 0) kind = kinds[0];
+    TIFFClose(tif);
+    return kind;
 }
 
 std::string TintraPath() { return TINTRA_EXECUTABLE; }

@@ -54,9 +54,12 @@ struct TiffLayout {
     bool tiled = false;
     uint32_t rows_per_strip = 0;  // 0: libtiff's choice
     bool big_endian = false;      // "MM" instead of this machine's "II"
+    bool associated_alpha = false;  // premultiplied rather than straight alpha
 };
 bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout);
 bool ReadTiffSamples(const std::string& path, RawImage& image);
+// The kind of the first extra sample (1 associated, 2 unassociated alpha), 0 if none.
+int TiffAlphaKind(const std::string& path);
 
 struct ToolRun {
     int status = -1;  // exit status, or 128 + signal
