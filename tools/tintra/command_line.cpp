@@ -16,7 +16,7 @@ enum Applies : unsigned {
 
 enum class Id { Output, Plugin, Hue, Chroma, Clip, Alpha, Threads, Depth, Overwrite, Size, Help };
 
-struct OptionSpec {
+struct KnownOption {
     const char* name;
     char short_name;
     bool takes_value;
@@ -24,7 +24,7 @@ struct OptionSpec {
     Id id;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"output", 'o', true, kRender | kSheet | kGenerate, Id::Output},
     {"plugin", 0, true, kRender | kInfo | kSheet, Id::Plugin},
     {"hue", 0, true, kRender | kSheet, Id::Hue},
@@ -38,13 +38,13 @@ constexpr OptionSpec kOptions[] = {
     {"help", 'h', false, kRender | kInfo | kSheet | kGenerate, Id::Help},
 };
 
-struct CommandSpec {
+struct KnownCommand {
     const char* name;
     Command command;
     unsigned applies;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr KnownCommand kCommands[] = {
     {"render", Command::Render, kRender},
     {"info", Command::Info, kInfo},
     {"sheet", Command::Sheet, kSheet},
@@ -117,13 +117,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         line.help = true;
         // "tintra help render" asks for one command's help.
         if (first == "help" && argc > 2) {
-            for (const CommandSpec& c : kCommands)
+            for (const KnownCommand& c : kCommands)
                 if (argv[2] == std::string(c.name)) line.command = c.command;
         }
         return true;
     }
     unsigned applies = 0;
-    for (const CommandSpec& c : kCommands) {
+    for (const KnownCommand& c : kCommands) {
         if (first == c.name) {
             line.command = c.command;
             applies = c.applies;
@@ -148,7 +148,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         // --name=value, --name value, -o value.
         std::string name, value, shown;
         bool inline_value = false;
-        const OptionSpec* spec = nullptr;
+        const KnownOption* known = nullptr;
         if (arg[1] == '-') {
             const size_t eq = arg.find('=');
             name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
@@ -157,37 +157,37 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
                 inline_value = true;
             }
             shown = "--" + name;
-            for (const OptionSpec& o : kOptions)
-                if (name == o.name) spec = &o;
+            for (const KnownOption& o : kOptions)
+                if (name == o.name) known = &o;
         } else {
             shown = arg.substr(0, 2);
-            for (const OptionSpec& o : kOptions)
-                if (o.short_name != 0 && arg[1] == o.short_name) spec = &o;
-            if (spec != nullptr && arg.size() > 2) {
+            for (const KnownOption& o : kOptions)
+                if (o.short_name != 0 && arg[1] == o.short_name) known = &o;
+            if (known != nullptr && arg.size() > 2) {
                 value = arg.substr(2);
                 inline_value = true;
             }
         }
-        if (spec == nullptr) {
+        if (known == nullptr) {
             error = "unknown option '" + shown + "' (see tintra " + first + " --help)";
             return false;
         }
-        if ((spec->applies & applies) == 0) {
+        if ((known->applies & applies) == 0) {
             error = shown + " does not apply to '" + first + "'" +
-                    (spec->id == Id::Clip ? " (a sheet shows all four clip methods)" : "");
+                    (known->id == Id::Clip ? " (a sheet shows all four clip methods)" : "");
             return false;
         }
-        if (spec->takes_value && !inline_value) {
+        if (known->takes_value && !inline_value) {
             if (i + 1 >= argc) {
                 error = shown + " needs a value";
                 return false;
             }
             value = argv[++i];
-        } else if (!spec->takes_value && inline_value) {
+        } else if (!known->takes_value && inline_value) {
             error = shown + " takes no value";
             return false;
         }
-        if (!Apply(spec->id, shown, value, line, error)) return false;
+        if (!Apply(known->id, shown, value, line, error)) return false;
     }
     if (line.help) return true;
 
