@@ -322,6 +322,43 @@ std::vector<CallbackFault> callback_faults()
 
 INSTANTIATE_TEST_SUITE_P(Faults, HostCallbackFails, ::testing::ValuesIn(callback_faults()));
 
+// ------------------------------------------------------------ registration
+
+struct RegistrationFault {
+    PF_Err callback_result;  // what the host's registration callback answers
+    bool null_basic_suite;
+};
+
+class RegistrationFails : public ::testing::TestWithParam<RegistrationFault> {};
+
+// Registration needs no suite: with or without a basic suite it calls the
+// host's callback once and returns the callback's answer unchanged.
+TEST_P(RegistrationFails, CallbackResultReturnedUnchanged)
+{
+    const RegistrationFault f = GetParam();
+    Host host(plugin_under_test());
+    host.set_registration_result(f.callback_result);
+    host.set_basic_suite_null(f.null_basic_suite);
+    PF_Err err = -1;
+    try {
+        err = host.register_effect();
+    } catch (...) {
+        ADD_FAILURE() << "an exception left the registration entry";
+    }
+    EXPECT_EQ(err, f.callback_result);
+    EXPECT_EQ(host.registration().calls, 1);
+    EXPECT_TRUE(host.suite_events().empty());
+    EXPECT_EQ(Host::stray_callbacks(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RegistrationFails,
+                         ::testing::Values(RegistrationFault{PF_Err_NONE, true},
+                                           RegistrationFault{PF_Err_OUT_OF_MEMORY, false},
+                                           RegistrationFault{PF_Err_OUT_OF_MEMORY, true},
+                                           RegistrationFault{PF_Err_BAD_CALLBACK_PARAM, false},
+                                           RegistrationFault{(PF_Err)-1, false},
+                                           RegistrationFault{(PF_Err)0x7FFFFFFF, true}));
+
 // ------------------------------------------------- commands not handled
 
 class UnhandledCommand : public ::testing::TestWithParam<PF_Cmd> {};
