@@ -14,6 +14,12 @@
 #include "color/hue_settings.h"
 #include "color/pixel_functions.h"
 
+// The second copy of the plain pipeline (see CMakeLists.txt).
+namespace plain_twin {
+int32_t HueFunc8(void* refcon, int32_t x, int32_t y, PF_Pixel* in, PF_Pixel* out);
+int32_t HueFunc16(void* refcon, int32_t x, int32_t y, PF_Pixel16* in, PF_Pixel16* out);
+}  // namespace plain_twin
+
 namespace {
 
 constexpr size_t kPixels = 1024 * 1024;
@@ -139,29 +145,31 @@ void register_all()
     benchmark::RegisterBenchmark("8bit/copy_floor", run_copy<PF_Pixel>)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("16bit/copy_floor", run_copy<PF_Pixel16>)->Unit(benchmark::kMillisecond);
 
-    for (const Path& path : kPaths) {
-        std::string name = path.name;
-        benchmark::RegisterBenchmark(("8bit/" + name + "/library").c_str(),
-                                     [&path](benchmark::State& st) {
-                                         run_path<PF_Pixel>(st, (Func8)HueFunc8, path);
-                                     })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("8bit/" + name + "/plain").c_str(),
-                                     [&path](benchmark::State& st) {
-                                         run_path<PF_Pixel>(st, (Func8)plain::HueFunc8, path);
-                                     })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("16bit/" + name + "/library").c_str(),
-                                     [&path](benchmark::State& st) {
-                                         run_path<PF_Pixel16>(st, (Func16)HueFunc16, path);
-                                     })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("16bit/" + name + "/plain").c_str(),
-                                     [&path](benchmark::State& st) {
-                                         run_path<PF_Pixel16>(st, (Func16)plain::HueFunc16, path);
-                                     })
-            ->Unit(benchmark::kMillisecond);
-    }
+    struct Impl {
+        const char* name;
+        Func8 f8;
+        Func16 f16;
+    };
+    static const Impl impls[] = {
+        {"library", HueFunc8, HueFunc16},
+        {"plain", plain::HueFunc8, plain::HueFunc16},
+        {"plain_twin", plain_twin::HueFunc8, plain_twin::HueFunc16},
+    };
+
+    for (const Path& path : kPaths)
+        for (const Impl& impl : impls) {
+            std::string name = std::string(path.name) + "/" + impl.name;
+            benchmark::RegisterBenchmark(("8bit/" + name).c_str(),
+                                         [&path, &impl](benchmark::State& st) {
+                                             run_path<PF_Pixel>(st, impl.f8, path);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("16bit/" + name).c_str(),
+                                         [&path, &impl](benchmark::State& st) {
+                                             run_path<PF_Pixel16>(st, impl.f16, path);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+        }
 }
 
 }  // namespace
