@@ -9,6 +9,7 @@
 
 #include "color/clip_methods.h"
 #include "color/oklab.h"
+#include "gamut/adaptive_clip.h"
 
 namespace {
 
@@ -125,8 +126,13 @@ TEST(Truncate, TurnsANaNChannelIntoZero)
     EXPECT_EQ(out.g, 0.f);
     EXPECT_EQ(out.b, 0.f);
 
-    // The adaptive clip cannot make sense of it either; its clamp gives 0 too.
-    EXPECT_TRUE(in_unit_range(run(ClipType::Adaptive, 0.05f, lab)));
+    // The adaptive clip makes NaN of every channel; its clamp gives 0 too.
+    RGB nan = gamut_clip_adaptive_L0_L_cusp(unclipped, 0.05f);
+    ASSERT_TRUE(std::isnan(nan.r) && std::isnan(nan.g) && std::isnan(nan.b));
+    RGB adaptive = run(ClipType::Adaptive, 0.05f, lab);
+    EXPECT_EQ(adaptive.r, 0.f);
+    EXPECT_EQ(adaptive.g, 0.f);
+    EXPECT_EQ(adaptive.b, 0.f);
 }
 
 TEST(NoClip, OtherValuesLeaveTheColourOutside)
