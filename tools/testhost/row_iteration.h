@@ -1,6 +1,9 @@
-// How the test host's iterate suites run a pixel function over a frame: the
-// rows of the area are cut into contiguous bands, one band per thread, the
-// way a real host spreads one iterate call over its render threads.
+// How the test host's iterate suites run a pixel function over a frame: a
+// few threads take the rows of the area in turn, one whole row at a time, the
+// way a real host spreads one iterate call over its render threads. Taking
+// rows in turn, rather than cutting the frame into one fixed band per
+// thread, keeps every thread busy when some parts of a picture cost more
+// than others (out-of-gamut colours cost several times an in-gamut one).
 #pragma once
 
 #include <atomic>
@@ -13,14 +16,9 @@
 
 namespace testhost {
 
-struct RowBand {
-    int32_t top;     // first row
-    int32_t bottom;  // one past the last row
-};
-
-// Splits rows top..bottom-1 into at most `threads` contiguous bands whose
-// heights differ by at most one. No band is empty; an empty range gives none.
-std::vector<RowBand> split_rows(int32_t top, int32_t bottom, int threads);
+// How many threads an iterate call over `rows` rows uses: never more than
+// there are rows, and at least one.
+int worker_count(int64_t rows, int threads);
 
 // A pixel plane as a host world describes it: the first pixel and the
 // distance in bytes from one row to the next, which may exceed the width.
@@ -36,8 +34,8 @@ struct PixelPlane {
 };
 
 // Calls fn(refcon, x, y, &src(x, y), &dst(x, y)) once for every pixel of the
-// area [left, right) x [top, bottom), each band on its own thread. Stops all
-// bands at the first non-zero result and returns it. After each finished
+// area [left, right) x [top, bottom), each row wholly on one of the threads.
+// Stops every thread at the first non-zero result and returns it. After each finished
 // row, rows_done is called (one call at a time, never concurrently) with the
 // number of rows finished so far, which therefore only grows.
 template <typename Pixel, typename PixelFn>
@@ -51,8 +49,11 @@ int32_t iterate_rows(PixelPlane<Pixel> src, PixelPlane<Pixel> dst, int32_t left,
     std::mutex progress_mutex;
     int32_t finished_rows = 0;
 
-    auto run_band = [&](RowBand band) {
-        for (int32_t y = band.top; y < band.bottom; ++y) {
+    std::atomic<int32_t> next_row{top};
+    auto run_rows = [&]() {
+        for (;;) {
+            int32_t y = next_row.fetch_add(1, std::memory_order_relaxed);
+            if (y >= bottom) return;
             for (int32_t x = left; x < right; ++x) {
                 if (first_error.load(std::memory_order_relaxed) != 0) return;
                 int32_t err = fn(refcon, x, y, src.at(x, y), dst.at(x, y));
@@ -68,11 +69,11 @@ int32_t iterate_rows(PixelPlane<Pixel> src, PixelPlane<Pixel> dst, int32_t left,
         }
     };
 
-    std::vector<RowBand> bands = split_rows(top, bottom, threads);
+    int count = worker_count((int64_t)bottom - top, threads);
     std::vector<std::thread> workers;
-    workers.reserve(bands.size());
-    for (size_t i = 1; i < bands.size(); ++i) workers.emplace_back(run_band, bands[i]);
-    run_band(bands[0]);
+    workers.reserve((size_t)count);
+    for (int i = 1; i < count; ++i) workers.emplace_back(run_rows);
+    run_rows();
     for (std::thread& worker : workers) worker.join();
     return first_error.load();
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <set>
@@ -14,53 +16,26 @@
 namespace testhost {
 namespace {
 
-struct SplitCase {
-    int32_t top, bottom;
+struct WorkerCase {
+    int64_t rows;
     int threads;
-    std::vector<std::pair<int32_t, int32_t>> bands;
+    int workers;
 };
 
-class SplitRows : public ::testing::TestWithParam<SplitCase> {};
+class WorkerCount : public ::testing::TestWithParam<WorkerCase> {};
 
-TEST_P(SplitRows, GivesTheExpectedBands)
+TEST_P(WorkerCount, NeverMoreThreadsThanRows)
 {
-    const SplitCase& c = GetParam();
-    std::vector<std::pair<int32_t, int32_t>> got;
-    for (RowBand band : split_rows(c.top, c.bottom, c.threads)) got.emplace_back(band.top, band.bottom);
-    EXPECT_EQ(got, c.bands);
+    const WorkerCase& c = GetParam();
+    EXPECT_EQ(worker_count(c.rows, c.threads), c.workers);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SplitRows,
-                         ::testing::Values(SplitCase{0, 10, 1, {{0, 10}}},
-                                           SplitCase{0, 10, 3, {{0, 3}, {3, 6}, {6, 10}}},
-                                           SplitCase{0, 2, 5, {{0, 1}, {1, 2}}},  // never an empty band
-                                           SplitCase{5, 5, 4, {}},                // nothing to do
-                                           SplitCase{7, 3, 2, {}},                // inverted range
-                                           SplitCase{3, 10, 0, {{3, 10}}},        // below one thread is one
-                                           SplitCase{-4, 4, 2, {{-4, 0}, {0, 4}}},
-                                           SplitCase{0, 1, 64, {{0, 1}}}));
-
-TEST(SplitRowsEverywhere, BandsTileTheRangeEvenly)
-{
-    for (int32_t rows = 0; rows <= 40; ++rows) {
-        for (int threads = 1; threads <= 12; ++threads) {
-            std::vector<RowBand> bands = split_rows(10, 10 + rows, threads);
-            ASSERT_EQ(bands.size(), (size_t)std::min(rows, threads)) << rows << " rows, " << threads << " threads";
-            int32_t next = 10, smallest = rows, largest = 0;
-            for (RowBand band : bands) {
-                EXPECT_EQ(band.top, next);
-                EXPECT_LT(band.top, band.bottom);
-                smallest = std::min(smallest, band.bottom - band.top);
-                largest = std::max(largest, band.bottom - band.top);
-                next = band.bottom;
-            }
-            if (rows > 0) {
-                EXPECT_EQ(next, 10 + rows);
-                EXPECT_LE(largest - smallest, 1);
-            }
-        }
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Table, WorkerCount,
+                         ::testing::Values(WorkerCase{10, 1, 1}, WorkerCase{10, 3, 3}, WorkerCase{2, 5, 2},
+                                           WorkerCase{0, 4, 1},   // nothing to do still runs on the caller
+                                           WorkerCase{-4, 2, 1},  // inverted range
+                                           WorkerCase{7, 0, 1},   // below one thread is one
+                                           WorkerCase{1, 64, 1}, WorkerCase{4000000000LL, 8, 8}));
 
 // A frame of padded 16-bit rows; each pixel's in-value encodes its position.
 struct Frame {
@@ -125,37 +100,43 @@ TEST_P(IterateRowsThreads, VisitsEveryPixelOnceThroughPaddedRows)
     EXPECT_EQ(progress, expected_progress);
 }
 
-TEST_P(IterateRowsThreads, RunsEachBandOnItsOwnThread)
+TEST_P(IterateRowsThreads, EveryThreadTakesPartAndNoRowIsSplit)
 {
     Frame frame;
-    std::mutex mutex;
-    std::map<int32_t, std::set<std::thread::id>> threads_of_row;
+    int threads = GetParam();
+    int expected = std::min(threads, (int)Frame::kHeight);
     struct Context {
-        std::mutex* mutex;
-        std::map<int32_t, std::set<std::thread::id>>* threads_of_row;
-    } context{&mutex, &threads_of_row};
+        std::mutex mutex;
+        std::condition_variable all_arrived;
+        std::set<std::thread::id> arrived;
+        std::map<int32_t, std::set<std::thread::id>> threads_of_row;
+        size_t expected;
+        bool timed_out = false;
+    } context;
+    context.expected = (size_t)expected;
+    // Each thread waits at its first pixel until all of them have arrived, so
+    // the call can only finish if the host really runs them side by side. The
+    // wait is bounded so that a host that does not fails instead of hanging.
     auto fn = [](void* refcon, int32_t, int32_t y, PF_Pixel16*, PF_Pixel16*) -> int32_t {
         Context& c = *static_cast<Context*>(refcon);
-        std::lock_guard<std::mutex> lock(*c.mutex);
-        (*c.threads_of_row)[y].insert(std::this_thread::get_id());
+        std::unique_lock<std::mutex> lock(c.mutex);
+        c.threads_of_row[y].insert(std::this_thread::get_id());
+        if (c.arrived.insert(std::this_thread::get_id()).second) {
+            c.all_arrived.notify_all();
+            if (!c.all_arrived.wait_for(lock, std::chrono::seconds(20),
+                                        [&] { return c.arrived.size() >= c.expected; }))
+                c.timed_out = true;
+        }
         return 0;
     };
-    int threads = GetParam();
     ASSERT_EQ(iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 0, 0, Frame::kWidth, Frame::kHeight, threads, &context,
                                        +fn, nullptr),
               0);
-    std::set<std::thread::id> all;
-    std::vector<RowBand> bands = split_rows(0, Frame::kHeight, threads);
-    for (RowBand band : bands) {
-        std::set<std::thread::id> in_band;
-        for (int32_t y = band.top; y < band.bottom; ++y) {
-            ASSERT_EQ(threads_of_row[y].size(), 1u) << "row " << y << " was split between threads";
-            in_band.insert(*threads_of_row[y].begin());
-        }
-        EXPECT_EQ(in_band.size(), 1u);
-        all.insert(in_band.begin(), in_band.end());
-    }
-    EXPECT_EQ(all.size(), bands.size());
+    EXPECT_FALSE(context.timed_out) << "the threads of one iterate call did not run side by side";
+    EXPECT_EQ(context.arrived.size(), (size_t)expected);
+    ASSERT_EQ(context.threads_of_row.size(), (size_t)Frame::kHeight);
+    for (const auto& row : context.threads_of_row)
+        EXPECT_EQ(row.second.size(), 1u) << "row " << row.first << " was split between threads";
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, IterateRowsThreads, ::testing::Values(1, 2, 3, 4, 7, 11, 32));
@@ -194,11 +175,11 @@ TEST(IterateRows, StopsAtTheFirstErrorAndReturnsIt)
     EXPECT_EQ(progress.size(), 6u);  // rows 0..5 finished
 }
 
-TEST(IterateRows, AnErrorInOneBandReachesTheCaller)
+TEST(IterateRows, AnErrorOnAnyThreadReachesTheCaller)
 {
     for (int threads : {2, 4, 11}) {
         Frame frame;
-        ErrorAt at{12, 10};  // the last pixel, in the last band
+        ErrorAt at{12, 10};  // the last pixel of the last row
         EXPECT_EQ(iterate_rows<PF_Pixel16>(frame.in(), frame.out(), 0, 0, Frame::kWidth, Frame::kHeight, threads,
                                            &at, &fail_at, nullptr),
                   517)
