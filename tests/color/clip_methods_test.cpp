@@ -36,39 +36,42 @@ bool in_unit_range(RGB c)
     return c.r >= 0 && c.r <= 1 && c.g >= 0 && c.g <= 1 && c.b >= 0 && c.b <= 1;
 }
 
-// Labs whose conversion lies inside the gamut, ends included.
+// Labs whose conversion lies inside the gamut, ends included: each edge case
+// converts to exactly 0 or exactly 1 in one channel, and the comparisons are
+// strict, so it must pass untouched.
 struct InGamutCase {
     const char* name;
     Lab lab;
+    int edge_channel;  // -1: no channel on the edge
+    float edge_value;
 };
 
 class InGamut : public ::testing::TestWithParam<InGamutCase> {};
 
 TEST_P(InGamut, PassesUnchangedUnderEveryClip)
 {
-    Lab lab = GetParam().lab;
-    RGB unclipped = OKtoRGBUnclipped(lab);
+    const InGamutCase& c = GetParam();
+    RGB unclipped = OKtoRGBUnclipped(c.lab);
+    ASSERT_TRUE(in_unit_range(unclipped));
+    if (c.edge_channel >= 0) {
+        ASSERT_EQ((&unclipped.r)[c.edge_channel], c.edge_value);
+    }
     for (ClipType clip : kEveryClip)
         for (float alpha : {0.f, 0.05f, 50.f})
-            EXPECT_TRUE(same_bits(run(clip, alpha, lab), unclipped)) << (int)clip;
+            EXPECT_TRUE(same_bits(run(clip, alpha, c.lab), unclipped)) << (int)clip;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Colours, InGamut,
-    ::testing::Values(InGamutCase{"mid", {0.6f, 0.05f, -0.02f}},
-                      // Converts to exactly 0 in every channel.
-                      InGamutCase{"black", {0, 0, 0}},
-                      // Converts to red exactly 1: the comparison is strict.
-                      InGamutCase{"red_exactly_one", {0.84479177f, 0.0545853935f, 0.0862488151f}}),
+    ::testing::Values(InGamutCase{"mid", {0.6f, 0.05f, -0.02f}, -1, 0},
+                      InGamutCase{"black", {0, 0, 0}, 0, 0.f},
+                      InGamutCase{"red_one", {0.84479177f, 0.0545853935f, 0.0862488151f}, 0, 1.f},
+                      InGamutCase{"green_one", {0.929312527f, -0.112137556f, 0.119668722f}, 1, 1.f},
+                      InGamutCase{"blue_one", {0.784368396f, -0.0270247757f, -0.107459247f}, 2, 1.f},
+                      InGamutCase{"red_zero", {0.733209431f, -0.103195004f, -0.0829875469f}, 0, 0.f},
+                      InGamutCase{"green_zero", {0.581780195f, 0.211194217f, -0.185458124f}, 1, 0.f},
+                      InGamutCase{"blue_zero", {0.802421808f, -0.0130350944f, 0.164119422f}, 2, 0.f}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(InGamutEdges, EdgeCasePreconditions)
-{
-    RGB edge = OKtoRGBUnclipped({0.84479177f, 0.0545853935f, 0.0862488151f});
-    EXPECT_EQ(edge.r, 1.f);
-    EXPECT_GT(edge.g, 0.f);
-    EXPECT_LT(edge.b, 1.f);
-}
 
 TEST(InGamutEdges, NaNChannelCountsAsInRange)
 {
