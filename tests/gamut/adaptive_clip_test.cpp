@@ -49,17 +49,28 @@ TEST(AdaptiveClip, StrictlyInsideIsReturnedBitForBit)
             EXPECT_TRUE(same_bits(gamut_clip_adaptive_L0_L_cusp(c, alpha), c)) << alpha;
 }
 
-TEST(AdaptiveClip, PrimariesOnTheEdgeComeBackAsThemselves)
+TEST(AdaptiveClip, ColoursOnTheEdgeAreProcessedAndComeBackAsThemselves)
 {
-    // Channels of exactly 0 or 1 fail the strict early test, go through the
-    // whole clip, and land where they started.
-    const RGB edge[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    for (RGB c : edge)
+    // A channel of exactly 0 or 1 fails the strict early test, so the colour
+    // goes through the whole clip: it lands where it started, but with the
+    // conversions' rounding, never bit for bit. The primaries come back to five
+    // decimals; one colour per bound, the other channels strictly inside, to
+    // the precision of the boundary's straight lower edge.
+    struct EdgeCase {
+        RGB colour;
+        float tol;
+    };
+    const EdgeCase edge[] = {{{1, 0, 0}, 1e-5f},       {{0, 1, 0}, 1e-5f},        {{0, 0, 1}, 1e-5f},
+                             {{1, 0.5f, 0.25f}, 1e-3f}, {{0.5f, 1, 0.5f}, 1e-3f}, {{0.25f, 0.5f, 1}, 1e-3f},
+                             {{0, 0.5f, 0.75f}, 1e-3f}, {{0.3f, 0, 0.6f}, 1e-3f}, {{0.3f, 0.6f, 0}, 1e-3f}};
+    for (const EdgeCase& e : edge)
         for (float alpha : {0.f, 0.05f, 1.f, 5.f}) {
+            RGB c = e.colour;
             RGB out = gamut_clip_adaptive_L0_L_cusp(c, alpha);
-            EXPECT_NEAR(out.r, c.r, 1e-5) << alpha;
-            EXPECT_NEAR(out.g, c.g, 1e-5) << alpha;
-            EXPECT_NEAR(out.b, c.b, 1e-5) << alpha;
+            EXPECT_FALSE(same_bits(out, c)) << c.r << " " << c.g << " " << c.b;
+            EXPECT_NEAR(out.r, c.r, e.tol) << alpha;
+            EXPECT_NEAR(out.g, c.g, e.tol) << alpha;
+            EXPECT_NEAR(out.b, c.b, e.tol) << alpha;
         }
 }
 
