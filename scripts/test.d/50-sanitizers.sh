@@ -20,15 +20,12 @@ configure() {
     -DCMAKE_MODULE_LINKER_FLAGS="$flags" >/dev/null
 }
 
-# Tests that only look at other platforms' files have nothing to instrument.
-not_native='^(windows|macos)[._]'
-
 echo "50-sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer in $asan_build" >&2
 configure "$asan_build" "-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cmake --build "$asan_build" -j "$jobs"
-ctest --test-dir "$asan_build" --output-on-failure -j "$jobs" -E "$not_native"
+ctest --test-dir "$asan_build" --output-on-failure -j "$jobs"
 
 echo "50-sanitizers: ThreadSanitizer in $tsan_build" >&2
 configure "$tsan_build" "-fsanitize=thread -fno-omit-frame-pointer"
@@ -38,4 +35,4 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests testhost_tests)
 threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads'
 cmake --build "$tsan_build" -j "$jobs" --target "${tsan_targets[@]}"
-ctest --test-dir "$tsan_build" --output-on-failure -j "$jobs" -R "$threaded_tests"
+ctest --test-dir "$tsan_build" --output-on-failure --no-tests=error -j "$jobs" -R "$threaded_tests"

@@ -171,6 +171,23 @@ TEST_P(HealthyHost, CommandSucceedsAndHandsBackWhatItTook)
 INSTANTIATE_TEST_SUITE_P(Faults, HealthyHost, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(name_of(info.param)); });
 
+// Each declared name fills the host's 32-byte field as the name followed by
+// zeros to the end: no stale stack bytes reach the host, and the field is
+// terminated whatever the name's length.
+TEST(DeclaredNames, AreZeroPaddedToTheEndOfTheField)
+{
+    Stage stage(false);
+    ASSERT_EQ(run_guarded(stage, Command::ParamsSetup), PF_Err_NONE);
+    const char* expected[] = {"Hue", "Chroma", "Clip Method", "Adaptive Clip Alpha"};
+    const std::vector<PF_ParamDef> added = stage.host->added_params();
+    ASSERT_EQ(added.size(), 4u);
+    for (size_t i = 0; i < added.size(); ++i) {
+        char field[sizeof added[i].name] = {};
+        std::strcpy(field, expected[i]);
+        EXPECT_EQ(std::memcmp(added[i].name, field, sizeof field), 0) << expected[i];
+    }
+}
+
 // --------------------------------------------------------- refused suites
 
 struct RefusalCase {
