@@ -1,7 +1,8 @@
 // Many renders of the real plug-in at once, as a host with threaded
 // rendering makes them: different settings, 8 and 16 bit, each render itself
-// split over several threads, all reading one shared source frame, repeated.
-// Every result must equal the same render done alone. Built with
+// split over several threads, all reading one shared source frame, repeated,
+// while another thread keeps asking for the About text, the parameters and
+// the global set-up. Every result must equal the same call made alone. Built with
 // ThreadSanitizer this is also the race check of the whole render path.
 #include <gtest/gtest.h>
 
@@ -130,8 +131,35 @@ TEST_P(ConcurrentRenders, EveryResultEqualsTheSameRenderDoneAlone)
         ASSERT_EQ(alone.back().err, 0);
     }
 
+    // The other commands alone, for the thread that keeps repeating them
+    // while the renders run: nothing they use may be shared and mutable.
+    std::string about_alone;
+    std::vector<testhost::DeclaredParam> params_alone;
+    testhost::GlobalSetup setup_alone;
+    ASSERT_EQ(effect->about(&about_alone), 0);
+    ASSERT_EQ(effect->params_setup(&params_alone), 0);
+    ASSERT_EQ(effect->global_setup(&setup_alone), 0);
+
     std::atomic<int> mismatches{0};
     std::atomic<int> renders{0};
+    std::atomic<bool> rendering{true};
+    std::thread others([&] {
+        do {
+            std::string about;
+            std::vector<testhost::DeclaredParam> params;
+            testhost::GlobalSetup setup;
+            if (effect->about(&about) != 0 || about != about_alone)
+                ++mismatches;
+            if (effect->params_setup(&params) != 0 || params.size() != params_alone.size())
+                ++mismatches;
+            for (size_t i = 0; i < params.size() && i < params_alone.size(); ++i)
+                if (params[i].name != params_alone[i].name || params[i].type != params_alone[i].type)
+                    ++mismatches;
+            if (effect->global_setup(&setup) != 0 || setup.my_version != setup_alone.my_version ||
+                setup.out_flags != setup_alone.out_flags || setup.out_flags2 != setup_alone.out_flags2)
+                ++mismatches;
+        } while (rendering);
+    });
     std::vector<std::thread> threads;
     for (int t = 0; t < load.render_threads; ++t) {
         threads.emplace_back([&, t] {
@@ -148,6 +176,8 @@ TEST_P(ConcurrentRenders, EveryResultEqualsTheSameRenderDoneAlone)
     }
     for (std::thread& th : threads)
         th.join();
+    rendering = false;
+    others.join();
 
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_EQ(renders.load(), load.render_threads * load.rounds * (int)list.size());
