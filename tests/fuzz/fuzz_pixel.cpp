@@ -28,6 +28,32 @@ bool is_identity(const HueSettings& s)
     return s.hue == 0.f && s.chroma == 0.f;
 }
 
+// The clip methods only differ for colours the change took out of the gamut,
+// and Truncate's clamp is exactly the saturation of the store: so with the
+// same offsets, Truncate always gives what no clipping gives, and whenever
+// Debug does not paint the pixel red every method gives that too.
+template <typename Pixel, typename Fn>
+void check_methods_agree(const HueSettings& s, const Pixel& in, const Pixel& out, Fn fn, int32_t max, size_t i)
+{
+    auto with_clip = [&](int32_t clip) {
+        HueSettings t = s;
+        t.clip = (ClipType)clip;
+        Pixel p = in, o{};
+        fn(&t, 0, 0, &p, &o);
+        return o;
+    };
+    const Pixel none = with_clip(0);
+    const Pixel truncated = with_clip(3);
+    const Pixel debug = with_clip(4);
+    if (std::memcmp(&none, &truncated, sizeof none) != 0)
+        fail("Truncate differs from the saturated unclipped result", i);
+    const bool red = debug.red == max && debug.green == 0 && debug.blue == 0 && debug.alpha == in.alpha;
+    if (!red && std::memcmp(&debug, &none, sizeof none) != 0)
+        fail("Debug changed a colour that stayed in the gamut", i);
+    if (!red && std::memcmp(&out, &none, sizeof none) != 0)
+        fail("a clip method changed a colour that stayed in the gamut", i);
+}
+
 void check8(const HueSettings& s, const uint8_t* data, size_t size)
 {
     const size_t count = size / sizeof(PF_Pixel);
@@ -48,6 +74,7 @@ void check8(const HueSettings& s, const uint8_t* data, size_t size)
         HueFunc8(const_cast<HueSettings*>(&s), 0, 0, &again, &again);
         if (std::memcmp(&again, &out, sizeof out) != 0)
             fail("in-place result differs", i);
+        check_methods_agree(s, in, out, HueFunc8, PF_MAX_CHAN8, i);
     }
 }
 
@@ -74,6 +101,7 @@ void check16(const HueSettings& s, const uint8_t* data, size_t size)
         HueFunc16(const_cast<HueSettings*>(&s), 0, 0, &again, &again);
         if (std::memcmp(&again, &out, sizeof out) != 0)
             fail("in-place result differs", i);
+        check_methods_agree(s, in, out, HueFunc16, PF_MAX_CHAN16, i);
     }
 }
 
