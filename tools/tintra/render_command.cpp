@@ -10,6 +10,7 @@
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/plugin.h"
 #include "tools/tintra/progress.h"
+#include "tools/tintra/render_setup.h"
 
 namespace {
 
@@ -62,20 +63,9 @@ int RunRender(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    if (!LoadPlugin(line.plugin.empty() ? DefaultPluginPath() : line.plugin, plugin, error)) {
-        PrintError(error);
-        return kExitFailed;
-    }
     EffectParams params;
-    if (!FindEffectParams(plugin.params, params, error)) {
-        PrintError(error);
-        return kExitFailed;
-    }
     testhost::RenderValues values;
-    if (!ValuesFromCommandLine(line, params, values, error)) {
-        PrintError(error);
-        return kExitUsage;
-    }
+    if (int status = PrepareRender(line, plugin, params, values)) return status;
     if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
         PrintError(error);
         return kExitFailed;

@@ -7,6 +7,7 @@
 #include "tools/tintra/image_file.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/plugin.h"
+#include "tools/tintra/render_setup.h"
 #include "tools/tintra/sheet_layout.h"
 
 int RunSheet(const CommandLine& line)
@@ -22,20 +23,9 @@ int RunSheet(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    if (!LoadPlugin(line.plugin.empty() ? DefaultPluginPath() : line.plugin, plugin, error)) {
-        PrintError(error);
-        return kExitFailed;
-    }
     EffectParams params;
-    if (!FindEffectParams(plugin.params, params, error)) {
-        PrintError(error);
-        return kExitFailed;
-    }
     testhost::RenderValues values;
-    if (!ValuesFromCommandLine(line, params, values, error)) {
-        PrintError(error);
-        return kExitUsage;
-    }
+    if (int status = PrepareRender(line, plugin, params, values)) return status;
 
     InstallInterruptHandler();
     try {
