@@ -87,16 +87,12 @@ def _uleb(data, pos):
 
 
 def _sleb(data, pos):
-    result = shift = 0
-    while True:
-        byte = data[pos]
-        pos += 1
-        result |= (byte & 0x7F) << shift
-        shift += 7
-        if byte < 0x80:
-            if byte & 0x40:
-                result -= 1 << shift
-            return result, pos
+    # The same groups of seven bits as the unsigned form; bit 6 of the last
+    # byte is the sign.
+    result, end = _uleb(data, pos)
+    if data[end - 1] & 0x40:
+        result -= 1 << (7 * (end - pos))
+    return result, end
 
 
 def _cstring(data, pos):
