@@ -288,6 +288,11 @@ namespace {
 RGB shift(const HueSettings& s, RGB rgb)
 {
     Lab lab = plain::RGBtoOK(rgb);
+    // Equal channels have no hue: start from exact zeros, as black does.
+    if (rgb.r == rgb.g && rgb.g == rgb.b) {
+        lab.a = 0.f;
+        lab.b = 0.f;
+    }
     float h = atan2f(lab.b, lab.a) + s.hue;
     float C = sqrtf(lab.a * lab.a + lab.b * lab.b) + s.chroma;
     if (C < 0.f)

@@ -146,16 +146,16 @@ INSTANTIATE_TEST_SUITE_P(Zeros, Identity,
 
 TEST(Identity, OneFullTurnIsNotTheIdentity)
 {
-    // White's round trip leaves blue just below 1 and green just above it:
-    // out of gamut. Truncate keeps blue, which truncates one level down, and
-    // Debug paints it red.
-    PF_Pixel white{255, 255, 255, 255};
-    PF_Pixel truncated = run8({kTwoPi, 0.f, ClipType::Truncate, 0.f}, white);
-    EXPECT_EQ(truncated.red, 255);
+    // A near-white's round trip leaves green just above 1: out of gamut.
+    // Truncate keeps red and blue, which truncate one level down, and Debug
+    // paints it red.
+    PF_Pixel near_white{255, 255, 255, 254};
+    PF_Pixel truncated = run8({kTwoPi, 0.f, ClipType::Truncate, 0.f}, near_white);
+    EXPECT_EQ(truncated.red, 254);
     EXPECT_EQ(truncated.green, 255);
-    EXPECT_EQ(truncated.blue, 254);
+    EXPECT_EQ(truncated.blue, 253);
     PF_Pixel debug{255, 255, 0, 0};
-    EXPECT_TRUE(same(run8({kTwoPi, 0.f, ClipType::Debug, 0.f}, white), debug));
+    EXPECT_TRUE(same(run8({kTwoPi, 0.f, ClipType::Debug, 0.f}, near_white), debug));
 
     // Elsewhere a turn changes a pixel by at most one level, always downward.
     int changed = 0;
@@ -205,20 +205,44 @@ TEST(Position, IsNotUsed)
     }
 }
 
-TEST(Black, WithAChromaOffsetStartsFromHueZero)
+// Equal channels have no hue. Like black, every grey starts from a = b = 0
+// exactly, so under a chroma offset k each level becomes (L, k·cos(hue),
+// k·sin(hue)) before clipping: one hue for the whole ramp, the offset's, and
+// not whatever the conversions' rounding noise pointed at.
+template <int32_t Max, typename Pixel, typename Run>
+void ExpectGreysTakeTheHueOffset(const std::vector<int32_t>& levels, Run run)
 {
-    // Black has a = b = 0 exactly and atan2(0, 0) = 0, so the new colour is
-    // (0, k·cos(hue), k·sin(hue)) before clipping.
-    for (float hue : {0.f, 1.f, -2.5f})
-        for (float k : {0.02f, 0.2f})
-            for (ClipType clip : {ClipType::Adaptive, ClipType::Truncate, (ClipType)0}) {
-                RGB expected;
-                OKtoRGB(clip, 0.05f, {0.f, k * cosf(hue), k * sinf(hue)}, expected);
-                PF_Pixel out = run8({hue, k, clip, 0.05f}, {255, 0, 0, 0});
-                EXPECT_EQ(out.red, StoreChannel<PF_MAX_CHAN8>(expected.r));
-                EXPECT_EQ(out.green, StoreChannel<PF_MAX_CHAN8>(expected.g));
-                EXPECT_EQ(out.blue, StoreChannel<PF_MAX_CHAN8>(expected.b));
+    for (float hue : {0.f, 2.0943952f, -2.5f, 7.f})
+        for (float k : {0.02f, 0.2f, -0.05f})
+            for (ClipType clip : kEveryClip) {
+                const HueSettings s{hue, k, clip, 0.05f};
+                for (int32_t level : levels) {
+                    Pixel in;
+                    in.alpha = 7;
+                    in.red = in.green = in.blue = (decltype(in.red))level;
+                    const float v = level / (float)(Max == PF_MAX_CHAN8 ? 255 : 32768);
+                    const float L = RGBtoOK({v, v, v}).L;
+                    const float C = k < 0.f ? 0.f : k;
+                    RGB expected;
+                    OKtoRGB(clip, s.alpha, {L, C * cosf(hue), C * sinf(hue)}, expected);
+                    const Pixel out = run(s, in);
+                    ASSERT_EQ(out.red, StoreChannel<Max>(expected.r)) << level << " hue " << hue << " k " << k;
+                    ASSERT_EQ(out.green, StoreChannel<Max>(expected.g)) << level << " hue " << hue << " k " << k;
+                    ASSERT_EQ(out.blue, StoreChannel<Max>(expected.b)) << level << " hue " << hue << " k " << k;
+                    ASSERT_EQ(out.alpha, 7);
+                }
             }
+}
+
+TEST(Grey, EveryLevelTakesTheHueOffsetAsItsHue)
+{
+    std::vector<int32_t> ramp8, sample16;
+    for (int32_t v = 0; v <= 255; ++v) ramp8.push_back(v);
+    for (int32_t v = 0; v <= 40000; v += 97) sample16.push_back(v);
+    sample16.push_back(32768);
+    ExpectGreysTakeTheHueOffset<PF_MAX_CHAN8, PF_Pixel>(ramp8, [](HueSettings s, PF_Pixel in) { return run8(s, in); });
+    ExpectGreysTakeTheHueOffset<PF_MAX_CHAN16, PF_Pixel16>(sample16,
+                                                          [](HueSettings s, PF_Pixel16 in) { return run16(s, in); });
 }
 
 TEST(ChromaFloor, LargeNegativeOffsetGivesGrey)
