@@ -8,7 +8,8 @@
 #include "effect/strings.h"
 #include "host/suite_handler.h"
 
-static_assert(identity::kOutFlags == PF_OutFlag_DEEP_COLOR_AWARE, "16-bit frames, nothing else");
+static_assert(identity::kOutFlags == (PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI),
+              "16-bit frames and the update-params-UI command, nothing else");
 static_assert(identity::kOutFlags2 == PF_OutFlag2_SUPPORTS_THREADED_RENDERING, "threaded rendering, nothing else");
 
 namespace {

@@ -51,7 +51,10 @@ constexpr uint32_t kVersionWord = version_word(kMajorVersion, kMinorVersion, kFi
 static_assert(kVersionWord == 0x00090001, "version 1.2.0, stage 0, build 1");
 
 // Reported at global set-up and repeated in the property list.
-constexpr int32_t kOutFlags = 0x02000000;   // deep colour aware: renders 16-bit frames
+// Deep colour aware (renders 16-bit frames), and asks for the update-params-UI
+// command, without which the host never lets the alpha control follow the
+// clip method of a reopened project.
+constexpr int32_t kOutFlags = 0x06000000;
 constexpr int32_t kOutFlags2 = 0x08000000;  // supports threaded rendering
 
 }  // namespace identity

@@ -16,12 +16,12 @@ TEST_F(PluginTest, GlobalSetupReportsVersionAndFlagsAndNothingElse)
         fill(host.out_data(), 0x6B);
         PF_OutData expected = host.out_data();
         expected.my_version = 0x90001;
-        expected.out_flags = 0x2000000;
+        expected.out_flags = 0x6000000;
         expected.out_flags2 = 0x8000000;
 
         ASSERT_EQ(host.global_setup(), PF_Err_NONE);
         EXPECT_EQ(host.out_data().my_version, 0x90001u);
-        EXPECT_EQ(host.out_data().out_flags, 0x2000000);
+        EXPECT_EQ(host.out_data().out_flags, 0x6000000);
         EXPECT_EQ(host.out_data().out_flags2, 0x8000000);
         EXPECT_TRUE(bytes_of(host.out_data()) == bytes_of(expected)) << "other output fields were written";
         EXPECT_TRUE(host.suite_events().empty());

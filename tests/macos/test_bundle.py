@@ -289,7 +289,7 @@ class PiplTests(Bundle):
         ("eSVR", 4, struct.pack(">HH", 13, 28)),
         ("eVER", 4, struct.pack(">I", 0x00090001)),
         ("eINF", 2, struct.pack(">H", 0)),
-        ("eGLO", 4, struct.pack(">I", 0x02000000)),
+        ("eGLO", 4, struct.pack(">I", 0x06000000)),
         ("eGL2", 4, struct.pack(">I", 0x08000000)),
         ("eMNA", 17, pascal("halvecort TINTRA")),
         ("aeFL", 4, struct.pack(">I", 0)),

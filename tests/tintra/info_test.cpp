@@ -34,7 +34,7 @@ TEST_F(Info, ShowsTheIdentity)
         "  entry point  EffectMain",
         "  version      1.2.0 develop, build 1 (version word 0x00090001)",
         "  effect API   13.28",
-        "  flags        out_flags 0x02000000, out_flags2 0x08000000",
+        "  flags        out_flags 0x06000000, out_flags2 0x08000000",
         "  plug-in      " + PluginPath(),
     };
     for (const std::string& line : lines) EXPECT_TRUE(Shows(line)) << line << "\n---\n" << run_.out;

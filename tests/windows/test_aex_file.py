@@ -46,7 +46,7 @@ def expected_pipl():
         (b"RVSe", 4, b"\x0d\x00\x1c\x00"),
         (b"REVe", 4, b"\x01\x00\x09\x00"),
         (b"FNIe", 2, b"\x00\x00\x00\x00"),
-        (b"OLGe", 4, b"\x00\x00\x00\x02"),
+        (b"OLGe", 4, b"\x00\x00\x00\x06"),
         (b"2LGe", 4, b"\x00\x00\x00\x08"),
         (b"ANMe", 20, b"\x10halvecort TINTRA\0\0\0"),
         (b"LFea", 4, b"\x00\x00\x00\x00"),
