@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/effect_params.h"
 #include "tools/testhost/effect.h"
 #include "tools/tintra/test_images.h"
 
@@ -59,11 +60,8 @@ void BM_RenderFrame(benchmark::State& state)
     const int depth = (int)state.range(0);
     const int threads = (int)state.range(1);
     const Image& in = Frame(depth, (int)state.range(2));
-    testhost::RenderValues values;
-    values.hue = 40 << 16;
-    values.chroma = 30.0;
-    values.clip = 1;  // adaptive
-    values.alpha = 0.5;
+    const std::vector<testhost::DeclaredParam> values =
+        WithValues(Plugin(), RenderValues{40 << 16, 30.0, 1 /* adaptive */, 0.5});
     std::vector<PF_Pixel> out8(depth == 8 ? in.pixel_count() : 0);
     std::vector<PF_Pixel16> out16(depth == 16 ? in.pixel_count() : 0);
     for (auto _ : state) {

@@ -91,19 +91,8 @@ PF_Err DeclareParams(PF_InData* in_data, PF_OutData* out_data)
 
 HueSettings ReadSettings(PF_ParamDef* const params[])
 {
-    HueSettings s;
-    // Whole degrees only, rounded toward minus infinity (-0.25 deg is -1 deg):
-    // an arithmetic shift of the 16.16 value. The division is single
-    // precision and only the multiplication by pi double; the order shows in
-    // the last place of some hues, and so in rendered pixels.
-    const float degrees = static_cast<float>(params[PARAM_HUE]->u.ad.value >> 16);
-    const float half_turns = degrees / 180.0f;
-    s.hue = static_cast<float>(static_cast<double>(half_turns) * 3.141592653589793);
-    // Slider units are thousandths of an OKLab chroma unit.
-    s.chroma = static_cast<float>(params[PARAM_CHROMA]->u.fs_d.value / 1000.0);
-    s.clip = static_cast<ClipType>(params[PARAM_CLIP_METHOD]->u.pd.value);
-    s.alpha = static_cast<float>(params[PARAM_CLIP_ALPHA]->u.fs_d.value);
-    return s;
+    return SettingsFromValues(params[PARAM_HUE]->u.ad.value, params[PARAM_CHROMA]->u.fs_d.value,
+                              params[PARAM_CLIP_METHOD]->u.pd.value, params[PARAM_CLIP_ALPHA]->u.fs_d.value);
 }
 
 PF_Err UpdateAlphaControl(PF_InData* in_data, PF_ParamDef* const params[])

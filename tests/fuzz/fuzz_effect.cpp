@@ -15,15 +15,13 @@
 #include <vector>
 
 #include "color/pixel_arrays.h"
-#include "tests/reliability/expected_settings.h"
 #include "tests/reliability/plugin_under_test.h"
+#include "tests/support/effect_params.h"
 #include "tools/testhost/host.h"
 
 namespace {
 
 using testhost::Host;
-using testhost::ParamSet;
-using testhost::RenderValues;
 using testhost::World;
 
 [[noreturn]] void fail(const char* what)
@@ -104,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     Host host(plugin_under_test());
     host.set_threads(threads);
-    ParamSet params(input.world(), values);
+    static const std::vector<PF_ParamDef> declared = DeclaredBy(plugin_under_test());
+    EffectParams params(input.world(), declared, values);
     const std::vector<unsigned char> params_before = params.snapshot();
 
     const PF_Err err = host.render(params, output);

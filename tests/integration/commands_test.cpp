@@ -9,7 +9,6 @@ namespace {
 
 using testhost::Host;
 using testhost::ParamSet;
-using testhost::RenderValues;
 using testhost::World;
 
 class UnknownCommand : public PluginTestWithParam<PF_Cmd> {};
@@ -21,7 +20,7 @@ TEST_P(UnknownCommand, ReturnsZeroAndTouchesNothing)
     input.set_pixels8(test_pixels8(4, 3, 5));
     output.set_pixels8(test_pixels8(4, 3, 6));
     Host host(library());
-    ParamSet params(input.world(), RenderValues{degrees(90), 100.0, 2, 0.5});
+    EffectParams params(input.world(), declared(), RenderValues{degrees(90), 100.0, 2, 0.5});
     fill(host.out_data(), 0x6B);
     unsigned char extra[64];
     std::memset(extra, 0x3C, sizeof extra);

@@ -8,7 +8,6 @@ namespace {
 
 using testhost::DeclaredParam;
 using testhost::Effect;
-using testhost::RenderValues;
 
 class EffectTest : public PluginTest {
 protected:
@@ -32,7 +31,7 @@ TEST_F(EffectTest, ReportsRegistrationSetupAndAbout)
     testhost::GlobalSetup setup;
     EXPECT_EQ(effect_->global_setup(&setup), 0);
     EXPECT_EQ(setup.my_version, 0x90001u);
-    EXPECT_EQ(setup.out_flags, 0x2000000);
+    EXPECT_EQ(setup.out_flags, 0x6000000);
     EXPECT_EQ(setup.out_flags2, 0x8000000);
 
     std::string about;
@@ -96,7 +95,7 @@ TEST_P(EffectRender, RendersPlainBuffersWithAnyStride)
             std::vector<PF_Pixel16> pixels = test_pixels16(width, height, 31);
             for (int32_t y = 0; y < height; ++y)
                 std::memcpy(&in[y * in_row], &pixels[(size_t)(y * width)], width * pixel);
-            ASSERT_EQ(effect->render16(values, width, height, reinterpret_cast<const PF_Pixel16*>(in.data()),
+            ASSERT_EQ(effect->render16(WithValues(*effect, values), width, height, reinterpret_cast<const PF_Pixel16*>(in.data()),
                                        reinterpret_cast<PF_Pixel16*>(out.data()), 3, s.in_rowbytes * 2,
                                        s.out_rowbytes * 2),
                       0);
@@ -108,7 +107,7 @@ TEST_P(EffectRender, RendersPlainBuffersWithAnyStride)
             std::vector<PF_Pixel> pixels = test_pixels8(width, height, 31);
             for (int32_t y = 0; y < height; ++y)
                 std::memcpy(&in[y * in_row], &pixels[(size_t)(y * width)], width * pixel);
-            ASSERT_EQ(effect->render8(values, width, height, reinterpret_cast<const PF_Pixel*>(in.data()),
+            ASSERT_EQ(effect->render8(WithValues(*effect, values), width, height, reinterpret_cast<const PF_Pixel*>(in.data()),
                                       reinterpret_cast<PF_Pixel*>(out.data()), 0, s.in_rowbytes, s.out_rowbytes),
                       0);
             std::vector<PF_Pixel> got((size_t)(width * height));

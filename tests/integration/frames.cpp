@@ -83,28 +83,17 @@ std::vector<PF_Pixel16> test_pixels16(int32_t width, int32_t height, uint32_t se
     return pixels;
 }
 
-HueSettings expected_settings(const testhost::RenderValues& values)
-{
-    HueSettings settings;
-    float whole_degrees = (float)std::floor(values.hue / 65536.0);
-    settings.hue = (float)((double)(whole_degrees / 180.0f) * 3.141592653589793);
-    settings.chroma = (float)(values.chroma / 1000.0);
-    settings.clip = (ClipType)values.clip;
-    settings.alpha = (float)values.alpha;
-    return settings;
-}
-
-std::vector<PF_Pixel> expected_pixels8(const testhost::RenderValues& values, const std::vector<PF_Pixel>& in)
+std::vector<PF_Pixel> expected_pixels8(const RenderValues& values, const std::vector<PF_Pixel>& in)
 {
     std::vector<PF_Pixel> out(in.size());
-    ApplyHue8(expected_settings(values), in.data(), out.data(), in.size());
+    ApplyHue8(ExpectedSettings(values), in.data(), out.data(), in.size());
     return out;
 }
 
-std::vector<PF_Pixel16> expected_pixels16(const testhost::RenderValues& values, const std::vector<PF_Pixel16>& in)
+std::vector<PF_Pixel16> expected_pixels16(const RenderValues& values, const std::vector<PF_Pixel16>& in)
 {
     std::vector<PF_Pixel16> out(in.size());
-    ApplyHue16(expected_settings(values), in.data(), out.data(), in.size());
+    ApplyHue16(ExpectedSettings(values), in.data(), out.data(), in.size());
     return out;
 }
 

@@ -1,6 +1,6 @@
 // Test frames for renders, and the reference they are compared with: the
-// colour core's array functions on the same pixels, with settings derived
-// here from the parameter values independently of the plug-in.
+// colour core's array functions on the same pixels, with the settings the
+// effect's own conversion makes of the parameter values.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "color/hue_settings.h"
 #include "host/pf_pixel.h"
-#include "tools/testhost/effect.h"
+#include "tests/support/effect_params.h"
 
 namespace integration {
 
@@ -19,12 +19,8 @@ namespace integration {
 std::vector<PF_Pixel> test_pixels8(int32_t width, int32_t height, uint32_t seed);
 std::vector<PF_Pixel16> test_pixels16(int32_t width, int32_t height, uint32_t seed);
 
-// Hue: whole degrees (rounded toward minus infinity) to radians; chroma in
-// thousandths; clip unchanged; alpha narrowed.
-HueSettings expected_settings(const testhost::RenderValues& values);
-
-std::vector<PF_Pixel> expected_pixels8(const testhost::RenderValues& values, const std::vector<PF_Pixel>& in);
-std::vector<PF_Pixel16> expected_pixels16(const testhost::RenderValues& values, const std::vector<PF_Pixel16>& in);
+std::vector<PF_Pixel> expected_pixels8(const RenderValues& values, const std::vector<PF_Pixel>& in);
+std::vector<PF_Pixel16> expected_pixels16(const RenderValues& values, const std::vector<PF_Pixel16>& in);
 
 // Empty when equal; otherwise the number of differing pixels and the first few.
 std::string differences(const std::vector<PF_Pixel>& got, const std::vector<PF_Pixel>& want, int32_t width);

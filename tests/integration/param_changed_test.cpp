@@ -1,7 +1,8 @@
 // The alpha control follows the clip method: on a change of the supervised
 // Clip Method popup, and on a UI update, the plug-in greys the alpha control
 // out unless the method is Adaptive, through PF_UpdateParamUI with a copy of
-// the alpha definition. params[] itself is never written.
+// the alpha definition. params[] itself is never written. The host sends
+// both commands only because the effect asks for them.
 #include <functional>
 
 #include "frames.h"
@@ -12,7 +13,6 @@ namespace {
 
 using testhost::Host;
 using testhost::ParamSet;
-using testhost::RenderValues;
 using testhost::UiUpdate;
 using testhost::World;
 
@@ -27,9 +27,18 @@ void PrintTo(const Change& c, std::ostream* os)
     *os << "command " << c.cmd << ", clip method " << c.clip << ", alpha ui_flags before " << c.initial_ui_flags;
 }
 
+// As the host does it: global set-up first, whose flags decide whether the
+// update-params-UI command is sent at all.
 PF_Err notify(Host& host, ParamSet& params, PF_Cmd cmd)
 {
-    return cmd == PF_Cmd_USER_CHANGED_PARAM ? host.user_changed_param(params, 3) : host.update_params_ui(params);
+    PF_OutData out = host.out_data();
+    EXPECT_EQ(host.global_setup(), PF_Err_NONE);
+    host.out_data() = out;
+    host.clear_records();
+    PF_Err err =
+        cmd == PF_Cmd_USER_CHANGED_PARAM ? host.user_changed_param(params, 3) : host.update_params_ui(params);
+    EXPECT_EQ(host.commands_sent(), std::vector<PF_Cmd>{cmd}) << "the host did not send the command";
+    return err;
 }
 
 class ClipMethodChange : public PluginTestWithParam<Change> {};
@@ -39,7 +48,7 @@ TEST_P(ClipMethodChange, GreysTheAlphaControlUnlessAdaptive)
     const Change& c = GetParam();
     World input(2, 2, false);
     Host host(library());
-    ParamSet params(input.world(), RenderValues{degrees(10), 5.0, c.clip, 0.75});
+    EffectParams params(input.world(), declared(), RenderValues{degrees(10), 5.0, c.clip, 0.75});
     params[4].ui_flags = c.initial_ui_flags;
     fill(host.out_data(), 0x6B);
     std::vector<unsigned char> out_before = bytes_of(host.out_data());
@@ -81,6 +90,24 @@ std::vector<Change> all_changes()
 
 INSTANTIATE_TEST_SUITE_P(EachMethod, ClipMethodChange, ::testing::ValuesIn(all_changes()));
 
+// A project saved with another clip method opens with the alpha control
+// greyed out, without the popup being touched.
+class ReopenedProject : public PluginTestWithParam<int32_t> {};
+
+TEST_P(ReopenedProject, ShowsTheAlphaControlAsTheClipMethodWants)
+{
+    World input(2, 2, false);
+    Host host(library());
+    ASSERT_EQ(host.global_setup(), PF_Err_NONE);
+    ASSERT_EQ(host.params_setup(), PF_Err_NONE);
+    EffectParams params(input.world(), host.added_params(), RenderValues{0, 0.0, GetParam(), 0.5});
+    ASSERT_EQ(host.update_params_ui(params), PF_Err_NONE);
+    EXPECT_EQ(host.commands_sent().back(), PF_Cmd_UPDATE_PARAMS_UI);
+    EXPECT_EQ((host.ui_flags(PARAM_CLIP_ALPHA) & PF_PUI_DISABLED) != 0, GetParam() != 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachMethod, ReopenedProject, ::testing::Values(1, 2, 3, 4));
+
 struct Failure {
     const char* what;
     std::function<void(Host&)> arrange;
@@ -99,7 +126,7 @@ TEST_P(ClipMethodChangeFailure, ReturnsTheErrorAndReleasesWhatItAcquired)
     World input(2, 2, false);
     Host host(library());
     f.arrange(host);
-    ParamSet params(input.world(), RenderValues{0, 0.0, 3, 0.5});
+    EffectParams params(input.world(), declared(), RenderValues{0, 0.0, 3, 0.5});
     std::vector<unsigned char> params_before = params.snapshot();
 
     EXPECT_EQ(notify(host, params, cmd), f.expected) << f.what;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/effect_params.h"
 #include "tools/testhost/host.h"
 
 namespace integration {
@@ -31,6 +32,12 @@ protected:
         ASSERT_TRUE(library_) << error;
     }
     const std::shared_ptr<const testhost::PluginLibrary>& library() const { return library_; }
+    // What the plug-in declares at params set-up, asked once per program.
+    const std::vector<PF_ParamDef>& declared() const
+    {
+        static const std::vector<PF_ParamDef> definitions = DeclaredBy(library_);
+        return definitions;
+    }
 
 private:
     std::shared_ptr<const testhost::PluginLibrary> library_;

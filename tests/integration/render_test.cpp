@@ -13,7 +13,6 @@ namespace {
 using testhost::Host;
 using testhost::IterateCall;
 using testhost::ParamSet;
-using testhost::RenderValues;
 using testhost::World;
 
 struct Setting {
@@ -76,7 +75,7 @@ TEST_P(Render, MatchesTheArrayFunctionBitForBit)
     World output(width, height, c.deep, c.deep ? 40 : 20);
     Host host(library());
     host.set_threads(c.threads);
-    ParamSet params(input.world(), c.setting.values);
+    EffectParams params(input.world(), declared(), c.setting.values);
 
     std::string mismatch;
     if (c.deep) {
@@ -137,7 +136,7 @@ TEST_P(RenderExtent, ProgressFinalIsTheExtentHeightAndTheWholeFrameIsRendered)
         RenderValues values{degrees(60), 80.0, 2, 0.5};
         Host host(library());
         host.set_threads(2);
-        ParamSet params(input.world(), values);
+        EffectParams params(input.world(), declared(), values);
         std::string mismatch;
         if (deep) {
             std::vector<PF_Pixel16> pixels = test_pixels16(width, height, 99);
@@ -181,7 +180,7 @@ TEST_P(RenderIterateFailure, TheErrorComesBackUnchangedAndTheSuiteIsReleased)
     World input(6, 5, f.deep, 4), output(6, 5, f.deep, 4);
     Host host(library());
     host.fail_iterate(f.error);
-    ParamSet params(input.world(), RenderValues{degrees(45), 50.0, 1, 0.5});
+    EffectParams params(input.world(), declared(), RenderValues{degrees(45), 50.0, 1, 0.5});
     EXPECT_EQ(host.render(params, output), f.error);
     ASSERT_EQ(host.iterate_calls().size(), 1u);
     const char* suite = f.deep ? "PF iterate16 Suite" : "PF Iterate8 Suite";
@@ -214,7 +213,7 @@ TEST_P(RenderWithoutIterate, Returns516AndLeavesTheOutputAlone)
     World input(6, 5, m.deep, 4), output(6, 5, m.deep, 4);
     Host host(library());
     m.arrange(host, suite);
-    ParamSet params(input.world(), RenderValues{degrees(45), 50.0, 1, 0.5});
+    EffectParams params(input.world(), declared(), RenderValues{degrees(45), 50.0, 1, 0.5});
     if (m.deep) {
         input.set_pixels16(test_pixels16(6, 5, 1));
         output.set_pixels16(test_pixels16(6, 5, 2));
@@ -270,7 +269,7 @@ TEST_F(PluginTest, ConcurrentRendersDoNotDisturbEachOther)
                 Host host(library());
                 host.set_threads(2);
                 World input(16, 12, r % 2 == 1, 8), output(16, 12, r % 2 == 1, 8);
-                ParamSet params(input.world(), values);
+                EffectParams params(input.world(), declared(), values);
                 if (r % 2 == 1) {
                     std::vector<PF_Pixel16> pixels = test_pixels16(16, 12, (uint32_t)r);
                     input.set_pixels16(pixels);

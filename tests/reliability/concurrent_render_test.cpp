@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/effect_params.h"
 #include "tools/testhost/effect.h"
 
 namespace {
 
 using testhost::Effect;
-using testhost::RenderValues;
 
 constexpr int32_t kWidth = 37;
 constexpr int32_t kHeight = 23;
@@ -100,10 +100,10 @@ Result render(const Effect& effect, const Frames& frames, const Job& job, int th
     Result r;
     if (job.deep) {
         r.out16.assign(kPixels, PF_Pixel16{1, 2, 3, 4});
-        r.err = effect.render16(job.values, kWidth, kHeight, frames.in16.data(), r.out16.data(), threads);
+        r.err = effect.render16(WithValues(effect, job.values), kWidth, kHeight, frames.in16.data(), r.out16.data(), threads);
     } else {
         r.out8.assign(kPixels, PF_Pixel{1, 2, 3, 4});
-        r.err = effect.render8(job.values, kWidth, kHeight, frames.in8.data(), r.out8.data(), threads);
+        r.err = effect.render8(WithValues(effect, job.values), kWidth, kHeight, frames.in8.data(), r.out8.data(), threads);
     }
     return r;
 }

@@ -13,8 +13,8 @@
 
 #include "color/hue_settings.h"
 #include "color/pixel_arrays.h"
-#include "tests/reliability/expected_settings.h"
 #include "tests/reliability/plugin_under_test.h"
+#include "tests/support/effect_params.h"
 #include "tools/testhost/effect.h"
 #include "tools/testhost/host.h"
 
@@ -22,7 +22,6 @@ namespace {
 
 using testhost::Host;
 using testhost::ParamSet;
-using testhost::RenderValues;
 using testhost::World;
 
 // Deterministic pixels over the whole range, a few 16-bit ones above the
@@ -108,7 +107,7 @@ TEST_P(FrameShapes, RenderWritesExactlyThePixels)
 
         Host host(plugin_under_test());
         host.set_threads(c.threads);
-        ParamSet params(input.world(), values);
+        EffectParams params(input.world(), DeclaredBy(plugin_under_test()), values);
         const std::vector<unsigned char> params_before = params.snapshot();
 
         const PF_Err err = host.render(params, output);
@@ -170,13 +169,13 @@ TEST(InPlaceRender, SameBufferGivesTheSameResult)
     const size_t n = (size_t)w * h;
 
     std::vector<PF_Pixel> in8 = pixels8(n, 3), out8(n), buf8 = in8;
-    ASSERT_EQ(effect->render8(values, w, h, in8.data(), out8.data(), 3), PF_Err_NONE);
-    ASSERT_EQ(effect->render8(values, w, h, buf8.data(), buf8.data(), 3), PF_Err_NONE);
+    ASSERT_EQ(effect->render8(WithValues(*effect, values), w, h, in8.data(), out8.data(), 3), PF_Err_NONE);
+    ASSERT_EQ(effect->render8(WithValues(*effect, values), w, h, buf8.data(), buf8.data(), 3), PF_Err_NONE);
     EXPECT_EQ(std::memcmp(buf8.data(), out8.data(), n * sizeof(PF_Pixel)), 0);
 
     std::vector<PF_Pixel16> in16 = pixels16(n, 4), out16(n), buf16 = in16;
-    ASSERT_EQ(effect->render16(values, w, h, in16.data(), out16.data(), 3), PF_Err_NONE);
-    ASSERT_EQ(effect->render16(values, w, h, buf16.data(), buf16.data(), 3), PF_Err_NONE);
+    ASSERT_EQ(effect->render16(WithValues(*effect, values), w, h, in16.data(), out16.data(), 3), PF_Err_NONE);
+    ASSERT_EQ(effect->render16(WithValues(*effect, values), w, h, buf16.data(), buf16.data(), 3), PF_Err_NONE);
     EXPECT_EQ(std::memcmp(buf16.data(), out16.data(), n * sizeof(PF_Pixel16)), 0);
 }
 
@@ -226,12 +225,12 @@ TEST_P(ParameterExtremes, RenderMatchesTheColourCoreAndStaysInRange)
     const size_t n = (size_t)w * h;
 
     std::vector<PF_Pixel> in8 = pixels8(n, 11), out8(n), ref8(n);
-    ASSERT_EQ(effect->render8(c.values, w, h, in8.data(), out8.data(), 2), PF_Err_NONE);
+    ASSERT_EQ(effect->render8(WithValues(*effect, c.values), w, h, in8.data(), out8.data(), 2), PF_Err_NONE);
     ApplyHue8(s, in8.data(), ref8.data(), n);
     EXPECT_EQ(std::memcmp(out8.data(), ref8.data(), n * sizeof(PF_Pixel)), 0);
 
     std::vector<PF_Pixel16> in16 = pixels16(n, 12), out16(n), ref16(n);
-    ASSERT_EQ(effect->render16(c.values, w, h, in16.data(), out16.data(), 2), PF_Err_NONE);
+    ASSERT_EQ(effect->render16(WithValues(*effect, c.values), w, h, in16.data(), out16.data(), 2), PF_Err_NONE);
     ApplyHue16(s, in16.data(), ref16.data(), n);
     EXPECT_EQ(std::memcmp(out16.data(), ref16.data(), n * sizeof(PF_Pixel16)), 0);
     for (size_t i = 0; i < n; ++i) {

@@ -13,6 +13,7 @@
 
 #include "host/pf_suites.h"
 #include "tests/reliability/plugin_under_test.h"
+#include "tests/support/effect_params.h"
 #include "tools/testhost/host.h"
 
 namespace {
@@ -85,11 +86,15 @@ struct Stage {
     explicit Stage(bool deep)
         : host(std::make_unique<Host>(plugin_under_test())), input(5, 3, deep, 6), output(5, 3, deep, 6)
     {
-        testhost::RenderValues values;
+        RenderValues values;
         values.hue = 90 << 16;
         values.chroma = 30.0;
         values.clip = 2;  // not adaptive, so a parameter change has something to do
-        params = std::make_unique<ParamSet>(input.world(), values);
+        params = std::make_unique<EffectParams>(input.world(), DeclaredBy(plugin_under_test()), values);
+        // As the host does it, before anything else: the effect's answer
+        // decides which commands the host sends later.
+        host->global_setup();
+        host->clear_records();
         std::memset(&host->out_data(), 0xA5, sizeof(PF_OutData));
     }
 };

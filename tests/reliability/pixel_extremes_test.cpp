@@ -13,6 +13,7 @@
 
 #include "color/hue_settings.h"
 #include "color/pixel_functions.h"
+#include "effect/parameters.h"
 
 namespace {
 
@@ -21,10 +22,7 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 // Whole degrees to the settings record's radians, the way a render turns the
 // Hue parameter into them.
-float degrees(int32_t deg)
-{
-    return (float)((double)((float)deg / 180.f) * 3.141592653589793);
-}
+float degrees(int32_t deg) { return SettingsFromValues(deg * 65536, 0.0, 0, 0.0).hue; }
 
 PF_Pixel run8(const HueSettings& s, PF_Pixel in)
 {

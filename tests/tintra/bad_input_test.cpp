@@ -208,6 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
     Usage, BadInput,
     testing::Values(
         BadCase{"unknown_option", kGoodPng, RenderWith({"--saturation", "3"}), 2, "unknown option '--saturation'"},
+        BadCase{"sheet_given_its_popup", kGoodPng, {"sheet", "@/in.png", "-o", "@/s.png", "--clip", "2"}, 2,
+                "--clip does not apply to 'sheet' (a sheet shows every choice of Clip Method)"},
         BadCase{"value_missing", kGoodPng, RenderWith({"--chroma"}), 2, "--chroma needs a value"},
         BadCase{"hue_not_a_number", kGoodPng, RenderWith({"--hue", "north"}), 2,
                 "--hue: 'north' is not a number of degrees"},

@@ -26,44 +26,48 @@ std::vector<DeclaredParam> Declarations()
     return {hue, chroma, clip, alpha};
 }
 
-TEST(EffectValues, DefaultsComeFromTheDeclarations)
+TEST(EffectValues, OptionsOverrideOnlyWhatIsGivenAndDefaultsComeFromTheDeclarations)
 {
-    const std::vector<DeclaredParam> declared = Declarations();
-    EffectParams params;
+    std::vector<DeclaredParam> params = Declarations();
+    params[0].angle_value = params[0].angle_default;
+    params[1].slider_value = params[1].slider_default;
+    params[2].popup_value = params[2].popup_default;
+    params[3].slider_value = params[3].slider_default;
     std::string error;
-    ASSERT_TRUE(FindEffectParams(declared, params, error)) << error;
-    const testhost::RenderValues values = DefaultValues(params);
-    EXPECT_EQ(values.hue, 45 << 16);
-    EXPECT_EQ(values.chroma, 7.0);
-    EXPECT_EQ(values.clip, 3);
-    EXPECT_EQ(values.alpha, 1.25);
+    ASSERT_TRUE(ApplyParamOptions({{"chroma", "-250"}, {"clip", "debug"}}, params, error)) << error;
+    EXPECT_EQ(params[0].angle_value, 45 << 16);
+    EXPECT_EQ(params[1].slider_value, -250.0);
+    EXPECT_EQ(params[2].popup_value, 4);
+    EXPECT_EQ(params[3].slider_value, 1.25);
 }
 
-TEST(EffectValues, OptionsOverrideOnlyWhatIsGiven)
-{
-    const std::vector<DeclaredParam> declared = Declarations();
-    EffectParams params;
-    std::string error;
-    ASSERT_TRUE(FindEffectParams(declared, params, error));
-    CommandLine line;
-    line.has_chroma = true;
-    line.chroma = "-250";
-    testhost::RenderValues values;
-    ASSERT_TRUE(ValuesFromCommandLine(line, params, values, error)) << error;
-    EXPECT_EQ(values.hue, 45 << 16);
-    EXPECT_EQ(values.chroma, -250.0);
-    EXPECT_EQ(values.clip, 3);
-    EXPECT_EQ(values.alpha, 1.25);
-}
+// Options are named after the declared parameters: the whole name, a
+// beginning of it, or its last words, as long as only one parameter fits.
+struct NameCase {
+    const char* option;
+    int param;  // -1 none, -2 ambiguous
+};
 
-TEST(EffectValues, AMissingDeclarationIsNamed)
+TEST(EffectValues, OptionsNameParametersUnambiguously)
 {
-    std::vector<DeclaredParam> declared = Declarations();
-    declared[2].type = 10;  // the clip method no longer a popup
-    EffectParams params;
+    const std::vector<DeclaredParam> params = Declarations();
+    const NameCase cases[] = {{"hue", 0},         {"chroma", 1},   {"clip", 2},  {"clip-method", 2},
+                              {"method", 2},      {"alpha", 3},    {"adaptive", 3}, {"clip-alpha", 3},
+                              {"adaptive-clip-alpha", 3}, {"c", -2}, {"ch", 1},   {"hues", -1},
+                              {"", -1},           {"x", -1}};
+    for (const NameCase& c : cases) EXPECT_EQ(FindParam(params, c.option), c.param) << c.option;
+    const char* shortest[] = {"hue", "chroma", "clip", "alpha"};
+    for (size_t i = 0; i < params.size(); ++i) EXPECT_EQ(ShortOption(params, i), shortest[i]);
+    EXPECT_EQ(OptionName("Adaptive Clip Alpha"), "adaptive-clip-alpha");
+
+    std::vector<DeclaredParam> copy = params;
     std::string error;
-    EXPECT_FALSE(FindEffectParams(declared, params, error));
-    EXPECT_NE(error.find("popup with id 3"), std::string::npos) << error;
+    EXPECT_FALSE(ApplyParamOptions({{"c", "1"}}, copy, error));
+    EXPECT_NE(error.find("--c could be more than one parameter (--hue, --chroma, --clip, --alpha)"),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(ApplyParamOptions({{"saturation", "1"}}, copy, error));
+    EXPECT_NE(error.find("unknown option '--saturation'"), std::string::npos) << error;
 }
 
 struct AngleCase {
@@ -78,9 +82,10 @@ class AngleValue : public testing::TestWithParam<AngleCase> {};
 
 TEST_P(AngleValue, BecomesFixedPointDegrees)
 {
-    int32_t fixed = 0;
+    DeclaredParam hue = Declarations()[0];
     std::string error;
-    const bool ok = ParseAngleValue(Declarations()[0], "--hue", GetParam().text, fixed, error);
+    const bool ok = ParseParamValue(hue, "--hue", GetParam().text, error);
+    const int32_t fixed = hue.angle_value;
     ASSERT_EQ(ok, GetParam().ok) << error;
     if (ok) {
         EXPECT_EQ(fixed, GetParam().fixed);
@@ -112,9 +117,10 @@ class SliderValue : public testing::TestWithParam<SliderCase> {};
 
 TEST_P(SliderValue, StaysInTheValidRange)
 {
-    double value = 0.0;
+    DeclaredParam chroma = Declarations()[1];
     std::string error;
-    const bool ok = ParseSliderValue(Declarations()[1], "--chroma", GetParam().text, value, error);
+    const bool ok = ParseParamValue(chroma, "--chroma", GetParam().text, error);
+    const double value = chroma.slider_value;
     ASSERT_EQ(ok, GetParam().ok) << error;
     if (ok) {
         EXPECT_EQ(value, GetParam().value);
@@ -146,9 +152,10 @@ class PopupValue : public testing::TestWithParam<PopupCase> {};
 
 TEST_P(PopupValue, TakesANameOrANumber)
 {
-    int32_t choice = 0;
+    DeclaredParam clip = Declarations()[2];
     std::string error;
-    const bool ok = ParsePopupValue(Declarations()[2], "--clip", GetParam().text, choice, error);
+    const bool ok = ParseParamValue(clip, "--clip", GetParam().text, error);
+    const int32_t choice = clip.popup_value;
     ASSERT_EQ(ok, GetParam().choice != 0) << error;
     if (ok) {
         EXPECT_EQ(choice, GetParam().choice);

@@ -7,6 +7,7 @@
 
 #include "color/hue_settings.h"
 #include "color/pixel_arrays.h"
+#include "effect/parameters.h"
 #include "tool_fixture.h"
 #include "tools/tintra/channel_mapping.h"
 
@@ -30,12 +31,8 @@ struct RenderCase {
 // values tintra was asked for.
 HueSettings SettingsFor(const RenderCase& c)
 {
-    HueSettings s;
-    s.hue = (float)((double)((float)c.hue_whole_degrees / 180.0f) * 3.141592653589793);
-    s.chroma = (float)(std::strtod(c.chroma, nullptr) / 1000.0);
-    s.clip = (ClipType)c.clip;
-    s.alpha = (float)std::strtod(c.alpha, nullptr);
-    return s;
+    return SettingsFromValues(c.hue_whole_degrees * 65536, std::strtod(c.chroma, nullptr), c.clip,
+                              std::strtod(c.alpha, nullptr));
 }
 
 void PrintTo(const RenderCase& c, std::ostream* out) { *out << c.name; }

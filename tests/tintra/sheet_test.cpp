@@ -3,6 +3,7 @@
 
 #include "color/hue_settings.h"
 #include "color/pixel_arrays.h"
+#include "effect/parameters.h"
 #include "tool_fixture.h"
 
 namespace {
@@ -49,8 +50,7 @@ TEST_P(Sheet, HasTheInputAndEachClipMethodInOrder)
     for (int cell = 0; cell <= 4; ++cell) {
         std::vector<PF_Pixel> expected = pixels;
         if (cell > 0) {
-            const HueSettings s{(float)((double)(150.0f / 180.0f) * 3.141592653589793), (float)(120.0 / 1000.0),
-                                (ClipType)cell, 0.5f};
+            const HueSettings s = SettingsFromValues(150 << 16, 120.0, cell, 0.5);
             ApplyHue8(s, pixels.data(), expected.data(), n);
         }
         for (int y = 0; y < c.height; ++y)

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/support/effect_params.h"
 #include "tests/windows/check_report.h"
 #include "tools/testhost/host.h"
 
@@ -63,9 +64,14 @@ void CheckGlobalSetup(const Library& library, Report& r)
     Host host(library);
     r.Equal("global set-up result", host.global_setup(), 0);
     r.Equal("my_version", host.out_data().my_version, 0x00090001u);
-    r.Equal("out_flags", host.out_data().out_flags, 0x02000000);
+    r.Equal("out_flags", host.out_data().out_flags, 0x06000000);
     r.Equal("out_flags2", host.out_data().out_flags2, 0x08000000);
     r.True("no suite used", host.suite_events().empty());
+#ifdef _WIN32
+    // The loader read the PIPL resource, and global set-up agreed with it.
+    r.True("PIPL resource read", library->has_property_list());
+    r.True("PIPL agrees with global set-up", host.warnings().empty());
+#endif
 }
 
 void CheckAbout(const Library& library, Report& r)
@@ -128,7 +134,7 @@ void CheckMissingSuites(const Library& library, Report& r)
         } else {
             input.set_pixels8(std::vector<PF_Pixel>(12, PF_Pixel{255, 10, 20, 30}));
         }
-        testhost::ParamSet params(input.world(), testhost::RenderValues{90 << 16, 20.0, 1, 0.5});
+        EffectParams params(input.world(), DeclaredBy(library), RenderValues{90 << 16, 20.0, 1, 0.5});
         r.Equal(std::string("render result (") + c.what + ")", host.render(params, output), kMissingSuite);
         const bool untouched = c.deep ? AllZero(output.pixels16()) : AllZero(output.pixels8());
         r.True(std::string("output untouched (") + c.what + ")", untouched && output.padding_intact());
@@ -147,7 +153,7 @@ void CheckIterateErrors(const Library& library, Report& r)
             host.fail_iterate(error);
             testhost::World input(5, 2, deep);
             testhost::World output(5, 2, deep);
-            testhost::ParamSet params(input.world(), testhost::RenderValues{});
+            EffectParams params(input.world(), DeclaredBy(library), RenderValues{});
             r.Equal(what + " returned unchanged", host.render(params, output), error);
             r.Equal(what + ": one iterate call", host.iterate_calls().size(), (size_t)1);
             r.True(what + ": suites balanced", host.suites_balanced());
@@ -240,10 +246,10 @@ void CheckClipMethodChange(const Library& library, Report& r)
         for (int32_t method = 1; method <= 4; ++method) {
             const std::string what = "command " + std::to_string(cmd) + ", clip method " + std::to_string(method);
             Host host(library);
-            r.Equal(what + ": set-up", host.params_setup(), 0);
+            r.Equal(what + ": global set-up", host.global_setup(), 0);
+            r.Equal(what + ": parameter set-up", host.params_setup(), 0);
             testhost::World input(2, 2, false);
-            testhost::ParamSet params(input.world(), testhost::RenderValues{0, 0.0, method, 0.5},
-                                      host.added_params());
+            EffectParams params(input.world(), host.added_params(), RenderValues{0, 0.0, method, 0.5});
             const std::vector<unsigned char> before = params.snapshot();
             const PF_Err result = cmd == PF_Cmd_USER_CHANGED_PARAM ? host.user_changed_param(params, 3)
                                                                    : host.update_params_ui(params);

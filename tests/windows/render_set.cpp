@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "tests/support/effect_params.h"
 #include "tests/windows/check_report.h"
 #include "tools/testhost/host.h"
 #include "tools/testhost/param_set.h"
@@ -143,9 +144,9 @@ std::vector<uint16_t> Channels(const std::vector<Pixel>& pixels)
     return out;
 }
 
-testhost::RenderValues Values(const Setting& s)
+RenderValues Values(const Setting& s)
 {
-    testhost::RenderValues v;
+    RenderValues v;
     v.hue = (int32_t)(s.hue_degrees * 65536.0);
     v.chroma = s.chroma;
     v.clip = s.clip;
@@ -177,7 +178,7 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
     } else {
         input.set_pixels8(Frame8(frame));
     }
-    testhost::ParamSet params(input.world(), Values(setting), host.added_params());
+    EffectParams params(input.world(), host.added_params(), Values(setting));
     r.Equal(what + ": render result", host.render(params, output), 0);
     r.True(what + ": suites balanced", host.suites_balanced());
     r.True(what + ": row padding untouched", output.padding_intact());

@@ -11,65 +11,14 @@ namespace testhost {
 
 namespace {
 
-std::vector<std::string> split_choices(const char* names)
-{
-    std::vector<std::string> choices;
-    if (!names) return choices;
-    std::string all(names);
-    size_t start = 0;
-    for (;;) {
-        size_t bar = all.find('|', start);
-        choices.push_back(all.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-        if (bar == std::string::npos) break;
-        start = bar + 1;
-    }
-    return choices;
-}
-
-DeclaredParam declared_from(const PF_ParamDef& def, int32_t index)
-{
-    DeclaredParam param;
-    param.index = index;
-    param.id = def.uu.id;
-    param.type = def.param_type;
-    param.name = std::string(def.name, strnlen(def.name, sizeof def.name));
-    param.flags = def.flags;
-    param.ui_flags = def.ui_flags;
-    switch (def.param_type) {
-    case PF_Param_ANGLE:
-        param.angle_value = def.u.ad.value;
-        param.angle_default = def.u.ad.dephault;
-        break;
-    case PF_Param_FLOAT_SLIDER:
-        param.slider_value = def.u.fs_d.value;
-        param.valid_min = def.u.fs_d.valid_min;
-        param.valid_max = def.u.fs_d.valid_max;
-        param.slider_min = def.u.fs_d.slider_min;
-        param.slider_max = def.u.fs_d.slider_max;
-        param.slider_default = def.u.fs_d.dephault;
-        param.curve_tolerance = def.u.fs_d.curve_tolerance;
-        param.precision = def.u.fs_d.precision;
-        param.display_flags = def.u.fs_d.display_flags;
-        break;
-    case PF_Param_POPUP:
-        param.popup_value = def.u.pd.value;
-        param.num_choices = def.u.pd.num_choices;
-        param.popup_default = def.u.pd.dephault;
-        param.choices = split_choices(def.u.pd.u.namesptr);
-        break;
-    default:
-        break;
-    }
-    return param;
-}
-
-template <typename Pixel>
-int32_t render_frame(const std::shared_ptr<const PluginLibrary>& library, const RenderValues& values,
+int32_t render_frame(const std::shared_ptr<const PluginLibrary>& library, const std::vector<DeclaredParam>& values,
                      World input, World output, int threads)
 {
     Host host(library);
     host.set_threads(threads);
-    ParamSet params(input.world(), values);
+    if (PF_Err err = host.params_setup()) return err;
+    ParamSet params(input.world(), host.added_params());
+    if (!params.set_values(values, nullptr)) return PF_Err_BAD_CALLBACK_PARAM;
     return host.render(params, output);
 }
 
@@ -111,11 +60,21 @@ int32_t Effect::global_setup(GlobalSetup* out) const
 int32_t Effect::params_setup(std::vector<DeclaredParam>* out) const
 {
     Host host(library_);
-    int32_t err = host.params_setup();
+    if (out) out->clear();
+    int32_t err = host.global_setup();
+    if (err == PF_Err_NONE) err = host.params_setup();
+    if (err != PF_Err_NONE) return err;
+    std::vector<PF_ParamDef> defs = host.added_params();
+    PF_EffectWorld no_frame;
+    std::memset(&no_frame, 0, sizeof no_frame);
+    ParamSet params(no_frame, defs);
+    err = host.update_params_ui(params);
     if (out) {
-        out->clear();
-        std::vector<PF_ParamDef> defs = host.added_params();
-        for (size_t i = 0; i < defs.size(); ++i) out->push_back(declared_from(defs[i], (int32_t)i + 1));
+        for (size_t i = 0; i < defs.size(); ++i) {
+            const int32_t index = (int32_t)i + 1;
+            out->push_back(describe_param(defs[i], index));
+            out->back().ui_flags = host.ui_flags(index);
+        }
     }
     return err;
 }
@@ -131,18 +90,18 @@ int32_t Effect::about(std::string* text) const
     return err;
 }
 
-int32_t Effect::render8(const RenderValues& values, int32_t width, int32_t height, const PF_Pixel* in, PF_Pixel* out,
+int32_t Effect::render8(const std::vector<DeclaredParam>& values, int32_t width, int32_t height, const PF_Pixel* in, PF_Pixel* out,
                         int threads, int32_t in_rowbytes, int32_t out_rowbytes) const
 {
     // The input world is only read (it is not marked writeable).
-    return render_frame<PF_Pixel>(library_, values, World::over8(const_cast<PF_Pixel*>(in), width, height, in_rowbytes),
+    return render_frame(library_, values, World::over8(const_cast<PF_Pixel*>(in), width, height, in_rowbytes),
                                   World::over8(out, width, height, out_rowbytes), threads);
 }
 
-int32_t Effect::render16(const RenderValues& values, int32_t width, int32_t height, const PF_Pixel16* in,
+int32_t Effect::render16(const std::vector<DeclaredParam>& values, int32_t width, int32_t height, const PF_Pixel16* in,
                          PF_Pixel16* out, int threads, int32_t in_rowbytes, int32_t out_rowbytes) const
 {
-    return render_frame<PF_Pixel16>(library_, values,
+    return render_frame(library_, values,
                                     World::over16(const_cast<PF_Pixel16*>(in), width, height, in_rowbytes),
                                     World::over16(out, width, height, out_rowbytes), threads);
 }

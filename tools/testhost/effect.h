@@ -40,15 +40,17 @@ struct GlobalSetup {
     int32_t out_flags2 = 0;
 };
 
-// One parameter as the plug-in declared it at params set-up. Only the fields
-// of its type are meaningful; the others stay zero.
+// One parameter as the plug-in declared it at params set-up, with the UI state
+// it set for the parameter's first showing. Only the fields of its type are
+// meaningful; the others stay zero. The *_value fields are the current value:
+// the declared one, until a caller sets another for a render.
 struct DeclaredParam {
     int32_t index = 0;            // position in params[]; 0 is the input layer
     int32_t id = 0;
     int32_t type = 0;             // 3 angle, 7 popup, 10 float slider, ...
     std::string name;
     int32_t flags = 0;
-    int32_t ui_flags = 0;
+    int32_t ui_flags = 0;         // PF_PUI_DISABLED (bit 5) greys the control out
 
     // Angle: 16.16 fixed degrees.
     int32_t angle_value = 0;
@@ -72,14 +74,6 @@ struct DeclaredParam {
     std::vector<std::string> choices;
 };
 
-// The four parameter values of one render, as the host stores them.
-struct RenderValues {
-    int32_t hue = 0;      // degrees in 16.16 fixed point
-    double chroma = 0.0;  // slider units
-    int32_t clip = 1;     // popup choice, 1-based
-    double alpha = 0.5;
-};
-
 class Effect {
 public:
     // Loads the plug-in binary at path. On failure returns null and, when error
@@ -95,17 +89,22 @@ public:
     // The registration entry's result; out receives what the callback saw.
     int32_t register_effect(Registration* out) const;
     int32_t global_setup(GlobalSetup* out) const;
-    // The declared parameters, in the order they were added (index 1 first).
+    // The declared parameters, in the order they were added (index 1 first),
+    // as a host first shows them: after global set-up and params set-up, and
+    // the update-params-UI command when the effect asked for it, whose
+    // PF_UpdateParamUI calls set the ui_flags.
     int32_t params_setup(std::vector<DeclaredParam>* out) const;
     // The About text as the plug-in wrote it into the message buffer.
     int32_t about(std::string* text) const;
 
     // Renders width x height pixels from in to out (different buffers or the
-    // same one). Row strides are in bytes; 0 means tightly packed rows.
-    // threads < 1 uses one thread per hardware thread.
-    int32_t render8(const RenderValues& values, int32_t width, int32_t height, const PF_Pixel* in, PF_Pixel* out,
+    // same one) with the current values of params, the list params_setup gave
+    // with values changed as wanted. Row strides are in bytes; 0 means tightly
+    // packed rows. threads < 1 uses one thread per hardware thread. Values
+    // that do not match the declarations give PF_Err_BAD_CALLBACK_PARAM.
+    int32_t render8(const std::vector<DeclaredParam>& params, int32_t width, int32_t height, const PF_Pixel* in, PF_Pixel* out,
                     int threads, int32_t in_rowbytes = 0, int32_t out_rowbytes = 0) const;
-    int32_t render16(const RenderValues& values, int32_t width, int32_t height, const PF_Pixel16* in,
+    int32_t render16(const std::vector<DeclaredParam>& params, int32_t width, int32_t height, const PF_Pixel16* in,
                      PF_Pixel16* out, int threads, int32_t in_rowbytes = 0, int32_t out_rowbytes = 0) const;
 
 private:

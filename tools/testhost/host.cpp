@@ -276,6 +276,8 @@ const EntryPoints& entry_points_of(const std::shared_ptr<const PluginLibrary>& l
 Host::Host(std::shared_ptr<const PluginLibrary> library) : Host(entry_points_of(library))
 {
     library_ = std::move(library);
+    has_property_list_ = library_->has_property_list();
+    property_list_ = library_->property_list();
 }
 
 Host::Host(EntryPoints entry) : entry_(entry), slot_(registry::claim(this))
@@ -299,7 +301,7 @@ void Host::init_in_data()
     in_data_.quality = 1;  // high
     in_data_.version = {(A_short)PF_PLUG_IN_VERSION, (A_short)PF_PLUG_IN_SUBVERS};
     in_data_.appl_id = 0x46585443;  // 'FXTC'
-    in_data_.num_params = ParamSet::kCount;
+    in_data_.num_params = 1;  // the input layer, until the effect declares more
     in_data_.time_step = 1;
     in_data_.local_time_step = 1;
     in_data_.total_time = 1;
@@ -309,31 +311,6 @@ void Host::init_in_data()
     in_data_.pixel_aspect_ratio = {1, 1};
     in_data_.pica_basicP = registry::basic_suite(slot_);
 }
-
-void Host::set_threads(int threads) { threads_ = threads; }
-
-void Host::remove_suite(const std::string& name, int32_t version, SPErr error)
-{
-    removed_suites_[SuiteId{name, version}] = error;
-}
-
-void Host::set_basic_suite_null(bool null)
-{
-    basic_suite_null_ = null;
-    in_data_.pica_basicP = null ? nullptr : registry::basic_suite(slot_);
-}
-
-void Host::fail_add_param(int call, PF_Err error)
-{
-    add_param_fail_call_ = call;
-    add_param_fail_error_ = error;
-}
-
-void Host::fail_iterate(PF_Err error) { iterate_error_ = error; }
-
-void Host::fail_update_param_ui(PF_Err error) { update_param_ui_error_ = error; }
-
-void Host::set_registration_result(PF_Err result) { registration_result_ = result; }
 
 // ---------------------------------------------------------------- commands
 
@@ -348,6 +325,10 @@ PF_Err Host::register_effect()
 PF_Err Host::command(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output, void* extra)
 {
     if (!entry_.effect_main) return PF_Err_INVALID_CALLBACK;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        commands_sent_.push_back(cmd);
+    }
     current_command_ = cmd;
     PF_Err err = entry_.effect_main(cmd, &in_data_, &out_data_, params, output, extra);
     current_command_ = -1;
@@ -356,18 +337,42 @@ PF_Err Host::command(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output, void
 
 PF_Err Host::about() { return command(PF_Cmd_ABOUT, nullptr, nullptr, nullptr); }
 
-PF_Err Host::global_setup() { return command(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, nullptr); }
+PF_Err Host::global_setup()
+{
+    PF_Err err = command(PF_Cmd_GLOBAL_SETUP, nullptr, nullptr, nullptr);
+    if (err != PF_Err_NONE) return err;
+    asked_out_flags_ = out_data_.out_flags;
+    if (!has_property_list_) return err;
+    // The host trusts the property list until the code runs; when the two
+    // disagree it tells the user, as After Effects does with its warning.
+    const PropertyList& list = property_list_;
+    char text[160];
+    if (list.has_out_flags && list.out_flags != (uint32_t)out_data_.out_flags) {
+        std::snprintf(text, sizeof text, "the property list's out_flags 0x%08X differ from global set-up's 0x%08X",
+                      list.out_flags, (unsigned)out_data_.out_flags);
+    } else if (list.has_out_flags2 && list.out_flags2 != (uint32_t)out_data_.out_flags2) {
+        std::snprintf(text, sizeof text, "the property list's out_flags2 0x%08X differ from global set-up's 0x%08X",
+                      list.out_flags2, (unsigned)out_data_.out_flags2);
+    } else {
+        return err;
+    }
+    std::fprintf(stderr, "test host: warning: %s: %s\n", library_ ? library_->path().c_str() : "effect", text);
+    std::lock_guard<std::mutex> lock(mutex_);
+    warnings_.push_back(text);
+    return PF_Err_INTERNAL_STRUCT_DAMAGED;
+}
 
 PF_Err Host::params_setup()
 {
     in_data_.num_params = 1;  // only the input layer exists yet
     PF_Err err = command(PF_Cmd_PARAMS_SETUP, nullptr, nullptr, nullptr);
-    in_data_.num_params = ParamSet::kCount;
+    if (err == PF_Err_NONE) in_data_.num_params = out_data_.num_params;
     return err;
 }
 
 PF_Err Host::render(ParamSet& params, World& output)
 {
+    in_data_.num_params = params.count();
     const PF_EffectWorld& out = output.world();
     in_data_.width = out.width;
     in_data_.height = out.height;
@@ -377,12 +382,16 @@ PF_Err Host::render(ParamSet& params, World& output)
 
 PF_Err Host::user_changed_param(ParamSet& params, PF_ParamIndex index)
 {
+    if (index < 1 || index >= params.count() || !(params[index].flags & PF_ParamFlag_SUPERVISE)) return PF_Err_NONE;
+    in_data_.num_params = params.count();
     PF_UserChangedParamExtra extra{index};
     return command(PF_Cmd_USER_CHANGED_PARAM, params.params(), nullptr, &extra);
 }
 
 PF_Err Host::update_params_ui(ParamSet& params)
 {
+    if (!(asked_out_flags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI)) return PF_Err_NONE;
+    in_data_.num_params = params.count();
     return command(PF_Cmd_UPDATE_PARAMS_UI, params.params(), nullptr, nullptr);
 }
 
@@ -471,6 +480,7 @@ PF_Err Host::update_param_ui(PF_ParamIndex index, const PF_ParamDef* def)
     if (index < 1 || index >= in_data_.num_params) return PF_Err_INVALID_INDEX;
     std::lock_guard<std::mutex> lock(mutex_);
     ui_updates_.push_back({current_command_, index, *def});
+    if (update_param_ui_error_ == PF_Err_NONE) ui_flags_[index] = def->ui_flags;
     return update_param_ui_error_;
 }
 
@@ -519,91 +529,6 @@ PF_Err Host::iterate(const char* suite, int32_t version, bool deep, PF_InData* i
     PixelPlane<Pixel> to{reinterpret_cast<unsigned char*>(dst->data), dst->rowbytes};
     return finish(iterate_rows<Pixel>(from, to, rect.left, rect.top, rect.right, rect.bottom, threads, refcon, fn,
                                       rows_done));
-}
-
-// ------------------------------------------------------------- records
-
-Registration Host::registration() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return registration_;
-}
-
-std::vector<AddParamCall> Host::add_param_calls() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return add_param_calls_;
-}
-
-std::vector<PF_ParamDef> Host::added_params() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<PF_ParamDef> defs;
-    for (size_t i = 0; i < add_param_calls_.size(); ++i) {
-        bool failed = (int)(i + 1) == add_param_fail_call_;
-        if (!failed) defs.push_back(add_param_calls_[i].def);
-    }
-    return defs;
-}
-
-std::vector<SuiteEvent> Host::suite_events() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return suite_events_;
-}
-
-SuiteCount Host::suite_count(const std::string& name, int32_t version) const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto found = suite_counts_.find(SuiteId{name, version});
-    return found == suite_counts_.end() ? SuiteCount{} : found->second;
-}
-
-bool Host::suites_balanced() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const auto& entry : suite_counts_) {
-        const SuiteCount& count = entry.second;
-        if (count.released != count.acquired || count.stray_releases != 0) return false;
-    }
-    return true;
-}
-
-std::vector<IterateCall> Host::iterate_calls() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return iterate_calls_;
-}
-
-std::vector<ProgressReport> Host::progress() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return progress_;
-}
-
-std::vector<UiUpdate> Host::ui_updates() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return ui_updates_;
-}
-
-int Host::unsupported_calls() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return unsupported_calls_;
-}
-
-void Host::clear_records()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    registration_ = Registration{};
-    add_param_calls_.clear();
-    suite_events_.clear();
-    suite_counts_.clear();
-    iterate_calls_.clear();
-    progress_.clear();
-    ui_updates_.clear();
-    unsupported_calls_ = 0;
 }
 
 int Host::stray_callbacks() { return g_stray_callbacks.load(); }

@@ -9,6 +9,14 @@
 // Suite" 1 and 2 (which really split the frame's rows across threads) and
 // "PF Param Utils Suite" 3. Every other suite is refused with '!IMP'.
 //
+// Like the real host it knows nothing of the effect it drives: parameters
+// come from what the effect declares, and the commands it sends follow what
+// the effect asked for (update-params-UI only with PF_OutFlag_SEND_UPDATE_
+// PARAMS_UI at global set-up, user-changed-param only for parameters flagged
+// PF_ParamFlag_SUPERVISE). Where the plug-in's property list can be read (a
+// Windows resource, a bundle's resource file), global set-up must report the
+// same flags as the list, or the host warns.
+//
 // One Host serves one command at a time; several Hosts may run commands at
 // the same time on different threads, each with its own basic suite.
 #pragma once
@@ -116,15 +124,25 @@ public:
     void fail_update_param_ui(PF_Err error);
     // What the registration callback answers.
     void set_registration_result(PF_Err result);
+    // The property list the host read before loading the plug-in, which
+    // global set-up is checked against; from the library by default.
+    void set_property_list(const PropertyList& list);
 
     // ---- commands; each returns the plug-in's result
     PF_Err register_effect();
+    // Sends any command, whatever the effect asked for.
     PF_Err command(PF_Cmd cmd, PF_ParamDef** params, PF_LayerDef* output, void* extra);
     PF_Err about();
+    // When the plug-in succeeds but its property list names other global
+    // flags, the host's warning is in warnings() and on stderr, and the
+    // answer is PF_Err_INTERNAL_STRUCT_DAMAGED.
     PF_Err global_setup();
     PF_Err params_setup();
     // Renders params' input layer into output, with in_data describing output.
     PF_Err render(ParamSet& params, World& output);
+    // Sent only for a parameter flagged PF_ParamFlag_SUPERVISE, and
+    // update-params-UI only to an effect whose global set-up asked for it;
+    // otherwise nothing is sent and the answer is PF_Err_NONE.
     PF_Err user_changed_param(ParamSet& params, PF_ParamIndex index);
     PF_Err update_params_ui(ParamSet& params);
 
@@ -145,6 +163,14 @@ public:
     std::vector<IterateCall> iterate_calls() const;
     std::vector<ProgressReport> progress() const;
     std::vector<UiUpdate> ui_updates() const;
+    // The commands sent to the plug-in, in order.
+    std::vector<PF_Cmd> commands_sent() const;
+    // A parameter's UI flags as the host shows them: as declared, then as the
+    // last successful PF_UpdateParamUI for it left them.
+    A_long ui_flags(PF_ParamIndex index) const;
+    // What the host told the user (a property list that disagrees with the
+    // global set-up).
+    std::vector<std::string> warnings() const;
     // Calls into host functions this host does not provide (they answer 515).
     int unsupported_calls() const;
     void clear_records();
@@ -177,6 +203,9 @@ private:
     PF_InData in_data_;
     PF_OutData out_data_;
     PF_Cmd current_command_ = -1;
+    A_long asked_out_flags_ = 0;  // out_flags of the last successful global set-up
+    bool has_property_list_ = false;
+    PropertyList property_list_;
 
     int threads_ = 1;
     std::map<SuiteId, SPErr> removed_suites_;
@@ -195,6 +224,9 @@ private:
     std::vector<IterateCall> iterate_calls_;
     std::vector<ProgressReport> progress_;
     std::vector<UiUpdate> ui_updates_;
+    std::map<PF_ParamIndex, A_long> ui_flags_;
+    std::vector<PF_Cmd> commands_sent_;
+    std::vector<std::string> warnings_;
     int unsupported_calls_ = 0;
 };
 

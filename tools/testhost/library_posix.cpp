@@ -25,5 +25,8 @@ void unload_library(void* library)
     if (library) dlclose(library);
 }
 
+// ELF libraries carry no resources.
+bool property_list_resource(void*, std::vector<uint8_t>*, ByteOrder*) { return false; }
+
 }  // namespace os
 }  // namespace testhost

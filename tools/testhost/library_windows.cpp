@@ -45,5 +45,20 @@ void unload_library(void* library)
     if (library) FreeLibrary(reinterpret_cast<HMODULE>(library));
 }
 
+bool property_list_resource(void* library, std::vector<uint8_t>* bytes, ByteOrder* order)
+{
+    // The type is the text "PIPL"; the id is a number.
+    HMODULE module = reinterpret_cast<HMODULE>(library);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(kPiplId), "PIPL");
+    if (!found) return false;
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return false;
+    const uint8_t* first = static_cast<const uint8_t*>(data);
+    bytes->assign(first, first + SizeofResource(module, found));
+    *order = ByteOrder::Little;
+    return true;
+}
+
 }  // namespace os
 }  // namespace testhost

@@ -6,57 +6,104 @@ namespace testhost {
 
 namespace {
 
-const char kClipChoices[] = "Adaptive Hue-dependent|Chroma Clipped|Truncate|Debug";
-
-void name_it(PF_ParamDef& def, PF_ParamType type, int32_t id, const char* name)
+std::vector<std::string> split_choices(const char* names)
 {
-    def.param_type = type;
-    def.uu.id = id;
-    std::strncpy(def.name, name, sizeof def.name - 1);
+    std::vector<std::string> choices;
+    if (!names) return choices;
+    std::string all(names);
+    size_t start = 0;
+    for (;;) {
+        size_t bar = all.find('|', start);
+        choices.push_back(all.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    return choices;
 }
 
 }  // namespace
 
-ParamSet::ParamSet(const PF_EffectWorld& input, const RenderValues& values)
+ParamSet::ParamSet(const PF_EffectWorld& input, const std::vector<PF_ParamDef>& declared)
+    : defs_(declared.size() + 1), pointers_(declared.size() + 2, nullptr)
 {
-    std::memset(defs_, 0, sizeof defs_);
-    name_it(defs_[1], PF_Param_ANGLE, 1, "Hue");
-    name_it(defs_[2], PF_Param_FLOAT_SLIDER, 2, "Chroma");
-    name_it(defs_[3], PF_Param_POPUP, 3, "Clip Method");
-    defs_[3].u.pd.num_choices = 4;
-    defs_[3].u.pd.dephault = 1;
-    defs_[3].u.pd.u.namesptr = kClipChoices;
-    name_it(defs_[4], PF_Param_FLOAT_SLIDER, 4, "Adaptive Clip Alpha");
-    set_values(input, values);
-}
-
-ParamSet::ParamSet(const PF_EffectWorld& input, const RenderValues& values, const std::vector<PF_ParamDef>& declared)
-{
-    std::memset(defs_, 0, sizeof defs_);
-    for (int i = 1; i < kCount && (size_t)(i - 1) < declared.size(); ++i) defs_[i] = declared[(size_t)i - 1];
-    set_values(input, values);
-}
-
-void ParamSet::set_values(const PF_EffectWorld& input, const RenderValues& values)
-{
+    std::memset(static_cast<void*>(defs_.data()), 0, sizeof(PF_ParamDef) * defs_.size());
     defs_[0].param_type = PF_Param_LAYER;
     defs_[0].u.ld = input;
     // The effect reads its input; it has no business writing it.
     defs_[0].u.ld.world_flags &= ~PF_WorldFlag_WRITEABLE;
-    defs_[1].u.ad.value = values.hue;
-    defs_[2].u.fs_d.value = values.chroma;
-    defs_[3].u.pd.value = values.clip;
-    defs_[4].u.fs_d.value = values.alpha;
-    for (int i = 0; i < kCount; ++i) pointers_[i] = &defs_[i];
-    pointers_[kCount] = nullptr;
+    for (size_t i = 0; i < declared.size(); ++i) defs_[i + 1] = declared[i];
+    for (size_t i = 0; i < defs_.size(); ++i) pointers_[i] = &defs_[i];
+}
+
+bool ParamSet::set_values(const std::vector<DeclaredParam>& params, std::string* error)
+{
+    auto refuse = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (params.size() + 1 != defs_.size())
+        return refuse(std::to_string(params.size()) + " values for " + std::to_string(defs_.size() - 1) +
+                      " declared parameters");
+    for (size_t i = 0; i < params.size(); ++i) {
+        PF_ParamDef& def = defs_[i + 1];
+        const DeclaredParam& value = params[i];
+        if (value.type != def.param_type || value.id != def.uu.id)
+            return refuse("value " + std::to_string(i + 1) + " is not for parameter " + std::to_string(i + 1) +
+                          " as declared");
+        switch (def.param_type) {
+        case PF_Param_ANGLE: def.u.ad.value = value.angle_value; break;
+        case PF_Param_FLOAT_SLIDER: def.u.fs_d.value = value.slider_value; break;
+        case PF_Param_POPUP: def.u.pd.value = value.popup_value; break;
+        default: break;  // other types keep their declared values
+        }
+    }
+    return true;
 }
 
 std::vector<unsigned char> ParamSet::snapshot() const
 {
-    std::vector<unsigned char> bytes(sizeof defs_ + sizeof pointers_);
-    std::memcpy(bytes.data(), defs_, sizeof defs_);
-    std::memcpy(bytes.data() + sizeof defs_, pointers_, sizeof pointers_);
+    const size_t defs_size = sizeof(PF_ParamDef) * defs_.size();
+    std::vector<unsigned char> bytes(defs_size + sizeof(PF_ParamDef*) * pointers_.size());
+    std::memcpy(bytes.data(), defs_.data(), defs_size);
+    std::memcpy(bytes.data() + defs_size, pointers_.data(), sizeof(PF_ParamDef*) * pointers_.size());
     return bytes;
+}
+
+DeclaredParam describe_param(const PF_ParamDef& def, int32_t index)
+{
+    DeclaredParam param;
+    param.index = index;
+    param.id = def.uu.id;
+    param.type = def.param_type;
+    param.name = std::string(def.name, strnlen(def.name, sizeof def.name));
+    param.flags = def.flags;
+    param.ui_flags = def.ui_flags;
+    switch (def.param_type) {
+    case PF_Param_ANGLE:
+        param.angle_value = def.u.ad.value;
+        param.angle_default = def.u.ad.dephault;
+        break;
+    case PF_Param_FLOAT_SLIDER:
+        param.slider_value = def.u.fs_d.value;
+        param.valid_min = def.u.fs_d.valid_min;
+        param.valid_max = def.u.fs_d.valid_max;
+        param.slider_min = def.u.fs_d.slider_min;
+        param.slider_max = def.u.fs_d.slider_max;
+        param.slider_default = def.u.fs_d.dephault;
+        param.curve_tolerance = def.u.fs_d.curve_tolerance;
+        param.precision = def.u.fs_d.precision;
+        param.display_flags = def.u.fs_d.display_flags;
+        break;
+    case PF_Param_POPUP:
+        param.popup_value = def.u.pd.value;
+        param.num_choices = def.u.pd.num_choices;
+        param.popup_default = def.u.pd.dephault;
+        param.choices = split_choices(def.u.pd.u.namesptr);
+        break;
+    default:
+        break;
+    }
+    return param;
 }
 
 }  // namespace testhost

@@ -1,5 +1,6 @@
 #include "tools/tintra/command_line.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,7 +15,7 @@ enum Applies : unsigned {
     kGenerate = 1u << 3,
 };
 
-enum class Id { Output, Plugin, Hue, Chroma, Clip, Alpha, Threads, Depth, Overwrite, Size, Help };
+enum class Id { Output, Plugin, Threads, Depth, Overwrite, Size, Help };
 
 struct KnownOption {
     const char* name;
@@ -27,10 +28,6 @@ struct KnownOption {
 constexpr KnownOption kOptions[] = {
     {"output", 'o', true, kRender | kSheet | kGenerate, Id::Output},
     {"plugin", 0, true, kRender | kInfo | kSheet, Id::Plugin},
-    {"hue", 0, true, kRender | kSheet, Id::Hue},
-    {"chroma", 0, true, kRender | kSheet, Id::Chroma},
-    {"clip", 0, true, kRender, Id::Clip},
-    {"alpha", 0, true, kRender | kSheet, Id::Alpha},
     {"threads", 0, true, kRender | kSheet, Id::Threads},
     {"depth", 0, true, kRender | kSheet | kGenerate, Id::Depth},
     {"overwrite", 0, false, kRender | kSheet, Id::Overwrite},
@@ -74,10 +71,6 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
     switch (id) {
     case Id::Output: line.output = value; break;
     case Id::Plugin: line.plugin = value; break;
-    case Id::Hue: line.has_hue = true; line.hue = value; break;
-    case Id::Chroma: line.has_chroma = true; line.chroma = value; break;
-    case Id::Clip: line.has_clip = true; line.clip = value; break;
-    case Id::Alpha: line.has_alpha = true; line.alpha = value; break;
     case Id::Threads:
         if (!ParseInt(value, 1, 1024, line.threads)) {
             error = shown + ": '" + value + "' is not a thread count (1..1024)";
@@ -168,13 +161,29 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
                 inline_value = true;
             }
         }
+        const bool takes_params = (applies & (kRender | kSheet)) != 0;
+        if (known == nullptr && arg[1] == '-' && takes_params && !name.empty()) {
+            // An effect parameter, checked once the plug-in is loaded. A
+            // following option is not its value ("--hue --chroma 5"), but a
+            // negative number is.
+            if (!inline_value) {
+                const bool next_is_option = i + 1 < argc && argv[i + 1][0] == '-' && argv[i + 1][1] != '\0' &&
+                                            !std::isdigit((unsigned char)argv[i + 1][1]) && argv[i + 1][1] != '.';
+                if (i + 1 >= argc || next_is_option) {
+                    error = shown + " needs a value";
+                    return false;
+                }
+                value = argv[++i];
+            }
+            line.param_options.emplace_back(name, value);
+            continue;
+        }
         if (known == nullptr) {
             error = "unknown option '" + shown + "' (see tintra " + first + " --help)";
             return false;
         }
         if ((known->applies & applies) == 0) {
-            error = shown + " does not apply to '" + first + "'" +
-                    (known->id == Id::Clip ? " (a sheet shows all four clip methods)" : "");
+            error = shown + " does not apply to '" + first + "'";
             return false;
         }
         if (known->takes_value && !inline_value) {
@@ -239,11 +248,9 @@ several inputs, or a folder of frames, are written into the folder OUT under
 their own names. Inputs and outputs are PNG or TIFF, 8 or 16 bits per channel,
 RGB or RGBA; the output format follows the output's extension.
 
-Effect parameters (defaults are the plug-in's own, see tintra info):
-  --hue DEGREES        hue rotation; the plug-in uses whole degrees
-  --chroma N           chroma change in slider units (100 = 0.1 in OKLab)
-  --clip METHOD        adaptive, chroma, truncate or debug (or 1..4)
-  --alpha A            alpha of the adaptive clip method
+Effect parameters: each parameter the plug-in declares is an option named
+after it, in the host's units, with the plug-in's own default (tintra info
+lists them). Any unambiguous beginning of the name will do, or its last words.
 
 Options:
   -o, --output OUT     output file, or folder for several inputs
@@ -275,15 +282,14 @@ Options:
     case Command::Sheet:
         return R"(usage: tintra sheet IN -o OUT [options]
 
-Writes one image that shows IN beside its renders with each of the plug-in's
-four clip methods, left to right in this order, each cell labelled:
+Writes one image that shows IN beside its renders with each choice of the
+plug-in's popup parameter, left to right in the popup's order, each cell
+labelled with the input's or the choice's name. The cells are the input's
+size, separated by a grey border.
 
-  input | adaptive | chroma | truncate | debug
-
-The cells are the input's size, separated by a grey border.
+Effect parameters are options as for render, all but the popup.
 
 Options:
-  --hue DEGREES, --chroma N, --alpha A   effect parameters, as for render
   -o, --output OUT     output file (.png, .tif or .tiff)
   --depth 8|16         render and write at this depth (default: the input's)
   --threads N          render threads (default: all cores)
@@ -315,7 +321,7 @@ Runs the TINTRA After Effects plug-in outside the host, on image files.
 
 Commands:
   render IN... -o OUT   apply the effect to PNG or TIFF images
-  sheet IN -o OUT       the input beside its render with each clip method
+  sheet IN -o OUT       the input beside its render with each popup choice
   info                  what the plug-in declares: identity, parameters, About
   generate KIND -o OUT  write a test image (chart or scene)
 

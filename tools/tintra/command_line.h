@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class Command { None, Render, Info, Sheet, Generate };
@@ -15,9 +16,9 @@ struct CommandLine {
     std::string output;
     std::string plugin;  // empty: the plug-in beside the tool
 
-    // Effect parameters as typed; has_* says whether the option was given.
-    bool has_hue = false, has_chroma = false, has_clip = false, has_alpha = false;
-    std::string hue, chroma, clip, alpha;
+    // render and sheet: every other --NAME VALUE, in order, as typed. Which
+    // effect parameter each names is known once the plug-in is loaded.
+    std::vector<std::pair<std::string, std::string>> param_options;
 
     int threads = 0;  // 0: one per hardware thread
     int depth = 0;    // 0: follow the input

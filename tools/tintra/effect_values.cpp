@@ -3,8 +3,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -21,49 +22,133 @@ bool ParseNumber(const std::string& text, double& value)
     return errno == 0 && *end == '\0' && std::isfinite(value);
 }
 
-
 std::string Lower(std::string text)
 {
     for (char& c : text) c = (char)std::tolower((unsigned char)c);
     return text;
 }
 
-const testhost::DeclaredParam* Find(const std::vector<testhost::DeclaredParam>& declared, int32_t id, int32_t type)
+bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
+
+// The option name and, after it, each of its endings of whole words.
+std::vector<std::string> Endings(const std::string& option)
 {
-    for (const testhost::DeclaredParam& p : declared)
-        if (p.id == id && p.type == type) return &p;
-    return nullptr;
+    std::vector<std::string> endings;
+    for (size_t dash = option.find('-'); dash != std::string::npos; dash = option.find('-', dash + 1))
+        endings.push_back(option.substr(dash + 1));
+    return endings;
+}
+
+bool ParseAngle(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+                std::string& error)
+{
+    double degrees = 0.0;
+    if (!ParseNumber(text, degrees)) {
+        error = option + ": '" + text + "' is not a number of degrees";
+        return false;
+    }
+    // The host keeps angles as 16.16 fixed-point degrees.
+    const double scaled = std::round(degrees * 65536.0);
+    if (scaled < (double)INT32_MIN || scaled > (double)INT32_MAX) {
+        error = option + ": " + text + " is out of range (-32768..32767 degrees)";
+        return false;
+    }
+    param.angle_value = (int32_t)scaled;
+    return true;
+}
+
+bool ParseSlider(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+                 std::string& error)
+{
+    double value = 0.0;
+    if (!ParseNumber(text, value)) {
+        error = option + ": '" + text + "' is not a number";
+        return false;
+    }
+    // The host accepts any typed value inside the valid range, also beyond the
+    // slider's own range.
+    if (value < (double)param.valid_min || value > (double)param.valid_max) {
+        error = option + ": " + text + " is out of range (" + FormatFloat(param.valid_min) + ".." +
+                FormatFloat(param.valid_max) + ")";
+        return false;
+    }
+    param.slider_value = value;
+    return true;
+}
+
+bool ParsePopup(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+                std::string& error)
+{
+    const int32_t count = param.num_choices;
+    double number = 0.0;
+    if (ParseNumber(text, number) && number == std::floor(number) && number >= 1 && number <= count) {
+        param.popup_value = (int32_t)number;
+        return true;
+    }
+    const std::string wanted = Lower(text);
+    for (size_t i = 0; i < param.choices.size() && (int32_t)i < count; ++i) {
+        if (wanted == ChoiceKeyword(param.choices[i]) || wanted == Lower(param.choices[i])) {
+            param.popup_value = (int32_t)i + 1;
+            return true;
+        }
+    }
+    std::string known;
+    for (size_t i = 0; i < param.choices.size() && (int32_t)i < count; ++i)
+        known += (i == 0 ? "" : ", ") + ChoiceKeyword(param.choices[i]);
+    error = option + ": '" + text + "' is not one of " + known + " (or 1.." + std::to_string(count) + ")";
+    return false;
 }
 
 }  // namespace
 
-bool FindEffectParams(const std::vector<testhost::DeclaredParam>& declared, EffectParams& params,
-                      std::string& error)
+std::string OptionName(const std::string& name)
 {
-    params.hue = Find(declared, 1, kAngleType);
-    params.chroma = Find(declared, 2, kFloatSliderType);
-    params.clip = Find(declared, 3, kPopupType);
-    params.alpha = Find(declared, 4, kFloatSliderType);
-    const char* missing = !params.hue      ? "an angle parameter with id 1 (Hue)"
-                          : !params.chroma ? "a float slider with id 2 (Chroma)"
-                          : !params.clip   ? "a popup with id 3 (Clip Method)"
-                          : !params.alpha  ? "a float slider with id 4 (Adaptive Clip Alpha)"
-                                           : nullptr;
-    if (missing != nullptr) {
-        error = std::string("the plug-in does not declare ") + missing;
-        return false;
+    std::string option;
+    for (char c : name) {
+        if (std::isalnum((unsigned char)c))
+            option += (char)std::tolower((unsigned char)c);
+        else if (!option.empty() && option.back() != '-')
+            option += '-';
     }
-    return true;
+    while (!option.empty() && option.back() == '-') option.pop_back();
+    return option;
 }
 
-testhost::RenderValues DefaultValues(const EffectParams& params)
+int FindParam(const std::vector<testhost::DeclaredParam>& params, const std::string& option)
 {
-    testhost::RenderValues values;
-    values.hue = params.hue->angle_default;
-    values.chroma = params.chroma->slider_default;
-    values.clip = params.clip->popup_default;
-    values.alpha = params.alpha->slider_default;
-    return values;
+    if (option.empty()) return -1;
+    for (size_t i = 0; i < params.size(); ++i)
+        if (OptionName(params[i].name) == option) return (int)i;
+    // A beginning of the whole name counts first, so that "edge" is Edge Mode
+    // even though Soft Edge Radius has the ending "edge-radius".
+    for (bool endings : {false, true}) {
+        int found = -1;
+        for (size_t i = 0; i < params.size(); ++i) {
+            const std::string name = OptionName(params[i].name);
+            bool fits = false;
+            if (!endings) fits = StartsWith(name, option);
+            for (const std::string& ending : endings ? Endings(name) : std::vector<std::string>{})
+                fits = fits || StartsWith(ending, option);
+            if (!fits) continue;
+            if (found >= 0) return -2;
+            found = (int)i;
+        }
+        if (found >= 0) return found;
+    }
+    return -1;
+}
+
+std::string ShortOption(const std::vector<testhost::DeclaredParam>& params, size_t i)
+{
+    const std::string name = OptionName(params[i].name);
+    std::vector<std::string> candidates{name};
+    for (size_t dash = name.find('-'); dash != std::string::npos; dash = name.find('-', dash + 1))
+        candidates.push_back(name.substr(0, dash));
+    for (const std::string& ending : Endings(name)) candidates.push_back(ending);
+    std::string best = name;
+    for (const std::string& c : candidates)
+        if (c.size() < best.size() && FindParam(params, c) == (int)i) best = c;
+    return best;
 }
 
 std::string FormatFloat(float v)
@@ -88,73 +173,76 @@ std::string ChoiceKeyword(const std::string& choice)
     return Lower(choice.substr(0, space));
 }
 
-bool ParseAngleValue(const testhost::DeclaredParam&, const std::string& option, const std::string& text,
-                     int32_t& fixed, std::string& error)
+bool ParseParamValue(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+                     std::string& error)
 {
-    double degrees = 0.0;
-    if (!ParseNumber(text, degrees)) {
-        error = option + ": '" + text + "' is not a number of degrees";
+    switch (param.type) {
+    case kAngleType: return ParseAngle(param, option, text, error);
+    case kFloatSliderType: return ParseSlider(param, option, text, error);
+    case kPopupType: return ParsePopup(param, option, text, error);
+    default:
+        error = option + ": " + param.name + " is a parameter of type " + std::to_string(param.type) +
+                ", which tintra cannot set";
         return false;
     }
-    // The host keeps angles as 16.16 fixed-point degrees.
-    const double scaled = std::round(degrees * 65536.0);
-    if (scaled < (double)INT32_MIN || scaled > (double)INT32_MAX) {
-        error = option + ": " + text + " is out of range (-32768..32767 degrees)";
-        return false;
-    }
-    fixed = (int32_t)scaled;
-    return true;
 }
 
-bool ParseSliderValue(const testhost::DeclaredParam& param, const std::string& option, const std::string& text,
-                      double& value, std::string& error)
+bool ApplyParamOptions(const ParamOptions& options, std::vector<testhost::DeclaredParam>& params,
+                       std::string& error)
 {
-    if (!ParseNumber(text, value)) {
-        error = option + ": '" + text + "' is not a number";
-        return false;
-    }
-    // The host accepts any typed value inside the valid range, also beyond the
-    // slider's own range.
-    if (value < (double)param.valid_min || value > (double)param.valid_max) {
-        error = option + ": " + text + " is out of range (" + FormatFloat(param.valid_min) + ".." +
-                FormatFloat(param.valid_max) + ")";
-        return false;
-    }
-    return true;
-}
-
-bool ParsePopupValue(const testhost::DeclaredParam& param, const std::string& option, const std::string& text,
-                     int32_t& choice, std::string& error)
-{
-    const int32_t count = param.num_choices;
-    double number = 0.0;
-    if (ParseNumber(text, number) && number == std::floor(number) && number >= 1 && number <= count) {
-        choice = (int32_t)number;
-        return true;
-    }
-    const std::string wanted = Lower(text);
-    for (size_t i = 0; i < param.choices.size() && (int32_t)i < count; ++i) {
-        if (wanted == ChoiceKeyword(param.choices[i]) || wanted == Lower(param.choices[i])) {
-            choice = (int32_t)i + 1;
-            return true;
+    for (const auto& option : options) {
+        const std::string shown = "--" + option.first;
+        const int found = FindParam(params, option.first);
+        if (found < 0) {
+            std::string known;
+            for (size_t i = 0; i < params.size(); ++i) known += (i == 0 ? "--" : ", --") + ShortOption(params, i);
+            error = found == -2 ? shown + " could be more than one parameter (" + known + ")"
+                                : "unknown option '" + shown + "' (the plug-in's parameters are " + known + ")";
+            return false;
         }
+        if (!ParseParamValue(params[(size_t)found], shown, option.second, error)) return false;
     }
-    std::string known;
-    for (size_t i = 0; i < param.choices.size() && (int32_t)i < count; ++i)
-        known += (i == 0 ? "" : ", ") + ChoiceKeyword(param.choices[i]);
-    error = option + ": '" + text + "' is not one of " + known + " (or 1.." + std::to_string(count) + ")";
-    return false;
+    return true;
 }
 
-bool ValuesFromCommandLine(const CommandLine& line, const EffectParams& params, testhost::RenderValues& values,
-                           std::string& error)
+int OnlyPopup(const std::vector<testhost::DeclaredParam>& params)
 {
-    values = DefaultValues(params);
-    if (line.has_hue && !ParseAngleValue(*params.hue, "--hue", line.hue, values.hue, error)) return false;
-    if (line.has_chroma && !ParseSliderValue(*params.chroma, "--chroma", line.chroma, values.chroma, error))
-        return false;
-    if (line.has_clip && !ParsePopupValue(*params.clip, "--clip", line.clip, values.clip, error)) return false;
-    if (line.has_alpha && !ParseSliderValue(*params.alpha, "--alpha", line.alpha, values.alpha, error))
-        return false;
-    return true;
+    int found = -1;
+    for (size_t i = 0; i < params.size(); ++i) {
+        if (params[i].type != kPopupType) continue;
+        if (found >= 0) return -1;
+        found = (int)i;
+    }
+    return found;
+}
+
+std::string ParamOptionsHelp(const std::vector<testhost::DeclaredParam>& params)
+{
+    std::string text;
+    for (size_t i = 0; i < params.size(); ++i) {
+        const testhost::DeclaredParam& p = params[i];
+        std::string takes = "VALUE";
+        std::string what = p.name;
+        if (p.type == kAngleType) {
+            takes = "DEGREES";
+            what += " (whole degrees), default " + FormatFloat((float)(p.angle_default / 65536.0));
+        } else if (p.type == kFloatSliderType) {
+            takes = "N";
+            what += ", slider " + FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) + ", default " +
+                    FormatFloat(p.slider_default);
+        } else if (p.type == kPopupType) {
+            takes = "CHOICE";
+            what += ": ";
+            for (size_t c = 0; c < p.choices.size() && (int)c < p.num_choices; ++c)
+                what += (c == 0 ? "" : ", ") + ChoiceKeyword(p.choices[c]);
+            what += " (or 1.." + std::to_string(p.num_choices) + ")";
+            if (p.popup_default >= 1 && (size_t)p.popup_default <= p.choices.size())
+                what += ", default " + ChoiceKeyword(p.choices[(size_t)p.popup_default - 1]);
+        }
+        char line[512];
+        std::snprintf(line, sizeof line, "  --%-18s %s\n", (ShortOption(params, i) + " " + takes).c_str(),
+                      what.c_str());
+        text += line;
+    }
+    return text;
 }

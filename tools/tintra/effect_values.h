@@ -1,43 +1,50 @@
 // The effect's parameters as the plug-in declares them, and the option values
-// of the command line checked against those declarations: the tool repeats
-// none of the plug-in's ranges, defaults or choices.
+// of the command line applied to them. The tool knows no parameter of its
+// own: each declared parameter is an option named after it, and its ranges,
+// default and choices come from the declaration.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/testhost/effect.h"
-#include "tools/tintra/command_line.h"
 
-// The four declarations the tool drives, found by their persisted ids.
-struct EffectParams {
-    const testhost::DeclaredParam* hue = nullptr;     // id 1, angle
-    const testhost::DeclaredParam* chroma = nullptr;  // id 2, float slider
-    const testhost::DeclaredParam* clip = nullptr;    // id 3, popup
-    const testhost::DeclaredParam* alpha = nullptr;   // id 4, float slider
-};
+using ParamOptions = std::vector<std::pair<std::string, std::string>>;  // option (without "--"), value
 
-bool FindEffectParams(const std::vector<testhost::DeclaredParam>& declared, EffectParams& params,
-                      std::string& error);
+// A parameter's name as an option: lower case, words joined by '-'
+// ("Blend Mode" -> "blend-mode").
+std::string OptionName(const std::string& name);
 
-// What the host would render with for a freshly applied effect.
-testhost::RenderValues DefaultValues(const EffectParams& params);
+// Which parameter an option names: its whole option name, or a beginning of
+// it ("blend" for "blend-mode") or, failing those, a beginning of its last
+// words ("radius" for "soft-edge-radius"), provided exactly one parameter
+// fits. -1 when none fits; -2 when several do.
+int FindParam(const std::vector<testhost::DeclaredParam>& params, const std::string& option);
+
+// The shortest option of whole words that names params[i] ("radius").
+std::string ShortOption(const std::vector<testhost::DeclaredParam>& params, size_t i);
 
 // The command-line name of a popup choice: its first word in lower case
-// ("Chroma Clipped" -> "chroma").
+// ("Soft Light" -> "soft").
 std::string ChoiceKeyword(const std::string& choice);
 
 // The shortest text that reads back as this float ("0.05", "-10000000").
 std::string FormatFloat(float v);
 
-// Each parser names the option in its one-line error.
-bool ParseAngleValue(const testhost::DeclaredParam& param, const std::string& option, const std::string& text,
-                     int32_t& fixed, std::string& error);
-bool ParseSliderValue(const testhost::DeclaredParam& param, const std::string& option, const std::string& text,
-                      double& value, std::string& error);
-bool ParsePopupValue(const testhost::DeclaredParam& param, const std::string& option, const std::string& text,
-                     int32_t& choice, std::string& error);
+// Sets param's current value from the text of an option, checked against the
+// declaration; the one-line error names the option.
+bool ParseParamValue(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+                     std::string& error);
 
-// The defaults, overridden by the options given on the command line.
-bool ValuesFromCommandLine(const CommandLine& line, const EffectParams& params, testhost::RenderValues& values,
-                           std::string& error);
+// params (the declarations, holding their defaults) with the options applied
+// in order. An option that names no parameter, or several, is an error.
+bool ApplyParamOptions(const ParamOptions& options, std::vector<testhost::DeclaredParam>& params,
+                       std::string& error);
+
+// The one popup the effect declares, for a sheet of its choices; -1 when it
+// declares none or several.
+int OnlyPopup(const std::vector<testhost::DeclaredParam>& params);
+
+// Lines for --help: each parameter's option and what it takes.
+std::string ParamOptionsHelp(const std::vector<testhost::DeclaredParam>& params);

@@ -8,7 +8,7 @@ constexpr size_t kBandPixels = (size_t)3840 * 2160;
 
 }  // namespace
 
-int32_t RenderImage(const testhost::Effect& effect, const testhost::RenderValues& values, const Image& in,
+int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted)
 {
     interrupted = false;

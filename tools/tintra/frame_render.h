@@ -12,5 +12,5 @@
 // A frame larger than a 4K UHD frame is rendered as several bands of whole
 // rows, each a render call of its own, so that an interrupt is answered
 // within one band. The pixel function sees every pixel once either way.
-int32_t RenderImage(const testhost::Effect& effect, const testhost::RenderValues& values, const Image& in,
+int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted);

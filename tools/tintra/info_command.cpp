@@ -10,6 +10,7 @@ namespace {
 constexpr int32_t kAngleType = 3;
 constexpr int32_t kPopupType = 7;
 constexpr int32_t kFloatSliderType = 10;
+constexpr int32_t kDisabledFlag = 1 << 5;  // PF_PUI_DISABLED: greyed out
 
 // The host's version word: build in bits 0-8, stage 9-10, fix 11-14, minor
 // 15-18, major 19-21 with its high bits in 26-29.
@@ -25,21 +26,13 @@ std::string VersionText(uint32_t word)
 
 std::string Number(double v) { return FormatFloat((float)v); }
 
-// Which option sets each of the effect parameters.
-const char* OptionFor(int32_t id)
+void PrintParam(const std::vector<testhost::DeclaredParam>& params, size_t i)
 {
-    switch (id) {
-    case 1: return "--hue";
-    case 2: return "--chroma";
-    case 3: return "--clip";
-    case 4: return "--alpha";
-    default: return "";
-    }
-}
-
-void PrintParam(const testhost::DeclaredParam& p)
-{
-    std::printf("  %d. %s (id %d, %s)\n", p.index, p.name.c_str(), p.id, OptionFor(p.id));
+    const testhost::DeclaredParam& p = params[i];
+    const std::string option = "--" + ShortOption(params, i);
+    // The UI state is the one the plug-in set for the control's first showing.
+    std::printf("  %d. %s (id %d, %s)%s\n", p.index, p.name.c_str(), p.id, option.c_str(),
+                (p.ui_flags & kDisabledFlag) ? ", starts disabled" : "");
     if (p.type == kAngleType) {
         std::printf("       angle, default %s degrees\n", Number(p.angle_default / 65536.0).c_str());
     } else if (p.type == kFloatSliderType) {
@@ -49,9 +42,9 @@ void PrintParam(const testhost::DeclaredParam& p)
                     p.precision == 1 ? "" : "s");
     } else if (p.type == kPopupType) {
         std::printf("       popup, %d choices, default %d\n", p.num_choices, p.popup_default);
-        for (size_t i = 0; i < p.choices.size(); ++i)
-            std::printf("       %zu %-24s (%s %s)\n", i + 1, p.choices[i].c_str(), OptionFor(p.id),
-                        ChoiceKeyword(p.choices[i]).c_str());
+        for (size_t c = 0; c < p.choices.size(); ++c)
+            std::printf("       %zu %-24s (%s %s)\n", c + 1, p.choices[c].c_str(), option.c_str(),
+                        ChoiceKeyword(p.choices[c]).c_str());
     } else {
         std::printf("       parameter type %d\n", p.type);
     }
@@ -86,7 +79,7 @@ int RunInfo(const CommandLine& line)
     std::printf("  flags        out_flags 0x%08X, out_flags2 0x%08X\n", (unsigned)plugin.global.out_flags,
                 (unsigned)plugin.global.out_flags2);
     std::printf("Parameters:\n");
-    for (const testhost::DeclaredParam& p : plugin.params) PrintParam(p);
+    for (size_t i = 0; i < plugin.params.size(); ++i) PrintParam(plugin.params, i);
     // The About text breaks its lines with carriage returns, as the host's
     // dialog expects; a terminal wants line feeds.
     std::printf("About:\n  ");

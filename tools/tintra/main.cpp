@@ -4,6 +4,26 @@
 
 #include "tools/tintra/command_line.h"
 #include "tools/tintra/commands.h"
+#include "tools/tintra/effect_values.h"
+#include "tools/tintra/plugin.h"
+
+namespace {
+
+// The effect's parameters are the plug-in's own: help lists them as the
+// plug-in declares them, when it can be loaded.
+void PrintParamHelp(const CommandLine& line)
+{
+    const std::string path = line.plugin.empty() ? DefaultPluginPath() : line.plugin;
+    LoadedPlugin plugin;
+    std::string error;
+    if (!LoadPlugin(path, plugin, error)) {
+        std::printf("\nThe effect parameters are listed here when the plug-in loads: %s\n", error.c_str());
+        return;
+    }
+    std::printf("\nEffect parameters of %s:\n%s", path.c_str(), ParamOptionsHelp(plugin.params).c_str());
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -15,6 +35,7 @@ int main(int argc, char** argv)
     }
     if (line.help) {
         std::fputs(HelpText(line.command), stdout);
+        if (line.command == Command::Render || line.command == Command::Sheet) PrintParamHelp(line);
         return kExitOk;
     }
     switch (line.command) {

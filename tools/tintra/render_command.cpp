@@ -18,7 +18,7 @@ enum class FrameResult { Done, Failed, Interrupted };
 
 // One frame from its file to its output file. Failures are reported through
 // progress, so that a live bar is not torn.
-FrameResult RenderFrame(const LoadedPlugin& plugin, const testhost::RenderValues& values, const CommandLine& line,
+FrameResult RenderFrame(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values, const CommandLine& line,
                         const BatchItem& item, Progress& progress)
 {
     std::string error;
@@ -63,9 +63,8 @@ int RunRender(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    EffectParams params;
-    testhost::RenderValues values;
-    if (int status = PrepareRender(line, plugin, params, values)) return status;
+    std::vector<testhost::DeclaredParam> values;
+    if (int status = PrepareRender(line, plugin, values)) return status;
     if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
         PrintError(error);
         return kExitFailed;

@@ -4,20 +4,16 @@
 
 #include "tools/tintra/commands.h"
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, EffectParams& params,
-                  testhost::RenderValues& values)
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values)
 {
     std::string error;
     if (!LoadPlugin(line.plugin.empty() ? DefaultPluginPath() : line.plugin, plugin, error)) {
         PrintError(error);
         return kExitFailed;
     }
-    if (!FindEffectParams(plugin.params, params, error)) {
-        PrintError(error);
-        return kExitFailed;
-    }
-    // An option value the plug-in's declared range refuses is the user's to fix.
-    if (!ValuesFromCommandLine(line, params, values, error)) {
+    values = plugin.params;
+    // An option the plug-in's declarations refuse is the user's to fix.
+    if (!ApplyParamOptions(line.param_options, values, error)) {
         PrintError(error);
         return kExitUsage;
     }

@@ -1,5 +1,5 @@
 // What render and sheet do before their first frame: load the plug-in the
-// command line names, find its parameters and turn the options into values.
+// command line names and apply the options to the parameters it declares.
 #pragma once
 
 #include "tools/testhost/effect.h"
@@ -8,5 +8,5 @@
 #include "tools/tintra/plugin.h"
 
 // Returns kExitOk, or the exit status after printing the one-line reason.
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, EffectParams& params,
-                  testhost::RenderValues& values);
+// values gets the declared parameters holding the values to render with.
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values);

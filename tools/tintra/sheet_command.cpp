@@ -23,9 +23,22 @@ int RunSheet(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    EffectParams params;
-    testhost::RenderValues values;
-    if (int status = PrepareRender(line, plugin, params, values)) return status;
+    std::vector<testhost::DeclaredParam> values;
+    if (int status = PrepareRender(line, plugin, values)) return status;
+    // The sheet shows every choice of the effect's popup, so it takes no
+    // value for it.
+    const int popup = OnlyPopup(values);
+    if (popup < 0) {
+        PrintError("the plug-in declares no single popup parameter to make a sheet of");
+        return kExitFailed;
+    }
+    for (const auto& option : line.param_options) {
+        if (FindParam(values, option.first) == popup) {
+            PrintError("--" + option.first + " does not apply to 'sheet' (a sheet shows every choice of " +
+                       values[(size_t)popup].name + ")");
+            return kExitUsage;
+        }
+    }
 
     InstallInterruptHandler();
     try {
@@ -38,12 +51,12 @@ int RunSheet(const CommandLine& line)
         if (line.depth != 0) in = ConvertDepth(in, line.depth);
 
         // One cell per clip method, in the order of the plug-in's own popup.
-        const std::vector<std::string>& choices = params.clip->choices;
+        const std::vector<std::string>& choices = values[(size_t)popup].choices;
         std::vector<Image> renders(choices.size());
         std::vector<const Image*> cells{&in};
         std::vector<std::string> labels{"input"};
         for (size_t i = 0; i < choices.size(); ++i) {
-            values.clip = (int32_t)i + 1;
+            values[(size_t)popup].popup_value = (int32_t)i + 1;
             bool interrupted = false;
             const int32_t err = RenderImage(*plugin.effect, values, in, renders[i], line.threads, interrupted);
             if (interrupted) return kInterruptedExitStatus;

@@ -88,7 +88,7 @@ TEST_P(HostRender, IterateCopiesEveryPixelThroughPaddedRowsAndReportsProgress)
             else input.pixel8(x, y) = PF_Pixel{(uint8_t)x, (uint8_t)y, 200, 3};
         }
     }
-    ParamSet params(input.world(), RenderValues{});
+    ParamSet params(input.world(), std::vector<PF_ParamDef>(4));
     PF_Err err = run(
         host,
         [&](PF_InData* in_data, PF_OutData*, PF_ParamDef** p, PF_LayerDef* out) -> PF_Err {
@@ -153,7 +153,7 @@ TEST_P(HostIterateFaults, ReturnTheErrorAndLeaveTheOutputAlone)
     Host host(kFake);
     World input(5, 4, false, 4), output(5, 4, false, 4);
     f.arrange(host, input, output);
-    ParamSet params(input.world(), RenderValues{});
+    ParamSet params(input.world(), std::vector<PF_ParamDef>(4));
     std::vector<PF_Pixel> before = output.world().data ? output.pixels8() : std::vector<PF_Pixel>{};
     PF_Err err = run(
         host,
@@ -199,7 +199,7 @@ TEST(HostIterate, AreaIsClippedToBothWorlds)
     World input(6, 6, false), output(4, 5, false);
     for (int32_t y = 0; y < 6; ++y)
         for (int32_t x = 0; x < 6; ++x) input.pixel8(x, y) = PF_Pixel{9, 9, 9, 9};
-    ParamSet params(input.world(), RenderValues{});
+    ParamSet params(input.world(), std::vector<PF_ParamDef>(4));
     PF_LRect area{1, -3, 50, 3};
     ASSERT_EQ(run(
                   host,
@@ -441,7 +441,8 @@ TEST(HostParamUi, RecordsUpdatesWithTheirCommandAndRejectsBadIndices)
 {
     Host host(kFake);
     World input(1, 1, false);
-    ParamSet params(input.world(), RenderValues{});
+    ParamSet params(input.world(), std::vector<PF_ParamDef>(4));
+    host.in_data().num_params = params.count();
     PF_ParamDef copy = params[4];
     copy.ui_flags = PF_PUI_DISABLED;
     std::vector<PF_Err> results;
@@ -460,13 +461,99 @@ TEST(HostParamUi, RecordsUpdatesWithTheirCommandAndRejectsBadIndices)
     EXPECT_EQ(updates[0].during, PF_Cmd_USER_CHANGED_PARAM);
     EXPECT_EQ(updates[0].index, 4);
     EXPECT_EQ(std::memcmp(&updates[0].def, &copy, sizeof copy), 0);
+    EXPECT_EQ(host.ui_flags(4), PF_PUI_DISABLED) << "the host keeps the state it was given";
 
     host.fail_update_param_ui(PF_Err_OUT_OF_MEMORY);
+    copy.ui_flags = PF_PUI_NONE;
     results.clear();
     host.command(PF_Cmd_UPDATE_PARAMS_UI, params.params(), nullptr, &scenario);
     EXPECT_EQ(results[0], PF_Err_OUT_OF_MEMORY);
     EXPECT_EQ(host.ui_updates().back().during, PF_Cmd_UPDATE_PARAMS_UI);
+    EXPECT_EQ(host.ui_flags(4), PF_PUI_DISABLED) << "a refused update changes nothing";
 }
+
+// ------------------------------------------------- what the host sends
+
+// An effect that answers global set-up with the flags of the case at hand and
+// does nothing else.
+PF_OutFlags g_out_flags = 0;
+PF_OutFlags2 g_out_flags2 = 0;
+
+PF_Err FlagsEffectMain(PF_Cmd cmd, PF_InData*, PF_OutData* out_data, PF_ParamDef**, PF_LayerDef*, void*)
+{
+    if (cmd == PF_Cmd_GLOBAL_SETUP) {
+        out_data->out_flags = g_out_flags;
+        out_data->out_flags2 = g_out_flags2;
+    }
+    return PF_Err_NONE;
+}
+
+struct Asking {
+    const char* what;
+    PF_OutFlags out_flags;
+    PF_ParamFlags clip_flags;  // of parameter 1
+    std::vector<PF_Cmd> sent;  // after global set-up
+};
+
+void PrintTo(const Asking& a, std::ostream* os) { *os << a.what; }
+
+class HostSends : public ::testing::TestWithParam<Asking> {};
+
+TEST_P(HostSends, OnlyTheCommandsTheEffectAskedFor)
+{
+    const Asking& a = GetParam();
+    g_out_flags = a.out_flags;
+    Host host(EntryPoints{&FlagsEffectMain, &FakeRegistration});
+    World input(1, 1, false);
+    std::vector<PF_ParamDef> declared(2);
+    declared[0].flags = a.clip_flags;
+    ParamSet params(input.world(), declared);
+    ASSERT_EQ(host.global_setup(), PF_Err_NONE);
+    EXPECT_EQ(host.user_changed_param(params, 1), PF_Err_NONE);
+    EXPECT_EQ(host.user_changed_param(params, 2), PF_Err_NONE);  // never supervised
+    EXPECT_EQ(host.update_params_ui(params), PF_Err_NONE);
+    std::vector<PF_Cmd> expected{PF_Cmd_GLOBAL_SETUP};
+    expected.insert(expected.end(), a.sent.begin(), a.sent.end());
+    EXPECT_EQ(host.commands_sent(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostSends,
+    ::testing::Values(Asking{"nothing asked", 0, 0, {}},
+                      Asking{"UI updates asked", PF_OutFlag_SEND_UPDATE_PARAMS_UI, 0, {PF_Cmd_UPDATE_PARAMS_UI}},
+                      Asking{"other flags only", PF_OutFlag_DEEP_COLOR_AWARE, 0, {}},
+                      Asking{"supervised parameter", 0, PF_ParamFlag_SUPERVISE, {PF_Cmd_USER_CHANGED_PARAM}},
+                      Asking{"both", PF_OutFlag_SEND_UPDATE_PARAMS_UI | PF_OutFlag_DEEP_COLOR_AWARE,
+                             PF_ParamFlag_SUPERVISE, {PF_Cmd_USER_CHANGED_PARAM, PF_Cmd_UPDATE_PARAMS_UI}}));
+
+struct ListCase {
+    const char* what;
+    PropertyList list;
+    PF_Err expected;
+};
+
+void PrintTo(const ListCase& c, std::ostream* os) { *os << c.what; }
+
+class HostPropertyList : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(HostPropertyList, GlobalSetupMustAgreeWithIt)
+{
+    const ListCase& c = GetParam();
+    g_out_flags = 0x06000000;
+    g_out_flags2 = 0x08000000;
+    Host host(EntryPoints{&FlagsEffectMain, &FakeRegistration});
+    host.set_property_list(c.list);
+    EXPECT_EQ(host.global_setup(), c.expected);
+    EXPECT_EQ(host.warnings().size(), c.expected == PF_Err_NONE ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostPropertyList,
+                         ::testing::Values(ListCase{"agrees", {true, true, 0x06000000, 0x08000000}, PF_Err_NONE},
+                                           ListCase{"names no flags", {false, false, 0, 0}, PF_Err_NONE},
+                                           ListCase{"other out_flags", {true, true, 0x02000000, 0x08000000},
+                                                    PF_Err_INTERNAL_STRUCT_DAMAGED},
+                                           ListCase{"other out_flags2", {true, true, 0x06000000, 0},
+                                                    PF_Err_INTERNAL_STRUCT_DAMAGED}));
 
 TEST(HostCallbacks, AStrangeEffectRefIsRefusedAndCounted)
 {
