@@ -49,18 +49,30 @@ const Setting kSettings[] = {
     {"hue 45 chroma 80 no clip (7)", 45, 80, 7, 0.5},
 };
 
-// Two frames. The exact cube holds exact greys and pure primaries. A grey
-// has no hue: its a and b are rounding noise, so raising its chroma gives it
-// whatever hue the last bits of cbrtf and atan2f point to, and those differ
-// between maths libraries. Likewise a pure primary sits on the hue where the
-// gamut boundary's formula switches from one region to the next, and a
-// rotation of a ten-millionth of a radian moves its clipped colour by dozens
-// of levels. Such renders cannot be held to a one-level tolerance across
-// builds: they are compared and reported, but only as unstable. The shifted
+// Two frames. The exact cube holds exact greys and pure primaries. Greys
+// start from a = b = 0 exactly, so they take the same hue everywhere; but a
+// pure primary sits on the hue where the gamut boundary's formula switches
+// from one region to the next, and a rotation of a ten-millionth of a radian
+// (the last bits of cbrtf and atan2f, which differ between maths libraries)
+// moves its clipped colour by dozens of levels. Such renders cannot be held
+// to a one-level tolerance across builds: they are compared and reported,
+// but only as unstable. The shifted
 // cube keeps every pixel's channels apart (no near-greys, whose hue error
 // grows with the ratio of new to old chroma) and off 0 and full scale, and is
-// held to the tolerance with every setting.
-enum class Frame { ExactCube, ShiftedCube };
+// held to the tolerance with every setting. The grey ramp, every 8-bit level
+// and 4970 16-bit ones, is held to it too: greys have no hue to lose.
+enum class Frame { ExactCube, ShiftedCube, Greys };
+constexpr Frame kFrames[] = {Frame::ExactCube, Frame::ShiftedCube, Frame::Greys};
+
+const char* FrameName(Frame frame)
+{
+    switch (frame) {
+    case Frame::ExactCube: return "exact cube";
+    case Frame::ShiftedCube: return "shifted cube";
+    case Frame::Greys: return "greys";
+    }
+    return "";
+}
 
 bool RaisesChroma(const Setting& s) { return s.chroma > 0; }
 
@@ -93,7 +105,10 @@ std::vector<PF_Pixel> Frame8(Frame frame)
     Lcg lcg{12345};
     for (int i = 0; i < kWidth * kHeight; ++i) {
         PF_Pixel p;
-        if (i < kGridSteps * kGridSteps * kGridSteps) {
+        if (frame == Frame::Greys) {
+            p.red = p.green = p.blue = (uint8_t)(i % 256);
+            p.alpha = (uint8_t)(i * 37 % 256);
+        } else if (i < kGridSteps * kGridSteps * kGridSteps) {
             p.red = (uint8_t)CubeChannel(i % kGridSteps, 0, 255, frame);
             p.green = (uint8_t)CubeChannel(i / kGridSteps % kGridSteps, 1, 255, frame);
             p.blue = (uint8_t)CubeChannel(i / (kGridSteps * kGridSteps), 2, 255, frame);
@@ -117,7 +132,10 @@ std::vector<PF_Pixel16> Frame16(Frame frame)
     Lcg lcg{6789};
     for (int i = 0; i < kWidth * kHeight; ++i) {
         PF_Pixel16 p;
-        if (i < kGridSteps * kGridSteps * kGridSteps) {
+        if (frame == Frame::Greys) {
+            p.red = p.green = p.blue = (uint16_t)((uint32_t)i * 32768 / (kWidth * kHeight - 1));
+            p.alpha = (uint16_t)(i * 331 % 32769);
+        } else if (i < kGridSteps * kGridSteps * kGridSteps) {
             p.red = CubeChannel(i % kGridSteps, 0, 32768, frame);
             p.green = CubeChannel(i / kGridSteps % kGridSteps, 1, 32768, frame);
             p.blue = CubeChannel(i / (kGridSteps * kGridSteps), 2, 32768, frame);
@@ -158,7 +176,7 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
                        Frame frame, bool deep, Report& r)
 {
     RenderedCase rendered;
-    rendered.name = std::string(setting.name) + (frame == Frame::ExactCube ? ", exact cube" : ", shifted cube");
+    rendered.name = std::string(setting.name) + ", " + FrameName(frame);
     rendered.stable = !(frame == Frame::ExactCube && RaisesChroma(setting));
     rendered.depth = deep ? 16 : 8;
     rendered.width = kWidth;
@@ -215,7 +233,7 @@ Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, s
 {
     Report r("render");
     for (bool deep : {false, true}) {
-        for (Frame frame : {Frame::ExactCube, Frame::ShiftedCube}) {
+        for (Frame frame : kFrames) {
             for (const Setting& setting : kSettings) {
                 out->push_back(RenderOne(library, setting, frame, deep, r));
                 // The identity settings copy every pixel: a check of the
@@ -246,7 +264,7 @@ Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& l
     std::vector<Job> jobs;
     size_t index = 0;
     for (bool deep : {false, true}) {
-        for (Frame frame : {Frame::ExactCube, Frame::ShiftedCube}) {
+        for (Frame frame : kFrames) {
             for (const Setting& setting : kSettings) {
                 if (frame == Frame::ShiftedCube && setting.clip >= 1 && setting.clip <= 4) {
                     jobs.push_back(Job{&setting, frame, deep, index});
