@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "host/pf_suites.h"
+#include "tools/testhost/ansi_format.h"
 #include "tools/testhost/host_registry.h"
 #include "tools/testhost/row_iteration.h"
 
@@ -27,14 +28,11 @@ Host* stray()
 
 std::string text_of(const A_u_char* text) { return text ? std::string(reinterpret_cast<const char*>(text)) : ""; }
 
-// The ANSI suite's formatter. The effect's only buffer is the 256-byte
-// message, so nothing is ever written past 256 bytes.
 int ansi_sprintf(A_char* buffer, const A_char* format, ...)
 {
-    if (!buffer || !format) return -1;
     va_list args;
     va_start(args, format);
-    int length = std::vsnprintf(buffer, 256, format, args);
+    int length = ansi_vformat(buffer, format, args);
     va_end(args);
     return length;
 }
@@ -435,6 +433,7 @@ SPErr Host::acquire_suite(const char* name, int32_t version, const void** suite)
     }
     const void* table = served_suite(id);
     if (!table) return refuse(kSPUnimplementedError);
+    if (library_) table = library_->suite_for_plugin(id.name, id.version, table);
     *suite = table;
     ++count.acquired;
     suite_events_.push_back({SuiteEventKind::Acquired, id});

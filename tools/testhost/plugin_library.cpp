@@ -5,7 +5,23 @@
 #include <iterator>
 #include <sys/stat.h>
 
+#if defined(TESTHOST_MACHO_LOADER)
+#include "tools/testhost/macho/bundle_path.h"
+#include "tools/testhost/macho/bytes.h"
+#include "tools/testhost/macho/loaded_image.h"
+#endif
+
 namespace testhost {
+
+#if !defined(TESTHOST_MACHO_LOADER)
+namespace macho {
+// Only declared here; no Mach-O image is ever loaded on this system.
+class LoadedImage {
+public:
+    const void* suite_for_plugin(const std::string&, int32_t, const void* host_table) const { return host_table; }
+};
+}  // namespace macho
+#endif
 
 namespace {
 
@@ -40,7 +56,53 @@ bool bundle_property_list(const std::string& bundle, std::vector<uint8_t>* bytes
     return find_resource(contents, kPiplType, kPiplId, bytes);
 }
 
+std::string missing_entry_point(const std::string& path, void* effect_main)
+{
+    return path + " does not export " + std::string(!effect_main ? "EffectMain" : "PluginDataEntryFunction2");
+}
+
 }  // namespace
+
+// The binary itself, through the Mach-O loader or the system's.
+std::shared_ptr<PluginLibrary> PluginLibrary::open_binary(const std::string& path, std::string* error)
+{
+    EntryPoints entry;
+#if defined(TESTHOST_MACHO_LOADER)
+    if (macho::is_macho_path(path)) {
+        try {
+            std::unique_ptr<macho::LoadedImage> image = macho::LoadedImage::load(path);
+            void* effect_main = image->find_function("EffectMain");
+            void* register_entry = image->find_function("PluginDataEntryFunction2");
+            if (!effect_main || !register_entry) {
+                if (error) *error = missing_entry_point(path, effect_main);
+                return nullptr;
+            }
+            entry.effect_main = as_function<PF_FilterProc>(effect_main);
+            entry.register_entry = as_function<PF_PluginDataEntryFunction2Proc>(register_entry);
+            return std::shared_ptr<PluginLibrary>(new PluginLibrary(path, nullptr, std::move(image), entry));
+        } catch (const macho::LoadError& e) {
+            if (error) *error = "cannot load " + path + ": " + e.what();
+            return nullptr;
+        }
+    }
+#endif
+    std::string message;
+    void* handle = os::load_library(path, &message);
+    if (!handle) {
+        if (error) *error = "cannot load " + path + ": " + message;
+        return nullptr;
+    }
+    void* effect_main = os::find_symbol(handle, "EffectMain");
+    void* register_entry = os::find_symbol(handle, "PluginDataEntryFunction2");
+    if (!effect_main || !register_entry) {
+        if (error) *error = missing_entry_point(path, effect_main);
+        os::unload_library(handle);
+        return nullptr;
+    }
+    entry.effect_main = as_function<PF_FilterProc>(effect_main);
+    entry.register_entry = as_function<PF_PluginDataEntryFunction2Proc>(register_entry);
+    return std::shared_ptr<PluginLibrary>(new PluginLibrary(path, handle, nullptr, entry));
+}
 
 std::shared_ptr<const PluginLibrary> PluginLibrary::open(const std::string& path, std::string* error)
 {
@@ -48,29 +110,12 @@ std::shared_ptr<const PluginLibrary> PluginLibrary::open(const std::string& path
     ByteOrder order = ByteOrder::Big;
     const bool bundle_has_pipl = is_directory(path) && bundle_property_list(path, &pipl);
 
-    std::string message;
-    void* handle = os::load_library(path, &message);
-    if (!handle) {
-        if (error) *error = "cannot load " + path + ": " + message;
-        return nullptr;
-    }
-    EntryPoints entry;
-    void* effect_main = os::find_symbol(handle, "EffectMain");
-    void* register_entry = os::find_symbol(handle, "PluginDataEntryFunction2");
-    if (!effect_main || !register_entry) {
-        if (error) {
-            *error = path + " does not export " +
-                     std::string(!effect_main ? "EffectMain" : "PluginDataEntryFunction2");
-        }
-        os::unload_library(handle);
-        return nullptr;
-    }
-    entry.effect_main = as_function<PF_FilterProc>(effect_main);
-    entry.register_entry = as_function<PF_PluginDataEntryFunction2Proc>(register_entry);
-    std::shared_ptr<PluginLibrary> library(new PluginLibrary(path, handle, entry));
-    if (bundle_has_pipl || os::property_list_resource(handle, &pipl, &order)) {
+    std::shared_ptr<PluginLibrary> library = open_binary(path, error);
+    if (!library) return nullptr;
+    if (bundle_has_pipl || (library->handle_ && os::property_list_resource(library->handle_, &pipl, &order))) {
         // The host reads the list before it runs any code: one it cannot read
         // keeps the plug-in out.
+        std::string message;
         if (!read_property_list(pipl, order, &library->property_list_, &message)) {
             if (error) *error = path + ": " + message;
             return nullptr;
@@ -80,11 +125,20 @@ std::shared_ptr<const PluginLibrary> PluginLibrary::open(const std::string& path
     return library;
 }
 
-PluginLibrary::PluginLibrary(std::string path, void* handle, EntryPoints entry)
-    : path_(std::move(path)), handle_(handle), entry_(entry)
+PluginLibrary::PluginLibrary(std::string path, void* handle, std::unique_ptr<macho::LoadedImage> image,
+                             EntryPoints entry)
+    : path_(std::move(path)), handle_(handle), image_(std::move(image)), entry_(entry)
 {
 }
 
-PluginLibrary::~PluginLibrary() { os::unload_library(handle_); }
+PluginLibrary::~PluginLibrary()
+{
+    if (handle_) os::unload_library(handle_);
+}
+
+const void* PluginLibrary::suite_for_plugin(const std::string& name, int32_t version, const void* host_table) const
+{
+    return image_ ? image_->suite_for_plugin(name, version, host_table) : host_table;
+}
 
 }  // namespace testhost

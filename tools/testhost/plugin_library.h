@@ -2,6 +2,7 @@
 // up in it. The library stays loaded for as long as anyone holds it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,10 @@
 #include "tools/testhost/property_list.h"
 
 namespace testhost {
+
+namespace macho {
+class LoadedImage;
+}
 
 struct EntryPoints {
     PF_FilterProc effect_main = nullptr;                     // "EffectMain"
@@ -20,7 +25,9 @@ class PluginLibrary {
 public:
     // Null on failure, with the reason in *error: the loader's message, which
     // entry point the binary does not export, or what is wrong with its
-    // property list.
+    // property list. A .plugin bundle or a Mach-O file goes through the
+    // host's own Mach-O loader (where there is one), anything else through
+    // the system's.
     static std::shared_ptr<const PluginLibrary> open(const std::string& path, std::string* error);
 
     ~PluginLibrary();
@@ -34,11 +41,18 @@ public:
     bool has_property_list() const { return has_property_list_; }
     const PropertyList& property_list() const { return property_list_; }
 
+    // The suite table to hand this binary for a suite the host serves as
+    // `host_table`: the host's own, or one whose callbacks follow the
+    // binary's calling convention where it differs from the host's.
+    const void* suite_for_plugin(const std::string& name, int32_t version, const void* host_table) const;
+
 private:
-    PluginLibrary(std::string path, void* handle, EntryPoints entry);
+    PluginLibrary(std::string path, void* handle, std::unique_ptr<macho::LoadedImage> image, EntryPoints entry);
+    static std::shared_ptr<PluginLibrary> open_binary(const std::string& path, std::string* error);
 
     std::string path_;
-    void* handle_;
+    void* handle_;                               // the system loader's, or null
+    std::unique_ptr<macho::LoadedImage> image_;  // the Mach-O loader's, or null
     EntryPoints entry_;
     bool has_property_list_ = false;
     PropertyList property_list_;

@@ -1,0 +1,87 @@
+#include "tools/testhost/macho/loaded_image.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "tools/testhost/macho/arm64_callbacks.h"
+#include "tools/testhost/macho/bundle_path.h"
+#include "tools/testhost/macho/code_signature.h"
+#include "tools/testhost/macho/compact_unwind.h"
+#include "tools/testhost/macho/dwarf_frames.h"
+#include "tools/testhost/macho/export_trie.h"
+#include "tools/testhost/macho/fixups.h"
+#include "tools/testhost/macho/import_table.h"
+#include "tools/testhost/macho/load_commands.h"
+#include "tools/testhost/macho/mapped_image.h"
+#include "tools/testhost/macho/universal.h"
+
+namespace testhost {
+namespace macho {
+
+namespace {
+
+std::vector<uint8_t> read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw LoadError("cannot read " + path);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+std::unique_ptr<LoadedImage> LoadedImage::load(const std::string& path)
+{
+    std::vector<uint8_t> file = read_file(executable_path(path));
+    Bytes slice = select_slice(Bytes(file.data(), file.size()), host_cpu_type());
+    SliceLayout layout = read_load_commands(slice);
+    // Nothing of the image is mapped, let alone run, before its signature holds.
+    verify_code_signature(slice, layout);
+
+    std::unique_ptr<LoadedImage> loaded(new LoadedImage());
+    loaded->cputype_ = layout.cputype;
+    Bytes trie = slice.part(layout.exports.offset, layout.exports.size, "export information");
+    loaded->exports_.assign(trie.data(), trie.data() + trie.size());
+
+    loaded->image_.reset(new MappedImage(slice, layout));
+    MappedImage& image = *loaded->image_;
+    apply_rebases(image, slice.part(layout.rebase.offset, layout.rebase.size, "rebase information"));
+    SymbolResolver resolve = [&](int64_t ordinal, const std::string& symbol) {
+        if (ordinal <= 0 || (uint64_t)ordinal > layout.dylibs.size()) {
+            throw LoadError("the image binds " + symbol + " without naming one of its libraries (ordinal " +
+                            std::to_string(ordinal) + ")");
+        }
+        return resolve_import(layout.dylibs[ordinal - 1], symbol, layout.cputype);
+    };
+    apply_binds(image, slice.part(layout.bind.offset, layout.bind.size, "bind information"), BindStream::Regular,
+                resolve);
+    apply_binds(image, slice.part(layout.lazy_bind.offset, layout.lazy_bind.size, "lazy bind information"),
+                BindStream::Lazy, resolve);
+    if (layout.weak_bind.size) throw LoadError("the image has weak definitions to coalesce, which this loader does not do");
+    image.protect();
+
+    if (const Section* unwind = layout.find_section("__TEXT", "__unwind_info")) {
+        std::vector<CompactEntry> entries = read_compact_unwind(image, unwind->addr, unwind->size);
+        loaded->frames_.reset(new FrameRegistration(build_eh_frame(entries, layout.cputype)));
+    }
+    return loaded;
+}
+
+LoadedImage::~LoadedImage() = default;
+
+void* LoadedImage::find_function(const char* name) const
+{
+    uint64_t offset = 0;
+    if (!find_export(Bytes(exports_.data(), exports_.size()), std::string("_") + name, &offset)) return nullptr;
+    uint64_t address = (uint64_t)(uintptr_t)image_->header() + offset;
+    if (!image_->is_code(address, 1)) throw LoadError(std::string(name) + " is exported, but not as code");
+    return reinterpret_cast<void*>(address);
+}
+
+const void* LoadedImage::suite_for_plugin(const std::string& name, int32_t version, const void* host_table) const
+{
+    if (cputype_ == kCpuTypeArm64) return apple_arm64_suite(name, version, host_table);
+    return host_table;
+}
+
+}  // namespace macho
+}  // namespace testhost
