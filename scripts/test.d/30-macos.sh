@@ -4,10 +4,19 @@
 # the bundle writers, and runs the plug-in's integration tests against the
 # Linux twin built from the same sources and stand-in headers, using the test
 # programs of the Linux build (TINTRA_LINUX_BUILD, default build/linux).
+#
+# Then it runs the bundle itself through the test host's Mach-O loader: the
+# x86_64 slice natively (integration tests; renders byte-identical to those
+# of TINTRA.so), the arm64 slice under qemu-aarch64 with the aarch64 build of
+# the test programs (TINTRA_AARCH64_BUILD, default build/linux-aarch64):
+# integration tests, and renders compared with TINTRA.so's channel by
+# channel. For each slice, a tampered bundle and an unknown import must be
+# refused.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${TINTRA_MACOS_BUILD:-$root/build/macos}"
 linux_build="${TINTRA_LINUX_BUILD:-$root/build/linux}"
+aarch64_build="${TINTRA_AARCH64_BUILD:-$root/build/linux-aarch64}"
 
 TINTRA_MACOS_BUILD="$build" "$root/scripts/build-macos"
 
@@ -17,10 +26,63 @@ TINTRA_MACOS_BUNDLE="$build/TINTRA.plugin" \
   python3 -m unittest discover -s "$root/tests/macos" -p 'test_*.py'
 
 twin="$build/linux/TINTRA.so"
+bundle="$build/TINTRA.plugin"
+so="$linux_build/TINTRA.so"
 integration="$linux_build/tests/integration/integration_tests"
-if [ ! -x "$integration" ]; then
-  echo "30-macos: no integration tests at $integration; build the Linux tree first (scripts/build)" >&2
-  exit 1
-fi
+linux_check="$linux_build/tests/windows/tintra_platform_check"
+tintra="$linux_build/tintra"
+for program in "$integration" "$linux_check" "$tintra"; do
+  if [ ! -x "$program" ]; then
+    echo "30-macos: no $program; build the Linux tree first (scripts/build)" >&2
+    exit 1
+  fi
+done
 echo "30-macos: integration tests on the Linux twin $twin" >&2
 TINTRA_PLUGIN="$twin" "$integration"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# --- x86_64 slice, natively -------------------------------------------------------
+
+echo "30-macos: integration tests on the x86_64 slice of $bundle (Mach-O loader)" >&2
+TINTRA_PLUGIN="$bundle" "$integration"
+
+echo "30-macos: x86_64 slice renders must equal TINTRA.so renders byte for byte" >&2
+"$linux_check" check "$so" --renders "$work/linux.renders"
+"$linux_check" check "$bundle" --renders "$work/x86_64.renders"
+cmp "$work/linux.renders" "$work/x86_64.renders"
+for depth in 8 16; do
+  "$tintra" generate chart --size 180x90 --depth "$depth" -o "$work/chart$depth.png"
+  for clip in adaptive chroma truncate debug; do
+    for plugin in so bundle; do
+      path="$so"
+      [ "$plugin" = bundle ] && path="$bundle"
+      "$tintra" render "$work/chart$depth.png" -o "$work/$plugin-$clip-$depth.png" \
+        --plugin "$path" --hue 40 --chroma 60 --clip "$clip"
+    done
+    cmp "$work/so-$clip-$depth.png" "$work/bundle-$clip-$depth.png"
+  done
+  "$tintra" sheet "$work/chart$depth.png" -o "$work/so-sheet-$depth.png" --plugin "$so" --chroma 60
+  "$tintra" sheet "$work/chart$depth.png" -o "$work/bundle-sheet-$depth.png" --plugin "$bundle" --chroma 60
+  cmp "$work/so-sheet-$depth.png" "$work/bundle-sheet-$depth.png"
+done
+echo "30-macos: tintra render and sheet identical through both, 8 and 16 bits, every clip method" >&2
+
+echo "30-macos: a tampered x86_64 slice and an unknown import are refused" >&2
+python3 "$root/tests/macos/loader_refusals.py" "$bundle" x86_64 "$tintra" info --plugin '{plugin}'
+
+# --- arm64 slice, under qemu-aarch64 ----------------------------------------------
+
+TINTRA_AARCH64_BUILD="$aarch64_build" "$root/scripts/build-aarch64"
+qemu=(qemu-aarch64)
+echo "30-macos: integration tests on the arm64 slice under ${qemu[*]}" >&2
+TINTRA_PLUGIN="$bundle" "${qemu[@]}" "$aarch64_build/tests/integration/integration_tests"
+
+echo "30-macos: arm64 slice renders compared with TINTRA.so renders" >&2
+"${qemu[@]}" "$aarch64_build/tests/windows/tintra_platform_check" check "$bundle" --renders "$work/arm64.renders"
+"$linux_check" compare "$work/linux.renders" "$work/arm64.renders"
+
+echo "30-macos: a tampered arm64 slice and an unknown import are refused" >&2
+python3 "$root/tests/macos/loader_refusals.py" "$bundle" arm64 \
+  "${qemu[@]}" "$aarch64_build/tests/windows/tintra_platform_check" check '{plugin}'
