@@ -2,7 +2,7 @@
 
 usage: loader_refusals.py BUNDLE ARCH COMMAND...
 
-Makes two altered copies of BUNDLE and runs COMMAND on each, with {plugin}
+Makes three altered copies of BUNDLE and runs COMMAND on each, with {plugin}
 in COMMAND replaced by the copy's path; COMMAND must load the plug-in
 through the test host (tintra info --plugin {plugin}, or
 tintra_platform_check check {plugin}) on a host that runs the ARCH slice:
@@ -10,10 +10,12 @@ tintra_platform_check check {plugin}) on a host that runs the ARCH slice:
 - one byte of the ARCH slice's code changed: refused, for its signature;
 - one import of the ARCH slice renamed to a symbol the host does not offer,
   and the slice signed again so that the signature holds: refused, naming
-  the symbol.
+  the symbol;
+- the universal header's entry for the ARCH slice marked as another
+  processor: refused, saying there is no ARCH slice.
 
 Each must exit non-zero with the reason in its output. Exit status 0 when
-both are refused as expected, 1 otherwise.
+all are refused as expected, 1 otherwise.
 """
 
 import hashlib
@@ -98,6 +100,20 @@ def rename_import(image_bytes):
     return resign(data)
 
 
+def without_slice(bundle, workdir, arch):
+    copy = os.path.join(workdir, "no-slice", "TINTRA.plugin")
+    shutil.copytree(bundle, copy)
+    executable = os.path.join(copy, "Contents", "MacOS", "TINTRA")
+    with open(executable, "rb") as f:
+        data = bytearray(f.read())
+    for i, (cputype, _, _) in enumerate(macho.fat_slices(bytes(data))):
+        if macho.ARCH_NAMES.get(cputype) == arch:
+            struct.pack_into(">I", data, 8 + 20 * i, 0x01000012)  # 64-bit PowerPC
+    with open(executable, "wb") as f:
+        f.write(data)
+    return copy
+
+
 def refused(command, plugin, expected):
     argv = [part.replace("{plugin}", plugin) for part in command]
     result = subprocess.run(argv, capture_output=True, text=True, timeout=300)
@@ -119,6 +135,7 @@ def main(argv):
         unknown = altered_bundle(bundle, workdir, "unknown-import", arch, rename_import)
         ok = refused(command, tampered, "code signature does not match")
         ok = refused(command, unknown, "imports %s" % RENAMES["_cbrtf"]) and ok
+        ok = refused(command, without_slice(bundle, workdir, arch), "has no %s slice" % arch) and ok
     return 0 if ok else 1
 
 
