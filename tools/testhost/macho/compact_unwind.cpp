@@ -78,7 +78,9 @@ std::vector<CompactEntry> read_compact_unwind(const MappedImage& image, uint64_t
     }
     // The last index entry only marks where the last function ends.
     uint32_t text_end = info.le<uint32_t>(index_at + 12ull * (index_count - 1), what);
-    std::stable_sort(raw.begin(), raw.end(), [](const RawEntry& a, const RawEntry& b) { return a.offset < b.offset; });
+    std::sort(raw.begin(), raw.end(), [](const RawEntry& a, const RawEntry& b) {
+        return a.offset != b.offset ? a.offset < b.offset : a.encoding < b.encoding;
+    });
 
     uint64_t header = (uint64_t)(uintptr_t)image.header();
     uint64_t unslid_header = header - image.slide();
