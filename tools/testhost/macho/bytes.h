@@ -15,10 +15,21 @@ namespace macho {
 #error "the Mach-O loader reads little-endian fields directly; build it for a little-endian host"
 #endif
 
-// Why a file was refused; the message is shown to the user as it is.
+// Why a file was refused. Messages quote names read from the file (symbols,
+// segments, libraries); any byte outside printable ASCII becomes '?', so a
+// hostile file cannot put control sequences on the user's terminal.
 class LoadError : public std::runtime_error {
 public:
-    explicit LoadError(const std::string& message) : std::runtime_error(message) {}
+    explicit LoadError(const std::string& message) : std::runtime_error(printable(message)) {}
+
+private:
+    static std::string printable(std::string text)
+    {
+        for (char& c : text) {
+            if (c < 0x20 || c > 0x7E) c = '?';
+        }
+        return text;
+    }
 };
 
 inline std::string hex(uint64_t value)
