@@ -34,6 +34,7 @@ MappedImage::MappedImage(Bytes image, const SliceLayout& layout)
     segments_ = layout.segments;
     uint64_t low = UINT64_MAX, high = 0;
     bool any = false;
+    bool mapped_header = false;
     for (const Segment& seg : segments_) {
         if (!is_mapped(seg)) continue;
         if (seg.vmaddr % page) {
@@ -43,9 +44,13 @@ MappedImage::MappedImage(Bytes image, const SliceLayout& layout)
         low = std::min(low, seg.vmaddr);
         high = std::max(high, seg.vmaddr + seg.vmsize);
         any = true;
-        if (seg.fileoff == 0 && seg.filesize) header_vmaddr_ = seg.vmaddr;
+        if (seg.fileoff == 0 && seg.filesize) {
+            header_vmaddr_ = seg.vmaddr;
+            mapped_header = true;
+        }
     }
     if (!any || high - low > (uint64_t)1 << 32) throw LoadError("the image's segments span no sensible range");
+    if (!mapped_header) throw LoadError("no segment maps the Mach-O header");
     for (size_t i = 0; i < segments_.size(); ++i) {
         for (size_t k = 0; k < i; ++k) {
             const Segment& a = segments_[i];
