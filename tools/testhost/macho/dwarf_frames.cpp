@@ -7,8 +7,10 @@
 #include "tools/testhost/macho/bytes.h"
 #include "tools/testhost/macho/load_commands.h"
 
-// libgcc's registration of frame information that no loaded ELF file carries.
-extern "C" void __register_frame(void* begin);
+// libgcc's registration of frame information that no loaded ELF file
+// carries: a null-terminated table of .eh_frame parts, each ending with a
+// zero length word, registered as one object.
+extern "C" void __register_frame_table(void* table);
 extern "C" void __deregister_frame(void* begin);
 
 namespace testhost {
@@ -31,6 +33,7 @@ constexpr unsigned kX86CompactToDwarf[7] = {0, 3, 12, 13, 14, 15, 6};
 constexpr uint32_t kX86ModeRbpFrame = 0x01000000;
 constexpr uint32_t kX86ModeStackImmediate = 0x02000000;
 constexpr uint32_t kX86ModeStackIndirect = 0x03000000;
+constexpr uint32_t kX86ModeDwarf = 0x04000000;
 
 // arm64 DWARF register numbers.
 constexpr unsigned kArmFp = 29;
@@ -40,6 +43,7 @@ constexpr unsigned kArmD0 = 64;
 
 constexpr uint32_t kArmModeFrameless = 0x02000000;
 constexpr uint32_t kArmModeFrame = 0x04000000;
+constexpr uint32_t kArmModeDwarf = 0x03000000;
 
 class Writer {
 public:
@@ -209,7 +213,8 @@ void arm64_instructions(Writer& w, const CompactEntry& e)
 
 }  // namespace
 
-std::vector<uint8_t> build_eh_frame(const std::vector<CompactEntry>& entries, uint32_t cputype)
+std::vector<uint8_t> build_eh_frame(const std::vector<CompactEntry>& entries, uint32_t cputype,
+                                    bool image_has_eh_frame)
 {
     if (cputype != kCpuTypeX86_64 && cputype != kCpuTypeArm64) throw LoadError("no unwind support for this processor");
     bool x86 = cputype == kCpuTypeX86_64;
@@ -239,6 +244,10 @@ std::vector<uint8_t> build_eh_frame(const std::vector<CompactEntry>& entries, ui
         return at;
     };
     for (const CompactEntry& e : entries) {
+        if ((e.encoding & kUnwindModeMask) == (x86 ? kX86ModeDwarf : kArmModeDwarf)) {
+            if (!image_has_eh_frame) throw LoadError("compact unwind refers to DWARF, but the image has no __eh_frame" + where(e));
+            continue;
+        }
         size_t cie = cie_for(e.personality);
         size_t at = w.begin();
         w.u32((uint32_t)(w.bytes.size() - cie));
@@ -261,14 +270,19 @@ std::vector<uint8_t> build_eh_frame(const std::vector<CompactEntry>& entries, ui
     return w.bytes;
 }
 
-FrameRegistration::FrameRegistration(std::vector<uint8_t> eh_frame) : eh_frame_(std::move(eh_frame))
+FrameRegistration::FrameRegistration(std::vector<uint8_t> built, const uint8_t* image_eh_frame)
+    : built_(std::move(built))
 {
-    if (eh_frame_.size() > 4) __register_frame(eh_frame_.data());
+    if (built_.size() > 4) table_.push_back(built_.data());
+    if (image_eh_frame) table_.push_back(image_eh_frame);
+    if (table_.empty()) return;
+    table_.push_back(nullptr);
+    __register_frame_table(table_.data());
 }
 
 FrameRegistration::~FrameRegistration()
 {
-    if (eh_frame_.size() > 4) __deregister_frame(eh_frame_.data());
+    if (!table_.empty()) __deregister_frame(table_.data());
 }
 
 }  // namespace macho

@@ -1,5 +1,6 @@
 #include "tools/testhost/macho/loaded_image.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -59,10 +60,21 @@ std::unique_ptr<LoadedImage> LoadedImage::load(const std::string& path)
     if (layout.weak_bind.size) throw LoadError("the image has weak definitions to coalesce, which this loader does not do");
     image.protect();
 
+    const uint8_t* eh_frame = nullptr;
+    if (const Section* section = layout.find_section("__TEXT", "__eh_frame")) {
+        // libgcc reads up to a zero length word; the linker leaves none, so
+        // the section must be followed by zeros inside its segment.
+        eh_frame = image.bytes(section->addr, section->size + 4, "__eh_frame and its terminator").data();
+        uint32_t terminator;
+        std::memcpy(&terminator, eh_frame + section->size, 4);
+        if (terminator != 0) throw LoadError("__eh_frame is not followed by a zero terminator");
+    }
+    std::vector<uint8_t> built;
     if (const Section* unwind = layout.find_section("__TEXT", "__unwind_info")) {
         std::vector<CompactEntry> entries = read_compact_unwind(image, unwind->addr, unwind->size);
-        loaded->frames_.reset(new FrameRegistration(build_eh_frame(entries, layout.cputype)));
+        built = build_eh_frame(entries, layout.cputype, eh_frame != nullptr);
     }
+    loaded->frames_.reset(new FrameRegistration(std::move(built), eh_frame));
     return loaded;
 }
 
