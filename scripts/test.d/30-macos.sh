@@ -69,6 +69,17 @@ for depth in 8 16; do
 done
 echo "30-macos: tintra render and sheet identical through both, 8 and 16 bits, every clip method" >&2
 
+# The shipped slices keep frame pointers, so their compact unwind entries are
+# all frame-based. A build without frame pointers exercises the loader's
+# other unwind paths (frameless functions with saved registers, entries that
+# defer to the image's own __eh_frame); exceptions must still pass through.
+variant="$work/no-frame-pointer"
+cmake -S "$root/cmake/macos" -B "$variant" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_FLAGS=-fomit-frame-pointer -DTINTRA_MACOS_TESTS=OFF >/dev/null
+cmake --build "$variant" --target tintra_bundle >/dev/null
+echo "30-macos: integration tests on the x86_64 slice built without frame pointers" >&2
+TINTRA_PLUGIN="$variant/TINTRA.plugin" "$integration" --gtest_brief=1
+
 echo "30-macos: a tampered x86_64 slice and an unknown import are refused" >&2
 python3 "$root/tests/macos/loader_refusals.py" "$bundle" x86_64 "$tintra" info --plugin '{plugin}'
 
@@ -78,6 +89,9 @@ TINTRA_AARCH64_BUILD="$aarch64_build" "$root/scripts/build-aarch64"
 qemu=(qemu-aarch64)
 echo "30-macos: integration tests on the arm64 slice under ${qemu[*]}" >&2
 TINTRA_PLUGIN="$bundle" "${qemu[@]}" "$aarch64_build/tests/integration/integration_tests"
+
+echo "30-macos: integration tests on the arm64 slice built without frame pointers" >&2
+TINTRA_PLUGIN="$variant/TINTRA.plugin" "${qemu[@]}" "$aarch64_build/tests/integration/integration_tests" --gtest_brief=1
 
 echo "30-macos: arm64 slice renders compared with TINTRA.so renders" >&2
 "${qemu[@]}" "$aarch64_build/tests/windows/tintra_platform_check" check "$bundle" --renders "$work/arm64.renders"
