@@ -38,7 +38,8 @@ int Check(const std::string& plugin, const std::string& renders_path)
     std::string error;
     std::shared_ptr<const testhost::PluginLibrary> library = testhost::PluginLibrary::open(plugin, &error);
     if (!library) {
-        std::fprintf(stderr, "tintra_platform_check: cannot load %s: %s\n", plugin.c_str(), error.c_str());
+        // The loader's message already names the file.
+        std::fprintf(stderr, "tintra_platform_check: %s\n", error.c_str());
         return 1;
     }
 
