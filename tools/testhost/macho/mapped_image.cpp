@@ -138,6 +138,13 @@ void MappedImage::protect()
     for (const Segment& seg : segments_) {
         if (!is_mapped(seg)) continue;
         uint64_t size = (seg.vmsize + page - 1) / page * page;
+        if (seg.initprot & kProtExecute) {
+            // The code arrived by memcpy; an arm64 processor may still hold
+            // other instructions for these addresses (an image unloaded
+            // from here before) until its instruction cache is told.
+            char* begin = reinterpret_cast<char*>(at(seg.vmaddr));
+            __builtin___clear_cache(begin, begin + seg.vmsize);
+        }
         if (size && mprotect(at(seg.vmaddr), size, host_protection(seg.initprot)) != 0) {
             throw LoadError("cannot set the protection of segment " + seg.name);
         }
