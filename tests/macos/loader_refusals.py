@@ -2,7 +2,7 @@
 
 usage: loader_refusals.py BUNDLE ARCH COMMAND...
 
-Makes three altered copies of BUNDLE and runs COMMAND on each, with {plugin}
+Makes four altered copies of BUNDLE and runs COMMAND on each, with {plugin}
 in COMMAND replaced by the copy's path; COMMAND must load the plug-in
 through the test host (tintra info --plugin {plugin}, or
 tintra_platform_check check {plugin}) on a host that runs the ARCH slice:
@@ -12,7 +12,9 @@ tintra_platform_check check {plugin}) on a host that runs the ARCH slice:
   and the slice signed again so that the signature holds: refused, naming
   the symbol;
 - the universal header's entry for the ARCH slice marked as another
-  processor: refused, saying there is no ARCH slice.
+  processor: refused, saying there is no ARCH slice;
+- the resource file's property list naming other global flags than the
+  code reports: the host warns and global set-up fails.
 
 Each must exit non-zero with the reason in its output. Exit status 0 when
 all are refused as expected, 1 otherwise.
@@ -114,6 +116,22 @@ def without_slice(bundle, workdir, arch):
     return copy
 
 
+def other_property_list_flags(bundle, workdir):
+    copy = os.path.join(workdir, "other-flags", "TINTRA.plugin")
+    shutil.copytree(bundle, copy)
+    resources = os.path.join(copy, "Contents", "Resources", "TINTRA.rsrc")
+    with open(resources, "rb") as f:
+        data = bytearray(f.read())
+    # Vendor, key, id, length, then the big-endian value.
+    at = data.find(b"8BIMeGLO")
+    if at < 0:
+        raise SystemExit("loader_refusals: the resource file has no eGLO property")
+    struct.pack_into(">I", data, at + 16, struct.unpack_from(">I", data, at + 16)[0] ^ 0x04000000)
+    with open(resources, "wb") as f:
+        f.write(data)
+    return copy
+
+
 def refused(command, plugin, expected):
     argv = [part.replace("{plugin}", plugin) for part in command]
     result = subprocess.run(argv, capture_output=True, text=True, timeout=300)
@@ -136,6 +154,7 @@ def main(argv):
         ok = refused(command, tampered, "code signature does not match")
         ok = refused(command, unknown, "imports %s" % RENAMES["_cbrtf"]) and ok
         ok = refused(command, without_slice(bundle, workdir, arch), "has no %s slice" % arch) and ok
+        ok = refused(command, other_property_list_flags(bundle, workdir), "differ from global set-up") and ok
     return 0 if ok else 1
 
 
