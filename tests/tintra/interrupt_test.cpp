@@ -1,5 +1,6 @@
-// Ctrl-C during a batch: tintra stops, says so, leaves only complete outputs
-// and no temporary file.
+// Ctrl-C, SIGHUP or SIGTERM during a batch: tintra stops, leaves only
+// complete outputs and no temporary file, and exits as shells report a death
+// by that signal.
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@ namespace {
 
 using namespace tintra_test;
 
-TEST(Interrupt, StopsTheBatchWithoutPartialFiles)
+class Interrupt : public testing::TestWithParam<int> {};
+
+TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
 {
     ScratchDir dir;
     mkdir(dir.path("frames").c_str(), 0777);
@@ -41,11 +44,11 @@ TEST(Interrupt, StopsTheBatchWithoutPartialFiles)
         ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "tintra ended before it was interrupted";
         if (!started) usleep(1000);
     }
-    kill(pid, SIGINT);
+    kill(pid, GetParam());
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam());
 
     const std::vector<std::string> written = dir.list("out");
     EXPECT_LT(written.size(), (size_t)kFrames);
@@ -56,5 +59,7 @@ TEST(Interrupt, StopsTheBatchWithoutPartialFiles)
         EXPECT_EQ(image.width, 768);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, testing::Values(SIGINT, SIGHUP, SIGTERM));
 
 }  // namespace

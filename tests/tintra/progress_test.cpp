@@ -5,7 +5,7 @@
 namespace {
 
 struct BarCase {
-    int done;
+    double done;
     int total;
     double seconds;
     const char* text;
@@ -25,7 +25,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BarCase{0, 10, 0.0, "[..............................] 0/10 frames"},
                     BarCase{3, 10, 6.0, "[#########.....................] 3/10 frames  0.50 frames/s  0:14 left"},
                     BarCase{10, 10, 2.0, "[##############################] 10/10 frames  5.00 frames/s  0:00 left"},
-                    BarCase{1, 4000, 2.0, "[..............................] 1/4000 frames  0.50 frames/s  2:13:18 left"}));
+                    BarCase{1, 4000, 2.0, "[..............................] 1/4000 frames  0.50 frames/s  2:13:18 left"},
+                    // Within a large frame.
+                    BarCase{0.4, 1, 4.0, "[############..................] 0.4/1 frames  0.10 frames/s  0:06 left"}));
 
 }  // namespace
 

@@ -31,6 +31,7 @@ TEST_P(Sheet, HasTheInputAndEachClipMethodInOrder)
     const ToolRun run = RunTintra({"sheet", dir.path("in.png"), "-o", dir.path("sheet.png"), "--hue", "150",
                                    "--chroma", "120"});
     ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("tintra: wrote " + dir.path("sheet.png") + ": "), std::string::npos) << run.err;
     RawImage sheet;
     ASSERT_TRUE(ReadPngSamples(dir.path("sheet.png"), sheet));
     ASSERT_EQ(sheet.width, c.sheet_width);

@@ -95,7 +95,8 @@ RawImage MakeRaw(int width, int height, int bits, int channels, uint32_t seed)
     image.height = height;
     image.bits = bits;
     image.channels = channels;
-    const uint32_t top = bits == 16 ? 65535u : 255u;
+    // 32 bits: float samples, which the TIFF writer stores as v / 255.
+    const uint32_t top = bits == 32 ? 255u : (1u << bits) - 1u;
     uint32_t state = seed * 2654435761u + 1u;
     const size_t n = (size_t)width * height * channels;
     for (size_t i = 0; i < n; ++i) {
@@ -113,8 +114,16 @@ std::vector<unsigned char> EncodePng(const RawImage& image, int color_type)
     const int bytes = image.bits == 16 ? 2 : 1;
     for (int y = 0; y < image.height; ++y) {
         raw.push_back(0);  // filter: none
+        int bit = 8;       // samples under 8 bits are packed, first in the high bits
         for (int i = 0; i < image.width * image.channels; ++i) {
             const uint16_t v = image.samples[(size_t)y * image.width * image.channels + i];
+            if (image.bits < 8) {
+                if (bit == 8) raw.push_back(0);
+                bit -= image.bits;
+                raw.back() = (unsigned char)(raw.back() | v << bit);
+                if (bit == 0) bit = 8;
+                continue;
+            }
             if (bytes == 2) raw.push_back((unsigned char)(v >> 8));
             raw.push_back((unsigned char)v);
         }
@@ -203,7 +212,8 @@ bool WriteTiffSamples(const std::string& path, const RawImage& image, const Tiff
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, (uint16_t)image.channels);
     TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.sample_format);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, (uint16_t)PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
+                 (uint16_t)(layout.planar_separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
     TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
     const int colour = layout.photometric == PHOTOMETRIC_RGB ? 3 : layout.photometric == PHOTOMETRIC_SEPARATED ? 4 : 1;
     if (image.channels > colour) {
@@ -239,6 +249,15 @@ bool WriteTiffSamples(const std::string& path, const RawImage& image, const Tiff
             for (int x = 0; x < image.width; x += 16) {
                 pack(x, y, 16, 16, buffer);
                 ok = ok && TIFFWriteTile(tif, buffer.data(), (uint32_t)x, (uint32_t)y, 0, 0) >= 0;
+            }
+    } else if (layout.planar_separate) {
+        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 1u);
+        for (int c = 0; c < image.channels; ++c)
+            for (int y = 0; y < image.height; ++y) {
+                pack(0, y, image.width, 1, buffer);
+                for (int x = 0; x < image.width; ++x)
+                    std::memmove(&buffer[x * bytes], &buffer[x * pixel + c * bytes], bytes);
+                ok = ok && TIFFWriteScanline(tif, buffer.data(), (uint32_t)y, (uint16_t)c) >= 0;
             }
     } else {
         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,

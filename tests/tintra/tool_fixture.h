@@ -26,7 +26,7 @@ private:
 };
 
 // Samples as the file holds them: rows of interleaved channels, values
-// 0..255 or 0..65535.
+// 0..2^bits-1.
 struct RawImage {
     int width = 0;
     int height = 0;
@@ -39,7 +39,8 @@ struct RawImage {
 RawImage MakeRaw(int width, int height, int bits, int channels, uint32_t seed);
 
 // A PNG written byte by byte (zlib for the data, no libpng), so that the reader
-// under test sees a file it did not make. color_type as in the PNG header.
+// under test sees a file it did not make. color_type as in the PNG header;
+// palette entry i is (i, i, 0); 1, 2 and 4 bits are packed.
 std::vector<unsigned char> EncodePng(const RawImage& image, int color_type);
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadBytes(const std::string& path);
@@ -55,6 +56,7 @@ struct TiffLayout {
     uint32_t rows_per_strip = 0;  // 0: libtiff's choice
     bool big_endian = false;      // "MM" instead of this machine's "II"
     bool associated_alpha = false;  // premultiplied rather than straight alpha
+    bool planar_separate = false;   // each channel in a plane of its own
 };
 bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout);
 bool ReadTiffSamples(const std::string& path, RawImage& image);

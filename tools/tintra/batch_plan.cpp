@@ -32,7 +32,7 @@ std::string Join(const std::string& folder, const std::string& name)
     return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The frames of a folder: its PNG and TIFF files in name order. Hidden files
+// The frames of a folder: its image files in name order. Hidden files
 // are left out, among them any temporary file of an unfinished write.
 bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std::string& error)
 {
@@ -45,14 +45,14 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name.empty() || name[0] == '.') continue;
-        if (FormatFromExtension(name) == FileFormat::Unknown) continue;
+        if (!IsReadableImageName(name)) continue;
         if (IsFolder(Join(folder, name))) continue;
         names.push_back(name);
     }
     closedir(dir);
     std::sort(names.begin(), names.end());
     if (names.empty()) {
-        error = folder + ": no PNG or TIFF files in this folder";
+        error = folder + ": no image files in this folder";
         return false;
     }
     for (const std::string& name : names) frames.push_back(Join(folder, name));
@@ -91,8 +91,9 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
 
     const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
     if (!to_folder) {
-        if (FormatFromExtension(out) == FileFormat::Unknown) {
-            error = "-o " + out + ": unknown output format (use .png, .tif or .tiff)";
+        // Checked now, so that a mistyped folder shows before any decoding.
+        if (!CheckOutputPath(out, error)) {
+            error = "-o " + out + ": " + error;
             return false;
         }
         plan.items.push_back({files[0], out});
@@ -102,11 +103,16 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
             error = "-o " + out + ": is a file, but several inputs need a folder";
             return false;
         }
+        // "-o result.png" with several inputs is a slip, not a folder name.
+        if (stat(out.c_str(), &info) != 0 && out.back() != '/' && IsWritableImageName(out)) {
+            error = "-o " + out + ": several inputs need a folder, not an image file name";
+            return false;
+        }
         plan.folder = out;
         for (const std::string& file : files) {
             const std::string name = BaseName(file);
-            if (FormatFromExtension(name) == FileFormat::Unknown) {
-                error = file + ": unknown format for an output name (use .png, .tif or .tiff)";
+            if (!IsWritableImageName(name)) {
+                error = file + ": tintra cannot write this format; render it on its own with -o NAME.png";
                 return false;
             }
             plan.items.push_back({file, Join(out, name)});

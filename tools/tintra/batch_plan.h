@@ -15,11 +15,12 @@ struct BatchPlan {
     std::string folder;  // the output folder to create; empty when OUT is a single file
 };
 
-// The inputs may be files or folders of frames (every PNG and TIFF file in
-// it, by name). One input file goes to the file OUT unless OUT is an existing
+// The inputs may be files or folders of frames (every image file in it, by
+// name). One input file goes to the file OUT unless OUT is an existing
 // folder or ends in '/'; anything else goes into the folder OUT under the
 // inputs' own names. Returns false with a usage error when the plan cannot be
-// carried out: an empty folder, an unknown output format, two inputs for one
+// carried out: an empty folder, an unknown output format or a missing output
+// folder, several inputs into an image file's name, two inputs for one
 // output, or an output that is one of the inputs without allow_overwrite.
 bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite,
                BatchPlan& plan, std::string& error);

@@ -15,7 +15,7 @@ enum Applies : unsigned {
     kGenerate = 1u << 3,
 };
 
-enum class Id { Output, Plugin, Threads, Depth, Overwrite, Size, Help };
+enum class Id { Output, Plugin, Threads, Depth, Overwrite, Size, MaxPixels, PngLevel, Help };
 
 struct KnownOption {
     const char* name;
@@ -32,6 +32,8 @@ constexpr KnownOption kOptions[] = {
     {"depth", 0, true, kRender | kSheet | kGenerate, Id::Depth},
     {"overwrite", 0, false, kRender | kSheet, Id::Overwrite},
     {"size", 0, true, kGenerate, Id::Size},
+    {"max-pixels", 0, true, kRender | kSheet, Id::MaxPixels},
+    {"png-compression", 0, true, kRender | kSheet | kGenerate, Id::PngLevel},
     {"help", 'h', false, kRender | kInfo | kSheet | kGenerate, Id::Help},
 };
 
@@ -91,6 +93,28 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
             return false;
         }
         break;
+    case Id::MaxPixels: {
+        // A plain count, or with M for millions.
+        std::string digits = value;
+        uint64_t scale = 1;
+        if (!digits.empty() && (digits.back() == 'M' || digits.back() == 'm')) {
+            digits.pop_back();
+            scale = 1000000;
+        }
+        int count = 0;
+        if (!ParseInt(digits, 1, 1000000000, count) || (uint64_t)count * scale > 900000000ull) {
+            error = shown + ": '" + value + "' is not a pixel count such as 50000000 or 50M (at most 900M)";
+            return false;
+        }
+        line.max_pixels = (uint64_t)count * scale;
+        break;
+    }
+    case Id::PngLevel:
+        if (!ParseInt(value, 0, 9, line.png_compression)) {
+            error = shown + ": '" + value + "' is not a compression level (0..9)";
+            return false;
+        }
+        break;
     case Id::Help: line.help = true; break;
     }
     return true;
@@ -106,6 +130,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         return false;
     }
     const std::string first = argv[1];
+    if (first == "--version") {
+        line.version = true;
+        return true;
+    }
     if (first == "--help" || first == "-h" || first == "help") {
         line.help = true;
         // "tintra help render" asks for one command's help.
@@ -187,7 +215,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             return false;
         }
         if (known->takes_value && !inline_value) {
-            if (i + 1 >= argc) {
+            // An option in place of the value means the value was left out
+            // ("--hue --chroma 5"); negative numbers still pass.
+            const std::string next = i + 1 < argc ? argv[i + 1] : "";
+            if (i + 1 >= argc || next.compare(0, 2, "--") == 0 || next == "-o" || next == "-h") {
                 error = shown + " needs a value";
                 return false;
             }
@@ -245,8 +276,13 @@ binary exactly as After Effects does.
 
 One input file is written to the file OUT (or into OUT when it is a folder);
 several inputs, or a folder of frames, are written into the folder OUT under
-their own names. Inputs and outputs are PNG or TIFF, 8 or 16 bits per channel,
-RGB or RGBA; the output format follows the output's extension.
+their own names. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
+DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
+to 8- or 16-bit RGB(A); float samples are clipped to 0..1 and rendered at 16
+bits, with a warning counting the clipped values. Every page of a multi-page
+file is rendered. The output format follows the output's extension; the
+input's metadata (ICC profile, resolution, orientation, text) goes with it,
+and a line says what the output's format cannot hold.
 
 Effect parameters: each parameter the plug-in declares is an option named
 after it, in the host's units, with the plug-in's own default (tintra info
@@ -257,16 +293,20 @@ Options:
   --depth 8|16         render and write at this depth (default: the input's)
   --threads N          render threads (default: all cores)
   --overwrite          allow an output to replace one of the inputs
+  --max-pixels N       refuse inputs larger than N pixels (default 128M)
+  --png-compression L  zlib level of PNG outputs, 0..9 (default 1: fast)
   --plugin PATH        plug-in binary (default: TINTRA.so beside tintra)
   -h, --help           this text
 
 Channel values are used as they are stored: no transfer function is applied,
 as in the host. 16-bit files (0..65535) are rescaled with rounding to the
-host's 16-bit range 0..32768 and back. Files without alpha are rendered fully
-opaque and written back without alpha.
+host's 16-bit range 0..32768 and back, which loses the lowest bit of every
+channel, alpha included. Files without alpha are rendered fully opaque and
+written back without alpha.
 
 Exit status: 0 all done, 1 some file failed (the others are still done),
-2 usage error (nothing is done), 130 interrupted.
+2 usage error (nothing is done), 130, 129 or 143 stopped by SIGINT (Ctrl-C),
+SIGHUP or SIGTERM.
 )";
     case Command::Info:
         return R"(usage: tintra info [--plugin PATH]
@@ -290,10 +330,12 @@ size, separated by a grey border.
 Effect parameters are options as for render, all but the popup.
 
 Options:
-  -o, --output OUT     output file (.png, .tif or .tiff)
+  -o, --output OUT     output file (.png, .tif, .jpg, ...)
   --depth 8|16         render and write at this depth (default: the input's)
   --threads N          render threads (default: all cores)
   --overwrite          allow the output to replace the input
+  --max-pixels N       refuse inputs larger than N pixels (default 128M)
+  --png-compression L  zlib level of a PNG output, 0..9 (default 1)
   --plugin PATH        plug-in binary (default: TINTRA.so beside tintra)
   -h, --help           this text
 )";
@@ -308,9 +350,10 @@ Writes a test image made by tintra itself, to try the plug-in on:
           a field of flowers
 
 Options:
-  -o, --output OUT     output file (.png, .tif or .tiff)
+  -o, --output OUT     output file (.png, .tif, .jpg, ...)
   --size WxH           image size (default: chart 720x360, scene 960x540)
   --depth 8|16         bits per channel (default 8)
+  --png-compression L  zlib level of a PNG output, 0..9 (default 1)
   -h, --help           this text
 )";
     case Command::None: break;
@@ -320,11 +363,12 @@ Options:
 Runs the TINTRA After Effects plug-in outside the host, on image files.
 
 Commands:
-  render IN... -o OUT   apply the effect to PNG or TIFF images
+  render IN... -o OUT   apply the effect to image files (PNG, TIFF, JPEG, ...)
   sheet IN -o OUT       the input beside its render with each popup choice
   info                  what the plug-in declares: identity, parameters, About
   generate KIND -o OUT  write a test image (chart or scene)
 
-tintra COMMAND --help tells more about each.
+tintra COMMAND --help tells more about each; tintra --version gives the
+versions of tintra and of the plug-in.
 )";
 }

@@ -3,6 +3,7 @@
 // are checked against the plug-in's own declarations once it is loaded.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@ enum class Command { None, Render, Info, Sheet, Generate };
 struct CommandLine {
     Command command = Command::None;
     bool help = false;
+    bool version = false;
     std::vector<std::string> inputs;  // render: files or folders; sheet: one file; generate: the kind
     std::string output;
     std::string plugin;  // empty: the plug-in beside the tool
@@ -23,6 +25,8 @@ struct CommandLine {
     int threads = 0;  // 0: one per hardware thread
     int depth = 0;    // 0: follow the input
     bool overwrite = false;
+    uint64_t max_pixels = 0;  // 0: the default limit
+    int png_compression = -1; // -1: the default level
     int size_width = 0, size_height = 0;  // generate only; 0: the kind's own size
 };
 

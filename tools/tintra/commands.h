@@ -2,9 +2,11 @@
 // own messages, one line each, to stderr.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "tools/tintra/library_chatter.h"
 #include "tools/tintra/command_line.h"
 
 constexpr int kExitOk = 0;
@@ -15,6 +17,11 @@ int RunRender(const CommandLine& line);
 int RunInfo(const CommandLine& line);
 int RunSheet(const CommandLine& line);
 int RunGenerate(const CommandLine& line);
+// tintra's own version and that of the plug-in it would load.
+int RunVersion(const CommandLine& line);
+
+// The host's version word as text: "1.2.0 develop, build 1 (version word ...)".
+std::string VersionText(uint32_t word);
 
 // "tintra: " + text, on a line of its own on stderr.
-inline void PrintError(const std::string& text) { std::fprintf(stderr, "tintra: %s\n", text.c_str()); }
+inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", text.c_str()); }

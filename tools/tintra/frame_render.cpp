@@ -2,11 +2,21 @@
 
 #include "tools/tintra/interrupt.h"
 
-namespace {
+int32_t BandRows(int32_t width)
+{
+    constexpr int32_t kBandPixels = 1 << 20;
+    return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
+}
 
-constexpr size_t kBandPixels = (size_t)3840 * 2160;
-
-}  // namespace
+int32_t RenderRows(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
+                   Image& out, int32_t top, int32_t bottom, int threads)
+{
+    const size_t first = (size_t)top * (size_t)in.width;
+    return in.depth == 16 ? effect.render16(values, in.width, bottom - top, in.pixels16.data() + first,
+                                            out.pixels16.data() + first, threads)
+                          : effect.render8(values, in.width, bottom - top, in.pixels8.data() + first,
+                                           out.pixels8.data() + first, threads);
+}
 
 int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted)
@@ -14,21 +24,14 @@ int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::
     interrupted = false;
     out = MakeImage(in.width, in.height, in.depth, in.has_alpha);
     out.premultiplied = in.premultiplied;
-    const size_t width = (size_t)in.width;
-    const int32_t band = (int32_t)(kBandPixels / width > 0 ? kBandPixels / width : 1);
+    const int32_t band = BandRows(in.width);
     for (int32_t top = 0; top < in.height; top += band) {
         if (Interrupted()) {
             interrupted = true;
             return 0;
         }
-        const int32_t rows = in.height - top < band ? in.height - top : band;
-        const size_t first = (size_t)top * width;
-        const int32_t err = in.depth == 16
-                                ? effect.render16(values, in.width, rows, in.pixels16.data() + first,
-                                                  out.pixels16.data() + first, threads)
-                                : effect.render8(values, in.width, rows, in.pixels8.data() + first,
-                                                 out.pixels8.data() + first, threads);
-        if (err != 0) return err;
+        const int32_t bottom = in.height - top < band ? in.height : top + band;
+        if (const int32_t err = RenderRows(effect, values, in, out, top, bottom, threads)) return err;
     }
     return 0;
 }

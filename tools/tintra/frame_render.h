@@ -1,4 +1,4 @@
-// One image through the plug-in's render command.
+// Images through the plug-in's render command, in bands of whole rows.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +6,18 @@
 #include "tools/testhost/effect.h"
 #include "tools/tintra/image.h"
 
-// Renders in into out (made the same size and depth). Returns the plug-in's
-// host error code, 0 on success; interrupted tells whether Ctrl-C stopped it.
-//
-// A frame larger than a 4K UHD frame is rendered as several bands of whole
-// rows, each a render call of its own, so that an interrupt is answered
-// within one band. The pixel function sees every pixel once either way.
+// Rows per band for an image of this width: about a million pixels, so that
+// an interrupt is answered within a band, progress moves within a large
+// frame, and a finished band can be encoded while the next one renders.
+int32_t BandRows(int32_t width);
+
+// Renders rows top..bottom of in into the same rows of out, which has in's
+// size and depth. Returns the plug-in's host error code, 0 on success.
+int32_t RenderRows(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
+                   Image& out, int32_t top, int32_t bottom, int threads);
+
+// Renders in into out (made the same size and depth), band by band. Returns
+// the plug-in's host error code, 0 on success; interrupted tells whether a
+// signal stopped it.
 int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted);

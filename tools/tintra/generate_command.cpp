@@ -1,5 +1,7 @@
+#include <cstdio>
 #include <new>
 
+#include "tools/tintra/library_chatter.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_file.h"
 #include "tools/tintra/interrupt.h"
@@ -7,8 +9,9 @@
 
 int RunGenerate(const CommandLine& line)
 {
-    if (FormatFromExtension(line.output) == FileFormat::Unknown) {
-        PrintError("-o " + line.output + ": unknown output format (use .png, .tif or .tiff)");
+    std::string error;
+    if (!CheckOutputPath(line.output, error)) {
+        PrintError("-o " + line.output + ": " + error);
         return kExitUsage;
     }
     const bool chart = line.inputs[0] == "chart";
@@ -16,11 +19,14 @@ int RunGenerate(const CommandLine& line)
     const int32_t height = line.size_height != 0 ? line.size_height : chart ? 360 : 540;
     const int depth = line.depth != 0 ? line.depth : 8;
     InstallInterruptHandler();
-    std::string error;
     try {
-        const Image image = chart ? MakeChart(width, height, depth) : MakeScene(width, height, depth);
-        if (!WriteImageFile(line.output, image, error)) {
-            if (Interrupted()) return kInterruptedExitStatus;
+        std::vector<Page> pages(1);
+        pages[0].image = chart ? MakeChart(width, height, depth) : MakeScene(width, height, depth);
+        WriteOptions options;
+        if (line.png_compression >= 0) options.png_compression = line.png_compression;
+        std::vector<std::string> notes;
+        if (!WriteImageFile(line.output, pages, options, notes, error)) {
+            if (Interrupted()) return InterruptedExitStatus();
             PrintError(line.output + ": " + error);
             return kExitFailed;
         }
@@ -28,5 +34,7 @@ int RunGenerate(const CommandLine& line)
         PrintError(line.output + ": not enough memory for this size");
         return kExitFailed;
     }
+    std::fprintf(Messages(), "tintra: wrote %s: the %s, %dx%d, %d-bit\n", line.output.c_str(),
+                 chart ? "OKLab chart" : "scene", width, height, depth);
     return kExitOk;
 }

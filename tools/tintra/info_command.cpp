@@ -12,18 +12,6 @@ constexpr int32_t kPopupType = 7;
 constexpr int32_t kFloatSliderType = 10;
 constexpr int32_t kDisabledFlag = 1 << 5;  // PF_PUI_DISABLED: greyed out
 
-// The host's version word: build in bits 0-8, stage 9-10, fix 11-14, minor
-// 15-18, major 19-21 with its high bits in 26-29.
-std::string VersionText(uint32_t word)
-{
-    static const char* const kStages[] = {"develop", "alpha", "beta", "release"};
-    const unsigned major = ((word >> 19) & 7u) | (((word >> 26) & 0xFu) << 3);
-    char text[96];
-    std::snprintf(text, sizeof text, "%u.%u.%u %s, build %u (version word 0x%08X)", major, (word >> 15) & 0xFu,
-                  (word >> 11) & 0xFu, kStages[(word >> 9) & 3u], word & 0x1FFu, word);
-    return text;
-}
-
 std::string Number(double v) { return FormatFloat((float)v); }
 
 void PrintParam(const std::vector<testhost::DeclaredParam>& params, size_t i)

@@ -5,6 +5,7 @@
 #include "tools/tintra/command_line.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/effect_values.h"
+#include "tools/tintra/library_chatter.h"
 #include "tools/tintra/plugin.h"
 
 namespace {
@@ -27,6 +28,7 @@ void PrintParamHelp(const CommandLine& line)
 
 int main(int argc, char** argv)
 {
+    KeepOwnMessagesApart();
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) {
@@ -38,6 +40,7 @@ int main(int argc, char** argv)
         if (line.command == Command::Render || line.command == Command::Sheet) PrintParamHelp(line);
         return kExitOk;
     }
+    if (line.version) return RunVersion(line);
     switch (line.command) {
     case Command::Render: return RunRender(line);
     case Command::Info: return RunInfo(line);

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <new>
 
 #include "tools/tintra/batch_plan.h"
@@ -6,6 +7,7 @@
 #include "tools/tintra/frame_render.h"
 #include "tools/tintra/image_file.h"
 #include "tools/tintra/interrupt.h"
+#include "tools/tintra/library_chatter.h"
 #include "tools/tintra/plugin.h"
 #include "tools/tintra/render_setup.h"
 #include "tools/tintra/sheet_layout.h"
@@ -14,8 +16,8 @@ int RunSheet(const CommandLine& line)
 {
     const std::string& input = line.inputs[0];
     std::string error;
-    if (FormatFromExtension(line.output) == FileFormat::Unknown) {
-        PrintError("-o " + line.output + ": unknown output format (use .png, .tif or .tiff)");
+    if (!CheckOutputPath(line.output, error)) {
+        PrintError("-o " + line.output + ": " + error);
         return kExitUsage;
     }
     if (!CheckNotOverwriting(input, line.output, line.overwrite, error)) {
@@ -42,13 +44,23 @@ int RunSheet(const CommandLine& line)
 
     InstallInterruptHandler();
     try {
-        Image in;
-        if (!ReadImageFile(input, in, error)) {
-            if (Interrupted()) return kInterruptedExitStatus;
+        ImageReader reader;
+        std::vector<Page> pages;
+        std::vector<std::string> notes;
+        bool ok = reader.Open(input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error);
+        if (ok && reader.pages() > 1) {
+            error = "a sheet shows one page, but the input has " + std::to_string(reader.pages()) +
+                    "; render it instead";
+            ok = false;
+        }
+        if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+        if (!ok) {
+            if (Interrupted()) return InterruptedExitStatus();
             PrintError(input + ": " + error);
             return kExitFailed;
         }
-        if (line.depth != 0) in = ConvertDepth(in, line.depth);
+        for (const std::string& note : notes) PrintError(input + ": " + note);
+        const Image& in = pages[0].image;
 
         // One cell per clip method, in the order of the plug-in's own popup.
         const std::vector<std::string>& choices = values[(size_t)popup].choices;
@@ -59,7 +71,7 @@ int RunSheet(const CommandLine& line)
             values[(size_t)popup].popup_value = (int32_t)i + 1;
             bool interrupted = false;
             const int32_t err = RenderImage(*plugin.effect, values, in, renders[i], line.threads, interrupted);
-            if (interrupted) return kInterruptedExitStatus;
+            if (interrupted) return InterruptedExitStatus();
             if (err != 0) {
                 PrintError(input + ": the plug-in failed to render with " + choices[i] + ": host error " +
                            testhost::describe_error(err));
@@ -69,12 +81,22 @@ int RunSheet(const CommandLine& line)
             labels.push_back(ChoiceKeyword(choices[i]));
         }
         const SheetLayout layout = LayoutSheet(in.width, in.height, (int)cells.size());
-        const Image sheet = ComposeSheet(layout, cells, labels);
-        if (!WriteImageFile(line.output, sheet, error)) {
-            if (Interrupted()) return kInterruptedExitStatus;
+        // The sheet keeps the input's metadata (its ICC profile above all).
+        std::vector<Page> sheet(1);
+        sheet[0].image = ComposeSheet(layout, cells, labels);
+        sheet[0].spec = pages[0].spec;
+        WriteOptions options;
+        if (line.png_compression >= 0) options.png_compression = line.png_compression;
+        notes.clear();
+        if (!WriteImageFile(line.output, sheet, options, notes, error)) {
+            if (Interrupted()) return InterruptedExitStatus();
             PrintError(line.output + ": " + error);
             return kExitFailed;
         }
+        for (const std::string& note : notes) PrintError(line.output + ": " + note);
+        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+                     line.output.c_str(), input.c_str(), choices.size(), values[(size_t)popup].name.c_str(),
+                     sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
         return kExitFailed;

@@ -1,0 +1,44 @@
+#include "tools/tintra/library_chatter.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+std::mutex g_mutex;
+int g_depth = 0;
+int g_real_stderr = -1;  // the real standard error, once set aside
+int g_null = -1;
+std::FILE* g_messages = nullptr;
+
+}  // namespace
+
+void KeepOwnMessagesApart()
+{
+    const int own = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (own < 0 || null < 0) return;
+    fcntl(own, F_SETFD, FD_CLOEXEC);
+    std::FILE* stream = fdopen(own, "w");
+    if (stream == nullptr) return;
+    std::setvbuf(stream, nullptr, _IONBF, 0);
+    g_messages = stream;
+    g_real_stderr = own;
+    g_null = null;
+}
+
+std::FILE* Messages() { return g_messages != nullptr ? g_messages : stderr; }
+
+QuietLibraries::QuietLibraries()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_depth++ == 0 && g_null >= 0) dup2(g_null, STDERR_FILENO);
+}
+
+QuietLibraries::~QuietLibraries()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (--g_depth == 0 && g_real_stderr >= 0) dup2(g_real_stderr, STDERR_FILENO);
+}
