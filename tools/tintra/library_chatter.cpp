@@ -1,9 +1,15 @@
 #include "tools/tintra/library_chatter.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#include <sanitizer/common_interface_defs.h>
+#define TINTRA_SANITIZED 1
+#endif
 
 namespace {
 
@@ -27,6 +33,10 @@ void KeepOwnMessagesApart()
     g_messages = stream;
     g_real_stderr = own;
     g_null = null;
+#ifdef TINTRA_SANITIZED
+    // A sanitizer's report must not vanish with the libraries' chatter.
+    __sanitizer_set_report_fd(reinterpret_cast<void*>((intptr_t)own));
+#endif
 }
 
 std::FILE* Messages() { return g_messages != nullptr ? g_messages : stderr; }
