@@ -151,6 +151,17 @@ def tiff(w, h, channels, depth, big_endian=False, assoc_alpha=False):
     return out + extra + data
 
 
+def png_packed(w, h, depth, color_type, rows, chunks=()):
+    """A PNG of any colour type and bit depth; rows are the packed bytes of each row."""
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    raw = b"".join(b"\0" + row for row in rows)
+    out = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, color_type, 0, 0, 0))
+    for kind, body in chunks:
+        out += chunk(kind, body)
+    return out + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+
+
 def image_seeds():
     files = {
         "rgb8.png": png(3, 2, 3, 8),
@@ -163,6 +174,13 @@ def image_seeds():
         "rgba8_assoc_be.tif": tiff(2, 1, 4, 8, big_endian=True, assoc_alpha=True),
         "rgb16_be.tif": tiff(1, 2, 3, 16, big_endian=True),
     }
+    # Variants the library expands: grey at 4 bits, grey with alpha, a palette
+    # with transparency; and a header that claims 30000 x 30000 pixels.
+    files["grey4.png"] = png_packed(3, 2, 4, 0, [b"\x1f\xa0", b"\x5c\xe0"])
+    files["grey_alpha16.png"] = png_packed(2, 1, 16, 4, [b"\x12\x34\xff\xff\x00\x00\x80\x00"])
+    files["palette.png"] = png_packed(3, 1, 8, 3, [b"\x00\x01\x02"],
+                                      [(b"PLTE", b"\xff\x00\x00\x00\xff\x00\x00\x00\xff"), (b"tRNS", b"\x80")])
+    files["header_bomb.png"] = png_packed(30000, 30000, 16, 6, [b""])
     files["truncated.png"] = files["rgb8.png"][:40]
     files["badcrc.png"] = files["rgb16.png"][:-5] + b"\x00" + files["rgb16.png"][-4:]
     files["truncated.tif"] = files["rgba16.tif"][:-7]
