@@ -51,6 +51,7 @@ struct BadCase {
     std::vector<std::string> args;                 // "@" stands for the scratch folder
     int status;
     std::string message;  // expected on the single stderr line, "@" as above
+    long file_size_limit = 0;  // bytes; 0: none
 };
 
 std::string Expand(const std::string& text, const ScratchDir& dir)
@@ -76,7 +77,7 @@ TEST_P(BadInput, FailsCleanly)
 
     std::vector<std::string> args;
     for (const std::string& a : c.args) args.push_back(Expand(a, dir));
-    const ToolRun run = RunTintra(args);
+    const ToolRun run = RunTintra(args, {}, c.file_size_limit);
 
     EXPECT_EQ(run.status, c.status) << run.err;
     const std::string expected = "tintra: " + Expand(c.message, dir);
@@ -187,6 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "@/in.png: 12 x 10 pixels is more than --max-pixels allows (100)"},
         BadCase{"fifo", [](const ScratchDir& d) { mkfifo(d.path("in.png").c_str(), 0666); }, kRender, 1,
                 "@/in.png: is a pipe, not an image file"},
+        // The libraries' own words for a failed write are "Write Error" or a
+        // scanline number, and PNG's writer ignores a short write altogether.
+        BadCase{"write_fails_png", kGoodPng, kRender, 1, "@/out.png: cannot write: File too large", 100},
+        BadCase{"write_fails_tiff", kGoodPng, {"render", "@/in.png", "-o", "@/out.tif"}, 1,
+                "@/out.tif: cannot write: File too large", 100},
         BadCase{"output_folder_missing", kGoodPng, {"render", "@/in.png", "-o", "@/nowhere/out.png"}, 2,
                 "-o @/nowhere/out.png: the folder @/nowhere does not exist"},
         BadCase{"sheet_of_a_missing_file", nullptr, {"sheet", "@/in.png", "-o", "@/sheet.png"}, 1,

@@ -1,6 +1,7 @@
 #include "tool_fixture.h"
 
 #include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <png.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <tiffio.h>
@@ -316,7 +318,7 @@ std::string TintraPath() { return TINTRA_EXECUTABLE; }
 std::string PluginPath() { return TINTRA_PLUGIN; }
 std::string FailingPluginPath() { return TINTRA_FAILING_PLUGIN; }
 
-ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env)
+ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env, long file_size_limit)
 {
     ToolRun run;
     char out_name[] = "/tmp/tintra-out-XXXXXX";
@@ -333,6 +335,11 @@ ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::s
     const pid_t pid = fork();
     if (pid == 0) {
         for (std::string& e : env_text) putenv(e.data());
+        if (file_size_limit > 0) {
+            const struct rlimit limit = {(rlim_t)file_size_limit, (rlim_t)file_size_limit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);
+        }
         dup2(out_fd, STDOUT_FILENO);
         dup2(err_fd, STDERR_FILENO);
         execv(argv[0], argv.data());

@@ -70,8 +70,10 @@ struct ToolRun {
 };
 
 // Runs build/<dir>/tintra with these arguments and, if given, these extra
-// environment variables ("NAME=value").
-ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
+// environment variables ("NAME=value") and a limit on the size of any file it
+// writes (a write beyond fails with EFBIG, as on a full disk).
+ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                  long file_size_limit = 0);
 std::string TintraPath();
 std::string PluginPath();
 std::string FailingPluginPath();

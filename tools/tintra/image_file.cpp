@@ -212,23 +212,47 @@ std::string TempPattern(const std::string& target)
 }
 
 // The file handed to the library, remembering why a write failed: the
-// library's own message for it is only "Write Error".
-class RecordingFile : public OIIO::Filesystem::IOFile {
+// library's own messages for it say only "Write Error" or name a scanline.
+// Reads are allowed too, as TIFF reads back what it has written.
+class RecordingFile : public OIIO::Filesystem::IOProxy {
 public:
-    RecordingFile(FILE* file) : IOFile(file, Write) {}
-    size_t write(const void* buf, size_t size) override { return note(IOFile::write(buf, size), size); }
+    explicit RecordingFile(int fd) : IOProxy("", Write), fd_(fd) {}
+    const char* proxytype() const override { return "tintra"; }
+    size_t read(void* buf, size_t size) override { return advance(pread(buf, size, m_pos)); }
+    size_t write(const void* buf, size_t size) override { return advance(pwrite(buf, size, m_pos)); }
+    size_t pread(void* buf, size_t size, int64_t offset) override
+    {
+        const ssize_t got = ::pread(fd_, buf, size, (off_t)offset);
+        return got > 0 ? (size_t)got : 0;
+    }
     size_t pwrite(const void* buf, size_t size, int64_t offset) override
     {
-        return note(IOFile::pwrite(buf, size, offset), size);
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buf) + done, size - done, (off_t)offset + (off_t)done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (failure == 0) failure = n < 0 ? errno : EIO;
+                break;
+            }
+            done += (size_t)n;
+        }
+        return done;
+    }
+    size_t size() const override
+    {
+        struct stat info;
+        return fstat(fd_, &info) == 0 ? (size_t)info.st_size : 0;
     }
     int failure = 0;
 
 private:
-    size_t note(size_t done, size_t size)
+    size_t advance(size_t n)
     {
-        if (done < size && failure == 0) failure = errno != 0 ? errno : EIO;
-        return done;
+        m_pos += (int64_t)n;
+        return n;
     }
+    int fd_;
 };
 
 std::string Join(const std::vector<std::string>& items)
@@ -512,7 +536,7 @@ OIIO::ImageSpec OutputSpec(const Image& image, const OIIO::ImageSpec* source)
 
 struct ImageWriter::State {
     std::string path, temp;
-    FILE* file = nullptr;
+    int fd = -1;
     std::unique_ptr<RecordingFile> proxy;
     std::unique_ptr<OIIO::ImageOutput> out;
     std::vector<OIIO::ImageSpec> specs;
@@ -526,7 +550,7 @@ struct ImageWriter::State {
         // Without the proxy, a full disk is the common cause the library
         // words least clearly.
         struct statvfs disk;
-        if (file != nullptr && fstatvfs(fileno(file), &disk) == 0 && (disk.f_bavail == 0 || disk.f_bfree == 0))
+        if (fd >= 0 && fstatvfs(fd, &disk) == 0 && (disk.f_bavail == 0 || disk.f_bfree == 0))
             return std::string("cannot write: ") + std::strerror(ENOSPC);
         return "cannot write: " + Reason(library, temp);
     }
@@ -540,7 +564,7 @@ ImageWriter::~ImageWriter()
     const QuietLibraries quiet;  // libpng complains of the file left unfinished
     state_->out.reset();
     state_->proxy.reset();
-    if (state_->file != nullptr) std::fclose(state_->file);
+    if (state_->fd >= 0) close(state_->fd);
     unlink(state_->temp.c_str());
     SetPendingTempFile(nullptr);
 }
@@ -580,18 +604,11 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
-    s.file = fdopen(fd, "w+b");
-    if (s.file == nullptr) {
-        close(fd);
-        error = std::string("cannot write: ") + std::strerror(errno);
-        return false;
-    }
-    // Through our own file for formats written front to back, so that a
-    // failed write keeps the system's reason; TIFF reads back what it
-    // wrote, which a write-only proxy does not allow.
-    const std::string format = s.out->format_name();
-    if ((format == "png" || format == "jpeg") && s.out->supports("ioproxy")) {
-        s.proxy.reset(new RecordingFile(s.file));
+    s.fd = fd;
+    // Through our own file where the format takes one, so that a failed
+    // write keeps the system's reason.
+    if (s.out->supports("ioproxy")) {
+        s.proxy.reset(new RecordingFile(fd));
         s.out->set_ioproxy(s.proxy.get());
     }
     const bool ok = s.specs.size() > 1 ? s.out->open(s.temp, (int)s.specs.size(), s.specs.data())
@@ -639,7 +656,8 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         }
     }
     const OIIO::TypeDesc type = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
-    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data())) {
+    // Some writers (PNG) ignore a short write, so the proxy's word counts too.
+    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());
         return false;
     }
@@ -650,19 +668,19 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
 {
     const QuietLibraries quiet;
     State& s = *state_;
-    bool ok = s.out->close();
+    bool ok = s.out->close() && !(s.proxy && s.proxy->failure != 0);
     if (!ok) error = s.WriteError(s.out->geterror());
     s.out.reset();
     s.proxy.reset();
-    if (ok && (std::fflush(s.file) != 0 || fsync(fileno(s.file)) != 0)) {
+    if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);
         ok = false;
     }
-    if (std::fclose(s.file) != 0 && ok) {
+    if (close(s.fd) != 0 && ok) {
         error = std::string("cannot write: ") + std::strerror(errno);
         ok = false;
     }
-    s.file = nullptr;
+    s.fd = -1;
     if (ok && Interrupted()) {
         error = "interrupted";
         ok = false;
