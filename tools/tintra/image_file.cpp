@@ -266,6 +266,8 @@ std::string Join(const std::vector<std::string>& items)
 std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got)
 {
     std::vector<std::string> lost;
+    // JPEG, for one, writes three of four channels without a word.
+    if (got.nchannels < wanted.nchannels) lost.push_back(wanted.alpha_channel >= 0 ? "alpha" : "channels");
     if (wanted.find_attribute("ICCProfile") && !got.find_attribute("ICCProfile")) lost.push_back("ICC profile");
     const int orientation = wanted.get_int_attribute("Orientation", 1);
     if (orientation != 1 && got.get_int_attribute("Orientation", 1) != orientation) lost.push_back("orientation");
@@ -406,7 +408,9 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
             return false;
         }
         pixels += (uint64_t)spec.width * (uint64_t)spec.height;
-        bytes += (uint64_t)spec.image_bytes();
+        // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
+        const int bits = spec.get_int_attribute("oiio:BitsPerSample", (int)spec.format.size() * 8);
+        bytes += ((uint64_t)spec.width * (uint64_t)spec.height * (uint64_t)spec.nchannels * (uint64_t)bits + 7) / 8;
         if (pixels > max_pixels) {
             error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
             return false;
