@@ -10,7 +10,6 @@
 #include <map>
 #include <set>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <OpenImageIO/filesystem.h>
@@ -72,6 +71,7 @@ const std::map<std::string, bool>& KnownExtensions()
 std::string Reason(std::string text, const std::string& path)
 {
     for (size_t at; !path.empty() && (at = text.find(path)) != std::string::npos;) text.erase(at, path.size());
+    for (size_t at; (at = text.find(" \"\"")) != std::string::npos;) text.erase(at, 3);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     const size_t newline = text.find('\n');
     if (newline != std::string::npos) text = text.substr(0, newline);
@@ -539,7 +539,7 @@ OIIO::ImageSpec OutputSpec(const Image& image, const OIIO::ImageSpec* source)
 }
 
 struct ImageWriter::State {
-    std::string path, temp;
+    std::string path, temp, format;
     int fd = -1;
     std::unique_ptr<RecordingFile> proxy;
     std::unique_ptr<OIIO::ImageOutput> out;
@@ -548,15 +548,25 @@ struct ImageWriter::State {
     bool finished = false;
     std::vector<unsigned char> rows;
 
+    // Why a write failed, in the system's words, or empty if unknown: the
+    // proxy's record, or else one more write past the end, which meets what
+    // the library met (a full disk, a size limit).
+    std::string SystemReason() const
+    {
+        if (proxy && proxy->failure != 0) return std::strerror(proxy->failure);
+        if (fd >= 0) {
+            static const char kProbe[65536] = {};
+            struct stat info;
+            for (int attempt = 0; attempt < 4 && fstat(fd, &info) == 0; ++attempt)
+                if (::pwrite(fd, kProbe, sizeof kProbe, info.st_size) < 0) return std::strerror(errno);
+        }
+        return "";
+    }
+
     std::string WriteError(const std::string& library) const
     {
-        if (proxy && proxy->failure != 0) return std::string("cannot write: ") + std::strerror(proxy->failure);
-        // Without the proxy, a full disk is the common cause the library
-        // words least clearly.
-        struct statvfs disk;
-        if (fd >= 0 && fstatvfs(fd, &disk) == 0 && (disk.f_bavail == 0 || disk.f_bfree == 0))
-            return std::string("cannot write: ") + std::strerror(ENOSPC);
-        return "cannot write: " + Reason(library, temp);
+        const std::string reason = SystemReason();
+        return "cannot write: " + (reason.empty() ? Reason(library, temp) : reason);
     }
 };
 
@@ -609,9 +619,13 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     umask(mask);
     fchmod(fd, 0666 & ~mask);
     s.fd = fd;
-    // Through our own file where the format takes one, so that a failed
-    // write keeps the system's reason.
-    if (s.out->supports("ioproxy")) {
+    // PNG's and JPEG's writers ignore a short write, so they write through
+    // our own file, which keeps the system's reason. Not every format is safe
+    // through a proxy in this version of the library (TIFF loses its
+    // directories, JPEG 2000 writes nothing): the rest write by name, and a
+    // failure of theirs is probed for its reason.
+    s.format = s.out->format_name();
+    if ((s.format == "png" || s.format == "jpeg") && s.out->supports("ioproxy")) {
         s.proxy.reset(new RecordingFile(fd));
         s.out->set_ioproxy(s.proxy.get());
     }
@@ -676,6 +690,22 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!ok) error = s.WriteError(s.out->geterror());
     s.out.reset();
     s.proxy.reset();
+    // Read back before it takes the target's name: a writer that failed
+    // without saying so must not replace anything.
+    OIIO::ImageSpec written;
+    if (ok) {
+        OIIO::ImageSpec config;
+        config.attribute("oiio:UnassociatedAlpha", 1);
+        auto back = OIIO::ImageInput::create(s.format);
+        if (!back || !back->open(s.temp, written, config)) {
+            // Some writers (TIFF's on closing) fail without saying so.
+            const std::string reason = s.SystemReason();
+            error = !reason.empty() ? "cannot write: " + reason
+                                    : "the written file does not read back: " +
+                                          Reason(back ? back->geterror() : OIIO::geterror(), s.temp);
+            ok = false;
+        }
+    }
     if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);
         ok = false;
@@ -697,15 +727,10 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     s.finished = true;
     SetPendingTempFile(nullptr);
 
-    // Read back what the format kept, to say what it could not.
-    OIIO::ImageSpec config;
-    config.attribute("oiio:UnassociatedAlpha", 1);
-    if (auto back = OIIO::ImageInput::open(s.path, &config)) {
-        const std::vector<std::string> lost = LostMetadata(s.specs[0], back->spec());
-        if (!lost.empty())
-            notes.push_back("a ." + Extension(s.path) + " file cannot hold the input's " + Join(lost) +
-                            "; written without");
-    }
+    const std::vector<std::string> lost = LostMetadata(s.specs[0], written);
+    if (!lost.empty())
+        notes.push_back("a ." + Extension(s.path) + " file cannot hold the input's " + Join(lost) +
+                        "; written without");
     return true;
 }
 
