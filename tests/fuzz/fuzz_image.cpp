@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "tools/tintra/image.h"
-#include "tools/tintra/image_file.h"
+#include "tools/tintra/image_reader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <sys/stat.h>
 
-#include "tools/tintra/image_file.h"
+#include "tools/tintra/image_formats.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 
 #include "tools/tintra/library_chatter.h"
 #include "tools/tintra/commands.h"
-#include "tools/tintra/image_file.h"
+#include "tools/tintra/image_formats.h"
+#include "tools/tintra/image_writer.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/test_images.h"
 

@@ -1,0 +1,30 @@
+// What tintra knows of image formats, all of it from OpenImageIO: which
+// names it reads and writes, whether an output can be written at all, and the
+// library's messages made into tintra's one-line reasons.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Whether a name ends in an extension OpenImageIO reads (for the frames of
+// a folder) or writes (for outputs).
+bool IsReadableImageName(const std::string& path);
+bool IsWritableImageName(const std::string& path);
+
+// What can be known about an output before any input is decoded: a format
+// for its extension and a folder to write in. One-line reason on failure.
+bool CheckOutputPath(const std::string& path, std::string& error);
+
+// Refuses pages > 1 for an output whose format holds a single page, so that
+// no page is dropped in silence.
+bool CheckPagesFit(const std::string& path, int pages, std::string& error);
+
+// The extension of a path in lower case, without the dot ("" if none).
+std::string ExtensionOf(const std::string& path);
+
+// A library message as one line without the file's name, which the caller
+// gives already.
+std::string LibraryReason(std::string text, const std::string& path);
+
+// "a, b, c".
+std::string CommaList(const std::vector<std::string>& items);

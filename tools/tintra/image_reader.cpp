@@ -1,0 +1,316 @@
+#include "tools/tintra/image_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tools/tintra/channel_mapping.h"
+#include "tools/tintra/image_formats.h"
+#include "tools/tintra/interrupt.h"
+#include "tools/tintra/library_chatter.h"
+
+namespace {
+
+// The most a header may claim per byte of file. Deflate (PNG, TIFF) cannot
+// expand beyond 1032:1 and LZW not beyond about 1400:1; a file that claims
+// more is truncated or built to exhaust memory.
+constexpr uint64_t kMaxExpansion = 4096;
+
+const char* FileKind(mode_t mode)
+{
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+void SetLibraryLimits(uint64_t max_pixels)
+{
+    // The library's own guard, in line with ours: four 32-bit channels.
+    const uint64_t mb = max_pixels * 16 / (1024 * 1024) + 1;
+    OIIO::attribute("limits:imagesize_MB", (int)std::min<uint64_t>(mb, INT_MAX));
+    OIIO::attribute("limits:channels", 64);
+}
+
+// How the file's samples become host values.
+enum class Source { Int8, Int16, Float };
+
+Source SourceOf(const OIIO::ImageSpec& spec)
+{
+    using B = OIIO::TypeDesc::BASETYPE;
+    switch ((B)spec.format.basetype) {
+    case B::UINT8:
+    case B::INT8: return Source::Int8;
+    case B::UINT16:
+    case B::INT16: return Source::Int16;
+    default: return Source::Float;
+    }
+}
+
+struct Channels {
+    int colour[3] = {0, 0, 0};  // grey repeats its one channel
+    int alpha = -1;
+    std::vector<std::string> dropped;
+};
+
+bool PickChannels(const OIIO::ImageSpec& spec, Channels& ch, std::string& error)
+{
+    const int n = spec.nchannels;
+    // Some readers leave the alpha index unset or out of range (GIF says 4 of
+    // 4 channels): then a channel named so, or the last of two or four.
+    ch.alpha = spec.alpha_channel >= 0 && spec.alpha_channel < n ? spec.alpha_channel : -1;
+    for (int c = 0; c < n && ch.alpha < 0; ++c)
+        if (c < (int)spec.channelnames.size() && (spec.channelnames[c] == "A" || spec.channelnames[c] == "Alpha"))
+            ch.alpha = c;
+    if (ch.alpha < 0 && (n == 2 || n == 4)) ch.alpha = n - 1;
+    std::vector<int> colour;
+    for (int c = 0; c < n; ++c)
+        if (c != ch.alpha) colour.push_back(c);
+    if (colour.size() == 1) colour.assign(3, colour[0]);
+    if (colour.size() < 3) {
+        error = "unsupported: " + std::to_string(n) + " channels that are neither grey nor RGB";
+        return false;
+    }
+    for (size_t i = 3; i < colour.size(); ++i)
+        ch.dropped.push_back(i < spec.channelnames.size() ? spec.channelnames[colour[i]] : std::to_string(colour[i]));
+    for (int i = 0; i < 3; ++i) ch.colour[i] = colour[(size_t)i];
+    return true;
+}
+
+struct ReadProgress {
+    const std::function<bool(int, int32_t)>* rows;
+    int page;
+};
+
+bool OnRead(void* data, float done)
+{
+    const ReadProgress& p = *static_cast<const ReadProgress*>(data);
+    // Rows are not yet in place while a whole tiled page is read: only a
+    // stop is asked for.
+    (void)done;
+    return !(*p.rows)(p.page, 0);
+}
+
+// One sample of the file as a host value at 16 bits, from the type it was read as.
+uint16_t Host16(Source source, const unsigned char* sample, uint64_t& clipped)
+{
+    if (source == Source::Int8) return Host8ToHost16(*sample);
+    if (source == Source::Int16) {
+        uint16_t v;
+        std::memcpy(&v, sample, 2);
+        return FileToHost16(v);
+    }
+    float v;
+    std::memcpy(&v, sample, 4);
+    if (!(v >= 0.0f && v <= 1.0f)) {  // NaN too
+        ++clipped;
+        v = v > 1.0f ? 1.0f : 0.0f;
+    }
+    return (uint16_t)(v * 32768.0f + 0.5f);
+}
+
+// Rows of samples as read into the host pixels of those rows.
+void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
+            PF_Pixel* out8, PF_Pixel16* out16, uint64_t& clipped)
+{
+    const size_t size = source == Source::Int8 ? 1 : source == Source::Int16 ? 2 : 4;
+    const size_t stride = nch * size;
+    const int order[4] = {ch.alpha, ch.colour[0], ch.colour[1], ch.colour[2]};
+    for (size_t k = 0; k < count; ++k, samples += stride) {
+        if (out8 != nullptr && source == Source::Int8) {
+            // The common case, exact and without a detour through 16 bits.
+            out8[k] = PF_Pixel{ch.alpha >= 0 ? samples[ch.alpha] : (uint8_t)255, samples[ch.colour[0]],
+                               samples[ch.colour[1]], samples[ch.colour[2]]};
+            continue;
+        }
+        uint16_t v[4];
+        for (int i = 0; i < 4; ++i)
+            v[i] = order[i] >= 0 ? Host16(source, samples + (size_t)order[i] * size, clipped) : (uint16_t)32768;
+        if (out16 != nullptr)
+            out16[k] = PF_Pixel16{v[0], v[1], v[2], v[3]};
+        else
+            out8[k] = PF_Pixel{Host16ToHost8(v[0]), Host16ToHost8(v[1]), Host16ToHost8(v[2]), Host16ToHost8(v[3])};
+    }
+}
+
+}  // namespace
+
+ImageReader::ImageReader() = default;
+ImageReader::~ImageReader() = default;
+
+bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string& error)
+{
+    path_ = path;
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        error = errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = "is a folder";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = std::string("is ") + FileKind(info.st_mode) + ", not an image file";
+        return false;
+    }
+    // The library's messages for these are vaguer than the system's.
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        error = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    char first[16];
+    const ssize_t got = read(fd, first, sizeof first);
+    const int read_errno = errno;
+    close(fd);
+    if (got < 0) {
+        error = std::string("cannot read: ") + std::strerror(read_errno);
+        return false;
+    }
+    if (got == 0) {
+        error = "empty file";
+        return false;
+    }
+
+    SetLibraryLimits(max_pixels);
+    const QuietLibraries quiet;
+    OIIO::ImageSpec config;
+    // Alpha as the file stores it: the plug-in never looks at alpha.
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    input_ = OIIO::ImageInput::open(path, &config);
+    if (!input_) {
+        // A file that some reader recognises by its signature is a damaged
+        // image; anything else is not an image at all.
+        const std::string reason = LibraryReason(OIIO::geterror(), path);
+        bool recognised = false;
+        for (const std::string& format : OIIO::Strutil::splits(OIIO::get_string_attribute("input_format_list"), ",")) {
+            const auto reader = OIIO::ImageInput::create(format);
+            recognised = recognised || (reader && reader->valid_file(path));
+        }
+        error = recognised ? "truncated or corrupt: " + reason : "not an image file in a format tintra reads";
+        return false;
+    }
+
+    uint64_t pixels = 0, bytes = 0;
+    for (int page = 0; input_->seek_subimage(page, 0); ++page) {
+        const OIIO::ImageSpec& spec = input_->spec();
+        const std::string where = page > 0 ? "page " + std::to_string(page + 1) + ": " : "";
+        const std::string size = std::to_string(spec.width) + " x " + std::to_string(spec.height);
+        if (spec.deep || spec.depth > 1) {
+            error = where + "unsupported: " + (spec.deep ? "deep image" : "volume image");
+            return false;
+        }
+        if (spec.width < 1 || spec.height < 1 || spec.width > kMaxImageSide || spec.height > kMaxImageSide) {
+            error = where + "image too large or empty: " + size + " (the host takes 1 to " +
+                    std::to_string(kMaxImageSide) + " each way)";
+            return false;
+        }
+        pixels += (uint64_t)spec.width * (uint64_t)spec.height;
+        // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
+        const int bits = spec.get_int_attribute("oiio:BitsPerSample", (int)spec.format.size() * 8);
+        bytes += ((uint64_t)spec.width * (uint64_t)spec.height * (uint64_t)spec.nchannels * (uint64_t)bits + 7) / 8;
+        if (pixels > max_pixels) {
+            error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
+            return false;
+        }
+        if (bytes / kMaxExpansion > (uint64_t)info.st_size) {
+            error = where + "the header claims " + size + " pixels, far more than " + std::to_string(info.st_size) +
+                    " bytes can hold: truncated or corrupt";
+            return false;
+        }
+        specs_.push_back(spec);
+        if (specs_.size() > 100000) break;
+    }
+    if (specs_.empty()) {
+        error = LibraryReason(input_->geterror(), path);
+        return false;
+    }
+    return true;
+}
+
+bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<bool(int, int32_t)>& rows,
+                       std::vector<std::string>& notes, std::string& error)
+{
+    const QuietLibraries quiet;
+    // Every page is allocated first, so that a reader of the rows never sees
+    // the vector move.
+    pages.assign(specs_.size(), Page());
+    std::vector<Channels> channels(specs_.size());
+    std::set<std::string> dropped;
+    for (size_t i = 0; i < specs_.size(); ++i) {
+        const OIIO::ImageSpec& spec = specs_[i];
+        if (!PickChannels(spec, channels[i], error)) {
+            error = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + error;
+            return false;
+        }
+        for (const std::string& name : channels[i].dropped) dropped.insert(name);
+        const int own = SourceOf(spec) == Source::Int8 ? 8 : 16;
+        const bool alpha = channels[i].alpha >= 0;
+        pages[i].image = MakeImage(spec.width, spec.height, depth != 0 ? depth : own, alpha);
+        pages[i].image.premultiplied = alpha && spec.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
+        pages[i].spec = spec;
+    }
+    if (!rows(0, 0)) {
+        error = "interrupted";
+        return false;
+    }
+
+    uint64_t clipped = 0, float_values = 0;
+    std::vector<unsigned char> buffer;
+    for (size_t i = 0; i < specs_.size(); ++i) {
+        const OIIO::ImageSpec& spec = specs_[i];
+        Image& image = pages[i].image;
+        const Source source = SourceOf(spec);
+        const OIIO::TypeDesc type = source == Source::Int8    ? OIIO::TypeDesc::UINT8
+                                    : source == Source::Int16 ? OIIO::TypeDesc::UINT16
+                                                              : OIIO::TypeDesc::FLOAT;
+        const size_t nch = (size_t)spec.nchannels;
+        const size_t width = (size_t)spec.width;
+        // Scanline files are read a band at a time, so that rendering can
+        // start on the first rows; tiled ones in one piece.
+        const int32_t band = spec.tile_width > 0 ? spec.height : std::max(1, (1 << 18) / spec.width);
+        bool ok = true;
+        for (int32_t top = 0; top < spec.height && ok; top += band) {
+            const int32_t bottom = std::min(spec.height, top + band);
+            buffer.resize((size_t)(bottom - top) * width * nch * type.size());
+            ReadProgress p{&rows, (int)i};
+            ok = spec.tile_width > 0
+                     ? input_->read_image((int)i, 0, 0, spec.nchannels, type, buffer.data(), OIIO::AutoStride,
+                                          OIIO::AutoStride, OIIO::AutoStride, OnRead, &p)
+                     : input_->read_scanlines((int)i, 0, spec.y + top, spec.y + bottom, 0, 0, spec.nchannels, type,
+                                              buffer.data());
+            if (!ok) break;
+            const size_t first = (size_t)top * width, count = (size_t)(bottom - top) * width;
+            ToHost(buffer.data(), count, nch, source, channels[i], image.depth == 8 ? &image.pixels8[first] : nullptr,
+                   image.depth == 16 ? &image.pixels16[first] : nullptr, clipped);
+            if (source == Source::Float) float_values += count * (channels[i].alpha >= 0 ? 4 : 3);
+            if (!rows((int)i, bottom)) {
+                error = "interrupted";
+                return false;
+            }
+        }
+        if (!ok) {
+            if (Interrupted()) {
+                error = "interrupted";
+                return false;
+            }
+            error = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + "truncated or corrupt: " +
+                    LibraryReason(input_->geterror(), path_);
+            return false;
+        }
+    }
+    if (float_values > 0)
+        notes.push_back(std::to_string(clipped) + " of " + std::to_string(float_values) +
+                        " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+    if (!dropped.empty())
+        notes.push_back("channels beyond colour and alpha are left out: " +
+                        CommaList(std::vector<std::string>(dropped.begin(), dropped.end())));
+    return true;
+}
+

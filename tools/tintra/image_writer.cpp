@@ -1,0 +1,346 @@
+#include "tools/tintra/image_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <OpenImageIO/filesystem.h>
+
+#include "tools/tintra/channel_mapping.h"
+#include "tools/tintra/image_formats.h"
+#include "tools/tintra/interrupt.h"
+#include "tools/tintra/library_chatter.h"
+
+namespace {
+
+// Attributes that describe how the input was stored rather than what it
+// shows; the output chooses its own.
+const char* const kStorageAttributes[] = {
+    "compression", "Compression", "tiff:Compression", "tiff:RowsPerStrip", "tiff:PlanarConfiguration",
+    "planarconfig", "tiff:PhotometricInterpretation", "tiff:ColorSpace", "oiio:BitsPerSample", "oiio:subimages",
+    "png:compressionLevel", "png:filter", "oiio:UnassociatedAlpha", "oiio:ioproxy", "tiff:half",
+    "jpeg:subsampling", "oiio:Movie", "oiio:SampleBorder", "tiff:subfiletype"};
+
+// The temporary file's name keeps within the file-name limit, however long
+// the target's name is.
+std::string TempPattern(const std::string& target)
+{
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const long limit = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
+    const size_t name_max = limit > 0 ? (size_t)limit : 255;
+    const std::string suffix = ".tintra-XXXXXX";
+    if (base.size() + 1 + suffix.size() > name_max) base.resize(name_max - 1 - suffix.size());
+    return dir + "." + base + suffix;
+}
+
+// The file handed to the library, remembering why a write failed: the
+// library's own messages for it say only "Write Error" or name a scanline.
+// Reads are allowed too, as TIFF reads back what it has written.
+class RecordingFile : public OIIO::Filesystem::IOProxy {
+public:
+    explicit RecordingFile(int fd) : IOProxy("", Write), fd_(fd) {}
+    const char* proxytype() const override { return "tintra"; }
+    size_t read(void* buf, size_t size) override { return advance(pread(buf, size, m_pos)); }
+    size_t write(const void* buf, size_t size) override { return advance(pwrite(buf, size, m_pos)); }
+    size_t pread(void* buf, size_t size, int64_t offset) override
+    {
+        const ssize_t got = ::pread(fd_, buf, size, (off_t)offset);
+        return got > 0 ? (size_t)got : 0;
+    }
+    size_t pwrite(const void* buf, size_t size, int64_t offset) override
+    {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buf) + done, size - done, (off_t)offset + (off_t)done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (failure == 0) failure = n < 0 ? errno : EIO;
+                break;
+            }
+            done += (size_t)n;
+        }
+        return done;
+    }
+    size_t size() const override
+    {
+        struct stat info;
+        return fstat(fd_, &info) == 0 ? (size_t)info.st_size : 0;
+    }
+    int failure = 0;
+
+private:
+    size_t advance(size_t n)
+    {
+        m_pos += (int64_t)n;
+        return n;
+    }
+    int fd_;
+};
+
+// What of the source's metadata the written file no longer has.
+std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got)
+{
+    std::vector<std::string> lost;
+    // JPEG, for one, writes three of four channels without a word.
+    if (got.nchannels < wanted.nchannels) lost.push_back(wanted.alpha_channel >= 0 ? "alpha" : "channels");
+    if (wanted.find_attribute("ICCProfile") && !got.find_attribute("ICCProfile")) lost.push_back("ICC profile");
+    const int orientation = wanted.get_int_attribute("Orientation", 1);
+    if (orientation != 1 && got.get_int_attribute("Orientation", 1) != orientation) lost.push_back("orientation");
+    if (wanted.find_attribute("XResolution") && !got.find_attribute("XResolution")) lost.push_back("resolution");
+    if (wanted.find_attribute("oiio:Gamma") && !got.find_attribute("oiio:Gamma")) lost.push_back("gamma");
+    std::vector<std::string> text;
+    bool exif = false;
+    for (const OIIO::ParamValue& p : wanted.extra_attribs) {
+        const std::string name = p.name().string();
+        // Exif:ColorSpace is the library's own echo of the colour space.
+        if (name.compare(0, 5, "Exif:") == 0 && name != "Exif:ColorSpace" && !got.find_attribute(name)) exif = true;
+        if (p.type() == OIIO::TypeString && name.find(':') == std::string::npos && name != "ResolutionUnit" &&
+            !got.find_attribute(name))
+            text.push_back(name);
+    }
+    if (exif) lost.push_back("Exif data");
+    if (!text.empty()) lost.push_back("text (" + CommaList(text) + ")");
+    return lost;
+}
+
+}  // namespace
+
+OIIO::ImageSpec OutputSpec(const Image& image, const OIIO::ImageSpec* source)
+{
+    OIIO::ImageSpec spec = source != nullptr ? *source : OIIO::ImageSpec();
+    spec.x = spec.y = spec.z = 0;
+    spec.full_x = spec.full_y = spec.full_z = 0;
+    spec.width = spec.full_width = image.width;
+    spec.height = spec.full_height = image.height;
+    spec.depth = spec.full_depth = 1;
+    spec.tile_width = spec.tile_height = 0;
+    spec.tile_depth = 1;
+    spec.deep = false;
+    spec.format = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
+    spec.channelformats.clear();
+    spec.nchannels = image.has_alpha ? 4 : 3;
+    spec.channelnames = {"R", "G", "B"};
+    if (image.has_alpha) spec.channelnames.push_back("A");
+    spec.alpha_channel = image.has_alpha ? 3 : -1;
+    spec.z_channel = -1;
+    for (const char* name : kStorageAttributes) spec.erase_attribute(name);
+    // The library's reading of the ICC profile's header, not metadata of the
+    // file: the profile itself goes across.
+    for (size_t i = spec.extra_attribs.size(); i-- > 0;)
+        if (spec.extra_attribs[i].name().string().compare(0, 11, "ICCProfile:") == 0)
+            spec.extra_attribs.erase(spec.extra_attribs.begin() + (long)i);
+    if (image.has_alpha) spec.attribute("oiio:UnassociatedAlpha", image.premultiplied ? 0 : 1);
+    return spec;
+}
+
+struct ImageWriter::State {
+    std::string path, temp, format;
+    int fd = -1;
+    std::unique_ptr<RecordingFile> proxy;
+    std::unique_ptr<OIIO::ImageOutput> out;
+    std::vector<OIIO::ImageSpec> specs;
+    int page = 0;
+    bool finished = false;
+    std::vector<unsigned char> rows;
+
+    // Why a write failed, in the system's words, or empty if unknown: the
+    // proxy's record, or else one more write past the end, which meets what
+    // the library met (a full disk, a size limit).
+    std::string SystemLibraryReason() const
+    {
+        if (proxy && proxy->failure != 0) return std::strerror(proxy->failure);
+        if (fd >= 0) {
+            static const char kProbe[65536] = {};
+            struct stat info;
+            for (int attempt = 0; attempt < 4 && fstat(fd, &info) == 0; ++attempt)
+                if (::pwrite(fd, kProbe, sizeof kProbe, info.st_size) < 0) return std::strerror(errno);
+        }
+        return "";
+    }
+
+    std::string WriteError(const std::string& library) const
+    {
+        const std::string reason = SystemLibraryReason();
+        return "cannot write: " + (reason.empty() ? LibraryReason(library, temp) : reason);
+    }
+};
+
+ImageWriter::ImageWriter() = default;
+
+ImageWriter::~ImageWriter()
+{
+    if (!state_ || state_->finished) return;
+    const QuietLibraries quiet;  // libpng complains of the file left unfinished
+    state_->out.reset();
+    state_->proxy.reset();
+    if (state_->fd >= 0) close(state_->fd);
+    unlink(state_->temp.c_str());
+    SetPendingTempFile(nullptr);
+}
+
+bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages,
+                       const WriteOptions& options, std::string& error)
+{
+    const QuietLibraries quiet;
+    state_.reset(new State);
+    State& s = *state_;
+    s.path = path;
+    s.specs = pages;
+    s.out = OIIO::ImageOutput::create(path);
+    if (!s.out) {
+        error = "unknown output format (use an image extension such as .png, .tif, .jpg, .exr)";
+        return false;
+    }
+    if (pages.size() > 1 && !s.out->supports("multiimage")) return CheckPagesFit(path, (int)pages.size(), error);
+    // The Sub filter alone: as small as libpng's adaptive choice on rendered
+    // frames at a low level, and faster, since it tries one filter, not five.
+    constexpr int kPngFilterSub = 0x10;
+    for (OIIO::ImageSpec& spec : s.specs) {
+        spec.attribute("png:compressionLevel", options.png_compression);
+        spec.attribute("png:filter", kPngFilterSub);
+    }
+
+    const std::string pattern = TempPattern(path);
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
+        return false;
+    }
+    s.temp = name.data();
+    SetPendingTempFile(s.temp.c_str());
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    s.fd = fd;
+    // PNG's and JPEG's writers ignore a short write, so they write through
+    // our own file, which keeps the system's reason. Not every format is safe
+    // through a proxy in this version of the library (TIFF loses its
+    // directories, JPEG 2000 writes nothing): the rest write by name, and a
+    // failure of theirs is probed for its reason.
+    s.format = s.out->format_name();
+    if ((s.format == "png" || s.format == "jpeg") && s.out->supports("ioproxy")) {
+        s.proxy.reset(new RecordingFile(fd));
+        s.out->set_ioproxy(s.proxy.get());
+    }
+    const bool ok = s.specs.size() > 1 ? s.out->open(s.temp, (int)s.specs.size(), s.specs.data())
+                                       : s.out->open(s.temp, s.specs[0]);
+    if (!ok) {
+        error = s.WriteError(s.out->geterror());
+        return false;
+    }
+    return true;
+}
+
+bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t bottom, std::string& error)
+{
+    const QuietLibraries quiet;
+    State& s = *state_;
+    if (page != s.page) {
+        s.page = page;
+        if (!s.out->open(s.temp, s.specs[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
+            error = s.WriteError(s.out->geterror());
+            return false;
+        }
+    }
+    const size_t nch = image.has_alpha ? 4 : 3;
+    const size_t count = (size_t)(bottom - top) * (size_t)image.width;
+    const size_t first = (size_t)top * (size_t)image.width;
+    if (image.depth == 16) {
+        s.rows.resize(count * nch * 2);
+        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel16& p = image.pixels16[first + k];
+            *d++ = HostToFile16(p.red);
+            *d++ = HostToFile16(p.green);
+            *d++ = HostToFile16(p.blue);
+            if (nch == 4) *d++ = HostToFile16(p.alpha);
+        }
+    } else {
+        s.rows.resize(count * nch);
+        uint8_t* d = s.rows.data();
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel& p = image.pixels8[first + k];
+            *d++ = p.red;
+            *d++ = p.green;
+            *d++ = p.blue;
+            if (nch == 4) *d++ = p.alpha;
+        }
+    }
+    const OIIO::TypeDesc type = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
+    // Some writers (PNG) ignore a short write, so the proxy's word counts too.
+    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
+        error = s.WriteError(s.out->geterror());
+        return false;
+    }
+    return true;
+}
+
+bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
+{
+    const QuietLibraries quiet;
+    State& s = *state_;
+    bool ok = s.out->close() && !(s.proxy && s.proxy->failure != 0);
+    if (!ok) error = s.WriteError(s.out->geterror());
+    s.out.reset();
+    s.proxy.reset();
+    // Read back before it takes the target's name: a writer that failed
+    // without saying so must not replace anything.
+    OIIO::ImageSpec written;
+    if (ok) {
+        OIIO::ImageSpec config;
+        config.attribute("oiio:UnassociatedAlpha", 1);
+        auto back = OIIO::ImageInput::create(s.format);
+        if (!back || !back->open(s.temp, written, config)) {
+            // Some writers (TIFF's on closing) fail without saying so.
+            const std::string reason = s.SystemLibraryReason();
+            error = !reason.empty() ? "cannot write: " + reason
+                                    : "the written file does not read back: " +
+                                          LibraryReason(back ? back->geterror() : OIIO::geterror(), s.temp);
+            ok = false;
+        }
+    }
+    if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
+        error = std::string("cannot write: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (close(s.fd) != 0 && ok) {
+        error = std::string("cannot write: ") + std::strerror(errno);
+        ok = false;
+    }
+    s.fd = -1;
+    if (ok && Interrupted()) {
+        error = "interrupted";
+        ok = false;
+    }
+    if (ok && std::rename(s.temp.c_str(), s.path.c_str()) != 0) {
+        error = std::string("cannot rename the finished file into place: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (!ok) return false;  // the destructor removes the temporary file
+    s.finished = true;
+    SetPendingTempFile(nullptr);
+
+    const std::vector<std::string> lost = LostMetadata(s.specs[0], written);
+    if (!lost.empty())
+        notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
+                        "; written without");
+    return true;
+}
+
+bool WriteImageFile(const std::string& path, const std::vector<Page>& pages, const WriteOptions& options,
+                    std::vector<std::string>& notes, std::string& error)
+{
+    std::vector<OIIO::ImageSpec> specs;
+    for (const Page& page : pages) specs.push_back(OutputSpec(page.image, &page.spec));
+    ImageWriter writer;
+    if (!writer.Open(path, specs, options, error)) return false;
+    for (size_t i = 0; i < pages.size(); ++i)
+        if (!writer.WriteRows((int)i, pages[i].image, 0, pages[i].image.height, error)) return false;
+    return writer.Finish(notes, error);
+}
