@@ -110,7 +110,8 @@ RawImage MakeRaw(int width, int height, int bits, int channels, uint32_t seed)
     return image;
 }
 
-std::vector<unsigned char> EncodePng(const RawImage& image, int color_type)
+std::vector<unsigned char> EncodePng(const RawImage& image, int color_type,
+                                     const std::vector<std::pair<std::string, std::vector<unsigned char>>>& chunks)
 {
     std::vector<unsigned char> raw;
     const int bytes = image.bits == 16 ? 2 : 1;
@@ -145,6 +146,7 @@ std::vector<unsigned char> EncodePng(const RawImage& image, int color_type)
     header.push_back(0);
     header.push_back(0);
     PutChunk(out, "IHDR", header);
+    for (const auto& chunk : chunks) PutChunk(out, chunk.first.c_str(), chunk.second);
     if (color_type == 3) {
         std::vector<unsigned char> palette;
         for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {(unsigned char)i, (unsigned char)i, 0});

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tintra_test {
@@ -41,7 +42,10 @@ RawImage MakeRaw(int width, int height, int bits, int channels, uint32_t seed);
 // A PNG written byte by byte (zlib for the data, no libpng), so that the reader
 // under test sees a file it did not make. color_type as in the PNG header;
 // palette entry i is (i, i, 0); 1, 2 and 4 bits are packed.
-std::vector<unsigned char> EncodePng(const RawImage& image, int color_type);
+// chunks (type, data) go between the header and the image data.
+std::vector<unsigned char> EncodePng(
+    const RawImage& image, int color_type,
+    const std::vector<std::pair<std::string, std::vector<unsigned char>>>& chunks = {});
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadBytes(const std::string& path);
 

@@ -138,6 +138,27 @@ void ToHost(const unsigned char* samples, size_t count, size_t nch, Source sourc
     }
 }
 
+// PNG chunks before the image data that the library does not read, so that
+// their loss is said rather than silent: cHRM (the primaries and white point).
+std::vector<std::string> UnreadPngChunks(const std::string& path)
+{
+    std::vector<std::string> unread;
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return unread;
+    unsigned char head[8];
+    // After the signature: length, type, data, CRC, until the image data.
+    off_t at = 8;
+    for (int chunk = 0; chunk < 10000 && pread(fd, head, 8, at) == 8; ++chunk) {
+        const uint32_t length = (uint32_t)head[0] << 24 | (uint32_t)head[1] << 16 | (uint32_t)head[2] << 8 | head[3];
+        const std::string type(reinterpret_cast<const char*>(head + 4), 4);
+        if (type == "IDAT" || type == "IEND") break;
+        if (type == "cHRM") unread.push_back("cHRM chromaticities");
+        at += 12 + (off_t)length;
+    }
+    close(fd);
+    return unread;
+}
+
 }  // namespace
 
 ImageReader::ImageReader() = default;
@@ -227,6 +248,7 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         specs_.push_back(spec);
         if (specs_.size() > 100000) break;
     }
+    if (std::strcmp(input_->format_name(), "png") == 0) unread_ = UnreadPngChunks(path);
     if (specs_.empty()) {
         error = LibraryReason(input_->geterror(), path);
         return false;
@@ -305,6 +327,8 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             return false;
         }
     }
+    if (!unread_.empty())
+        notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
     if (float_values > 0)
         notes.push_back(std::to_string(clipped) + " of " + std::to_string(float_values) +
                         " floating-point values were outside 0..1 and clipped; rendered at 16 bits");

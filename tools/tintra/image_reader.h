@@ -49,5 +49,6 @@ private:
     std::string path_;
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> specs_;
+    std::vector<std::string> unread_;  // metadata the library does not read
 };
 
