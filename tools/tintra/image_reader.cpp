@@ -259,7 +259,6 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
 bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<bool(int, int32_t)>& rows,
                        std::vector<std::string>& notes, std::string& error)
 {
-    const QuietLibraries quiet;
     // Every page is allocated first, so that a reader of the rows never sees
     // the vector move.
     pages.assign(specs_.size(), Page());
@@ -302,6 +301,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             const int32_t bottom = std::min(spec.height, top + band);
             buffer.resize((size_t)(bottom - top) * width * nch * type.size());
             ReadProgress p{&rows, (int)i};
+            const QuietLibraries quiet;
             ok = spec.tile_width > 0
                      ? input_->read_image((int)i, 0, 0, spec.nchannels, type, buffer.data(), OIIO::AutoStride,
                                           OIIO::AutoStride, OIIO::AutoStride, OnRead, &p)
