@@ -40,14 +40,14 @@ void PrintTo(const FileCase& c, std::ostream* out) { *out << c.name; }
 
 // Files with metadata, or several pages, or float samples, made with the
 // library: the fixture's writers know only pixels.
-void WriteWithLibrary(const std::string& path, std::vector<OIIO::ImageSpec> specs, const std::vector<float>& pixels)
+void WriteWithLibrary(const std::string& path, std::vector<OIIO::ImageSpec> headers, const std::vector<float>& pixels)
 {
     auto out = OIIO::ImageOutput::create(path);
     ASSERT_TRUE(out);
-    ASSERT_TRUE(out->open(path, (int)specs.size(), specs.data()));
-    for (size_t i = 0; i < specs.size(); ++i) {
+    ASSERT_TRUE(out->open(path, (int)headers.size(), headers.data()));
+    for (size_t i = 0; i < headers.size(); ++i) {
         if (i > 0) {
-            ASSERT_TRUE(out->open(path, specs[i], OIIO::ImageOutput::AppendSubimage));
+            ASSERT_TRUE(out->open(path, headers[i], OIIO::ImageOutput::AppendSubimage));
         }
         ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, pixels.data()));
     }
@@ -73,16 +73,16 @@ std::vector<unsigned char> IccProfile()
 
 OIIO::ImageSpec Described(OIIO::TypeDesc format)
 {
-    OIIO::ImageSpec spec(kW, kH, 3, format);
+    OIIO::ImageSpec header(kW, kH, 3, format);
     const std::vector<unsigned char> icc = IccProfile();
     if (format == OIIO::TypeDesc::UINT16)
-        spec.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
-    spec.attribute("Orientation", 6);
-    spec.attribute("ImageDescription", "a test card");
-    spec.attribute("XResolution", 300.0f);
-    spec.attribute("YResolution", 300.0f);
-    spec.attribute("ResolutionUnit", "in");
-    return spec;
+        header.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
+    header.attribute("Orientation", 6);
+    header.attribute("ImageDescription", "a test card");
+    header.attribute("XResolution", 300.0f);
+    header.attribute("YResolution", 300.0f);
+    header.attribute("ResolutionUnit", "in");
+    return header;
 }
 
 std::vector<float> Ramp(size_t n, float low, float high)
@@ -92,7 +92,7 @@ std::vector<float> Ramp(size_t n, float low, float high)
     return v;
 }
 
-OIIO::ImageSpec SpecOf(const std::string& path, int page = 0)
+OIIO::ImageSpec HeaderOf(const std::string& path, int page = 0)
 {
     auto in = OIIO::ImageInput::open(path);
     if (!in || !in->seek_subimage(page, 0)) return OIIO::ImageSpec();
@@ -110,7 +110,7 @@ int PagesOf(const std::string& path)
 // What the input said that the output must say too.
 void ExpectSameMetadata(const std::string& in, const std::string& out, bool orientation)
 {
-    const OIIO::ImageSpec a = SpecOf(in), b = SpecOf(out);
+    const OIIO::ImageSpec a = HeaderOf(in), b = HeaderOf(out);
     for (const char* name : {"ICCProfile", "ImageDescription"}) {
         const OIIO::ParamValue* p = a.find_attribute(name);
         const OIIO::ParamValue* q = b.find_attribute(name);
@@ -234,12 +234,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "@/in.exr: 94 of 189 floating-point values were outside 0..1 and clipped",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) {
-                     EXPECT_EQ(SpecOf(d.path("out.tif")).format, OIIO::TypeDesc::UINT16);
+                     EXPECT_EQ(HeaderOf(d.path("out.tif")).format, OIIO::TypeDesc::UINT16);
                  }},
         FileCase{"every_page",
                  [](const ScratchDir& d) {
-                     OIIO::ImageSpec spec(kW, kH, 3, OIIO::TypeDesc::UINT8);
-                     WriteWithLibrary(d.path("in.tif"), {spec, spec, spec}, Ramp(kW * kH * 3, 0, 1));
+                     OIIO::ImageSpec header(kW, kH, 3, OIIO::TypeDesc::UINT8);
+                     WriteWithLibrary(d.path("in.tif"), {header, header, header}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
                  {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "90"}, 0, "",
@@ -247,8 +247,8 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(PagesOf(d.path("out.tif")), 3); }},
         FileCase{"pages_refused_by_a_single_page_format",
                  [](const ScratchDir& d) {
-                     OIIO::ImageSpec spec(kW, kH, 3, OIIO::TypeDesc::UINT8);
-                     WriteWithLibrary(d.path("in.tif"), {spec, spec}, Ramp(kW * kH * 3, 0, 1));
+                     OIIO::ImageSpec header(kW, kH, 3, OIIO::TypeDesc::UINT8);
+                     WriteWithLibrary(d.path("in.tif"), {header, header}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
                  kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one",
@@ -262,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "30"}, 0, "",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun& run) {
-                     ASSERT_TRUE(SpecOf(d.path("in.tif")).find_attribute("ICCProfile"));
+                     ASSERT_TRUE(HeaderOf(d.path("in.tif")).find_attribute("ICCProfile"));
                      ExpectSameMetadata(d.path("in.tif"), d.path("out.tif"), true);
                      EXPECT_EQ(run.err.find("cannot hold"), std::string::npos) << run.err;
                  }},

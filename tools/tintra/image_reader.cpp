@@ -40,10 +40,10 @@ void SetLibraryLimits(uint64_t max_pixels)
 // How the file's samples become host values.
 enum class Source { Int8, Int16, Float };
 
-Source SourceOf(const OIIO::ImageSpec& spec)
+Source SourceOf(const OIIO::ImageSpec& header)
 {
     using B = OIIO::TypeDesc::BASETYPE;
-    switch ((B)spec.format.basetype) {
+    switch ((B)header.format.basetype) {
     case B::UINT8:
     case B::INT8: return Source::Int8;
     case B::UINT16:
@@ -58,14 +58,14 @@ struct Channels {
     std::vector<std::string> dropped;
 };
 
-bool PickChannels(const OIIO::ImageSpec& spec, Channels& ch, std::string& error)
+bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& error)
 {
-    const int n = spec.nchannels;
+    const int n = header.nchannels;
     // Some readers leave the alpha index unset or out of range (GIF says 4 of
     // 4 channels): then a channel named so, or the last of two or four.
-    ch.alpha = spec.alpha_channel >= 0 && spec.alpha_channel < n ? spec.alpha_channel : -1;
+    ch.alpha = header.alpha_channel >= 0 && header.alpha_channel < n ? header.alpha_channel : -1;
     for (int c = 0; c < n && ch.alpha < 0; ++c)
-        if (c < (int)spec.channelnames.size() && (spec.channelnames[c] == "A" || spec.channelnames[c] == "Alpha"))
+        if (c < (int)header.channelnames.size() && (header.channelnames[c] == "A" || header.channelnames[c] == "Alpha"))
             ch.alpha = c;
     if (ch.alpha < 0 && (n == 2 || n == 4)) ch.alpha = n - 1;
     std::vector<int> colour;
@@ -77,7 +77,7 @@ bool PickChannels(const OIIO::ImageSpec& spec, Channels& ch, std::string& error)
         return false;
     }
     for (size_t i = 3; i < colour.size(); ++i)
-        ch.dropped.push_back(i < spec.channelnames.size() ? spec.channelnames[colour[i]] : std::to_string(colour[i]));
+        ch.dropped.push_back(i < header.channelnames.size() ? header.channelnames[colour[i]] : std::to_string(colour[i]));
     for (int i = 0; i < 3; ++i) ch.colour[i] = colour[(size_t)i];
     return true;
 }
@@ -220,22 +220,22 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
 
     uint64_t pixels = 0, bytes = 0;
     for (int page = 0; input_->seek_subimage(page, 0); ++page) {
-        const OIIO::ImageSpec& spec = input_->spec();
+        const OIIO::ImageSpec& header = input_->spec();
         const std::string where = page > 0 ? "page " + std::to_string(page + 1) + ": " : "";
-        const std::string size = std::to_string(spec.width) + " x " + std::to_string(spec.height);
-        if (spec.deep || spec.depth > 1) {
-            error = where + "unsupported: " + (spec.deep ? "deep image" : "volume image");
+        const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
+        if (header.deep || header.depth > 1) {
+            error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
             return false;
         }
-        if (spec.width < 1 || spec.height < 1 || spec.width > kMaxImageSide || spec.height > kMaxImageSide) {
+        if (header.width < 1 || header.height < 1 || header.width > kMaxImageSide || header.height > kMaxImageSide) {
             error = where + "image too large or empty: " + size + " (the host takes 1 to " +
                     std::to_string(kMaxImageSide) + " each way)";
             return false;
         }
-        pixels += (uint64_t)spec.width * (uint64_t)spec.height;
+        pixels += (uint64_t)header.width * (uint64_t)header.height;
         // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
-        const int bits = spec.get_int_attribute("oiio:BitsPerSample", (int)spec.format.size() * 8);
-        bytes += ((uint64_t)spec.width * (uint64_t)spec.height * (uint64_t)spec.nchannels * (uint64_t)bits + 7) / 8;
+        const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
+        bytes += ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
         if (pixels > max_pixels) {
             error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
             return false;
@@ -245,11 +245,11 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
                     " bytes can hold: truncated or corrupt";
             return false;
         }
-        specs_.push_back(spec);
-        if (specs_.size() > 100000) break;
+        headers_.push_back(header);
+        if (headers_.size() > 100000) break;
     }
     if (std::strcmp(input_->format_name(), "png") == 0) unread_ = UnreadPngChunks(path);
-    if (specs_.empty()) {
+    if (headers_.empty()) {
         error = LibraryReason(input_->geterror(), path);
         return false;
     }
@@ -261,21 +261,21 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
 {
     // Every page is allocated first, so that a reader of the rows never sees
     // the vector move.
-    pages.assign(specs_.size(), Page());
-    std::vector<Channels> channels(specs_.size());
+    pages.assign(headers_.size(), Page());
+    std::vector<Channels> channels(headers_.size());
     std::set<std::string> dropped;
-    for (size_t i = 0; i < specs_.size(); ++i) {
-        const OIIO::ImageSpec& spec = specs_[i];
-        if (!PickChannels(spec, channels[i], error)) {
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const OIIO::ImageSpec& header = headers_[i];
+        if (!PickChannels(header, channels[i], error)) {
             error = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + error;
             return false;
         }
         for (const std::string& name : channels[i].dropped) dropped.insert(name);
-        const int own = SourceOf(spec) == Source::Int8 ? 8 : 16;
+        const int own = SourceOf(header) == Source::Int8 ? 8 : 16;
         const bool alpha = channels[i].alpha >= 0;
-        pages[i].image = MakeImage(spec.width, spec.height, depth != 0 ? depth : own, alpha);
-        pages[i].image.premultiplied = alpha && spec.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
-        pages[i].spec = spec;
+        pages[i].image = MakeImage(header.width, header.height, depth != 0 ? depth : own, alpha);
+        pages[i].image.premultiplied = alpha && header.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
+        pages[i].header = header;
     }
     if (!rows(0, 0)) {
         error = "interrupted";
@@ -284,28 +284,28 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
 
     uint64_t clipped = 0, float_values = 0;
     std::vector<unsigned char> buffer;
-    for (size_t i = 0; i < specs_.size(); ++i) {
-        const OIIO::ImageSpec& spec = specs_[i];
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const OIIO::ImageSpec& header = headers_[i];
         Image& image = pages[i].image;
-        const Source source = SourceOf(spec);
+        const Source source = SourceOf(header);
         const OIIO::TypeDesc type = source == Source::Int8    ? OIIO::TypeDesc::UINT8
                                     : source == Source::Int16 ? OIIO::TypeDesc::UINT16
                                                               : OIIO::TypeDesc::FLOAT;
-        const size_t nch = (size_t)spec.nchannels;
-        const size_t width = (size_t)spec.width;
+        const size_t nch = (size_t)header.nchannels;
+        const size_t width = (size_t)header.width;
         // Scanline files are read a band at a time, so that rendering can
         // start on the first rows; tiled ones in one piece.
-        const int32_t band = spec.tile_width > 0 ? spec.height : std::max(1, (1 << 18) / spec.width);
+        const int32_t band = header.tile_width > 0 ? header.height : std::max(1, (1 << 18) / header.width);
         bool ok = true;
-        for (int32_t top = 0; top < spec.height && ok; top += band) {
-            const int32_t bottom = std::min(spec.height, top + band);
+        for (int32_t top = 0; top < header.height && ok; top += band) {
+            const int32_t bottom = std::min(header.height, top + band);
             buffer.resize((size_t)(bottom - top) * width * nch * type.size());
             ReadProgress p{&rows, (int)i};
             const QuietLibraries quiet;
-            ok = spec.tile_width > 0
-                     ? input_->read_image((int)i, 0, 0, spec.nchannels, type, buffer.data(), OIIO::AutoStride,
+            ok = header.tile_width > 0
+                     ? input_->read_image((int)i, 0, 0, header.nchannels, type, buffer.data(), OIIO::AutoStride,
                                           OIIO::AutoStride, OIIO::AutoStride, OnRead, &p)
-                     : input_->read_scanlines((int)i, 0, spec.y + top, spec.y + bottom, 0, 0, spec.nchannels, type,
+                     : input_->read_scanlines((int)i, 0, header.y + top, header.y + bottom, 0, 0, header.nchannels, type,
                                               buffer.data());
             if (!ok) break;
             const size_t first = (size_t)top * width, count = (size_t)(bottom - top) * width;

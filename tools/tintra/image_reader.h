@@ -21,7 +21,7 @@ constexpr uint64_t kDefaultMaxPixels = 128000000;
 // file's description of it, whose metadata goes into the output.
 struct Page {
     Image image;
-    OIIO::ImageSpec spec;
+    OIIO::ImageSpec header;
 };
 
 // An input opened and its header checked, pixels not yet read.
@@ -34,7 +34,7 @@ public:
     // OpenImageIO cannot read, and a header that claims more pixels than
     // max_pixels or more than the file's bytes could decode to.
     bool Open(const std::string& path, uint64_t max_pixels, std::string& error);
-    int pages() const { return (int)specs_.size(); }
+    int pages() const { return (int)headers_.size(); }
 
     // Reads every page into pages, at the given host depth (0: the file's),
     // band by band. rows(page, done) is called once every page is allocated
@@ -48,7 +48,7 @@ public:
 private:
     std::string path_;
     std::unique_ptr<OIIO::ImageInput> input_;
-    std::vector<OIIO::ImageSpec> specs_;
+    std::vector<OIIO::ImageSpec> headers_;
     std::vector<std::string> unread_;  // metadata the library does not read
 };
 

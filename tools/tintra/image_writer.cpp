@@ -111,30 +111,30 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
 
 OIIO::ImageSpec OutputSpec(const Image& image, const OIIO::ImageSpec* source)
 {
-    OIIO::ImageSpec spec = source != nullptr ? *source : OIIO::ImageSpec();
-    spec.x = spec.y = spec.z = 0;
-    spec.full_x = spec.full_y = spec.full_z = 0;
-    spec.width = spec.full_width = image.width;
-    spec.height = spec.full_height = image.height;
-    spec.depth = spec.full_depth = 1;
-    spec.tile_width = spec.tile_height = 0;
-    spec.tile_depth = 1;
-    spec.deep = false;
-    spec.format = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
-    spec.channelformats.clear();
-    spec.nchannels = image.has_alpha ? 4 : 3;
-    spec.channelnames = {"R", "G", "B"};
-    if (image.has_alpha) spec.channelnames.push_back("A");
-    spec.alpha_channel = image.has_alpha ? 3 : -1;
-    spec.z_channel = -1;
-    for (const char* name : kStorageAttributes) spec.erase_attribute(name);
+    OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
+    header.x = header.y = header.z = 0;
+    header.full_x = header.full_y = header.full_z = 0;
+    header.width = header.full_width = image.width;
+    header.height = header.full_height = image.height;
+    header.depth = header.full_depth = 1;
+    header.tile_width = header.tile_height = 0;
+    header.tile_depth = 1;
+    header.deep = false;
+    header.format = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
+    header.channelformats.clear();
+    header.nchannels = image.has_alpha ? 4 : 3;
+    header.channelnames = {"R", "G", "B"};
+    if (image.has_alpha) header.channelnames.push_back("A");
+    header.alpha_channel = image.has_alpha ? 3 : -1;
+    header.z_channel = -1;
+    for (const char* name : kStorageAttributes) header.erase_attribute(name);
     // The library's reading of the ICC profile's header, not metadata of the
     // file: the profile itself goes across.
-    for (size_t i = spec.extra_attribs.size(); i-- > 0;)
-        if (spec.extra_attribs[i].name().string().compare(0, 11, "ICCProfile:") == 0)
-            spec.extra_attribs.erase(spec.extra_attribs.begin() + (long)i);
-    if (image.has_alpha) spec.attribute("oiio:UnassociatedAlpha", image.premultiplied ? 0 : 1);
-    return spec;
+    for (size_t i = header.extra_attribs.size(); i-- > 0;)
+        if (header.extra_attribs[i].name().string().compare(0, 11, "ICCProfile:") == 0)
+            header.extra_attribs.erase(header.extra_attribs.begin() + (long)i);
+    if (image.has_alpha) header.attribute("oiio:UnassociatedAlpha", image.premultiplied ? 0 : 1);
+    return header;
 }
 
 struct ImageWriter::State {
@@ -142,7 +142,7 @@ struct ImageWriter::State {
     int fd = -1;
     std::unique_ptr<RecordingFile> proxy;
     std::unique_ptr<OIIO::ImageOutput> out;
-    std::vector<OIIO::ImageSpec> specs;
+    std::vector<OIIO::ImageSpec> headers;
     int page = 0;
     bool finished = false;
     std::vector<unsigned char> rows;
@@ -189,7 +189,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     state_.reset(new State);
     State& s = *state_;
     s.path = path;
-    s.specs = pages;
+    s.headers = pages;
     s.out = OIIO::ImageOutput::create(path);
     if (!s.out) {
         error = "unknown output format (use an image extension such as .png, .tif, .jpg, .exr)";
@@ -199,9 +199,9 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
-    for (OIIO::ImageSpec& spec : s.specs) {
-        spec.attribute("png:compressionLevel", options.png_compression);
-        spec.attribute("png:filter", kPngFilterSub);
+    for (OIIO::ImageSpec& header : s.headers) {
+        header.attribute("png:compressionLevel", options.png_compression);
+        header.attribute("png:filter", kPngFilterSub);
     }
 
     const std::string pattern = TempPattern(path);
@@ -228,8 +228,8 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         s.proxy.reset(new RecordingFile(fd));
         s.out->set_ioproxy(s.proxy.get());
     }
-    const bool ok = s.specs.size() > 1 ? s.out->open(s.temp, (int)s.specs.size(), s.specs.data())
-                                       : s.out->open(s.temp, s.specs[0]);
+    const bool ok = s.headers.size() > 1 ? s.out->open(s.temp, (int)s.headers.size(), s.headers.data())
+                                       : s.out->open(s.temp, s.headers[0]);
     if (!ok) {
         error = s.WriteError(s.out->geterror());
         return false;
@@ -243,7 +243,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     State& s = *state_;
     if (page != s.page) {
         s.page = page;
-        if (!s.out->open(s.temp, s.specs[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
+        if (!s.out->open(s.temp, s.headers[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
             error = s.WriteError(s.out->geterror());
             return false;
         }
@@ -326,7 +326,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     s.finished = true;
     SetPendingTempFile(nullptr);
 
-    const std::vector<std::string> lost = LostMetadata(s.specs[0], written);
+    const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
                         "; written without");
@@ -336,10 +336,10 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
 bool WriteImageFile(const std::string& path, const std::vector<Page>& pages, const WriteOptions& options,
                     std::vector<std::string>& notes, std::string& error)
 {
-    std::vector<OIIO::ImageSpec> specs;
-    for (const Page& page : pages) specs.push_back(OutputSpec(page.image, &page.spec));
+    std::vector<OIIO::ImageSpec> headers;
+    for (const Page& page : pages) headers.push_back(OutputSpec(page.image, &page.header));
     ImageWriter writer;
-    if (!writer.Open(path, specs, options, error)) return false;
+    if (!writer.Open(path, headers, options, error)) return false;
     for (size_t i = 0; i < pages.size(); ++i)
         if (!writer.WriteRows((int)i, pages[i].image, 0, pages[i].image.height, error)) return false;
     return writer.Finish(notes, error);

@@ -150,19 +150,19 @@ FrameResult RenderFrame(const LoadedPlugin& plugin, const std::vector<testhost::
 {
     // The pages, their sizes and metadata are fixed once allocated.
     std::vector<Image> outs;
-    std::vector<OIIO::ImageSpec> specs;
+    std::vector<OIIO::ImageSpec> headers;
     int64_t total_rows = 0;
     for (const Page& page : in.pages) {
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
-        specs.push_back(OutputSpec(outs.back(), &page.spec));
+        headers.push_back(OutputSpec(outs.back(), &page.header));
         total_rows += page.image.height;
     }
     WriteOptions options;
     if (line.png_compression >= 0) options.png_compression = line.png_compression;
     std::string error;
     ImageWriter writer;
-    if (!writer.Open(item.output, specs, options, error)) {
+    if (!writer.Open(item.output, headers, options, error)) {
         progress.message("tintra: " + item.output + ": " + error);
         return FrameResult::Failed;
     }

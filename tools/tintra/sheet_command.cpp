@@ -86,7 +86,7 @@ int RunSheet(const CommandLine& line)
         // The sheet keeps the input's metadata (its ICC profile above all).
         std::vector<Page> sheet(1);
         sheet[0].image = ComposeSheet(layout, cells, labels);
-        sheet[0].spec = pages[0].spec;
+        sheet[0].header = pages[0].header;
         WriteOptions options;
         if (line.png_compression >= 0) options.png_compression = line.png_compression;
         notes.clear();
