@@ -1,5 +1,6 @@
 #include "tools/tintra/interrupt.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
@@ -7,8 +8,11 @@
 
 namespace {
 
-volatile sig_atomic_t g_interrupts = 0;
-volatile sig_atomic_t g_first_signal = SIGINT;
+// Read by the decoding and encoding threads too, so atomic rather than only
+// volatile; lock-free atomics are safe in a signal handler.
+std::atomic<int> g_interrupts{0};
+std::atomic<int> g_first_signal{SIGINT};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free counter");
 
 // Only async-signal-safe calls may touch the path from the handler, so it
 // lives in a fixed buffer, and the flag says whether the buffer is complete.
@@ -17,8 +21,7 @@ volatile sig_atomic_t g_pending_valid = 0;
 
 void OnInterrupt(int signal)
 {
-    if (g_interrupts == 0) g_first_signal = signal;
-    g_interrupts = g_interrupts + 1;
+    if (g_interrupts.fetch_add(1) == 0) g_first_signal = signal;
     if (g_interrupts >= 2) {
         if (g_pending_valid) unlink(g_pending_path);
         _exit(128 + g_first_signal);
