@@ -109,7 +109,7 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
 
 }  // namespace
 
-OIIO::ImageSpec OutputSpec(const Image& image, const OIIO::ImageSpec* source)
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
 {
     OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
     header.x = header.y = header.z = 0;
@@ -337,7 +337,7 @@ bool WriteImageFile(const std::string& path, const std::vector<Page>& pages, con
                     std::vector<std::string>& notes, std::string& error)
 {
     std::vector<OIIO::ImageSpec> headers;
-    for (const Page& page : pages) headers.push_back(OutputSpec(page.image, &page.header));
+    for (const Page& page : pages) headers.push_back(OutputHeader(page.image, &page.header));
     ImageWriter writer;
     if (!writer.Open(path, headers, options, error)) return false;
     for (size_t i = 0; i < pages.size(); ++i)

@@ -19,7 +19,7 @@ struct WriteOptions {
 
 // The description of an output page: the source's metadata, if any, with the
 // image's own size, channels and depth.
-OIIO::ImageSpec OutputSpec(const Image& image, const OIIO::ImageSpec* source);
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source);
 
 // Writes into a temporary file beside the target and renames it over the
 // target only once it is complete, so that a failure or an interrupt never

@@ -155,7 +155,7 @@ FrameResult RenderFrame(const LoadedPlugin& plugin, const std::vector<testhost::
     for (const Page& page : in.pages) {
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
-        headers.push_back(OutputSpec(outs.back(), &page.header));
+        headers.push_back(OutputHeader(outs.back(), &page.header));
         total_rows += page.image.height;
     }
     WriteOptions options;
