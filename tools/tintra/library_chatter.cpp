@@ -6,11 +6,27 @@
 #include <mutex>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// gcc names the sanitizers with macros, clang only through __has_feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define TINTRA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TINTRA_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__)
+#define TINTRA_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TINTRA_THREAD_SANITIZER 1
+#endif
+#endif
+
+#if defined(TINTRA_ADDRESS_SANITIZER) || defined(TINTRA_THREAD_SANITIZER)
 #include <sanitizer/common_interface_defs.h>
 #define TINTRA_SANITIZED 1
 #endif
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TINTRA_ADDRESS_SANITIZER)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -46,7 +62,7 @@ std::FILE* Messages() { return g_messages != nullptr ? g_messages : stderr; }
 
 QuietLibraries::QuietLibraries()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TINTRA_ADDRESS_SANITIZER)
     // OpenImageIO 2.4's PNG reader leaks a string whenever libpng longjmps
     // out of a damaged file; what the library allocates is its own affair.
     __lsan_disable();
@@ -61,7 +77,7 @@ QuietLibraries::~QuietLibraries()
         std::lock_guard<std::mutex> lock(g_mutex);
         if (--g_depth == 0 && g_real_stderr >= 0) dup2(g_real_stderr, STDERR_FILENO);
     }
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TINTRA_ADDRESS_SANITIZER)
     __lsan_enable();
 #endif
 }
