@@ -113,16 +113,14 @@ std::vector<PF_Cmd> Host::commands_sent() const
 
 A_long Host::ui_flags(PF_ParamIndex index) const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto changed = ui_flags_.find(index);
-    if (changed != ui_flags_.end()) return changed->second;
-    // As declared: the successful add_param calls, parameter 1 first.
-    PF_ParamIndex declared = 0;
-    for (size_t i = 0; i < add_param_calls_.size(); ++i) {
-        if ((int)(i + 1) == add_param_fail_call_) continue;
-        if (++declared == index) return add_param_calls_[i].def.ui_flags;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto changed = ui_flags_.find(index);
+        if (changed != ui_flags_.end()) return changed->second;
     }
-    return 0;
+    // As declared, until the effect changes it.
+    const std::vector<PF_ParamDef> declared = added_params();
+    return index >= 1 && (size_t)index <= declared.size() ? declared[(size_t)index - 1].ui_flags : 0;
 }
 
 std::vector<std::string> Host::warnings() const

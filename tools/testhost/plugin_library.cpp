@@ -36,25 +36,23 @@ Fn as_function(void* symbol)
     return fn;
 }
 
-bool is_directory(const std::string& path)
+#if defined(TESTHOST_MACHO_LOADER)
+// A macOS bundle keeps its property list in Contents/Resources/, in a resource
+// file named after its executable; a bare Mach-O file has none.
+bool bundle_property_list(const std::string& path, std::vector<uint8_t>* bytes)
 {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// A macOS bundle keeps its property list in Contents/Resources/<name>.rsrc,
-// named after the bundle.
-bool bundle_property_list(const std::string& bundle, std::vector<uint8_t>* bytes)
-{
-    std::string name = bundle;
-    while (name.size() > 1 && name.back() == '/') name.pop_back();
-    name = name.substr(name.find_last_of('/') + 1);
-    name = name.substr(0, name.rfind(".plugin"));
-    std::ifstream file(bundle + "/Contents/Resources/" + name + ".rsrc", std::ios::binary);
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    const std::string executable = macho::executable_path(path);
+    const std::string name = executable.substr(executable.find_last_of('/') + 1);
+    std::ifstream file(path + "/Contents/Resources/" + name + ".rsrc", std::ios::binary);
     if (!file) return false;
     std::vector<uint8_t> contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     return find_resource(contents, kPiplType, kPiplId, bytes);
 }
+#else
+bool bundle_property_list(const std::string&, std::vector<uint8_t>*) { return false; }
+#endif
 
 std::string missing_entry_point(const std::string& path, void* effect_main)
 {
@@ -106,13 +104,14 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open_binary(const std::string& pat
 
 std::shared_ptr<const PluginLibrary> PluginLibrary::open(const std::string& path, std::string* error)
 {
-    std::vector<uint8_t> pipl;
-    ByteOrder order = ByteOrder::Big;
-    const bool bundle_has_pipl = is_directory(path) && bundle_property_list(path, &pipl);
-
     std::shared_ptr<PluginLibrary> library = open_binary(path, error);
     if (!library) return nullptr;
-    if (bundle_has_pipl || (library->handle_ && os::property_list_resource(library->handle_, &pipl, &order))) {
+    std::vector<uint8_t> pipl;
+    ByteOrder order = ByteOrder::Big;
+    // The binary loaded, so a bundle's Info.plist names its executable.
+    const bool found = library->image_ ? bundle_property_list(path, &pipl)
+                                       : os::property_list_resource(library->handle_, &pipl, &order);
+    if (found) {
         // The host reads the list before it runs any code: one it cannot read
         // keeps the plug-in out.
         std::string message;
