@@ -203,6 +203,36 @@ TEST(Position, IsNotUsed)
     }
 }
 
+// A pure primary is the gamut's most saturated colour at its hue, so more
+// chroma has nowhere to go: whichever side of the boundary's region lines the
+// maths library puts its hue, both projecting clips bring it back to itself,
+// one level lower at most where the store truncates.
+TEST(PurePrimaries, KeepTheirColourUnderEveryChromaBoost)
+{
+    const int corners[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    auto within_a_level_below = [](int out, int in) { return out <= in && out >= in - 1; };
+    for (float hue : {0.f, kTwoPi})
+        for (ClipType clip : {ClipType::Adaptive, ClipType::ChromaClipped})
+            for (float alpha : {0.05f, 5.f})
+                for (int slider = 1; slider <= 300; ++slider) {
+                    HueSettings s{hue, slider / 1000.f, clip, alpha};
+                    for (const int* c : corners) {
+                        PF_Pixel in{255, (uint8_t)(255 * c[0]), (uint8_t)(255 * c[1]), (uint8_t)(255 * c[2])};
+                        PF_Pixel out = run8(s, in);
+                        PF_Pixel16 in16{32768, (uint16_t)(32768 * c[0]), (uint16_t)(32768 * c[1]),
+                                        (uint16_t)(32768 * c[2])};
+                        PF_Pixel16 out16 = run16(s, in16);
+                        ASSERT_TRUE(within_a_level_below(out.red, in.red) && within_a_level_below(out.green, in.green) &&
+                                    within_a_level_below(out.blue, in.blue) &&
+                                    within_a_level_below(out16.red, in16.red) &&
+                                    within_a_level_below(out16.green, in16.green) &&
+                                    within_a_level_below(out16.blue, in16.blue))
+                            << str(in) << " -> " << str(out) << ", " << str(in16) << " -> " << str(out16) << " hue "
+                            << hue << " chroma " << slider << " clip " << (int)clip << " alpha " << alpha;
+                    }
+                }
+}
+
 TEST(ChromaFloor, LargeNegativeOffsetGivesGrey)
 {
     for (PF_Pixel in : {PF_Pixel{255, 200, 100, 50}, PF_Pixel{9, 30, 200, 60}, PF_Pixel{0, 10, 20, 250}}) {
