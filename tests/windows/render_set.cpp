@@ -61,7 +61,13 @@ const Setting kSettings[] = {
 //
 // The primaries frame has its own settings: the six pure colours, one pixel
 // each, under Hue 0 and 360 and every fifth Chroma value from -100 to +300,
-// with each clip method.
+// with each clip method. All are judged but one: Hue 360 with Chroma 0 turns
+// each colour by a whole turn onto itself, a corner of the gamut, and the
+// in-gamut test, which has no tolerance, then finds it a rounding error
+// inside or outside depending on the maths library's last bit. Whether a
+// clip method acts at all hangs on that bit (Debug paints pure magenta red
+// with one library and not with another), so those renders are compared and
+// reported, as colours left on the gamut's surface, but not judged.
 enum class Frame { ExactCube, ShiftedCube, Greys, Primaries };
 constexpr Frame kFrames[] = {Frame::ExactCube, Frame::ShiftedCube, Frame::Greys};
 
@@ -219,6 +225,7 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
     RenderedCase rendered;
     rendered.name = frame == Frame::Primaries ? setting.name : setting.name + ", " + FrameName(frame);
     rendered.depth = deep ? 16 : 8;
+    rendered.judged = !(frame == Frame::Primaries && setting.hue_degrees == 360 && setting.chroma == 0);
     rendered.width = FrameWidth(frame);
     rendered.height = FrameHeight(frame);
     rendered.channels.assign((size_t)rendered.width * rendered.height * 4, 0);  // what a failed render leaves
@@ -377,7 +384,8 @@ Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& l
 }
 
 // Little-endian binary: the magic line, the case count, then per case the
-// name's length and bytes, depth, width, height and the 16-bit channels.
+// name's length and bytes, depth, judged (0 or 1), width, height and the
+// 16-bit channels.
 bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& cases, std::string* error)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -391,6 +399,7 @@ bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& case
         Put32(f, (uint32_t)c.name.size());
         std::fwrite(c.name.data(), 1, c.name.size(), f);
         Put32(f, (uint32_t)c.depth);
+        Put32(f, c.judged ? 1u : 0u);
         Put32(f, (uint32_t)c.width);
         Put32(f, (uint32_t)c.height);
         for (uint16_t v : c.channels) {
@@ -427,14 +436,15 @@ bool ReadRenders(const std::string& path, std::vector<RenderedCase>* cases, std:
     }
     for (uint32_t i = 0; i < count; ++i) {
         RenderedCase c;
-        uint32_t name_size = 0, depth = 0, width = 0, height = 0;
+        uint32_t name_size = 0, depth = 0, judged = 0, width = 0, height = 0;
         if (!Get32(f, &name_size) || name_size > 1000) return fail("truncated");
         c.name.resize(name_size);
-        if (std::fread(&c.name[0], 1, name_size, f) != name_size || !Get32(f, &depth) || !Get32(f, &width) ||
-            !Get32(f, &height) || width > 10000 || height > 10000) {
+        if (std::fread(&c.name[0], 1, name_size, f) != name_size || !Get32(f, &depth) || !Get32(f, &judged) ||
+            !Get32(f, &width) || !Get32(f, &height) || judged > 1 || width > 10000 || height > 10000) {
             return fail("truncated");
         }
         c.depth = (int)depth;
+        c.judged = judged == 1;
         c.width = (int32_t)width;
         c.height = (int32_t)height;
         c.channels.resize((size_t)width * height * 4);
@@ -466,7 +476,7 @@ CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vec
         const RenderedCase& a = reference[i];
         const RenderedCase& b = other[i];
         const std::string what = a.name + " (" + std::to_string(a.depth) + "-bit)";
-        if (a.name != b.name || a.depth != b.depth || a.width != b.width ||
+        if (a.name != b.name || a.depth != b.depth || a.judged != b.judged || a.width != b.width ||
             a.height != b.height || a.channels.size() != b.channels.size()) {
             result.problems.push_back("case " + std::to_string(i) + " differs in kind: " + what + " and " + b.name +
                                       " (" + std::to_string(b.depth) + "-bit)");
@@ -493,15 +503,20 @@ CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vec
                 if (k % 4 == 0) ++part.alpha_differing;
                 if (difference > part.largest) part.largest = difference;
             }
-            if (clip != 0) {
+            if (clip != 0 && a.judged) {
                 int& largest = result.primaries[k / 4][clip - 1][a.depth == 16 ? 1 : 0];
                 if (difference > largest) largest = difference;
             }
         }
-        Add(a.depth == 16 ? result.depth16 : result.depth8, part);
-        Add(result.total, part);
+        if (a.judged) {
+            Add(a.depth == 16 ? result.depth16 : result.depth8, part);
+            Add(result.total, part);
+        } else {
+            Add(result.surface, part);
+        }
         if (part.differing != 0) {
-            result.differing_cases.push_back(what + ": " + std::to_string(part.differing) + " of " +
+            result.differing_cases.push_back(what + (a.judged ? ": " : " [surface]: ") +
+                                             std::to_string(part.differing) + " of " +
                                              std::to_string(part.channels) + " channels differ, largest by " +
                                              std::to_string(part.largest));
         }

@@ -10,8 +10,8 @@ namespace {
 
 std::vector<RenderedCase> TwoCases()
 {
-    RenderedCase a{"a", 8, 2, 1, {255, 10, 20, 30, 128, 0, 0, 255}};
-    RenderedCase b{"b", 16, 1, 1, {32768, 100, 32768, 0}};
+    RenderedCase a{"a", 8, true, 2, 1, {255, 10, 20, 30, 128, 0, 0, 255}};
+    RenderedCase b{"b", 16, true, 1, 1, {32768, 100, 32768, 0}};
     return {a, b};
 }
 
@@ -70,14 +70,18 @@ TEST(Compare, TabulatesThePrimariesByColourClipAndDepth)
     // One pixel per colour, red to yellow; the clip method ends the name.
     std::vector<uint16_t> six(kPrimaryColours * 4, 0);
     std::vector<RenderedCase> reference = TwoCases();
-    reference.push_back({"primaries, hue 360 chroma 60 chroma-clipped", 16, kPrimaryColours, 1, six});
-    reference.push_back({"primaries, hue 0 chroma 60 debug", 8, kPrimaryColours, 1, six});
+    reference.push_back({"primaries, hue 360 chroma 60 chroma-clipped", 16, true, kPrimaryColours, 1, six});
+    reference.push_back({"primaries, hue 0 chroma 60 debug", 8, true, kPrimaryColours, 1, six});
+    reference.push_back({"primaries, hue 0 chroma 50 debug", 8, false, kPrimaryColours, 1, six});
     std::vector<RenderedCase> other = reference;
-    other[2].channels[2 * 4 + 3] = 7;  // blue's blue channel
-    other[3].channels[5 * 4 + 1] = 1;  // yellow's red channel
+    other[2].channels[2 * 4 + 3] = 7;    // blue's blue channel
+    other[3].channels[5 * 4 + 1] = 1;    // yellow's red channel
+    other[4].channels[5 * 4 + 1] = 255;  // not judged: neither in the totals nor in the table
     const CompareResult result = Compare(reference, other);
     EXPECT_TRUE(result.problems.empty());
     EXPECT_EQ(result.total.largest, 7);
+    EXPECT_EQ(result.surface.largest, 255);
+    EXPECT_EQ(result.surface.channels, kPrimaryColours * 4);
     EXPECT_EQ(result.primaries[2][1][1], 7);
     EXPECT_EQ(result.primaries[2][1][0], -1);
     EXPECT_EQ(result.primaries[0][1][1], 0);
@@ -98,6 +102,10 @@ TEST(Compare, ReportsCasesThatDoNotMatch)
     std::vector<RenderedCase> other_depth = TwoCases();
     other_depth[0].depth = 16;
     EXPECT_FALSE(Compare(TwoCases(), other_depth).problems.empty());
+
+    std::vector<RenderedCase> judged_otherwise = TwoCases();
+    judged_otherwise[0].judged = false;
+    EXPECT_FALSE(Compare(TwoCases(), judged_otherwise).problems.empty());
 }
 
 TEST(RenderFile, RoundTripsAndRejectsDamage)
@@ -112,6 +120,7 @@ TEST(RenderFile, RoundTripsAndRejectsDamage)
     for (size_t i = 0; i < back.size(); ++i) {
         EXPECT_EQ(back[i].name, TwoCases()[i].name);
         EXPECT_EQ(back[i].depth, TwoCases()[i].depth);
+        EXPECT_EQ(back[i].judged, TwoCases()[i].judged);
         EXPECT_EQ(back[i].width, TwoCases()[i].width);
         EXPECT_EQ(back[i].channels, TwoCases()[i].channels);
     }
