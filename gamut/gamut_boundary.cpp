@@ -63,9 +63,11 @@ float max_saturation_by(const SaturationSet& set, float a, float b)
 // directions after atan2f, cosf, sinf and two conversions with cbrtf. Over
 // Hue 0, 360, -360 and 720 and Chroma -0.1 to +0.3 the tests of the full
 // primaries stray from 1 by at most 39 units with glibc (x86-64 and aarch64)
-// and 57 with mingw-w64's library, those of the cube's levels down to 1/4
-// by at most 66; with every maths-library result moved by up to 4 units,
-// by at most 193. The band is a thousandth of a degree of hue either side.
+// and 57 with mingw-w64's library, those of primaries at a quarter of full
+// intensity or more by at most 66; with every maths-library result moved by
+// up to 4 units, by at most 193. (Darker primaries under large boosts stray
+// further: a cone response near 0 magnifies the rounding.) The band is a
+// thousandth of a degree of hue either side.
 constexpr float kRegionBand = 1.f / 32768.f;
 
 // A cusp lies on the gamut when no channel of it falls below 0 by more than
