@@ -155,9 +155,9 @@ def relink(markdown, at, places, online):
 
 
 def documents(install_doc, guide_doc, keep, drop, title, online):
-    """(name in the zip folder, bytes or path) of the install note, the guide
-    and every picture the guide shows. A picture that is missing stops the
-    release rather than ship a guide with holes."""
+    """The pictures the guide shows, as (name in the zip folder, path), and
+    the install note and the guide, as (name, bytes). A picture that is
+    missing stops the release rather than ship a guide with holes."""
     docs = os.path.dirname(guide_doc)
     with open(install_doc, encoding="utf-8") as f:
         note = install_note(f.read(), keep, drop, title)
