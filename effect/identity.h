@@ -1,6 +1,7 @@
 // Everything by which the host knows the effect, defined once. The
 // registration entry, the global set-up, the About text, the Windows and macOS
-// property lists and the macOS Info.plist all take their values from here.
+// property lists, the macOS Info.plist and the Windows version resource all
+// take their values from here.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,9 @@ constexpr const char* kMatchName = "halvecort TINTRA";
 constexpr const char* kCategory = "Color Correction";
 constexpr const char* kEntryPoint = "EffectMain";
 constexpr const char* kSupportUrl = "https://github.com/halvecort/TINTRA";
+// The developer, as the Windows version resource names it; the host never
+// reads it (the match name above carries it for the host).
+constexpr const char* kCompany = "halvecort";
 
 // Four-character codes with the first character in the most significant byte.
 constexpr int32_t fourcc(const char (&code)[5])

@@ -8,15 +8,19 @@ plug-in reports to the host, never typed a second time; the bundle's
 Info.plist must agree with it.
 
 The zips are reproducible: entries in a fixed order, every timestamp the
-given epoch, modes reduced to 0755 or 0644, one compression level, no extra
-fields. Each zip holds one folder named like the zip, with the deliverable
-and INSTALL.txt (docs/install.md without the other platform's section).
+given epoch, modes reduced to 0755 or 0644, one compression level. Each zip
+holds one folder named like the zip, with the deliverable, INSTALL.txt
+(docs/install.md without the other platform's section) and guide/ (the user
+guide with the pictures it shows). Links between the documents are pointed
+at their places in the zip; a link to a document the zip does not hold goes
+to the project's copy online.
 """
 
 import argparse
 import hashlib
 import os
 import plistlib
+import posixpath
 import re
 import stat
 import struct
@@ -27,6 +31,17 @@ import zipfile
 # Unix "made by" system in a zip entry: the external attributes then carry
 # st_mode in their high 16 bits, which unzip and macOS's Archive Utility honour.
 ZIP_UNIX = 3
+
+# The extended timestamp extra field: its id, then a flags byte (bit 0: the
+# modification time follows) and that time as Unix seconds, UTC. The entry's
+# own DOS date has no time zone, so unzip tools read it as local time; those
+# that know this field (Info-ZIP's unzip, 7-Zip, bsdtar, macOS's ditto) use it
+# instead, and the time is the same wherever the zip is unpacked.
+EXTENDED_TIMESTAMP = 0x5455
+
+# Where the documents and the guide's pictures go inside each zip's folder.
+INSTALL_NOTE = "INSTALL.txt"
+GUIDE = "guide/user-guide.md"
 
 
 class ReleaseError(Exception):
@@ -45,10 +60,10 @@ def decode_version_word(word):
     return major, (word >> 15) & 0xF, (word >> 11) & 0xF, (word >> 9) & 3, word & 0x1FF
 
 
-def windows_version_word(pipl):
-    """The eVER value of a Windows property list: a 16-bit word, then the list
-    version and property count, then properties (vendor, key, id, length,
-    data padded to 4 bytes), all little-endian."""
+def windows_property(pipl, code):
+    """The data of one property of a Windows property list: a 16-bit word,
+    then the list version and property count, then properties (vendor, key,
+    id, length, data padded to 4 bytes), all little-endian."""
     if len(pipl) < 10:
         raise ReleaseError("the property list is too short")
     _, _, count = struct.unpack_from("<HII", pipl, 0)
@@ -58,12 +73,27 @@ def windows_version_word(pipl):
             break
         _, key, _, length = struct.unpack_from("<4I", pipl, at)
         at += 16
-        if key == fourcc("eVER"):
-            if length != 4 or at + 4 > len(pipl):
-                raise ReleaseError("eVER is not one 32-bit word")
-            return struct.unpack_from("<I", pipl, at)[0]
+        if key == fourcc(code):
+            if at + length > len(pipl):
+                raise ReleaseError(f"{code} runs past the property list")
+            return pipl[at:at + length]
         at += (length + 3) // 4 * 4
-    raise ReleaseError("the property list has no eVER property")
+    raise ReleaseError(f"the property list has no {code} property")
+
+
+def windows_version_word(pipl):
+    data = windows_property(pipl, "eVER")
+    if len(data) != 4:
+        raise ReleaseError("eVER is not one 32-bit word")
+    return struct.unpack("<I", data)[0]
+
+
+def support_url(pipl):
+    """The eURL text (length-prefixed, padded): where the project lives."""
+    data = windows_property(pipl, "eURL")
+    if not data or data[0] + 1 > len(data):
+        raise ReleaseError("eURL is not a length-prefixed text")
+    return data[1:1 + data[0]].decode("ascii")
 
 
 def release_version(pipl_path, bundle):
@@ -79,18 +109,72 @@ def release_version(pipl_path, bundle):
 
 
 def install_note(markdown, keep, drop, title):
-    """docs/install.md under the given title, with the section of the other
-    platform left out."""
+    """docs/install.md under the given title, with the sections in drop (the
+    other platform's, the list of downloads) left out."""
     if not markdown.startswith("# "):
         raise ReleaseError("docs/install.md does not start with its title")
     markdown = markdown.split("\n", 1)[1]
     sections = re.split(r"(?m)^(?=## )", markdown)
     headings = [s.splitlines()[0] for s in sections if s.startswith("## ")]
-    for heading in (keep, drop):
+    for heading in [keep] + drop:
         if heading not in headings:
             raise ReleaseError(f"docs/install.md has no section '{heading}'")
-    kept = [s for s in sections if not s.startswith(drop + "\n")]
-    return (title + "\n\n" + "".join(kept).strip() + "\n").encode("utf-8")
+    kept = [s for s in sections if s.split("\n", 1)[0] not in drop]
+    return title + "\n\n" + "".join(kept).strip() + "\n"
+
+
+LINK = re.compile(r"(\]\()([^)\s]+)(\))")
+
+
+def linked_paths(markdown):
+    """The targets of the relative links and pictures in a Markdown text,
+    without their #anchors."""
+    targets = [m.group(2).split("#", 1)[0] for m in LINK.finditer(markdown)]
+    return [t for t in targets if t and not re.match(r"[a-z]+:", t)]
+
+
+def relink(markdown, at, places, online):
+    """Points every relative link of a document that lies at `at` in the zip
+    to its place there: places maps a path relative to docs/ to a path in the
+    zip, and a document not in places is linked at online/<path>."""
+    def target(match):
+        link = match.group(2)
+        if re.match(r"[a-z]+:", link) or link.startswith("#"):
+            return match.group(0)
+        path, _, anchor = link.partition("#")
+        if path in places:
+            place = places[path]
+            new = posixpath.relpath(place, posixpath.dirname(at) or ".")
+            # A plain-text note has no anchors to jump to.
+            if anchor and place.endswith(".md"):
+                new += "#" + anchor
+        else:
+            new = online + "/" + link
+        return match.group(1) + new + match.group(3)
+    return LINK.sub(target, markdown)
+
+
+def documents(install_doc, guide_doc, keep, drop, title, online):
+    """The pictures the guide shows, as (name in the zip folder, path), and
+    the install note and the guide, as (name, bytes). A picture that is
+    missing stops the release rather than ship a guide with holes."""
+    docs = os.path.dirname(guide_doc)
+    with open(install_doc, encoding="utf-8") as f:
+        note = install_note(f.read(), keep, drop, title)
+    with open(guide_doc, encoding="utf-8") as f:
+        guide = f.read()
+    pictures = sorted({p for p in linked_paths(guide) if not p.endswith(".md")})
+    places = {os.path.basename(install_doc): INSTALL_NOTE, os.path.basename(guide_doc): GUIDE}
+    places.update({p: posixpath.join(posixpath.dirname(GUIDE), p) for p in pictures})
+    files = []
+    for picture in pictures:
+        path = os.path.join(docs, picture)
+        if not os.path.isfile(path):
+            raise ReleaseError(f"{guide_doc} shows {picture}, which does not exist")
+        files.append((places[picture], path))
+    texts = [(INSTALL_NOTE, relink(note, INSTALL_NOTE, places, online).encode("utf-8")),
+             (GUIDE, relink(guide, GUIDE, places, online).encode("utf-8"))]
+    return files, texts
 
 
 def normalised_mode(st_mode):
@@ -126,11 +210,18 @@ def tree_entries(source, name):
 
 def write_zip(target, folder, files, texts, epoch):
     """files: (name inside the folder, path or folder on disk); texts: (name,
-    bytes). Written beside the target and renamed."""
+    bytes). Folders inside the folder are made as needed. Written beside the
+    target and renamed."""
+    if not 0 <= epoch < 1 << 32:
+        raise ReleaseError(f"the time {epoch} does not fit a zip's extended timestamp")
     date_time = time.gmtime(max(epoch, 315532800))[:6]  # zip dates start in 1980
+    # The same field serves the local header and the central directory, as
+    # only the modification time is given.
+    timestamp = struct.pack("<HHBI", EXTENDED_TIMESTAMP, 5, 1, epoch)
 
     def info(name, mode):
         entry = zipfile.ZipInfo(folder + "/" + name, date_time)
+        entry.extra = timestamp
         entry.create_system = ZIP_UNIX
         entry.external_attr = mode << 16
         if stat.S_ISDIR(mode):
@@ -142,7 +233,17 @@ def write_zip(target, folder, files, texts, epoch):
     temporary = target + ".tmp"
     with zipfile.ZipFile(temporary, "w", compresslevel=9) as archive:
         archive.writestr(info("", stat.S_IFDIR | 0o755), b"")
+        made = {""}
+
+        def make_parents(name):
+            parent = posixpath.dirname(name)
+            if parent not in made:
+                make_parents(parent)
+                archive.writestr(info(parent + "/", stat.S_IFDIR | 0o755), b"")
+                made.add(parent)
+
         for name, source in files:
+            make_parents(name)
             if os.path.isdir(source):
                 entries = tree_entries(source, name)
             else:
@@ -155,6 +256,7 @@ def write_zip(target, folder, files, texts, epoch):
                     with open(path, "rb") as f:
                         archive.writestr(info(entry_name, mode), f.read())
         for name, data in texts:
+            make_parents(name)
             archive.writestr(info(name, stat.S_IFREG | 0o644), data)
     os.replace(temporary, target)
 
@@ -174,26 +276,31 @@ def main():
     parser.add_argument("--pipl", required=True, help="the Windows build's property list (pipl.bin)")
     parser.add_argument("--bundle", required=True, help="the TINTRA.plugin folder")
     parser.add_argument("--install-doc", required=True, help="docs/install.md")
+    parser.add_argument("--guide-doc", required=True, help="docs/user-guide.md (its pictures beside it)")
     parser.add_argument("--epoch", required=True, type=int, help="timestamp of every entry, in Unix seconds")
+    parser.add_argument("--modified", action="store_true",
+                        help="the builds come from a tree with uncommitted changes: say so in every name")
     parser.add_argument("--out", required=True, help="folder for the zips and SHA256SUMS")
     args = parser.parse_args()
 
     try:
         version, build = release_version(args.pipl, args.bundle)
-        with open(args.install_doc, encoding="utf-8") as f:
-            markdown = f.read()
+        with open(args.pipl, "rb") as f:
+            online = support_url(f.read()) + "/blob/main/docs"
         os.makedirs(args.out, exist_ok=True)
         about = f"version {version} (build {build})"
-        downloads = [
-            (f"TINTRA-{version}-windows-x64", [("TINTRA.aex", args.aex)],
-             install_note(markdown, "## Windows", "## macOS", f"# Installing TINTRA for Windows x64, {about}")),
-            (f"TINTRA-{version}-macos", [("TINTRA.plugin", args.bundle)],
-             install_note(markdown, "## macOS", "## Windows", f"# Installing TINTRA for macOS, {about}")),
-        ]
+        if args.modified:
+            version += "-modified"
+            about += ", built from uncommitted changes"
+        platforms = [("windows-x64", "Windows x64", "TINTRA.aex", args.aex, "## Windows", "## macOS"),
+                     ("macos", "macOS", "TINTRA.plugin", args.bundle, "## macOS", "## Windows")]
         sums = []
-        for folder, files, note in downloads:
+        for platform, name, deliverable, source, keep, other in platforms:
+            folder = f"TINTRA-{version}-{platform}"
+            pictures, texts = documents(args.install_doc, args.guide_doc, keep, [other, "## Downloads"],
+                                        f"# Installing TINTRA for {name}, {about}", online)
             target = os.path.join(args.out, folder + ".zip")
-            write_zip(target, folder, files, [("INSTALL.txt", note)], args.epoch)
+            write_zip(target, folder, [(deliverable, source)] + pictures, texts, args.epoch)
             sums.append(f"{sha256(target)}  {folder}.zip\n")
             print(f"package: {target}", file=sys.stderr)
         with open(os.path.join(args.out, "SHA256SUMS.tmp"), "w", encoding="ascii") as f:

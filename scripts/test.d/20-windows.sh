@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# The Windows deliverable: cross-builds build/windows/TINTRA.aex, checks the
-# file (headers, exports, imports, the PIPL and manifest resources), checks
-# that a second build in another folder is byte-identical, then runs
-# tintra_platform_check under Wine against the DLL and compares its renders
-# with those of the Linux build (TINTRA_LINUX_BUILD, default build/linux).
+# The Windows deliverable: cross-builds build/windows/TINTRA.aex and the
+# Windows test programs, checks the file (headers, exports, imports, the PIPL
+# and manifest resources), checks that a second build of the DLL in another
+# folder is byte-identical, then runs under Wine, in one Wine prefix, against
+# the DLL: the host-check suites that also run natively and on both macOS
+# slices (integration_tests, here with the resources read through the loaded
+# DLL, and tintra_reliability_host_tests), and tintra_platform_check, whose
+# renders are compared with those of the Linux build (TINTRA_LINUX_BUILD,
+# default build/linux).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${TINTRA_WINDOWS_BUILD:-$root/build/windows}"
@@ -30,7 +34,7 @@ echo "20-windows: the file $build/TINTRA.aex" >&2
 python3 "$root/tests/windows/test_aex_file.py" "$build/TINTRA.aex"
 
 echo "20-windows: a second build in $work/build must be byte-identical" >&2
-TINTRA_WINDOWS_BUILD="$work/build" "$root/scripts/build-windows" >/dev/null
+TINTRA_WINDOWS_BUILD="$work/build" "$root/scripts/build-windows" tintra_aex >/dev/null
 if ! cmp "$build/TINTRA.aex" "$work/build/TINTRA.aex"; then
   echo "20-windows: TINTRA.aex is not reproducible" >&2
   exit 1
@@ -40,17 +44,25 @@ echo "20-windows: identical, sha256 $(sha256sum <"$build/TINTRA.aex" | cut -d' '
 echo "20-windows: Linux reference run on $linux_build/TINTRA.so" >&2
 "$linux_check" check "$linux_build/TINTRA.so" --renders "$work/linux.renders"
 
-echo "20-windows: Wine run on $build/TINTRA.aex (prefix $WINEPREFIX)" >&2
-# Wine's own notes about creating the prefix are dropped; the program's
+# Wine's own notes about creating the prefix are dropped; the programs'
 # failures (also on stderr) are kept. A Wine that hangs must not hang the
-# whole test run.
-status=0
-timeout 900 wine "$build/tests/windows/tintra_platform_check.exe" check "$build/TINTRA.aex" \
-  --renders "$work/windows.renders" 2> >(grep -v '^wine: ' >&2) || status=$?
-if [ "$status" -ne 0 ]; then
-  [ "$status" -eq 124 ] && echo "20-windows: the Wine run did not finish within 15 minutes" >&2
-  exit 1
-fi
+# whole test run: the Wine runs together have 15 minutes.
+deadline=$((SECONDS + 900))
+wine_run() {
+  local status=0
+  timeout "$((deadline > SECONDS ? deadline - SECONDS : 1))" wine "$@" 2> >(grep -v '^wine: ' >&2) || status=$?
+  if [ "$status" -ne 0 ]; then
+    [ "$status" -eq 124 ] && echo "20-windows: the Wine runs did not finish within 15 minutes" >&2
+    exit 1
+  fi
+}
+export TINTRA_PLUGIN="$build/TINTRA.aex"
+echo "20-windows: integration tests under Wine on $TINTRA_PLUGIN (prefix $WINEPREFIX)" >&2
+wine_run "$build/tests/integration/integration_tests.exe" --gtest_brief=1
+echo "20-windows: reliability host tests under Wine on $TINTRA_PLUGIN" >&2
+wine_run "$build/tests/reliability/tintra_reliability_host_tests.exe" --gtest_brief=1
+echo "20-windows: renders under Wine on $TINTRA_PLUGIN" >&2
+wine_run "$build/tests/windows/tintra_platform_check.exe" check "$TINTRA_PLUGIN" --renders "$work/windows.renders"
 
 echo "20-windows: Linux and Windows renders compared" >&2
 "$linux_check" compare "$work/linux.renders" "$work/windows.renders"

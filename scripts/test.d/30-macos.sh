@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # The macOS deliverable: cross-builds it, inspects the bundle (slices, imports,
 # exports, signatures, Info.plist, PkgInfo, property list), runs the tests of
-# the bundle writers, and runs the plug-in's integration tests against the
-# Linux twin built from the same sources and stand-in headers, using the test
-# programs of the Linux build (TINTRA_LINUX_BUILD, default build/linux).
+# the bundle writers, and runs the host-check suites (integration_tests and
+# tintra_reliability_host_tests) against the Linux twin built from the same
+# sources and stand-in headers, using the test programs of the Linux build
+# (TINTRA_LINUX_BUILD, default build/linux).
 #
 # Then it runs the bundle itself through the test host's Mach-O loader: the
-# x86_64 slice natively (integration tests; renders byte-identical to those
+# x86_64 slice natively (host-check suites; renders byte-identical to those
 # of TINTRA.so), the arm64 slice under qemu-aarch64 with the aarch64 build of
 # the test programs (TINTRA_AARCH64_BUILD, default build/linux-aarch64):
-# integration tests, and renders compared with TINTRA.so's channel by
+# host-check suites, and renders compared with TINTRA.so's channel by
 # channel. For each slice, a tampered bundle and an unknown import must be
 # refused.
 set -euo pipefail
@@ -28,25 +29,35 @@ TINTRA_MACOS_BUNDLE="$build/TINTRA.plugin" \
 twin="$build/linux/TINTRA.so"
 bundle="$build/TINTRA.plugin"
 so="$linux_build/TINTRA.so"
-integration="$linux_build/tests/integration/integration_tests"
 linux_check="$linux_build/tests/windows/tintra_platform_check"
 tintra="$linux_build/tintra"
-for program in "$integration" "$linux_check" "$tintra"; do
+for program in "$linux_build/tests/integration/integration_tests" \
+  "$linux_build/tests/reliability/tintra_reliability_host_tests" "$linux_check" "$tintra"; do
   if [ ! -x "$program" ]; then
     echo "30-macos: no $program; build the Linux tree first (scripts/build)" >&2
     exit 1
   fi
 done
-echo "30-macos: integration tests on the Linux twin $twin" >&2
-TINTRA_PLUGIN="$twin" "$integration"
+
+# host_checks BUILD PLUGIN [PREFIX...]: the host-check suites of the test
+# programs in BUILD against PLUGIN, each run through PREFIX (qemu for arm64).
+host_checks() {
+  local programs="$1" plugin="$2"
+  shift 2
+  TINTRA_PLUGIN="$plugin" "$@" "$programs/tests/integration/integration_tests" --gtest_brief=1
+  TINTRA_PLUGIN="$plugin" "$@" "$programs/tests/reliability/tintra_reliability_host_tests" --gtest_brief=1
+}
+
+echo "30-macos: host-check suites on the Linux twin $twin" >&2
+host_checks "$linux_build" "$twin"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 # --- x86_64 slice, natively -------------------------------------------------------
 
-echo "30-macos: integration tests on the x86_64 slice of $bundle (Mach-O loader)" >&2
-TINTRA_PLUGIN="$bundle" "$integration"
+echo "30-macos: host-check suites on the x86_64 slice of $bundle (Mach-O loader)" >&2
+host_checks "$linux_build" "$bundle"
 
 echo "30-macos: x86_64 slice renders must equal TINTRA.so renders byte for byte" >&2
 "$linux_check" check "$so" --renders "$work/linux.renders"
@@ -77,8 +88,8 @@ variant="$work/no-frame-pointer"
 cmake -S "$root/cmake/macos" -B "$variant" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_FLAGS=-fomit-frame-pointer -DTINTRA_MACOS_TESTS=OFF >/dev/null
 cmake --build "$variant" --target tintra_bundle >/dev/null
-echo "30-macos: integration tests on the x86_64 slice built without frame pointers" >&2
-TINTRA_PLUGIN="$variant/TINTRA.plugin" "$integration" --gtest_brief=1
+echo "30-macos: host-check suites on the x86_64 slice built without frame pointers" >&2
+host_checks "$linux_build" "$variant/TINTRA.plugin"
 
 echo "30-macos: a tampered x86_64 slice and an unknown import are refused" >&2
 python3 "$root/tests/macos/loader_refusals.py" "$bundle" x86_64 "$tintra" info --plugin '{plugin}'
@@ -87,11 +98,11 @@ python3 "$root/tests/macos/loader_refusals.py" "$bundle" x86_64 "$tintra" info -
 
 TINTRA_AARCH64_BUILD="$aarch64_build" "$root/scripts/build-aarch64"
 qemu=(qemu-aarch64)
-echo "30-macos: integration tests on the arm64 slice under ${qemu[*]}" >&2
-TINTRA_PLUGIN="$bundle" "${qemu[@]}" "$aarch64_build/tests/integration/integration_tests"
+echo "30-macos: host-check suites on the arm64 slice under ${qemu[*]}" >&2
+host_checks "$aarch64_build" "$bundle" "${qemu[@]}"
 
-echo "30-macos: integration tests on the arm64 slice built without frame pointers" >&2
-TINTRA_PLUGIN="$variant/TINTRA.plugin" "${qemu[@]}" "$aarch64_build/tests/integration/integration_tests" --gtest_brief=1
+echo "30-macos: host-check suites on the arm64 slice built without frame pointers" >&2
+host_checks "$aarch64_build" "$variant/TINTRA.plugin" "${qemu[@]}"
 
 echo "30-macos: arm64 slice renders compared with TINTRA.so renders" >&2
 "${qemu[@]}" "$aarch64_build/tests/windows/tintra_platform_check" check "$bundle" --renders "$work/arm64.renders"

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The release downloads: scripts/package signs with a throwaway self-signed
-# certificate and osslsigncode verifies the signed TINTRA.aex; then two
-# unsigned runs must give identical files, SHA256SUMS must verify, and the
-# zips must hold exactly the built deliverables (tests/package). The
-# unsigned runs come after the signed one, so the comparison with the build
-# also shows that signing left the build's own TINTRA.aex alone.
+# The release downloads: scripts/package refuses a tree with uncommitted
+# changes (tried on a scratch repository, before any build); it signs with a
+# throwaway self-signed certificate and osslsigncode verifies the signed
+# TINTRA.aex; then two unsigned runs must give identical files, SHA256SUMS
+# must verify with the commands the install note gives, and the zips must
+# hold exactly the built deliverables, the note and the guide (tests/package).
+# The unsigned runs come after the signed one, so the comparison with the
+# build also shows that signing left the build's own TINTRA.aex alone.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 export TINTRA_WINDOWS_BUILD="${TINTRA_WINDOWS_BUILD:-$root/build/windows}"
@@ -13,11 +15,57 @@ export TINTRA_MACOS_BUILD="${TINTRA_MACOS_BUILD:-$root/build/macos}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+echo "40-package: uncommitted changes are refused" >&2
+# A scratch repository with the script and builds that only say they ran:
+# the check must come first, so a refusal never reaches them.
+repo="$work/repo"
+mkdir -p "$repo/scripts"
+cp "$root/scripts/package" "$repo/scripts/"
+for build in build-windows build-macos; do
+  printf '#!/bin/sh\necho "%s ran" >&2\nexit 3\n' "$build" >"$repo/scripts/$build"
+  chmod +x "$repo/scripts/$build"
+done
+git -C "$repo" init -q
+git -C "$repo" add .
+git -C "$repo" -c user.name=test -c user.email=test@example.invalid commit -qm scratch
+# state of the scratch tree, options, the expected exit status
+cases=(
+  "clean||3"
+  "a tracked file changed||2"
+  "an untracked file||2"
+  "an untracked file|--allow-modified|3"
+)
+for case in "${cases[@]}"; do
+  IFS='|' read -r state option expected <<<"$case"
+  git -C "$repo" checkout -q -- . && git -C "$repo" clean -qfd
+  case "$state" in
+    "a tracked file changed") echo "# changed" >>"$repo/scripts/build-macos" ;;
+    "an untracked file") touch "$repo/notes.txt" ;;
+  esac
+  status=0
+  "$repo/scripts/package" ${option:+"$option"} --out "$work/refused" 2>"$work/refused.log" || status=$?
+  if [ "$status" -ne "$expected" ] || { [ "$expected" -eq 2 ] && ! grep -q "uncommitted changes" "$work/refused.log"; }; then
+    cat "$work/refused.log" >&2
+    echo "40-package: $state ${option}: exit status $status, expected $expected" >&2
+    exit 1
+  fi
+done
+
+# This tree may itself hold uncommitted work: then the zips are marked.
+options=()
+export TINTRA_MODIFIED=0
+if [ -n "$(git -C "$root" status --porcelain)" ]; then
+  options=(--allow-modified)
+  TINTRA_MODIFIED=1
+fi
+export TINTRA_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}"
+
 echo "40-package: signing with a throwaway certificate" >&2
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=TINTRA throwaway test signer" \
   -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
-"$root/scripts/package" --out "$work/signed" --sign-cert "$work/cert.pem" --sign-key "$work/key.pem" 2>/dev/null
-windows_zip="$(cd "$work/signed" && ls TINTRA-*-windows-x64.zip)"
+"$root/scripts/package" "${options[@]}" --out "$work/signed" --sign-cert "$work/cert.pem" \
+  --sign-key "$work/key.pem" 2>/dev/null
+windows_zip="$(cd "$work/signed" && echo TINTRA-*-windows-x64.zip)"
 unzip -p "$work/signed/$windows_zip" "${windows_zip%.zip}/TINTRA.aex" >"$work/signed.aex"
 osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed.aex" >"$work/verify.log" 2>&1 || {
   cat "$work/verify.log" >&2
@@ -30,16 +78,27 @@ if osslsigncode verify -CAfile "$work/cert.pem" -in "$TINTRA_WINDOWS_BUILD/TINTR
 fi
 
 echo "40-package: two unsigned runs" >&2
-"$root/scripts/package" --out "$work/first" 2>/dev/null
+"$root/scripts/package" "${options[@]}" --out "$work/first" 2>/dev/null
 # Another time zone for the second run: entry dates must not follow local time.
-TZ=Pacific/Kiritimati "$root/scripts/package" --out "$work/second" 2>/dev/null
-for file in "$work/first"/*; do
+TZ=Pacific/Kiritimati "$root/scripts/package" "${options[@]}" --out "$work/second" 2>/dev/null
+files=("$work/first"/*)
+[ "${#files[@]}" -eq 3 ] || { echo "40-package: expected two zips and SHA256SUMS" >&2; exit 1; }
+for file in "${files[@]}"; do
   if ! cmp "$file" "$work/second/$(basename "$file")"; then
     echo "40-package: $(basename "$file") differs between two runs" >&2
     exit 1
   fi
 done
-[ "$(ls "$work/first" | wc -l)" -eq 3 ] || { echo "40-package: expected two zips and SHA256SUMS" >&2; exit 1; }
-(cd "$work/first" && sha256sum --quiet -c SHA256SUMS)
 
-TINTRA_DIST="$work/first" python3 -m unittest discover -s "$root/tests/package" -p 'test_*.py'
+# A user who downloaded one zip checks it as the install note says.
+mkdir "$work/one"
+cp "$work/first/SHA256SUMS" "$work/first"/TINTRA-*-macos.zip "$work/one/"
+(
+  cd "$work/one"
+  sha256sum --quiet -c --ignore-missing SHA256SUMS
+  shasum -a 256 -c --ignore-missing SHA256SUMS >/dev/null
+  grep macos.zip SHA256SUMS | shasum -a 256 -c >/dev/null
+)
+
+TINTRA_DIST="$work/first" TINTRA_SIGNED_DIST="$work/signed" \
+  python3 -m unittest discover -s "$root/tests/package" -p 'test_*.py'

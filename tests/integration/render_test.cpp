@@ -235,6 +235,7 @@ TEST_P(RenderWithoutIterate, Returns516AndLeavesTheOutputAlone)
         EXPECT_EQ(differences(output.pixels8(), before8, 6), "");
     }
     EXPECT_TRUE(bytes_of(output.world()) == before);
+    EXPECT_TRUE(output.padding_intact());
 }
 
 void remove_both(Host& host, const char* suite, SPErr error)

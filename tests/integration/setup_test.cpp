@@ -29,6 +29,30 @@ TEST_F(PluginTest, GlobalSetupReportsVersionAndFlagsAndNothingElse)
     }
 }
 
+// A binary that carries a property list (a Windows DLL's resource, a macOS
+// bundle's resource file) has it read before any of its code runs, and
+// global set-up must report the flags it lists; a Linux library has none.
+TEST_F(PluginTest, GlobalSetupAgreesWithThePropertyList)
+{
+    std::string path = plugin_path();
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    auto ends_with = [&](const std::string& end) {
+        return path.size() >= end.size() && path.compare(path.size() - end.size(), end.size(), end) == 0;
+    };
+    const bool carries = ends_with(".aex") || ends_with(".plugin");
+    ASSERT_EQ(library()->has_property_list(), carries) << path;
+    if (!carries) return;
+
+    const testhost::PropertyList& list = library()->property_list();
+    Host host(library());
+    ASSERT_EQ(host.global_setup(), PF_Err_NONE);
+    EXPECT_TRUE(list.has_out_flags);
+    EXPECT_TRUE(list.has_out_flags2);
+    EXPECT_EQ(list.out_flags, (uint32_t)host.out_data().out_flags);
+    EXPECT_EQ(list.out_flags2, (uint32_t)host.out_data().out_flags2);
+    EXPECT_TRUE(host.warnings().empty());
+}
+
 // What each of the four declarations must hold, every other byte zero.
 PF_ParamDef expected_definition(int index)
 {

@@ -1,15 +1,23 @@
 """Checks the release downloads written by scripts/package against the builds:
-each zip holds exactly the built deliverable, byte for byte with its mode, and
-the install note of its own platform.
+each zip holds exactly the built deliverable, byte for byte with its mode, the
+install note of its own platform and the user guide with its pictures, every
+link pointing at something the zip holds, every entry dated in UTC.
 
 Run by scripts/test.d/40-package.sh with TINTRA_DIST (the folder package
-wrote), TINTRA_WINDOWS_BUILD and TINTRA_MACOS_BUILD.
+wrote), TINTRA_SIGNED_DIST (the same, signed), TINTRA_EPOCH (the entries'
+time), TINTRA_MODIFIED (1 if the tree had uncommitted changes),
+TINTRA_WINDOWS_BUILD and TINTRA_MACOS_BUILD.
 """
 
 import os
 import plistlib
+import posixpath
+import re
 import stat
+import struct
+import subprocess
 import sys
+import tempfile
 import unittest
 import zipfile
 
@@ -18,6 +26,17 @@ sys.path.insert(0, os.path.join(REPO, "scripts"))
 import release_zips  # noqa: E402
 
 DIST = os.environ.get("TINTRA_DIST", os.path.join(REPO, "dist"))
+SIGNED_DIST = os.environ.get("TINTRA_SIGNED_DIST")
+EPOCH = int(os.environ["TINTRA_EPOCH"]) if "TINTRA_EPOCH" in os.environ else None
+SUFFIX = "-modified" if os.environ.get("TINTRA_MODIFIED") == "1" else ""
+DOCS = os.path.join(REPO, "docs")
+
+# Words that belong to one platform's steps only: the other's note must not
+# hold them.
+PLATFORM_WORDS = {
+    "windows-x64": ["TINTRA.aex", "Get-FileHash", "Get-AuthenticodeSignature", "C:\\"],
+    "macos": ["TINTRA.plugin", "xattr", "shasum", "ditto", "codesign", "/Applications/"],
+}
 AEX = os.path.join(os.environ.get("TINTRA_WINDOWS_BUILD", os.path.join(REPO, "build", "windows")), "TINTRA.aex")
 BUNDLE = os.path.join(os.environ.get("TINTRA_MACOS_BUILD", os.path.join(REPO, "build", "macos")), "TINTRA.plugin")
 
@@ -49,13 +68,30 @@ def built_tree(folder, name):
     return tree
 
 
+def relative_links(text):
+    """Targets of the relative Markdown links and pictures, without anchors."""
+    targets = [t.split("#", 1)[0] for t in re.findall(r"\]\(([^)\s]+)\)", text)]
+    return [t for t in targets if t and not re.match(r"[a-z]+:", t)]
+
+
 class ReleaseZipTest(unittest.TestCase):
-    def check_zip(self, zip_name, folder, built, own_section, other_section):
-        with zipfile.ZipFile(os.path.join(DIST, zip_name)) as archive:
+    def check_zip(self, platform, built, own_section, other_section):
+        folder = f"TINTRA-{bundle_version()}{SUFFIX}-{platform}"
+        with zipfile.ZipFile(os.path.join(DIST, folder + ".zip")) as archive:
             entries = {info.filename: info for info in archive.infolist()}
             note = folder + "/INSTALL.txt"
+            guide = folder + "/guide/user-guide.md"
             expected = {folder + "/" + name: path for name, path in built.items()}
-            self.assertEqual(sorted(entries), sorted([folder + "/", note] + list(expected)))
+            shipped_docs = [name for name in entries if name.startswith(folder + "/guide/")]
+            self.assertEqual(sorted(entries), sorted([folder + "/", note] + list(expected) + shipped_docs))
+            self.check_documents(archive, folder, entries)
+            text = archive.read(note).decode("utf-8")
+            self.assertIn("\n" + own_section + "\n", text)
+            self.assertNotIn("\n" + other_section + "\n", text)
+            other = next(p for p in PLATFORM_WORDS if p != platform)
+            for word in PLATFORM_WORDS[other]:
+                with self.subTest(word=word):
+                    self.assertNotIn(word, text + archive.read(guide).decode("utf-8"))
             for name, path in expected.items():
                 with self.subTest(entry=name):
                     info = entries[name]
@@ -64,19 +100,60 @@ class ReleaseZipTest(unittest.TestCase):
                     if not name.endswith("/"):
                         with open(path, "rb") as f:
                             self.assertEqual(archive.read(info), f.read())
-            text = archive.read(note).decode("utf-8")
-            self.assertIn("\n" + own_section + "\n", text)
-            self.assertNotIn("\n" + other_section + "\n", text)
+
+    def check_documents(self, archive, folder, entries):
+        """The guide's pictures are those of docs/, each shown by the guide,
+        and no link of the note or the guide points outside the zip."""
+        guide_links = relative_links(archive.read(folder + "/guide/user-guide.md").decode("utf-8"))
+        for name in entries:
+            if name.startswith(folder + "/guide/") and name.endswith(".png"):
+                relative = name[len(folder + "/guide/"):]
+                with self.subTest(picture=relative):
+                    self.assertIn(relative, guide_links)
+                    with open(os.path.join(DOCS, relative), "rb") as f:
+                        self.assertEqual(archive.read(name), f.read())
+        for document in ("INSTALL.txt", "guide/user-guide.md"):
+            for link in relative_links(archive.read(folder + "/" + document).decode("utf-8")):
+                with self.subTest(document=document, link=link):
+                    target = posixpath.normpath(posixpath.join(folder, posixpath.dirname(document), link))
+                    self.assertIn(target, entries)
 
     def test_windows_zip_holds_the_built_plugin(self):
-        folder = f"TINTRA-{bundle_version()}-windows-x64"
-        self.check_zip(folder + ".zip", folder, {"TINTRA.aex": AEX}, "## Windows", "## macOS")
+        self.check_zip("windows-x64", {"TINTRA.aex": AEX}, "## Windows", "## macOS")
 
     def test_macos_zip_holds_the_whole_bundle(self):
-        folder = f"TINTRA-{bundle_version()}-macos"
         tree = built_tree(BUNDLE, "TINTRA.plugin")
         self.assertEqual(expected_mode(tree["TINTRA.plugin/Contents/MacOS/TINTRA"]), stat.S_IFREG | 0o755)
-        self.check_zip(folder + ".zip", folder, tree, "## macOS", "## Windows")
+        self.check_zip("macos", tree, "## macOS", "## Windows")
+
+    @unittest.skipUnless(EPOCH is not None, "TINTRA_EPOCH is not set")
+    def test_entries_are_dated_in_utc_wherever_unzipped(self):
+        timestamp = struct.pack("<HHBI", 0x5455, 5, 1, EPOCH)
+        for zip_name in sorted(n for n in os.listdir(DIST) if n.endswith(".zip")):
+            with zipfile.ZipFile(os.path.join(DIST, zip_name)) as archive:
+                for info in archive.infolist():
+                    with self.subTest(entry=info.filename):
+                        self.assertEqual(info.extra, timestamp)
+            # Unzipped on either side of the date line, the times are the same.
+            for zone in ("Pacific/Kiritimati", "America/Los_Angeles"):
+                with self.subTest(zip=zip_name, zone=zone), tempfile.TemporaryDirectory() as into:
+                    subprocess.run(["unzip", "-q", os.path.join(DIST, zip_name), "-d", into], check=True,
+                                   env=dict(os.environ, TZ=zone))
+                    for path, _, files in os.walk(into):
+                        for f in files:
+                            self.assertEqual(os.stat(os.path.join(path, f)).st_mtime, EPOCH, f)
+
+    @unittest.skipUnless(SIGNED_DIST, "TINTRA_SIGNED_DIST is not set")
+    def test_signing_changes_only_the_plugin_bytes(self):
+        name = f"TINTRA-{bundle_version()}{SUFFIX}-windows-x64"
+        with zipfile.ZipFile(os.path.join(DIST, name + ".zip")) as unsigned, \
+                zipfile.ZipFile(os.path.join(SIGNED_DIST, name + ".zip")) as signed:
+            for a, b in zip(unsigned.infolist(), signed.infolist(), strict=True):
+                with self.subTest(entry=a.filename):
+                    self.assertEqual((a.filename, a.external_attr, a.extra, a.date_time),
+                                     (b.filename, b.external_attr, b.extra, b.date_time))
+                    same = unsigned.read(a) == signed.read(b)
+                    self.assertEqual(same, not a.filename.endswith("/TINTRA.aex"))
 
     def test_version_word_decoding(self):
         # (word, major, minor, fix, stage, build); the second sets every bit

@@ -383,21 +383,76 @@ INSTANTIATE_TEST_SUITE_P(Faults, RegistrationFails,
 
 // ------------------------------------------------- commands not handled
 
-class UnhandledCommand : public ::testing::TestWithParam<PF_Cmd> {};
-
-// A command the effect does not handle returns 0 and touches nothing of the
-// host's, even with every record missing.
-TEST_P(UnhandledCommand, ReturnsZeroAndTouchesNothing)
+template <typename T>
+std::vector<unsigned char> bytes_of(const T* data, size_t count = 1)
 {
-    Stage stage(false);
-    EXPECT_EQ(stage.host->command(GetParam(), nullptr, nullptr, nullptr), PF_Err_NONE);
-    EXPECT_TRUE(out_data_untouched(*stage.host));
-    EXPECT_TRUE(stage.host->suite_events().empty());
-    EXPECT_TRUE(stage.host->add_param_calls().empty());
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(data);
+    return std::vector<unsigned char>(p, p + sizeof(T) * count);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, UnhandledCommand,
-                         ::testing::Values(2, 3, 5, 6, 7, 8, 9, 10, 12, 15, 16, 23, 24, 33, 34, 1000, -1,
-                                           (PF_Cmd)0x7FFFFFFF, (PF_Cmd)(-0x7FFFFFFF - 1)));
+struct Unhandled {
+    PF_Cmd command;
+    bool records;  // params, output and extra handed over, or all null
+};
+
+void PrintTo(const Unhandled& u, std::ostream* os)
+{
+    *os << "command " << u.command << (u.records ? " with records" : " with null records");
+}
+
+class UnhandledCommand : public ::testing::TestWithParam<Unhandled> {};
+
+// A command the effect does not handle returns 0 and touches nothing of the
+// host's: no record it was handed, no pixel, no suite, no callback.
+TEST_P(UnhandledCommand, ReturnsZeroAndTouchesNothing)
+{
+    const Unhandled u = GetParam();
+    Stage stage(false);
+    Host& host = *stage.host;
+    stage.output.set_pixels8(std::vector<PF_Pixel>(15, PF_Pixel{0x6B, 0x6C, 0x6D, 0x6E}));
+    unsigned char extra[64];
+    std::memset(extra, 0x3C, sizeof extra);
+    const std::vector<unsigned char> in_before = bytes_of(&host.in_data());
+    const std::vector<unsigned char> params_before = stage.params->snapshot();
+    const std::vector<unsigned char> world_before = bytes_of(&stage.output.world());
+    const std::vector<PF_Pixel> pixels_before = stage.output.pixels8();
+    const std::vector<unsigned char> extra_before = bytes_of(extra, sizeof extra);
+
+    const PF_Err err = u.records ? host.command(u.command, stage.params->params(), &stage.output.world(), extra)
+                                 : host.command(u.command, nullptr, nullptr, nullptr);
+    EXPECT_EQ(err, PF_Err_NONE);
+
+    EXPECT_TRUE(out_data_untouched(host));
+    EXPECT_TRUE(bytes_of(&host.in_data()) == in_before) << "in_data written";
+    EXPECT_TRUE(stage.params->snapshot() == params_before) << "params written";
+    EXPECT_TRUE(bytes_of(&stage.output.world()) == world_before) << "output world record written";
+    EXPECT_TRUE(bytes_of(stage.output.pixels8().data(), 15) == bytes_of(pixels_before.data(), 15))
+        << "output pixels written";
+    EXPECT_TRUE(stage.output.padding_intact());
+    EXPECT_TRUE(bytes_of(extra, sizeof extra) == extra_before) << "extra written";
+    EXPECT_TRUE(host.suite_events().empty()) << "a suite was acquired";
+    EXPECT_TRUE(host.add_param_calls().empty());
+    EXPECT_TRUE(host.iterate_calls().empty());
+    EXPECT_TRUE(host.ui_updates().empty());
+    EXPECT_TRUE(host.progress().empty());
+    EXPECT_EQ(host.unsupported_calls(), 0);
+    EXPECT_EQ(Host::stray_callbacks(), 0);
+}
+
+std::vector<Unhandled> unhandled_commands()
+{
+    std::vector<PF_Cmd> cmds = {2, 3, 5, 6, 7, 8, 9, 10, 12};
+    for (PF_Cmd cmd = 15; cmd <= 40; ++cmd)
+        cmds.push_back(cmd);
+    for (PF_Cmd cmd : {100, 1000, 65536, 0x7FFFFFFF, -1, -2, -13, -100, -0x7FFFFFFF - 1})
+        cmds.push_back(cmd);
+    std::vector<Unhandled> cases;
+    for (PF_Cmd cmd : cmds)
+        for (bool records : {true, false})
+            cases.push_back({cmd, records});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UnhandledCommand, ::testing::ValuesIn(unhandled_commands()));
 
 }  // namespace

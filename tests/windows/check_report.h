@@ -1,6 +1,7 @@
-// A tally of named expectations for programs that run where GoogleTest is
-// not available (the Windows build under Wine). Every failed expectation is
-// printed with its name, what was seen and what was wanted.
+// A tally of named expectations for tintra_platform_check, a program rather
+// than a test suite because its renders are written out and compared with
+// another build's. Every failed expectation is printed with its name, what
+// was seen and what was wanted.
 #pragma once
 
 #include <cstdio>
@@ -8,6 +9,11 @@
 #include <string>
 
 namespace platform_check {
+
+struct Tally {
+    int checked = 0;
+    int failed = 0;
+};
 
 class Report {
 public:

@@ -1,5 +1,5 @@
 // Reading a resource out of a plug-in binary the way the host does, through
-// the operating system's own resource functions. Only Windows has them.
+// the operating system's own resource functions (Windows only).
 #pragma once
 
 #include <cstdint>
@@ -14,9 +14,6 @@ struct ResourceKey {
     int id;
     int language;  // 0: let the system pick, as FindResource does
 };
-
-// False when this system cannot read resources at all.
-bool ResourcesReadable();
 
 // Loads the library at path, finds the resource, and copies its bytes.
 bool ReadLibraryResource(const std::string& path, const ResourceKey& key, std::vector<uint8_t>* bytes,

@@ -8,8 +8,6 @@
 
 namespace platform_check {
 
-bool ResourcesReadable() { return true; }
-
 bool ReadLibraryResource(const std::string& path, const ResourceKey& key, std::vector<uint8_t>* bytes,
                          std::string* error)
 {

@@ -1,5 +1,6 @@
 """A small reader for the parts of a PE32+ image that the host and the loader
-look at: the headers, the export and import tables and the resource tree."""
+look at: the headers, the export and import tables and the resource tree; and
+of the version resource that Windows shows in a file's Details tab."""
 
 import struct
 
@@ -145,3 +146,59 @@ class PeFile:
                     at = self.offset(data_rva)
                     result[(type_key, name_key, language)] = self.data[at:at + size]
         return result
+
+
+def version_info(data):
+    """A version resource (VS_VERSIONINFO) as (fixed, strings, translations):
+    fixed is its VS_FIXEDFILEINFO as 13 32-bit words, strings the {name: text}
+    of its string tables, translations the (language, code page) pairs."""
+    key, _, value, children = _version_node(data, 0, len(data))
+    if key != "VS_VERSION_INFO" or len(value) != 52:
+        raise PeError("no VS_VERSION_INFO with a fixed part")
+    fixed = struct.unpack("<13I", value)
+    strings, translations = {}, []
+    for block, _, _, tables in children:
+        if block == "StringFileInfo":
+            for _, _, _, entries in tables:
+                for name, kind, text, _ in entries:
+                    if kind != 1 or not text.endswith(b"\0\0"):
+                        raise PeError("version string %r is not a terminated text" % name)
+                    strings[name] = text[:-2].decode("utf-16-le")
+        elif block == "VarFileInfo":
+            for _, _, pairs, _ in tables:
+                translations += [struct.unpack_from("<HH", pairs, i) for i in range(0, len(pairs) - 3, 4)]
+    return fixed, strings, translations
+
+
+def _version_node(data, at, limit):
+    """(key, type, value bytes, children) of the node at `at`. Every node is
+    its length, its value's length (in characters for a text), its type (1 for
+    text), a zero-terminated UTF-16 key, then the value and the children, each
+    starting at a multiple of 4."""
+    if at + 6 > limit:
+        raise PeError("version node at %d is cut off" % at)
+    length, value_length, kind = struct.unpack_from("<HHH", data, at)
+    end = at + length
+    if length < 6 or end > limit:
+        raise PeError("version node at %d has length %d" % (at, length))
+    key_end = at + 6
+    while key_end + 2 <= end and data[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    if key_end + 2 > end:
+        raise PeError("version node at %d has no terminated key" % at)
+    key = data[at + 6:key_end].decode("utf-16-le")
+    value_at = _aligned(key_end + 2)
+    value_end = value_at + (2 * value_length if kind == 1 else value_length)
+    if value_end > end:
+        raise PeError("the value of %r runs past its node" % key)
+    children = []
+    child = _aligned(value_end)
+    while child < end:
+        node = _version_node(data, child, end)
+        children.append(node)
+        child = _aligned(child + struct.unpack_from("<H", data, child)[0])
+    return key, kind, bytes(data[value_at:value_end]), children
+
+
+def _aligned(at):
+    return (at + 3) // 4 * 4

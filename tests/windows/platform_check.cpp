@@ -1,14 +1,12 @@
-// tintra_platform_check: drives one build of the plug-in binary through the
-// test host and checks what a host would see, then compares its renders with
-// those of another build. Built for Linux and for Windows (run under Wine).
+// tintra_platform_check: renders a fixed set of frames through one build of
+// the plug-in binary, driven by the test host, and compares its renders with
+// those of another build. Built for Linux, for Windows (run under Wine) and
+// for aarch64 Linux (run under qemu against the macOS bundle's arm64 slice).
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "tests/windows/library_resources.h"
-#include "tests/windows/protocol_checks.h"
 #include "tests/windows/render_set.h"
-#include "tests/windows/resource_checks.h"
 #include "tools/testhost/plugin_library.h"
 
 namespace {
@@ -17,11 +15,10 @@ const char kUsage[] =
     "usage: tintra_platform_check check PLUGIN [--renders FILE]\n"
     "       tintra_platform_check compare REFERENCE OTHER\n"
     "\n"
-    "check    loads PLUGIN (TINTRA.so or TINTRA.aex) and checks registration, every\n"
-    "         command, the About text, the parameter definitions, the missing-suite\n"
-    "         and iterate-error paths, and on Windows the PiPL and manifest resources;\n"
-    "         renders a fixed set of 8-bit and 16-bit frames, written to FILE if given,\n"
-    "         and renders part of it again with many renders at once.\n"
+    "check    loads PLUGIN (TINTRA.so, TINTRA.aex or a macOS bundle) and renders a\n"
+    "         fixed set of 8-bit and 16-bit frames, written to FILE if given, and\n"
+    "         part of it again with many renders at once. (The host-check suites,\n"
+    "         integration_tests and tintra_reliability_host_tests, test the rest.)\n"
     "compare  compares two render files channel by channel; differences of at most\n"
     "         one level are accepted (the builds' maths libraries differ), and alpha\n"
     "         must be identical.\n"
@@ -51,13 +48,6 @@ int Check(const std::string& plugin, const std::string& renders_path)
         failed += tally.failed;
     };
 
-    std::string support_url;
-    count("protocol", platform_check::CheckProtocol(library, &support_url));
-    if (platform_check::ResourcesReadable()) {
-        count("resources", platform_check::CheckResources(plugin, support_url));
-    } else {
-        std::printf("%-10s not on this system\n", "resources");
-    }
     std::vector<platform_check::RenderedCase> renders;
     count("render", platform_check::RenderAll(library, &renders));
     count("threads", platform_check::RenderConcurrently(library, renders));

@@ -1,5 +1,6 @@
-"""Checks the built TINTRA.aex as a file: what it exports and imports, and its
-two resources, byte for byte. Run: python3 test_aex_file.py PATH/TINTRA.aex"""
+"""Checks the built TINTRA.aex as a file: what it exports and imports, the two
+resources the host reads, byte for byte, and the version resource Windows
+shows. Run: python3 test_aex_file.py PATH/TINTRA.aex"""
 
 import os
 import re
@@ -10,7 +11,7 @@ import unittest
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from pe_file import PeError, PeFile  # noqa: E402
+from pe_file import PeError, PeFile, version_info  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 AEX = None  # set from the command line
@@ -56,6 +57,26 @@ def expected_pipl():
     for key, length, data in properties:
         out += b"MIB8" + key + b"\0\0\0\0" + length.to_bytes(4, "little") + data
     return out
+
+
+# What Explorer's Details tab shows, written out by hand: 1.2.0 build 1.
+EXPECTED_VERSION = (1, 2, 0, 1)
+EXPECTED_VERSION_STRINGS = {
+    "CompanyName": "halvecort",
+    "FileDescription": "Change hue & saturation using oklab color science by halvecort <3",
+    "FileVersion": "1.2.0.1",
+    "InternalName": "TINTRA",
+    "OriginalFilename": "TINTRA.aex",
+    "ProductName": "TINTRA",
+    "ProductVersion": "1.2.0.1",
+}
+
+
+def pipl_version(pipl):
+    """(major, minor, fix, build) of the eVER word in the property list."""
+    at = pipl.index(b"MIB8REVe") + 12
+    word = int.from_bytes(pipl[at + 4:at + 8], "little")
+    return ((word >> 26) & 0xF) << 3 | (word >> 19) & 7, (word >> 15) & 0xF, (word >> 11) & 0xF, word & 0x1FF
 
 
 # Each check returns the list of problems it found in a file.
@@ -110,7 +131,7 @@ def import_problems(pe):
 def resource_problems(pe):
     problems = []
     resources = pe.resources()
-    wanted = {("PIPL", 16000, 1033), (24, 2, 1033)}
+    wanted = {("PIPL", 16000, 1033), (24, 2, 1033), (16, 1, 1033)}
     if set(resources) != wanted:
         problems.append("resources %s" % sorted(resources, key=str))
     pipl = resources.get(("PIPL", 16000, 1033))
@@ -121,6 +142,32 @@ def resource_problems(pe):
     manifest = resources.get((24, 2, 1033))
     if manifest is not None:
         problems += manifest_problems(manifest)
+    version = resources.get((16, 1, 1033))
+    if version is not None and pipl is not None:
+        problems += version_problems(version, pipl)
+    return problems
+
+
+def version_problems(resource, pipl):
+    try:
+        fixed, strings, translations = version_info(resource)
+    except PeError as e:
+        return ["version resource: %s" % e]
+    problems = []
+    file_version = (fixed[2] >> 16, fixed[2] & 0xFFFF, fixed[3] >> 16, fixed[3] & 0xFFFF)
+    product_version = (fixed[4] >> 16, fixed[4] & 0xFFFF, fixed[5] >> 16, fixed[5] & 0xFFFF)
+    if fixed[0] != 0xFEEF04BD or fixed[9] != 2:
+        problems.append("the fixed part is not that of a library (signature %#x, type %d)" % (fixed[0], fixed[9]))
+    for name, version in (("file", file_version), ("product", product_version)):
+        if version != EXPECTED_VERSION:
+            problems.append("%s version %s" % (name, version))
+        # One source: the version the host is told and the one Windows shows.
+        if version != pipl_version(pipl):
+            problems.append("%s version %s, but the property list says %s" % (name, version, pipl_version(pipl)))
+    if strings != EXPECTED_VERSION_STRINGS:
+        problems.append("version strings %s" % strings)
+    if translations != [(0x409, 1200)]:
+        problems.append("version translations %s" % translations)
     return problems
 
 
@@ -235,6 +282,12 @@ class ChecksSeeFaults(unittest.TestCase):
             ("eINF length 4", resource_problems,
              lambda: self.replace_at(self.pipl_offset() + expected_pipl().index(b"FNIe") + 8,
                                      b"\x02", b"\x04", False)),
+            ("the company renamed", resource_problems,
+             lambda: self.replace_at(bytes(self.data).find("halvecort\0".encode("utf-16-le")),
+                                     "halvecort".encode("utf-16-le"), "halvecorx".encode("utf-16-le"), False)),
+            ("file version 1.2.0.2", resource_problems,
+             lambda: self.replace_at(bytes(self.data).find(b"\xbd\x04\xef\xfe") + 12, b"\x01\x00", b"\x02\x00",
+                                     False)),
             ("manifest asks for elevation", resource_problems,
              lambda: self.replace_at(bytes(self.data).find(b'level="asInvoker"'), b'level="asInvoker"',
                                      b'level="asInvokez"', False)),

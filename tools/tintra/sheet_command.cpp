@@ -80,7 +80,7 @@ int RunSheet(const CommandLine& line)
                 return kExitFailed;
             }
             cells.push_back(&renders[i]);
-            labels.push_back(ChoiceKeyword(choices[i]));
+            labels.push_back(choices[i]);
         }
         const SheetLayout layout = LayoutSheet(in.width, in.height, (int)cells.size());
         // The sheet keeps the input's metadata (its ICC profile above all).

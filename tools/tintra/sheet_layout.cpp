@@ -10,7 +10,7 @@ constexpr int32_t kGlyphHeight = 7;
 constexpr int32_t kAdvance = kGlyphWidth + 1;
 constexpr size_t kLongestLabel = 10;
 
-// A 5x7 dot font for the labels, upper case and digits only; each row is
+// A 5x7 dot font for the labels, upper case, digits and '-'; each row is
 // five bits, the leftmost dot in bit 4.
 struct Glyph {
     char c;
@@ -36,6 +36,7 @@ constexpr Glyph kFont[] = {
     {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
     {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
     {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
+    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}},
 };
 
 const Glyph* FindGlyph(char c)
@@ -60,9 +61,8 @@ void Fill(Image& sheet, int32_t x, int32_t y, uint8_t grey8)
 constexpr uint8_t kGround = 64;
 constexpr uint8_t kInk = 235;
 
-void DrawLabel(Image& sheet, const SheetLayout& layout, int cell, const std::string& label)
+void DrawLabel(Image& sheet, const SheetLayout& layout, int cell, const std::string& label, int32_t s)
 {
-    const int32_t s = layout.text_scale;
     const int32_t text_width = (int32_t)label.size() * kAdvance * s - s;
     int32_t x0 = layout.cell_left[(size_t)cell] + (layout.cell_width - text_width) / 2;
     if (x0 < layout.cell_left[(size_t)cell]) x0 = layout.cell_left[(size_t)cell];
@@ -107,6 +107,12 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
 {
     const Image& first = *cells.front();
     Image sheet = MakeImage(layout.width, layout.height, first.depth, first.has_alpha);
+    // The labels are the popup's own names ("Chroma Clipped", not a keyword
+    // that reads like the Chroma control): letters shrink until every label
+    // fits under its cell, all in one size.
+    int32_t scale = layout.text_scale;
+    for (const std::string& label : labels)
+        while (scale > 1 && (int32_t)label.size() * kAdvance * scale - scale > layout.cell_width) --scale;
     for (int32_t y = 0; y < sheet.height; ++y)
         for (int32_t x = 0; x < sheet.width; ++x) Fill(sheet, x, y, kGround);
 
@@ -120,7 +126,7 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
             else
                 std::memcpy(&sheet.pixels8[to], &cell.pixels8[from], (size_t)cell.width * sizeof(PF_Pixel));
         }
-        if (c < labels.size()) DrawLabel(sheet, layout, (int)c, labels[c]);
+        if (c < labels.size()) DrawLabel(sheet, layout, (int)c, labels[c], scale);
     }
     return sheet;
 }

@@ -1,15 +1,18 @@
-#include "tests/windows/resource_checks.h"
-
+// The two resources of TINTRA.aex as the host reads them, through the
+// system's resource functions on the loaded DLL: the property list byte for
+// byte, and the manifest. Part of the integration tests in the Windows build.
 #include <cstdio>
+#include <string>
 #include <vector>
 
-#include "tests/windows/check_report.h"
+#include "tests/integration/plugin_under_test.h"
 #include "tests/windows/library_resources.h"
 
-namespace platform_check {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using platform_check::ReadLibraryResource;
+using platform_check::ResourceKey;
 
 constexpr int kEnglishUs = 1033;
 
@@ -53,7 +56,7 @@ Bytes ExpectedPipl(const std::string& support_url)
         {"LFea", 4, {0, 0, 0, 0}},
         {"LRUe", (uint32_t)url.size(), url},
     };
-    Bytes out{1, 0};  // the Windows lead word
+    Bytes out{1, 0};    // the Windows lead word
     Append32(out, 0);   // list version
     Append32(out, 13);  // property count
     for (const Property& p : properties) {
@@ -76,47 +79,49 @@ std::string FirstDifference(const Bytes& got, const Bytes& want)
     return text;
 }
 
-}  // namespace
+struct Lookup {
+    const char* what;
+    ResourceKey key;
+};
 
-Tally CheckResources(const std::string& library_path, const std::string& support_url)
+void PrintTo(const Lookup& lookup, std::ostream* os) { *os << lookup.what; }
+
+class WindowsPipl : public integration::PluginTestWithParam<Lookup> {};
+
+// The list carries the address the plug-in registers with.
+TEST_P(WindowsPipl, IsTheHandWrittenListWithTheRegisteredAddress)
 {
-    Report r("resources");
-    const Bytes want = ExpectedPipl(support_url);
-
-    struct Lookup {
-        const char* what;
-        ResourceKey key;
-    };
-    // The host spells the type "PiPL"; the system matches type names without
-    // regard to case, and the resource compiler stored it upper-cased.
-    const Lookup lookups[] = {
-        {"PiPL 16000 (FindResource)", {"PiPL", 0, 16000, 0}},
-        {"PIPL 16000, language 1033", {"PIPL", 0, 16000, kEnglishUs}},
-    };
-    for (const Lookup& lookup : lookups) {
-        Bytes got;
-        std::string error;
-        if (!ReadLibraryResource(library_path, lookup.key, &got, &error)) {
-            r.Fail(lookup.what, error);
-            continue;
-        }
-        r.Equal(std::string(lookup.what) + " size", got.size(), want.size());
-        r.True(std::string(lookup.what) + " bytes", got == want, FirstDifference(got, want));
-    }
-
-    Bytes manifest;
+    testhost::Host host(library());
+    ASSERT_EQ(host.register_effect(), PF_Err_NONE);
+    const Bytes want = ExpectedPipl(host.registration().support_url);
+    Bytes got;
     std::string error;
-    if (!ReadLibraryResource(library_path, ResourceKey{nullptr, 24, 2, kEnglishUs}, &manifest, &error)) {
-        r.Fail("manifest 24/2/1033", error);
-    } else {
-        const std::string text(manifest.begin(), manifest.end());
-        r.True("manifest asks to run as the invoker", text.find("level=\"asInvoker\"") != std::string::npos, text);
-        r.True("manifest asks for no UI access", text.find("uiAccess=\"false\"") != std::string::npos, text);
-        const size_t first = text.find("requestedExecutionLevel");
-        r.Equal("manifest has one execution level request", text.find("requestedExecutionLevel", first + 1),
-                std::string::npos);
-    }
-    return Tally{r.checked(), r.failed()};
+    ASSERT_TRUE(ReadLibraryResource(integration::plugin_path(), GetParam().key, &got, &error)) << error;
+    EXPECT_EQ(got.size(), want.size());
+    EXPECT_TRUE(got == want) << FirstDifference(got, want);
 }
 
-}  // namespace platform_check
+// The host spells the type "PiPL"; the system matches type names without
+// regard to case, and the resource compiler stored it upper-cased.
+INSTANTIATE_TEST_SUITE_P(Lookups, WindowsPipl,
+                         ::testing::Values(Lookup{"PiPL 16000 (FindResource)", {"PiPL", 0, 16000, 0}},
+                                           Lookup{"PIPL 16000, language 1033", {"PIPL", 0, 16000, kEnglishUs}}));
+
+using WindowsManifest = integration::PluginTest;
+
+TEST_F(WindowsManifest, AsksToRunAsTheInvokerWithoutUiAccess)
+{
+    Bytes manifest;
+    std::string error;
+    ASSERT_TRUE(ReadLibraryResource(integration::plugin_path(), ResourceKey{nullptr, 24, 2, kEnglishUs}, &manifest,
+                                    &error))
+        << error;
+    const std::string text(manifest.begin(), manifest.end());
+    EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos) << text;
+    EXPECT_NE(text.find("uiAccess=\"false\""), std::string::npos) << text;
+    const size_t first = text.find("requestedExecutionLevel");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find("requestedExecutionLevel", first + 1), std::string::npos) << "more than one request";
+}
+
+}  // namespace
