@@ -231,9 +231,12 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
     rendered.channels.assign((size_t)rendered.width * rendered.height * 4, 0);  // what a failed render leaves
     const std::string what = rendered.name + (deep ? " (16-bit)" : " (8-bit)");
 
+    // Set up as After Effects does, global set-up first: it is also where
+    // the host finds the flags its property list announced contradicted.
     testhost::Host host(library);
     host.set_threads(kThreads);
-    if (!r.Equal(what + ": parameter set-up", host.params_setup(), 0)) {
+    if (!r.Equal(what + ": global set-up", host.global_setup(), 0) ||
+        !r.Equal(what + ": parameter set-up", host.params_setup(), 0)) {
         return rendered;
     }
     testhost::World input(rendered.width, rendered.height, deep, kPadding);
