@@ -29,22 +29,19 @@ RGB normalise(const PF_Pixel16& p)
 // scaling differ. Each depth gets its own copy with the conversions compiled
 // in. It stays out of line so that the identity copy in front of it needs no
 // stack frame.
-// A grey has no hue, but the conversions leave rounding noise of about 1e-8
-// in its a and b, pointing wherever the maths library's last bits send it.
-// Taken as a hue, that noise would tint each grey level differently under
-// Chroma, and differently on each platform. Black already comes out as exact
-// zeros; every other grey is treated the same way.
-template <typename Pixel>
-bool is_grey(const Pixel& p)
-{
-    return p.red == p.green && p.green == p.blue;
-}
-
 template <int32_t Max, typename Pixel>
 __attribute__((noinline)) int32_t shift_hue_and_chroma(const HueSettings& s, const Pixel* in, Pixel* out)
 {
-    Lab lab = RGBtoOK(normalise(*in));
-    if (is_grey(*in)) {
+    RGB rgb = normalise(*in);
+    Lab lab = RGBtoOK(rgb);
+    // A grey has no hue, but the conversion leaves rounding noise of about
+    // 1e-8 in its a and b, pointing wherever the maths library's last bits
+    // send it. Taken as a hue, that noise would tint each grey level
+    // differently under Chroma, and differently on each platform. Black
+    // already comes out as exact zeros; every other grey is treated the same
+    // way. Normalising keeps distinct levels distinct, so equal channels here
+    // are equal channels in the pixel.
+    if (is_grey(rgb)) {
         // Positive zeros: atan2f(+0, +0) is 0, so the hue is the offset alone.
         lab.a = 0.f;
         lab.b = 0.f;

@@ -20,7 +20,7 @@ RGB gamut_clip_adaptive_L0_L_cusp(RGB rgb, float alpha)
     // An exactly grey colour has no hue: its direction would be 0/0 and every
     // later value NaN. It has nowhere to go but along the grey axis, so it
     // becomes the grey of its own lightness, clamped into the gamut.
-    if (lab.a == 0.f && lab.b == 0.f) {
+    if (is_grey(lab)) {
         float L = lab.L < 0.f ? 0.f : (lab.L > 1.f ? 1.f : lab.L);
         return OKtoRGBUnclipped({L, 0.f, 0.f});
     }

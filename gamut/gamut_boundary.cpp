@@ -8,30 +8,28 @@
 // Products are formed left to right with squares written out ((3·k)·x)·x, as
 // the reference grouping; another grouping moves results in the last place.
 
-float compute_max_saturation(float a, float b)
+namespace {
+
+// One coefficient set of the maximum saturation: k0..k4 give the first
+// estimate of S, and w is the row of the channel the set drives to 0.
+struct SaturationSet {
+    float k0, k1, k2, k3, k4;
+    MatrixRow w;
+};
+
+constexpr SaturationSet kRedReachesZero{1.1908628f, 1.7657673f, 0.5966264f, 0.755152f, 0.5677124f, kRedFromCones};
+constexpr SaturationSet kGreenReachesZero{0.73956513f, -0.45954403f, 0.08285427f, 0.1254107f, 0.14503203f,
+                                          kGreenFromCones};
+constexpr SaturationSet kBlueReachesZero{1.3573365f, -0.00915799f, -1.1513021f, -0.50559604f, 0.00692167f,
+                                         kBlueFromCones};
+
+float max_saturation_by(const SaturationSet& set, float a, float b)
 {
-    // Which channel reaches 0 first decides the coefficient set. Both tests
-    // are strict and a NaN fails both, so a NaN direction takes the blue set.
-    float k0, k1, k2, k3, k4, wl, wm, ws;
-    if (-1.8817033f * a - 0.8093649f * b > 1) {
-        // Red reaches 0 first.
-        k0 = 1.1908628f; k1 = 1.7657673f; k2 = 0.5966264f; k3 = 0.755152f; k4 = 0.5677124f;
-        wl = 4.0767417f; wm = -3.3077116f; ws = 0.23096994f;
-    } else if (1.8144411f * a - 1.1944528f * b > 1) {
-        // Green reaches 0 first.
-        k0 = 0.73956513f; k1 = -0.45954403f; k2 = 0.08285427f; k3 = 0.1254107f; k4 = 0.14503203f;
-        wl = -1.268438f; wm = 2.6097574f; ws = -0.34131938f;
-    } else {
-        // Blue reaches 0 first.
-        k0 = 1.3573365f; k1 = -0.00915799f; k2 = -1.1513021f; k3 = -0.50559604f; k4 = 0.00692167f;
-        wl = -0.0041960864f; wm = -0.7034186f; ws = 1.7076147f;
-    }
+    float S = set.k0 + set.k1 * a + set.k2 * b + set.k3 * a * a + set.k4 * a * b;
 
-    float S = k0 + k1 * a + k2 * b + k3 * a * a + k4 * a * b;
-
-    float k_l = 0.39633778f * a + 0.21580376f * b;
-    float k_m = -0.105561346f * a - 0.06385417f * b;
-    float k_s = -0.08948418f * a - 1.2914855f * b;
+    float k_l = apply_row(kLConeFromLab, a, b);
+    float k_m = apply_row(kMConeFromLab, a, b);
+    float k_s = apply_row(kSConeFromLab, a, b);
 
     float l_ = 1.f + S * k_l;
     float m_ = 1.f + S * k_m;
@@ -49,14 +47,94 @@ float compute_max_saturation(float a, float b)
     float m_dS2 = 6.f * k_m * k_m * m_;
     float s_dS2 = 6.f * k_s * k_s * s_;
 
-    float f = wl * l + wm * m + ws * s;
-    float f1 = wl * l_dS + wm * m_dS + ws * s_dS;
-    float f2 = wl * l_dS2 + wm * m_dS2 + ws * s_dS2;
+    float f = apply_row(set.w, l, m, s);
+    float f1 = apply_row(set.w, l_dS, m_dS, s_dS);
+    float f2 = apply_row(set.w, l_dS2, m_dS2, s_dS2);
 
     // Exactly one Halley step, unguarded: the first estimate is close enough
     // that one step is what the boundary is defined by.
     S = S - f * f1 / (f1 * f1 - 0.5f * f * f2);
     return S;
+}
+
+// How close to 1 a region test must come for the maths library to decide the
+// region: 2^-15, 512 units in the last place of 1. The primaries lie on the
+// lines where the regions meet, and the clip methods see their hue
+// directions after atan2f, cosf, sinf and two conversions with cbrtf. Over
+// Hue 0, 360, -360 and 720 and Chroma -0.1 to +0.3 the tests of the full
+// primaries stray from 1 by at most 39 units with glibc (x86-64 and aarch64)
+// and 57 with mingw-w64's library, those of primaries at a quarter of full
+// intensity or more by at most 66; with every maths-library result moved by
+// up to 4 units, by at most 193. (Darker primaries under large boosts stray
+// further: a cone response near 0 magnifies the rounding.) The band is a
+// thousandth of a degree of hue either side.
+constexpr float kRegionBand = 1.f / 32768.f;
+
+// A cusp lies on the gamut when no channel of it falls below 0 by more than
+// one 16-bit level, 2^-15 of its largest channel: less than any stored pixel
+// shows. At a primary's corner the one Halley step of the right set lands a
+// few millionths outside (blue: -5e-6), while a set that overshoots there
+// does so by a ten-thousandth or more (red's green set: -2e-4).
+constexpr float kCuspBelowZero = 1.f / 32768.f;
+
+bool cusp_on_gamut(float S, float a, float b)
+{
+    RGB rgb = OKtoRGBUnclipped({1.f, S * a, S * b});
+    float largest = fmaxf(fmaxf(rgb.r, rgb.g), rgb.b);
+    float smallest = fminf(fminf(rgb.r, rgb.g), rgb.b);
+    return smallest >= -kCuspBelowZero * largest;
+}
+
+}  // namespace
+
+float compute_max_saturation(float a, float b)
+{
+    // Which channel reaches 0 first decides the coefficient set. Both tests
+    // are strict and a NaN fails both, so a NaN direction takes the blue set.
+    float red_test = -1.8817033f * a - 0.8093649f * b;
+    float green_test = 1.8144411f * a - 1.1944528f * b;
+    bool red_first = red_test > 1;
+    bool green_first = green_test > 1;
+
+    // A NaN is near no boundary.
+    bool red_near = fabsf(red_test - 1.f) <= kRegionBand;
+    bool green_near = fabsf(green_test - 1.f) <= kRegionBand;
+    if (!red_near && !green_near) {
+        if (red_first)
+            return max_saturation_by(kRedReachesZero, a, b);
+        if (green_first)
+            return max_saturation_by(kGreenReachesZero, a, b);
+        return max_saturation_by(kBlueReachesZero, a, b);
+    }
+
+    // Within the band the side a test falls on is a matter of the last bit,
+    // which differs between maths libraries, and the sets on either side can
+    // disagree by a fifth (pure blue). Every set the tests could pick is
+    // tried; the answer is the largest saturation whose cusp lies on the
+    // gamut, or failing that the smallest, nearest the gamut from outside.
+    // Neither depends on which side of the line the direction fell.
+    bool others_may = !red_first || red_near;
+    const SaturationSet* candidates[3];
+    int count = 0;
+    if (red_first || red_near)
+        candidates[count++] = &kRedReachesZero;
+    if (others_may && (green_first || green_near))
+        candidates[count++] = &kGreenReachesZero;
+    if (others_may && (!green_first || green_near))
+        candidates[count++] = &kBlueReachesZero;
+
+    float best = max_saturation_by(*candidates[0], a, b);
+    bool best_on = cusp_on_gamut(best, a, b);
+    for (int i = 1; i < count; ++i) {
+        float S = max_saturation_by(*candidates[i], a, b);
+        bool on = cusp_on_gamut(S, a, b);
+        bool better = on != best_on ? on : (on ? S > best : S < best);
+        if (better) {
+            best = S;
+            best_on = on;
+        }
+    }
+    return best;
 }
 
 Cusp find_cusp(float a, float b)
@@ -93,9 +171,9 @@ float find_gamut_intersection(float a, float b, float L1, float C1, float L0, Cu
         float dL = L1 - L0;
         float dC = C1;
 
-        float k_l = 0.39633778f * a + 0.21580376f * b;
-        float k_m = -0.105561346f * a - 0.06385417f * b;
-        float k_s = -0.08948418f * a - 1.2914855f * b;
+        float k_l = apply_row(kLConeFromLab, a, b);
+        float k_m = apply_row(kMConeFromLab, a, b);
+        float k_s = apply_row(kSConeFromLab, a, b);
 
         float l_dt = dL + dC * k_l;
         float m_dt = dL + dC * k_m;
@@ -120,23 +198,23 @@ float find_gamut_intersection(float a, float b, float L1, float C1, float L0, Cu
         float mdt2 = 6 * m_dt * m_dt * m_;
         float sdt2 = 6 * s_dt * s_dt * s_;
 
-        float r = 4.0767417f * l - 3.3077116f * m + 0.23096994f * s - 1;
-        float r1 = 4.0767417f * ldt - 3.3077116f * mdt + 0.23096994f * sdt;
-        float r2 = 4.0767417f * ldt2 - 3.3077116f * mdt2 + 0.23096994f * sdt2;
+        float r = apply_row(kRedFromCones, l, m, s) - 1;
+        float r1 = apply_row(kRedFromCones, ldt, mdt, sdt);
+        float r2 = apply_row(kRedFromCones, ldt2, mdt2, sdt2);
 
         float u_r = r1 / (r1 * r1 - 0.5f * r * r2);
         float t_r = -r * u_r;
 
-        float g = -1.268438f * l + 2.6097574f * m - 0.34131938f * s - 1;
-        float g1 = -1.268438f * ldt + 2.6097574f * mdt - 0.34131938f * sdt;
-        float g2 = -1.268438f * ldt2 + 2.6097574f * mdt2 - 0.34131938f * sdt2;
+        float g = apply_row(kGreenFromCones, l, m, s) - 1;
+        float g1 = apply_row(kGreenFromCones, ldt, mdt, sdt);
+        float g2 = apply_row(kGreenFromCones, ldt2, mdt2, sdt2);
 
         float u_g = g1 / (g1 * g1 - 0.5f * g * g2);
         float t_g = -g * u_g;
 
-        float bl = -0.0041960864f * l - 0.7034186f * m + 1.7076147f * s - 1;
-        float b1 = -0.0041960864f * ldt - 0.7034186f * mdt + 1.7076147f * sdt;
-        float b2 = -0.0041960864f * ldt2 - 0.7034186f * mdt2 + 1.7076147f * sdt2;
+        float bl = apply_row(kBlueFromCones, l, m, s) - 1;
+        float b1 = apply_row(kBlueFromCones, ldt, mdt, sdt);
+        float b2 = apply_row(kBlueFromCones, ldt2, mdt2, sdt2);
 
         float u_b = b1 / (b1 * b1 - 0.5f * bl * b2);
         float t_b = -bl * u_b;

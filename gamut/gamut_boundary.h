@@ -8,7 +8,9 @@ struct Cusp {
 };
 
 // Largest saturation S = C / L the hue reaches before one linear channel of
-// (1, S·a, S·b) falls to 0.
+// (1, S·a, S·b) falls to 0. On and next to the lines where the regions of
+// its coefficient sets meet (the primaries' hues), the answer does not depend
+// on which side of the line the direction's last bit puts it.
 float compute_max_saturation(float a, float b);
 
 // Lightness and chroma of the gamut's point of greatest chroma at this hue.

@@ -39,39 +39,22 @@ RGB OKtoRGBUnclipped(Lab c)
     return out;
 }
 
-float compute_max_saturation(float a, float b)
-{
-    float k0, k1, k2, k3, k4, wl, wm, ws;
-    if (-1.8817033f * a - 0.8093649f * b > 1) {
-        k0 = 1.1908628f;
-        k1 = 1.7657673f;
-        k2 = 0.5966264f;
-        k3 = 0.755152f;
-        k4 = 0.5677124f;
-        wl = 4.0767417f;
-        wm = -3.3077116f;
-        ws = 0.23096994f;
-    } else if (1.8144411f * a - 1.1944528f * b > 1) {
-        k0 = 0.73956513f;
-        k1 = -0.45954403f;
-        k2 = 0.08285427f;
-        k3 = 0.1254107f;
-        k4 = 0.14503203f;
-        wl = -1.268438f;
-        wm = 2.6097574f;
-        ws = -0.34131938f;
-    } else {
-        k0 = 1.3573365f;
-        k1 = -0.00915799f;
-        k2 = -1.1513021f;
-        k3 = -0.50559604f;
-        k4 = 0.00692167f;
-        wl = -0.0041960864f;
-        wm = -0.7034186f;
-        ws = 1.7076147f;
-    }
+namespace {
 
-    float S = k0 + k1 * a + k2 * b + (k3 * a) * a + (k4 * a) * b;
+// k0..k4 of the first estimate, then the row (wl, wm, ws) of the channel
+// that falls to 0: red, green, blue.
+const float kSaturationSets[3][8] = {
+    {1.1908628f, 1.7657673f, 0.5966264f, 0.755152f, 0.5677124f, 4.0767417f, -3.3077116f, 0.23096994f},
+    {0.73956513f, -0.45954403f, 0.08285427f, 0.1254107f, 0.14503203f, -1.268438f, 2.6097574f, -0.34131938f},
+    {1.3573365f, -0.00915799f, -1.1513021f, -0.50559604f, 0.00692167f, -0.0041960864f, -0.7034186f, 1.7076147f},
+};
+
+float saturation_of_set(int set, float a, float b)
+{
+    const float* k = kSaturationSets[set];
+    float wl = k[5], wm = k[6], ws = k[7];
+
+    float S = k[0] + k[1] * a + k[2] * b + (k[3] * a) * a + (k[4] * a) * b;
 
     float k_l = 0.39633778f * a + 0.21580376f * b;
     float k_m = -0.105561346f * a - 0.06385417f * b;
@@ -98,6 +81,56 @@ float compute_max_saturation(float a, float b)
     float f2 = wl * l_dS2 + wm * m_dS2 + ws * s_dS2;
 
     return S - (f * f1) / (f1 * f1 - (0.5f * f) * f2);
+}
+
+// No channel of the cusp more than 2^-15 of its largest channel below 0.
+bool cusp_lies_on_gamut(float S, float a, float b)
+{
+    RGB c = plain::OKtoRGBUnclipped({1.f, S * a, S * b});
+    float hi = fmaxf(fmaxf(c.r, c.g), c.b);
+    float lo = fminf(fminf(c.r, c.g), c.b);
+    return lo >= -(1.f / 32768.f) * hi;
+}
+
+}  // namespace
+
+float compute_max_saturation(float a, float b)
+{
+    float red_test = -1.8817033f * a - 0.8093649f * b;
+    float green_test = 1.8144411f * a - 1.1944528f * b;
+
+    // A test within 2^-15 of 1 could fall either way with another maths
+    // library: every set it could pick is allowed.
+    const float band = 1.f / 32768.f;
+    bool red_either = fabsf(red_test - 1.f) <= band;
+    bool green_either = fabsf(green_test - 1.f) <= band;
+    bool may_red = red_test > 1 || red_either;
+    bool may_not_red = !(red_test > 1) || red_either;
+    bool allowed[3] = {may_red, may_not_red && (green_test > 1 || green_either),
+                       may_not_red && (!(green_test > 1) || green_either)};
+
+    if (allowed[0] + allowed[1] + allowed[2] == 1)
+        return saturation_of_set(allowed[0] ? 0 : (allowed[1] ? 1 : 2), a, b);
+
+    // In red, green, blue order: the largest saturation whose cusp lies on
+    // the gamut; if none does, the smallest.
+    int chosen = -1;
+    float chosen_S = 0.f;
+    bool chosen_on = false;
+    for (int set = 0; set < 3; ++set) {
+        if (!allowed[set])
+            continue;
+        float S = saturation_of_set(set, a, b);
+        bool on = cusp_lies_on_gamut(S, a, b);
+        bool take = chosen < 0 || (on && !chosen_on) || (on && chosen_on && S > chosen_S) ||
+                    (!on && !chosen_on && S < chosen_S);
+        if (take) {
+            chosen = set;
+            chosen_S = S;
+            chosen_on = on;
+        }
+    }
+    return chosen_S;
 }
 
 Cusp find_cusp(float a, float b)

@@ -214,47 +214,4 @@ TEST(AlphaOnlyMovesTheAdaptiveClip, OtherMethodsIgnoreIt)
     EXPECT_FALSE(same_bits(run(ClipType::Adaptive, 0, kOrange), run(ClipType::Adaptive, 5, kOrange)));
 }
 
-// Labs that convert to an out-of-gamut grey which converts back with a = b = 0
-// exactly: no hue direction exists. Both projecting methods send them to the
-// grey of their clamped lightness instead of NaN.
-struct GreyCase {
-    const char* name;
-    Lab lab;
-    float clamped_L;
-};
-
-class ClipExactGrey : public ::testing::TestWithParam<GreyCase> {};
-
-TEST_P(ClipExactGrey, GoesToTheGreyOfItsClampedLightness)
-{
-    const GreyCase& c = GetParam();
-    RGB unclipped = OKtoRGBUnclipped(c.lab);
-    ASSERT_FALSE(in_unit_range(unclipped));
-    Lab back = RGBtoOK(unclipped);
-    ASSERT_EQ(back.a, 0.f);
-    ASSERT_EQ(back.b, 0.f);
-
-    RGB grey = OKtoRGBUnclipped({c.clamped_L, 0, 0});
-    EXPECT_TRUE(same_bits(run(ClipType::ChromaClipped, 0, c.lab), grey));
-
-    RGB adaptive = run(ClipType::Adaptive, 0.05f, c.lab);
-    EXPECT_EQ(adaptive.r, fminf(fmaxf(grey.r, 0.f), 1.f));
-    EXPECT_EQ(adaptive.g, fminf(fmaxf(grey.g, 0.f), 1.f));
-    EXPECT_EQ(adaptive.b, fminf(fmaxf(grey.b, 0.f), 1.f));
-}
-
-INSTANTIATE_TEST_SUITE_P(Greys, ClipExactGrey,
-                         ::testing::Values(GreyCase{"overbright", {1.00038147f, 0, 0}, 1.f},
-                                           GreyCase{"below_black", {-2.88f, 0, 0}, 0.f}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ClipExactGreyAdaptive, OverbrightEndsWhiteNotBlack)
-{
-    // The point of the rule: without it the NaNs would be stored as black.
-    RGB out = run(ClipType::Adaptive, 0.05f, {1.00038147f, 0, 0});
-    EXPECT_GT(out.r, 0.99999f);
-    EXPECT_GT(out.g, 0.99999f);
-    EXPECT_GT(out.b, 0.99999f);
-}
-
 }  // namespace

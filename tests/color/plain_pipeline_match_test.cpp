@@ -80,6 +80,37 @@ INSTANTIATE_TEST_SUITE_P(Settings, MatchesPlain,
                                            SettingsCase{"many_turns", 62.83f, 0.02f, 0.5f}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The primaries, secondaries and their darker levels sit on or next to the
+// lines where the boundary's coefficient sets meet, which random pixels
+// almost never reach: every Chroma from -100 to +300 at Hue 0 and 360.
+TEST(MatchesPlainPrimaries, EveryChromaAtHueZeroAndOneTurn)
+{
+    const int corners[6][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 1, 1}, {1, 0, 1}, {1, 1, 0}};
+    for (float hue : {0.f, 6.2831855f})
+        for (ClipType clip : kEveryClip)
+            for (int slider = -100; slider <= 300; ++slider) {
+                HueSettings s{hue, slider / 1000.f, clip, 0.05f};
+                int mismatches = 0;
+                for (const int* c : corners)
+                    for (int level : {64, 128, 255}) {
+                        PF_Pixel in{255, (uint8_t)(c[0] * level), (uint8_t)(c[1] * level), (uint8_t)(c[2] * level)};
+                        PF_Pixel ours{}, plain_out{};
+                        HueFunc8(&s, 0, 0, &in, &ours);
+                        plain::HueFunc8(&s, 0, 0, &in, &plain_out);
+                        mismatches += !same_bits(ours, plain_out);
+
+                        const int level16 = level * 32768 / 255;
+                        PF_Pixel16 in16{32768, (uint16_t)(c[0] * level16), (uint16_t)(c[1] * level16),
+                                        (uint16_t)(c[2] * level16)};
+                        PF_Pixel16 ours16{}, plain16{};
+                        HueFunc16(&s, 0, 0, &in16, &ours16);
+                        plain::HueFunc16(&s, 0, 0, &in16, &plain16);
+                        mismatches += !same_bits(ours16, plain16);
+                    }
+                ASSERT_EQ(mismatches, 0) << "hue " << hue << " chroma " << slider << " clip " << (int)clip;
+            }
+}
+
 // The routines one by one, over random hues and segments, so a mismatch names
 // the routine that moved.
 TEST(MatchesPlainRoutines, ConversionsAndBoundary)

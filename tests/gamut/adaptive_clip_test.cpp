@@ -1,6 +1,6 @@
 // The adaptive clip: anchors and results for the worked colours at several
-// alphas, the early return for colours strictly inside, colours on the edge,
-// above white, and exactly grey colours, which have no hue.
+// alphas, the early return for colours strictly inside, colours on the edge
+// and above white. Exactly grey colours are in tests/color/grey_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -164,37 +164,6 @@ TEST(AdaptiveClip, AboveWhiteBecomesWhite)
     EXPECT_NEAR(out.g, 1.f, 1e-5);
     EXPECT_NEAR(out.b, 1.f, 1e-5);
 }
-
-// Exactly grey colours (a = b = 0 after conversion) have no hue direction.
-// They become the grey of their lightness clamped into 0..1, never NaN.
-struct GreyCase {
-    const char* name;
-    float value;  // all three channels
-    float L;      // the lightness the grey ends at
-};
-
-class AdaptiveExactGrey : public ::testing::TestWithParam<GreyCase> {};
-
-TEST_P(AdaptiveExactGrey, BecomesTheGreyOfItsClampedLightness)
-{
-    const GreyCase& c = GetParam();
-    RGB in{c.value, c.value, c.value};
-    Lab lab = RGBtoOK(in);
-    ASSERT_EQ(lab.a, 0.f);
-    ASSERT_EQ(lab.b, 0.f);
-
-    for (float alpha : {0.f, 0.05f, 5.f}) {
-        RGB out = gamut_clip_adaptive_L0_L_cusp(in, alpha);
-        EXPECT_TRUE(same_bits(out, OKtoRGBUnclipped({c.L, 0, 0})));
-        EXPECT_FALSE(std::isnan(out.r) || std::isnan(out.g) || std::isnan(out.b));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Greys, AdaptiveExactGrey,
-                         ::testing::Values(GreyCase{"black", 0.f, 0.f},
-                                           GreyCase{"overbright", 1.00042725f, 1.f},
-                                           GreyCase{"below_black", -3.89648438f, 0.f}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AdaptiveClip, NaNChannelFlowsThrough)
 {

@@ -109,41 +109,56 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{"minus_b_takes_green", {0, -1}, kGreen}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Unit directions built so that a selection test comes out exactly 1. A test
-// of exactly 1 must not select its set: the result has to follow the set on
-// the "not selected" side, which differs clearly from the selected set's.
-struct SelectionEdge {
+// The primaries lie where the regions of two coefficient sets meet: their
+// tests come out 1 to within rounding, and the side of 1 they fall on is the
+// maths library's last bit. Swept across the line, whichever side, the
+// saturation stays the corner's, whose cusp lies on the gamut; the sets on
+// either side of the old strict test disagree there (blue: 0.573 against
+// 0.693, red: 0.41063 against 0.41035). Beyond a narrow band the tests decide
+// as they always did.
+struct CornerCase {
     const char* name;
-    float a, b;
-    bool red_test;     // which of the two tests is exactly 1
-    float a_selected;  // neighbouring a whose test value exceeds 1
-    float a_inside;    // neighbouring a on the same side as the exact value
+    RGB primary;
+    float S;            // the corner's saturation
+    float beyond;       // hue offset, radians, well outside the band
+    float S_beyond;     // what the tests' own choice gives there
 };
 
-class SelectionBoundary : public ::testing::TestWithParam<SelectionEdge> {};
+class PrimaryCorner : public ::testing::TestWithParam<CornerCase> {};
 
-TEST_P(SelectionBoundary, ExactlyOneDoesNotSelect)
+TEST_P(PrimaryCorner, SaturationDoesNotDependOnTheSideOfTheLine)
 {
-    const SelectionEdge& c = GetParam();
-    auto test_value = [&](float a) {
-        return c.red_test ? -1.8817033f * a - 0.8093649f * c.b : 1.8144411f * a - 1.1944528f * c.b;
-    };
-    ASSERT_EQ(test_value(c.a), 1.0f);
-    ASSERT_GT(test_value(c.a_selected), 1.0f);
-    ASSERT_LE(test_value(c.a_inside), 1.0f);
+    const CornerCase& c = GetParam();
+    Lab own = RGBtoOK(c.primary);
+    double h0 = std::atan2((double)own.b, (double)own.a);
+    int above = 0, below = 0;
+    for (int i = -16; i <= 16; ++i) {
+        // Up to 8e-6 radians either way: the tests move by up to 1.5e-5.
+        float a = (float)std::cos(h0 + i * 5e-7), b = (float)std::sin(h0 + i * 5e-7);
+        float red_test = -1.8817033f * a - 0.8093649f * b;
+        float green_test = 1.8144411f * a - 1.1944528f * b;
+        float test = std::fabs(red_test - 1.f) < std::fabs(green_test - 1.f) ? red_test : green_test;
+        (test > 1.f ? above : below) += 1;
 
-    float S = compute_max_saturation(c.a, c.b);
-    EXPECT_NEAR(S, compute_max_saturation(c.a_inside, c.b), 1e-6);
-    EXPECT_GT(std::fabs(S - compute_max_saturation(c.a_selected, c.b)), 1e-4);
+        float S = compute_max_saturation(a, b);
+        EXPECT_NEAR(S, c.S, 1e-4) << i;
+        RGB rgb = OKtoRGBUnclipped({1.f, S * a, S * b});
+        float largest = fmaxf(fmaxf(rgb.r, rgb.g), rgb.b);
+        EXPECT_GE(fminf(fminf(rgb.r, rgb.g), rgb.b), -largest / 32768.f) << i;
+    }
+    EXPECT_GT(above, 0);
+    EXPECT_GT(below, 0);
+
+    float a = (float)std::cos(h0 + c.beyond), b = (float)std::sin(h0 + c.beyond);
+    EXPECT_NEAR(compute_max_saturation(a, b), c.S_beyond, 1e-4);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Edges, SelectionBoundary,
-    ::testing::Values(
-        // Near the blue primary: red's test is exactly 1, green's just below,
-        // so the blue set answers (S ~ 0.879) rather than the red one (~ 0.573).
-        SelectionEdge{"red_test", -0.103625491f, -0.994616389f, true, -0.103625506f, -0.103625476f},
-        SelectionEdge{"green_test", 0.872633398f, 0.488375813f, false, 0.872633457f, 0.872633338f}),
+    Primaries, PrimaryCorner,
+    ::testing::Values(CornerCase{"red", {1, 0, 0}, 0.41035f, -2e-4f, 0.41063f},
+                      CornerCase{"green", {0, 1, 0}, 0.34028f, 2e-4f, 0.34022f},
+                      // On red's side of blue the red set answers, a sixth short.
+                      CornerCase{"blue", {0, 0, 1}, 0.69295f, -2e-4f, 0.57150f}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // One Halley step from the polynomial estimate, not a converged root: the

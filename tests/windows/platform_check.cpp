@@ -66,6 +66,28 @@ void PrintComparison(const char* what, const platform_check::Comparison& c)
                 (long long)c.channels, (long long)c.differing, c.largest);
 }
 
+// One line per pure colour: the largest difference of its renders under Hue
+// 0 and 360 and Chroma -100 to +300, by clip method and depth.
+void PrintPrimaries(const platform_check::CompareResult& result)
+{
+    std::printf("primaries, largest difference (Hue 0 and 360, Chroma -100 to +300, judged), 8-bit/16-bit:\n%-8s",
+                "");
+    for (int clip = 1; clip <= platform_check::kClipMethods; ++clip) {
+        std::printf(" %15s", platform_check::ClipMethodName(clip));
+    }
+    std::printf("\n");
+    for (int colour = 0; colour < platform_check::kPrimaryColours; ++colour) {
+        std::printf("%-8s", platform_check::PrimaryName(colour));
+        for (int clip = 0; clip < platform_check::kClipMethods; ++clip) {
+            const int* depths = result.primaries[colour][clip];
+            const std::string cell = (depths[0] < 0 ? std::string("-") : std::to_string(depths[0])) + "/" +
+                                     (depths[1] < 0 ? std::string("-") : std::to_string(depths[1]));
+            std::printf(" %15s", cell.c_str());
+        }
+        std::printf("\n");
+    }
+}
+
 int Compare(const std::string& reference_path, const std::string& other_path)
 {
     std::vector<platform_check::RenderedCase> reference;
@@ -83,9 +105,10 @@ int Compare(const std::string& reference_path, const std::string& other_path)
     PrintComparison("8-bit", result.depth8);
     PrintComparison("16-bit", result.depth16);
     PrintComparison("total", result.total);
-    // Inputs whose result hangs on the last bit of a maths function (see
-    // render_set.cpp): shown, not judged.
-    PrintComparison("unstable", result.unstable);
+    // Colours a whole turn leaves on the gamut's surface (see render_set.cpp):
+    // shown, not judged.
+    PrintComparison("surface", result.surface);
+    PrintPrimaries(result);
     bool ok = true;
     for (const std::string& problem : result.problems) {
         std::fprintf(stderr, "FAIL compare: %s\n", problem.c_str());
@@ -100,9 +123,9 @@ int Compare(const std::string& reference_path, const std::string& other_path)
                      result.total.largest);
         ok = false;
     }
-    if (result.total.alpha_differing + result.unstable.alpha_differing != 0) {
+    if (result.total.alpha_differing + result.surface.alpha_differing != 0) {
         std::fprintf(stderr, "FAIL compare: %lld alpha channels differ; alpha is copied\n",
-                     (long long)(result.total.alpha_differing + result.unstable.alpha_differing));
+                     (long long)(result.total.alpha_differing + result.surface.alpha_differing));
         ok = false;
     }
     return ok ? 0 : 1;

@@ -18,10 +18,10 @@ constexpr int32_t kHeight = 70;  // 4970 pixels: the 17-step cube (4913) and 57 
 constexpr int kGridSteps = 17;
 constexpr int32_t kPadding = 12;  // bytes after every row, as hosts have
 constexpr int kThreads = 3;
-constexpr char kMagic[] = "TINTRA renders 1\n";
+constexpr char kMagic[] = "TINTRA renders 2\n";
 
 struct Setting {
-    const char* name;
+    std::string name;
     double hue_degrees;  // whole and fractional degrees, stored as 16.16
     double chroma;       // slider units
     int32_t clip;
@@ -49,20 +49,58 @@ const Setting kSettings[] = {
     {"hue 45 chroma 80 no clip (7)", 45, 80, 7, 0.5},
 };
 
-// Two frames. The exact cube holds exact greys and pure primaries. Greys
-// start from a = b = 0 exactly, so they take the same hue everywhere; but a
-// pure primary sits on the hue where the gamut boundary's formula switches
-// from one region to the next, and a rotation of a ten-millionth of a radian
-// (the last bits of cbrtf and atan2f, which differ between maths libraries)
-// moves its clipped colour by dozens of levels. Such renders cannot be held
-// to a one-level tolerance across builds: they are compared and reported,
-// but only as unstable. The shifted
-// cube keeps every pixel's channels apart (no near-greys, whose hue error
-// grows with the ratio of new to old chroma) and off 0 and full scale, and is
-// held to the tolerance with every setting. The grey ramp, every 8-bit level
-// and 4970 16-bit ones, is held to it too: greys have no hue to lose.
-enum class Frame { ExactCube, ShiftedCube, Greys };
+// Three frames, each rendered with every setting above. The exact cube holds
+// exact greys and the pure primaries at sixteen levels each: greys start from
+// a = b = 0 exactly, so they take the same hue everywhere, and a primary's
+// hue, which lies on a line where the gamut boundary's region tests meet, is
+// answered the same whichever side of the line the maths library puts it.
+// The shifted cube keeps every pixel's channels apart (no near-greys, whose
+// hue error grows with the ratio of new to old chroma) and off 0 and full
+// scale. The grey ramp holds every 8-bit level and 4970 16-bit ones. All are
+// held to the one-level tolerance.
+//
+// The primaries frame has its own settings: the six pure colours, one pixel
+// each, under Hue 0 and 360 and every fifth Chroma value from -100 to +300,
+// with each clip method. All are judged but one: Hue 360 with Chroma 0 turns
+// each colour by a whole turn onto itself, a corner of the gamut, and the
+// in-gamut test, which has no tolerance, then finds it a rounding error
+// inside or outside depending on the maths library's last bit. Whether a
+// clip method acts at all hangs on that bit (Debug paints pure magenta red
+// with one library and not with another), so those renders are compared and
+// reported, as colours left on the gamut's surface, but not judged.
+enum class Frame { ExactCube, ShiftedCube, Greys, Primaries };
 constexpr Frame kFrames[] = {Frame::ExactCube, Frame::ShiftedCube, Frame::Greys};
+
+const char* const kPrimaryNames[kPrimaryColours] = {"red", "green", "blue", "cyan", "magenta", "yellow"};
+const int kPrimaryChannels[kPrimaryColours][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1},
+                                                  {0, 1, 1}, {1, 0, 1}, {1, 1, 0}};
+const char* const kClipMethodNames[kClipMethods] = {"adaptive", "chroma-clipped", "truncate", "debug"};
+constexpr char kPrimariesPrefix[] = "primaries, ";
+
+std::vector<Setting> PrimarySettings()
+{
+    std::vector<Setting> settings;
+    for (int clip = 1; clip <= kClipMethods; ++clip) {
+        for (double hue : {0.0, 360.0}) {
+            for (int chroma = -100; chroma <= 300; chroma += 5) {
+                settings.push_back({std::string(kPrimariesPrefix) + "hue " + std::to_string((int)hue) + " chroma " +
+                                        std::to_string(chroma) + " " + kClipMethodNames[clip - 1],
+                                    hue, (double)chroma, clip, 0.05});
+            }
+        }
+    }
+    return settings;
+}
+
+int32_t FrameWidth(Frame frame)
+{
+    return frame == Frame::Primaries ? kPrimaryColours : kWidth;
+}
+
+int32_t FrameHeight(Frame frame)
+{
+    return frame == Frame::Primaries ? 1 : kHeight;
+}
 
 const char* FrameName(Frame frame)
 {
@@ -70,11 +108,10 @@ const char* FrameName(Frame frame)
     case Frame::ExactCube: return "exact cube";
     case Frame::ShiftedCube: return "shifted cube";
     case Frame::Greys: return "greys";
+    case Frame::Primaries: return "primaries";
     }
     return "";
 }
-
-bool RaisesChroma(const Setting& s) { return s.chroma > 0; }
 
 // A small linear congruential generator: the same numbers on every platform.
 struct Lcg {
@@ -103,9 +140,14 @@ std::vector<PF_Pixel> Frame8(Frame frame)
 {
     std::vector<PF_Pixel> pixels;
     Lcg lcg{12345};
-    for (int i = 0; i < kWidth * kHeight; ++i) {
+    for (int i = 0; i < FrameWidth(frame) * FrameHeight(frame); ++i) {
         PF_Pixel p;
-        if (frame == Frame::Greys) {
+        if (frame == Frame::Primaries) {
+            p.red = (uint8_t)(255 * kPrimaryChannels[i][0]);
+            p.green = (uint8_t)(255 * kPrimaryChannels[i][1]);
+            p.blue = (uint8_t)(255 * kPrimaryChannels[i][2]);
+            p.alpha = (uint8_t)(i * 37 % 256);
+        } else if (frame == Frame::Greys) {
             p.red = p.green = p.blue = (uint8_t)(i % 256);
             p.alpha = (uint8_t)(i * 37 % 256);
         } else if (i < kGridSteps * kGridSteps * kGridSteps) {
@@ -130,9 +172,14 @@ std::vector<PF_Pixel16> Frame16(Frame frame)
 {
     std::vector<PF_Pixel16> pixels;
     Lcg lcg{6789};
-    for (int i = 0; i < kWidth * kHeight; ++i) {
+    for (int i = 0; i < FrameWidth(frame) * FrameHeight(frame); ++i) {
         PF_Pixel16 p;
-        if (frame == Frame::Greys) {
+        if (frame == Frame::Primaries) {
+            p.red = (uint16_t)(32768 * kPrimaryChannels[i][0]);
+            p.green = (uint16_t)(32768 * kPrimaryChannels[i][1]);
+            p.blue = (uint16_t)(32768 * kPrimaryChannels[i][2]);
+            p.alpha = (uint16_t)(i * 331 % 32769);
+        } else if (frame == Frame::Greys) {
             p.red = p.green = p.blue = (uint16_t)((uint32_t)i * 32768 / (kWidth * kHeight - 1));
             p.alpha = (uint16_t)(i * 331 % 32769);
         } else if (i < kGridSteps * kGridSteps * kGridSteps) {
@@ -176,21 +223,24 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
                        Frame frame, bool deep, Report& r)
 {
     RenderedCase rendered;
-    rendered.name = std::string(setting.name) + ", " + FrameName(frame);
-    rendered.stable = !(frame == Frame::ExactCube && RaisesChroma(setting));
+    rendered.name = frame == Frame::Primaries ? setting.name : setting.name + ", " + FrameName(frame);
     rendered.depth = deep ? 16 : 8;
-    rendered.width = kWidth;
-    rendered.height = kHeight;
-    rendered.channels.assign((size_t)kWidth * kHeight * 4, 0);  // what a failed render leaves
+    rendered.judged = !(frame == Frame::Primaries && setting.hue_degrees == 360 && setting.chroma == 0);
+    rendered.width = FrameWidth(frame);
+    rendered.height = FrameHeight(frame);
+    rendered.channels.assign((size_t)rendered.width * rendered.height * 4, 0);  // what a failed render leaves
     const std::string what = rendered.name + (deep ? " (16-bit)" : " (8-bit)");
 
+    // Set up as After Effects does, global set-up first: it is also where
+    // the host finds the flags its property list announced contradicted.
     testhost::Host host(library);
     host.set_threads(kThreads);
-    if (!r.Equal(what + ": parameter set-up", host.params_setup(), 0)) {
+    if (!r.Equal(what + ": global set-up", host.global_setup(), 0) ||
+        !r.Equal(what + ": parameter set-up", host.params_setup(), 0)) {
         return rendered;
     }
-    testhost::World input(kWidth, kHeight, deep, kPadding);
-    testhost::World output(kWidth, kHeight, deep, kPadding);
+    testhost::World input(rendered.width, rendered.height, deep, kPadding);
+    testhost::World output(rendered.width, rendered.height, deep, kPadding);
     if (deep) {
         input.set_pixels16(Frame16(frame));
     } else {
@@ -227,7 +277,36 @@ void Add(Comparison& into, const Comparison& part)
     if (part.largest > into.largest) into.largest = part.largest;
 }
 
+// Pure red, green and blue are the gamut's most saturated colours at their
+// hues: more chroma, projected back by either clip that keeps the hue, must
+// give the same colour, at most one level lower where the store truncates.
+void CheckPrimariesKeepTheirColour(const RenderedCase& rendered, Report& r)
+{
+    const int full = rendered.depth == 16 ? 32768 : 255;
+    for (int colour = 0; colour < 3; ++colour) {
+        bool kept = true;
+        for (int channel = 0; channel < 3; ++channel) {
+            const int expected = full * kPrimaryChannels[colour][channel];
+            const int got = rendered.channels[(size_t)colour * 4 + 1 + channel];
+            kept = kept && got <= expected && got >= expected - 1;
+        }
+        r.True(rendered.name + " (" + std::to_string(rendered.depth) + "-bit): pure " + kPrimaryNames[colour] +
+                   " keeps its colour",
+               kept);
+    }
+}
+
 }  // namespace
+
+const char* PrimaryName(int colour)
+{
+    return kPrimaryNames[colour];
+}
+
+const char* ClipMethodName(int clip)
+{
+    return kClipMethodNames[clip - 1];
+}
 
 Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out)
 {
@@ -243,6 +322,14 @@ Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, s
                                              : out->back().channels == Channels(Frame8(frame));
                     r.True(out->back().name + (deep ? " (16-bit)" : " (8-bit)") + " copies the frame", copied);
                 }
+            }
+        }
+    }
+    for (bool deep : {false, true}) {
+        for (const Setting& setting : PrimarySettings()) {
+            out->push_back(RenderOne(library, setting, Frame::Primaries, deep, r));
+            if (setting.chroma > 0 && (setting.clip == 1 || setting.clip == 2)) {
+                CheckPrimariesKeepTheirColour(out->back(), r);
             }
         }
     }
@@ -300,7 +387,7 @@ Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& l
 }
 
 // Little-endian binary: the magic line, the case count, then per case the
-// name's length and bytes, depth, stable (0 or 1), width, height and the
+// name's length and bytes, depth, judged (0 or 1), width, height and the
 // 16-bit channels.
 bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& cases, std::string* error)
 {
@@ -315,7 +402,7 @@ bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& case
         Put32(f, (uint32_t)c.name.size());
         std::fwrite(c.name.data(), 1, c.name.size(), f);
         Put32(f, (uint32_t)c.depth);
-        Put32(f, c.stable ? 1u : 0u);
+        Put32(f, c.judged ? 1u : 0u);
         Put32(f, (uint32_t)c.width);
         Put32(f, (uint32_t)c.height);
         for (uint16_t v : c.channels) {
@@ -352,15 +439,15 @@ bool ReadRenders(const std::string& path, std::vector<RenderedCase>* cases, std:
     }
     for (uint32_t i = 0; i < count; ++i) {
         RenderedCase c;
-        uint32_t name_size = 0, depth = 0, stable = 0, width = 0, height = 0;
+        uint32_t name_size = 0, depth = 0, judged = 0, width = 0, height = 0;
         if (!Get32(f, &name_size) || name_size > 1000) return fail("truncated");
         c.name.resize(name_size);
-        if (std::fread(&c.name[0], 1, name_size, f) != name_size || !Get32(f, &depth) || !Get32(f, &stable) ||
-            !Get32(f, &width) || !Get32(f, &height) || stable > 1 || width > 10000 || height > 10000) {
+        if (std::fread(&c.name[0], 1, name_size, f) != name_size || !Get32(f, &depth) || !Get32(f, &judged) ||
+            !Get32(f, &width) || !Get32(f, &height) || judged > 1 || width > 10000 || height > 10000) {
             return fail("truncated");
         }
         c.depth = (int)depth;
-        c.stable = stable == 1;
+        c.judged = judged == 1;
         c.width = (int32_t)width;
         c.height = (int32_t)height;
         c.channels.resize((size_t)width * height * 4);
@@ -379,6 +466,11 @@ bool ReadRenders(const std::string& path, std::vector<RenderedCase>* cases, std:
 CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vector<RenderedCase>& other)
 {
     CompareResult result;
+    for (auto& by_clip : result.primaries) {
+        for (auto& by_depth : by_clip) {
+            by_depth[0] = by_depth[1] = -1;
+        }
+    }
     if (reference.size() != other.size()) {
         result.problems.push_back("case counts differ: " + std::to_string(reference.size()) + " and " +
                                   std::to_string(other.size()));
@@ -387,11 +479,23 @@ CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vec
         const RenderedCase& a = reference[i];
         const RenderedCase& b = other[i];
         const std::string what = a.name + " (" + std::to_string(a.depth) + "-bit)";
-        if (a.name != b.name || a.depth != b.depth || a.stable != b.stable || a.width != b.width ||
+        if (a.name != b.name || a.depth != b.depth || a.judged != b.judged || a.width != b.width ||
             a.height != b.height || a.channels.size() != b.channels.size()) {
             result.problems.push_back("case " + std::to_string(i) + " differs in kind: " + what + " and " + b.name +
                                       " (" + std::to_string(b.depth) + "-bit)");
             continue;
+        }
+        // A primaries case holds one pixel per colour; its clip method ends
+        // its name.
+        int clip = 0;
+        if (a.name.rfind(kPrimariesPrefix, 0) == 0 && a.channels.size() == (size_t)kPrimaryColours * 4) {
+            for (int m = 1; m <= kClipMethods; ++m) {
+                const std::string suffix = std::string(" ") + kClipMethodNames[m - 1];
+                if (a.name.size() > suffix.size() &&
+                    a.name.compare(a.name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+                    clip = m;
+                }
+            }
         }
         Comparison part;
         for (size_t k = 0; k < a.channels.size(); ++k) {
@@ -402,17 +506,22 @@ CompareResult Compare(const std::vector<RenderedCase>& reference, const std::vec
                 if (k % 4 == 0) ++part.alpha_differing;
                 if (difference > part.largest) part.largest = difference;
             }
+            if (clip != 0 && a.judged) {
+                int& largest = result.primaries[k / 4][clip - 1][a.depth == 16 ? 1 : 0];
+                if (difference > largest) largest = difference;
+            }
         }
-        if (!a.stable) {
-            Add(result.unstable, part);
-        } else {
+        if (a.judged) {
             Add(a.depth == 16 ? result.depth16 : result.depth8, part);
             Add(result.total, part);
+        } else {
+            Add(result.surface, part);
         }
         if (part.differing != 0) {
-            result.differing_cases.push_back(what + (a.stable ? ": " : " [unstable]: ") +
-                                             std::to_string(part.differing) + " of " + std::to_string(part.channels) +
-                                             " channels differ, largest by " + std::to_string(part.largest));
+            result.differing_cases.push_back(what + (a.judged ? ": " : " [surface]: ") +
+                                             std::to_string(part.differing) + " of " +
+                                             std::to_string(part.channels) + " channels differ, largest by " +
+                                             std::to_string(part.largest));
         }
     }
     return result;

@@ -16,7 +16,7 @@ namespace platform_check {
 struct RenderedCase {
     std::string name;
     int depth = 8;       // bits per channel
-    bool stable = true;  // held to the one-level tolerance across builds
+    bool judged = true;  // held to the one-level tolerance across builds
     int32_t width = 0;
     int32_t height = 0;
     std::vector<uint16_t> channels;  // alpha, red, green, blue per pixel, rows in order
@@ -41,12 +41,23 @@ struct Comparison {
     int64_t alpha_differing = 0;
 };
 
-// The stable renders by depth and together; the unstable ones apart.
+// The pure primaries and secondaries, rendered one pixel each under Hue 0
+// and 360 and Chroma from -100 to +300 with every clip method.
+constexpr int kPrimaryColours = 6;
+const char* PrimaryName(int colour);  // "red", "green", "blue", "cyan", "magenta", "yellow"
+constexpr int kClipMethods = 4;
+const char* ClipMethodName(int clip);  // 1..4: "adaptive", "chroma-clipped", "truncate", "debug"
+
+// The judged renders by depth and together; the others, colours left on the
+// gamut's surface (see render_set.cpp), apart.
 struct CompareResult {
     Comparison depth8;
     Comparison depth16;
     Comparison total;
-    Comparison unstable;
+    Comparison surface;
+    // Largest difference of each primary's judged renders, by clip method
+    // (1..4, at index clip - 1) and depth (8, 16); -1 where none was compared.
+    int primaries[kPrimaryColours][kClipMethods][2];
     std::vector<std::string> problems;         // cases missing or of another size
     std::vector<std::string> differing_cases;  // one line for each case with differences
 };

@@ -65,21 +65,28 @@ INSTANTIATE_TEST_SUITE_P(Changes, CompareChanges, ::testing::ValuesIn(kChanges),
                              return name;
                          });
 
-TEST(Compare, KeepsUnstableCasesOutOfTheTotals)
+TEST(Compare, TabulatesThePrimariesByColourClipAndDepth)
 {
+    // One pixel per colour, red to yellow; the clip method ends the name.
+    std::vector<uint16_t> six(kPrimaryColours * 4, 0);
     std::vector<RenderedCase> reference = TwoCases();
-    reference[1].stable = false;
+    reference.push_back({"primaries, hue 360 chroma 60 chroma-clipped", 16, true, kPrimaryColours, 1, six});
+    reference.push_back({"primaries, hue 0 chroma 60 debug", 8, true, kPrimaryColours, 1, six});
+    reference.push_back({"primaries, hue 0 chroma 50 debug", 8, false, kPrimaryColours, 1, six});
     std::vector<RenderedCase> other = reference;
-    other[1].channels[1] = 900;
-    other[0].channels[3] = 31;
+    other[2].channels[2 * 4 + 3] = 7;    // blue's blue channel
+    other[3].channels[5 * 4 + 1] = 1;    // yellow's red channel
+    other[4].channels[5 * 4 + 1] = 255;  // not judged: neither in the totals nor in the table
     const CompareResult result = Compare(reference, other);
     EXPECT_TRUE(result.problems.empty());
-    EXPECT_EQ(result.total.channels, 8);
-    EXPECT_EQ(result.total.differing, 1);
-    EXPECT_EQ(result.total.largest, 1);
-    EXPECT_EQ(result.unstable.channels, 4);
-    EXPECT_EQ(result.unstable.differing, 1);
-    EXPECT_EQ(result.unstable.largest, 800);
+    EXPECT_EQ(result.total.largest, 7);
+    EXPECT_EQ(result.surface.largest, 255);
+    EXPECT_EQ(result.surface.channels, kPrimaryColours * 4);
+    EXPECT_EQ(result.primaries[2][1][1], 7);
+    EXPECT_EQ(result.primaries[2][1][0], -1);
+    EXPECT_EQ(result.primaries[0][1][1], 0);
+    EXPECT_EQ(result.primaries[5][3][0], 1);
+    EXPECT_EQ(result.primaries[5][0][0], -1);
 }
 
 TEST(Compare, ReportsCasesThatDoNotMatch)
@@ -97,7 +104,7 @@ TEST(Compare, ReportsCasesThatDoNotMatch)
     EXPECT_FALSE(Compare(TwoCases(), other_depth).problems.empty());
 
     std::vector<RenderedCase> judged_otherwise = TwoCases();
-    judged_otherwise[0].stable = false;
+    judged_otherwise[0].judged = false;
     EXPECT_FALSE(Compare(TwoCases(), judged_otherwise).problems.empty());
 }
 
@@ -113,7 +120,7 @@ TEST(RenderFile, RoundTripsAndRejectsDamage)
     for (size_t i = 0; i < back.size(); ++i) {
         EXPECT_EQ(back[i].name, TwoCases()[i].name);
         EXPECT_EQ(back[i].depth, TwoCases()[i].depth);
-        EXPECT_EQ(back[i].stable, TwoCases()[i].stable);
+        EXPECT_EQ(back[i].judged, TwoCases()[i].judged);
         EXPECT_EQ(back[i].width, TwoCases()[i].width);
         EXPECT_EQ(back[i].channels, TwoCases()[i].channels);
     }
