@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/windows/protocol_checks.h"
+#include "tests/windows/check_report.h"
 #include "tools/testhost/plugin_library.h"
 
 namespace platform_check {
