@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "tools/loader/macho/bytes.h"
+#include "tools/loader/macho/format.h"
 
 namespace loader {
 namespace macho {
@@ -52,7 +53,7 @@ bool is_macho_path(const std::string& path)
     if (!in.read(reinterpret_cast<char*>(m), 4)) return false;
     uint32_t be = (uint32_t)m[0] << 24 | (uint32_t)m[1] << 16 | (uint32_t)m[2] << 8 | m[3];
     uint32_t le = (uint32_t)m[3] << 24 | (uint32_t)m[2] << 16 | (uint32_t)m[1] << 8 | m[0];
-    return be == 0xCAFEBABE || be == 0xCAFEBABF || le == 0xFEEDFACF;
+    return be == FAT_MAGIC || be == FAT_MAGIC_64 || le == MH_MAGIC_64;
 }
 
 std::string executable_path(const std::string& path)

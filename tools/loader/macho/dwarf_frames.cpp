@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/loader/macho/bytes.h"
+#include "tools/loader/macho/format.h"
 #include "tools/loader/macho/load_commands.h"
 
 // libgcc's registration of frame information that no loaded ELF file
@@ -30,20 +31,14 @@ constexpr unsigned kX86ReturnAddress = 16;
 // Compact unwind numbers registers 1-6 as rbx, r12, r13, r14, r15, rbp.
 constexpr unsigned kX86CompactToDwarf[7] = {0, 3, 12, 13, 14, 15, 6};
 
-constexpr uint32_t kX86ModeRbpFrame = 0x01000000;
-constexpr uint32_t kX86ModeStackImmediate = 0x02000000;
-constexpr uint32_t kX86ModeStackIndirect = 0x03000000;
-constexpr uint32_t kX86ModeDwarf = 0x04000000;
-
 // arm64 DWARF register numbers.
 constexpr unsigned kArmFp = 29;
 constexpr unsigned kArmLr = 30;
 constexpr unsigned kArmSp = 31;
 constexpr unsigned kArmD0 = 64;
 
-constexpr uint32_t kArmModeFrameless = 0x02000000;
-constexpr uint32_t kArmModeFrame = 0x04000000;
-constexpr uint32_t kArmModeDwarf = 0x03000000;
+// The value of the bits of `mask` in a compact unwind encoding.
+uint32_t field(uint32_t encoding, uint32_t mask) { return (encoding & mask) / (mask & (~mask + 1)); }
 
 class Writer {
 public:
@@ -145,10 +140,10 @@ std::vector<unsigned> x86_saved_registers(uint32_t count, uint32_t permutation, 
 
 void x86_64_instructions(Writer& w, const CompactEntry& e)
 {
-    uint32_t mode = e.encoding & kUnwindModeMask;
-    if (mode == kX86ModeRbpFrame) {
-        uint32_t offset = (e.encoding >> 16) & 0xFF;
-        uint32_t regs = e.encoding & 0x7FFF;
+    uint32_t mode = e.encoding & UNWIND_MODE_MASK;
+    if (mode == UNWIND_X86_64_MODE_RBP_FRAME) {
+        uint32_t offset = field(e.encoding, UNWIND_X86_64_RBP_FRAME_OFFSET);
+        uint32_t regs = field(e.encoding, UNWIND_X86_64_RBP_FRAME_REGISTERS);
         w.def_cfa(kX86Rbp, 16);
         w.saved_at(kX86ReturnAddress, 1);
         w.saved_at(kX86Rbp, 2);
@@ -160,14 +155,14 @@ void x86_64_instructions(Writer& w, const CompactEntry& e)
         }
         return;
     }
-    if (mode == kX86ModeStackImmediate || mode == kX86ModeStackIndirect) {
-        uint32_t size_field = (e.encoding >> 16) & 0xFF;
-        uint32_t count = (e.encoding >> 10) & 0x7;
+    if (mode == UNWIND_X86_64_MODE_STACK_IMMD || mode == UNWIND_X86_64_MODE_STACK_IND) {
+        uint32_t size_field = field(e.encoding, UNWIND_X86_64_FRAMELESS_STACK_SIZE);
+        uint32_t count = field(e.encoding, UNWIND_X86_64_FRAMELESS_STACK_REG_COUNT);
         uint64_t stack_size = size_field * 8ull;
-        if (mode == kX86ModeStackIndirect) {
+        if (mode == UNWIND_X86_64_MODE_STACK_IND) {
             // The size is the immediate of the function's own "sub rsp",
             // size_field bytes into it, plus what the pushes add.
-            uint32_t adjust = (e.encoding >> 13) & 0x7;
+            uint32_t adjust = field(e.encoding, UNWIND_X86_64_FRAMELESS_STACK_ADJUST);
             if (e.start + size_field + 4 > e.end) throw LoadError("compact unwind stack size lies outside the function" + where(e));
             uint32_t immediate;
             std::memcpy(&immediate, reinterpret_cast<const void*>(e.start + size_field), 4);
@@ -175,7 +170,7 @@ void x86_64_instructions(Writer& w, const CompactEntry& e)
         }
         w.def_cfa(kX86Rsp, stack_size);
         w.saved_at(kX86ReturnAddress, 1);
-        std::vector<unsigned> regs = x86_saved_registers(count, e.encoding & 0x3FF, e);
+        std::vector<unsigned> regs = x86_saved_registers(count, field(e.encoding, UNWIND_X86_64_FRAMELESS_STACK_REG_PERMUTATION), e);
         for (uint32_t i = 0; i < count; ++i) w.saved_at(regs[i], 1 + count - i);
         return;
     }
@@ -184,22 +179,25 @@ void x86_64_instructions(Writer& w, const CompactEntry& e)
 
 void arm64_instructions(Writer& w, const CompactEntry& e)
 {
-    uint32_t mode = e.encoding & kUnwindModeMask;
+    uint32_t mode = e.encoding & UNWIND_MODE_MASK;
     // Callee-saved pairs in the order the prologue stores them, downwards.
     static const struct {
         uint32_t bit;
         unsigned first;
-    } kPairs[] = {{0x001, 19}, {0x002, 21}, {0x004, 23}, {0x008, 25}, {0x010, 27},
-                  {0x100, kArmD0 + 8}, {0x200, kArmD0 + 10}, {0x400, kArmD0 + 12}, {0x800, kArmD0 + 14}};
+    } kPairs[] = {{UNWIND_ARM64_FRAME_X19_X20_PAIR, 19},         {UNWIND_ARM64_FRAME_X21_X22_PAIR, 21},
+                  {UNWIND_ARM64_FRAME_X23_X24_PAIR, 23},         {UNWIND_ARM64_FRAME_X25_X26_PAIR, 25},
+                  {UNWIND_ARM64_FRAME_X27_X28_PAIR, 27},         {UNWIND_ARM64_FRAME_D8_D9_PAIR, kArmD0 + 8},
+                  {UNWIND_ARM64_FRAME_D10_D11_PAIR, kArmD0 + 10}, {UNWIND_ARM64_FRAME_D12_D13_PAIR, kArmD0 + 12},
+                  {UNWIND_ARM64_FRAME_D14_D15_PAIR, kArmD0 + 14}};
     unsigned factor;
-    if (mode == kArmModeFrame) {
+    if (mode == UNWIND_ARM64_MODE_FRAME) {
         w.def_cfa(kArmFp, 16);
         w.saved_at(kArmLr, 1);
         w.saved_at(kArmFp, 2);
         factor = 3;
-    } else if (mode == kArmModeFrameless) {
+    } else if (mode == UNWIND_ARM64_MODE_FRAMELESS) {
         // A leaf: the return address stays in the link register.
-        w.def_cfa(kArmSp, ((e.encoding >> 12) & 0xFFF) * 16ull);
+        w.def_cfa(kArmSp, field(e.encoding, UNWIND_ARM64_FRAMELESS_STACK_SIZE_MASK) * 16ull);
         factor = 1;
     } else {
         throw LoadError("compact unwind mode is not supported on arm64" + where(e));
@@ -216,8 +214,8 @@ void arm64_instructions(Writer& w, const CompactEntry& e)
 std::vector<uint8_t> build_eh_frame(const std::vector<CompactEntry>& entries, uint32_t cputype,
                                     bool image_has_eh_frame)
 {
-    if (cputype != kCpuTypeX86_64 && cputype != kCpuTypeArm64) throw LoadError("no unwind support for this processor");
-    bool x86 = cputype == kCpuTypeX86_64;
+    if (cputype != CPU_TYPE_X86_64 && cputype != CPU_TYPE_ARM64) throw LoadError("no unwind support for this processor");
+    bool x86 = cputype == CPU_TYPE_X86_64;
     Writer w;
     std::map<uint64_t, size_t> cies;  // personality -> CIE offset
     auto cie_for = [&](uint64_t personality) {
@@ -244,7 +242,7 @@ std::vector<uint8_t> build_eh_frame(const std::vector<CompactEntry>& entries, ui
         return at;
     };
     for (const CompactEntry& e : entries) {
-        if ((e.encoding & kUnwindModeMask) == (x86 ? kX86ModeDwarf : kArmModeDwarf)) {
+        if ((e.encoding & UNWIND_MODE_MASK) == (x86 ? UNWIND_X86_64_MODE_DWARF : UNWIND_ARM64_MODE_DWARF)) {
             if (!image_has_eh_frame) throw LoadError("compact unwind refers to DWARF, but the image has no __eh_frame" + where(e));
             continue;
         }

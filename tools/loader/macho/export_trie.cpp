@@ -1,16 +1,9 @@
 #include "tools/loader/macho/export_trie.h"
 
+#include "tools/loader/macho/format.h"
+
 namespace loader {
 namespace macho {
-
-namespace {
-
-constexpr uint64_t kKindMask = 0x03;
-constexpr uint64_t kKindRegular = 0x00;
-constexpr uint64_t kReexport = 0x08;
-constexpr uint64_t kStubAndResolver = 0x10;
-
-}  // namespace
 
 bool find_export(Bytes trie, const std::string& symbol, uint64_t* offset)
 {
@@ -26,9 +19,9 @@ bool find_export(Bytes trie, const std::string& symbol, uint64_t* offset)
         if (matched == symbol.size()) {
             if (terminal_size == 0) return false;
             uint64_t flags = in.uleb();
-            if (flags & kReexport) throw LoadError(symbol + " is re-exported from another library");
-            if (flags & kStubAndResolver) throw LoadError(symbol + " is exported through a resolver function");
-            if ((flags & kKindMask) != kKindRegular) throw LoadError(symbol + " is not a regular export");
+            if (flags & EXPORT_SYMBOL_FLAGS_REEXPORT) throw LoadError(symbol + " is re-exported from another library");
+            if (flags & EXPORT_SYMBOL_FLAGS_STUB_AND_RESOLVER) throw LoadError(symbol + " is exported through a resolver function");
+            if ((flags & EXPORT_SYMBOL_FLAGS_KIND_MASK) != EXPORT_SYMBOL_FLAGS_KIND_REGULAR) throw LoadError(symbol + " is not a regular export");
             *offset = in.uleb();
             return true;
         }

@@ -96,7 +96,7 @@ const std::vector<Import>& import_table()
 
 uint64_t resolve_import(const std::string& library, const std::string& symbol, uint32_t cputype)
 {
-    unsigned arch = cputype == kCpuTypeX86_64 ? kArchX86_64 : cputype == kCpuTypeArm64 ? kArchArm64 : 0;
+    unsigned arch = cputype == CPU_TYPE_X86_64 ? kArchX86_64 : cputype == CPU_TYPE_ARM64 ? kArchArm64 : 0;
     for (const Import& entry : import_table()) {
         if (library == entry.library && symbol == entry.symbol && (entry.arches & arch)) return entry.address;
     }

@@ -8,17 +8,10 @@
 #include <vector>
 
 #include "tools/loader/macho/bytes.h"
+#include "tools/loader/macho/format.h"
 
 namespace loader {
 namespace macho {
-
-constexpr uint32_t kCpuTypeX86_64 = 0x01000007;
-constexpr uint32_t kCpuTypeArm64 = 0x0100000C;
-
-// Segment protections, as Mach-O spells them.
-constexpr uint32_t kProtRead = 1;
-constexpr uint32_t kProtWrite = 2;
-constexpr uint32_t kProtExecute = 4;
 
 struct Section {
     std::string segment;
@@ -34,7 +27,7 @@ struct Segment {
     uint64_t vmsize = 0;
     uint64_t fileoff = 0;
     uint64_t filesize = 0;
-    uint32_t initprot = 0;
+    uint32_t initprot = 0;  // VM_PROT_*
 };
 
 struct FileRange {

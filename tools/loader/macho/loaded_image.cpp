@@ -32,7 +32,11 @@ std::vector<uint8_t> read_file(const std::string& path)
 std::unique_ptr<LoadedImage> LoadedImage::load(const std::string& path)
 {
     std::string executable = executable_path(path);
-    std::vector<uint8_t> file = read_file(executable);
+    return load(read_file(executable), executable);
+}
+
+std::unique_ptr<LoadedImage> LoadedImage::load(const std::vector<uint8_t>& file, const std::string& executable)
+{
     Bytes slice = select_slice(Bytes(file.data(), file.size()), host_cpu_type());
     SliceLayout layout = read_load_commands(slice);
     // Nothing of the image is mapped, let alone run, before its signature holds.
@@ -46,7 +50,16 @@ std::unique_ptr<LoadedImage> LoadedImage::load(const std::string& path)
 
     loaded->image_.reset(new MappedImage(slice, layout));
     MappedImage& image = *loaded->image_;
-    apply_rebases(image, slice.part(layout.rebase.offset, layout.rebase.size, "rebase information"));
+    // Decoded in full before anything is written: a malformed stream is
+    // refused whole.
+    std::vector<Rebase> rebases =
+        read_rebases(slice.part(layout.rebase.offset, layout.rebase.size, "rebase information"), layout.segments);
+    std::vector<Bind> binds = read_binds(slice.part(layout.bind.offset, layout.bind.size, "bind information"),
+                                         BindStream::Regular, layout.segments);
+    std::vector<Bind> lazy_binds =
+        read_binds(slice.part(layout.lazy_bind.offset, layout.lazy_bind.size, "lazy bind information"),
+                   BindStream::Lazy, layout.segments);
+    if (layout.weak_bind.size) throw LoadError("the image has weak definitions to coalesce, which this loader does not do");
     SymbolResolver resolve = [&](int64_t ordinal, const std::string& symbol) {
         if (ordinal <= 0 || (uint64_t)ordinal > layout.dylibs.size()) {
             throw LoadError("the image binds " + symbol + " without naming one of its libraries (ordinal " +
@@ -54,11 +67,9 @@ std::unique_ptr<LoadedImage> LoadedImage::load(const std::string& path)
         }
         return resolve_import(layout.dylibs[ordinal - 1], symbol, layout.cputype);
     };
-    apply_binds(image, slice.part(layout.bind.offset, layout.bind.size, "bind information"), BindStream::Regular,
-                resolve);
-    apply_binds(image, slice.part(layout.lazy_bind.offset, layout.lazy_bind.size, "lazy bind information"),
-                BindStream::Lazy, resolve);
-    if (layout.weak_bind.size) throw LoadError("the image has weak definitions to coalesce, which this loader does not do");
+    apply_rebases(image, rebases);
+    apply_binds(image, binds, resolve);
+    apply_binds(image, lazy_binds, resolve);
     image.protect();
 
     const uint8_t* eh_frame = nullptr;
@@ -72,7 +83,9 @@ std::unique_ptr<LoadedImage> LoadedImage::load(const std::string& path)
     }
     std::vector<uint8_t> built;
     if (const Section* unwind = layout.find_section("__TEXT", "__unwind_info")) {
-        std::vector<CompactEntry> entries = read_compact_unwind(image, unwind->addr, unwind->size);
+        std::vector<UnwindEntry> table =
+            read_compact_unwind(image.bytes(unwind->addr, unwind->size, "compact unwind information"));
+        std::vector<CompactEntry> entries = resolve_compact_unwind(image, table);
         built = build_eh_frame(entries, layout.cputype, eh_frame != nullptr);
     }
     loaded->frames_.reset(new FrameRegistration(std::move(built), eh_frame));
@@ -94,7 +107,7 @@ void* LoadedImage::find_function(const char* name) const
     return image_->is_code(address, 1) ? reinterpret_cast<void*>(address) : nullptr;
 }
 
-bool LoadedImage::is_arm64() const { return cputype_ == kCpuTypeArm64; }
+bool LoadedImage::is_arm64() const { return cputype_ == CPU_TYPE_ARM64; }
 
 }  // namespace macho
 }  // namespace loader

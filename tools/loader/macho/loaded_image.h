@@ -20,6 +20,8 @@ public:
     // `path` is a .plugin bundle directory or a Mach-O file. Throws
     // LoadError with the reason the image was refused.
     static std::unique_ptr<LoadedImage> load(const std::string& path);
+    // The same for the bytes of a Mach-O or universal file read from `executable`.
+    static std::unique_ptr<LoadedImage> load(const std::vector<uint8_t>& file, const std::string& executable);
     ~LoadedImage();
 
     // The address of an exported function by its C name (no underscore), or

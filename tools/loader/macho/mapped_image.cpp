@@ -18,8 +18,8 @@ constexpr uint64_t kImageAlignment = 0x10000;
 
 int host_protection(uint32_t prot)
 {
-    return ((prot & kProtRead) ? PROT_READ : 0) | ((prot & kProtWrite) ? PROT_WRITE : 0) |
-           ((prot & kProtExecute) ? PROT_EXEC : 0);
+    return ((prot & VM_PROT_READ) ? PROT_READ : 0) | ((prot & VM_PROT_WRITE) ? PROT_WRITE : 0) |
+           ((prot & VM_PROT_EXECUTE) ? PROT_EXEC : 0);
 }
 
 // A zero page (__PAGEZERO) is a hole that is never mapped.
@@ -100,7 +100,7 @@ const Segment& MappedImage::writable_segment(uint64_t index, uint64_t offset, co
     if (offset > seg.vmsize || seg.vmsize - offset < 8) {
         throw LoadError(std::string(what) + " at offset " + std::to_string(offset) + " lies outside segment " + seg.name);
     }
-    if (!(seg.initprot & kProtWrite)) {
+    if (!(seg.initprot & VM_PROT_WRITE)) {
         throw LoadError(std::string(what) + " would change read-only segment " + seg.name);
     }
     return seg;
@@ -124,7 +124,7 @@ bool MappedImage::is_code(uint64_t address, uint64_t size) const
 {
     for (const Segment& seg : segments_) {
         uint64_t start = seg.vmaddr + slide_;
-        if ((seg.initprot & kProtExecute) && address >= start && size <= seg.vmsize &&
+        if ((seg.initprot & VM_PROT_EXECUTE) && address >= start && size <= seg.vmsize &&
             address - start <= seg.vmsize - size) {
             return true;
         }
@@ -138,7 +138,7 @@ void MappedImage::protect()
     for (const Segment& seg : segments_) {
         if (!is_mapped(seg)) continue;
         uint64_t size = (seg.vmsize + page - 1) / page * page;
-        if (seg.initprot & kProtExecute) {
+        if (seg.initprot & VM_PROT_EXECUTE) {
             // The code arrived by memcpy; an arm64 processor may still hold
             // other instructions for these addresses (an image unloaded
             // from here before) until its instruction cache is told.
