@@ -63,12 +63,17 @@ std::string executable_path(const std::string& path)
     std::ifstream in(plist, std::ios::binary);
     if (!in) throw LoadError("cannot read " + plist);
     std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return path + "/Contents/MacOS/" + executable_name(xml, plist);
+}
+
+std::string executable_name(const std::string& xml, const std::string& plist)
+{
     std::string name = plist_string(xml, "CFBundleExecutable", plist);
     // The name is a file inside Contents/MacOS, never a path out of it.
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
         throw LoadError(plist + ": CFBundleExecutable \"" + name + "\" is not a file name");
     }
-    return path + "/Contents/MacOS/" + name;
+    return name;
 }
 
 }  // namespace macho

@@ -17,5 +17,10 @@ bool is_macho_path(const std::string& path);
 // Throws LoadError.
 std::string executable_path(const std::string& path);
 
+// CFBundleExecutable of an Info.plist's text (an XML property list) read
+// from `plist`; throws LoadError for a binary list, a missing or malformed
+// entry, or a name that is not a plain file name.
+std::string executable_name(const std::string& xml, const std::string& plist);
+
 }  // namespace macho
 }  // namespace loader
