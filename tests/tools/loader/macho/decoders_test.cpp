@@ -42,7 +42,9 @@ TEST(MachOUniversal, ListsTheSlices)
     };
     for (const Case& c : cases) {
         std::vector<std::vector<uint64_t>> got;
-        for (const SliceEntry& s : read_universal(view(c.file))) got.push_back({s.cputype, s.cpusubtype, s.offset, s.size});
+        for (const SliceEntry& s : read_universal(view(c.file))) {
+            got.push_back({s.cputype, s.cpusubtype, s.offset, s.size});
+        }
         EXPECT_EQ(got, c.slices);
     }
     fat32.pad_to(0x2080);
@@ -72,7 +74,8 @@ TEST(MachOLoadCommands, ReadTheLayout)
     EXPECT_EQ(layout.rebase.size, 1u);
     ASSERT_TRUE(layout.has_code_signature);
     EXPECT_EQ(layout.code_signature.offset, built.signature);
-    CodeDirectory cd = read_code_directory(view(built.file).part(built.signature, built.file.size() - built.signature, ""));
+    Bytes signature = view(built.file).part(built.signature, built.file.size() - built.signature, "signature");
+    CodeDirectory cd = read_code_directory(signature);
     EXPECT_EQ(cd.code_limit, built.signature);
     EXPECT_EQ(cd.page_size, kPage);
     EXPECT_EQ(cd.code_slots, 3u);
@@ -86,11 +89,13 @@ TEST(MachOFixups, RebaseOpcodesGivePlaces)
         ByteList opcodes;
         std::vector<std::pair<uint64_t, uint64_t>> places;
     } cases[] = {
-        {"imm times", {REBASE_OPCODE_SET_TYPE_IMM | REBASE_TYPE_POINTER, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1,
-                       0x10, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 2, REBASE_OPCODE_DONE, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1},
+        {"imm times",
+         {REBASE_OPCODE_SET_TYPE_IMM | REBASE_TYPE_POINTER, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 0x10,
+          REBASE_OPCODE_DO_REBASE_IMM_TIMES | 2, REBASE_OPCODE_DONE, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1},
          {{1, 0x10}, {1, 0x18}}},
-        {"adds", {REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 0, REBASE_OPCODE_ADD_ADDR_ULEB,
-                  0x80, 0x01, REBASE_OPCODE_ADD_ADDR_IMM_SCALED | 2, REBASE_OPCODE_DO_REBASE_ULEB_TIMES, 1},
+        {"adds",
+         {REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 0, REBASE_OPCODE_ADD_ADDR_ULEB,
+          0x80, 0x01, REBASE_OPCODE_ADD_ADDR_IMM_SCALED | 2, REBASE_OPCODE_DO_REBASE_ULEB_TIMES, 1},
          {{1, 0x90}}},
         {"add after", {REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 8,
                        REBASE_OPCODE_DO_REBASE_ADD_ADDR_ULEB, 8, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1},
@@ -114,7 +119,8 @@ TEST(MachOFixups, BindOpcodesGiveSymbolsAndPlaces)
     regular.u8(BIND_OPCODE_DO_BIND).u8(BIND_OPCODE_SET_ADDEND_SLEB).u8(0x7C);  // -4
     regular.u8(BIND_OPCODE_SET_DYLIB_ORDINAL_ULEB).uleb(300).u8(BIND_OPCODE_DO_BIND_ADD_ADDR_ULEB).uleb(8);
     regular.u8(BIND_OPCODE_SET_DYLIB_SPECIAL_IMM | 0xE).u8(BIND_OPCODE_ADD_ADDR_ULEB).uleb(8);
-    regular.u8(BIND_OPCODE_DO_BIND_ADD_ADDR_IMM_SCALED | 1).u8(BIND_OPCODE_DO_BIND_ULEB_TIMES_SKIPPING_ULEB).uleb(2).uleb(0);
+    regular.u8(BIND_OPCODE_DO_BIND_ADD_ADDR_IMM_SCALED | 1);
+    regular.u8(BIND_OPCODE_DO_BIND_ULEB_TIMES_SKIPPING_ULEB).uleb(2).uleb(0);
     regular.u8(BIND_OPCODE_DONE).u8(BIND_OPCODE_DO_BIND);
     Out lazy;  // entries end with "done"; the type is a pointer without saying so
     lazy.u8(BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1).uleb(0x40).u8(BIND_OPCODE_SET_DYLIB_ORDINAL_IMM | 2);
@@ -146,7 +152,8 @@ TEST(MachOExportTrie, FindsRegularExports)
         const char* symbol;
         bool found;
         uint64_t offset;
-    } cases[] = {{"_EffectMain", true, 0x800}, {"_other", true, 0x1234}, {"_Eff", false, 0}, {"_EffectMainX", false, 0}};
+    } cases[] = {
+        {"_EffectMain", true, 0x800}, {"_other", true, 0x1234}, {"_Eff", false, 0}, {"_EffectMainX", false, 0}};
     for (const Case& c : cases) {
         uint64_t offset = 0;
         EXPECT_EQ(find_export(view(trie), c.symbol, &offset), c.found) << c.symbol;

@@ -50,12 +50,20 @@ ImageSpec binding(const std::string& symbol, unsigned ordinal)
 {
     Out bind;
     bind.u8(BIND_OPCODE_SET_DYLIB_ORDINAL_IMM | ordinal).u8(BIND_OPCODE_SET_SYMBOL_TRAILING_FLAGS_IMM).text(symbol);
-    bind.u8(BIND_OPCODE_SET_TYPE_IMM | 1).u8(BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1).uleb(0).u8(BIND_OPCODE_DO_BIND);
+    bind.u8(BIND_OPCODE_SET_TYPE_IMM | 1).u8(BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1).uleb(0);
+    bind.u8(BIND_OPCODE_DO_BIND);
     ImageSpec spec;
     spec.bind = bind.b;
     return spec;
 }
 void rebases(const ByteList& opcodes) { read_rebases(view(opcodes), kSegments); }
+// One rebase of `type` at the place the offset's LEB128 bytes name.
+void rebase_at(unsigned type, unsigned segment, ByteList offset)
+{
+    Out opcodes;
+    opcodes.u8(REBASE_OPCODE_SET_TYPE_IMM | type).u8(REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | segment).bytes(offset);
+    rebases(opcodes.u8(REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1).b);
+}
 void binds(const ByteList& opcodes) { read_binds(view(opcodes), BindStream::Regular, kSegments); }
 void trie_flags(uint64_t flags)
 {
@@ -69,7 +77,10 @@ void unwind(uint32_t version, const ByteList& page)
     u.u32(0x800).u32(60).u32(60).u32(0x900).u32(0).u32(60);
     read_compact_unwind(view(u.bytes(page).b));
 }
-ByteList regular_page(uint32_t encoding) { return Out().u32(UNWIND_SECOND_LEVEL_REGULAR).u16(8).u16(1).u32(0x800).u32(encoding).b; }
+ByteList regular_page(uint32_t encoding)
+{
+    return Out().u32(UNWIND_SECOND_LEVEL_REGULAR).u16(8).u16(1).u32(0x800).u32(encoding).b;
+}
 void frames(uint32_t encoding, uint32_t cputype = CPU_TYPE_X86_64)
 {
     build_eh_frame({{0x1000, 0x1010, encoding, 0, 0}}, cputype, false);
@@ -117,7 +128,7 @@ const Refusal kRefusals[] = {
      "load commands lies outside the file"},
     {"command_size", [] { load(patched([](ByteList& f) { put<uint32_t>(f, kTextCommand + 4, 12); })); }, "bad size"},
     {"segment_file_over_memory",
-     [] { load(patched([](ByteList& f) { put<uint64_t>(f, kDataCommand + segment_command_64::filesize, 2 * kPage); })); },
+     [] { load(patched([](ByteList& f) { put<uint64_t>(f, kDataCommand + segment_command_64::filesize, kData + 8); })); },
      "holds more file than memory"},
     {"segment_wraps",
      [] { load(patched([](ByteList& f) { put<uint64_t>(f, kDataCommand + segment_command_64::vmaddr, ~0ull - 8); })); },
@@ -126,7 +137,9 @@ const Refusal kRefusals[] = {
      [] { load(patched([](ByteList& f) { put<uint64_t>(f, kTextSection + section_64::addr, kData + 8); })); },
      "lies outside its segment"},
     {"static_initialisers",
-     [] { load(patched([](ByteList& f) { put<uint32_t>(f, kTextSection + section_64::flags, S_MOD_INIT_FUNC_POINTERS); })); },
+     [] {
+         load(patched([](ByteList& f) { put<uint32_t>(f, kTextSection + section_64::flags, S_MOD_INIT_FUNC_POINTERS); }));
+     },
      "static initialisers"},
     {"library_name_outside", [] { load(patched([](ByteList& f) { put<uint32_t>(f, kDylibCommand + 8, 56); })); },
      "library name outside"},
@@ -153,15 +166,21 @@ const Refusal kRefusals[] = {
      "no code directory"},
     {"code_directory_magic", [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { put_be32(f, cd, 0); })); },
      "bad magic number"},
-    {"hash_type", [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { f[cd + CS_CodeDirectory::hashType] = 1; })); },
+    {"hash_type",
+     [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { f[cd + CS_CodeDirectory::hashType] = 1; })); },
      "only SHA-256"},
     {"scatter",
-     [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { put_be32(f, cd + CS_CodeDirectory::scatterOffset, 4); })); },
+     [] {
+         load(resigned([](ByteList& f, uint64_t, uint64_t cd) { put_be32(f, cd + CS_CodeDirectory::scatterOffset, 4); }));
+     },
      "scatter vector"},
-    {"page_size", [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { f[cd + CS_CodeDirectory::pageSize] = 40; })); },
+    {"page_size",
+     [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { f[cd + CS_CodeDirectory::pageSize] = 40; })); },
      "bad page size"},
     {"slot_count",
-     [] { load(resigned([](ByteList& f, uint64_t, uint64_t cd) { put_be32(f, cd + CS_CodeDirectory::nCodeSlots, 2); })); },
+     [] {
+         load(resigned([](ByteList& f, uint64_t, uint64_t cd) { put_be32(f, cd + CS_CodeDirectory::nCodeSlots, 2); }));
+     },
      "page hashes for 3 pages"},
     {"signed_range_short",
      [] {
@@ -190,23 +209,24 @@ const Refusal kRefusals[] = {
      [] { load(patched([](ByteList& f) { put<uint64_t>(f, kDataCommand + segment_command_64::vmaddr, 0); })); },
      "overlap"},
     // fixups
-    {"leb128_too_large", [] { rebases({REBASE_OPCODE_ADD_ADDR_ULEB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}); },
+    {"leb128_too_large",
+     [] { rebases({REBASE_OPCODE_ADD_ADDR_ULEB, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}); },
      "LEB128 number too large"},
     {"stream_truncated", [] { rebases({REBASE_OPCODE_ADD_ADDR_ULEB, 0x80}); }, "rebase information lies outside"},
     {"unknown_rebase_opcode", [] { rebases({0x90}); }, "rebase opcode 0x90 is not known"},
     {"unknown_bind_opcode", [] { binds({0xE0}); }, "opcode 0xe0 is not known"},
     {"threaded_binds", [] { binds({BIND_OPCODE_THREADED}); }, "threaded binds"},
     {"text_relocation",
-     [] { rebases({REBASE_OPCODE_SET_TYPE_IMM | 2, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 0, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1}); },
+     [] { rebase_at(2, 1, {0}); },
      "text relocations"},
     {"fixup_before_segment", [] { rebases({REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1}); },
      "before it names a segment"},
-    {"no_such_segment", [] { rebases({REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 5, 0}); }, "segment 5, which does not exist"},
+    {"no_such_segment", [] { rebase_at(1, 5, {0}); }, "segment 5, which does not exist"},
     {"offset_outside_segment",
-     [] { rebases({REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 0xFC, 0x1F, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1}); },
+     [] { rebase_at(1, 1, {0xFC, 0x1F}); },  // 4092: the last 4 bytes
      "lies outside segment __DATA"},
     {"read_only_segment",
-     [] { rebases({REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 0, 0, REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1}); },
+     [] { rebase_at(1, 0, {0}); },
      "read-only segment __TEXT"},
     {"endless_fixups",  // the same place a million million times
      [] {
@@ -219,7 +239,8 @@ const Refusal kRefusals[] = {
      "before it names a symbol"},
     {"weak_bind", [] { ImageSpec s; s.weak_bind = {BIND_OPCODE_DONE}; load(s); }, "weak definitions"},
     {"ordinal_without_library", [] { load(binding("_cbrtf", 2)); }, "without naming one of its libraries (ordinal 2)"},
-    {"import_outside_table", [] { load(binding("_printf", 1)); }, "imports _printf from /usr/lib/libSystem.B.dylib, which is not in"},
+    {"import_outside_table", [] { load(binding("_printf", 1)); },
+     "imports _printf from /usr/lib/libSystem.B.dylib, which is not in"},
     {"eh_frame_unterminated",
      [] {
          ImageSpec s = patched([](ByteList& f) {
@@ -253,10 +274,14 @@ const Refusal kRefusals[] = {
     {"unwind_mode_x86_64", [] { frames(0x05000000); }, "not supported on x86_64"},
     {"unwind_mode_arm64", [] { frames(0x01000000, CPU_TYPE_ARM64); }, "not supported on arm64"},
     {"unwind_dwarf_without_eh_frame", [] { frames(UNWIND_X86_64_MODE_DWARF); }, "has no __eh_frame"},
-    {"unwind_seven_registers", [] { frames(UNWIND_X86_64_MODE_STACK_IMMD | (7u << 10)); }, "more than six registers"},
-    {"unwind_permutation", [] { frames(UNWIND_X86_64_MODE_STACK_IMMD | (6u << 10) | 0x3FF); }, "permutation is invalid"},
+    {"unwind_seven_registers", [] { frames(UNWIND_X86_64_MODE_STACK_IMMD | UNWIND_X86_64_FRAMELESS_STACK_REG_COUNT); },
+     "more than six registers"},
+    {"unwind_permutation",  // six registers, permutation number 1023 of 720
+     [] { frames(UNWIND_X86_64_MODE_STACK_IMMD | 0x1800 | UNWIND_X86_64_FRAMELESS_STACK_REG_PERMUTATION); },
+     "permutation is invalid"},
     {"unwind_rbp_register", [] { frames(UNWIND_X86_64_MODE_RBP_FRAME | 7); }, "saves a register it cannot"},
-    {"unwind_stack_size_outside", [] { frames(UNWIND_X86_64_MODE_STACK_IND | (0xFFu << 16)); }, "lies outside the function"},
+    {"unwind_stack_size_outside", [] { frames(UNWIND_X86_64_MODE_STACK_IND | UNWIND_X86_64_FRAMELESS_STACK_SIZE); },
+     "lies outside the function"},
     // bundles
     {"binary_plist", [] { executable_name("bplist00", "Info.plist"); }, "binary property list"},
     {"no_executable_key", [] { executable_name("<dict></dict>", "Info.plist"); }, "has no CFBundleExecutable"},
