@@ -9,20 +9,41 @@
 
 namespace testhost {
 
-namespace {
+// A host that has run global and params set-up for this effect, kept for
+// the next render.
+struct Effect::Instance {
+    explicit Instance(std::shared_ptr<const PluginLibrary> library) : host(std::move(library)) {}
+    Host host;
+    std::vector<PF_ParamDef> declared;
+};
 
-int32_t render_frame(const std::shared_ptr<const PluginLibrary>& library, const std::vector<DeclaredParam>& values,
-                     World input, World output, int threads)
+int32_t Effect::render(const std::vector<DeclaredParam>& values, World input, World output, int threads) const
 {
-    Host host(library);
+    std::unique_ptr<Instance> instance;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!idle_.empty()) {
+            instance = std::move(idle_.back());
+            idle_.pop_back();
+        }
+    }
+    if (!instance) {
+        // A set-up that fails is not kept: the next render tries again.
+        instance.reset(new Instance(library_));
+        if (PF_Err err = instance->host.global_setup()) return err;
+        if (PF_Err err = instance->host.params_setup()) return err;
+        instance->declared = instance->host.added_params();
+    }
+    Host& host = instance->host;
     host.set_threads(threads);
-    if (PF_Err err = host.params_setup()) return err;
-    ParamSet params(input.world(), host.added_params());
-    if (!params.set_values(values, nullptr)) return PF_Err_BAD_CALLBACK_PARAM;
-    return host.render(params, output);
+    ParamSet params(input.world(), instance->declared);
+    const PF_Err err = params.set_values(values, nullptr) ? host.render(params, output) : PF_Err_BAD_CALLBACK_PARAM;
+    // Nobody reads this host's records; a long sequence must not pile them up.
+    host.clear_records();
+    std::lock_guard<std::mutex> lock(mutex_);
+    idle_.push_back(std::move(instance));
+    return err;
 }
-
-}  // namespace
 
 std::unique_ptr<Effect> Effect::load(const std::string& path, std::string* error)
 {
@@ -94,16 +115,15 @@ int32_t Effect::render8(const std::vector<DeclaredParam>& values, int32_t width,
                         int threads, int32_t in_rowbytes, int32_t out_rowbytes) const
 {
     // The input world is only read (it is not marked writeable).
-    return render_frame(library_, values, World::over8(const_cast<PF_Pixel*>(in), width, height, in_rowbytes),
-                                  World::over8(out, width, height, out_rowbytes), threads);
+    return render(values, World::over8(const_cast<PF_Pixel*>(in), width, height, in_rowbytes),
+                  World::over8(out, width, height, out_rowbytes), threads);
 }
 
 int32_t Effect::render16(const std::vector<DeclaredParam>& values, int32_t width, int32_t height, const PF_Pixel16* in,
                          PF_Pixel16* out, int threads, int32_t in_rowbytes, int32_t out_rowbytes) const
 {
-    return render_frame(library_, values,
-                                    World::over16(const_cast<PF_Pixel16*>(in), width, height, in_rowbytes),
-                                    World::over16(out, width, height, out_rowbytes), threads);
+    return render(values, World::over16(const_cast<PF_Pixel16*>(in), width, height, in_rowbytes),
+                  World::over16(out, width, height, out_rowbytes), threads);
 }
 
 std::string describe_error(int32_t err)

@@ -1,78 +1,28 @@
 // The short way to drive an effect plug-in binary: load it, register it, run
 // its set-up commands and render whole frames from plain pixel buffers.
 //
-// Every call builds its own host on the stack (a fresh basic suite, fresh
-// records, fresh suite bookkeeping), so one Effect may be used from several
-// threads at once. Results are the plug-in's host error codes (0 = success);
-// Host (host.h) gives full control when a caller needs to see or break more.
+// The set-up commands each run on a host of their own. Renders run on hosts
+// that have had global and params set-up once and are kept for the next
+// render (one per render running at the same time), so a frame rendered in
+// bands, or a sequence of frames, goes through one set-up instance and one
+// set of worker threads. One Effect may be used from several threads at
+// once. Results are the plug-in's host error codes (0 = success); Host
+// (host.h) gives full control when a caller needs to see or break more.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "host/pf_pixel.h"
+#include "tools/testhost/records.h"
 
 namespace testhost {
 
 class PluginLibrary;
-
-// The ten values the plug-in handed to the registration callback.
-struct Registration {
-    int calls = 0;                // how often the callback ran
-    bool same_opaque = false;     // the callback got back the host's opaque pointer
-    std::string name;
-    std::string match_name;
-    std::string category;
-    std::string entry_point;
-    int32_t kind = 0;             // 'eFKT' = 0x65464B54 for an effect
-    int32_t api_major = 0;
-    int32_t api_minor = 0;
-    int32_t reserved_info = 0;
-    std::string support_url;
-};
-
-// What the plug-in reported at global set-up.
-struct GlobalSetup {
-    uint32_t my_version = 0;
-    int32_t out_flags = 0;
-    int32_t out_flags2 = 0;
-};
-
-// One parameter as the plug-in declared it at params set-up, with the UI state
-// it set for the parameter's first showing. Only the fields of its type are
-// meaningful; the others stay zero. The *_value fields are the current value:
-// the declared one, until a caller sets another for a render.
-struct DeclaredParam {
-    int32_t index = 0;            // position in params[]; 0 is the input layer
-    int32_t id = 0;
-    int32_t type = 0;             // 3 angle, 7 popup, 10 float slider, ...
-    std::string name;
-    int32_t flags = 0;
-    int32_t ui_flags = 0;         // PF_PUI_DISABLED (bit 5) greys the control out
-
-    // Angle: 16.16 fixed degrees.
-    int32_t angle_value = 0;
-    int32_t angle_default = 0;
-
-    // Float slider.
-    double slider_value = 0.0;
-    float valid_min = 0.0f;
-    float valid_max = 0.0f;
-    float slider_min = 0.0f;
-    float slider_max = 0.0f;
-    float slider_default = 0.0f;
-    float curve_tolerance = 0.0f;
-    int16_t precision = 0;
-    int16_t display_flags = 0;
-
-    // Popup: choices numbered from 1.
-    int32_t popup_value = 0;
-    int16_t num_choices = 0;
-    int16_t popup_default = 0;
-    std::vector<std::string> choices;
-};
+class World;
 
 class Effect {
 public:
@@ -108,8 +58,14 @@ public:
                      PF_Pixel16* out, int threads, int32_t in_rowbytes = 0, int32_t out_rowbytes = 0) const;
 
 private:
+    struct Instance;
+
     explicit Effect(std::shared_ptr<const PluginLibrary> library);
+    int32_t render(const std::vector<DeclaredParam>& values, World input, World output, int threads) const;
+
     std::shared_ptr<const PluginLibrary> library_;
+    mutable std::mutex mutex_;                             // guards idle_
+    mutable std::vector<std::unique_ptr<Instance>> idle_;  // set up, not rendering
 };
 
 // A readable name for a host error code, e.g. "PF_Err_BAD_CALLBACK_PARAM (516)".

@@ -30,12 +30,14 @@
 
 #include "host/ae_effect.h"
 #include "host/sp_basic_suite.h"
-#include "tools/testhost/effect.h"
 #include "tools/testhost/param_set.h"
 #include "tools/testhost/plugin_library.h"
+#include "tools/testhost/records.h"
 #include "tools/testhost/world.h"
 
 namespace testhost {
+
+class WorkerPool;
 
 struct SuiteId {
     std::string name;
@@ -110,6 +112,7 @@ public:
 
     // ---- configuration
     // Threads used by one iterate call; below 1, one per hardware thread.
+    // They are started at the first iterate call and kept for the next.
     void set_threads(int threads);
     int threads() const { return threads_; }
     // Acquiring (name, version) fails: with `error`, or, when error is 0, with
@@ -208,6 +211,8 @@ private:
     PropertyList property_list_;
 
     int threads_ = 1;
+    std::mutex pool_mutex_;  // held while an iterate call runs on pool_
+    std::unique_ptr<WorkerPool> pool_;  // kept between iterate calls
     std::map<SuiteId, SPErr> removed_suites_;
     bool basic_suite_null_ = false;
     int add_param_fail_call_ = 0;

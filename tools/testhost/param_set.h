@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/ae_effect.h"
-#include "tools/testhost/effect.h"
+#include "tools/testhost/records.h"
 
 namespace testhost {
 

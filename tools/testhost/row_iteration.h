@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,34 @@ namespace testhost {
 // How many threads an iterate call over `rows` rows uses: never more than
 // there are rows, and at least one.
 int worker_count(int64_t rows, int threads);
+
+// Threads kept for one iterate call after another, as a host keeps its
+// render threads: started once, asleep between calls.
+class WorkerPool {
+public:
+    // `threads` in all, the calling thread being one of them.
+    explicit WorkerPool(int threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    int size() const { return (int)workers_.size() + 1; }
+    // Runs task on `count` threads at once (at most size()), the caller's
+    // among them, and returns when every one has returned. One run at a time.
+    void run(int count, const std::function<void()>& task);
+
+private:
+    void work();
+
+    std::vector<std::thread> workers_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    const std::function<void()>* task_ = nullptr;
+    int to_start_ = 0;  // workers still to take up the current task
+    int running_ = 0;   // workers inside the current task
+    bool stop_ = false;
+};
 
 // A pixel plane as a host world describes it: the first pixel and the
 // distance in bytes from one row to the next, which may exceed the width.
@@ -38,9 +67,10 @@ struct PixelPlane {
 // Stops every thread at the first non-zero result and returns it. After each finished
 // row, rows_done is called (one call at a time, never concurrently) with the
 // number of rows finished so far, which therefore only grows.
+// Runs on the pool's threads.
 template <typename Pixel, typename PixelFn>
 int32_t iterate_rows(PixelPlane<Pixel> src, PixelPlane<Pixel> dst, int32_t left, int32_t top, int32_t right,
-                     int32_t bottom, int threads, void* refcon, PixelFn fn,
+                     int32_t bottom, WorkerPool& pool, void* refcon, PixelFn fn,
                      const std::function<void(int32_t rows_done)>& rows_done)
 {
     if (left >= right || top >= bottom) return 0;
@@ -69,13 +99,18 @@ int32_t iterate_rows(PixelPlane<Pixel> src, PixelPlane<Pixel> dst, int32_t left,
         }
     };
 
-    int count = worker_count((int64_t)bottom - top, threads);
-    std::vector<std::thread> workers;
-    workers.reserve((size_t)count);
-    for (int i = 1; i < count; ++i) workers.emplace_back(run_rows);
-    run_rows();
-    for (std::thread& worker : workers) worker.join();
+    pool.run(worker_count((int64_t)bottom - top, pool.size()), run_rows);
     return first_error.load();
+}
+
+// The same on `threads` threads started for this call alone.
+template <typename Pixel, typename PixelFn>
+int32_t iterate_rows(PixelPlane<Pixel> src, PixelPlane<Pixel> dst, int32_t left, int32_t top, int32_t right,
+                     int32_t bottom, int threads, void* refcon, PixelFn fn,
+                     const std::function<void(int32_t rows_done)>& rows_done)
+{
+    WorkerPool pool(worker_count((int64_t)bottom - top, threads));
+    return iterate_rows<Pixel>(src, dst, left, top, right, bottom, pool, refcon, fn, rows_done);
 }
 
 }  // namespace testhost
