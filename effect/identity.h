@@ -13,6 +13,12 @@ constexpr const char* kCategory = "Color Correction";
 constexpr const char* kEntryPoint = "EffectMain";
 constexpr const char* kSupportUrl = "https://github.com/halvecort/TINTRA";
 
+// The OpenFX identity: the identifier, in reverse-domain form, is the support
+// address's host and path (github.com/halvecort/TINTRA); the label is kName,
+// the grouping kCategory and the version kMajorVersion.kMinorVersion.
+constexpr const char* kOfxIdentifier = "com.github.halvecort.TINTRA";
+constexpr const char* kOfxBinaryName = "TINTRA.ofx";
+
 // Four-character codes with the first character in the most significant byte.
 constexpr int32_t fourcc(const char (&code)[5])
 {
