@@ -91,17 +91,18 @@ void ShiftPremultiplied(const HueSettings& s, T c[4])
     c[2] = Stored<T>(pre.b);
 }
 
-template <typename T>
+// N, the channels per pixel, is a constant so that each pixel's copies are
+// plain loads and stores rather than calls into the C library.
+template <typename T, int N>
 void RenderRow(const RowJob& job, int y)
 {
-    const int n = job.output.components;
     const bool identity = job.settings.hue == 0.f && job.settings.chroma == 0.f;
     // Only RGBA images carry an alpha to divide by.
-    const bool premultiplied = job.premultiplied && n == 4 && !identity;
+    const bool premultiplied = job.premultiplied && N == 4 && !identity;
     for (int x = job.window.x1; x < job.window.x2; ++x) {
         T* out = PixelAt<T>(job.output, x, y);
         if (!Inside(job.source.bounds, x, y)) {
-            for (int k = 0; k < n; ++k)
+            for (int k = 0; k < N; ++k)
                 out[k] = (T)0;
             continue;
         }
@@ -109,15 +110,24 @@ void RenderRow(const RowJob& job, int y)
         // source and output.
         const T* in = PixelAt<T>(job.source, x, y);
         T c[4] = {};
-        for (int k = 0; k < n; ++k)
+        for (int k = 0; k < N; ++k)
             c[k] = in[k];
         if (premultiplied)
             ShiftPremultiplied(job.settings, c);
         else if (!identity)
             Shift(job.settings, c);
-        for (int k = 0; k < n; ++k)
+        for (int k = 0; k < N; ++k)
             out[k] = c[k];
     }
+}
+
+template <typename T>
+void RenderRowOf(const RowJob& job, int y)
+{
+    if (job.output.components == 4)
+        RenderRow<T, 4>(job, y);
+    else
+        RenderRow<T, 3>(job, y);
 }
 
 }  // namespace
@@ -127,13 +137,13 @@ void RenderRows(const RowJob& job, int y_begin, int y_end)
     for (int y = y_begin; y < y_end; ++y) {
         switch (job.output.depth) {
         case PixelDepth::Byte:
-            RenderRow<uint8_t>(job, y);
+            RenderRowOf<uint8_t>(job, y);
             break;
         case PixelDepth::Short:
-            RenderRow<uint16_t>(job, y);
+            RenderRowOf<uint16_t>(job, y);
             break;
         case PixelDepth::Float:
-            RenderRow<float>(job, y);
+            RenderRowOf<float>(job, y);
             break;
         }
     }
