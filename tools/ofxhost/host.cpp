@@ -44,14 +44,6 @@ std::string BinaryIn(const std::string& path)
     return bundle + "/Contents/" + system + "/" + name;
 }
 
-template <typename Fn>
-Fn AsFunction(void* symbol)
-{
-    Fn fn;
-    std::memcpy(&fn, &symbol, sizeof fn);
-    return fn;
-}
-
 const void* FetchSuite(OfxPropertySetHandle host, const char* name, int version)
 {
     Host* h = Host::from_host_handle(host);
@@ -170,10 +162,10 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error)
 {
     std::unique_ptr<Host> host(new Host());
     host->binary_path_ = BinaryIn(path);
-    host->library_ = Library::open(host->binary_path_, error);
+    host->library_ = loader::Library::open(host->binary_path_, error);
     if (!host->library_) return nullptr;
-    auto count = AsFunction<OfxGetNumberOfPluginsFn>(host->library_->symbol("OfxGetNumberOfPlugins"));
-    auto get = AsFunction<OfxGetPluginFn>(host->library_->symbol("OfxGetPlugin"));
+    auto count = loader::function_cast<OfxGetNumberOfPluginsFn>(host->library_->symbol("OfxGetNumberOfPlugins"));
+    auto get = loader::function_cast<OfxGetPluginFn>(host->library_->symbol("OfxGetPlugin"));
     if (!count || !get) {
         if (error) *error = host->binary_path_ + " does not export OfxGetNumberOfPlugins and OfxGetPlugin";
         return nullptr;

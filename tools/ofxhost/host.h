@@ -21,8 +21,8 @@
 #include "ofx/ofx_suites.h"
 #include "tools/ofxhost/faults.h"
 #include "tools/ofxhost/image.h"
-#include "tools/ofxhost/library.h"
 #include "tools/ofxhost/property_set.h"
+#include "tools/loader/library.h"
 
 namespace ofxhost {
 
@@ -121,7 +121,7 @@ private:
     Host() = default;
     std::unique_ptr<Effect> new_instance(Effect* descriptor);
 
-    std::shared_ptr<const Library> library_;
+    std::shared_ptr<const loader::Library> library_;
     std::string binary_path_;
     OfxPlugin* plugin_ = nullptr;
     Faults faults_;
@@ -146,10 +146,10 @@ private:
 // The suites the host serves besides the property suite (suites.cpp), in
 // the calling convention of the plug-in's code.
 const OfxImageEffectSuiteV1* image_effect_suite();
-const OfxParameterSuiteV1* parameter_suite(Convention convention);
+const OfxParameterSuiteV1* parameter_suite(loader::Library::Convention convention);
 const OfxMemorySuiteV1* memory_suite();
 const OfxMultiThreadSuiteV1* multithread_suite();
-const OfxMessageSuiteV1* message_suite(Convention convention);
+const OfxMessageSuiteV1* message_suite(loader::Library::Convention convention);
 // The host whose multithread and memory suites the plug-in is calling (those
 // calls carry no handle): the one loaded last.
 Host* active_host();

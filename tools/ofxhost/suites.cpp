@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "ofx/ofx_image_effect.h"
+#include "tools/loader/apple_arm64.h"
 #include "tools/ofxhost/host.h"
 
 namespace ofxhost {
@@ -332,95 +333,53 @@ const OfxImageEffectSuiteV1* image_effect_suite() { return &kImageEffectSuite; }
 const OfxMemorySuiteV1* memory_suite() { return &kMemorySuite; }
 const OfxMultiThreadSuiteV1* multithread_suite() { return &kMultiThreadSuite; }
 
-#if defined(__aarch64__)
-// Apple's arm64 callers put every variadic argument on the stack, 8 bytes a
-// slot. Each entry below starts with sp at the first of them and passes that
-// address on, in the register after the fixed arguments (the time of
-// paramGetValueAtTime stays in d0, untouched), to a C++ half that reads them
-// through a Linux va_list whose register save areas are used up.
-asm(R"(
-    .text
-    .p2align 2
-    .local ofxhost_apple_get_value
-    .type ofxhost_apple_get_value, %function
-ofxhost_apple_get_value:
-    mov x1, sp
-    b ofxhost_apple_value_stack
-    .size ofxhost_apple_get_value, . - ofxhost_apple_get_value
-    .local ofxhost_apple_get_value_at_time
-    .type ofxhost_apple_get_value_at_time, %function
-ofxhost_apple_get_value_at_time:
-    mov x1, sp
-    b ofxhost_apple_value_stack
-    .size ofxhost_apple_get_value_at_time, . - ofxhost_apple_get_value_at_time
-    .local ofxhost_apple_message
-    .type ofxhost_apple_message, %function
-ofxhost_apple_message:
-    mov x4, sp
-    b ofxhost_apple_message_stack
-    .size ofxhost_apple_message, . - ofxhost_apple_message
-)");
-
+// An arm64 Mach-O image passes every variadic argument on the stack; it is
+// given trampolines that hand the stack address on, after the named integer
+// arguments (the time of paramGetValueAtTime travels in d0 and is not
+// counted), to these halves.
 extern "C" {
 OfxStatus ofxhost_apple_get_value(OfxParamHandle, ...);
 OfxStatus ofxhost_apple_get_value_at_time(OfxParamHandle, OfxTime, ...);
 OfxStatus ofxhost_apple_message(void*, const char*, const char*, const char*, ...);
 
-static va_list* StackArgs(void* stack, va_list* args)
-{
-    struct {
-        void* stack;
-        void* gr_top;
-        void* vr_top;
-        int gr_offs;
-        int vr_offs;
-    } layout = {stack, nullptr, nullptr, 0, 0};
-    static_assert(sizeof layout == sizeof(va_list), "the AAPCS64 va_list layout");
-    std::memcpy(args, &layout, sizeof layout);
-    return args;
-}
-
-__attribute__((used)) OfxStatus ofxhost_apple_value_stack(OfxParamHandle handle, void* stack)
+__attribute__((used)) OfxStatus ofxhost_apple_value_stack(OfxParamHandle handle, const void* stack)
 {
     va_list args;
-    return ValueV(handle, *StackArgs(stack, &args));
+    if (!loader::apple_arm64::stack_va_list(stack, args)) return kOfxStatErrUnsupported;
+    return ValueV(handle, args);
 }
 
 __attribute__((used)) OfxStatus ofxhost_apple_message_stack(void* handle, const char* type, const char* id,
-                                                            const char* format, void* stack)
+                                                            const char* format, const void* stack)
 {
     va_list args;
-    return ofxhost_message_v(handle, type, id, format, *StackArgs(stack, &args));
+    if (!loader::apple_arm64::stack_va_list(stack, args)) return kOfxStatErrUnsupported;
+    return ofxhost_message_v(handle, type, id, format, args);
 }
 }
-#endif
 
-const OfxParameterSuiteV1* parameter_suite(Convention convention)
+LOADER_APPLE_ARM64_VARIADIC(ofxhost_apple_get_value, 1, ofxhost_apple_value_stack);
+LOADER_APPLE_ARM64_VARIADIC(ofxhost_apple_get_value_at_time, 1, ofxhost_apple_value_stack);
+LOADER_APPLE_ARM64_VARIADIC(ofxhost_apple_message, 4, ofxhost_apple_message_stack);
+
+const OfxParameterSuiteV1* parameter_suite(loader::Library::Convention convention)
 {
     static const OfxParameterSuiteV1 native = MakeParameterSuite(ofxhost_get_value, ofxhost_get_value_at_time);
-#if defined(__aarch64__)
     static const OfxParameterSuiteV1 apple =
         MakeParameterSuite(ofxhost_apple_get_value, ofxhost_apple_get_value_at_time);
-    if (convention == Convention::AppleArm64) return &apple;
-#endif
-    (void)convention;
-    return &native;
+    return convention == loader::Library::Convention::AppleArm64 ? &apple : &native;
 }
 
-const OfxMessageSuiteV1* message_suite(Convention convention)
+const OfxMessageSuiteV1* message_suite(loader::Library::Convention convention)
 {
-#if defined(__aarch64__)
     static const OfxMessageSuiteV1 apple = {ofxhost_apple_message};
-    if (convention == Convention::AppleArm64) return &apple;
-#endif
-    (void)convention;
-    return &kMessageSuite;
+    return convention == loader::Library::Convention::AppleArm64 ? &apple : &kMessageSuite;
 }
 
 const void* Host::fetch_suite(const char* name, int version)
 {
     const std::string n = name;
-    const Convention c = library_->convention();
+    const loader::Library::Convention c = library_->convention();
     if (version != 1) return nullptr;
     if (n == kOfxPropertySuite) return property_suite();
     if (n == kOfxImageEffectSuite) return image_effect_suite();
