@@ -47,7 +47,7 @@ exports="OfxGetNumberOfPlugins OfxGetPlugin"
 win_dump="$(x86_64-w64-mingw32-objdump -p "$contents/Win64/TINTRA.ofx")"
 [ "$(grep 'DLL Name' <<<"$win_dump" | awk '{print $3}' | sort | xargs)" = "KERNEL32.dll msvcrt.dll" ] ||
   fail "Win64/TINTRA.ofx imports other DLLs than KERNEL32.dll and msvcrt.dll"
-[ "$(sed -n '/Ordinal\/Name Pointer/,/^$/p' <<<"$win_dump" | awk '/\]/{print $3}' | sort | xargs)" = "$exports" ] ||
+[ "$(sed -n '/Ordinal\/Name Pointer/,/^$/p' <<<"$win_dump" | awk '$1 == "[" {print $3}' | sort | xargs)" = "$exports" ] ||
   fail "Win64/TINTRA.ofx exports more or less than $exports"
 [ "$(llvm-lipo-19 -archs "$contents/MacOS/TINTRA.ofx" | xargs -n1 | sort | xargs)" = "arm64 x86_64" ] ||
   fail "MacOS/TINTRA.ofx is not universal x86_64 + arm64"
