@@ -9,14 +9,15 @@ namespace ofxhost {
 
 using namespace ofx;
 
-namespace {
-
-std::atomic<Host*> g_active{nullptr};
-
+// The host's own property set, which fetchSuite is called with, knows its host.
 struct HostProperties : PropertySet {
     HostProperties(Host* owner, Faults* faults) : PropertySet("host", faults), host(owner) {}
     Host* host;
 };
+
+namespace {
+
+std::atomic<Host*> g_active{nullptr};
 
 bool IsDirectory(const std::string& path)
 {

@@ -28,6 +28,7 @@ namespace ofxhost {
 
 class Host;
 struct Effect;
+struct HostProperties;
 
 struct Param {
     Param(Effect* owner, std::string name, std::string type, const std::string& what, Faults* faults);
@@ -125,7 +126,7 @@ private:
     std::string binary_path_;
     OfxPlugin* plugin_ = nullptr;
     Faults faults_;
-    std::unique_ptr<PropertySet> host_props_;
+    std::unique_ptr<HostProperties> host_props_;
     OfxHost ofx_host_{};
     std::unique_ptr<Effect> descriptor_;
     std::vector<std::pair<std::string, std::unique_ptr<Effect>>> contexts_;
