@@ -18,3 +18,22 @@ set(TINTRA_PLUGIN_SOURCES
   ${TINTRA_ROOT}/effect/registration.cpp
   ${TINTRA_ROOT}/effect/effect_main.cpp
 )
+
+# The colour step for float images and 16-bit images on 0..65535, which only
+# the OFX plug-in uses: kept out of the list above so that the After Effects
+# builds, which link that list's objects directly on macOS, stay as they are.
+set(TINTRA_COLOR_FLOAT_SOURCES
+  ${TINTRA_ROOT}/color/pixel_float.cpp
+)
+
+# The OFX plug-in's glue; with both colour lists and the effect's texts, the
+# whole of TINTRA.ofx.
+set(TINTRA_OFX_SOURCES
+  ${TINTRA_ROOT}/effect/strings.cpp
+  ${TINTRA_ROOT}/ofx/host_suites.cpp
+  ${TINTRA_ROOT}/ofx/describe.cpp
+  ${TINTRA_ROOT}/ofx/instance.cpp
+  ${TINTRA_ROOT}/ofx/render.cpp
+  ${TINTRA_ROOT}/ofx/render_rows.cpp
+  ${TINTRA_ROOT}/ofx/plugin_main.cpp
+)

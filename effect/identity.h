@@ -17,6 +17,12 @@ constexpr const char* kSupportUrl = "https://github.com/halvecort/TINTRA";
 // reads it (the match name above carries it for the host).
 constexpr const char* kCompany = "halvecort";
 
+// The OpenFX identity: the identifier, in reverse-domain form, is the support
+// address's host and path (github.com/halvecort/TINTRA); the label is kName,
+// the grouping kCategory and the version kMajorVersion.kMinorVersion.
+constexpr const char* kOfxIdentifier = "com.github.halvecort.TINTRA";
+constexpr const char* kOfxBinaryName = "TINTRA.ofx";
+
 // Four-character codes with the first character in the most significant byte.
 constexpr int32_t fourcc(const char (&code)[5])
 {

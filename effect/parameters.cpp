@@ -23,10 +23,8 @@ void SetFloatSlider(PF_FloatSliderDef& fs, double value, float slider_min, float
                     int16_t precision)
 {
     fs.value = value;
-    // The valid range is left wide open: any typed-in value reaches the
-    // colour code, which copes with negative and large offsets and alphas.
-    fs.valid_min = -10000000.0f;
-    fs.valid_max = 10000000.0f;
+    fs.valid_min = param_values::kValidMin;
+    fs.valid_max = param_values::kValidMax;
     fs.slider_min = slider_min;
     fs.slider_max = slider_max;
     fs.dephault = dephault;
@@ -57,7 +55,8 @@ PF_Err DeclareParams(PF_InData* in_data, PF_OutData* out_data)
     }
 
     Begin(def, PF_Param_FLOAT_SLIDER, STR_CHROMA);
-    SetFloatSlider(def.u.fs_d, 0.0, -100.0f, 100.0f, 0.0f, 0);
+    SetFloatSlider(def.u.fs_d, param_values::kChromaDefault, param_values::kChromaSliderMin,
+                   param_values::kChromaSliderMax, param_values::kChromaDefault, param_values::kChromaPrecision);
     def.uu.id = PARAM_CHROMA;
     if ((err = Add(in_data, def)) != PF_Err_NONE) {
         return err;
@@ -79,7 +78,8 @@ PF_Err DeclareParams(PF_InData* in_data, PF_OutData* out_data)
     }
 
     Begin(def, PF_Param_FLOAT_SLIDER, STR_CLIP_ALPHA);
-    SetFloatSlider(def.u.fs_d, 0.5, 0.05f, 5.0f, 0.5f, 3);
+    SetFloatSlider(def.u.fs_d, param_values::kAlphaDefault, param_values::kAlphaSliderMin,
+                   param_values::kAlphaSliderMax, param_values::kAlphaDefault, param_values::kAlphaPrecision);
     def.uu.id = PARAM_CLIP_ALPHA;
     if ((err = Add(in_data, def)) != PF_Err_NONE) {
         return err;

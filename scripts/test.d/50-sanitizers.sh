@@ -41,7 +41,7 @@ configure "$tsan_build" "-fsanitize=thread -fno-omit-frame-pointer"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 # The programs with renders or hosts on several threads at once, and in them
 # the tests that run several threads.
-tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests testhost_tests)
-threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads'
+tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests testhost_tests ofx_plugin_tests)
+threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads|OfxPlugin.WindowsTilesAndComponents'
 "${norandom[@]}" cmake --build "$tsan_build" -j "$jobs" --target "${tsan_targets[@]}"
 "${norandom[@]}" ctest --test-dir "$tsan_build" --output-on-failure --no-tests=error -j "$jobs" -R "$threaded_tests"

@@ -308,6 +308,18 @@ const char* ClipMethodName(int clip)
     return kClipMethodNames[clip - 1];
 }
 
+std::vector<Input8> Inputs8()
+{
+    std::vector<Input8> inputs;
+    for (Frame frame : kFrames) {
+        for (const Setting& setting : kSettings) {
+            inputs.push_back({std::string(setting.name) + ", " + FrameName(frame), Values(setting), kWidth, kHeight,
+                              Frame8(frame)});
+        }
+    }
+    return inputs;
+}
+
 Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out)
 {
     Report r("render");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/effect_params.h"
 #include "tests/windows/check_report.h"
 #include "tools/testhost/plugin_library.h"
 
@@ -21,6 +22,18 @@ struct RenderedCase {
     int32_t height = 0;
     std::vector<uint16_t> channels;  // alpha, red, green, blue per pixel, rows in order
 };
+
+// The 8-bit cases as inputs, named as RenderAll names them: the values in the
+// host's units and the frame, width times height pixels, rows in order. A
+// build for another host interface renders these to compare with RenderAll.
+struct Input8 {
+    std::string name;
+    RenderValues values;
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<PF_Pixel> pixels;
+};
+std::vector<Input8> Inputs8();
 
 // Renders every case through the plug-in; the render result, the suite
 // bookkeeping and the output rows' padding are checked on the way.

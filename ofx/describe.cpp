@@ -1,0 +1,148 @@
+// The effect as the host first sees it: its identity and abilities, then, for
+// each context, its two clips and four parameters.
+#include "effect/identity.h"
+#include "effect/param_values.h"
+#include "effect/strings.h"
+#include "ofx/actions.h"
+#include "ofx/host_suites.h"
+#include "ofx/ofx_image_effect.h"
+
+namespace tintra_ofx {
+
+namespace {
+
+using namespace ofx;
+
+// The Hue range is what the effect's other host can hold: whole degrees in
+// the integer half of a 16.16 value.
+constexpr double kHueMin = -32768.0;
+constexpr double kHueMax = 32767.0;
+
+struct Props {
+    OfxPropertySetHandle set;
+    OfxStatus status = kOfxStatOK;
+
+    // The first failure is kept; later calls still go to the host, which
+    // does no harm and keeps the code a plain list.
+    void Keep(OfxStatus s)
+    {
+        if (status == kOfxStatOK && s != kOfxStatOK)
+            status = s;
+    }
+    void String(const char* name, const char* value, int index = 0)
+    {
+        Keep(g_suites.property->propSetString(set, name, index, value));
+    }
+    void Int(const char* name, int value, int index = 0) { Keep(g_suites.property->propSetInt(set, name, index, value)); }
+    void Double(const char* name, double value) { Keep(g_suites.property->propSetDouble(set, name, 0, value)); }
+};
+
+OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
+{
+    Props clip;
+    OfxStatus s = g_suites.effect->clipDefine(effect, name, &clip.set);
+    if (s != kOfxStatOK)
+        return s;
+    clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGBA, 0);
+    clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGB, 1);
+    clip.Int(kOfxImageEffectPropSupportsTiles, 1);
+    return clip.status;
+}
+
+OfxStatus DefineDouble(OfxParamSetHandle params, const char* name, StringId label, const char* double_type,
+                       double dephault, double min, double max, double display_min, double display_max, int digits)
+{
+    Props p;
+    OfxStatus s = g_suites.param->paramDefine(params, kOfxParamTypeDouble, name, &p.set);
+    if (s != kOfxStatOK)
+        return s;
+    p.String(kOfxPropLabel, GetStringPtr(label));
+    p.String(kOfxParamPropDoubleType, double_type);
+    p.Double(kOfxParamPropDefault, dephault);
+    p.Double(kOfxParamPropMin, min);
+    p.Double(kOfxParamPropMax, max);
+    p.Double(kOfxParamPropDisplayMin, display_min);
+    p.Double(kOfxParamPropDisplayMax, display_max);
+    p.Int(kOfxParamPropDigits, digits);
+    return p.status;
+}
+
+OfxStatus DefineClipMethod(OfxParamSetHandle params)
+{
+    Props p;
+    OfxStatus s = g_suites.param->paramDefine(params, kOfxParamTypeChoice, kParamClipMethod, &p.set);
+    if (s != kOfxStatOK)
+        return s;
+    p.String(kOfxPropLabel, GetStringPtr(STR_CLIP_METHOD));
+    // The effect's choices are one text with '|' between them; the host
+    // copies each option it is given, so a copy on the stack will do.
+    char choices[sizeof(g_strs[0].text)];
+    const char* from = GetStringPtr(STR_CLIP_CHOICES);
+    int option = 0;
+    const char* start = choices;
+    for (size_t i = 0;; ++i) {
+        choices[i] = from[i] == '|' ? '\0' : from[i];
+        if (choices[i] == '\0') {
+            p.String(kOfxParamPropChoiceOption, start, option++);
+            start = choices + i + 1;
+        }
+        if (from[i] == '\0')
+            break;
+    }
+    if (option != kClipChoiceNone)
+        return kOfxStatErrFatal;
+    p.String(kOfxParamPropChoiceOption, kClipChoiceNoneLabel, kClipChoiceNone);
+    p.Int(kOfxParamPropDefault, static_cast<int>(ClipType::Adaptive) - 1);
+    return p.status;
+}
+
+}  // namespace
+
+OfxStatus Describe(OfxImageEffectHandle effect)
+{
+    Props e;
+    OfxStatus s = g_suites.effect->getPropertySet(effect, &e.set);
+    if (s != kOfxStatOK)
+        return s;
+    e.String(kOfxPropLabel, identity::kName);
+    e.String(kOfxImageEffectPluginPropGrouping, identity::kCategory);
+    e.Int(kOfxPropVersion, identity::kMajorVersion, 0);
+    e.Int(kOfxPropVersion, identity::kMinorVersion, 1);
+    e.Int(kOfxPropVersion, identity::kFixVersion, 2);
+    e.String(kOfxImageEffectPropSupportedContexts, kOfxImageEffectContextFilter, 0);
+    e.String(kOfxImageEffectPropSupportedContexts, kOfxImageEffectContextGeneral, 1);
+    e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthByte, 0);
+    e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthShort, 1);
+    e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthFloat, 2);
+    e.Int(kOfxImageEffectPropSupportsTiles, 1);
+    e.Int(kOfxImageEffectPropSupportsMultiResolution, 1);
+    e.Int(kOfxImageEffectPropSupportsMultipleClipDepths, 0);
+    e.String(kOfxImageEffectPluginRenderThreadSafety, kOfxImageEffectRenderFullySafe);
+    // The effect splits each frame over the host's threads itself.
+    e.Int(kOfxImageEffectPluginPropHostFrameThreading, 0);
+    return e.status;
+}
+
+OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle)
+{
+    OfxStatus s;
+    if ((s = DefineClip(effect, kOfxImageEffectSimpleSourceClipName)) != kOfxStatOK ||
+        (s = DefineClip(effect, kOfxImageEffectOutputClipName)) != kOfxStatOK)
+        return s;
+
+    OfxParamSetHandle params;
+    if ((s = g_suites.effect->getParamSet(effect, &params)) != kOfxStatOK)
+        return s;
+    using namespace param_values;
+    if ((s = DefineDouble(params, kParamHue, STR_HUE, kOfxParamDoubleTypeAngle, 0.0, kHueMin, kHueMax, -180.0, 180.0,
+                          0)) != kOfxStatOK ||
+        (s = DefineDouble(params, kParamChroma, STR_CHROMA, kOfxParamDoubleTypePlain, kChromaDefault, kValidMin,
+                          kValidMax, kChromaSliderMin, kChromaSliderMax, kChromaPrecision)) != kOfxStatOK ||
+        (s = DefineClipMethod(params)) != kOfxStatOK ||
+        (s = DefineDouble(params, kParamClipAlpha, STR_CLIP_ALPHA, kOfxParamDoubleTypePlain, kAlphaDefault, kValidMin,
+                          kValidMax, kAlphaSliderMin, kAlphaSliderMax, kAlphaPrecision)) != kOfxStatOK)
+        return s;
+    return kOfxStatOK;
+}
+
+}  // namespace tintra_ofx

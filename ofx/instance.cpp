@@ -1,0 +1,144 @@
+// The instance actions that need no pixels: the parameters' values read into
+// the render's settings, the alpha control following the clip method, the
+// identity short-cut and the clip preferences.
+#include "effect/param_values.h"
+#include "ofx/actions.h"
+#include "ofx/host_suites.h"
+#include "ofx/ofx_image_effect.h"
+
+namespace tintra_ofx {
+
+namespace {
+
+using namespace ofx;
+
+OfxStatus ParamHandle(OfxImageEffectHandle effect, const char* name, OfxParamHandle* param,
+                      OfxPropertySetHandle* props = nullptr)
+{
+    OfxParamSetHandle params;
+    OfxStatus s = g_suites.effect->getParamSet(effect, &params);
+    return s != kOfxStatOK ? s : g_suites.param->paramGetHandle(params, name, param, props);
+}
+
+// The alpha control is live only with the adaptive method, the one that
+// reads it. `time` is null for the instance's current values.
+OfxStatus UpdateAlphaControl(OfxImageEffectHandle effect, const OfxTime* time)
+{
+    OfxParamHandle clip_method;
+    OfxParamHandle alpha;
+    OfxPropertySetHandle alpha_props;
+    int choice = 0;
+    OfxStatus s;
+    if ((s = ParamHandle(effect, kParamClipMethod, &clip_method)) != kOfxStatOK ||
+        (s = ParamHandle(effect, kParamClipAlpha, &alpha, &alpha_props)) != kOfxStatOK)
+        return s;
+    s = time ? g_suites.param->paramGetValueAtTime(clip_method, *time, &choice)
+             : g_suites.param->paramGetValue(clip_method, &choice);
+    if (s != kOfxStatOK)
+        return s;
+    const int adaptive = static_cast<int>(ClipType::Adaptive) - 1;
+    return g_suites.property->propSetInt(alpha_props, kOfxParamPropEnabled, 0, choice == adaptive ? 1 : 0);
+}
+
+OfxStatus TimeOf(OfxPropertySetHandle args, OfxTime* time)
+{
+    return g_suites.property->propGetDouble(args, kOfxPropTime, 0, time);
+}
+
+}  // namespace
+
+HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_choice, double alpha)
+{
+    // Clamped into what a 16.16 value holds, then floored: the same whole
+    // degrees the effect's other host renders with. NaN counts as 0.
+    double d = hue_degrees;
+    if (d != d)
+        d = 0.0;
+    if (d < -32768.0)
+        d = -32768.0;
+    if (d > 32767.0)
+        d = 32767.0;
+    int32_t whole = static_cast<int32_t>(d);
+    if (static_cast<double>(whole) > d)
+        --whole;
+    // Choices 0..3 are the ClipType values 1..4; None, and anything the host
+    // should not have sent, is a value outside them: no clipping.
+    const int32_t clip = clip_choice >= 0 && clip_choice < kClipChoiceNone ? clip_choice + 1 : 0;
+    return SettingsFromValues(whole * 65536, chroma, clip, alpha);
+}
+
+bool ReadSettings(OfxImageEffectHandle effect, OfxTime time, HueSettings* settings, OfxStatus* status)
+{
+    OfxParamHandle hue, chroma, clip_method, alpha;
+    double hue_value = 0, chroma_value = 0, alpha_value = 0;
+    int clip_value = 0;
+    OfxStatus s;
+    if ((s = ParamHandle(effect, kParamHue, &hue)) != kOfxStatOK ||
+        (s = ParamHandle(effect, kParamChroma, &chroma)) != kOfxStatOK ||
+        (s = ParamHandle(effect, kParamClipMethod, &clip_method)) != kOfxStatOK ||
+        (s = ParamHandle(effect, kParamClipAlpha, &alpha)) != kOfxStatOK ||
+        (s = g_suites.param->paramGetValueAtTime(hue, time, &hue_value)) != kOfxStatOK ||
+        (s = g_suites.param->paramGetValueAtTime(chroma, time, &chroma_value)) != kOfxStatOK ||
+        (s = g_suites.param->paramGetValueAtTime(clip_method, time, &clip_value)) != kOfxStatOK ||
+        (s = g_suites.param->paramGetValueAtTime(alpha, time, &alpha_value)) != kOfxStatOK) {
+        *status = s;
+        return false;
+    }
+    *settings = SettingsFromOfxValues(hue_value, chroma_value, clip_value, alpha_value);
+    return true;
+}
+
+OfxStatus CreateInstance(OfxImageEffectHandle effect) { return UpdateAlphaControl(effect, nullptr); }
+
+OfxStatus InstanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
+{
+    char* type = nullptr;
+    char* name = nullptr;
+    OfxTime time = 0;
+    OfxStatus s;
+    if ((s = g_suites.property->propGetString(in_args, kOfxPropType, 0, &type)) != kOfxStatOK ||
+        (s = g_suites.property->propGetString(in_args, kOfxPropName, 0, &name)) != kOfxStatOK ||
+        (s = TimeOf(in_args, &time)) != kOfxStatOK)
+        return s;
+    if (!SameText(type, kOfxTypeParameter) || !SameText(name, kParamClipMethod))
+        return kOfxStatReplyDefault;
+    return UpdateAlphaControl(effect, &time);
+}
+
+// With Hue and Chroma both 0 every pixel comes out as it went in: the host
+// may pass the source on instead of rendering.
+OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, OfxPropertySetHandle out_args)
+{
+    OfxTime time = 0;
+    HueSettings settings;
+    OfxStatus s = TimeOf(in_args, &time);
+    if (s != kOfxStatOK)
+        return s;
+    if (!ReadSettings(effect, time, &settings, &s))
+        return s;
+    if (settings.hue != 0.f || settings.chroma != 0.f)
+        return kOfxStatReplyDefault;
+    if ((s = g_suites.property->propSetString(out_args, kOfxPropName, 0, kOfxImageEffectSimpleSourceClipName)) !=
+            kOfxStatOK ||
+        (s = g_suites.property->propSetDouble(out_args, kOfxPropTime, 0, time)) != kOfxStatOK)
+        return s;
+    return kOfxStatOK;
+}
+
+// The output keeps the source's premultiplication: the effect changes the
+// colour of each pixel, never its coverage.
+OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle out_args)
+{
+    OfxImageClipHandle source;
+    OfxPropertySetHandle source_props;
+    char* premultiplication = nullptr;
+    OfxStatus s;
+    if ((s = g_suites.effect->clipGetHandle(effect, kOfxImageEffectSimpleSourceClipName, &source, &source_props)) !=
+            kOfxStatOK ||
+        (s = g_suites.property->propGetString(source_props, kOfxImageEffectPropPreMultiplication, 0,
+                                              &premultiplication)) != kOfxStatOK)
+        return s;
+    return g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication);
+}
+
+}  // namespace tintra_ofx

@@ -1,0 +1,39 @@
+// The pixels of a render: rows of the render window, source to output, at
+// any of the three depths, with three or four channels.
+#pragma once
+
+#include <cstddef>
+
+#include "color/hue_settings.h"
+#include "ofx/ofx_core.h"
+
+namespace tintra_ofx {
+
+enum class PixelDepth { Byte, Short, Float };
+
+// An image as the host lays it out: data points at the pixel (bounds.x1,
+// bounds.y1), rows follow each other row_bytes apart (which may be
+// negative), and each pixel is `components` channels of the depth, red
+// first, alpha last.
+struct ImageView {
+    char* data = nullptr;
+    OfxRectI bounds = {0, 0, 0, 0};
+    ptrdiff_t row_bytes = 0;
+    PixelDepth depth = PixelDepth::Byte;
+    int components = 4;
+};
+
+struct RowJob {
+    HueSettings settings;
+    ImageView source;
+    ImageView output;
+    OfxRectI window;     // inside the output's bounds
+    bool premultiplied;  // the source's colour is premultiplied by its alpha
+};
+
+// Renders rows y_begin..y_end-1 (image coordinates, inside the window) of
+// the window. Alpha is copied; pixels the source does not cover come out
+// transparent black; pixels outside the window are not touched.
+void RenderRows(const RowJob& job, int y_begin, int y_end);
+
+}  // namespace tintra_ofx

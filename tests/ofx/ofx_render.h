@@ -1,0 +1,38 @@
+// Rendering one frame through the OFX plug-in with the effect's four values,
+// as a user of an OFX host would set them. The host stand-in knows nothing
+// of the effect; the tests do, because they test it.
+#pragma once
+
+#include <string>
+
+#include "ofx/actions.h"
+#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/host.h"
+
+struct OfxValues {
+    double hue = 0;       // degrees
+    double chroma = 0;    // slider units
+    int clip_choice = 0;  // 0-based: Adaptive, Chroma Clipped, Truncate, Debug, None
+    double alpha = 0.5;
+};
+
+// The clip choice for the other host's 1-based popup value: anything outside
+// 1..4 clips nothing there, as None does here.
+inline int ClipChoiceFor(int popup) { return popup >= 1 && popup <= 4 ? popup - 1 : tintra_ofx::kClipChoiceNone; }
+
+inline OfxStatus RenderThroughOfx(ofxhost::Host& host, const OfxValues& v, ofxhost::Image& source,
+                                  ofxhost::Image& output,
+                                  const std::string& premultiplication = ofx::kOfxImageUnPreMultiplied)
+{
+    ofxhost::Effect* fx = host.create_instance(ofx::kOfxImageEffectContextFilter);
+    if (!fx) return kOfxStatFailed;
+    OfxStatus s;
+    if ((s = host.set_value(fx, tintra_ofx::kParamHue, v.hue)) != kOfxStatOK ||
+        (s = host.set_value(fx, tintra_ofx::kParamChroma, v.chroma)) != kOfxStatOK ||
+        (s = host.set_choice(fx, tintra_ofx::kParamClipMethod, v.clip_choice)) != kOfxStatOK ||
+        (s = host.set_value(fx, tintra_ofx::kParamClipAlpha, v.alpha)) != kOfxStatOK)
+        return s;
+    s = host.render(fx, source, output, output.bounds(), premultiplication);
+    host.destroy_instance(fx);
+    return s;
+}

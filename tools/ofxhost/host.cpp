@@ -1,0 +1,320 @@
+#include "tools/ofxhost/host.h"
+
+#include <cstring>
+#include <sys/stat.h>
+
+#include "ofx/ofx_image_effect.h"
+
+namespace ofxhost {
+
+using namespace ofx;
+
+// The host's own property set, which fetchSuite is called with, knows its host.
+struct HostProperties : PropertySet {
+    HostProperties(Host* owner, Faults* faults) : PropertySet("host", faults), host(owner) {}
+    Host* host;
+};
+
+namespace {
+
+std::atomic<Host*> g_active{nullptr};
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// This system's binary in a bundle: Contents/<system>/<bundle name>.
+std::string BinaryIn(const std::string& path)
+{
+    std::string bundle = path;
+    while (bundle.size() > 1 && bundle.back() == '/') bundle.pop_back();
+    if (!IsDirectory(bundle)) return path;
+    std::string name = bundle.substr(bundle.find_last_of('/') + 1);
+    const std::string suffix = ".bundle";
+    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        name.resize(name.size() - suffix.size());
+#if defined(_WIN32)
+    const char* system = "Win64";
+#elif defined(__aarch64__)
+    const char* system = "MacOS";  // no Linux arm64 binary: the Mach-O arm64 slice
+#else
+    const char* system = "Linux-x86-64";
+#endif
+    return bundle + "/Contents/" + system + "/" + name;
+}
+
+const void* FetchSuite(OfxPropertySetHandle host, const char* name, int version)
+{
+    Host* h = Host::from_host_handle(host);
+    return h && name ? h->fetch_suite(name, version) : nullptr;
+}
+
+void DeclareParamProps(PropertySet& p, const std::string& name, const std::string& type)
+{
+    p.strings(kOfxPropType, {kOfxTypeParameter}, false, true)
+        .strings(kOfxPropName, {name}, false, true)
+        .strings(kOfxPropLabel, {name})
+        .strings("OfxParamPropType", {type}, false, true)
+        .strings("OfxParamPropScriptName", {name})
+        .strings(kOfxParamPropHint, {""})
+        .ints(kOfxParamPropEnabled, {1})
+        .ints("OfxParamPropSecret", {0})
+        .ints("OfxParamPropAnimates", {1})
+        .ints("OfxParamPropEvaluateOnChange", {1})
+        .strings("OfxParamPropParent", {""});
+    if (type == kOfxParamTypeDouble) {
+        p.doubles(kOfxParamPropDefault, {0.0})
+            .doubles(kOfxParamPropMin, {-1e300})
+            .doubles(kOfxParamPropMax, {1e300})
+            .doubles(kOfxParamPropDisplayMin, {-1e300})
+            .doubles(kOfxParamPropDisplayMax, {1e300})
+            .doubles(kOfxParamPropIncrement, {1.0})
+            .ints(kOfxParamPropDigits, {2})
+            .strings(kOfxParamPropDoubleType, {kOfxParamDoubleTypePlain});
+    } else {
+        p.ints(kOfxParamPropDefault, {0}).strings(kOfxParamPropChoiceOption, {}, true);
+    }
+}
+
+void DeclareClipProps(PropertySet& p, const std::string& name, bool instance)
+{
+    p.strings(kOfxPropType, {kOfxTypeClip}, false, true)
+        .strings(kOfxPropName, {name}, false, true)
+        .strings(kOfxPropLabel, {name})
+        .strings(kOfxImageEffectPropSupportedComponents, {}, true)
+        .ints("OfxImageEffectPropTemporalClipAccess", {0})
+        .ints("OfxImageClipPropOptional", {0})
+        .ints("OfxImageClipPropIsMask", {0})
+        .strings("OfxImageClipPropFieldExtraction", {"OfxImageFieldDoubled"})
+        .ints(kOfxImageEffectPropSupportsTiles, {1});
+    if (instance) {
+        p.strings(kOfxImageEffectPropPixelDepth, {kOfxBitDepthFloat}, false, true)
+            .strings(kOfxImageEffectPropComponents, {kOfxImageComponentRGBA}, false, true)
+            .strings(kOfxImageEffectPropPreMultiplication, {kOfxImageUnPreMultiplied}, false, true)
+            .ints("OfxImageClipPropConnected", {1}, false, true)
+            .doubles("OfxImagePropPixelAspectRatio", {1.0}, true);
+    }
+}
+
+}  // namespace
+
+Host* active_host() { return g_active.load(); }
+
+Param::Param(Effect* owner, std::string n, std::string t, const std::string& what, Faults* faults)
+    : effect(owner), name(std::move(n)), type(std::move(t)), props(what + " parameter " + name, faults)
+{
+    DeclareParamProps(props, name, type);
+}
+
+Clip::Clip(Effect* owner, std::string n, const std::string& what, Faults* faults)
+    : effect(owner), name(std::move(n)), props(what + " clip " + name, faults)
+{
+    DeclareClipProps(props, name, owner->instance);
+}
+
+Effect::Effect(Host* h, bool inst, const std::string& what) : host(h), instance(inst), props(what, &h->faults())
+{
+    props.strings(kOfxPropType, {inst ? "OfxTypeImageEffectInstance" : "OfxTypeImageEffect"}, false, true)
+        .strings(kOfxPropLabel, {""})
+        .strings(kOfxImageEffectPluginPropGrouping, {""})
+        .ints(kOfxPropVersion, {}, true)
+        .strings(kOfxPropVersionLabel, {""})
+        .strings(kOfxImageEffectPropSupportedContexts, {}, true)
+        .strings(kOfxImageEffectPropSupportedPixelDepths, {}, true)
+        .ints(kOfxImageEffectPropSupportsTiles, {1})
+        .ints(kOfxImageEffectPropSupportsMultiResolution, {1})
+        .ints(kOfxImageEffectPropSupportsMultipleClipDepths, {0})
+        .ints("OfxImageEffectPropSupportsMultipleClipPARs", {0})
+        .ints("OfxImageEffectPropTemporalClipAccess", {0})
+        .ints("OfxImageEffectPluginPropSingleInstance", {0})
+        .ints("OfxImageEffectPluginPropFieldRenderTwiceAlways", {1})
+        .strings(kOfxImageEffectPluginRenderThreadSafety, {"OfxImageEffectRenderInstanceSafe"})
+        .ints(kOfxImageEffectPluginPropHostFrameThreading, {1});
+    if (inst) {
+        props.strings(kOfxImageEffectPropContext, {""}, false, true)
+            .pointer("OfxPropInstanceData", nullptr)
+            .doubles("OfxImageEffectPropProjectSize", {1920, 1080}, true)
+            .doubles("OfxImageEffectPropFrameRate", {24.0}, true);
+    }
+}
+
+Clip* Effect::clip(const std::string& name) const
+{
+    for (const auto& c : clips)
+        if (c->name == name) return c.get();
+    return nullptr;
+}
+
+Param* Effect::param(const std::string& name) const
+{
+    for (const auto& p : params)
+        if (p->name == name) return p.get();
+    return nullptr;
+}
+
+Host* Host::from_host_handle(OfxPropertySetHandle handle)
+{
+    return handle ? static_cast<HostProperties*>(PropertySet::from(handle))->host : nullptr;
+}
+
+std::unique_ptr<Host> Host::load(const std::string& path, std::string* error)
+{
+    std::unique_ptr<Host> host(new Host());
+    host->binary_path_ = BinaryIn(path);
+    host->library_ = loader::Library::open(host->binary_path_, error);
+    if (!host->library_) return nullptr;
+    auto count = loader::function_cast<OfxGetNumberOfPluginsFn>(host->library_->symbol("OfxGetNumberOfPlugins"));
+    auto get = loader::function_cast<OfxGetPluginFn>(host->library_->symbol("OfxGetPlugin"));
+    if (!count || !get) {
+        if (error) *error = host->binary_path_ + " does not export OfxGetNumberOfPlugins and OfxGetPlugin";
+        return nullptr;
+    }
+    if (count() < 1 || !(host->plugin_ = get(0))) {
+        if (error) *error = host->binary_path_ + " has no plug-in";
+        return nullptr;
+    }
+    const OfxPlugin& p = *host->plugin_;
+    if (!p.pluginApi || std::strcmp(p.pluginApi, kOfxImageEffectPluginApi) != 0 || p.apiVersion != 1 ||
+        !p.pluginIdentifier || !p.setHost || !p.mainEntry) {
+        if (error) *error = host->binary_path_ + ": not an image effect plug-in of API version 1";
+        return nullptr;
+    }
+
+    auto props = std::make_unique<HostProperties>(host.get(), &host->faults_);
+    props->strings(kOfxPropName, {"uk.tintra.ofxhost"}, false, true)
+        .strings(kOfxPropLabel, {"TINTRA OFX test host"}, false, true)
+        .ints(kOfxPropAPIVersion, {1, 4}, false, true)
+        .ints("OfxImageEffectHostPropIsBackground", {1}, false, true)
+        .ints(kOfxImageEffectPropSupportsTiles, {1}, false, true)
+        .ints(kOfxImageEffectPropSupportsMultiResolution, {1}, false, true)
+        .ints(kOfxImageEffectPropSupportsMultipleClipDepths, {0}, false, true)
+        .strings(kOfxImageEffectPropSupportedComponents, {kOfxImageComponentRGBA, kOfxImageComponentRGB}, false, true)
+        .strings(kOfxImageEffectPropSupportedContexts, {kOfxImageEffectContextFilter, kOfxImageEffectContextGeneral},
+                 false, true)
+        .strings(kOfxImageEffectPropSupportedPixelDepths, {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat},
+                 false, true);
+    host->host_props_ = std::move(props);
+    host->ofx_host_.host = host->host_props_->handle();
+    host->ofx_host_.fetchSuite = FetchSuite;
+    g_active.store(host.get());
+    p.setHost(&host->ofx_host_);
+
+    OfxStatus s = host->action(kOfxActionLoad, nullptr, nullptr, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
+        if (error) *error = host->binary_path_ + ": the load action failed with status " + std::to_string(s);
+        return nullptr;
+    }
+    host->loaded_ = true;
+    host->descriptor_ = std::make_unique<Effect>(host.get(), false, "effect descriptor");
+    s = host->action(kOfxActionDescribe, host->descriptor_->handle(), nullptr, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
+        if (error) *error = host->binary_path_ + ": the describe action failed with status " + std::to_string(s);
+        return nullptr;
+    }
+    return host;
+}
+
+Host::~Host()
+{
+    while (!instances_.empty()) destroy_instance(instances_.back().get());
+    if (loaded_) action(kOfxActionUnload, nullptr, nullptr, nullptr);
+    Host* self = this;
+    g_active.compare_exchange_strong(self, nullptr);
+}
+
+OfxStatus Host::action(const char* name, const void* handle, PropertySet* in_args, PropertySet* out_args)
+{
+    const char* previous = current_action_.exchange(name);
+    OfxStatus s = plugin_->mainEntry(name, handle, in_args ? in_args->handle() : nullptr,
+                                     out_args ? out_args->handle() : nullptr);
+    current_action_.store(previous);
+    std::vector<std::unique_ptr<Held>> left;
+    {
+        std::lock_guard<std::mutex> lock(images_mutex_);
+        left.swap(images_);
+    }
+    size_t unreleased = 0;
+    for (const auto& held : left) unreleased += held->released ? 0 : 1;
+    if (unreleased > 0)
+        faults_.report(std::string(name) + ": " + std::to_string(unreleased) + " image(s) fetched and never released");
+    return s;
+}
+
+Effect* Host::context(const std::string& name, OfxStatus* status)
+{
+    for (auto& c : contexts_)
+        if (c.first == name) return c.second.get();
+    auto effect = std::make_unique<Effect>(this, false, "effect descriptor in " + name);
+    PropertySet in("describe-in-context arguments", &faults_);
+    in.strings(kOfxImageEffectPropContext, {name}, false, true);
+    OfxStatus s = action(kOfxImageEffectActionDescribeInContext, effect->handle(), &in, nullptr);
+    if (status) *status = s;
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return nullptr;
+    contexts_.emplace_back(name, std::move(effect));
+    return contexts_.back().second.get();
+}
+
+std::unique_ptr<Effect> Host::new_instance(Effect* descriptor)
+{
+    auto effect = std::make_unique<Effect>(this, true, "effect instance");
+    for (const auto& c : descriptor->clips) {
+        auto clip = std::make_unique<Clip>(effect.get(), c->name, "instance", &faults_);
+        clip->props.at(kOfxImageEffectPropSupportedComponents).strings =
+            c->props.at(kOfxImageEffectPropSupportedComponents).strings;
+        effect->clips.push_back(std::move(clip));
+    }
+    // An instance's parameters start as described: the same properties, at
+    // their defaults.
+    for (const auto& d : descriptor->params) {
+        auto param = std::make_unique<Param>(effect.get(), d->name, d->type, "instance", &faults_);
+        param->props.copy_values_from(d->props);
+        if (d->type == kOfxParamTypeDouble)
+            param->real = d->props.real(kOfxParamPropDefault);
+        else
+            param->integer = d->props.integer(kOfxParamPropDefault);
+        effect->params.push_back(std::move(param));
+    }
+    return effect;
+}
+
+Effect* Host::create_instance(const std::string& name, OfxStatus* status)
+{
+    Effect* descriptor = context(name, status);
+    if (!descriptor) return nullptr;
+    std::unique_ptr<Effect> effect = new_instance(descriptor);
+    effect->props.at(kOfxImageEffectPropContext).strings = {name};
+    OfxStatus s = action(kOfxActionCreateInstance, effect->handle(), nullptr, nullptr);
+    if (status) *status = s;
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return nullptr;
+    instances_.push_back(std::move(effect));
+    return instances_.back().get();
+}
+
+OfxStatus Host::destroy_instance(Effect* instance)
+{
+    for (auto it = instances_.begin(); it != instances_.end(); ++it) {
+        if (it->get() == instance) {
+            OfxStatus s = action(kOfxActionDestroyInstance, instance->handle(), nullptr, nullptr);
+            instances_.erase(it);
+            return s;
+        }
+    }
+    faults_.report("destroy of an instance this host does not have");
+    return kOfxStatErrBadHandle;
+}
+
+std::vector<std::string> Host::messages() const
+{
+    std::lock_guard<std::mutex> lock(images_mutex_);
+    return messages_;
+}
+
+void Host::add_message(std::string text)
+{
+    std::lock_guard<std::mutex> lock(images_mutex_);
+    messages_.push_back(std::move(text));
+}
+
+}  // namespace ofxhost

@@ -1,0 +1,158 @@
+// A stand-in for an OFX host: it loads a plug-in binary (or a bundle, taking
+// this system's binary from it), and runs the standard's actions in the
+// standard's order, serving the property, image effect, parameter, memory,
+// multithread and message suites. It learns the effect's clips and
+// parameters from the effect's own describe actions and knows nothing else
+// of it. What the standard forbids is refused and reported (faults()).
+//
+//   std::string error;
+//   auto host = ofxhost::Host::load("build/ofx/TINTRA.ofx.bundle", &error);
+//   ofxhost::Effect* fx = host->create_instance(kOfxImageEffectContextFilter);
+//   host->set_value(fx, "hue", 30.0);
+//   host->render(fx, source, output, window);
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ofx/ofx_suites.h"
+#include "tools/ofxhost/faults.h"
+#include "tools/ofxhost/image.h"
+#include "tools/ofxhost/property_set.h"
+#include "tools/loader/library.h"
+
+namespace ofxhost {
+
+class Host;
+struct Effect;
+struct HostProperties;
+
+struct Param {
+    Param(Effect* owner, std::string name, std::string type, const std::string& what, Faults* faults);
+    Effect* effect;
+    std::string name;
+    std::string type;  // kOfxParamType*
+    PropertySet props;
+    double real = 0;
+    int integer = 0;
+};
+
+struct Clip {
+    Clip(Effect* owner, std::string name, const std::string& what, Faults* faults);
+    Effect* effect;
+    std::string name;
+    PropertySet props;
+    Image* image = nullptr;  // what clipGetImage hands out during a render
+};
+
+struct ParamSetHandleTarget {
+    Effect* effect;
+};
+
+// A descriptor (of the plug-in, or of the plug-in in a context) or an
+// instance: one property set, its clips and its parameters.
+struct Effect {
+    Effect(Host* host, bool instance, const std::string& what);
+    Host* host;
+    bool instance;
+    PropertySet props;
+    ParamSetHandleTarget param_set{this};
+    std::vector<std::unique_ptr<Clip>> clips;
+    std::vector<std::unique_ptr<Param>> params;
+
+    Clip* clip(const std::string& name) const;
+    Param* param(const std::string& name) const;
+    OfxImageEffectHandle handle() { return reinterpret_cast<OfxImageEffectHandle>(this); }
+};
+
+class Host {
+public:
+    // The binary at `path`, or this system's binary in the .ofx.bundle at
+    // `path`. Runs setHost, the load action and the describe action; null
+    // with the reason in *error if any of them fails.
+    static std::unique_ptr<Host> load(const std::string& path, std::string* error);
+    // Destroys the instances still alive and unloads the plug-in.
+    ~Host();
+
+    const OfxPlugin& plugin() const { return *plugin_; }
+    const std::string& binary_path() const { return binary_path_; }
+    const PropertySet& descriptor() const { return descriptor_->props; }
+    Faults& faults() { return faults_; }
+    std::vector<std::string> messages() const;
+    void set_threads(unsigned int threads) { threads_ = threads == 0 ? 1 : threads; }
+    unsigned int threads() const { return threads_; }
+
+    // The descriptor for a context, described on first use; null if the
+    // plug-in refuses the context.
+    Effect* context(const std::string& context, OfxStatus* status = nullptr);
+    // A new instance in a context, after the create-instance action; null
+    // (with the action's status) if it failed.
+    Effect* create_instance(const std::string& context, OfxStatus* status = nullptr);
+    OfxStatus destroy_instance(Effect* instance);
+
+    // Parameter values as a user would set them; the instance-changed
+    // action follows, as after a user edit.
+    OfxStatus set_value(Effect* instance, const std::string& param, double value);
+    OfxStatus set_choice(Effect* instance, const std::string& param, int choice);
+
+    OfxStatus clip_preferences(Effect* instance, const std::string& source_premultiplication, std::string* output_premultiplication);
+    // kOfxStatOK with the clip the plug-in names, or its reply.
+    OfxStatus is_identity(Effect* instance, OfxTime time, std::string* clip_name);
+    // Begin-sequence, render and end-sequence for one frame; every image
+    // the plug-in fetched must be released by the end of the render.
+    OfxStatus render(Effect* instance, Image& source, Image& output, OfxRectI window,
+                     const std::string& source_premultiplication = "OfxImageAlphaUnPremultiplied", OfxTime time = 0);
+
+    // Any action, with argument sets the caller builds (for tests of what
+    // the plug-in does with unusual hosts).
+    OfxStatus action(const char* name, const void* handle, PropertySet* in_args, PropertySet* out_args);
+
+    // The suites' view of the host (internal to the host stand-in).
+    const char* current_action() const { return current_action_.load(); }
+    const void* fetch_suite(const char* name, int version);
+    OfxPropertySetHandle fetch_image(Clip* clip);
+    OfxStatus release_image(OfxPropertySetHandle image);
+    void add_message(std::string text);
+    static Host* from_host_handle(OfxPropertySetHandle handle);
+
+private:
+    Host() = default;
+    std::unique_ptr<Effect> new_instance(Effect* descriptor);
+
+    std::shared_ptr<const loader::Library> library_;
+    std::string binary_path_;
+    OfxPlugin* plugin_ = nullptr;
+    Faults faults_;
+    std::unique_ptr<HostProperties> host_props_;
+    OfxHost ofx_host_{};
+    std::unique_ptr<Effect> descriptor_;
+    std::vector<std::pair<std::string, std::unique_ptr<Effect>>> contexts_;
+    std::vector<std::unique_ptr<Effect>> instances_;
+    std::atomic<const char*> current_action_{nullptr};
+    unsigned int threads_ = 1;
+    bool loaded_ = false;
+
+    struct Held : PropertySet {
+        Held(const std::string& what, Faults* faults) : PropertySet(what, faults) {}
+        bool released = false;
+    };
+    std::vector<std::unique_ptr<Held>> images_;  // fetched in the current action
+    mutable std::mutex images_mutex_;
+    std::vector<std::string> messages_;
+};
+
+// The suites the host serves besides the property suite (suites.cpp), in
+// the calling convention of the plug-in's code.
+const OfxImageEffectSuiteV1* image_effect_suite();
+const OfxParameterSuiteV1* parameter_suite(loader::Library::Convention convention);
+const OfxMemorySuiteV1* memory_suite();
+const OfxMultiThreadSuiteV1* multithread_suite();
+const OfxMessageSuiteV1* message_suite(loader::Library::Convention convention);
+// The host whose multithread and memory suites the plug-in is calling (those
+// calls carry no handle): the one loaded last.
+Host* active_host();
+
+}  // namespace ofxhost

@@ -1,0 +1,175 @@
+// The instance actions as the host runs them, with the argument sets the
+// standard gives each, and the images the plug-in fetches while rendering.
+#include <cstdio>
+
+#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/host.h"
+
+namespace ofxhost {
+
+using namespace ofx;
+
+namespace {
+
+void ChangedArgs(PropertySet& in, const std::string& name, OfxTime time)
+{
+    in.strings(kOfxPropType, {kOfxTypeParameter}, false, true)
+        .strings(kOfxPropName, {name}, false, true)
+        .strings(kOfxPropChangeReason, {kOfxChangeUserEdited}, false, true)
+        .doubles(kOfxPropTime, {time}, true)
+        .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
+}
+
+void FrameArgs(PropertySet& in, OfxTime time, const OfxRectI& window)
+{
+    in.doubles(kOfxPropTime, {time}, true)
+        .strings(kOfxImageEffectPropFieldToRender, {"OfxImageFieldNone"}, false, true)
+        .ints(kOfxImageEffectPropRenderWindow, {window.x1, window.y1, window.x2, window.y2}, false, true)
+        .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
+}
+
+}  // namespace
+
+OfxStatus Host::set_value(Effect* instance, const std::string& name, double value)
+{
+    Param* p = instance ? instance->param(name) : nullptr;
+    if (!p || p->type != kOfxParamTypeDouble) return kOfxStatErrUnknown;
+    p->real = value;
+    PropertySet in("instance-changed arguments", &faults_);
+    ChangedArgs(in, name, 0);
+    OfxStatus s = action(kOfxActionInstanceChanged, instance->handle(), &in, nullptr);
+    return s == kOfxStatReplyDefault ? kOfxStatOK : s;
+}
+
+OfxStatus Host::set_choice(Effect* instance, const std::string& name, int choice)
+{
+    Param* p = instance ? instance->param(name) : nullptr;
+    if (!p || p->type != kOfxParamTypeChoice) return kOfxStatErrUnknown;
+    p->integer = choice;
+    PropertySet in("instance-changed arguments", &faults_);
+    ChangedArgs(in, name, 0);
+    OfxStatus s = action(kOfxActionInstanceChanged, instance->handle(), &in, nullptr);
+    return s == kOfxStatReplyDefault ? kOfxStatOK : s;
+}
+
+OfxStatus Host::clip_preferences(Effect* instance, const std::string& source_premultiplication,
+                                 std::string* output_premultiplication)
+{
+    for (const auto& clip : instance->clips)
+        clip->props.at(kOfxImageEffectPropPreMultiplication).strings = {source_premultiplication};
+    PropertySet out("clip-preferences arguments", &faults_);
+    for (const auto& clip : instance->clips) {
+        out.strings(("OfxImageClipPropComponents_" + clip->name).c_str(), {kOfxImageComponentRGBA})
+            .strings(("OfxImageClipPropDepth_" + clip->name).c_str(), {kOfxBitDepthFloat})
+            .doubles(("OfxImageClipPropPAR_" + clip->name).c_str(), {1.0});
+    }
+    out.strings(kOfxImageEffectPropPreMultiplication, {source_premultiplication})
+        .doubles("OfxImageEffectPropFrameRate", {24.0})
+        .strings("OfxImageClipPropFieldOrder", {"OfxImageFieldNone"})
+        .ints("OfxImageClipPropContinuousSamples", {0})
+        .ints("OfxImageEffectFrameVarying", {0});
+    OfxStatus s = action(kOfxImageEffectActionGetClipPreferences, instance->handle(), nullptr, &out);
+    if (output_premultiplication) *output_premultiplication = out.string(kOfxImageEffectPropPreMultiplication);
+    return s;
+}
+
+OfxStatus Host::is_identity(Effect* instance, OfxTime time, std::string* clip_name)
+{
+    PropertySet in("is-identity arguments", &faults_);
+    FrameArgs(in, time, {0, 0, 1, 1});
+    PropertySet out("is-identity results", &faults_);
+    out.strings(kOfxPropName, {""}).doubles(kOfxPropTime, {time});
+    OfxStatus s = action(kOfxImageEffectActionIsIdentity, instance->handle(), &in, &out);
+    if (clip_name) *clip_name = s == kOfxStatOK ? out.string(kOfxPropName) : std::string();
+    return s;
+}
+
+OfxStatus Host::render(Effect* instance, Image& source, Image& output, OfxRectI window,
+                       const std::string& source_premultiplication, OfxTime time)
+{
+    Clip* src = instance->clip(kOfxImageEffectSimpleSourceClipName);
+    Clip* out = instance->clip(kOfxImageEffectOutputClipName);
+    if (!src || !out) return kOfxStatErrBadHandle;
+    src->image = &source;
+    out->image = &output;
+    for (Clip* c : {src, out}) {
+        c->props.at(kOfxImageEffectPropPixelDepth).strings = {c->image->depth()};
+        c->props.at(kOfxImageEffectPropComponents).strings = {
+            c->image->components() == 4 ? kOfxImageComponentRGBA : kOfxImageComponentRGB};
+        c->props.at(kOfxImageEffectPropPreMultiplication).strings = {source_premultiplication};
+    }
+
+    PropertySet begin("begin-sequence arguments", &faults_);
+    begin.doubles("OfxImageEffectPropFrameRange", {time, time}, true)
+        .doubles("OfxImageEffectPropFrameStep", {1.0}, true)
+        .ints("OfxPropIsInteractive", {0}, false, true)
+        .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
+    OfxStatus s = action(kOfxImageEffectActionBeginSequenceRender, instance->handle(), &begin, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
+
+    PropertySet in("render arguments", &faults_);
+    FrameArgs(in, time, window);
+    in.ints("OfxImageEffectPropSequentialRenderStatus", {0}, false, true)
+        .ints("OfxImageEffectPropInteractiveRenderStatus", {0}, false, true);
+    s = action(kOfxImageEffectActionRender, instance->handle(), &in, nullptr);
+
+    PropertySet end("end-sequence arguments", &faults_);
+    end.doubles("OfxImageEffectPropFrameRange", {time, time}, true)
+        .doubles("OfxImageEffectPropFrameStep", {1.0}, true)
+        .ints("OfxPropIsInteractive", {0}, false, true)
+        .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
+    OfxStatus e = action(kOfxImageEffectActionEndSequenceRender, instance->handle(), &end, nullptr);
+    src->image = nullptr;
+    out->image = nullptr;
+    if (s == kOfxStatOK && e != kOfxStatOK && e != kOfxStatReplyDefault) return e;
+    return s;
+}
+
+OfxPropertySetHandle Host::fetch_image(Clip* clip)
+{
+    const char* now = current_action();
+    if (!now || std::string(now) != kOfxImageEffectActionRender || !clip->image) {
+        faults_.report("clipGetImage on clip " + clip->name + " outside the render action");
+        return nullptr;
+    }
+    Image& image = *clip->image;
+    auto held = std::make_unique<Held>("image of clip " + clip->name, &faults_);
+    const OfxRectI& b = image.bounds();
+    held->strings(kOfxPropType, {"OfxTypeImage"}, false, true)
+        .strings(kOfxImageEffectPropPixelDepth, {image.depth()}, false, true)
+        .strings(kOfxImageEffectPropComponents,
+                 {image.components() == 4 ? kOfxImageComponentRGBA : kOfxImageComponentRGB}, false, true)
+        .strings(kOfxImageEffectPropPreMultiplication, {clip->props.string(kOfxImageEffectPropPreMultiplication)},
+                 false, true)
+        .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true)
+        .doubles("OfxImagePropPixelAspectRatio", {1.0}, true)
+        .pointer(kOfxImagePropData, image.data(), true)
+        .ints(kOfxImagePropBounds, {b.x1, b.y1, b.x2, b.y2}, false, true)
+        .ints("OfxImagePropRegionOfDefinition", {b.x1, b.y1, b.x2, b.y2}, false, true)
+        .ints(kOfxImagePropRowBytes, {image.row_bytes()}, false, true)
+        .strings("OfxImagePropField", {"OfxImageFieldNone"}, false, true)
+        .strings("OfxImagePropUniqueIdentifier", {clip->name}, false, true);
+    OfxPropertySetHandle handle = held->handle();
+    std::lock_guard<std::mutex> lock(images_mutex_);
+    images_.push_back(std::move(held));
+    return handle;
+}
+
+OfxStatus Host::release_image(OfxPropertySetHandle image)
+{
+    std::lock_guard<std::mutex> lock(images_mutex_);
+    for (auto& held : images_) {
+        if (held->handle() == image) {
+            if (held->released) {
+                faults_.report("clipReleaseImage: " + held->what() + " released twice");
+                return kOfxStatErrBadHandle;
+            }
+            held->released = true;
+            return kOfxStatOK;
+        }
+    }
+    faults_.report("clipReleaseImage of an image this action did not fetch");
+    return kOfxStatErrBadHandle;
+}
+
+}  // namespace ofxhost

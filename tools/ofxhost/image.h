@@ -1,0 +1,72 @@
+// A frame the test hands the host: pixels of one depth (OFX's byte, short or
+// float) and three or four channels, rows from the bottom up as the standard
+// lays them out, each row followed by padding that holds a pattern, so a
+// write past a row's end shows.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ofx/ofx_core.h"
+
+namespace ofxhost {
+
+class Image {
+public:
+    // depth is kOfxBitDepthByte, Short or Float; components 3 or 4.
+    Image(OfxRectI bounds, const char* depth, int components, int padding = 12);
+
+    const OfxRectI& bounds() const { return bounds_; }
+    const std::string& depth() const { return depth_; }
+    int components() const { return components_; }
+    int bytes_per_channel() const { return channel_bytes_; }
+    int row_bytes() const { return row_bytes_; }
+    int width() const { return bounds_.x2 - bounds_.x1; }
+    int height() const { return bounds_.y2 - bounds_.y1; }
+    // The pixel at (x, y) in image coordinates, at the bottom-left pixel's
+    // address plus rows and columns.
+    void* pixel(int x, int y);
+    const void* pixel(int x, int y) const;
+    void* data() { return bytes_.data(); }
+
+    // Channel values of every pixel, rows bottom to top, as T.
+    template <typename T>
+    std::vector<T> channels() const;
+    template <typename T>
+    void set_channels(const std::vector<T>& values);
+
+    bool padding_intact() const;
+
+private:
+    OfxRectI bounds_;
+    std::string depth_;
+    int components_;
+    int channel_bytes_;
+    int row_bytes_;
+    int padding_;
+    std::vector<unsigned char> bytes_;
+};
+
+template <typename T>
+std::vector<T> Image::channels() const
+{
+    std::vector<T> out;
+    const size_t n = (size_t)width() * components_;
+    for (int y = bounds_.y1; y < bounds_.y2; ++y) {
+        const T* row = static_cast<const T*>(pixel(bounds_.x1, y));
+        out.insert(out.end(), row, row + n);
+    }
+    return out;
+}
+
+template <typename T>
+void Image::set_channels(const std::vector<T>& values)
+{
+    const size_t n = (size_t)width() * components_;
+    for (int y = bounds_.y1; y < bounds_.y2 && (size_t)(y - bounds_.y1 + 1) * n <= values.size(); ++y)
+        std::memcpy(pixel(bounds_.x1, y), values.data() + (size_t)(y - bounds_.y1) * n, n * sizeof(T));
+}
+
+}  // namespace ofxhost
