@@ -321,7 +321,7 @@ int TiffAlphaKind(const std::string& path)
 }
 
 bool WriteWithLibrary(const std::string& path, const RawImage& image, bool premultiplied,
-                      const std::vector<std::pair<std::string, std::string>>& extra)
+                      const std::vector<std::pair<std::string, int>>& extra)
 {
     const OIIO::TypeDesc type = image.bits > 8 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
     OIIO::ImageSpec spec(image.width, image.height, image.channels, type);
@@ -388,7 +388,9 @@ ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::s
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    struct rusage usage;
+    wait4(pid, &status, 0, &usage);
+    run.peak_kb = usage.ru_maxrss;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     close(out_fd);
     close(err_fd);

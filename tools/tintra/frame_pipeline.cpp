@@ -47,6 +47,7 @@ void Decode(const BatchItem& item, const CommandLine& line, Frame& frame)
     // throws fails this file alone.
     try {
         ImageReader reader;
+        reader.AllowDamaged(line.allow_damaged);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
@@ -275,6 +276,13 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     encoder.join();
 
     if (Interrupted()) return Result::Interrupted;
+    if (!input_failed && err == 0 && !queue.failed) {
+        // A reader may find the file damaged after its last row (a pending
+        // error): the frame is not written then.
+        std::unique_lock<std::mutex> lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.finished; });
+        input_failed = !in.ok;
+    }
     if (input_failed) {
         std::lock_guard<std::mutex> lock(in.mutex);
         progress_.message("tintra: " + item.input + ": " + in.error);

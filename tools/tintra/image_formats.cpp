@@ -52,6 +52,7 @@ std::string ExtensionOf(const std::string& path)
 std::string LibraryReason(std::string text, const std::string& path)
 {
     for (size_t at; !path.empty() && (at = text.find(path)) != std::string::npos;) text.erase(at, path.size());
+    for (size_t at; (at = text.find(" (\"\")")) != std::string::npos;) text.erase(at, 5);
     for (size_t at; (at = text.find(" \"\"")) != std::string::npos;) text.erase(at, 3);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     const size_t newline = text.find('\n');

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/channel_mapping.h"
+#include "tools/tintra/header_sniff.h"
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
@@ -199,6 +200,38 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         return false;
     }
 
+    const auto refuse = [&](const std::string& where, uint64_t width, uint64_t height, uint64_t pixels,
+                            uint64_t raw_bytes, bool uncompressed) {
+        const std::string size = std::to_string(width) + " x " + std::to_string(height);
+        if (width < 1 || height < 1 || width > (uint64_t)kMaxImageSide || height > (uint64_t)kMaxImageSide)
+            error = where + "image too large or empty: " + size + " (the host takes 1 to " +
+                    std::to_string(kMaxImageSide) + " each way)";
+        else if (pixels > max_pixels)
+            error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
+        else if (raw_bytes / kMaxExpansion > (uint64_t)info.st_size)
+            error = where + "the header claims " + size + " pixels, far more than " + std::to_string(info.st_size) +
+                    " bytes can hold: truncated or corrupt";
+        else if (uncompressed && raw_bytes > (uint64_t)info.st_size) {
+            // Stored as they are, the pixels need their raw size in bytes.
+            const std::string reason = where + "truncated or corrupt: the header claims " + size + " pixels, which need " +
+                                       std::to_string(raw_bytes) + " bytes uncompressed, but the file has " +
+                                       std::to_string(info.st_size);
+            if (!allow_damaged_) error = reason;
+            else if (damage_.empty()) damage_ = reason;
+        }
+        return !error.empty();
+    };
+    // Before the library opens it: some of its readers allocate for the
+    // claimed size as they open.
+    const HeaderClaim claim = SniffHeader(path, (uint64_t)info.st_size);
+    if (!claim.problem.empty()) {
+        error = "truncated or corrupt: " + claim.problem;
+        return false;
+    }
+    if (claim.width != 0 && refuse("", claim.width, claim.height, claim.width * claim.height,
+                                   claim.width * claim.height * (uint64_t)claim.channels, false))
+        return false;
+
     SetLibraryLimits(max_pixels);
     const QuietLibraries quiet;
     OIIO::ImageSpec config;
@@ -221,37 +254,39 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
     format_ = input_->format_name();
     uint64_t pixels = 0, bytes = 0;
     for (int page = 0; input_->seek_subimage(page, 0); ++page) {
-        const OIIO::ImageSpec& header = input_->spec();
-        const std::string where = page > 0 ? "page " + std::to_string(page + 1) + ": " : "";
-        const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
-        if (header.deep || header.depth > 1) {
-            error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
+        if (page == kMaxPages) {
+            error = "more than " + std::to_string(kMaxPages) + " pages: refused (tintra renders at most " +
+                    std::to_string(kMaxPages) + ")";
             return false;
         }
-        if (header.width < 1 || header.height < 1 || header.width > kMaxImageSide || header.height > kMaxImageSide) {
-            error = where + "image too large or empty: " + size + " (the host takes 1 to " +
-                    std::to_string(kMaxImageSide) + " each way)";
+        if (Interrupted()) {
+            error = "interrupted";
+            return false;
+        }
+        const OIIO::ImageSpec& header = input_->spec();
+        const std::string where = page > 0 ? "page " + std::to_string(page + 1) + ": " : "";
+        if (header.deep || header.depth > 1) {
+            error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
             return false;
         }
         pixels += (uint64_t)header.width * (uint64_t)header.height;
         // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
         const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
-        bytes += ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
-        if (pixels > max_pixels) {
-            error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
+        const uint64_t page_bytes =
+            ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
+        bytes += page_bytes;
+        const int64_t before = StoredUncompressed(path, format_, header.get_string_attribute("compression"));
+        if (refuse(where, (uint64_t)std::max(header.width, 0), (uint64_t)std::max(header.height, 0), pixels,
+                   bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0))
             return false;
-        }
-        if (bytes / kMaxExpansion > (uint64_t)info.st_size) {
-            error = where + "the header claims " + size + " pixels, far more than " + std::to_string(info.st_size) +
-                    " bytes can hold: truncated or corrupt";
-            return false;
-        }
         headers_.push_back(header);
-        if (headers_.size() > 100000) break;
     }
+    // Seeking past the last page leaves an error behind; only errors of
+    // the reading that follows count.
+    const std::string seek_error = input_->geterror();
     if (std::strcmp(input_->format_name(), "png") == 0) unread_ = UnreadPngChunks(path);
     if (headers_.empty()) {
-        error = LibraryReason(input_->geterror(), path);
+        error = LibraryReason(seek_error, path);
         return false;
     }
     return true;
@@ -318,16 +353,28 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
                 return false;
             }
         }
-        if (!ok) {
+        // Some readers (JPEG's) read a file cut short to the end, the rest
+        // filled in, and say so only in a message left pending.
+        std::string reason = ok ? input_->geterror() : LibraryReason(input_->geterror(), path_);
+        if (!ok || !reason.empty()) {
             if (Interrupted()) {
                 error = "interrupted";
                 return false;
             }
-            error = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + "truncated or corrupt: " +
-                    LibraryReason(input_->geterror(), path_);
-            return false;
+            reason = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + "truncated or corrupt: " +
+                     LibraryReason(reason, path_);
+            if (!allow_damaged_) {
+                error = reason + " (--allow-damaged renders what can be read)";
+                return false;
+            }
+            if (damage_.empty()) damage_ = reason;
+            if (!rows((int)i, header.height)) {
+                error = "interrupted";
+                return false;
+            }
         }
     }
+    if (!damage_.empty()) notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
     if (!unread_.empty())
         notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
     if (float_values > 0)

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <new>
 
 #include "tools/tintra/batch_plan.h"
@@ -47,6 +48,7 @@ int RunSheet(const CommandLine& line)
     InstallInterruptHandler();
     try {
         ImageReader reader;
+        reader.AllowDamaged(line.allow_damaged);
         std::vector<Page> pages;
         std::vector<std::string> notes;
         bool ok = reader.Open(input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error);
@@ -101,6 +103,9 @@ int RunSheet(const CommandLine& line)
                      sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        PrintError(input + ": the image library failed: " + e.what());
         return kExitFailed;
     }
     return kExitOk;
