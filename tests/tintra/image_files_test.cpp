@@ -236,6 +236,29 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const ScratchDir& d, const ToolRun&) {
                      EXPECT_EQ(HeaderOf(d.path("out.tif")).format, OIIO::TypeDesc::UINT16);
                  }},
+        // A fourth channel that the file does not call alpha is left out.
+        FileCase{"exr_depth_is_not_alpha",
+                 [](const ScratchDir& d) {
+                     OIIO::ImageSpec header(kW, kH, 4, OIIO::TypeDesc::HALF);
+                     header.channelnames = {"R", "G", "B", "Z"};
+                     header.alpha_channel = -1;
+                     WriteWithLibrary(d.path("in.exr"), {header}, Ramp(kW * kH * 4, 0, 1));
+                     return RawImage();
+                 },
+                 {"render", "@/in.exr", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out: Z",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
+        FileCase{"tiff_extra_sample_is_not_alpha",
+                 [](const ScratchDir& d) {
+                     OIIO::ImageSpec header(kW, kH, 4, OIIO::TypeDesc::UINT8);
+                     header.channelnames = {"R", "G", "B", "mask"};
+                     header.alpha_channel = -1;
+                     WriteWithLibrary(d.path("in.tif"), {header}, Ramp(kW * kH * 4, 0, 1));
+                     return RawImage();
+                 },
+                 {"render", "@/in.tif", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
         FileCase{"every_page",
                  [](const ScratchDir& d) {
                      OIIO::ImageSpec header(kW, kH, 3, OIIO::TypeDesc::UINT8);

@@ -62,23 +62,27 @@ struct Channels {
 bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& error)
 {
     const int n = header.nchannels;
-    // Some readers leave the alpha index unset or out of range (GIF says 4 of
-    // 4 channels): then a channel named so, or the last of two or four.
+    // Only a channel the file calls alpha is alpha: a fourth channel may be
+    // depth (EXR's Z) or a TIFF's unspecified extra sample. Some readers
+    // leave the alpha index out of range (GIF says 4 of 4 channels) but name
+    // the channel.
     ch.alpha = header.alpha_channel >= 0 && header.alpha_channel < n ? header.alpha_channel : -1;
     for (int c = 0; c < n && ch.alpha < 0; ++c)
         if (c < (int)header.channelnames.size() && (header.channelnames[c] == "A" || header.channelnames[c] == "Alpha"))
             ch.alpha = c;
-    if (ch.alpha < 0 && (n == 2 || n == 4)) ch.alpha = n - 1;
     std::vector<int> colour;
     for (int c = 0; c < n; ++c)
         if (c != ch.alpha) colour.push_back(c);
-    if (colour.size() == 1) colour.assign(3, colour[0]);
-    if (colour.size() < 3) {
+    if (colour.empty()) {
         error = "unsupported: " + std::to_string(n) + " channels that are neither grey nor RGB";
         return false;
     }
-    for (size_t i = 3; i < colour.size(); ++i)
-        ch.dropped.push_back(i < header.channelnames.size() ? header.channelnames[colour[i]] : std::to_string(colour[i]));
+    // Grey, perhaps with channels that are not alpha, or RGB and more.
+    const size_t kept = colour.size() < 3 ? 1 : 3;
+    for (size_t i = kept; i < colour.size(); ++i)
+        ch.dropped.push_back((size_t)colour[i] < header.channelnames.size() ? header.channelnames[(size_t)colour[i]]
+                                                                            : std::to_string(colour[i]));
+    if (kept == 1) colour.assign(3, colour[0]);
     for (int i = 0; i < 3; ++i) ch.colour[i] = colour[(size_t)i];
     return true;
 }
