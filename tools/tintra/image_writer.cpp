@@ -242,6 +242,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         header.attribute("oiio:UnassociatedAlpha", kind == AlphaKind::Either && premultiplied ? 0 : 1);
     }
 
+    const CreatingFile creating;
     const int fd = CreateTempFile(TempPattern(path), s.temp);
     if (fd < 0) {
         error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
@@ -275,6 +276,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     State& s = *state_;
     if (page != s.page) {
         s.page = page;
+        const CreatingFile creating;
         if (!s.out->open(s.temp, s.headers[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
             error = s.WriteError(s.out->geterror());
             return false;

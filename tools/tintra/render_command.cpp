@@ -11,6 +11,8 @@
 
 int RunRender(const CommandLine& line)
 {
+    // From the start, so that a signal at any point ends with the summary.
+    InstallInterruptHandler();
     std::string error;
     BatchPlan plan;
     if (!PlanBatch(line.inputs, line.output, line.overwrite, plan, error)) {
@@ -25,7 +27,6 @@ int RunRender(const CommandLine& line)
         return kExitFailed;
     }
 
-    InstallInterruptHandler();
     Progress progress((int)plan.items.size(), isatty(fileno(Messages())) == 1);
     bool interrupted = false;
     {
