@@ -186,6 +186,12 @@ INSTANTIATE_TEST_SUITE_P(
                 RenderWith({"--max-pixels", "900M"}), 1, "@/in.png: the header claims 30000 x 30000 pixels"},
         BadCase{"above_max_pixels", kGoodPng, RenderWith({"--max-pixels", "100"}), 1,
                 "@/in.png: 12 x 10 pixels is more than --max-pixels allows (100)"},
+        BadCase{"sheet_larger_than_the_host_takes",
+                [](const ScratchDir& d) { WriteBytes(d.path("in.png"), EncodePng(MakeRaw(8000, 2, 8, 3, 1), 2)); },
+                {"sheet", "@/in.png", "-o", "@/s.png"}, 1, "@/in.png: its sheet would be"},
+        BadCase{"sheet_beyond_max_pixels", kGoodPng, {"sheet", "@/in.png", "-o", "@/s.png", "--max-pixels", "1K"}, 1,
+                "@/in.png: its sheet would be 84 x 29 pixels, more than the host takes (30000 each way) or --max-pixels "
+                "allows (1000)"},
         BadCase{"fifo", [](const ScratchDir& d) { mkfifo(d.path("in.png").c_str(), 0666); }, kRender, 1,
                 "@/in.png: is a pipe, not an image file"},
         BadCase{"output_folder_missing", kGoodPng, {"render", "@/in.png", "-o", "@/nowhere/out.png"}, 2,

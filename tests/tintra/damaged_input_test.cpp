@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
+#include <OpenImageIO/imageio.h>
+
 #include "tool_fixture.h"
 
 namespace {
@@ -108,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct HostileCase {
     const char* name;
     const char* ext;
-    std::vector<unsigned char> bytes;
+    std::function<std::vector<unsigned char>()> bytes;
     const char* message;
 };
 
@@ -169,6 +171,23 @@ std::vector<unsigned char> DpxClaiming(uint32_t width, uint32_t height)
     return d;
 }
 
+// Tiny pages, more of them than tintra takes.
+std::vector<unsigned char> ManyPages()
+{
+    ScratchDir dir;
+    const std::string path = dir.path("pages.tif");
+    std::vector<OIIO::ImageSpec> specs(1001, OIIO::ImageSpec(1, 1, 3, OIIO::TypeDesc::UINT8));
+    auto out = OIIO::ImageOutput::create(path);
+    EXPECT_TRUE(out && out->open(path, (int)specs.size(), specs.data()));
+    const unsigned char pixel[3] = {1, 2, 3};
+    for (size_t i = 0; i < specs.size(); ++i) {
+        if (i > 0) out->open(path, specs[i], OIIO::ImageOutput::AppendSubimage);
+        out->write_image(OIIO::TypeDesc::UINT8, pixel);
+    }
+    out->close();
+    return ReadBytes(path);
+}
+
 class Hostile : public testing::TestWithParam<HostileCase> {};
 
 TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
@@ -177,7 +196,7 @@ TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
     ScratchDir dir;
     mkdir(dir.path("in").c_str(), 0777);
     const std::string bad = dir.path(std::string("in/a.") + c.ext);
-    WriteBytes(bad, c.bytes);
+    WriteBytes(bad, c.bytes());
     WriteBytes(dir.path("in/b.png"), EncodePng(MakeRaw(8, 8, 8, 3, 1), 2));
     const ToolRun run = RunTintra({"render", dir.path("in"), "-o", dir.path("out")});
     EXPECT_EQ(run.status, 1) << run.err;
@@ -190,11 +209,13 @@ TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, Hostile,
-    testing::Values(HostileCase{"gif_screen", "gif", GifScreen(65535, 65535), "65535 x 65535"},
-                    HostileCase{"gif_within_sides", "gif", GifScreen(10000, 10000), "10000 x 10000 pixels, far more"},
-                    HostileCase{"jpeg_progressive", "jpg", ProgressiveJpegFrame(10000, 10000), "far more"},
-                    HostileCase{"png_chunk_length", "png", PngWithHugeChunk(), "zTXt chunk claims"},
-                    HostileCase{"dpx_uncompressed", "dpx", DpxClaiming(12000, 10000), "bytes uncompressed"}),
+    testing::Values(HostileCase{"gif_screen", "gif", [] { return GifScreen(65535, 65535); }, "65535 x 65535"},
+                    HostileCase{"gif_within_sides", "gif", [] { return GifScreen(10000, 10000); },
+                                "10000 x 10000 pixels, far more"},
+                    HostileCase{"jpeg_progressive", "jpg", [] { return ProgressiveJpegFrame(10000, 10000); }, "far more"},
+                    HostileCase{"png_chunk_length", "png", PngWithHugeChunk, "zTXt chunk claims"},
+                    HostileCase{"dpx_uncompressed", "dpx", [] { return DpxClaiming(12000, 10000); }, "bytes uncompressed"},
+                    HostileCase{"tiff_pages", "tif", ManyPages, "more than 1000 pages"}),
     [](const testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

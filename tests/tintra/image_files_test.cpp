@@ -305,6 +305,13 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {"render", "@/in.png", "-o", "@/" + std::string(251, 'n') + ".png"}, 0,
                  "written to @/" + std::string(251, 'n') + ".png"},
+        FileCase{"slider_beyond_its_range_is_taken_and_said",
+                 [](const ScratchDir& d) {
+                     Png(d, 8, 3, 2);
+                     return RawImage();
+                 },
+                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "-1"}, 0,
+                 "tintra: --alpha -1 is outside the slider's range 0.05..5; used, as the host uses a typed value"},
         FileCase{"generate_says_what_it_wrote", nullptr, {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
                  0, "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
         FileCase{"version", nullptr, {"--version"}, 0, "", Expand::Same,

@@ -42,6 +42,7 @@ public:
     // Open.
     void AllowDamaged(bool allow) { allow_damaged_ = allow; }
     int pages() const { return (int)headers_.size(); }
+    const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
     // Reads every page into pages, at the given host depth (0: the file's),
     // band by band. rows(page, done) is called once every page is allocated

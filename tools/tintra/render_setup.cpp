@@ -48,5 +48,15 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<tes
         PrintError(error);
         return kExitUsage;
     }
+    // Taken as the host takes a typed value within the valid range, but
+    // said: the slider's range is where the effect is meant to work.
+    for (const auto& option : line.param_options) {
+        const testhost::DeclaredParam& p = values[(size_t)FindParam(values, option.first)];
+        if (p.type == kFloatSliderParam && (p.slider_value < p.slider_min || p.slider_value > p.slider_max))
+            PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
+                       FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
+                       "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
+                       ".." + FormatFloat(p.valid_max));
+    }
     return kExitOk;
 }

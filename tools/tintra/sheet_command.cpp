@@ -57,6 +57,20 @@ int RunSheet(const CommandLine& line)
                     "; render it instead";
             ok = false;
         }
+        if (ok) {
+            // The sheet, not only its input, must be a world the host takes
+            // and within --max-pixels: checked before any pixel is read.
+            const OIIO::ImageSpec& header = reader.header(0);
+            const SheetLayout planned = LayoutSheet(header.width, header.height, (int)values[(size_t)popup].choices.size() + 1);
+            const uint64_t limit = line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels;
+            if (planned.width > kMaxImageSide || planned.height > kMaxImageSide ||
+                (uint64_t)planned.width * (uint64_t)planned.height > limit) {
+                error = "its sheet would be " + std::to_string(planned.width) + " x " + std::to_string(planned.height) +
+                        " pixels, more than the host takes (30000 each way) or --max-pixels allows (" +
+                        std::to_string(limit) + ")";
+                ok = false;
+            }
+        }
         if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
         if (!ok) {
             if (Interrupted()) return InterruptedExitStatus();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "tools/tintra/image_formats.h"
+#include "tools/tintra/interrupt.h"
 
 namespace {
 
@@ -59,6 +60,10 @@ bool WrittenCheck::Verify(const std::string& path, const std::string& format, st
         const OIIO::ImageSpec& spec = back->spec();
         const size_t row_bytes = (size_t)spec.width * (size_t)spec.nchannels * pages_[p].native.size();
         for (const Band& band : pages_[p].bands) {
+            if (Interrupted()) {
+                error = "interrupted";
+                return false;
+            }
             rows.resize((size_t)(band.bottom - band.top) * row_bytes);
             if (!back->read_scanlines((int)p, 0, spec.y + band.top, spec.y + band.bottom, 0, 0, spec.nchannels,
                                       pages_[p].native, rows.data()) ||
