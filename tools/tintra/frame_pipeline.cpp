@@ -5,12 +5,14 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <unistd.h>
 
 #include "tools/tintra/frame_render.h"
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/image_reader.h"
 #include "tools/tintra/image_writer.h"
 #include "tools/tintra/interrupt.h"
+#include "tools/tintra/render_setup.h"
 
 // A frame's input as it decodes, band by band.
 struct FramePipeline::Frame {
@@ -233,9 +235,12 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         headers.push_back(OutputHeader(outs.back(), &page.header));
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
-    WriteOptions options;
-    if (line_.png_compression >= 0) options.png_compression = line_.png_compression;
+    const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
+    if (line_.no_clobber && access(item.output.c_str(), F_OK) == 0) {
+        progress_.message("tintra: " + item.output + ": exists, and --no-clobber keeps it");
+        return Result::Failed;
+    }
     ImageWriter writer;
     if (!writer.Open(item.output, headers, options, error)) {
         progress_.message("tintra: " + item.output + ": " + error);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <stdio.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -130,6 +131,38 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
     return lost;
 }
 
+// The samples, compression and subsampling asked for, or the defaults.
+void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header)
+{
+    using T = OIIO::TypeDesc;
+    const int bits = options.samples == Samples::UInt10 ? 10 : options.samples == Samples::UInt12 ? 12 : 0;
+    switch (options.samples) {
+    case Samples::Input: break;
+    case Samples::UInt8: header.set_format(T::UINT8); break;
+    case Samples::UInt10:
+    case Samples::UInt12:
+    case Samples::UInt16: header.set_format(T::UINT16); break;
+    case Samples::Half: header.set_format(T::HALF); break;
+    case Samples::Float: header.set_format(T::FLOAT); break;
+    }
+    if (options.samples != Samples::Input) header.erase_attribute("oiio:BitsPerSample");
+    if (bits != 0) header.attribute("oiio:BitsPerSample", bits);
+    if (!options.compression.empty()) header.attribute("compression", options.compression);
+    // A chroma tool halving chroma resolution by default would hide its
+    // own work: JPEG keeps the source's subsampling, else none.
+    if (!options.subsampling.empty()) header.attribute("jpeg:subsampling", options.subsampling);
+    if (format == "jpeg" && header.get_string_attribute("jpeg:subsampling").empty())
+        header.attribute("jpeg:subsampling", "4:4:4");
+}
+
+std::string SamplesName(const OIIO::ImageSpec& header)
+{
+    const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
+    if (header.format == OIIO::TypeDesc::HALF) return "half";
+    if (header.format == OIIO::TypeDesc::FLOAT) return "float";
+    return "uint" + std::to_string(bits);
+}
+
 }  // namespace
 
 OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
@@ -150,7 +183,13 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
     if (image.has_alpha) header.channelnames.push_back("A");
     header.alpha_channel = image.has_alpha ? 3 : -1;
     header.z_channel = -1;
+    // Kept until the writer knows the format: 10- and 12-bit samples and
+    // JPEG's chroma subsampling follow the source where the format holds them.
+    const int source_bits = header.get_int_attribute("oiio:BitsPerSample", 0);
+    const std::string subsampling = header.get_string_attribute("jpeg:subsampling");
     for (const char* name : kStorageAttributes) header.erase_attribute(name);
+    if (image.depth == 16 && (source_bits == 10 || source_bits == 12)) header.attribute("oiio:BitsPerSample", source_bits);
+    if (!subsampling.empty()) header.attribute("jpeg:subsampling", subsampling);
     // The library's reading of the ICC profile's header, not metadata of the
     // file: the profile itself goes across.
     for (size_t i = header.extra_attribs.size(); i-- > 0;)
@@ -170,6 +209,9 @@ struct ImageWriter::State {
     bool finished = false;
     std::vector<unsigned char> rows;
     std::string alpha_note;  // alpha kept as stored in a format of the other kind
+    std::vector<std::string> wanted;  // each page's samples as asked for
+    std::string samples_note;  // samples the format could not hold
+    bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
 
@@ -194,6 +236,19 @@ struct ImageWriter::State {
         return "cannot write: " + (reason.empty() ? LibraryReason(library, temp) : reason);
     }
 };
+
+namespace {
+
+// One line when the format keeps the samples in another type than asked.
+void NoteHeldSamples(ImageWriter::State& s, int page)
+{
+    const std::string held = SamplesName(s.out->spec());
+    if (held != s.wanted[(size_t)page] && s.samples_note.empty())
+        s.samples_note = "a ." + ExtensionOf(s.path) + " file cannot hold " + s.wanted[(size_t)page] +
+                         " samples; written as " + held;
+}
+
+}  // namespace
 
 ImageWriter::ImageWriter() = default;
 
@@ -226,9 +281,12 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
     s.format = s.out->format_name();
+    s.no_clobber = options.no_clobber;
     for (OIIO::ImageSpec& header : s.headers) {
         header.attribute("png:compressionLevel", options.png_compression);
         header.attribute("png:filter", kPngFilterSub);
+        ChooseEncoding(s.format, options, header);
+        s.wanted.push_back(SamplesName(header));
         // Alpha goes out as it came in: a format that can say which kind it
         // holds is told; any other writer is told its samples are straight,
         // which is what keeps it from dividing them by alpha.
@@ -265,6 +323,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         error = s.WriteError(s.out->geterror());
         return false;
     }
+    NoteHeldSamples(s, 0);
     s.checking = !s.proxy && WrittenCheck::Applies(s.format, s.out->spec());
     if (s.checking) s.check.StartPage(s.out->spec().format);
     return true;
@@ -281,6 +340,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
             error = s.WriteError(s.out->geterror());
             return false;
         }
+        NoteHeldSamples(s, page);
         if (s.checking) s.check.StartPage(s.out->spec().format);
     }
     const size_t nch = image.has_alpha ? 4 : 3;
@@ -360,8 +420,12 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
         error = "interrupted";
         ok = false;
     }
-    if (ok && std::rename(s.temp.c_str(), s.path.c_str()) != 0) {
-        error = std::string("cannot rename the finished file into place: ") + std::strerror(errno);
+    // Without replacing a file that appeared meanwhile, when asked.
+    if (ok && (s.no_clobber ? renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.path.c_str(), RENAME_NOREPLACE)
+                            : std::rename(s.temp.c_str(), s.path.c_str())) != 0) {
+        error = s.no_clobber && errno == EEXIST
+                    ? "exists, and --no-clobber keeps it"
+                    : std::string("cannot rename the finished file into place: ") + std::strerror(errno);
         ok = false;
     }
     if (!ok) return false;  // the destructor removes the temporary file
@@ -369,6 +433,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     SetPendingTempFile(nullptr);
 
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
+    if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +

@@ -1,13 +1,46 @@
 #include <cstdio>
+#include <exception>
 #include <unistd.h>
 
 #include "tools/tintra/batch_plan.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/frame_pipeline.h"
+#include "tools/tintra/image_formats.h"
+#include "tools/tintra/image_reader.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
 #include "tools/tintra/progress.h"
 #include "tools/tintra/render_setup.h"
+
+namespace {
+
+// What would be written, from each input's header; nothing is created.
+int DryRun(const CommandLine& line, const BatchPlan& plan)
+{
+    int failed = 0;
+    for (const BatchItem& item : plan.items) {
+        std::string error;
+        try {
+            ImageReader reader;
+            if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
+                CheckPagesFit(item.output, reader.pages(), error)) {
+                const OIIO::ImageSpec& header = reader.header(0);
+                const bool exists = access(item.output.c_str(), F_OK) == 0;
+                std::printf("%s -> %s: %d x %d, %d page%s%s\n", item.input.c_str(), item.output.c_str(), header.width,
+                            header.height, reader.pages(), reader.pages() == 1 ? "" : "s",
+                            !exists ? "" : line.no_clobber ? " (exists: kept, --no-clobber)" : " (replaces a file)");
+                continue;
+            }
+        } catch (const std::exception& e) {
+            error = std::string("the image library failed: ") + e.what();
+        }
+        PrintError(item.input + ": " + error);
+        ++failed;
+    }
+    return failed > 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace
 
 int RunRender(const CommandLine& line)
 {
@@ -22,18 +55,19 @@ int RunRender(const CommandLine& line)
     LoadedPlugin plugin;
     std::vector<testhost::DeclaredParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
+    if (line.dry_run) return DryRun(line, plan);
     if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
         PrintError(error);
         return kExitFailed;
     }
 
-    Progress progress((int)plan.items.size(), isatty(fileno(Messages())) == 1);
+    Progress progress((int)plan.items.size(), !line.quiet && isatty(fileno(Messages())) == 1);
     bool interrupted = false;
     {
         FramePipeline pipeline(plugin, values, line, progress);
         interrupted = !pipeline.Run(plan.items);
     }
-    progress.finish(interrupted, plan.folder.empty() ? plan.items[0].output : plan.folder);
+    if (!line.quiet) progress.finish(interrupted, plan.folder.empty() ? plan.items[0].output : plan.folder);
     if (interrupted) return InterruptedExitStatus();
     return progress.failed() > 0 ? kExitFailed : kExitOk;
 }

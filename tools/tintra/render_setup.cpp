@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/tintra/commands.h"
+#include "tools/tintra/image_writer.h"
 
 namespace {
 
@@ -59,4 +60,15 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<tes
                        ".." + FormatFloat(p.valid_max));
     }
     return kExitOk;
+}
+
+WriteOptions WriteOptionsOf(const CommandLine& line)
+{
+    WriteOptions options;
+    if (line.png_compression >= 0) options.png_compression = line.png_compression;
+    options.samples = line.samples;
+    options.compression = line.compression;
+    options.subsampling = line.subsampling;
+    options.no_clobber = line.no_clobber;
+    return options;
 }

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <unistd.h>
 
 #include "tools/tintra/batch_plan.h"
 #include "tools/tintra/commands.h"
@@ -71,6 +72,17 @@ int RunSheet(const CommandLine& line)
                 ok = false;
             }
         }
+        if (ok && line.dry_run) {
+            const OIIO::ImageSpec& header = reader.header(0);
+            const SheetLayout planned = LayoutSheet(header.width, header.height, (int)values[(size_t)popup].choices.size() + 1);
+            std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(),
+                        planned.width, planned.height);
+            return kExitOk;
+        }
+        if (ok && line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
+            error = "-o " + line.output + " exists, and --no-clobber keeps it";
+            ok = false;
+        }
         if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
         if (!ok) {
             if (Interrupted()) return InterruptedExitStatus();
@@ -103,8 +115,7 @@ int RunSheet(const CommandLine& line)
         std::vector<Page> sheet(1);
         sheet[0].image = ComposeSheet(layout, cells, labels);
         sheet[0].header = pages[0].header;
-        WriteOptions options;
-        if (line.png_compression >= 0) options.png_compression = line.png_compression;
+        const WriteOptions options = WriteOptionsOf(line);
         notes.clear();
         if (!WriteImageFile(line.output, sheet, options, notes, error)) {
             if (Interrupted()) return InterruptedExitStatus();
@@ -112,7 +123,7 @@ int RunSheet(const CommandLine& line)
             return kExitFailed;
         }
         for (const std::string& note : notes) PrintError(line.output + ": " + note);
-        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+        if (!line.quiet) std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
                      line.output.c_str(), input.c_str(), choices.size(), values[(size_t)popup].name.c_str(),
                      sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
     } catch (const std::bad_alloc&) {
