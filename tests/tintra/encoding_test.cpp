@@ -4,6 +4,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include <OpenImageIO/imagebufalgo.h>
 #include <OpenImageIO/imageio.h>
 
 #include "tool_fixture.h"
@@ -102,5 +103,48 @@ INSTANTIATE_TEST_SUITE_P(
                     SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
                     SwitchCase{"quiet_says_nothing", {"-q"}, 0, true, "", true}),
     [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+
+// --auto-orient turns the pixels as the tag says and resets the tag. Where
+// the stored first row's two ends are shown, in the words of the TIFF
+// standard ("the 0th row represents the visual left-hand side ..."). The
+// library's own reorientation (OpenImageIO 2.4) swaps 5 and 7, so it is not
+// the reference.
+struct OrientCase {
+    int orientation;
+    int shown_width;
+    int first_x, first_y;  // where the stored top-left pixel is shown
+    int last_x, last_y;    // where the stored top-right pixel is shown
+};
+
+void PrintTo(const OrientCase& c, std::ostream* out) { *out << "orientation " << c.orientation; }
+
+class AutoOrient : public testing::TestWithParam<OrientCase> {};
+
+TEST_P(AutoOrient, TurnsAsTheTagSays)
+{
+    const OrientCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = dir.path("in.tif"), out = dir.path("out.tif");
+    const RawImage stored = MakeRaw(5, 3, 8, 3, 6);
+    ASSERT_TRUE(WriteWithLibrary(in, stored, false, {{"Orientation", c.orientation}}));
+    const ToolRun run = RunTintra({"render", in, "-o", out, "--auto-orient"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(OIIO::ImageBuf(out).spec().get_int_attribute("Orientation", 1), 1);
+    RawImage shown;
+    ASSERT_TRUE(ReadWithLibrary(out, shown));
+    ASSERT_EQ(shown.width, c.shown_width);
+    const auto pixel = [](const RawImage& image, int x, int y) {
+        const size_t at = ((size_t)y * (size_t)image.width + (size_t)x) * 3;
+        return std::vector<uint16_t>(image.samples.begin() + (long)at, image.samples.begin() + (long)at + 3);
+    };
+    EXPECT_EQ(pixel(shown, c.first_x, c.first_y), pixel(stored, 0, 0));
+    EXPECT_EQ(pixel(shown, c.last_x, c.last_y), pixel(stored, 4, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tags, AutoOrient,
+                         testing::Values(OrientCase{1, 5, 0, 0, 4, 0}, OrientCase{2, 5, 4, 0, 0, 0},
+                                         OrientCase{3, 5, 4, 2, 0, 2}, OrientCase{4, 5, 0, 2, 4, 2},
+                                         OrientCase{5, 3, 0, 0, 0, 4}, OrientCase{6, 3, 2, 0, 2, 4},
+                                         OrientCase{7, 3, 2, 4, 2, 0}, OrientCase{8, 3, 0, 4, 0, 0}));
 
 }  // namespace

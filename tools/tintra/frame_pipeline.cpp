@@ -50,6 +50,7 @@ void Decode(const BatchItem& item, const CommandLine& line, Frame& frame)
     try {
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
+        reader.AutoOrient(line.auto_orient);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {

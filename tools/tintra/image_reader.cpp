@@ -313,9 +313,13 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
         for (const std::string& name : channels[i].dropped) dropped.insert(name);
         const int own = SourceOf(header) == Source::Int8 ? 8 : 16;
         const bool alpha = channels[i].alpha >= 0;
-        pages[i].image = MakeImage(header.width, header.height, depth != 0 ? depth : own, alpha);
+        const int orientation = auto_orient_ ? header.get_int_attribute("Orientation", 1) : 1;
+        const bool swapped = orientation >= 5 && orientation <= 8;
+        pages[i].image = MakeImage(swapped ? header.height : header.width, swapped ? header.width : header.height,
+                                   depth != 0 ? depth : own, alpha);
         pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
         pages[i].header = header;
+        if (orientation != 1) pages[i].header.attribute("Orientation", 1);
     }
     if (!rows(0, 0)) {
         error = "interrupted";
@@ -326,7 +330,13 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     std::vector<unsigned char> buffer;
     for (size_t i = 0; i < headers_.size(); ++i) {
         const OIIO::ImageSpec& header = headers_[i];
-        Image& image = pages[i].image;
+        // A page to be turned is read whole as stored, then turned; its rows
+        // are reported only then.
+        const int orientation = auto_orient_ ? header.get_int_attribute("Orientation", 1) : 1;
+        const bool turned = orientation >= 2 && orientation <= 8;
+        Image stored;
+        if (turned) stored = MakeImage(header.width, header.height, pages[i].image.depth, pages[i].image.has_alpha);
+        Image& image = turned ? stored : pages[i].image;
         const Source source = SourceOf(header);
         const OIIO::TypeDesc type = source == Source::Int8    ? OIIO::TypeDesc::UINT8
                                     : source == Source::Int16 ? OIIO::TypeDesc::UINT16
@@ -352,7 +362,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             ToHost(buffer.data(), count, nch, source, channels[i], image.depth == 8 ? &image.pixels8[first] : nullptr,
                    image.depth == 16 ? &image.pixels16[first] : nullptr, clipped);
             if (source == Source::Float) float_values += count * (channels[i].alpha >= 0 ? 4 : 3);
-            if (!rows((int)i, bottom)) {
+            if (!rows((int)i, turned ? 0 : bottom)) {
                 error = "interrupted";
                 return false;
             }
@@ -372,10 +382,17 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
                 return false;
             }
             if (damage_.empty()) damage_ = reason;
-            if (!rows((int)i, header.height)) {
-                error = "interrupted";
-                return false;
-            }
+        }
+        if (turned) {
+            // Into the page's own pixels: another thread may already hold
+            // the page (not yet its rows).
+            const Image upright = Reoriented(stored, orientation);
+            std::copy(upright.pixels8.begin(), upright.pixels8.end(), pages[i].image.pixels8.begin());
+            std::copy(upright.pixels16.begin(), upright.pixels16.end(), pages[i].image.pixels16.begin());
+        }
+        if ((turned || !ok || !reason.empty()) && !rows((int)i, pages[i].image.height)) {
+            error = "interrupted";
+            return false;
         }
     }
     if (!damage_.empty()) notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");

@@ -41,6 +41,10 @@ public:
     // its unread rows black, with a note (default: it fails). Set before
     // Open.
     void AllowDamaged(bool allow) { allow_damaged_ = allow; }
+    // Whether pages are turned upright as their orientation tag says, the
+    // tag then reset (default: pixels as stored, the tag kept). Set before
+    // Read.
+    void AutoOrient(bool turn) { auto_orient_ = turn; }
     int pages() const { return (int)headers_.size(); }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
@@ -57,6 +61,7 @@ private:
     std::string path_;
     std::string format_;  // the library's name of the file's format
     bool allow_damaged_ = false;
+    bool auto_orient_ = false;
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;

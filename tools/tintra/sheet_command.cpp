@@ -50,6 +50,7 @@ int RunSheet(const CommandLine& line)
     try {
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
+        reader.AutoOrient(line.auto_orient);
         std::vector<Page> pages;
         std::vector<std::string> notes;
         bool ok = reader.Open(input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error);
