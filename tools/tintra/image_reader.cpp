@@ -14,6 +14,7 @@
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
+#include "tools/tintra/png_text.h"
 
 namespace {
 
@@ -288,7 +289,20 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
     // Seeking past the last page leaves an error behind; only errors of
     // the reading that follows count.
     const std::string seek_error = input_->geterror();
-    if (std::strcmp(input_->format_name(), "png") == 0) unread_ = UnreadPngChunks(path);
+    if (std::strcmp(input_->format_name(), "png") == 0 && !headers_.empty()) {
+        unread_ = UnreadPngChunks(path);
+        // tEXt is Latin-1, which the library passes on as bytes; text after
+        // the image data it does not read at all.
+        std::vector<std::pair<std::string, std::string>> text;
+        for (const OIIO::ParamValue& p : headers_[0].extra_attribs)
+            if (p.type() == OIIO::TypeString && p.name().string().find(':') == std::string::npos)
+                text.emplace_back(p.name().string(), TextAsUtf8(p.get_string()));
+        for (const auto& t : text) headers_[0].attribute(t.first, t.second);
+        const PngTextAfterData after = ReadPngTextAfterData(path);
+        for (const auto& text : after.text)
+            if (!headers_[0].find_attribute(text.first)) headers_[0].attribute(text.first, text.second);
+        unread_.insert(unread_.end(), after.unread.begin(), after.unread.end());
+    }
     if (headers_.empty()) {
         error = LibraryReason(seek_error, path);
         return false;

@@ -16,6 +16,7 @@
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
+#include "tools/tintra/png_text.h"
 #include "tools/tintra/written_check.h"
 
 namespace {
@@ -155,6 +156,27 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
         header.attribute("jpeg:subsampling", "4:4:4");
 }
 
+// The library writes a PNG's text as tEXt, which holds Latin-1: UTF-8 text
+// is written as Latin-1 where it can be, and left out, said, where not.
+void KeepLatin1Text(OIIO::ImageSpec& header, std::string& note)
+{
+    std::vector<std::string> dropped;
+    for (size_t i = header.extra_attribs.size(); i-- > 0;) {
+        const OIIO::ParamValue& p = header.extra_attribs[i];
+        if (p.type() != OIIO::TypeString || p.name().string().find(':') != std::string::npos) continue;
+        std::string latin1;
+        const std::string name = p.name().string();
+        if (TextAsLatin1(p.get_string(), latin1)) {
+            header.attribute(name, latin1);
+        } else {
+            dropped.push_back(name);
+            header.erase_attribute(name);
+        }
+    }
+    if (!dropped.empty())
+        note = "a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out " + CommaList(dropped);
+}
+
 std::string SamplesName(const OIIO::ImageSpec& header)
 {
     const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
@@ -211,6 +233,7 @@ struct ImageWriter::State {
     std::string alpha_note;  // alpha kept as stored in a format of the other kind
     std::vector<std::string> wanted;  // each page's samples as asked for
     std::string samples_note;  // samples the format could not hold
+    std::string text_note;  // text a PNG's tEXt cannot hold
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -286,6 +309,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         header.attribute("png:compressionLevel", options.png_compression);
         header.attribute("png:filter", kPngFilterSub);
         ChooseEncoding(s.format, options, header);
+        if (s.format == "png") KeepLatin1Text(header, s.text_note);
         s.wanted.push_back(SamplesName(header));
         // Alpha goes out as it came in: a format that can say which kind it
         // holds is told; any other writer is told its samples are straight,
@@ -434,6 +458,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
 
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
+    if (!s.text_note.empty()) notes.push_back(s.text_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
