@@ -3,6 +3,7 @@
 // names, and what the tool says about each.
 #include <functional>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <OpenImageIO/imageio.h>
 
@@ -149,6 +150,23 @@ TiffLayout Layout(std::function<void(TiffLayout&)> change)
 const std::vector<std::string> kPngToPng = {"render", "@/in.png", "-o", "@/out.png"};
 const std::vector<std::string> kTifToPng = {"render", "@/in.tif", "-o", "@/out.png"};
 
+// Chunks put just before IEND, after the image data.
+std::vector<unsigned char> WithTextAtTheEnd(std::vector<unsigned char> png,
+                                            const std::vector<std::pair<std::string, std::string>>& chunks)
+{
+    std::vector<unsigned char> tail(png.end() - 12, png.end());
+    png.resize(png.size() - 12);
+    for (const auto& chunk : chunks) {
+        const std::string body = chunk.first + chunk.second;
+        for (int i = 3; i >= 0; --i) png.push_back((unsigned char)(chunk.second.size() >> (8 * i)));
+        png.insert(png.end(), body.begin(), body.end());
+        const uint32_t crc = (uint32_t)crc32(0, reinterpret_cast<const unsigned char*>(body.data()), (unsigned)body.size());
+        for (int i = 3; i >= 0; --i) png.push_back((unsigned char)(crc >> (8 * i)));
+    }
+    png.insert(png.end(), tail.begin(), tail.end());
+    return png;
+}
+
 class Files : public testing::TestWithParam<FileCase> {};
 
 TEST_P(Files, AreReadKeptAndReported)
@@ -236,6 +254,43 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const ScratchDir& d, const ToolRun&) {
                      EXPECT_EQ(HeaderOf(d.path("out.tif")).format, OIIO::TypeDesc::UINT16);
                  }},
+        // A fourth channel that the file does not call alpha is left out.
+        FileCase{"exr_depth_is_not_alpha",
+                 [](const ScratchDir& d) {
+                     OIIO::ImageSpec header(kW, kH, 4, OIIO::TypeDesc::HALF);
+                     header.channelnames = {"R", "G", "B", "Z"};
+                     header.alpha_channel = -1;
+                     WriteWithLibrary(d.path("in.exr"), {header}, Ramp(kW * kH * 4, 0, 1));
+                     return RawImage();
+                 },
+                 {"render", "@/in.exr", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out: Z",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
+        FileCase{"tiff_extra_sample_is_not_alpha",
+                 [](const ScratchDir& d) {
+                     OIIO::ImageSpec header(kW, kH, 4, OIIO::TypeDesc::UINT8);
+                     header.channelnames = {"R", "G", "B", "mask"};
+                     header.alpha_channel = -1;
+                     WriteWithLibrary(d.path("in.tif"), {header}, Ramp(kW * kH * 4, 0, 1));
+                     return RawImage();
+                 },
+                 {"render", "@/in.tif", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
+        // Text after the image data, where ImageMagick writes it: Latin-1
+        // kept as Latin-1, text beyond it (iTXt) left out of a PNG, said.
+        FileCase{"png_text_after_the_image_data",
+                 [](const ScratchDir& d) {
+                     WriteBytes(d.path("in.png"), WithTextAtTheEnd(EncodePng(MakeRaw(kW, kH, 8, 3, 2), 2),
+                                                                   {{"tEXt", std::string("Comment\0caf\xe9", 12)},
+                                                                    {"iTXt", std::string("Title\0\0\0\0\0\xe2\x9c\x93", 13)}}));
+                     return RawImage();
+                 },
+                 kPngToPng, 0, "@/out.png: a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out DocumentName",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) {
+                     EXPECT_EQ(std::string(HeaderOf(d.path("out.png")).get_string_attribute("Comment")), "caf\xe9");
+                 }},
         FileCase{"every_page",
                  [](const ScratchDir& d) {
                      OIIO::ImageSpec header(kW, kH, 3, OIIO::TypeDesc::UINT8);
@@ -282,6 +337,13 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {"render", "@/in.png", "-o", "@/" + std::string(251, 'n') + ".png"}, 0,
                  "written to @/" + std::string(251, 'n') + ".png"},
+        FileCase{"slider_beyond_its_range_is_taken_and_said",
+                 [](const ScratchDir& d) {
+                     Png(d, 8, 3, 2);
+                     return RawImage();
+                 },
+                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "-1"}, 0,
+                 "tintra: --alpha -1 is outside the slider's range 0.05..5; used, as the host uses a typed value"},
         FileCase{"generate_says_what_it_wrote", nullptr, {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
                  0, "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
         FileCase{"version", nullptr, {"--version"}, 0, "", Expand::Same,

@@ -9,6 +9,7 @@ struct BarCase {
     int total;
     double seconds;
     const char* text;
+    int columns = 80;
 };
 
 void PrintTo(const BarCase& c, std::ostream* out) { *out << c.done << "/" << c.total; }
@@ -17,7 +18,9 @@ class ProgressBar : public testing::TestWithParam<BarCase> {};
 
 TEST_P(ProgressBar, ShowsFramesRateAndTimeLeft)
 {
-    EXPECT_EQ(Progress::BarText(GetParam().done, GetParam().total, GetParam().seconds), GetParam().text);
+    const std::string bar = Progress::BarText(GetParam().done, GetParam().total, GetParam().seconds, GetParam().columns);
+    EXPECT_EQ(bar, GetParam().text);
+    EXPECT_LT(bar.size(), (size_t)GetParam().columns);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -27,7 +30,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BarCase{10, 10, 2.0, "[##############################] 10/10 frames  5.00 frames/s  0:00 left"},
                     BarCase{1, 4000, 2.0, "[..............................] 1/4000 frames  0.50 frames/s  2:13:18 left"},
                     // Within a large frame.
-                    BarCase{0.4, 1, 4.0, "[############..................] 0.4/1 frames  0.10 frames/s  0:06 left"}));
+                    BarCase{0.4, 1, 4.0, "[############..................] 0.4/1 frames  0.10 frames/s  0:06 left"},
+                    // Narrow terminals: a narrower bar, then no rate, then no bar.
+                    BarCase{3, 10, 6.0, "[###..........] 3/10 frames  0.50 frames/s  0:14 left", 54},
+                    BarCase{3, 10, 6.0, "[#######..................] 3/10 frames", 40},
+                    BarCase{3, 10, 6.0, "3/10 frames", 18}));
 
 }  // namespace
 

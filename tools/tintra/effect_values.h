@@ -10,6 +10,9 @@
 
 #include "tools/testhost/effect.h"
 
+// The host's type number of a float slider.
+constexpr int32_t kFloatSliderParam = 10;
+
 using ParamOptions = std::vector<std::pair<std::string, std::string>>;  // option (without "--"), value
 
 // A parameter's name as an option: lower case, words joined by '-'

@@ -37,3 +37,33 @@ Image ConvertDepth(const Image& image, int depth)
     }
     return out;
 }
+
+Image Reoriented(const Image& stored, int orientation)
+{
+    const bool swapped = orientation >= 5 && orientation <= 8;
+    const int32_t w = stored.width, h = stored.height;
+    Image shown = MakeImage(swapped ? h : w, swapped ? w : h, stored.depth, stored.has_alpha);
+    shown.premultiplied = stored.premultiplied;
+    for (int32_t y = 0; y < shown.height; ++y) {
+        for (int32_t x = 0; x < shown.width; ++x) {
+            // Where the shown pixel (x, y) is stored.
+            int32_t sx = x, sy = y;
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x, sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y, sy = x; break;
+            case 6: sx = y, sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y, sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y, sy = x; break;
+            default: break;
+            }
+            const size_t to = (size_t)y * (size_t)shown.width + (size_t)x, from = (size_t)sy * (size_t)w + (size_t)sx;
+            if (stored.depth == 16)
+                shown.pixels16[to] = stored.pixels16[from];
+            else
+                shown.pixels8[to] = stored.pixels8[from];
+        }
+    }
+    return shown;
+}

@@ -29,3 +29,7 @@ Image MakeImage(int32_t width, int32_t height, int depth, bool has_alpha);
 
 // The same picture at the other host depth (a copy when the depth matches).
 Image ConvertDepth(const Image& image, int depth);
+
+// The picture turned upright as an orientation tag (1..8, as in TIFF and
+// Exif) says it should be shown; 5..8 swap width and height.
+Image Reoriented(const Image& stored, int orientation);

@@ -52,6 +52,7 @@ std::string ExtensionOf(const std::string& path)
 std::string LibraryReason(std::string text, const std::string& path)
 {
     for (size_t at; !path.empty() && (at = text.find(path)) != std::string::npos;) text.erase(at, path.size());
+    for (size_t at; (at = text.find(" (\"\")")) != std::string::npos;) text.erase(at, 5);
     for (size_t at; (at = text.find(" \"\"")) != std::string::npos;) text.erase(at, 3);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
     const size_t newline = text.find('\n');
@@ -114,3 +115,18 @@ bool CheckPagesFit(const std::string& path, int pages, std::string& error)
     return false;
 }
 
+
+AlphaKind AlphaKindOf(const std::string& format)
+{
+    return format == "tiff" ? AlphaKind::Either : format == "openexr" ? AlphaKind::Premultiplied : AlphaKind::Straight;
+}
+
+bool StoresAssociatedAlpha(const std::string& format, const OIIO::ImageSpec& header)
+{
+    switch (AlphaKindOf(format)) {
+    case AlphaKind::Either: return header.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
+    case AlphaKind::Premultiplied: return true;
+    case AlphaKind::Straight: break;
+    }
+    return false;
+}

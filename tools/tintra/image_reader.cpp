@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include "tools/tintra/channel_mapping.h"
+#include "tools/tintra/header_sniff.h"
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
+#include "tools/tintra/png_text.h"
 
 namespace {
 
@@ -61,23 +63,27 @@ struct Channels {
 bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& error)
 {
     const int n = header.nchannels;
-    // Some readers leave the alpha index unset or out of range (GIF says 4 of
-    // 4 channels): then a channel named so, or the last of two or four.
+    // Only a channel the file calls alpha is alpha: a fourth channel may be
+    // depth (EXR's Z) or a TIFF's unspecified extra sample. Some readers
+    // leave the alpha index out of range (GIF says 4 of 4 channels) but name
+    // the channel.
     ch.alpha = header.alpha_channel >= 0 && header.alpha_channel < n ? header.alpha_channel : -1;
     for (int c = 0; c < n && ch.alpha < 0; ++c)
         if (c < (int)header.channelnames.size() && (header.channelnames[c] == "A" || header.channelnames[c] == "Alpha"))
             ch.alpha = c;
-    if (ch.alpha < 0 && (n == 2 || n == 4)) ch.alpha = n - 1;
     std::vector<int> colour;
     for (int c = 0; c < n; ++c)
         if (c != ch.alpha) colour.push_back(c);
-    if (colour.size() == 1) colour.assign(3, colour[0]);
-    if (colour.size() < 3) {
+    if (colour.empty()) {
         error = "unsupported: " + std::to_string(n) + " channels that are neither grey nor RGB";
         return false;
     }
-    for (size_t i = 3; i < colour.size(); ++i)
-        ch.dropped.push_back(i < header.channelnames.size() ? header.channelnames[colour[i]] : std::to_string(colour[i]));
+    // Grey, perhaps with channels that are not alpha, or RGB and more.
+    const size_t kept = colour.size() < 3 ? 1 : 3;
+    for (size_t i = kept; i < colour.size(); ++i)
+        ch.dropped.push_back((size_t)colour[i] < header.channelnames.size() ? header.channelnames[(size_t)colour[i]]
+                                                                            : std::to_string(colour[i]));
+    if (kept == 1) colour.assign(3, colour[0]);
     for (int i = 0; i < 3; ++i) ch.colour[i] = colour[(size_t)i];
     return true;
 }
@@ -199,6 +205,38 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         return false;
     }
 
+    const auto refuse = [&](const std::string& where, uint64_t width, uint64_t height, uint64_t pixels,
+                            uint64_t raw_bytes, bool uncompressed) {
+        const std::string size = std::to_string(width) + " x " + std::to_string(height);
+        if (width < 1 || height < 1 || width > (uint64_t)kMaxImageSide || height > (uint64_t)kMaxImageSide)
+            error = where + "image too large or empty: " + size + " (the host takes 1 to " +
+                    std::to_string(kMaxImageSide) + " each way)";
+        else if (pixels > max_pixels)
+            error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
+        else if (raw_bytes / kMaxExpansion > (uint64_t)info.st_size)
+            error = where + "the header claims " + size + " pixels, far more than " + std::to_string(info.st_size) +
+                    " bytes can hold: truncated or corrupt";
+        else if (uncompressed && raw_bytes > (uint64_t)info.st_size) {
+            // Stored as they are, the pixels need their raw size in bytes.
+            const std::string reason = where + "truncated or corrupt: the header claims " + size + " pixels, which need " +
+                                       std::to_string(raw_bytes) + " bytes uncompressed, but the file has " +
+                                       std::to_string(info.st_size);
+            if (!allow_damaged_) error = reason;
+            else if (damage_.empty()) damage_ = reason;
+        }
+        return !error.empty();
+    };
+    // Before the library opens it: some of its readers allocate for the
+    // claimed size as they open.
+    const HeaderClaim claim = SniffHeader(path, (uint64_t)info.st_size);
+    if (!claim.problem.empty()) {
+        error = "truncated or corrupt: " + claim.problem;
+        return false;
+    }
+    if (claim.width != 0 && refuse("", claim.width, claim.height, claim.width * claim.height,
+                                   claim.width * claim.height * (uint64_t)claim.channels, false))
+        return false;
+
     SetLibraryLimits(max_pixels);
     const QuietLibraries quiet;
     OIIO::ImageSpec config;
@@ -218,39 +256,55 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         return false;
     }
 
+    format_ = input_->format_name();
     uint64_t pixels = 0, bytes = 0;
     for (int page = 0; input_->seek_subimage(page, 0); ++page) {
-        const OIIO::ImageSpec& header = input_->spec();
-        const std::string where = page > 0 ? "page " + std::to_string(page + 1) + ": " : "";
-        const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
-        if (header.deep || header.depth > 1) {
-            error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
+        if (page == kMaxPages) {
+            error = "more than " + std::to_string(kMaxPages) + " pages: refused (tintra renders at most " +
+                    std::to_string(kMaxPages) + ")";
             return false;
         }
-        if (header.width < 1 || header.height < 1 || header.width > kMaxImageSide || header.height > kMaxImageSide) {
-            error = where + "image too large or empty: " + size + " (the host takes 1 to " +
-                    std::to_string(kMaxImageSide) + " each way)";
+        if (Interrupted()) {
+            error = "interrupted";
+            return false;
+        }
+        const OIIO::ImageSpec& header = input_->spec();
+        const std::string where = page > 0 ? "page " + std::to_string(page + 1) + ": " : "";
+        if (header.deep || header.depth > 1) {
+            error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
             return false;
         }
         pixels += (uint64_t)header.width * (uint64_t)header.height;
         // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
         const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
-        bytes += ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
-        if (pixels > max_pixels) {
-            error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels) + ")";
+        const uint64_t page_bytes =
+            ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
+        bytes += page_bytes;
+        const int64_t before = StoredUncompressed(path, format_, header.get_string_attribute("compression"));
+        if (refuse(where, (uint64_t)std::max(header.width, 0), (uint64_t)std::max(header.height, 0), pixels,
+                   bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0))
             return false;
-        }
-        if (bytes / kMaxExpansion > (uint64_t)info.st_size) {
-            error = where + "the header claims " + size + " pixels, far more than " + std::to_string(info.st_size) +
-                    " bytes can hold: truncated or corrupt";
-            return false;
-        }
         headers_.push_back(header);
-        if (headers_.size() > 100000) break;
     }
-    if (std::strcmp(input_->format_name(), "png") == 0) unread_ = UnreadPngChunks(path);
+    // Seeking past the last page leaves an error behind; only errors of
+    // the reading that follows count.
+    const std::string seek_error = input_->geterror();
+    if (std::strcmp(input_->format_name(), "png") == 0 && !headers_.empty()) {
+        unread_ = UnreadPngChunks(path);
+        // tEXt is Latin-1, which the library passes on as bytes; text after
+        // the image data it does not read at all.
+        std::vector<std::pair<std::string, std::string>> text;
+        for (const OIIO::ParamValue& p : headers_[0].extra_attribs)
+            if (p.type() == OIIO::TypeString && p.name().string().find(':') == std::string::npos)
+                text.emplace_back(p.name().string(), TextAsUtf8(p.get_string()));
+        for (const auto& t : text) headers_[0].attribute(t.first, t.second);
+        const PngTextAfterData after = ReadPngTextAfterData(path);
+        for (const auto& text : after.text)
+            if (!headers_[0].find_attribute(text.first)) headers_[0].attribute(text.first, text.second);
+        unread_.insert(unread_.end(), after.unread.begin(), after.unread.end());
+    }
     if (headers_.empty()) {
-        error = LibraryReason(input_->geterror(), path);
+        error = LibraryReason(seek_error, path);
         return false;
     }
     return true;
@@ -273,9 +327,13 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
         for (const std::string& name : channels[i].dropped) dropped.insert(name);
         const int own = SourceOf(header) == Source::Int8 ? 8 : 16;
         const bool alpha = channels[i].alpha >= 0;
-        pages[i].image = MakeImage(header.width, header.height, depth != 0 ? depth : own, alpha);
-        pages[i].image.premultiplied = alpha && header.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
+        const int orientation = auto_orient_ ? header.get_int_attribute("Orientation", 1) : 1;
+        const bool swapped = orientation >= 5 && orientation <= 8;
+        pages[i].image = MakeImage(swapped ? header.height : header.width, swapped ? header.width : header.height,
+                                   depth != 0 ? depth : own, alpha);
+        pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
         pages[i].header = header;
+        if (orientation != 1) pages[i].header.attribute("Orientation", 1);
     }
     if (!rows(0, 0)) {
         error = "interrupted";
@@ -286,7 +344,13 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     std::vector<unsigned char> buffer;
     for (size_t i = 0; i < headers_.size(); ++i) {
         const OIIO::ImageSpec& header = headers_[i];
-        Image& image = pages[i].image;
+        // A page to be turned is read whole as stored, then turned; its rows
+        // are reported only then.
+        const int orientation = auto_orient_ ? header.get_int_attribute("Orientation", 1) : 1;
+        const bool turned = orientation >= 2 && orientation <= 8;
+        Image stored;
+        if (turned) stored = MakeImage(header.width, header.height, pages[i].image.depth, pages[i].image.has_alpha);
+        Image& image = turned ? stored : pages[i].image;
         const Source source = SourceOf(header);
         const OIIO::TypeDesc type = source == Source::Int8    ? OIIO::TypeDesc::UINT8
                                     : source == Source::Int16 ? OIIO::TypeDesc::UINT16
@@ -312,21 +376,40 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             ToHost(buffer.data(), count, nch, source, channels[i], image.depth == 8 ? &image.pixels8[first] : nullptr,
                    image.depth == 16 ? &image.pixels16[first] : nullptr, clipped);
             if (source == Source::Float) float_values += count * (channels[i].alpha >= 0 ? 4 : 3);
-            if (!rows((int)i, bottom)) {
+            if (!rows((int)i, turned ? 0 : bottom)) {
                 error = "interrupted";
                 return false;
             }
         }
-        if (!ok) {
+        // Some readers (JPEG's) read a file cut short to the end, the rest
+        // filled in, and say so only in a message left pending.
+        std::string reason = ok ? input_->geterror() : LibraryReason(input_->geterror(), path_);
+        if (!ok || !reason.empty()) {
             if (Interrupted()) {
                 error = "interrupted";
                 return false;
             }
-            error = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + "truncated or corrupt: " +
-                    LibraryReason(input_->geterror(), path_);
+            reason = (i > 0 ? "page " + std::to_string(i + 1) + ": " : "") + "truncated or corrupt: " +
+                     LibraryReason(reason, path_);
+            if (!allow_damaged_) {
+                error = reason + " (--allow-damaged renders what can be read)";
+                return false;
+            }
+            if (damage_.empty()) damage_ = reason;
+        }
+        if (turned) {
+            // Into the page's own pixels: another thread may already hold
+            // the page (not yet its rows).
+            const Image upright = Reoriented(stored, orientation);
+            std::copy(upright.pixels8.begin(), upright.pixels8.end(), pages[i].image.pixels8.begin());
+            std::copy(upright.pixels16.begin(), upright.pixels16.end(), pages[i].image.pixels16.begin());
+        }
+        if ((turned || !ok || !reason.empty()) && !rows((int)i, pages[i].image.height)) {
+            error = "interrupted";
             return false;
         }
     }
+    if (!damage_.empty()) notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
     if (!unread_.empty())
         notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
     if (float_values > 0)

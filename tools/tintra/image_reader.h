@@ -16,6 +16,9 @@
 // Larger than any camera's frame; a file that claims more is refused unless
 // --max-pixels raises the limit.
 constexpr uint64_t kDefaultMaxPixels = 128000000;
+// More pages than any scan or layered file has; the library's TIFF reader
+// takes time in proportion to the square of the pages it seeks through.
+constexpr int kMaxPages = 1000;
 
 // One page (subimage) of a file: its pixels in the host layout, and the
 // file's description of it, whose metadata goes into the output.
@@ -34,7 +37,16 @@ public:
     // OpenImageIO cannot read, and a header that claims more pixels than
     // max_pixels or more than the file's bytes could decode to.
     bool Open(const std::string& path, uint64_t max_pixels, std::string& error);
+    // Whether a file that cannot be read whole is read as far as it goes,
+    // its unread rows black, with a note (default: it fails). Set before
+    // Open.
+    void AllowDamaged(bool allow) { allow_damaged_ = allow; }
+    // Whether pages are turned upright as their orientation tag says, the
+    // tag then reset (default: pixels as stored, the tag kept). Set before
+    // Read.
+    void AutoOrient(bool turn) { auto_orient_ = turn; }
     int pages() const { return (int)headers_.size(); }
+    const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
     // Reads every page into pages, at the given host depth (0: the file's),
     // band by band. rows(page, done) is called once every page is allocated
@@ -47,6 +59,10 @@ public:
 
 private:
     std::string path_;
+    std::string format_;  // the library's name of the file's format
+    bool allow_damaged_ = false;
+    bool auto_orient_ = false;
+    std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;
     std::vector<std::string> unread_;  // metadata the library does not read

@@ -1,6 +1,10 @@
 #include "tools/tintra/image_writer.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <stdio.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -12,6 +16,8 @@
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
+#include "tools/tintra/png_text.h"
+#include "tools/tintra/written_check.h"
 
 namespace {
 
@@ -35,6 +41,25 @@ std::string TempPattern(const std::string& target)
     const std::string suffix = ".tintra-XXXXXX";
     if (base.size() + 1 + suffix.size() > name_max) base.resize(name_max - 1 - suffix.size());
     return dir + "." + base + suffix;
+}
+
+// A new file of that name, XXXXXX replaced, created with the permissions a
+// new file gets from the process's umask (mkstemp's are owner-only, and
+// reading the umask means setting it, which other threads would see).
+int CreateTempFile(const std::string& pattern, std::string& created)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = pattern.substr(0, pattern.size() - 6);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned n = (unsigned)getpid() * 2654435761u + counter++ * 40503u +
+                           (unsigned)std::chrono::steady_clock::now().time_since_epoch().count();
+        char suffix[7];
+        std::snprintf(suffix, sizeof suffix, "%06x", n & 0xFFFFFFu);
+        created = stem + suffix;
+        const int fd = open(created.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 // The file handed to the library, remembering why a write failed: the
@@ -107,6 +132,59 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
     return lost;
 }
 
+// The samples, compression and subsampling asked for, or the defaults.
+void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header)
+{
+    using T = OIIO::TypeDesc;
+    const int bits = options.samples == Samples::UInt10 ? 10 : options.samples == Samples::UInt12 ? 12 : 0;
+    switch (options.samples) {
+    case Samples::Input: break;
+    case Samples::UInt8: header.set_format(T::UINT8); break;
+    case Samples::UInt10:
+    case Samples::UInt12:
+    case Samples::UInt16: header.set_format(T::UINT16); break;
+    case Samples::Half: header.set_format(T::HALF); break;
+    case Samples::Float: header.set_format(T::FLOAT); break;
+    }
+    if (options.samples != Samples::Input) header.erase_attribute("oiio:BitsPerSample");
+    if (bits != 0) header.attribute("oiio:BitsPerSample", bits);
+    if (!options.compression.empty()) header.attribute("compression", options.compression);
+    // A chroma tool halving chroma resolution by default would hide its
+    // own work: JPEG keeps the source's subsampling, else none.
+    if (!options.subsampling.empty()) header.attribute("jpeg:subsampling", options.subsampling);
+    if (format == "jpeg" && header.get_string_attribute("jpeg:subsampling").empty())
+        header.attribute("jpeg:subsampling", "4:4:4");
+}
+
+// The library writes a PNG's text as tEXt, which holds Latin-1: UTF-8 text
+// is written as Latin-1 where it can be, and left out, said, where not.
+void KeepLatin1Text(OIIO::ImageSpec& header, std::string& note)
+{
+    std::vector<std::string> dropped;
+    for (size_t i = header.extra_attribs.size(); i-- > 0;) {
+        const OIIO::ParamValue& p = header.extra_attribs[i];
+        if (p.type() != OIIO::TypeString || p.name().string().find(':') != std::string::npos) continue;
+        std::string latin1;
+        const std::string name = p.name().string();
+        if (TextAsLatin1(p.get_string(), latin1)) {
+            header.attribute(name, latin1);
+        } else {
+            dropped.push_back(name);
+            header.erase_attribute(name);
+        }
+    }
+    if (!dropped.empty())
+        note = "a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out " + CommaList(dropped);
+}
+
+std::string SamplesName(const OIIO::ImageSpec& header)
+{
+    const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
+    if (header.format == OIIO::TypeDesc::HALF) return "half";
+    if (header.format == OIIO::TypeDesc::FLOAT) return "float";
+    return "uint" + std::to_string(bits);
+}
+
 }  // namespace
 
 OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
@@ -127,7 +205,13 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
     if (image.has_alpha) header.channelnames.push_back("A");
     header.alpha_channel = image.has_alpha ? 3 : -1;
     header.z_channel = -1;
+    // Kept until the writer knows the format: 10- and 12-bit samples and
+    // JPEG's chroma subsampling follow the source where the format holds them.
+    const int source_bits = header.get_int_attribute("oiio:BitsPerSample", 0);
+    const std::string subsampling = header.get_string_attribute("jpeg:subsampling");
     for (const char* name : kStorageAttributes) header.erase_attribute(name);
+    if (image.depth == 16 && (source_bits == 10 || source_bits == 12)) header.attribute("oiio:BitsPerSample", source_bits);
+    if (!subsampling.empty()) header.attribute("jpeg:subsampling", subsampling);
     // The library's reading of the ICC profile's header, not metadata of the
     // file: the profile itself goes across.
     for (size_t i = header.extra_attribs.size(); i-- > 0;)
@@ -146,6 +230,13 @@ struct ImageWriter::State {
     int page = 0;
     bool finished = false;
     std::vector<unsigned char> rows;
+    std::string alpha_note;  // alpha kept as stored in a format of the other kind
+    std::vector<std::string> wanted;  // each page's samples as asked for
+    std::string samples_note;  // samples the format could not hold
+    std::string text_note;  // text a PNG's tEXt cannot hold
+    bool no_clobber = false;
+    bool checking = false;  // the written pixels are read back and compared
+    WrittenCheck check;
 
     // Why a write failed, in the system's words, or empty if unknown: the
     // proxy's record, or else one more write past the end, which meets what
@@ -168,6 +259,19 @@ struct ImageWriter::State {
         return "cannot write: " + (reason.empty() ? LibraryReason(library, temp) : reason);
     }
 };
+
+namespace {
+
+// One line when the format keeps the samples in another type than asked.
+void NoteHeldSamples(ImageWriter::State& s, int page)
+{
+    const std::string held = SamplesName(s.out->spec());
+    if (held != s.wanted[(size_t)page] && s.samples_note.empty())
+        s.samples_note = "a ." + ExtensionOf(s.path) + " file cannot hold " + s.wanted[(size_t)page] +
+                         " samples; written as " + held;
+}
+
+}  // namespace
 
 ImageWriter::ImageWriter() = default;
 
@@ -199,31 +303,40 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
+    s.format = s.out->format_name();
+    s.no_clobber = options.no_clobber;
     for (OIIO::ImageSpec& header : s.headers) {
         header.attribute("png:compressionLevel", options.png_compression);
         header.attribute("png:filter", kPngFilterSub);
+        ChooseEncoding(s.format, options, header);
+        if (s.format == "png") KeepLatin1Text(header, s.text_note);
+        s.wanted.push_back(SamplesName(header));
+        // Alpha goes out as it came in: a format that can say which kind it
+        // holds is told; any other writer is told its samples are straight,
+        // which is what keeps it from dividing them by alpha.
+        if (header.alpha_channel < 0) continue;
+        const bool premultiplied = header.get_int_attribute("oiio:UnassociatedAlpha", 1) == 0;
+        const AlphaKind kind = AlphaKindOf(s.format);
+        if (kind != AlphaKind::Either && premultiplied != (kind == AlphaKind::Premultiplied))
+            s.alpha_note = std::string("the input's alpha is ") + (premultiplied ? "premultiplied" : "straight") +
+                           " and a ." + ExtensionOf(path) + " file's is " +
+                           (premultiplied ? "straight" : "premultiplied") + "; written as stored";
+        header.attribute("oiio:UnassociatedAlpha", kind == AlphaKind::Either && premultiplied ? 0 : 1);
     }
 
-    const std::string pattern = TempPattern(path);
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
+    const CreatingFile creating;
+    const int fd = CreateTempFile(TempPattern(path), s.temp);
     if (fd < 0) {
         error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
         return false;
     }
-    s.temp = name.data();
     SetPendingTempFile(s.temp.c_str());
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
     s.fd = fd;
     // PNG's and JPEG's writers ignore a short write, so they write through
     // our own file, which keeps the system's reason. Not every format is safe
     // through a proxy in this version of the library (TIFF loses its
     // directories, JPEG 2000 writes nothing): the rest write by name, and a
     // failure of theirs is probed for its reason.
-    s.format = s.out->format_name();
     if ((s.format == "png" || s.format == "jpeg") && s.out->supports("ioproxy")) {
         s.proxy.reset(new RecordingFile(fd));
         s.out->set_ioproxy(s.proxy.get());
@@ -234,6 +347,9 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         error = s.WriteError(s.out->geterror());
         return false;
     }
+    NoteHeldSamples(s, 0);
+    s.checking = !s.proxy && WrittenCheck::Applies(s.format, s.out->spec());
+    if (s.checking) s.check.StartPage(s.out->spec().format);
     return true;
 }
 
@@ -243,10 +359,13 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     State& s = *state_;
     if (page != s.page) {
         s.page = page;
+        const CreatingFile creating;
         if (!s.out->open(s.temp, s.headers[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
             error = s.WriteError(s.out->geterror());
             return false;
         }
+        NoteHeldSamples(s, page);
+        if (s.checking) s.check.StartPage(s.out->spec().format);
     }
     const size_t nch = image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
@@ -278,6 +397,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         error = s.WriteError(s.out->geterror());
         return false;
     }
+    if (s.checking) s.check.AddRows(top, bottom, type, s.rows.data(), count * nch);
     return true;
 }
 
@@ -305,6 +425,12 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
             ok = false;
         }
     }
+    std::string unlike;
+    if (ok && s.checking && !s.check.Verify(s.temp, s.format, unlike)) {
+        const std::string reason = s.SystemLibraryReason();
+        error = "cannot write: " + (!reason.empty() ? reason : unlike);
+        ok = false;
+    }
     if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);
         ok = false;
@@ -318,14 +444,21 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
         error = "interrupted";
         ok = false;
     }
-    if (ok && std::rename(s.temp.c_str(), s.path.c_str()) != 0) {
-        error = std::string("cannot rename the finished file into place: ") + std::strerror(errno);
+    // Without replacing a file that appeared meanwhile, when asked.
+    if (ok && (s.no_clobber ? renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.path.c_str(), RENAME_NOREPLACE)
+                            : std::rename(s.temp.c_str(), s.path.c_str())) != 0) {
+        error = s.no_clobber && errno == EEXIST
+                    ? "exists, and --no-clobber keeps it"
+                    : std::string("cannot rename the finished file into place: ") + std::strerror(errno);
         ok = false;
     }
     if (!ok) return false;  // the destructor removes the temporary file
     s.finished = true;
     SetPendingTempFile(nullptr);
 
+    if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
+    if (!s.samples_note.empty()) notes.push_back(s.samples_note);
+    if (!s.text_note.empty()) notes.push_back(s.text_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +

@@ -10,11 +10,16 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "tools/tintra/command_line.h"
 #include "tools/tintra/image.h"
 #include "tools/tintra/image_reader.h"
 
 struct WriteOptions {
     int png_compression = 1;  // zlib level 0..9
+    Samples samples = Samples::Input;  // the file's samples; Input: as near the source's as the format holds
+    std::string compression;  // the library's NAME or NAME:QUALITY; empty: the format's default
+    std::string subsampling;  // JPEG chroma subsampling; empty: the source's, else 4:4:4
+    bool no_clobber = false;  // an existing file is never replaced
 };
 
 // The description of an output page: the source's metadata, if any, with the
@@ -37,8 +42,9 @@ public:
     // the metadata the output's format could not hold.
     bool Finish(std::vector<std::string>& notes, std::string& error);
 
-private:
     struct State;
+
+private:
     std::unique_ptr<State> state_;
 };
 

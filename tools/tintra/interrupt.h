@@ -14,3 +14,15 @@ void SetPendingTempFile(const char* path);
 // The exit status after a signal, as shells report a death by it: 128 plus
 // the signal's number (130 for SIGINT, 129 for SIGHUP, 143 for SIGTERM).
 int InterruptedExitStatus();
+
+// Held while a file is created or opened by name for writing (the temporary
+// file, or the library reopening it to add a page): a second signal then
+// waits for it, so that no name can appear after the handler has removed the
+// pending one. Register the created file before this ends.
+class CreatingFile {
+public:
+    CreatingFile();
+    ~CreatingFile();
+    CreatingFile(const CreatingFile&) = delete;
+    CreatingFile& operator=(const CreatingFile&) = delete;
+};

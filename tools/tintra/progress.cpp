@@ -1,6 +1,8 @@
 #include "tools/tintra/progress.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <sys/ioctl.h>
 
 #include "tools/tintra/library_chatter.h"
 
@@ -24,24 +26,32 @@ Progress::Progress(int total, bool live) : total_(total), live_(live), start_(st
     if (live_) draw();
 }
 
-std::string Progress::BarText(double done, int total, double seconds)
+std::string Progress::BarText(double done, int total, double seconds, int columns)
 {
-    constexpr int kWidth = 30;
-    const int filled = total > 0 ? (int)(done * kWidth / total) : kWidth;
-    std::string bar = "[" + std::string((size_t)filled, '#') + std::string((size_t)(kWidth - filled), '.') + "]";
     char text[160];
     if (done == (double)(int)done)
-        std::snprintf(text, sizeof text, "%s %d/%d frames", bar.c_str(), (int)done, total);
+        std::snprintf(text, sizeof text, "%d/%d frames", (int)done, total);
     else
-        std::snprintf(text, sizeof text, "%s %.1f/%d frames", bar.c_str(), done, total);
-    std::string line = text;
+        std::snprintf(text, sizeof text, "%.1f/%d frames", done, total);
+    const std::string count = text;
+    std::string rate;
     if (done > 0 && seconds > 0.0) {
-        const double rate = done / seconds;
-        std::snprintf(text, sizeof text, "  %.2f frames/s  %s left", rate,
-                      Duration((total - done) / rate).c_str());
-        line += text;
+        const double per_second = done / seconds;
+        std::snprintf(text, sizeof text, "  %.2f frames/s  %s left", per_second,
+                      Duration((total - done) / per_second).c_str());
+        rate = text;
     }
-    return line;
+    // One line short of the terminal's width, so that it never wraps: the
+    // bar narrows first, then the rate goes, then the bar.
+    const int room = columns - 1;
+    int width = std::min(30, room - 3 - (int)count.size() - (int)rate.size());
+    if (width < 5) {
+        rate.clear();
+        width = std::min(30, room - 3 - (int)count.size());
+    }
+    if (width < 5) return count.substr(0, (size_t)std::max(room, 0));
+    const int filled = total > 0 ? (int)(done * width / total) : width;
+    return "[" + std::string((size_t)filled, '#') + std::string((size_t)(width - filled), '.') + "] " + count + rate;
 }
 
 void Progress::frame_part(double fraction)
@@ -74,7 +84,9 @@ void Progress::draw()
     const double seconds = std::chrono::duration<double>(drawn_ - start_).count();
     // Rounded down to the tenth shown, so that 0.96 is not shown as done.
     const double done = done_ + (double)(int)(part_ * 10.0) / 10.0;
-    std::fprintf(Messages(), "\r%s\033[K", BarText(done, total_, seconds).c_str());
+    struct winsize size;
+    const int columns = ioctl(fileno(Messages()), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+    std::fprintf(Messages(), "\r%s\033[K", BarText(done, total_, seconds, columns).c_str());
     std::fflush(Messages());
 }
 

@@ -22,8 +22,9 @@ public:
     int failed() const { return failed_; }
 
     // The bar's text, without the leading carriage return; exposed for tests.
-    // A fractional done shows the current frame's part, to a tenth.
-    static std::string BarText(double done, int total, double seconds);
+    // A fractional done shows the current frame's part, to a tenth. Fits in
+    // columns - 1 characters.
+    static std::string BarText(double done, int total, double seconds, int columns = 80);
 
 private:
     void draw();

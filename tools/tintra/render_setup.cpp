@@ -3,6 +3,25 @@
 #include <string>
 
 #include "tools/tintra/commands.h"
+#include "tools/tintra/image_writer.h"
+
+namespace {
+
+// An option that names neither one of the tool's nor a parameter, with the
+// nearest name of either when one is close.
+std::string UnknownOption(const CommandLine& line, const std::vector<testhost::DeclaredParam>& params,
+                          const std::string& name)
+{
+    std::vector<std::string> names = OwnOptions(line.command);
+    for (size_t i = 0; i < params.size(); ++i) names.push_back("--" + OptionName(params[i].name));
+    const std::string near = NearestName("--" + name, names);
+    std::string known;
+    for (size_t i = 0; i < params.size(); ++i) known += (i == 0 ? "--" : ", --") + ShortOption(params, i);
+    return "unknown option '--" + name + "'" + (near.empty() ? "" : " (did you mean " + near + "?)") +
+           " (the plug-in's parameters are " + known + ")";
+}
+
+}  // namespace
 
 int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values)
 {
@@ -13,9 +32,43 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<tes
     }
     values = plugin.params;
     // An option the plug-in's declarations refuse is the user's to fix.
+    std::vector<std::string> names;
+    for (const auto& option : line.param_options) names.push_back(option.first);
+    if (!line.param_without_value.empty()) names.push_back(line.param_without_value);
+    for (const std::string& name : names) {
+        if (FindParam(values, name) == -1) {
+            PrintError(UnknownOption(line, values, name));
+            return kExitUsage;
+        }
+    }
+    if (!line.param_without_value.empty() && FindParam(values, line.param_without_value) >= 0) {
+        PrintError("--" + line.param_without_value + " needs a value");
+        return kExitUsage;
+    }
     if (!ApplyParamOptions(line.param_options, values, error)) {
         PrintError(error);
         return kExitUsage;
     }
+    // Taken as the host takes a typed value within the valid range, but
+    // said: the slider's range is where the effect is meant to work.
+    for (const auto& option : line.param_options) {
+        const testhost::DeclaredParam& p = values[(size_t)FindParam(values, option.first)];
+        if (p.type == kFloatSliderParam && (p.slider_value < p.slider_min || p.slider_value > p.slider_max))
+            PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
+                       FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
+                       "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
+                       ".." + FormatFloat(p.valid_max));
+    }
     return kExitOk;
+}
+
+WriteOptions WriteOptionsOf(const CommandLine& line)
+{
+    WriteOptions options;
+    if (line.png_compression >= 0) options.png_compression = line.png_compression;
+    options.samples = line.samples;
+    options.compression = line.compression;
+    options.subsampling = line.subsampling;
+    options.no_clobber = line.no_clobber;
+    return options;
 }

@@ -10,3 +10,7 @@
 // Returns kExitOk, or the exit status after printing the one-line reason.
 // values gets the declared parameters holding the values to render with.
 int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values);
+
+// How the command line asks outputs to be written.
+struct WriteOptions;
+WriteOptions WriteOptionsOf(const CommandLine& line);

@@ -1,5 +1,7 @@
 #include <cstdio>
+#include <exception>
 #include <new>
+#include <unistd.h>
 
 #include "tools/tintra/batch_plan.h"
 #include "tools/tintra/commands.h"
@@ -47,12 +49,39 @@ int RunSheet(const CommandLine& line)
     InstallInterruptHandler();
     try {
         ImageReader reader;
+        reader.AllowDamaged(line.allow_damaged);
+        reader.AutoOrient(line.auto_orient);
         std::vector<Page> pages;
         std::vector<std::string> notes;
         bool ok = reader.Open(input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error);
         if (ok && reader.pages() > 1) {
             error = "a sheet shows one page, but the input has " + std::to_string(reader.pages()) +
                     "; render it instead";
+            ok = false;
+        }
+        if (ok) {
+            // The sheet, not only its input, must be a world the host takes
+            // and within --max-pixels: checked before any pixel is read.
+            const OIIO::ImageSpec& header = reader.header(0);
+            const SheetLayout planned = LayoutSheet(header.width, header.height, (int)values[(size_t)popup].choices.size() + 1);
+            const uint64_t limit = line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels;
+            if (planned.width > kMaxImageSide || planned.height > kMaxImageSide ||
+                (uint64_t)planned.width * (uint64_t)planned.height > limit) {
+                error = "its sheet would be " + std::to_string(planned.width) + " x " + std::to_string(planned.height) +
+                        " pixels, more than the host takes (30000 each way) or --max-pixels allows (" +
+                        std::to_string(limit) + ")";
+                ok = false;
+            }
+        }
+        if (ok && line.dry_run) {
+            const OIIO::ImageSpec& header = reader.header(0);
+            const SheetLayout planned = LayoutSheet(header.width, header.height, (int)values[(size_t)popup].choices.size() + 1);
+            std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(),
+                        planned.width, planned.height);
+            return kExitOk;
+        }
+        if (ok && line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
+            error = "-o " + line.output + " exists, and --no-clobber keeps it";
             ok = false;
         }
         if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
@@ -87,8 +116,7 @@ int RunSheet(const CommandLine& line)
         std::vector<Page> sheet(1);
         sheet[0].image = ComposeSheet(layout, cells, labels);
         sheet[0].header = pages[0].header;
-        WriteOptions options;
-        if (line.png_compression >= 0) options.png_compression = line.png_compression;
+        const WriteOptions options = WriteOptionsOf(line);
         notes.clear();
         if (!WriteImageFile(line.output, sheet, options, notes, error)) {
             if (Interrupted()) return InterruptedExitStatus();
@@ -96,11 +124,14 @@ int RunSheet(const CommandLine& line)
             return kExitFailed;
         }
         for (const std::string& note : notes) PrintError(line.output + ": " + note);
-        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+        if (!line.quiet) std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
                      line.output.c_str(), input.c_str(), choices.size(), values[(size_t)popup].name.c_str(),
                      sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        PrintError(input + ": the image library failed: " + e.what());
         return kExitFailed;
     }
     return kExitOk;

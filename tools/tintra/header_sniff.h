@@ -1,0 +1,24 @@
+// What a file claims about itself, read from its own bytes before the image
+// library opens it: some of the library's readers allocate for the claimed
+// size as they open (GIF its canvas, JPEG its coefficients, libpng a chunk's
+// length), so a hostile header must be refused before then.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct HeaderClaim {
+    uint64_t width = 0, height = 0;  // 0: not known before opening
+    int channels = 0;
+    std::string problem;  // a header that cannot be right, in a few words
+};
+
+// Looks at PNG, GIF, JPEG and PNM headers; other formats claim nothing here.
+HeaderClaim SniffHeader(const std::string& path, uint64_t file_size);
+
+// Whether the library's reader of this format is reading pixels stored
+// without compression (DPX, FITS, PNM, Cineon; TIFF, Targa, SGI and BMP
+// unless compressed), so that the file needs about their raw size in bytes:
+// returns the bytes before the pixels that are known (a DPX's image offset),
+// or -1 for compressed pixels.
+int64_t StoredUncompressed(const std::string& path, const std::string& format, const std::string& compression);
