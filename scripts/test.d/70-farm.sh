@@ -36,9 +36,10 @@ cluster_processes() {
     pid="${environ#/proc/}"
     pid="${pid%/environ}"
     [ "$pid" = "$$" ] && continue
+    [ -r "$environ" ] || continue
     while IFS= read -r -d '' var; do
       if [ "$var" = "SLURM_CONF=$conf" ]; then echo "$pid"; break; fi
-    done <"$environ" 2>/dev/null || true
+    done 2>/dev/null <"$environ" || true
   done
 }
 
@@ -142,10 +143,8 @@ done
 echo "70-farm: 48 frames, rendered on one machine and on the farm" >&2
 cd "$work"
 mkdir in
-"$tintra" generate scene -o base.png --size 64x48 2>/dev/null
-for frame in $(seq 1 48); do
-  "$tintra" render base.png -o "in/shot.$(printf %04d "$frame").png" --hue $((frame * 7 - 170)) 2>/dev/null
-done
+# The sun crosses the sky: every frame differs from every other.
+"$tintra" generate scene -o 'in/shot.####.png' --frames 1-48 --size 64x48 2>/dev/null
 "$tintra" render 'in/shot.####.png' --frames 1-48 -o 'one/graded.####.png' --hue 40 2>/dev/null
 slurm timeout 300 "$root/scripts/farm-render" --chunk 4 --logs logs -- \
   "$tintra" render 'in/shot.####.png' --frames 1-48 -o 'farm/graded.####.png' --hue 40 2>farm.txt || {
@@ -156,6 +155,8 @@ cat farm.txt >&2
 for frame in $(seq -f %04g 1 48); do
   cmp "one/graded.$frame.png" "farm/graded.$frame.png" || { echo "70-farm: frame $frame differs" >&2; exit 1; }
 done
+distinct="$(sha256sum farm/* | cut -d' ' -f1 | sort -u | wc -l)"
+[ "$distinct" -eq 48 ] || { echo "70-farm: the 48 frames are not all different" >&2; exit 1; }
 written="$(find farm -mindepth 1 | wc -l)"
 [ "$written" -eq 48 ] || { echo "70-farm: the farm wrote $written files, not 48" >&2; exit 1; }
 grep -q '^farm-render: job [0-9]*: 48 of 48 frames done, 0 failed, 12 tasks' farm.txt ||

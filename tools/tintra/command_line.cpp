@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/tintra/frame_sequence.h"
+
 namespace {
 
 enum Applies : unsigned {
@@ -13,9 +15,10 @@ enum Applies : unsigned {
     kInfo = 1u << 1,
     kSheet = 1u << 2,
     kGenerate = 1u << 3,
+    kFrames = 1u << 4,
 };
 
-enum class Id { Output, Plugin, Threads, Depth, Overwrite, Size, MaxPixels, PngLevel, Help };
+enum class Id { Output, Plugin, Threads, Depth, Overwrite, Size, MaxPixels, PngLevel, Frames, Missing, Chunk, Help };
 
 struct KnownOption {
     const char* name;
@@ -34,7 +37,10 @@ constexpr KnownOption kOptions[] = {
     {"size", 0, true, kGenerate, Id::Size},
     {"max-pixels", 0, true, kRender | kSheet, Id::MaxPixels},
     {"png-compression", 0, true, kRender | kSheet | kGenerate, Id::PngLevel},
-    {"help", 'h', false, kRender | kInfo | kSheet | kGenerate, Id::Help},
+    {"frames", 0, true, kRender | kGenerate, Id::Frames},
+    {"missing", 0, true, kRender, Id::Missing},
+    {"chunk", 0, true, kFrames, Id::Chunk},
+    {"help", 'h', false, kRender | kInfo | kSheet | kGenerate | kFrames, Id::Help},
 };
 
 struct KnownCommand {
@@ -48,6 +54,7 @@ constexpr KnownCommand kCommands[] = {
     {"info", Command::Info, kInfo},
     {"sheet", Command::Sheet, kSheet},
     {"generate", Command::Generate, kGenerate},
+    {"frames", Command::Frames, kFrames},
 };
 
 bool ParseInt(const std::string& text, long low, long high, int& value)
@@ -115,6 +122,22 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
             return false;
         }
         break;
+    case Id::Frames: line.frames = value; break;
+    case Id::Missing: {
+        MissingFrames missing;
+        if (!ParseMissingFrames(value, missing)) {
+            error = shown + ": '" + value + "' is not error, skip or hold";
+            return false;
+        }
+        line.missing = value;
+        break;
+    }
+    case Id::Chunk:
+        if (!ParseInt(value, 1, (long)kMaxFrames, line.chunk)) {
+            error = shown + ": '" + value + "' is not a number of frames (1.." + std::to_string(kMaxFrames) + ")";
+            return false;
+        }
+        break;
     case Id::Help: line.help = true; break;
     }
     return true;
@@ -126,7 +149,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
 {
     line = CommandLine();
     if (argc < 2) {
-        error = "no command given (render, info, sheet or generate; see tintra --help)";
+        error = "no command given (render, info, sheet, generate or frames; see tintra --help)";
         return false;
     }
     const std::string first = argv[1];
@@ -151,14 +174,16 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         }
     }
     if (line.command == Command::None) {
-        error = "unknown command '" + first + "' (render, info, sheet or generate; see tintra --help)";
+        error = "unknown command '" + first + "' (render, info, sheet, generate or frames; see tintra --help)";
         return false;
     }
 
     bool options_end = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (options_end || arg.size() < 2 || arg[0] != '-') {
+        // A frame list may start with a negative frame.
+        const bool frame_list = line.command == Command::Frames && std::isdigit((unsigned char)arg[1]);
+        if (options_end || arg.size() < 2 || arg[0] != '-' || frame_list) {
             line.inputs.push_back(arg);
             continue;
         }
@@ -256,6 +281,12 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             return false;
         }
         break;
+    case Command::Frames:
+        if (line.inputs.size() != 1) {
+            error = "frames needs one frame list, such as 1001-1100 or 1,5,9-12";
+            return false;
+        }
+        return true;
     case Command::None: break;
     }
     if (line.output.empty()) {
@@ -276,7 +307,9 @@ binary exactly as After Effects does.
 
 One input file is written to the file OUT (or into OUT when it is a folder);
 several inputs, or a folder of frames, are written into the folder OUT under
-their own names. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
+their own names. A frame sequence (shot.####.exr, shot.%04d.exr, shot.@@@.exr)
+is written to an output pattern with its own padding (-o graded.%06d.exr) or
+into a folder; its frames are --frames, or the first to the last on disk. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
 to 8- or 16-bit RGB(A); float samples are clipped to 0..1 and rendered at 16
 bits, with a warning counting the clipped values. Every page of a multi-page
@@ -295,8 +328,15 @@ Options:
   --overwrite          allow an output to replace one of the inputs
   --max-pixels N       refuse inputs larger than N pixels (default 128M)
   --png-compression L  zlib level of PNG outputs, 0..9 (default 1: fast)
+  --frames LIST        a sequence's frames: 1001-1100, every 4th 1001-1100x4,
+                       a list 1,5,9-12, negative frames -10--1
+  --missing M          a frame of the range not on disk: error (a failed frame,
+                       the default), skip, or hold (the frame before it again)
   --plugin PATH        plug-in binary (default: TINTRA.so beside tintra)
   -h, --help           this text
+
+A failed frame of a sequence does not stop the others; the last line lists the
+failed frames as a --frames list, to re-run just those.
 
 Channel values are used as they are stored: no transfer function is applied,
 as in the host. 16-bit files (0..65535) are rescaled with rounding to the
@@ -353,7 +393,20 @@ Options:
   -o, --output OUT     output file (.png, .tif, .jpg, ...)
   --size WxH           image size (default: chart 720x360, scene 960x540)
   --depth 8|16         bits per channel (default 8)
+  --frames LIST        the scene as a frame sequence, the sun crossing the sky
+                       (-o names a pattern such as shot.####.png)
   --png-compression L  zlib level of a PNG output, 0..9 (default 1)
+  -h, --help           this text
+)";
+    case Command::Frames:
+        return R"(usage: tintra frames LIST [--chunk N]
+
+Prints the frames of a --frames list in its shortest form (1-3,5), or split
+into lists of N frames, one per line: the lists the tasks of a render farm
+job take with --frames (scripts/farm-render uses it so).
+
+Options:
+  --chunk N            frames per list
   -h, --help           this text
 )";
     case Command::None: break;
@@ -367,6 +420,7 @@ Commands:
   sheet IN -o OUT       the input beside its render with each popup choice
   info                  what the plug-in declares: identity, parameters, About
   generate KIND -o OUT  write a test image (chart or scene)
+  frames LIST           a frame list, split into chunks for a render farm
 
 tintra COMMAND --help tells more about each; tintra --version gives the
 versions of tintra and of the plug-in.

@@ -8,13 +8,14 @@
 #include <utility>
 #include <vector>
 
-enum class Command { None, Render, Info, Sheet, Generate };
+enum class Command { None, Render, Info, Sheet, Generate, Frames };
 
 struct CommandLine {
     Command command = Command::None;
     bool help = false;
     bool version = false;
-    std::vector<std::string> inputs;  // render: files or folders; sheet: one file; generate: the kind
+    std::vector<std::string> inputs;  // render: files, folders or a sequence; sheet: one file; generate: the kind;
+                                      // frames: the list
     std::string output;
     std::string plugin;  // empty: the plug-in beside the tool
 
@@ -28,6 +29,9 @@ struct CommandLine {
     uint64_t max_pixels = 0;  // 0: the default limit
     int png_compression = -1; // -1: the default level
     int size_width = 0, size_height = 0;  // generate only; 0: the kind's own size
+    std::string frames;   // render: --frames LIST as typed; empty: the frames on disk
+    std::string missing;  // render: --missing error|skip|hold; empty: error
+    int chunk = 0;        // frames: --chunk N; 0: one list
 };
 
 // Parses argv[1..]. On a usage error returns false with a one-line message

@@ -81,6 +81,7 @@ bool FindFramePattern(const std::string& path, FramePattern& pattern)
         pattern.head = path.substr(0, at);
         pattern.tail = path.substr(end);
         pattern.digits = digits;
+        pattern.text = path;
         return true;
     }
     return false;
@@ -149,6 +150,15 @@ std::string FramesText(const std::vector<int>& frames)
         i = j + 1;
     }
     return text;
+}
+
+bool ParseMissingFrames(const std::string& text, MissingFrames& missing)
+{
+    if (text == "error") missing = MissingFrames::Error;
+    else if (text == "skip") missing = MissingFrames::Skip;
+    else if (text == "hold") missing = MissingFrames::Hold;
+    else return false;
+    return true;
 }
 
 bool FramesOnDisk(const FramePattern& pattern, std::vector<int>& frames, std::string& error)

@@ -15,6 +15,7 @@ struct FramePattern {
     std::string head;  // the path up to the frame number, folder included
     std::string tail;  // the rest of the path after it
     int digits = 0;    // zero-padded to at least this many digits
+    std::string text;  // the pattern as written, for messages
 
     // The path of a frame: printf's %0Nd, so -1 with 4 digits is "-001".
     std::string Path(int frame) const;
@@ -38,6 +39,16 @@ bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string&
 // Sorted distinct frames as the shortest list of single frames and ranges
 // that ParseFrames reads back: {1,2,3,5} is "1-3,5".
 std::string FramesText(const std::vector<int>& frames);
+
+// What becomes of a frame of the range that is not on disk.
+enum class MissingFrames {
+    Error,  // a failed frame
+    Skip,   // left out
+    Hold,   // the frame before it on disk is written in its place (the one after, at the start)
+};
+
+// "error", "skip" or "hold"; false for anything else.
+bool ParseMissingFrames(const std::string& text, MissingFrames& missing);
 
 // The frames of the sequence present on disk, sorted. Hidden files (such as
 // the temporary file of a write in progress) are none of them. False with a

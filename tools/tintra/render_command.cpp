@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -22,6 +23,7 @@
 #include "tools/tintra/plugin.h"
 #include "tools/tintra/progress.h"
 #include "tools/tintra/render_setup.h"
+#include "tools/tintra/sequence_plan.h"
 
 namespace {
 
@@ -227,11 +229,13 @@ FrameResult RenderFrame(const LoadedPlugin& plugin, const std::vector<testhost::
 int RunRender(const CommandLine& line)
 {
     std::string error;
-    BatchPlan plan;
-    if (!PlanBatch(line.inputs, line.output, line.overwrite, plan, error)) {
+    SequencePlan sequence_plan;
+    bool sequence = false;
+    if (!PlanRender(line, sequence_plan, sequence, error)) {
         PrintError(error);
         return kExitUsage;
     }
+    const BatchPlan& plan = sequence_plan.batch;
     LoadedPlugin plugin;
     std::vector<testhost::DeclaredParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
@@ -241,9 +245,17 @@ int RunRender(const CommandLine& line)
     }
 
     InstallInterruptHandler();
-    Progress progress((int)plan.items.size(), isatty(fileno(Messages())) == 1);
+    const size_t absent = sequence_plan.absent.size();
+    Progress progress((int)(plan.items.size() + absent), isatty(fileno(Messages())) == 1);
+    MissingFrames missing = MissingFrames::Error;
+    ParseMissingFrames(line.missing, missing);
+    if (!sequence_plan.missing.empty())
+        progress.message("tintra: " + MissingFramesLine(line.inputs[0], sequence_plan, missing));
+    std::vector<int> failed_frames = sequence_plan.absent;
+    for (size_t i = 0; i < absent; ++i) progress.frame_done(true);
     bool interrupted = false;
-    PendingLoad next = StartLoad(plan.items[0], line);
+    PendingLoad next;
+    if (!plan.items.empty()) next = StartLoad(plan.items[0], line);
     for (size_t i = 0; i < plan.items.size() && !interrupted; ++i) {
         const BatchItem& item = plan.items[i];
         PendingLoad current = std::move(next);
@@ -277,9 +289,14 @@ int RunRender(const CommandLine& line)
             break;
         }
         progress.frame_done(result == FrameResult::Failed);
+        if (result == FrameResult::Failed && sequence) failed_frames.push_back(sequence_plan.frames[i]);
     }
     if (next.thread.joinable()) next.thread.join();
-    progress.finish(interrupted, plan.folder.empty() ? plan.items[0].output : plan.folder);
+    progress.finish(interrupted, sequence ? line.output : plan.folder.empty() ? plan.items[0].output : plan.folder);
+    if (!failed_frames.empty()) {
+        std::sort(failed_frames.begin(), failed_frames.end());
+        PrintError("failed frames: " + FramesText(failed_frames));
+    }
     if (interrupted) return InterruptedExitStatus();
     return progress.failed() > 0 ? kExitFailed : kExitOk;
 }

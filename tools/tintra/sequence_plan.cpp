@@ -36,15 +36,6 @@ std::string OutputOf(const std::string& input, int frame, const FramePattern* ou
 
 }  // namespace
 
-bool ParseMissingFrames(const std::string& text, MissingFrames& missing)
-{
-    if (text == "error") missing = MissingFrames::Error;
-    else if (text == "skip") missing = MissingFrames::Skip;
-    else if (text == "hold") missing = MissingFrames::Hold;
-    else return false;
-    return true;
-}
-
 bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
                   MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error)
 {
@@ -58,7 +49,11 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
             return false;
         }
     } else if (on_disk.empty()) {
-        error = in.head + in.tail + ": no frames of this sequence on disk, and no --frames given";
+        error = in.text + ": no frame of this sequence is on disk, and no --frames given";
+        return false;
+    } else if ((long long)on_disk.back() - on_disk.front() >= (long long)kMaxFrames) {
+        error = in.text + ": the frames on disk run from " + std::to_string(on_disk.front()) + " to " +
+                std::to_string(on_disk.back()) + ", more than " + std::to_string(kMaxFrames) + "; give --frames";
         return false;
     } else {
         for (long long f = on_disk.front(); f <= on_disk.back(); ++f) range.push_back((int)f);
@@ -81,33 +76,35 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
             error = "-o " + out + ": " + out_folder + " is not a folder";
             return false;
         }
-        plan.folder = out_folder;
+        plan.batch.folder = out_folder;
     }
 
     for (int frame : range) {
-        SequenceFrame item;
-        item.frame = frame;
-        item.files.input = in.Path(frame);
-        item.files.output = OutputOf(item.files.input, frame, to_pattern ? &out_pattern : nullptr, out);
+        const std::string input = in.Path(frame);
+        BatchItem item{input, OutputOf(input, frame, to_pattern ? &out_pattern : nullptr, out)};
         if (!std::binary_search(on_disk.begin(), on_disk.end(), frame)) {
             plan.missing.push_back(frame);
             if (missing == MissingFrames::Skip) continue;
+            if (missing == MissingFrames::Error || on_disk.empty()) {
+                plan.absent.push_back(frame);
+                continue;
+            }
             // The frame held is looked for on disk, not in the range, so
             // that a chunk of a range holds the same frame as the whole.
             const auto after = std::upper_bound(on_disk.begin(), on_disk.end(), frame);
-            item.held = missing == MissingFrames::Hold && !on_disk.empty();
-            if (item.held) item.files.input = in.Path(after != on_disk.begin() ? *(after - 1) : *after);
-            item.absent = !item.held;
+            item.input = in.Path(after != on_disk.begin() ? *(after - 1) : *after);
+            plan.held = true;
         }
-        plan.frames.push_back(item);
+        plan.batch.items.push_back(item);
+        plan.frames.push_back(frame);
     }
-    if (plan.frames.empty()) return true;
-    if (!IsWritableImageName(plan.frames.front().files.output)) {
+    if (plan.batch.items.empty()) return true;
+    if (!IsWritableImageName(plan.batch.items.front().output)) {
         error = "-o " + out + ": tintra cannot write this format (use an image extension such as .png, .tif, .exr)";
         return false;
     }
-    if (!plan.folder.empty()) return true;
-    if (!CheckOutputPath(plan.frames.front().files.output, error)) {
+    if (!plan.batch.folder.empty()) return true;
+    if (!CheckOutputPath(plan.batch.items.front().output, error)) {
         error = "-o " + out + ": " + error;
         return false;
     }
@@ -119,16 +116,36 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         if (stat(in.Path(frame).c_str(), &info) == 0)
             inputs.emplace(std::make_pair(info.st_dev, info.st_ino), in.Path(frame));
     }
-    for (const SequenceFrame& item : plan.frames) {
+    for (const BatchItem& item : plan.batch.items) {
         struct stat info;
-        if (stat(item.files.output.c_str(), &info) != 0) continue;
+        if (stat(item.output.c_str(), &info) != 0) continue;
         const auto found = inputs.find(std::make_pair(info.st_dev, info.st_ino));
         if (found != inputs.end()) {
-            error = item.files.output + " is the input " + found->second + "; pass --overwrite to replace it";
+            error = item.output + " is the input " + found->second + "; pass --overwrite to replace it";
             return false;
         }
     }
     return true;
+}
+
+bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error)
+{
+    plan = SequencePlan();
+    FramePattern pattern;
+    struct stat info;
+    sequence = line.inputs.size() == 1 && stat(line.inputs[0].c_str(), &info) != 0 &&
+               FindFramePattern(line.inputs[0], pattern);
+    if (!sequence) {
+        if (!line.frames.empty() || !line.missing.empty()) {
+            error = std::string(line.frames.empty() ? "--missing" : "--frames") +
+                    " needs one input that is a frame sequence, such as shot.####.exr";
+            return false;
+        }
+        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error);
+    }
+    MissingFrames missing = MissingFrames::Error;
+    if (!line.missing.empty()) ParseMissingFrames(line.missing, missing);
+    return PlanSequence(pattern, line.output, line.frames, missing, line.overwrite, plan, error);
 }
 
 std::string MissingFramesLine(const std::string& input, const SequencePlan& plan, MissingFrames missing)
@@ -137,13 +154,11 @@ std::string MissingFramesLine(const std::string& input, const SequencePlan& plan
     const size_t count = plan.missing.size();
     std::string line = input + ": " + std::to_string(count) + (count == 1 ? " frame" : " frames") +
                        " missing: " + FramesText(plan.missing);
-    const bool any_held = std::any_of(plan.frames.begin(), plan.frames.end(),
-                                      [](const SequenceFrame& f) { return f.held; });
     switch (missing) {
     case MissingFrames::Error: line += " (failed; --missing skip or hold to go on without them)"; break;
     case MissingFrames::Skip: line += " (skipped)"; break;
     case MissingFrames::Hold:
-        line += any_held ? " (each holds the frame before it on disk)" : " (failed: no frame on disk to hold)";
+        line += plan.held ? " (each holds the frame before it on disk)" : " (failed: no frame on disk to hold)";
         break;
     }
     return line;

@@ -7,28 +7,15 @@
 #include <vector>
 
 #include "tools/tintra/batch_plan.h"
+#include "tools/tintra/command_line.h"
 #include "tools/tintra/frame_sequence.h"
 
-enum class MissingFrames {
-    Error,  // a missing frame is a failed frame
-    Skip,   // a missing frame is left out
-    Hold,   // a missing frame repeats the frame before it on disk (the one after, at the start)
-};
-
-// "error", "skip" or "hold"; false for anything else.
-bool ParseMissingFrames(const std::string& text, MissingFrames& missing);
-
-struct SequenceFrame {
-    int frame = 0;
-    BatchItem files;      // for a held frame, the input is the frame it holds
-    bool held = false;    // missing, and holds another frame
-    bool absent = false;  // missing and not held: fails without being read
-};
-
 struct SequencePlan {
-    std::vector<SequenceFrame> frames;  // in frame order
-    std::vector<int> missing;           // the frames of the range not on disk
-    std::string folder;                 // the output folder to create; empty when it exists
+    BatchPlan batch;           // the frames to render in frame order; batch.folder: the output folder to create
+    std::vector<int> frames;   // the frame of each item of batch
+    std::vector<int> absent;   // missing frames that fail without being read
+    std::vector<int> missing;  // every frame of the range that is not on disk
+    bool held = false;         // a missing frame is written from the frame it holds
 };
 
 // Plans the frames of the input pattern `in` into `out`: an output pattern
@@ -41,6 +28,12 @@ struct SequencePlan {
 // the inputs without allow_overwrite.
 bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
                   MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error);
+
+// A render's plan from its command line: a frame sequence (sequence set)
+// when its one input is a frame pattern that names no existing file, else
+// its files and folders (plan.batch alone, as PlanBatch makes it). --frames
+// and --missing are refused without a sequence.
+bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error);
 
 // The one line that names and counts the missing frames and says what is
 // done with them ("" when none is missing).
