@@ -218,6 +218,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"sheet_given_its_popup", kGoodPng, {"sheet", "@/in.png", "-o", "@/s.png", "--clip", "2"}, 2,
                 "--clip does not apply to 'sheet' (a sheet shows every choice of Clip Method)"},
         BadCase{"value_missing", kGoodPng, RenderWith({"--chroma"}), 2, "--chroma needs a value"},
+        // Whether an option is unknown or a parameter lacking its value is
+        // the plug-in's declarations' to say.
+        BadCase{"unknown_switch", kGoodPng, RenderWith({"--dryrun"}), 2,
+                "unknown option '--dryrun' (did you mean --dry-run?)"},
+        BadCase{"unknown_switch_before_an_option", kGoodPng, RenderWith({"--chrma", "--hue", "3"}), 2,
+                "unknown option '--chrma' (did you mean --chroma?)"},
         BadCase{"value_missing_before_an_option", kGoodPng, RenderWith({"--hue", "--chroma", "5"}), 2,
                 "--hue needs a value"},
         BadCase{"hue_not_a_number", kGoodPng, RenderWith({"--hue", "north"}), 2,
@@ -232,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "--clip: 'soft' is not one of adaptive, chroma, truncate, debug (or 1..4)"},
         BadCase{"clip_number_out_of_range", kGoodPng, RenderWith({"--clip", "5"}), 2, "--clip: '5' is not one of"},
         BadCase{"threads_zero", kGoodPng, RenderWith({"--threads", "0"}), 2, "--threads: '0' is not a thread count"},
-        BadCase{"depth_unsupported", kGoodPng, RenderWith({"--depth", "32"}), 2, "--depth: '32' is not a bit depth"},
+        BadCase{"depth_unsupported", kGoodPng, RenderWith({"--depth", "32"}), 2, "--depth: '32' is not a sample type"},
         BadCase{"output_format_unknown", kGoodPng, {"render", "@/in.png", "-o", "@/out.xyz"}, 2,
                 "-o @/out.xyz: unknown output format"},
         BadCase{"output_missing", kGoodPng, {"render", "@/in.png"}, 2, "-o OUT is missing"},

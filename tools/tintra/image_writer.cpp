@@ -1,6 +1,9 @@
 #include "tools/tintra/image_writer.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -35,6 +38,25 @@ std::string TempPattern(const std::string& target)
     const std::string suffix = ".tintra-XXXXXX";
     if (base.size() + 1 + suffix.size() > name_max) base.resize(name_max - 1 - suffix.size());
     return dir + "." + base + suffix;
+}
+
+// A new file of that name, XXXXXX replaced, created with the permissions a
+// new file gets from the process's umask (mkstemp's are owner-only, and
+// reading the umask means setting it, which other threads would see).
+int CreateTempFile(const std::string& pattern, std::string& created)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = pattern.substr(0, pattern.size() - 6);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned n = (unsigned)getpid() * 2654435761u + counter++ * 40503u +
+                           (unsigned)std::chrono::steady_clock::now().time_since_epoch().count();
+        char suffix[7];
+        std::snprintf(suffix, sizeof suffix, "%06x", n & 0xFFFFFFu);
+        created = stem + suffix;
+        const int fd = open(created.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 // The file handed to the library, remembering why a write failed: the
@@ -204,19 +226,12 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         header.attribute("png:filter", kPngFilterSub);
     }
 
-    const std::string pattern = TempPattern(path);
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
+    const int fd = CreateTempFile(TempPattern(path), s.temp);
     if (fd < 0) {
         error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
         return false;
     }
-    s.temp = name.data();
     SetPendingTempFile(s.temp.c_str());
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
     s.fd = fd;
     // PNG's and JPEG's writers ignore a short write, so they write through
     // our own file, which keeps the system's reason. Not every format is safe

@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (line.help) {
-        std::fputs(HelpText(line.command), stdout);
+        std::fputs(HelpText(line.command).c_str(), stdout);
         if (line.command == Command::Render || line.command == Command::Sheet) PrintParamHelp(line);
         return kExitOk;
     }
