@@ -1,6 +1,7 @@
-// Frame sequences through the tintra executable: a range split into chunks
-// gives the same bytes as one run and each chunk writes its own frames only;
-// missing and failed frames are named, and failed, skipped or held.
+// Frame sequences through the tintra executable: missing and failed frames
+// are named, and failed, skipped or held; a chunk of a range writes its own
+// frames only, and holds the frame the whole range would. (That chunks give
+// the bytes of one run is shown through Slurm by scripts/test.d/70-farm.sh.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -15,35 +16,6 @@ std::string Frame(const std::string& folder, const char* stem, int frame)
     char name[64];
     std::snprintf(name, sizeof name, "%s.%04d.png", stem, frame);
     return folder + "/" + name;
-}
-
-TEST(Sequence, ChunksGiveTheBytesOfOneRun)
-{
-    ScratchDir dir;
-    mkdir(dir.path("in").c_str(), 0777);
-    for (int frame = 1001; frame <= 1024; ++frame)
-        WriteBytes(Frame(dir.path("in"), "shot", frame), EncodePng(MakeRaw(5, 3, 8, 3, (uint32_t)frame), 2));
-    const std::string in = dir.path("in/shot.####.png");
-    const ToolRun whole = RunTintra({"render", in, "--frames", "1001-1024", "-o", dir.path("one/g.%04d.png"),
-                                     "--hue", "40"});
-    ASSERT_EQ(whole.status, 0) << whole.err;
-    // The first chunk alone: its four frames and nothing else.
-    const ToolRun first = RunTintra({"render", in, "--frames", "1005-1008", "-o", dir.path("chunks/g.%04d.png"),
-                                     "--hue", "40"});
-    ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_EQ(dir.list("chunks"),
-              (std::vector<std::string>{"g.1005.png", "g.1006.png", "g.1007.png", "g.1008.png"}));
-    for (int start = 1001; start <= 1024; start += 4) {
-        if (start == 1005) continue;
-        const std::string frames = std::to_string(start) + "-" + std::to_string(start + 3);
-        const ToolRun chunk = RunTintra({"render", in, "--frames", frames, "-o", dir.path("chunks/g.%04d.png"),
-                                         "--hue", "40"});
-        ASSERT_EQ(chunk.status, 0) << frames << ": " << chunk.err;
-    }
-    EXPECT_EQ(dir.list("chunks").size(), 24u);
-    for (int frame = 1001; frame <= 1024; ++frame)
-        ASSERT_EQ(ReadBytes(Frame(dir.path("one"), "g", frame)), ReadBytes(Frame(dir.path("chunks"), "g", frame)))
-            << frame;
 }
 
 // Frames 1, 2, 5 and 6 of shot.####.png are on disk, 3 and 4 are not, and 6
