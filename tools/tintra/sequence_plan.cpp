@@ -136,6 +136,13 @@ bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std
     sequence = line.inputs.size() == 1 && stat(line.inputs[0].c_str(), &info) != 0 &&
                FindFramePattern(line.inputs[0], pattern);
     if (!sequence) {
+        for (const std::string& input : line.inputs) {
+            FramePattern other;
+            if (line.inputs.size() > 1 && stat(input.c_str(), &info) != 0 && FindFramePattern(input, other)) {
+                error = input + ": a frame sequence is rendered on its own, one per run";
+                return false;
+            }
+        }
         if (!line.frames.empty() || !line.missing.empty()) {
             error = std::string(line.frames.empty() ? "--missing" : "--frames") +
                     " needs one input that is a frame sequence, such as shot.####.exr";
