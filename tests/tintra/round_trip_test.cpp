@@ -121,6 +121,45 @@ TEST(RoundTrip, TiffAlphaKeepsItsKind)
     }
 }
 
+// Alpha as stored, whatever reads or writes it: a reader that does not know
+// the kind of its alpha (BMP, SGI, ICO, DPX) gives it as straight, and no
+// writer may then divide the colour by it; premultiplied samples written to
+// a format of straight alpha are written as stored, and said so.
+struct AlphaCase {
+    const char* in_ext;
+    bool premultiplied;
+    const char* out_ext;
+};
+
+void PrintTo(const AlphaCase& c, std::ostream* out) { *out << c.in_ext << " to " << c.out_ext; }
+
+class AlphaIdentity : public testing::TestWithParam<AlphaCase> {};
+
+TEST_P(AlphaIdentity, KeepsEverySample)
+{
+    const AlphaCase& c = GetParam();
+    ScratchDir dir;
+    const RawImage in = MakeRaw(16, 16, 8, 4, 21);
+    const std::string in_path = dir.path(std::string("in.") + c.in_ext);
+    const std::string out_path = dir.path(std::string("out.") + c.out_ext);
+    ASSERT_TRUE(WriteWithLibrary(in_path, in, c.premultiplied));
+    const ToolRun run = RunTintra({"render", in_path, "-o", out_path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("written as stored") != std::string::npos,
+              c.premultiplied && std::string(c.out_ext) != "tif") << run.err;
+    RawImage out;
+    ASSERT_TRUE(ReadWithLibrary(out_path, out));
+    ASSERT_EQ(out.channels, 4);
+    EXPECT_EQ(out.samples, in.samples);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, AlphaIdentity,
+                         testing::Values(AlphaCase{"bmp", false, "png"}, AlphaCase{"sgi", false, "tga"},
+                                         AlphaCase{"ico", false, "png"}, AlphaCase{"dpx", false, "tif"},
+                                         AlphaCase{"tga", false, "png"}, AlphaCase{"png", false, "tga"},
+                                         AlphaCase{"tif", true, "png"}, AlphaCase{"tif", true, "tif"},
+                                         AlphaCase{"png", false, "bmp"}));
+
 struct DepthCase {
     int in_bits;
     const char* depth;

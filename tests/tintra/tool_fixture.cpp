@@ -1,5 +1,9 @@
 #include "tool_fixture.h"
 
+#include <cstring>
+
+#include <OpenImageIO/imageio.h>
+
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
@@ -314,6 +318,42 @@ int TiffAlphaKind(const std::string& path)
     if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &kinds) && count > 0) kind = kinds[0];
     TIFFClose(tif);
     return kind;
+}
+
+bool WriteWithLibrary(const std::string& path, const RawImage& image, bool premultiplied,
+                      const std::vector<std::pair<std::string, std::string>>& extra)
+{
+    const OIIO::TypeDesc type = image.bits > 8 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
+    OIIO::ImageSpec spec(image.width, image.height, image.channels, type);
+    if (image.channels == 4) spec.attribute("oiio:UnassociatedAlpha", premultiplied ? 0 : 1);
+    for (const auto& attribute : extra) spec.attribute(attribute.first, attribute.second);
+    std::vector<unsigned char> bytes(image.samples.size() * type.size());
+    for (size_t i = 0; i < image.samples.size(); ++i) {
+        if (type == OIIO::TypeDesc::UINT8)
+            bytes[i] = (unsigned char)image.samples[i];
+        else
+            std::memcpy(&bytes[i * 2], &image.samples[i], 2);
+    }
+    auto out = OIIO::ImageOutput::create(path);
+    return out && out->open(path, spec) && out->write_image(type, bytes.data()) && out->close();
+}
+
+bool ReadWithLibrary(const std::string& path, RawImage& image)
+{
+    OIIO::ImageSpec config, spec;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    auto in = OIIO::ImageInput::open(path, &config);
+    if (!in) return false;
+    spec = in->spec();
+    image.width = spec.width, image.height = spec.height, image.channels = spec.nchannels;
+    image.bits = spec.format.size() > 1 ? 16 : 8;
+    std::vector<uint16_t> wide(spec.image_pixels() * (size_t)spec.nchannels);
+    std::vector<unsigned char> narrow(wide.size());
+    const bool ok = image.bits == 16 ? in->read_image(0, 0, 0, -1, OIIO::TypeDesc::UINT16, wide.data())
+                                     : in->read_image(0, 0, 0, -1, OIIO::TypeDesc::UINT8, narrow.data());
+    if (image.bits == 8) wide.assign(narrow.begin(), narrow.end());
+    image.samples = wide;
+    return ok;
 }
 
 std::string TintraPath() { return TINTRA_EXECUTABLE; }

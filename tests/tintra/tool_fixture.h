@@ -67,6 +67,13 @@ bool ReadTiffSamples(const std::string& path, RawImage& image);
 // The kind of the first extra sample (1 associated, 2 unassociated alpha), 0 if none.
 int TiffAlphaKind(const std::string& path);
 
+// 8- or 16-bit samples written and read through OpenImageIO with alpha as
+// given (straight, or premultiplied where the format says so), for formats
+// the fixture's own writers do not know. extra: attributes to set.
+bool WriteWithLibrary(const std::string& path, const RawImage& image, bool premultiplied = false,
+                      const std::vector<std::pair<std::string, std::string>>& extra = {});
+bool ReadWithLibrary(const std::string& path, RawImage& image);
+
 struct ToolRun {
     int status = -1;  // exit status, or 128 + signal
     std::string out;

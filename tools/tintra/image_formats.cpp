@@ -114,3 +114,18 @@ bool CheckPagesFit(const std::string& path, int pages, std::string& error)
     return false;
 }
 
+
+AlphaKind AlphaKindOf(const std::string& format)
+{
+    return format == "tiff" ? AlphaKind::Either : format == "openexr" ? AlphaKind::Premultiplied : AlphaKind::Straight;
+}
+
+bool StoresAssociatedAlpha(const std::string& format, const OIIO::ImageSpec& header)
+{
+    switch (AlphaKindOf(format)) {
+    case AlphaKind::Either: return header.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
+    case AlphaKind::Premultiplied: return true;
+    case AlphaKind::Straight: break;
+    }
+    return false;
+}

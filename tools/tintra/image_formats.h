@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <OpenImageIO/imageio.h>
+
 // Whether a name ends in an extension OpenImageIO reads (for the frames of
 // a folder) or writes (for outputs).
 bool IsReadableImageName(const std::string& path);
@@ -28,3 +30,12 @@ std::string LibraryReason(std::string text, const std::string& path);
 
 // "a, b, c".
 std::string CommaList(const std::vector<std::string>& items);
+
+// Whether a page's alpha is stored premultiplied (associated): a TIFF that
+// says so, and every EXR. Other formats store straight alpha; a reader that
+// does not know (BMP, SGI, DPX) gives its samples as stored.
+bool StoresAssociatedAlpha(const std::string& format, const OIIO::ImageSpec& header);
+// Whether a format can say which kind of alpha it stores (TIFF), or else
+// the one kind it holds.
+enum class AlphaKind { Either, Straight, Premultiplied };
+AlphaKind AlphaKindOf(const std::string& format);

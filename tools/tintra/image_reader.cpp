@@ -218,6 +218,7 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         return false;
     }
 
+    format_ = input_->format_name();
     uint64_t pixels = 0, bytes = 0;
     for (int page = 0; input_->seek_subimage(page, 0); ++page) {
         const OIIO::ImageSpec& header = input_->spec();
@@ -274,7 +275,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
         const int own = SourceOf(header) == Source::Int8 ? 8 : 16;
         const bool alpha = channels[i].alpha >= 0;
         pages[i].image = MakeImage(header.width, header.height, depth != 0 ? depth : own, alpha);
-        pages[i].image.premultiplied = alpha && header.get_int_attribute("oiio:UnassociatedAlpha", 0) == 0;
+        pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
         pages[i].header = header;
     }
     if (!rows(0, 0)) {

@@ -47,6 +47,7 @@ public:
 
 private:
     std::string path_;
+    std::string format_;  // the library's name of the file's format
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;
     std::vector<std::string> unread_;  // metadata the library does not read

@@ -15,6 +15,7 @@
 #include "tools/tintra/image_formats.h"
 #include "tools/tintra/interrupt.h"
 #include "tools/tintra/library_chatter.h"
+#include "tools/tintra/written_check.h"
 
 namespace {
 
@@ -168,6 +169,9 @@ struct ImageWriter::State {
     int page = 0;
     bool finished = false;
     std::vector<unsigned char> rows;
+    std::string alpha_note;  // alpha kept as stored in a format of the other kind
+    bool checking = false;  // the written pixels are read back and compared
+    WrittenCheck check;
 
     // Why a write failed, in the system's words, or empty if unknown: the
     // proxy's record, or else one more write past the end, which meets what
@@ -221,9 +225,21 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
+    s.format = s.out->format_name();
     for (OIIO::ImageSpec& header : s.headers) {
         header.attribute("png:compressionLevel", options.png_compression);
         header.attribute("png:filter", kPngFilterSub);
+        // Alpha goes out as it came in: a format that can say which kind it
+        // holds is told; any other writer is told its samples are straight,
+        // which is what keeps it from dividing them by alpha.
+        if (header.alpha_channel < 0) continue;
+        const bool premultiplied = header.get_int_attribute("oiio:UnassociatedAlpha", 1) == 0;
+        const AlphaKind kind = AlphaKindOf(s.format);
+        if (kind != AlphaKind::Either && premultiplied != (kind == AlphaKind::Premultiplied))
+            s.alpha_note = std::string("the input's alpha is ") + (premultiplied ? "premultiplied" : "straight") +
+                           " and a ." + ExtensionOf(path) + " file's is " +
+                           (premultiplied ? "straight" : "premultiplied") + "; written as stored";
+        header.attribute("oiio:UnassociatedAlpha", kind == AlphaKind::Either && premultiplied ? 0 : 1);
     }
 
     const int fd = CreateTempFile(TempPattern(path), s.temp);
@@ -238,7 +254,6 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     // through a proxy in this version of the library (TIFF loses its
     // directories, JPEG 2000 writes nothing): the rest write by name, and a
     // failure of theirs is probed for its reason.
-    s.format = s.out->format_name();
     if ((s.format == "png" || s.format == "jpeg") && s.out->supports("ioproxy")) {
         s.proxy.reset(new RecordingFile(fd));
         s.out->set_ioproxy(s.proxy.get());
@@ -249,6 +264,8 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         error = s.WriteError(s.out->geterror());
         return false;
     }
+    s.checking = !s.proxy && WrittenCheck::Applies(s.format, s.out->spec());
+    if (s.checking) s.check.StartPage(s.out->spec().format);
     return true;
 }
 
@@ -262,6 +279,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
             error = s.WriteError(s.out->geterror());
             return false;
         }
+        if (s.checking) s.check.StartPage(s.out->spec().format);
     }
     const size_t nch = image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
@@ -293,6 +311,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         error = s.WriteError(s.out->geterror());
         return false;
     }
+    if (s.checking) s.check.AddRows(top, bottom, type, s.rows.data(), count * nch);
     return true;
 }
 
@@ -320,6 +339,12 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
             ok = false;
         }
     }
+    std::string unlike;
+    if (ok && s.checking && !s.check.Verify(s.temp, s.format, unlike)) {
+        const std::string reason = s.SystemLibraryReason();
+        error = "cannot write: " + (!reason.empty() ? reason : unlike);
+        ok = false;
+    }
     if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);
         ok = false;
@@ -341,6 +366,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     s.finished = true;
     SetPendingTempFile(nullptr);
 
+    if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
