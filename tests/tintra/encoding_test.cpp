@@ -99,7 +99,7 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
 INSTANTIATE_TEST_SUITE_P(
     Options, Switches,
     testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
-                    SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 1, false, "", false},
+                    SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false},
                     SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
                     SwitchCase{"quiet_says_nothing", {"-q"}, 0, true, "", true}),
     [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });

@@ -11,7 +11,12 @@ binary exactly as After Effects does.
 
 One input file is written to the file OUT (or into OUT when it is a folder);
 several inputs, or a folder of frames, are written into the folder OUT under
-their own names. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
+their own names. A frame sequence (shot.####.exr: one digit per #, a lone #
+for four; shot.%04d.exr; shot.@@@.exr) is written to an output pattern with
+its own padding (-o graded.%06d.exr) or into a folder; its frames are
+--frames, or the first to the last on disk. A failed frame does not stop the
+others; the last line lists the failed frames as a --frames list, to re-run
+just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
 to 8- or 16-bit RGB(A); float samples are clipped to 0..1 and rendered at 16
 bits, with a warning counting the clipped values. Every page of a multi-page
@@ -75,6 +80,14 @@ Writes a test image made by tintra itself, to try the plug-in on:
           a field of flowers
 )",
                 ""};
+    case Command::Frames:
+        return {R"(usage: tintra frames LIST [--chunk N]
+
+Prints the frames of a --frames list in its shortest form (1-3,5), or split
+into lists of N frames, one per line: the lists that the tasks of a render
+farm job take with --frames (scripts/farm-render splits a job so).
+)",
+                ""};
     case Command::None: break;
     }
     return {R"(usage: tintra COMMAND [options]
@@ -86,6 +99,7 @@ Commands:
   sheet IN -o OUT       the input beside its render with each popup choice
   info                  what the plug-in declares: identity, parameters, About
   generate KIND -o OUT  write a test image (chart or scene)
+  frames LIST           a frame list, split into chunks for a render farm
 
 tintra COMMAND --help tells more about each; tintra --version gives the
 versions of tintra and of the plug-in.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "tools/tintra/command_help.h"
+#include "tools/tintra/frame_sequence.h"
 
 namespace {
 
@@ -15,12 +16,13 @@ enum Applies : unsigned {
     kInfo = 1u << 1,
     kSheet = 1u << 2,
     kGenerate = 1u << 3,
-    kAll = kRender | kInfo | kSheet | kGenerate,
+    kFrames = 1u << 4,
+    kAll = kRender | kInfo | kSheet | kGenerate | kFrames,
 };
 
 enum class Id {
     Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Help
+    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help
 };
 
 // Every option of the tool, with its help: --help lists them from here.
@@ -49,7 +51,7 @@ constexpr Option kOptions[] = {
     {"threads", 0, "N", kRender | kSheet, Id::Threads, "render threads (default: all cores)"},
     {"overwrite", 0, nullptr, kRender | kSheet, Id::Overwrite, "allow an output to replace one of the inputs"},
     {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, Id::NoClobber,
-     "refuse to replace any file that exists (a failed frame)"},
+     "keep any output that exists: its frame is skipped, not rendered again"},
     {"dry-run", 'n', nullptr, kRender | kSheet | kGenerate, Id::DryRun,
      "read the inputs' headers and print what would be written; write nothing"},
     {"quiet", 'q', nullptr, kRender | kSheet | kGenerate, Id::Quiet,
@@ -62,6 +64,14 @@ constexpr Option kOptions[] = {
     {"auto-orient", 0, nullptr, kRender | kSheet, Id::AutoOrient,
      "turn the pixels upright as the orientation tag says and reset the tag (default: pixels as stored)"},
     {"size", 0, "WxH", kGenerate, Id::Size, "image size (default: chart 720x360, scene 960x540)"},
+    {"frames", 0, "LIST", kRender | kGenerate, Id::Frames,
+     "a sequence's frames: 1001-1100, every 4th 1001-1100x4, a list 1,5,9-12, negative frames -10--1 "
+     "(render's default: the first to the last on disk; generate: the scene as a sequence, its sun crossing "
+     "the sky)"},
+    {"missing", 0, "M", kRender, Id::Missing,
+     "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
+     "before it on disk in its place)"},
+    {"chunk", 0, "N", kFrames, Id::Chunk, "frames per list"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, Id::Plugin, "plug-in binary (default: TINTRA.so beside tintra)"},
     {"help", 'h', nullptr, kAll, Id::Help, "this text"},
 };
@@ -77,6 +87,7 @@ constexpr KnownCommand kCommands[] = {
     {"info", Command::Info, kInfo},
     {"sheet", Command::Sheet, kSheet},
     {"generate", Command::Generate, kGenerate},
+    {"frames", Command::Frames, kFrames},
 };
 
 unsigned AppliesTo(Command command)
@@ -191,6 +202,17 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
         if (!ParseSize(value, line.size_width, line.size_height))
             return refuse("a size such as 1024x512 (at most 30000 each way)");
         break;
+    case Id::Frames: line.frames = value; break;
+    case Id::Missing: {
+        MissingFrames missing;
+        if (!ParseMissingFrames(value, missing)) return refuse("error, skip or hold");
+        line.missing = value;
+        break;
+    }
+    case Id::Chunk:
+        if (!ParseInt(value, 1, (long)kMaxFrames, line.chunk))
+            return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
+        break;
     case Id::Help: line.help = true; break;
     }
     return true;
@@ -223,6 +245,12 @@ bool CheckOperands(CommandLine& line, std::string& error)
             return false;
         }
         break;
+    case Command::Frames:
+        if (line.inputs.size() != 1) {
+            error = "frames needs one frame list, such as 1001-1100 or 1,5,9-12";
+            return false;
+        }
+        return true;
     case Command::None: break;
     }
     if (line.overwrite && line.no_clobber) {
@@ -275,7 +303,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
 {
     line = CommandLine();
     if (argc < 2) {
-        error = "no command given (render, info, sheet or generate; see tintra --help)";
+        error = "no command given (render, info, sheet, generate or frames; see tintra --help)";
         return false;
     }
     const std::string first = argv[1];
@@ -295,7 +323,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     for (const KnownCommand& c : kCommands)
         if (first == c.name) line.command = c.command;
     if (line.command == Command::None) {
-        error = "unknown command '" + first + "' (render, info, sheet or generate; see tintra --help)";
+        error = "unknown command '" + first + "' (render, info, sheet, generate or frames; see tintra --help)";
         return false;
     }
     const unsigned applies = AppliesTo(line.command);
@@ -304,7 +332,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     bool options_end = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (options_end || arg.size() < 2 || arg[0] != '-') {
+        // A frame list may start with a negative frame.
+        const bool frame_list = line.command == Command::Frames && std::isdigit((unsigned char)arg[1]);
+        if (options_end || arg.size() < 2 || arg[0] != '-' || frame_list) {
             line.inputs.push_back(arg);
             continue;
         }

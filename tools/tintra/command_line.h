@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-enum class Command { None, Render, Info, Sheet, Generate };
+enum class Command { None, Render, Info, Sheet, Generate, Frames };
 
 // The sample type of the output file, as oiiotool names them.
 enum class Samples { Input, UInt8, UInt10, UInt12, UInt16, Half, Float };
@@ -17,7 +17,8 @@ struct CommandLine {
     Command command = Command::None;
     bool help = false;
     bool version = false;
-    std::vector<std::string> inputs;  // render: files or folders; sheet: one file; generate: the kind
+    std::vector<std::string> inputs;  // render: files, folders or a sequence; sheet: one file; generate: the kind;
+                                      // frames: the list
     std::string output;
     std::string plugin;  // empty: the plug-in beside the tool
 
@@ -43,6 +44,9 @@ struct CommandLine {
     std::string compression;  // NAME or NAME:QUALITY as given; empty: the format's default
     std::string subsampling;  // JPEG chroma subsampling; empty: the input's
     int size_width = 0, size_height = 0;  // generate only; 0: the kind's own size
+    std::string frames;   // render: --frames LIST as typed; empty: the frames on disk
+    std::string missing;  // render: --missing error|skip|hold; empty: error
+    int chunk = 0;        // frames: --chunk N; 0: one list
 };
 
 // The most pixels --max-pixels may allow: a frame the host takes at its

@@ -17,6 +17,8 @@ int RunRender(const CommandLine& line);
 int RunInfo(const CommandLine& line);
 int RunSheet(const CommandLine& line);
 int RunGenerate(const CommandLine& line);
+// A frame list in its shortest form, or split into chunks.
+int RunFrames(const CommandLine& line);
 // tintra's own version and that of the plug-in it would load.
 int RunVersion(const CommandLine& line);
 

@@ -165,7 +165,7 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
     }
 }
 
-bool FramePipeline::Run(const std::vector<BatchItem>& items)
+bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed)
 {
     frames_.assign(items.size(), nullptr);
     decoder_ = std::thread(&FramePipeline::DecodeAll, this, std::cref(items));
@@ -212,6 +212,7 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items)
             break;
         }
         progress_.frame_done(result == Result::Failed);
+        if (result == Result::Failed && failed != nullptr) failed->push_back(i);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -239,8 +240,10 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     if (line_.no_clobber && access(item.output.c_str(), F_OK) == 0) {
-        progress_.message("tintra: " + item.output + ": exists, and --no-clobber keeps it");
-        return Result::Failed;
+        // Kept as it is and counted as done: a re-run of an interrupted
+        // sequence or farm chunk skips the frames it already wrote.
+        progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
+        return Result::Done;
     }
     ImageWriter writer;
     if (!writer.Open(item.output, headers, options, error)) {

@@ -25,9 +25,9 @@ public:
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;
 
-    // Renders the items in order, each failure counted in progress; false
-    // when a signal stopped the batch.
-    bool Run(const std::vector<BatchItem>& items);
+    // Renders the items in order, each failure counted in progress and its
+    // index added to failed (if given); false when a signal stopped the batch.
+    bool Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed = nullptr);
 
     struct Frame;  // one frame's decoding, shared by the decoder and the renderer
 

@@ -46,6 +46,7 @@ int main(int argc, char** argv)
     case Command::Info: return RunInfo(line);
     case Command::Sheet: return RunSheet(line);
     case Command::Generate: return RunGenerate(line);
+    case Command::Frames: return RunFrames(line);
     case Command::None: break;
     }
     return kExitUsage;

@@ -1,8 +1,8 @@
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <unistd.h>
 
-#include "tools/tintra/batch_plan.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/frame_pipeline.h"
 #include "tools/tintra/image_formats.h"
@@ -11,6 +11,7 @@
 #include "tools/tintra/library_chatter.h"
 #include "tools/tintra/progress.h"
 #include "tools/tintra/render_setup.h"
+#include "tools/tintra/sequence_plan.h"
 
 namespace {
 
@@ -47,11 +48,13 @@ int RunRender(const CommandLine& line)
     // From the start, so that a signal at any point ends with the summary.
     InstallInterruptHandler();
     std::string error;
-    BatchPlan plan;
-    if (!PlanBatch(line.inputs, line.output, line.overwrite, plan, error)) {
+    SequencePlan sequence_plan;
+    bool sequence = false;
+    if (!PlanRender(line, sequence_plan, sequence, error)) {
         PrintError(error);
         return kExitUsage;
     }
+    const BatchPlan& plan = sequence_plan.batch;
     LoadedPlugin plugin;
     std::vector<testhost::DeclaredParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
@@ -61,13 +64,28 @@ int RunRender(const CommandLine& line)
         return kExitFailed;
     }
 
-    Progress progress((int)plan.items.size(), !line.quiet && isatty(fileno(Messages())) == 1);
+    // A missing frame that is not held fails without being read.
+    const std::vector<int>& absent = sequence_plan.absent;
+    Progress progress((int)(plan.items.size() + absent.size()), !line.quiet && isatty(fileno(Messages())) == 1);
+    if (!sequence_plan.missing.empty()) {
+        MissingFrames missing = MissingFrames::Error;
+        ParseMissingFrames(line.missing, missing);
+        progress.message("tintra: " + MissingFramesLine(line.inputs[0], sequence_plan, missing));
+    }
+    for (size_t i = 0; i < absent.size(); ++i) progress.frame_done(true);
     bool interrupted = false;
+    std::vector<size_t> failed_items;
     {
         FramePipeline pipeline(plugin, values, line, progress);
-        interrupted = !pipeline.Run(plan.items);
+        interrupted = !pipeline.Run(plan.items, &failed_items);
     }
-    if (!line.quiet) progress.finish(interrupted, plan.folder.empty() ? plan.items[0].output : plan.folder);
+    if (!line.quiet) progress.finish(interrupted, sequence ? line.output : plan.folder.empty() ? plan.items[0].output : plan.folder);
+    if (sequence) {
+        std::vector<int> failed_frames = absent;
+        for (size_t i : failed_items) failed_frames.push_back(sequence_plan.frames[i]);
+        std::sort(failed_frames.begin(), failed_frames.end());
+        if (!failed_frames.empty()) PrintError("failed frames: " + FramesText(failed_frames));
+    }
     if (interrupted) return InterruptedExitStatus();
     return progress.failed() > 0 ? kExitFailed : kExitOk;
 }

@@ -73,13 +73,13 @@ struct Strip {
 
 RGB Scale(RGB c, float k) { return RGB{c.r * k, c.g * k, c.b * k}; }
 
-RGB Sky(float u, float v, float horizon)
+RGB Sky(float u, float v, float horizon, float sun_across)
 {
     const RGB zenith{0.08f, 0.22f, 0.62f};
     const RGB low{0.95f, 0.55f, 0.30f};
     RGB sky = Mix(zenith, low, std::pow(v / horizon, 2.2f));
     // The sun and its glow.
-    const float du = (u - 0.70f) * 1.78f, dv = v - horizon * 0.62f;
+    const float du = (u - sun_across) * 1.78f, dv = v - horizon * 0.62f;
     const float d = std::sqrt(du * du + dv * dv);
     sky = Mix(sky, RGB{1.0f, 0.85f, 0.45f}, std::exp(-d * 9.0f) * 0.9f);
     if (d < 0.045f) sky = Mix(sky, RGB{1.0f, 0.97f, 0.85f}, std::min(1.0f, (0.045f - d) * 120.0f));
@@ -115,7 +115,7 @@ Image MakeChart(int32_t width, int32_t height, int depth)
     return image;
 }
 
-Image MakeScene(int32_t width, int32_t height, int depth)
+Image MakeScene(int32_t width, int32_t height, int depth, float sun_across)
 {
     Image image = MakeImage(width, height, depth, false);
     const float aspect = (float)width / (float)height;
@@ -144,7 +144,7 @@ Image MakeScene(int32_t width, int32_t height, int depth)
             const float far = horizon - 0.10f - 0.12f * Fractal(u * 3.0f, 0.5f, 21u, 5);
             const float near = horizon - 0.02f - 0.07f * Fractal(u * 2.0f + 9.0f, 1.5f, 33u, 4);
             if (v < far) {
-                c = Sky(u, v, horizon);
+                c = Sky(u, v, horizon, sun_across);
             } else if (v < near) {
                 // Hazy blue-violet, lighter toward the valley.
                 const float t = (v - far) / (horizon - far);
@@ -158,7 +158,7 @@ Image MakeScene(int32_t width, int32_t height, int depth)
                 const float ripple = Fractal(u * 8.0f, v * 160.0f, 63u, 3) - 0.5f;
                 const float mirrored =
                     std::clamp(horizon - (v - horizon) * 2.5f + ripple * 0.03f, 0.0f, horizon - 0.001f);
-                c = Scale(Sky(std::clamp(u + ripple * 0.01f, 0.0f, 1.0f), mirrored, horizon), 0.72f);
+                c = Scale(Sky(std::clamp(u + ripple * 0.01f, 0.0f, 1.0f), mirrored, horizon, sun_across), 0.72f);
                 c = Mix(c, RGB{0.05f, 0.20f, 0.28f}, (v - horizon) / (shore - horizon) * 0.6f);
             } else {
                 // The meadow, with flowers that grow larger toward the viewer.

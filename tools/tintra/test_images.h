@@ -16,4 +16,5 @@ float ChartHueDegrees(int column);
 
 // A photograph-like landscape: sky with sun and clouds, hills, a lake and a
 // field of flowers, from deterministic noise (the same image every time).
-Image MakeScene(int32_t width, int32_t height, int depth);
+// sun_across places the sun, from the left edge (0) to the right (1).
+Image MakeScene(int32_t width, int32_t height, int depth, float sun_across = 0.70f);
