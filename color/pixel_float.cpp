@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "color/channel_store.h"
-#include "color/clip_methods.h"
+#include "color/hue_chroma_step.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ bool finite(const RGB& c)
 
 }  // namespace
 
-// The same operations in the same order as the 8- and 16-bit pixel
-// functions, so that a byte image renders the same through either.
+// The step of the 8- and 16-bit pixel functions, so that a byte image renders
+// the same through either.
 RGB ShiftColour(const HueSettings& s, RGB in)
 {
     if (s.hue == 0.f && s.chroma == 0.f)
@@ -25,21 +25,7 @@ RGB ShiftColour(const HueSettings& s, RGB in)
     if (!finite(in))
         return in;
 
-    Lab lab = RGBtoOK(in);
-    // A grey's a and b are rounding noise; see the pixel functions.
-    if (in.r == in.g && in.g == in.b) {
-        lab.a = 0.f;
-        lab.b = 0.f;
-    }
-
-    float h = atan2f(lab.b, lab.a) + s.hue;
-    float C = sqrtf(lab.a * lab.a + lab.b * lab.b) + s.chroma;
-    if (C < 0.f)
-        C = 0.f;
-
-    Lab changed{lab.L, C * cosf(h), C * sinf(h)};
-    RGB res;
-    OKtoRGB(s.clip, s.alpha, changed, res);
+    const RGB res = ShiftHueAndChroma(s, in);
     return finite(res) ? res : in;
 }
 
