@@ -11,6 +11,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 export TINTRA_WINDOWS_BUILD="${TINTRA_WINDOWS_BUILD:-$root/build/windows}"
 export TINTRA_MACOS_BUILD="${TINTRA_MACOS_BUILD:-$root/build/macos}"
+export TINTRA_OFX_BUILD="${TINTRA_OFX_BUILD:-$root/build/ofx}"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -82,7 +83,7 @@ echo "40-package: two unsigned runs" >&2
 # Another time zone for the second run: entry dates must not follow local time.
 TZ=Pacific/Kiritimati "$root/scripts/package" "${options[@]}" --out "$work/second" 2>/dev/null
 files=("$work/first"/*)
-[ "${#files[@]}" -eq 3 ] || { echo "40-package: expected two zips and SHA256SUMS" >&2; exit 1; }
+[ "${#files[@]}" -eq 4 ] || { echo "40-package: expected three zips and SHA256SUMS" >&2; exit 1; }
 for file in "${files[@]}"; do
   if ! cmp "$file" "$work/second/$(basename "$file")"; then
     echo "40-package: $(basename "$file") differs between two runs" >&2
