@@ -3,8 +3,9 @@
 # changes (tried on a scratch repository, before any build); it signs with a
 # throwaway self-signed certificate and osslsigncode verifies the signed
 # TINTRA.aex; then two unsigned runs must give identical files, SHA256SUMS
-# must verify with the commands the install note gives, and the zips must
-# hold exactly the built deliverables, the note and the guide (tests/package).
+# must verify with the commands the install note gives, and the zips (the
+# OFX one with the whole TINTRA.ofx.bundle) must hold exactly the built
+# deliverables with their modes, the note and the guide (tests/package).
 # The unsigned runs come after the signed one, so the comparison with the
 # build also shows that signing left the build's own TINTRA.aex alone.
 set -euo pipefail
@@ -91,9 +92,9 @@ for file in "${files[@]}"; do
   fi
 done
 
-# A user who downloaded one zip checks it as the install note says.
+# A user who downloaded some of the zips checks them as the install note says.
 mkdir "$work/one"
-cp "$work/first/SHA256SUMS" "$work/first"/TINTRA-*-macos.zip "$work/one/"
+cp "$work/first/SHA256SUMS" "$work/first"/TINTRA-*-macos.zip "$work/first"/TINTRA-*-ofx.zip "$work/one/"
 (
   cd "$work/one"
   sha256sum --quiet -c --ignore-missing SHA256SUMS
