@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
-"""Writes the release downloads: the Windows and macOS zips and SHA256SUMS.
+"""Writes the release downloads: the Windows, macOS and OFX zips and SHA256SUMS.
 
 Run by scripts/package after the builds (and the optional signing); it only
 reads the built files. The version in the names comes from the version word
 the Windows build embeds in its property list (eVER), so it is the version the
-plug-in reports to the host, never typed a second time; the bundle's
-Info.plist must agree with it.
+plug-in reports to the host, never typed a second time; the Info.plist of
+both bundles (TINTRA.plugin and TINTRA.ofx.bundle) must agree with it.
 
 The zips are reproducible: entries in a fixed order, every timestamp the
 given epoch, modes reduced to 0755 or 0644, one compression level. Each zip
 holds one folder named like the zip, with the deliverable, INSTALL.txt
-(docs/install.md without the other platform's section) and guide/ (the user
+(docs/install.md without the other deliverables' sections) and guide/ (the user
 guide with the pictures it shows). Links between the documents are pointed
 at their places in the zip; a link to a document the zip does not hold goes
 to the project's copy online.
@@ -96,21 +96,22 @@ def support_url(pipl):
     return data[1:1 + data[0]].decode("ascii")
 
 
-def release_version(pipl_path, bundle):
+def release_version(pipl_path, bundles):
     with open(pipl_path, "rb") as f:
         major, minor, fix, _, build = decode_version_word(windows_version_word(f.read()))
     version = f"{major}.{minor}.{fix}"
-    with open(os.path.join(bundle, "Contents", "Info.plist"), "rb") as f:
-        bundle_version = plistlib.load(f).get("CFBundleShortVersionString")
-    if bundle_version != version:
-        raise ReleaseError(f"the Windows build is {version} but the bundle's Info.plist says {bundle_version}; "
-                           "rebuild both from one checkout")
+    for bundle in bundles:
+        with open(os.path.join(bundle, "Contents", "Info.plist"), "rb") as f:
+            bundle_version = plistlib.load(f).get("CFBundleShortVersionString")
+        if bundle_version != version:
+            raise ReleaseError(f"the Windows build is {version} but {bundle}'s Info.plist says {bundle_version}; "
+                               "rebuild them all from one checkout")
     return version, build
 
 
 def install_note(markdown, keep, drop, title):
     """docs/install.md under the given title, with the sections in drop (the
-    other platform's, the list of downloads) left out."""
+    other deliverables', the list of downloads) left out."""
     if not markdown.startswith("# "):
         raise ReleaseError("docs/install.md does not start with its title")
     markdown = markdown.split("\n", 1)[1]
@@ -271,10 +272,12 @@ def sha256(path):
 
 def main():
     parser = argparse.ArgumentParser(
-        description="Writes TINTRA-<version>-windows-x64.zip, TINTRA-<version>-macos.zip and SHA256SUMS.")
+        description="Writes TINTRA-<version>-windows-x64.zip, TINTRA-<version>-macos.zip, "
+                    "TINTRA-<version>-ofx.zip and SHA256SUMS.")
     parser.add_argument("--aex", required=True, help="the Windows plug-in to ship (signed or not)")
     parser.add_argument("--pipl", required=True, help="the Windows build's property list (pipl.bin)")
     parser.add_argument("--bundle", required=True, help="the TINTRA.plugin folder")
+    parser.add_argument("--ofx-bundle", required=True, help="the TINTRA.ofx.bundle folder")
     parser.add_argument("--install-doc", required=True, help="docs/install.md")
     parser.add_argument("--guide-doc", required=True, help="docs/user-guide.md (its pictures beside it)")
     parser.add_argument("--epoch", required=True, type=int, help="timestamp of every entry, in Unix seconds")
@@ -284,7 +287,7 @@ def main():
     args = parser.parse_args()
 
     try:
-        version, build = release_version(args.pipl, args.bundle)
+        version, build = release_version(args.pipl, [args.bundle, args.ofx_bundle])
         with open(args.pipl, "rb") as f:
             online = support_url(f.read()) + "/blob/main/docs"
         os.makedirs(args.out, exist_ok=True)
@@ -292,12 +295,20 @@ def main():
         if args.modified:
             version += "-modified"
             about += ", built from uncommitted changes"
-        platforms = [("windows-x64", "Windows x64", "TINTRA.aex", args.aex, "## Windows", "## macOS"),
-                     ("macos", "macOS", "TINTRA.plugin", args.bundle, "## macOS", "## Windows")]
+        # The After Effects sections mean nothing to an OFX host, and the OFX
+        # section nothing to After Effects.
+        after_effects = ["## Which After Effects", "## Checking that it loaded", "## Removing it",
+                         "## When it does not appear", "## 32-bpc projects"]
+        platforms = [("windows-x64", "Windows x64", "TINTRA.aex", args.aex, "## Windows",
+                      ["## macOS", "## OFX hosts"]),
+                     ("macos", "macOS", "TINTRA.plugin", args.bundle, "## macOS",
+                      ["## Windows", "## OFX hosts"]),
+                     ("ofx", "OFX hosts", "TINTRA.ofx.bundle", args.ofx_bundle, "## OFX hosts",
+                      ["## Windows", "## macOS"] + after_effects)]
         sums = []
-        for platform, name, deliverable, source, keep, other in platforms:
+        for platform, name, deliverable, source, keep, others in platforms:
             folder = f"TINTRA-{version}-{platform}"
-            pictures, texts = documents(args.install_doc, args.guide_doc, keep, [other, "## Downloads"],
+            pictures, texts = documents(args.install_doc, args.guide_doc, keep, others + ["## Downloads"],
                                         f"# Installing TINTRA for {name}, {about}", online)
             target = os.path.join(args.out, folder + ".zip")
             write_zip(target, folder, [(deliverable, source)] + pictures, texts, args.epoch)

@@ -3,14 +3,16 @@
 # changes (tried on a scratch repository, before any build); it signs with a
 # throwaway self-signed certificate and osslsigncode verifies the signed
 # TINTRA.aex; then two unsigned runs must give identical files, SHA256SUMS
-# must verify with the commands the install note gives, and the zips must
-# hold exactly the built deliverables, the note and the guide (tests/package).
+# must verify with the commands the install note gives, and the zips (the
+# OFX one with the whole TINTRA.ofx.bundle) must hold exactly the built
+# deliverables with their modes, the note and the guide (tests/package).
 # The unsigned runs come after the signed one, so the comparison with the
 # build also shows that signing left the build's own TINTRA.aex alone.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 export TINTRA_WINDOWS_BUILD="${TINTRA_WINDOWS_BUILD:-$root/build/windows}"
 export TINTRA_MACOS_BUILD="${TINTRA_MACOS_BUILD:-$root/build/macos}"
+export TINTRA_OFX_BUILD="${TINTRA_OFX_BUILD:-$root/build/ofx}"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -82,7 +84,7 @@ echo "40-package: two unsigned runs" >&2
 # Another time zone for the second run: entry dates must not follow local time.
 TZ=Pacific/Kiritimati "$root/scripts/package" "${options[@]}" --out "$work/second" 2>/dev/null
 files=("$work/first"/*)
-[ "${#files[@]}" -eq 3 ] || { echo "40-package: expected two zips and SHA256SUMS" >&2; exit 1; }
+[ "${#files[@]}" -eq 4 ] || { echo "40-package: expected three zips and SHA256SUMS" >&2; exit 1; }
 for file in "${files[@]}"; do
   if ! cmp "$file" "$work/second/$(basename "$file")"; then
     echo "40-package: $(basename "$file") differs between two runs" >&2
@@ -90,9 +92,9 @@ for file in "${files[@]}"; do
   fi
 done
 
-# A user who downloaded one zip checks it as the install note says.
+# A user who downloaded some of the zips checks them as the install note says.
 mkdir "$work/one"
-cp "$work/first/SHA256SUMS" "$work/first"/TINTRA-*-macos.zip "$work/one/"
+cp "$work/first/SHA256SUMS" "$work/first"/TINTRA-*-macos.zip "$work/first"/TINTRA-*-ofx.zip "$work/one/"
 (
   cd "$work/one"
   sha256sum --quiet -c --ignore-missing SHA256SUMS

@@ -6,7 +6,7 @@ link pointing at something the zip holds, every entry dated in UTC.
 Run by scripts/test.d/40-package.sh with TINTRA_DIST (the folder package
 wrote), TINTRA_SIGNED_DIST (the same, signed), TINTRA_EPOCH (the entries'
 time), TINTRA_MODIFIED (1 if the tree had uncommitted changes),
-TINTRA_WINDOWS_BUILD and TINTRA_MACOS_BUILD.
+TINTRA_WINDOWS_BUILD, TINTRA_MACOS_BUILD and TINTRA_OFX_BUILD.
 """
 
 import os
@@ -31,14 +31,23 @@ EPOCH = int(os.environ["TINTRA_EPOCH"]) if "TINTRA_EPOCH" in os.environ else Non
 SUFFIX = "-modified" if os.environ.get("TINTRA_MODIFIED") == "1" else ""
 DOCS = os.path.join(REPO, "docs")
 
-# Words that belong to one platform's steps only: the other's note must not
-# hold them.
+# Words that belong to one zip's steps only: the other zips' notes must not
+# hold them. The OFX note has checks and folders for all three platforms, so
+# only the After Effects plug-ins' own words are kept out of it.
 PLATFORM_WORDS = {
     "windows-x64": ["TINTRA.aex", "Get-FileHash", "Get-AuthenticodeSignature", "C:\\"],
     "macos": ["TINTRA.plugin", "xattr", "shasum", "ditto", "codesign", "/Applications/"],
+    "ofx": ["TINTRA.ofx.bundle", "OFX_PLUGIN_PATH", "/usr/OFX/Plugins"],
+}
+FORBIDDEN_WORDS = {
+    "windows-x64": PLATFORM_WORDS["macos"] + PLATFORM_WORDS["ofx"],
+    "macos": PLATFORM_WORDS["windows-x64"] + PLATFORM_WORDS["ofx"],
+    "ofx": ["TINTRA.aex", "TINTRA.plugin", "Get-AuthenticodeSignature", "codesign", "/Applications/",
+            "After Effects <version>"],
 }
 AEX = os.path.join(os.environ.get("TINTRA_WINDOWS_BUILD", os.path.join(REPO, "build", "windows")), "TINTRA.aex")
 BUNDLE = os.path.join(os.environ.get("TINTRA_MACOS_BUILD", os.path.join(REPO, "build", "macos")), "TINTRA.plugin")
+OFX_BUNDLE = os.path.join(os.environ.get("TINTRA_OFX_BUILD", os.path.join(REPO, "build", "ofx")), "TINTRA.ofx.bundle")
 
 
 def bundle_version():
@@ -75,7 +84,7 @@ def relative_links(text):
 
 
 class ReleaseZipTest(unittest.TestCase):
-    def check_zip(self, platform, built, own_section, other_section):
+    def check_zip(self, platform, built, own_section, other_sections):
         folder = f"TINTRA-{bundle_version()}{SUFFIX}-{platform}"
         with zipfile.ZipFile(os.path.join(DIST, folder + ".zip")) as archive:
             entries = {info.filename: info for info in archive.infolist()}
@@ -87,11 +96,13 @@ class ReleaseZipTest(unittest.TestCase):
             self.check_documents(archive, folder, entries)
             text = archive.read(note).decode("utf-8")
             self.assertIn("\n" + own_section + "\n", text)
-            self.assertNotIn("\n" + other_section + "\n", text)
-            other = next(p for p in PLATFORM_WORDS if p != platform)
-            for word in PLATFORM_WORDS[other]:
+            for other_section in other_sections:
+                self.assertNotIn("\n" + other_section + "\n", text)
+            for word in FORBIDDEN_WORDS[platform]:
                 with self.subTest(word=word):
                     self.assertNotIn(word, text + archive.read(guide).decode("utf-8"))
+            # The note names the deliverable it comes with.
+            self.assertTrue(any(word in text for word in PLATFORM_WORDS[platform]))
             for name, path in expected.items():
                 with self.subTest(entry=name):
                     info = entries[name]
@@ -119,12 +130,32 @@ class ReleaseZipTest(unittest.TestCase):
                     self.assertIn(target, entries)
 
     def test_windows_zip_holds_the_built_plugin(self):
-        self.check_zip("windows-x64", {"TINTRA.aex": AEX}, "## Windows", "## macOS")
+        self.check_zip("windows-x64", {"TINTRA.aex": AEX}, "## Windows", ["## macOS", "## OFX hosts"])
 
     def test_macos_zip_holds_the_whole_bundle(self):
         tree = built_tree(BUNDLE, "TINTRA.plugin")
         self.assertEqual(expected_mode(tree["TINTRA.plugin/Contents/MacOS/TINTRA"]), stat.S_IFREG | 0o755)
-        self.check_zip("macos", tree, "## macOS", "## Windows")
+        self.check_zip("macos", tree, "## macOS", ["## Windows", "## OFX hosts"])
+
+    def test_ofx_zip_holds_the_whole_bundle(self):
+        tree = built_tree(OFX_BUNDLE, "TINTRA.ofx.bundle")
+        binaries = [f"TINTRA.ofx.bundle/Contents/{p}/TINTRA.ofx" for p in ("Linux-x86-64", "Win64", "MacOS")]
+        for binary in binaries:
+            self.assertEqual(expected_mode(tree[binary]), stat.S_IFREG | 0o755, binary)
+        self.check_zip("ofx", tree, "## OFX hosts", ["## Windows", "## macOS", "## Which After Effects"])
+        # The bundle's Info.plist is the one the zip's name was taken from.
+        with open(os.path.join(OFX_BUNDLE, "Contents", "Info.plist"), "rb") as f:
+            self.assertEqual(plistlib.load(f)["CFBundleShortVersionString"], bundle_version())
+
+    def test_a_bundle_of_another_version_stops_the_release(self):
+        with tempfile.TemporaryDirectory() as other:
+            os.makedirs(os.path.join(other, "Contents"))
+            with open(os.path.join(other, "Contents", "Info.plist"), "wb") as f:
+                plistlib.dump({"CFBundleShortVersionString": "0.9.0"}, f)
+            pipl = os.path.join(os.path.dirname(AEX), "platform", "windows", "pipl.bin")
+            self.assertEqual(release_zips.release_version(pipl, [BUNDLE, OFX_BUNDLE])[0], bundle_version())
+            with self.assertRaisesRegex(release_zips.ReleaseError, "0.9.0"):
+                release_zips.release_version(pipl, [BUNDLE, other])
 
     @unittest.skipUnless(EPOCH is not None, "TINTRA_EPOCH is not set")
     def test_entries_are_dated_in_utc_wherever_unzipped(self):
