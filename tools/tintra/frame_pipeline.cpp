@@ -266,7 +266,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
                 stopped = input_failed || queue.failed || Interrupted();
             }
             if (stopped) break;
-            err = RenderRows(*plugin_.effect, values_, image, outs[p], top, bottom, line_.threads);
+            err = RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
             if (err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);
