@@ -27,6 +27,7 @@ int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<testhost::Decl
     interrupted = false;
     out = MakeImage(in.width, in.height, in.depth, in.has_alpha);
     out.premultiplied = in.premultiplied;
+    out.full16 = in.full16;
     const int32_t band = BandRows(in.width);
     for (int32_t top = 0; top < in.height; top += band) {
         if (Interrupted()) {

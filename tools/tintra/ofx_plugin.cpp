@@ -1,5 +1,6 @@
 #include "tools/tintra/ofx_plugin.h"
 
+#include <algorithm>
 #include <cmath>
 #include <thread>
 
@@ -65,18 +66,23 @@ OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<testhost::Decl
 }
 
 // Between the host world's 16-bit scale (0..32768) and OFX short (0..65535).
+// (An image read for an OFX render already holds OFX levels.)
 uint16_t ToShort(uint16_t v) { return (uint16_t)((v * 65535u + 16384u) / 32768u); }
 uint16_t FromShort(uint16_t v) { return (uint16_t)((v * 32768u + 32767u) / 65535u); }
 
 void Fill(ofxhost::Image& frame, const Image& in, size_t first, int32_t rows)
 {
     const size_t n = (size_t)in.width * (size_t)rows;
-    if (in.depth == 16) {
+    if (in.depth == 32) {
+        frame.set_channels(std::vector<float>(in.pixelsf.begin() + (ptrdiff_t)first * 4,
+                                              in.pixelsf.begin() + (ptrdiff_t)(first + n) * 4));
+    } else if (in.depth == 16) {
         std::vector<uint16_t> c(n * 4);
         for (size_t i = 0; i < n; ++i) {
             const PF_Pixel16& p = in.pixels16[first + i];
-            c[i * 4] = ToShort(p.red), c[i * 4 + 1] = ToShort(p.green);
-            c[i * 4 + 2] = ToShort(p.blue), c[i * 4 + 3] = ToShort(p.alpha);
+            const auto level = [&](uint16_t v) { return in.full16 ? v : ToShort(v); };
+            c[i * 4] = level(p.red), c[i * 4 + 1] = level(p.green);
+            c[i * 4 + 2] = level(p.blue), c[i * 4 + 3] = level(p.alpha);
         }
         frame.set_channels(c);
     } else {
@@ -91,12 +97,16 @@ void Fill(ofxhost::Image& frame, const Image& in, size_t first, int32_t rows)
 
 void Store(const ofxhost::Image& frame, Image& out, size_t first)
 {
-    if (out.depth == 16) {
+    if (out.depth == 32) {
+        const std::vector<float> c = frame.channels<float>();
+        std::copy(c.begin(), c.end(), out.pixelsf.begin() + (ptrdiff_t)first * 4);
+    } else if (out.depth == 16) {
         const std::vector<uint16_t> c = frame.channels<uint16_t>();
         for (size_t i = 0; i * 4 < c.size(); ++i) {
             PF_Pixel16& p = out.pixels16[first + i];
-            p.red = FromShort(c[i * 4]), p.green = FromShort(c[i * 4 + 1]);
-            p.blue = FromShort(c[i * 4 + 2]), p.alpha = FromShort(c[i * 4 + 3]);
+            const auto level = [&](uint16_t v) { return out.full16 ? v : FromShort(v); };
+            p.red = level(c[i * 4]), p.green = level(c[i * 4 + 1]);
+            p.blue = level(c[i * 4 + 2]), p.alpha = level(c[i * 4 + 3]);
         }
     } else {
         const std::vector<uint8_t> c = frame.channels<uint8_t>();
@@ -145,7 +155,7 @@ int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<testhost::De
     if (const OfxStatus s = SetValues(plugin, values)) return s;
     plugin.ofx->set_threads(threads > 0 ? (unsigned)threads : std::thread::hardware_concurrency());
     const OfxRectI bounds{0, 0, in.width, bottom - top};
-    const char* depth = in.depth == 16 ? kOfxBitDepthShort : kOfxBitDepthByte;
+    const char* depth = in.depth == 32 ? kOfxBitDepthFloat : in.depth == 16 ? kOfxBitDepthShort : kOfxBitDepthByte;
     ofxhost::Image source(bounds, depth, 4), output(bounds, depth, 4);
     const size_t first = (size_t)top * (size_t)in.width;
     Fill(source, in, first, bottom - top);
