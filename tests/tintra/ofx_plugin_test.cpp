@@ -163,4 +163,27 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--hue", "30", "--clip", "none"}, Expect::ColourStep, 30, 5}),
     [](const testing::TestParamInfo<OfxCase>& info) { return std::string(info.param.name); });
 
+// info names the API and the binary it loaded, and lists what that build
+// declares: the OFX build's fifth Clip Method is there, the AE build's not.
+TEST(OfxInfo, SaysWhichApiAndBinary)
+{
+    ScratchDir dir;
+    const struct {
+        std::string plugin, api, binary;
+        bool none;
+    } cases[] = {
+        {PluginPath(), "API          After Effects", "plug-in      " + PluginPath(), false},
+        {OfxPluginPath(), "API          OpenFX", "binary       " + OfxPluginPath(), true},
+        {MakeBundle(dir), "API          OpenFX",
+         "binary       " + dir.path("TINTRA.ofx.bundle/Contents/Linux-x86-64/TINTRA.ofx"), true},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = RunTintra({"info", "--plugin", c.plugin});
+        ASSERT_EQ(run.status, 0) << c.plugin << ": " << run.err;
+        EXPECT_NE(run.out.find(c.api), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(c.binary), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("(--clip none)") != std::string::npos, c.none) << run.out;
+    }
+}
+
 }  // namespace

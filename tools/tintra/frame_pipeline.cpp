@@ -302,8 +302,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     if (err != 0) {
-        progress_.message("tintra: " + item.input + ": the plug-in failed to render: host error " +
-                          testhost::describe_error(err));
+        progress_.message("tintra: " + item.input + ": the plug-in failed to render: " +
+                          RenderErrorText(plugin_, err));
         return Result::Failed;
     }
     std::vector<std::string> notes;

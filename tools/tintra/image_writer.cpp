@@ -138,7 +138,12 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
     using T = OIIO::TypeDesc;
     const int bits = options.samples == Samples::UInt10 ? 10 : options.samples == Samples::UInt12 ? 12 : 0;
     switch (options.samples) {
-    case Samples::Input: break;
+    case Samples::Input:
+        // A float render into a format of integers: 16 bits, as near as it holds.
+        if ((header.format == T::HALF || header.format == T::FLOAT) &&
+            std::string(" openexr tiff hdr fits dpx ").find(" " + format + " ") == std::string::npos)
+            header.set_format(T::UINT16);
+        break;
     case Samples::UInt8: header.set_format(T::UINT8); break;
     case Samples::UInt10:
     case Samples::UInt12:

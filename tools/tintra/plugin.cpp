@@ -35,6 +35,11 @@ bool IsOfxPath(const std::string& path)
     return EndsWith(p, ".ofx.bundle") || EndsWith(p, ".ofx");
 }
 
+std::string RenderErrorText(const LoadedPlugin& plugin, int32_t err)
+{
+    return plugin.is_ofx() ? "OFX status " + std::to_string(err) : "host error " + testhost::describe_error(err);
+}
+
 bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& error)
 {
     // A bare file name would send the loader searching the system's library

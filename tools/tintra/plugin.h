@@ -35,6 +35,10 @@ std::string DefaultOfxPluginPath();
 // taken for an After Effects build.
 bool IsOfxPath(const std::string& path);
 
+// A render's failure code in the loaded plug-in's terms: "host error N (name)"
+// for an After Effects build, "OFX status N" for an OFX build.
+std::string RenderErrorText(const LoadedPlugin& plugin, int32_t err);
+
 // On failure returns false with a one-line reason that names the plug-in and,
 // when the plug-in returned one, the host error code.
 bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& error);

@@ -104,8 +104,8 @@ int RunSheet(const CommandLine& line)
             const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
             if (interrupted) return InterruptedExitStatus();
             if (err != 0) {
-                PrintError(input + ": the plug-in failed to render with " + choices[i] + ": host error " +
-                           testhost::describe_error(err));
+                PrintError(input + ": the plug-in failed to render with " + choices[i] + ": " +
+                           RenderErrorText(plugin, err));
                 return kExitFailed;
             }
             cells.push_back(&renders[i]);
