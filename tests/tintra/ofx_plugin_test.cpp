@@ -38,7 +38,7 @@ void PrintTo(const OfxCase& c, std::ostream* out) { *out << c.name; }
 constexpr int kW = 64, kH = 48;
 
 // Floats across the sRGB range and well beyond it: highlights up to 8,
-// negatives down to -0.5, exact greys, and alpha inside 0..1.
+// negatives down to -0.5, exact greys, a NaN, infinities, and alpha inside 0..1.
 std::vector<float> HdrValues(int channels)
 {
     std::vector<float> v((size_t)kW * kH * (size_t)channels);
@@ -49,6 +49,11 @@ std::vector<float> HdrValues(int channels)
     }
     for (size_t p = 0; p < (size_t)kW * kH; p += 13)
         for (size_t c = 1; c < 3 && c < (size_t)channels; ++c) v[p * (size_t)channels + c] = v[p * (size_t)channels];
+    // A NaN and infinities, which must neither stop the render nor reach
+    // their neighbours: such a colour comes back as it was.
+    v[5 * (size_t)channels + 1] = std::nanf("");
+    v[6 * (size_t)channels] = INFINITY;
+    v[7 * (size_t)channels + 2] = -INFINITY;
     return v;
 }
 
