@@ -358,7 +358,26 @@ bool ReadWithLibrary(const std::string& path, RawImage& image)
 
 std::string TintraPath() { return TINTRA_EXECUTABLE; }
 std::string PluginPath() { return TINTRA_PLUGIN; }
+std::string OfxPluginPath() { return TINTRA_OFX_PLUGIN; }
 std::string FailingPluginPath() { return TINTRA_FAILING_PLUGIN; }
+
+bool WriteFloatFile(const std::string& path, int width, int height, int channels, const std::vector<float>& values,
+                    bool half)
+{
+    OIIO::ImageSpec spec(width, height, channels, half ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT);
+    auto out = OIIO::ImageOutput::create(path);
+    return out && out->open(path, spec) && out->write_image(OIIO::TypeDesc::FLOAT, values.data()) && out->close();
+}
+
+bool ReadFloatFile(const std::string& path, std::vector<float>& values, bool* half)
+{
+    auto in = OIIO::ImageInput::open(path);
+    if (!in) return false;
+    const OIIO::ImageSpec& spec = in->spec();
+    if (half) *half = spec.format == OIIO::TypeDesc::HALF;
+    values.resize(spec.image_pixels() * (size_t)spec.nchannels);
+    return in->read_image(0, 0, 0, -1, OIIO::TypeDesc::FLOAT, values.data());
+}
 
 ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::string>& env, long file_size_limit)
 {

@@ -88,6 +88,14 @@ ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::s
                   long file_size_limit = 0);
 std::string TintraPath();
 std::string PluginPath();
+std::string OfxPluginPath();  // the OFX build, TINTRA.ofx
+
+// Float samples (R, G, B[, A] interleaved) written and read through
+// OpenImageIO, in the type given (HALF or FLOAT); read gives the file's
+// own type in *type.
+bool WriteFloatFile(const std::string& path, int width, int height, int channels, const std::vector<float>& values,
+                    bool half);
+bool ReadFloatFile(const std::string& path, std::vector<float>& values, bool* half = nullptr);
 std::string FailingPluginPath();
 
 bool FileExists(const std::string& path);

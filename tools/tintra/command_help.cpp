@@ -7,7 +7,8 @@ CommandProse ProseOf(Command command)
         return {R"(usage: tintra render IN... -o OUT [options]
 
 Applies the TINTRA plug-in to images, through a host that drives the plug-in
-binary exactly as After Effects does.
+binary exactly as its host does: After Effects for TINTRA.so (or .aex,
+.plugin), an OFX host for an OFX build (a .ofx.bundle folder or a .ofx file).
 
 One input file is written to the file OUT (or into OUT when it is a folder);
 several inputs, or a folder of frames, are written into the folder OUT under
@@ -18,8 +19,12 @@ its own padding (-o graded.%06d.exr) or into a folder; its frames are
 others; the last line lists the failed frames as a --frames list, to re-run
 just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
-to 8- or 16-bit RGB(A); float samples are clipped to 0..1 and rendered at 16
-bits, with a warning counting the clipped values. Every page of a multi-page
+to 8- or 16-bit RGB(A). Float files (EXR, float TIFF, HDR) go through the
+OFX build beside tintra (TINTRA.ofx) in float: nothing is clipped but what
+the clip method does (--clip none keeps values above 1 and below 0), and they
+are written as float (half stays half). Through an After Effects build float
+samples are clipped to 0..1 and rendered at 16 bits, with a warning counting
+the clipped values. Every page of a multi-page
 file is rendered. The output format follows the output's extension; the
 input's metadata (ICC profile, resolution, orientation, text) goes with it,
 and a line says what the output's format cannot hold.
@@ -37,9 +42,10 @@ all pages of a file together at most --max-pixels (default 128M, at most
 refused as corrupt before anything is allocated.
 
 Channel values are used as they are stored: no transfer function is applied,
-as in the host. 16-bit files (0..65535) are rescaled with rounding to the
-host's 16-bit range 0..32768 and back, which loses the lowest bit of every
-channel, alpha included. Alpha is passed through as stored, straight or
+as in the host. Through an After Effects build 16-bit files (0..65535) are
+rescaled with rounding to the host's 16-bit range 0..32768 and back, which
+loses the lowest bit of every channel, alpha included; an OFX build takes
+0..65535 itself, and every level is kept. Alpha is passed through as stored, straight or
 premultiplied. Files without alpha are rendered fully opaque and written back
 without alpha. A file that cannot be read whole fails unless --allow-damaged.
 
@@ -50,9 +56,10 @@ SIGHUP or SIGTERM.
     case Command::Info:
         return {R"(usage: tintra info [--plugin PATH]
 
-Prints what the plug-in declares to the host: its name, match name, category
-and version, its parameters with their ranges and defaults, and its About
-text.
+Prints which API the plug-in speaks (After Effects or OpenFX), the binary
+loaded, and what it declares to the host: its name, match name (OFX:
+identifier), category and version, its parameters with their ranges and
+defaults, and (After Effects) its About text.
 )",
                 ""};
     case Command::Sheet:

@@ -72,7 +72,9 @@ constexpr Option kOptions[] = {
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
      "before it on disk in its place)"},
     {"chunk", 0, "N", kFrames, Id::Chunk, "frames per list"},
-    {"plugin", 0, "PATH", kRender | kInfo | kSheet, Id::Plugin, "plug-in binary (default: TINTRA.so beside tintra)"},
+    {"plugin", 0, "PATH", kRender | kInfo | kSheet, Id::Plugin,
+     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default: TINTRA.so beside tintra; "
+     "TINTRA.ofx for float inputs)"},
     {"help", 'h', nullptr, kAll, Id::Help, "this text"},
 };
 

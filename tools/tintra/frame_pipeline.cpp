@@ -41,7 +41,7 @@ namespace {
 
 using Frame = FramePipeline::Frame;
 
-void Decode(const BatchItem& item, const CommandLine& line, Frame& frame)
+void Decode(const BatchItem& item, const CommandLine& line, bool float_render, Frame& frame)
 {
     std::string error;
     bool ok = false;
@@ -51,6 +51,7 @@ void Decode(const BatchItem& item, const CommandLine& line, Frame& frame)
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
         reader.AutoOrient(line.auto_orient);
+        reader.OfxLayout(float_render);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
@@ -64,7 +65,9 @@ void Decode(const BatchItem& item, const CommandLine& line, Frame& frame)
                 frame.changed.notify_all();
                 return !Interrupted();
             };
-            ok = reader.Read(frame.pages, line.depth, rows, notes, error);
+            // Float samples asked for keep a float file's own samples.
+            const bool float_out = line.samples == Samples::Half || line.samples == Samples::Float;
+            ok = reader.Read(frame.pages, float_render && float_out ? 0 : line.depth, rows, notes, error);
             std::lock_guard<std::mutex> lock(frame.mutex);
             frame.notes = notes;
         }
@@ -161,7 +164,7 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
             frames_[i] = frame;
         }
         changed_.notify_all();
-        Decode(items[i], line_, *frame);
+        Decode(items[i], line_, plugin_.is_ofx(), *frame);
     }
 }
 
@@ -234,6 +237,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     for (const Page& page : in.pages) {
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
+        outs.back().full16 = page.image.full16;
         headers.push_back(OutputHeader(outs.back(), &page.header));
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
@@ -266,7 +270,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
                 stopped = input_failed || queue.failed || Interrupted();
             }
             if (stopped) break;
-            err = RenderRows(*plugin_.effect, values_, image, outs[p], top, bottom, line_.threads);
+            err = RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
             if (err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);
@@ -298,8 +302,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     if (err != 0) {
-        progress_.message("tintra: " + item.input + ": the plug-in failed to render: host error " +
-                          testhost::describe_error(err));
+        progress_.message("tintra: " + item.input + ": the plug-in failed to render: " +
+                          RenderErrorText(plugin_, err));
         return Result::Failed;
     }
     std::vector<std::string> notes;

@@ -1,6 +1,7 @@
 #include "tools/tintra/frame_render.h"
 
 #include "tools/tintra/interrupt.h"
+#include "tools/tintra/ofx_plugin.h"
 
 int32_t BandRows(int32_t width)
 {
@@ -8,9 +9,11 @@ int32_t BandRows(int32_t width)
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
 
-int32_t RenderRows(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values, const Image& in,
                    Image& out, int32_t top, int32_t bottom, int threads)
 {
+    if (plugin.is_ofx()) return RenderRowsOfx(plugin, values, in, out, top, bottom, threads);
+    const testhost::Effect& effect = *plugin.effect;
     const size_t first = (size_t)top * (size_t)in.width;
     return in.depth == 16 ? effect.render16(values, in.width, bottom - top, in.pixels16.data() + first,
                                             out.pixels16.data() + first, threads)
@@ -18,12 +21,13 @@ int32_t RenderRows(const testhost::Effect& effect, const std::vector<testhost::D
                                            out.pixels8.data() + first, threads);
 }
 
-int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::DeclaredParam>& values, const Image& in,
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted)
 {
     interrupted = false;
     out = MakeImage(in.width, in.height, in.depth, in.has_alpha);
     out.premultiplied = in.premultiplied;
+    out.full16 = in.full16;
     const int32_t band = BandRows(in.width);
     for (int32_t top = 0; top < in.height; top += band) {
         if (Interrupted()) {
@@ -31,7 +35,7 @@ int32_t RenderImage(const testhost::Effect& effect, const std::vector<testhost::
             return 0;
         }
         const int32_t bottom = in.height - top < band ? in.height : top + band;
-        if (const int32_t err = RenderRows(effect, values, in, out, top, bottom, threads)) return err;
+        if (const int32_t err = RenderRows(plugin, values, in, out, top, bottom, threads)) return err;
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "tools/tintra/image.h"
 
+#include <algorithm>
+
 #include "tools/tintra/channel_mapping.h"
 
 Image MakeImage(int32_t width, int32_t height, int depth, bool has_alpha)
@@ -9,7 +11,9 @@ Image MakeImage(int32_t width, int32_t height, int depth, bool has_alpha)
     image.height = height;
     image.depth = depth;
     image.has_alpha = has_alpha;
-    if (depth == 16)
+    if (depth == 32)
+        image.pixelsf.assign(image.pixel_count() * 4, 0.0f);
+    else if (depth == 16)
         image.pixels16.assign(image.pixel_count(), PF_Pixel16{0, 0, 0, 0});
     else
         image.pixels8.assign(image.pixel_count(), PF_Pixel{0, 0, 0, 0});
@@ -44,6 +48,7 @@ Image Reoriented(const Image& stored, int orientation)
     const int32_t w = stored.width, h = stored.height;
     Image shown = MakeImage(swapped ? h : w, swapped ? w : h, stored.depth, stored.has_alpha);
     shown.premultiplied = stored.premultiplied;
+    shown.full16 = stored.full16;
     for (int32_t y = 0; y < shown.height; ++y) {
         for (int32_t x = 0; x < shown.width; ++x) {
             // Where the shown pixel (x, y) is stored.
@@ -59,7 +64,9 @@ Image Reoriented(const Image& stored, int orientation)
             default: break;
             }
             const size_t to = (size_t)y * (size_t)shown.width + (size_t)x, from = (size_t)sy * (size_t)w + (size_t)sx;
-            if (stored.depth == 16)
+            if (stored.depth == 32)
+                std::copy_n(&stored.pixelsf[from * 4], 4, &shown.pixelsf[to * 4]);
+            else if (stored.depth == 16)
                 shown.pixels16[to] = stored.pixels16[from];
             else
                 shown.pixels8[to] = stored.pixels8[from];

@@ -15,11 +15,13 @@ constexpr int32_t kMaxImageSide = 30000;
 struct Image {
     int32_t width = 0;
     int32_t height = 0;
-    int depth = 8;           // bits per channel of the host world: 8 or 16
+    int depth = 8;           // bits per channel: 8 or 16 (host worlds), 32 (float, OFX only)
     bool has_alpha = false;  // the file carried alpha; written back only if so
     bool premultiplied = false;  // a TIFF whose alpha is associated
+    bool full16 = false;  // pixels16 hold OFX short levels 0..65535, not the host's 0..32768
     std::vector<PF_Pixel> pixels8;     // used when depth is 8, row after row
     std::vector<PF_Pixel16> pixels16;  // used when depth is 16
+    std::vector<float> pixelsf;        // used when depth is 32: R, G, B, A as read, unclipped
 
     size_t pixel_count() const { return (size_t)width * (size_t)height; }
 };

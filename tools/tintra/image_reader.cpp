@@ -103,13 +103,14 @@ bool OnRead(void* data, float done)
 }
 
 // One sample of the file as a host value at 16 bits, from the type it was read as.
-uint16_t Host16(Source source, const unsigned char* sample, uint64_t& clipped)
+// full: on OFX's 0..65535 instead.
+uint16_t Host16(Source source, const unsigned char* sample, bool full, uint64_t& clipped)
 {
-    if (source == Source::Int8) return Host8ToHost16(*sample);
+    if (source == Source::Int8) return full ? (uint16_t)(*sample * 257u) : Host8ToHost16(*sample);
     if (source == Source::Int16) {
         uint16_t v;
         std::memcpy(&v, sample, 2);
-        return FileToHost16(v);
+        return full ? v : FileToHost16(v);
     }
     float v;
     std::memcpy(&v, sample, 4);
@@ -117,13 +118,25 @@ uint16_t Host16(Source source, const unsigned char* sample, uint64_t& clipped)
         ++clipped;
         v = v > 1.0f ? 1.0f : 0.0f;
     }
-    return (uint16_t)(v * 32768.0f + 0.5f);
+    return (uint16_t)(v * (full ? 65535.0f : 32768.0f) + 0.5f);
 }
 
 // Rows of samples as read into the host pixels of those rows.
 void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
-            PF_Pixel* out8, PF_Pixel16* out16, uint64_t& clipped)
+            PF_Pixel* out8, PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped)
 {
+    if (outf != nullptr) {
+        // Float samples as read, for a float render: nothing clipped.
+        const size_t size = source == Source::Float ? 4 : 0;
+        for (size_t k = 0; k < count && size != 0; ++k, samples += nch * size)
+            for (int c = 0; c < 4; ++c) {
+                const int from = c < 3 ? ch.colour[c] : ch.alpha;
+                float v = 1.0f;
+                if (from >= 0) std::memcpy(&v, samples + (size_t)from * size, 4);
+                outf[k * 4 + (size_t)c] = v;
+            }
+        return;
+    }
     const size_t size = source == Source::Int8 ? 1 : source == Source::Int16 ? 2 : 4;
     const size_t stride = nch * size;
     const int order[4] = {ch.alpha, ch.colour[0], ch.colour[1], ch.colour[2]};
@@ -136,7 +149,7 @@ void ToHost(const unsigned char* samples, size_t count, size_t nch, Source sourc
         }
         uint16_t v[4];
         for (int i = 0; i < 4; ++i)
-            v[i] = order[i] >= 0 ? Host16(source, samples + (size_t)order[i] * size, clipped) : (uint16_t)32768;
+            v[i] = order[i] >= 0 ? Host16(source, samples + (size_t)order[i] * size, full, clipped) : (uint16_t)32768;
         if (out16 != nullptr)
             out16[k] = PF_Pixel16{v[0], v[1], v[2], v[3]};
         else
@@ -325,13 +338,15 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             return false;
         }
         for (const std::string& name : channels[i].dropped) dropped.insert(name);
-        const int own = SourceOf(header) == Source::Int8 ? 8 : 16;
+        const Source source = SourceOf(header);
+        const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
         const bool alpha = channels[i].alpha >= 0;
         const int orientation = auto_orient_ ? header.get_int_attribute("Orientation", 1) : 1;
         const bool swapped = orientation >= 5 && orientation <= 8;
         pages[i].image = MakeImage(swapped ? header.height : header.width, swapped ? header.width : header.height,
                                    depth != 0 ? depth : own, alpha);
         pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
+        pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
         pages[i].header = header;
         if (orientation != 1) pages[i].header.attribute("Orientation", 1);
     }
@@ -374,8 +389,9 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             if (!ok) break;
             const size_t first = (size_t)top * width, count = (size_t)(bottom - top) * width;
             ToHost(buffer.data(), count, nch, source, channels[i], image.depth == 8 ? &image.pixels8[first] : nullptr,
-                   image.depth == 16 ? &image.pixels16[first] : nullptr, clipped);
-            if (source == Source::Float) float_values += count * (channels[i].alpha >= 0 ? 4 : 3);
+                   image.depth == 16 ? &image.pixels16[first] : nullptr,
+                   image.depth == 32 ? &image.pixelsf[first * 4] : nullptr, pages[i].image.full16, clipped);
+            if (source == Source::Float && image.depth != 32) float_values += count * (channels[i].alpha >= 0 ? 4 : 3);
             if (!rows((int)i, turned ? 0 : bottom)) {
                 error = "interrupted";
                 return false;
@@ -403,6 +419,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
             const Image upright = Reoriented(stored, orientation);
             std::copy(upright.pixels8.begin(), upright.pixels8.end(), pages[i].image.pixels8.begin());
             std::copy(upright.pixels16.begin(), upright.pixels16.end(), pages[i].image.pixels16.begin());
+            std::copy(upright.pixelsf.begin(), upright.pixelsf.end(), pages[i].image.pixelsf.begin());
         }
         if ((turned || !ok || !reason.empty()) && !rows((int)i, pages[i].image.height)) {
             error = "interrupted";

@@ -45,6 +45,11 @@ public:
     // tag then reset (default: pixels as stored, the tag kept). Set before
     // Read.
     void AutoOrient(bool turn) { auto_orient_ = turn; }
+    // Whether pages are read for an OFX render: float samples kept as read,
+    // unclipped, in a depth-32 image when Read is asked for the file's own
+    // depth, and 16-bit samples kept whole on OFX's 0..65535 (default: the
+    // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
+    void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
     int pages() const { return (int)headers_.size(); }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
@@ -62,6 +67,7 @@ private:
     std::string format_;  // the library's name of the file's format
     bool allow_damaged_ = false;
     bool auto_orient_ = false;
+    bool ofx_layout_ = false;
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;

@@ -138,7 +138,12 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
     using T = OIIO::TypeDesc;
     const int bits = options.samples == Samples::UInt10 ? 10 : options.samples == Samples::UInt12 ? 12 : 0;
     switch (options.samples) {
-    case Samples::Input: break;
+    case Samples::Input:
+        // A float render into a format of integers: 16 bits, as near as it holds.
+        if ((header.format == T::HALF || header.format == T::FLOAT) &&
+            std::string(" openexr tiff hdr fits dpx ").find(" " + format + " ") == std::string::npos)
+            header.set_format(T::UINT16);
+        break;
     case Samples::UInt8: header.set_format(T::UINT8); break;
     case Samples::UInt10:
     case Samples::UInt12:
@@ -198,7 +203,11 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
     header.tile_width = header.tile_height = 0;
     header.tile_depth = 1;
     header.deep = false;
-    header.format = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
+    // A float render keeps the source's half or float samples.
+    const bool half = source != nullptr && source->format == OIIO::TypeDesc::HALF;
+    header.format = image.depth == 32   ? (half ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT)
+                    : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                        : OIIO::TypeDesc::UINT8;
     header.channelformats.clear();
     header.nchannels = image.has_alpha ? 4 : 3;
     header.channelnames = {"R", "G", "B"};
@@ -370,15 +379,21 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     const size_t nch = image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
     const size_t first = (size_t)top * (size_t)image.width;
-    if (image.depth == 16) {
+    if (image.depth == 32) {
+        s.rows.resize(count * nch * 4);
+        float* d = reinterpret_cast<float*>(s.rows.data());
+        for (size_t k = 0; k < count; ++k)
+            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
+    } else if (image.depth == 16) {
         s.rows.resize(count * nch * 2);
         uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
         for (size_t k = 0; k < count; ++k) {
             const PF_Pixel16& p = image.pixels16[first + k];
-            *d++ = HostToFile16(p.red);
-            *d++ = HostToFile16(p.green);
-            *d++ = HostToFile16(p.blue);
-            if (nch == 4) *d++ = HostToFile16(p.alpha);
+            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
+            *d++ = file(p.red);
+            *d++ = file(p.green);
+            *d++ = file(p.blue);
+            if (nch == 4) *d++ = file(p.alpha);
         }
     } else {
         s.rows.resize(count * nch);
@@ -391,7 +406,9 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
             if (nch == 4) *d++ = p.alpha;
         }
     }
-    const OIIO::TypeDesc type = image.depth == 16 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
+    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
+                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                                    : OIIO::TypeDesc::UINT8;
     // Some writers (PNG) ignore a short write, so the proxy's word counts too.
     if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());

@@ -1,8 +1,13 @@
 #include <cstdio>
 #include <string>
 
+#include "ofx/ofx_image_effect.h"
+
+using namespace ofx;
+
 #include "tools/tintra/commands.h"
 #include "tools/tintra/effect_values.h"
+#include "tools/tintra/ofx_plugin.h"
 #include "tools/tintra/plugin.h"
 
 namespace {
@@ -38,6 +43,21 @@ void PrintParam(const std::vector<testhost::DeclaredParam>& params, size_t i)
     }
 }
 
+int PrintOfxInfo(const std::string& path, const LoadedPlugin& plugin)
+{
+    const ofxhost::PropertySet& d = plugin.ofx->descriptor();
+    std::printf("%s\n", d.string(kOfxPropLabel).c_str());
+    std::printf("  API          OpenFX\n");
+    std::printf("  plug-in      %s\n", path.c_str());
+    std::printf("  binary       %s\n", plugin.ofx->binary_path().c_str());
+    std::printf("  identifier   %s\n", plugin.ofx->plugin().pluginIdentifier);
+    std::printf("  grouping     %s\n", d.string(kOfxImageEffectPluginPropGrouping).c_str());
+    std::printf("  version      %s\n", OfxVersionText(plugin).c_str());
+    std::printf("Parameters:\n");
+    for (size_t i = 0; i < plugin.params.size(); ++i) PrintParam(plugin.params, i);
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunInfo(const CommandLine& line)
@@ -49,6 +69,7 @@ int RunInfo(const CommandLine& line)
         PrintError(error);
         return kExitFailed;
     }
+    if (plugin.is_ofx()) return PrintOfxInfo(path, plugin);
     std::string about;
     if (const int32_t err = plugin.effect->about(&about)) {
         PrintError("plug-in " + path + " failed at About: host error " + testhost::describe_error(err));
@@ -57,6 +78,7 @@ int RunInfo(const CommandLine& line)
 
     const testhost::Registration& r = plugin.registration;
     std::printf("%s\n", r.name.c_str());
+    std::printf("  API          After Effects\n");
     std::printf("  plug-in      %s\n", path.c_str());
     std::printf("  match name   %s\n", r.match_name.c_str());
     std::printf("  category     %s\n", r.category.c_str());

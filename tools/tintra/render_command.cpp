@@ -57,7 +57,9 @@ int RunRender(const CommandLine& line)
     const BatchPlan& plan = sequence_plan.batch;
     LoadedPlugin plugin;
     std::vector<testhost::DeclaredParam> values;
-    if (int status = PrepareRender(line, plugin, values)) return status;
+    std::vector<std::string> inputs;
+    for (const BatchItem& item : plan.items) inputs.push_back(item.input);
+    if (int status = PrepareRender(line, plugin, values, inputs)) return status;
     if (line.dry_run) return DryRun(line, plan);
     if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
         PrintError(error);

@@ -1,9 +1,15 @@
 #include "tools/tintra/render_setup.h"
 
+#include <cctype>
 #include <string>
+
+#include <unistd.h>
+
+#include <OpenImageIO/imageio.h>
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_writer.h"
+#include "tools/tintra/library_chatter.h"
 
 namespace {
 
@@ -21,12 +27,49 @@ std::string UnknownOption(const CommandLine& line, const std::vector<testhost::D
            " (the plug-in's parameters are " + known + ")";
 }
 
+// Whether a file's samples are floating-point, as its header says; a file
+// that does not open is left to the render to report.
+bool HoldsFloat(const std::string& path)
+{
+    const QuietLibraries quiet;
+    auto in = OIIO::ImageInput::open(path);
+    if (!in) {
+        OIIO::geterror();
+        return false;
+    }
+    const OIIO::TypeDesc format = in->spec().format;
+    return format == OIIO::TypeDesc::FLOAT || format == OIIO::TypeDesc::HALF || format == OIIO::TypeDesc::DOUBLE;
+}
+
+// Formats whose samples may be floating-point; the rest are not opened to
+// look, so that a long sequence of PNG or JPEG frames costs nothing here.
+bool MayHoldFloat(const std::string& path)
+{
+    const size_t dot = path.rfind('.');
+    std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+    for (char& c : ext) c = (char)std::tolower((unsigned char)c);
+    for (const char* f : {"exr", "hdr", "tif", "tiff", "pfm", "fits", "psd", "dpx"})
+        if (ext == f) return true;
+    return false;
+}
+
+std::string PluginFor(const CommandLine& line, const std::vector<std::string>& inputs)
+{
+    if (!line.plugin.empty()) return line.plugin;
+    const std::string ofx = DefaultOfxPluginPath();
+    if (access(ofx.c_str(), R_OK) == 0)
+        for (const std::string& input : inputs)
+            if (MayHoldFloat(input) && HoldsFloat(input)) return ofx;
+    return DefaultPluginPath();
+}
+
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values)
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values,
+                  const std::vector<std::string>& inputs)
 {
     std::string error;
-    if (!LoadPlugin(line.plugin.empty() ? DefaultPluginPath() : line.plugin, plugin, error)) {
+    if (!LoadPlugin(PluginFor(line, inputs), plugin, error)) {
         PrintError(error);
         return kExitFailed;
     }

@@ -9,7 +9,11 @@
 
 // Returns kExitOk, or the exit status after printing the one-line reason.
 // values gets the declared parameters holding the values to render with.
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values);
+// Without --plugin the plug-in beside the tool is loaded: its OFX build when
+// one of inputs holds float samples (rendered in float, unclipped) and that
+// build is there, else the After Effects build.
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values,
+                  const std::vector<std::string>& inputs = {});
 
 // How the command line asks outputs to be written.
 struct WriteOptions;

@@ -101,11 +101,11 @@ int RunSheet(const CommandLine& line)
         for (size_t i = 0; i < choices.size(); ++i) {
             values[(size_t)popup].popup_value = (int32_t)i + 1;
             bool interrupted = false;
-            const int32_t err = RenderImage(*plugin.effect, values, in, renders[i], line.threads, interrupted);
+            const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
             if (interrupted) return InterruptedExitStatus();
             if (err != 0) {
-                PrintError(input + ": the plug-in failed to render with " + choices[i] + ": host error " +
-                           testhost::describe_error(err));
+                PrintError(input + ": the plug-in failed to render with " + choices[i] + ": " +
+                           RenderErrorText(plugin, err));
                 return kExitFailed;
             }
             cells.push_back(&renders[i]);

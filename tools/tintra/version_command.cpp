@@ -5,6 +5,7 @@
 
 #include "effect/identity.h"
 #include "tools/tintra/commands.h"
+#include "tools/tintra/ofx_plugin.h"
 #include "tools/tintra/plugin.h"
 
 // The host's version word: build in bits 0-8, stage 9-10, fix 11-14, minor
@@ -30,6 +31,9 @@ int RunVersion(const CommandLine& line)
         PrintError(error);
         return kExitFailed;
     }
-    std::printf("plug-in %s %s\n", path.c_str(), VersionText(plugin.global.my_version).c_str());
+    if (plugin.is_ofx())
+        std::printf("plug-in %s %s (OpenFX)\n", path.c_str(), OfxVersionText(plugin).c_str());
+    else
+        std::printf("plug-in %s %s\n", path.c_str(), VersionText(plugin.global.my_version).c_str());
     return kExitOk;
 }
