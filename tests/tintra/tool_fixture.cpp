@@ -324,9 +324,9 @@ bool WriteWithLibrary(const std::string& path, const RawImage& image, bool premu
                       const std::vector<std::pair<std::string, int>>& extra)
 {
     const OIIO::TypeDesc type = image.bits > 8 ? OIIO::TypeDesc::UINT16 : OIIO::TypeDesc::UINT8;
-    OIIO::ImageSpec spec(image.width, image.height, image.channels, type);
-    if (image.channels == 4) spec.attribute("oiio:UnassociatedAlpha", premultiplied ? 0 : 1);
-    for (const auto& attribute : extra) spec.attribute(attribute.first, attribute.second);
+    OIIO::ImageSpec header(image.width, image.height, image.channels, type);
+    if (image.channels == 4) header.attribute("oiio:UnassociatedAlpha", premultiplied ? 0 : 1);
+    for (const auto& attribute : extra) header.attribute(attribute.first, attribute.second);
     std::vector<unsigned char> bytes(image.samples.size() * type.size());
     for (size_t i = 0; i < image.samples.size(); ++i) {
         if (type == OIIO::TypeDesc::UINT8)
@@ -335,19 +335,19 @@ bool WriteWithLibrary(const std::string& path, const RawImage& image, bool premu
             std::memcpy(&bytes[i * 2], &image.samples[i], 2);
     }
     auto out = OIIO::ImageOutput::create(path);
-    return out && out->open(path, spec) && out->write_image(type, bytes.data()) && out->close();
+    return out && out->open(path, header) && out->write_image(type, bytes.data()) && out->close();
 }
 
 bool ReadWithLibrary(const std::string& path, RawImage& image)
 {
-    OIIO::ImageSpec config, spec;
+    OIIO::ImageSpec config, header;
     config.attribute("oiio:UnassociatedAlpha", 1);
     auto in = OIIO::ImageInput::open(path, &config);
     if (!in) return false;
-    spec = in->spec();
-    image.width = spec.width, image.height = spec.height, image.channels = spec.nchannels;
-    image.bits = spec.format.size() > 1 ? 16 : 8;
-    std::vector<uint16_t> wide(spec.image_pixels() * (size_t)spec.nchannels);
+    header = in->spec();
+    image.width = header.width, image.height = header.height, image.channels = header.nchannels;
+    image.bits = header.format.size() > 1 ? 16 : 8;
+    std::vector<uint16_t> wide(header.image_pixels() * (size_t)header.nchannels);
     std::vector<unsigned char> narrow(wide.size());
     const bool ok = image.bits == 16 ? in->read_image(0, 0, 0, -1, OIIO::TypeDesc::UINT16, wide.data())
                                      : in->read_image(0, 0, 0, -1, OIIO::TypeDesc::UINT8, narrow.data());
@@ -364,18 +364,18 @@ std::string FailingPluginPath() { return TINTRA_FAILING_PLUGIN; }
 bool WriteFloatFile(const std::string& path, int width, int height, int channels, const std::vector<float>& values,
                     bool half)
 {
-    OIIO::ImageSpec spec(width, height, channels, half ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT);
+    OIIO::ImageSpec header(width, height, channels, half ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT);
     auto out = OIIO::ImageOutput::create(path);
-    return out && out->open(path, spec) && out->write_image(OIIO::TypeDesc::FLOAT, values.data()) && out->close();
+    return out && out->open(path, header) && out->write_image(OIIO::TypeDesc::FLOAT, values.data()) && out->close();
 }
 
 bool ReadFloatFile(const std::string& path, std::vector<float>& values, bool* half)
 {
     auto in = OIIO::ImageInput::open(path);
     if (!in) return false;
-    const OIIO::ImageSpec& spec = in->spec();
-    if (half) *half = spec.format == OIIO::TypeDesc::HALF;
-    values.resize(spec.image_pixels() * (size_t)spec.nchannels);
+    const OIIO::ImageSpec& header = in->spec();
+    if (half) *half = header.format == OIIO::TypeDesc::HALF;
+    values.resize(header.image_pixels() * (size_t)header.nchannels);
     return in->read_image(0, 0, 0, -1, OIIO::TypeDesc::FLOAT, values.data());
 }
 
