@@ -7,7 +7,7 @@ namespace {
 struct BarCase {
     double done;
     int total;
-    double seconds;
+    double seconds, left;
     const char* text;
     int columns = 80;
 };
@@ -18,23 +18,63 @@ class ProgressBar : public testing::TestWithParam<BarCase> {};
 
 TEST_P(ProgressBar, ShowsFramesRateAndTimeLeft)
 {
-    const std::string bar = Progress::BarText(GetParam().done, GetParam().total, GetParam().seconds, GetParam().columns);
-    EXPECT_EQ(bar, GetParam().text);
-    EXPECT_LT(bar.size(), (size_t)GetParam().columns);
+    const BarCase& c = GetParam();
+    const std::string bar = Progress::BarText(c.done, c.total, c.seconds, c.left, c.columns);
+    EXPECT_EQ(bar, c.text);
+    EXPECT_LT(bar.size(), (size_t)c.columns);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ProgressBar,
-    testing::Values(BarCase{0, 10, 0.0, "[..............................] 0/10 frames"},
-                    BarCase{3, 10, 6.0, "[#########.....................] 3/10 frames  0.50 frames/s  0:14 left"},
-                    BarCase{10, 10, 2.0, "[##############################] 10/10 frames  5.00 frames/s  0:00 left"},
-                    BarCase{1, 4000, 2.0, "[..............................] 1/4000 frames  0.50 frames/s  2:13:18 left"},
+    testing::Values(BarCase{0, 10, 0.0, -1, "[..............................] 0/10 frames"},
+                    BarCase{3, 10, 6.0, 14, "[#########.....................] 3/10 frames  0.50 frames/s  0:14 left"},
+                    BarCase{10, 10, 2.0, 0, "[##############################] 10/10 frames  5.00 frames/s  0:00 left"},
+                    BarCase{1, 4000, 2.0, 7998, "[..............................] 1/4000 frames  0.50 frames/s  2:13:18 left"},
                     // Within a large frame.
-                    BarCase{0.4, 1, 4.0, "[############..................] 0.4/1 frames  0.10 frames/s  0:06 left"},
+                    BarCase{0.4, 1, 4.0, 6, "[############..................] 0.4/1 frames  0.10 frames/s  0:06 left"},
+                    // Frames done, none of them opened: nothing to reckon from.
+                    BarCase{2, 10, 1.0, -1, "[######........................] 2/10 frames  2.00 frames/s"},
                     // Narrow terminals: a narrower bar, then no rate, then no bar.
-                    BarCase{3, 10, 6.0, "[###..........] 3/10 frames  0.50 frames/s  0:14 left", 54},
-                    BarCase{3, 10, 6.0, "[#######..................] 3/10 frames", 40},
-                    BarCase{3, 10, 6.0, "3/10 frames", 18}));
+                    BarCase{3, 10, 6.0, 14, "[###..........] 3/10 frames  0.50 frames/s  0:14 left", 54},
+                    BarCase{3, 10, 6.0, 14, "[#######..................] 3/10 frames", 40},
+                    BarCase{3, 10, 6.0, 14, "3/10 frames", 18}));
+
+// The time left by pixels: each case opens some frames (index, pixels) and
+// asks at (frame, part, seconds).
+struct LeftCase {
+    const char* name;
+    std::vector<uint64_t> bytes;
+    std::vector<std::pair<size_t, uint64_t>> opened;
+    size_t frame;
+    double part, seconds, left;
+};
+
+class TimeLeft : public testing::TestWithParam<LeftCase> {};
+
+TEST_P(TimeLeft, IsReckonedByPixels)
+{
+    const LeftCase& c = GetParam();
+    PixelsLeft left(c.bytes);
+    for (const auto& o : c.opened) left.opened(o.first, o.second);
+    EXPECT_DOUBLE_EQ(left.SecondsLeft(c.frame, c.part, c.seconds), c.left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TimeLeft,
+    testing::Values(
+        // Alike frames: as by frames, 9 more at 2 s each.
+        LeftCase{"sequence", std::vector<uint64_t>(10, 100), {{0, 1000}, {1, 1000}}, 1, 0.0, 2.0, 18.0},
+        // One small picture took 1 s; the next file is four times the size:
+        // 4 s, where counting frames would say 1 s.
+        LeftCase{"larger_file_to_come", {100, 400}, {{0, 1000}}, 1, 0.0, 1.0, 4.0},
+        // The current frame's own pixels, once opened, outweigh its file's size.
+        LeftCase{"current_frame_opened", {100, 100}, {{0, 1000}, {1, 3000}}, 1, 0.5, 5.0, 3.0},
+        // A frame that failed unopened counts for nothing, nor does a missing
+        // (zero-byte) one still to come.
+        LeftCase{"failed_and_missing", {100, 100, 100, 0}, {{1, 1000}}, 1, 0.5, 1.0, 3.0},
+        // Nothing done yet: no estimate.
+        LeftCase{"nothing_done", {100, 100}, {{0, 1000}}, 0, 0.0, 1.0, -1.0}),
+    [](const testing::TestParamInfo<LeftCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 

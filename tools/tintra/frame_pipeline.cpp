@@ -249,6 +249,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
         return Result::Done;
     }
+    progress_.frame_opened((uint64_t)total_pixels);
     ImageWriter writer;
     if (!writer.Open(item.output, headers, options, error)) {
         progress_.message("tintra: " + item.output + ": " + error);

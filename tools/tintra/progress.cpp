@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sys/ioctl.h>
+#include <utility>
 
 #include "tools/tintra/library_chatter.h"
 
@@ -21,12 +22,50 @@ std::string Duration(double seconds)
 
 }  // namespace
 
-Progress::Progress(int total, bool live) : total_(total), live_(live), start_(std::chrono::steady_clock::now())
+PixelsLeft::PixelsLeft(std::vector<uint64_t> file_bytes)
+    : bytes_(std::move(file_bytes)), pixels_(bytes_.size(), -1)
+{
+}
+
+void PixelsLeft::opened(size_t frame, uint64_t pixels)
+{
+    if (frame >= pixels_.size() || pixels_[frame] >= 0) return;
+    pixels_[frame] = (int64_t)pixels;
+    if (bytes_[frame] == 0) return;
+    opened_pixels_ += (double)pixels;
+    opened_bytes_ += (double)bytes_[frame];
+}
+
+double PixelsLeft::SecondsLeft(size_t frame, double part, double seconds) const
+{
+    const double per_byte = opened_bytes_ > 0.0 ? opened_pixels_ / opened_bytes_ : 0.0;
+    double done = 0.0, left = 0.0;
+    for (size_t i = 0; i < pixels_.size(); ++i) {
+        const bool known = pixels_[i] >= 0;
+        if (i < frame) {
+            if (known) done += (double)pixels_[i];
+            continue;
+        }
+        const double pixels = known ? (double)pixels_[i] : (double)bytes_[i] * per_byte;
+        if (i == frame) {
+            done += part * pixels;
+            left += (1.0 - part) * pixels;
+        } else {
+            left += pixels;
+        }
+    }
+    if (done <= 0.0 || seconds <= 0.0) return -1.0;
+    return left * seconds / done;
+}
+
+Progress::Progress(std::vector<uint64_t> file_bytes, bool live)
+    : total_((int)file_bytes.size()), live_(live), left_(std::move(file_bytes)),
+      start_(std::chrono::steady_clock::now())
 {
     if (live_) draw();
 }
 
-std::string Progress::BarText(double done, int total, double seconds, int columns)
+std::string Progress::BarText(double done, int total, double seconds, double seconds_left, int columns)
 {
     char text[160];
     if (done == (double)(int)done)
@@ -36,10 +75,9 @@ std::string Progress::BarText(double done, int total, double seconds, int column
     const std::string count = text;
     std::string rate;
     if (done > 0 && seconds > 0.0) {
-        const double per_second = done / seconds;
-        std::snprintf(text, sizeof text, "  %.2f frames/s  %s left", per_second,
-                      Duration((total - done) / per_second).c_str());
+        std::snprintf(text, sizeof text, "  %.2f frames/s", done / seconds);
         rate = text;
+        if (seconds_left >= 0.0) rate += "  " + Duration(seconds_left) + " left";
     }
     // One line short of the terminal's width, so that it never wraps: the
     // bar narrows first, then the rate goes, then the bar.
@@ -61,6 +99,11 @@ void Progress::frame_part(double fraction)
     if (now - drawn_ < std::chrono::milliseconds(200)) return;
     part_ = fraction < 0.0 ? 0.0 : fraction > 0.99 ? 0.99 : fraction;
     draw();
+}
+
+void Progress::frame_opened(uint64_t pixels)
+{
+    left_.opened((size_t)done_, pixels);
 }
 
 void Progress::frame_done(bool failed)
@@ -86,7 +129,8 @@ void Progress::draw()
     const double done = done_ + (double)(int)(part_ * 10.0) / 10.0;
     struct winsize size;
     const int columns = ioctl(fileno(Messages()), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
-    std::fprintf(Messages(), "\r%s\033[K", BarText(done, total_, seconds, columns).c_str());
+    const double left = left_.SecondsLeft((size_t)done_, part_, seconds);
+    std::fprintf(Messages(), "\r%s\033[K", BarText(done, total_, seconds, left, columns).c_str());
     std::fflush(Messages());
 }
 

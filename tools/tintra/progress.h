@@ -3,12 +3,39 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <vector>
+
+// The time a batch has left, reckoned by pixels rather than frames: a
+// folder's pictures differ in size, and one 8K frame takes as long as sixteen
+// 2K ones. A frame's pixels are known once it is opened; a frame not yet
+// opened is reckoned from its file's size at the pixels per byte of the
+// frames opened so far. A frame that failed before it was opened took next to
+// no time and counts for nothing.
+class PixelsLeft {
+public:
+    explicit PixelsLeft(std::vector<uint64_t> file_bytes);
+    void opened(size_t frame, uint64_t pixels);
+    // Seconds left once the frames before `frame` and `part` of it are done,
+    // `seconds` after the start; negative while there is nothing to reckon
+    // from (no pixels done yet).
+    double SecondsLeft(size_t frame, double part, double seconds) const;
+
+private:
+    std::vector<uint64_t> bytes_;
+    std::vector<int64_t> pixels_;  // -1 until opened
+    double opened_pixels_ = 0.0, opened_bytes_ = 0.0;
+};
 
 class Progress {
 public:
-    Progress(int total, bool live);
+    // One entry per frame, in the order they are done: the size of its file
+    // (0 for a frame that is not there).
+    Progress(std::vector<uint64_t> file_bytes, bool live);
     void frame_done(bool failed);
+    // The current frame's pixels, all pages, once it is opened.
+    void frame_opened(uint64_t pixels);
     // How far the current frame is (0..1), for frames that take a while;
     // redrawn a few times a second at most.
     void frame_part(double fraction);
@@ -22,9 +49,9 @@ public:
     int failed() const { return failed_; }
 
     // The bar's text, without the leading carriage return; exposed for tests.
-    // A fractional done shows the current frame's part, to a tenth. Fits in
-    // columns - 1 characters.
-    static std::string BarText(double done, int total, double seconds, int columns = 80);
+    // A fractional done shows the current frame's part, to a tenth; the time
+    // left is shown unless negative. Fits in columns - 1 characters.
+    static std::string BarText(double done, int total, double seconds, double seconds_left, int columns = 80);
 
 private:
     void draw();
@@ -34,5 +61,6 @@ private:
     int done_ = 0;
     int failed_ = 0;
     double part_ = 0.0;
+    PixelsLeft left_;
     std::chrono::steady_clock::time_point start_, drawn_;
 };

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 
 #include "tools/tintra/commands.h"
@@ -68,7 +70,14 @@ int RunRender(const CommandLine& line)
 
     // A missing frame that is not held fails without being read.
     const std::vector<int>& absent = sequence_plan.absent;
-    Progress progress((int)(plan.items.size() + absent.size()), !line.quiet && isatty(fileno(Messages())) == 1);
+    // The missing frames come first, counted as failed at once; the size of
+    // each file lets the time left be reckoned before it is opened.
+    std::vector<uint64_t> file_bytes(absent.size(), 0);
+    for (const BatchItem& item : plan.items) {
+        struct stat info;
+        file_bytes.push_back(stat(item.input.c_str(), &info) == 0 ? (uint64_t)info.st_size : 0);
+    }
+    Progress progress(std::move(file_bytes), !line.quiet && isatty(fileno(Messages())) == 1);
     if (!sequence_plan.missing.empty()) {
         MissingFrames missing = MissingFrames::Error;
         ParseMissingFrames(line.missing, missing);
