@@ -73,6 +73,7 @@ struct SwitchCase {
     bool output_changed;
     const char* out_text;  // expected on stdout ("" for nothing)
     bool err_empty;
+    bool unreadable_input = false;
 };
 
 void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
@@ -83,7 +84,9 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
 {
     const SwitchCase& c = GetParam();
     ScratchDir dir;
-    WriteBytes(dir.path("in.png"), EncodePng(MakeRaw(8, 8, 8, 3, 4), 2));
+    std::vector<unsigned char> input = EncodePng(MakeRaw(8, 8, 8, 3, 4), 2);
+    if (c.unreadable_input) input.resize(20);
+    WriteBytes(dir.path("in.png"), input);
     const std::vector<unsigned char> before = {'o', 'l', 'd'};
     WriteBytes(dir.path("out.png"), before);
     std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
@@ -100,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
     Options, Switches,
     testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
                     SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false},
+                    // A kept frame's input is not even read.
+                    SwitchCase{"no_clobber_reads_nothing", {"--no-clobber"}, 0, false, "", false, true},
                     SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
                     SwitchCase{"quiet_says_nothing", {"-q"}, 0, true, "", true}),
     [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });

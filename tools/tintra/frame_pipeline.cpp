@@ -21,6 +21,7 @@ struct FramePipeline::Frame {
     bool allocated = false;  // pages has its final size and every image its pixels
     bool finished = false;
     bool ok = false;
+    bool kept = false;  // the output exists and --no-clobber keeps it: not read
     int page = 0;       // the page being decoded
     int32_t rows = 0;   // rows of that page decoded
     std::vector<Page> pages;
@@ -43,6 +44,16 @@ using Frame = FramePipeline::Frame;
 
 void Decode(const BatchItem& item, const CommandLine& line, bool float_render, Frame& frame)
 {
+    if (line.no_clobber && access(item.output.c_str(), F_OK) == 0) {
+        // A re-run of an interrupted sequence or farm chunk skips the frames
+        // it already wrote without reading their inputs.
+        {
+            std::lock_guard<std::mutex> lock(frame.mutex);
+            frame.kept = frame.ok = frame.finished = true;
+        }
+        frame.changed.notify_all();
+        return;
+    }
     std::string error;
     bool ok = false;
     // No failure of the image library may end the batch: whatever it
@@ -182,14 +193,19 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             frame = frames_[i];
         }
         Frame& in = *frame;
-        bool opened;
+        bool opened, kept;
         {
             std::unique_lock<std::mutex> lock(in.mutex);
             in.changed.wait(lock, [&] { return in.allocated || in.finished; });
             opened = in.allocated;
+            kept = in.kept;
         }
         Result result = Result::Failed;
-        if (opened) {
+        if (kept) {
+            // Counted as done.
+            progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
+            result = Result::Done;
+        } else if (opened) {
             try {
                 result = RenderFrame(item, in);
             } catch (const std::bad_alloc&) {
@@ -201,7 +217,7 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
         {
             std::unique_lock<std::mutex> lock(in.mutex);
             in.changed.wait(lock, [&] { return in.finished; });
-            if (!opened && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
+            if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
             for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
         }
         {
@@ -243,12 +259,6 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     }
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
-    if (line_.no_clobber && access(item.output.c_str(), F_OK) == 0) {
-        // Kept as it is and counted as done: a re-run of an interrupted
-        // sequence or farm chunk skips the frames it already wrote.
-        progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
-        return Result::Done;
-    }
     progress_.frame_opened((uint64_t)total_pixels);
     ImageWriter writer;
     if (!writer.Open(item.output, headers, options, error)) {
