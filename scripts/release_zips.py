@@ -12,8 +12,8 @@ given epoch, modes reduced to 0755 or 0644, one compression level. Each zip
 holds one folder named like the zip, with the deliverable, INSTALL.txt
 (docs/install.md without the other deliverables' sections) and guide/ (the user
 guide with the pictures it shows). Links between the documents are pointed
-at their places in the zip; a link to a document the zip does not hold goes
-to the project's copy online.
+at their places in the zip; a link to a document the zip does not hold, or to
+a section its copy of the note leaves out, goes to the project's copy online.
 """
 
 import argparse
@@ -127,6 +127,15 @@ def install_note(markdown, keep, drop, title):
 LINK = re.compile(r"(\]\()([^)\s]+)(\))")
 
 
+def anchors(markdown):
+    """The anchors of a Markdown text's headings, as GitHub makes them:
+    lower case, punctuation other than '-' dropped, spaces as '-'."""
+    found = set()
+    for heading in re.findall(r"(?m)^#+ +(.+?) *$", markdown):
+        found.add(re.sub(r"[^\w\- ]", "", heading.lower()).replace(" ", "-"))
+    return found
+
+
 def linked_paths(markdown):
     """The targets of the relative links and pictures in a Markdown text,
     without their #anchors."""
@@ -134,16 +143,19 @@ def linked_paths(markdown):
     return [t for t in targets if t and not re.match(r"[a-z]+:", t)]
 
 
-def relink(markdown, at, places, online):
+def relink(markdown, at, places, online, held=None):
     """Points every relative link of a document that lies at `at` in the zip
     to its place there: places maps a path relative to docs/ to a path in the
-    zip, and a document not in places is linked at online/<path>."""
+    zip, and a document not in places is linked at online/<path>, as is a
+    section that held (a path's anchors in the zip, where known) lacks."""
+    held = held or {}
+
     def target(match):
         link = match.group(2)
         if re.match(r"[a-z]+:", link) or link.startswith("#"):
             return match.group(0)
         path, _, anchor = link.partition("#")
-        if path in places:
+        if path in places and not (anchor and path in held and anchor not in held[path]):
             place = places[path]
             new = posixpath.relpath(place, posixpath.dirname(at) or ".")
             # A plain-text note has no anchors to jump to.
@@ -173,8 +185,9 @@ def documents(install_doc, guide_doc, keep, drop, title, online):
         if not os.path.isfile(path):
             raise ReleaseError(f"{guide_doc} shows {picture}, which does not exist")
         files.append((places[picture], path))
-    texts = [(INSTALL_NOTE, relink(note, INSTALL_NOTE, places, online).encode("utf-8")),
-             (GUIDE, relink(guide, GUIDE, places, online).encode("utf-8"))]
+    held = {os.path.basename(install_doc): anchors(note)}
+    texts = [(INSTALL_NOTE, relink(note, INSTALL_NOTE, places, online, held).encode("utf-8")),
+             (GUIDE, relink(guide, GUIDE, places, online, held).encode("utf-8"))]
     return files, texts
 
 

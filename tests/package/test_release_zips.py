@@ -128,6 +128,15 @@ class ReleaseZipTest(unittest.TestCase):
                 with self.subTest(document=document, link=link):
                     target = posixpath.normpath(posixpath.join(folder, posixpath.dirname(document), link))
                     self.assertIn(target, entries)
+        # A section of the note that this zip leaves out is linked online.
+        note = archive.read(folder + "/INSTALL.txt").decode("utf-8")
+        guide = archive.read(folder + "/guide/user-guide.md").decode("utf-8")
+        with open(os.path.join(DOCS, "user-guide.md"), encoding="utf-8") as f:
+            sections = set(re.findall(r"\]\(install\.md#([^)\s]+)\)", f.read()))
+        for section in sections:
+            with self.subTest(section=section):
+                held = section in release_zips.anchors(note)
+                self.assertEqual(held, "/docs/install.md#" + section + ")" not in guide)
 
     def test_windows_zip_holds_the_built_plugin(self):
         self.check_zip("windows-x64", {"TINTRA.aex": AEX}, "## Windows", ["## macOS", "## OFX hosts"])
