@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_frames.h"
 #include "ofx/actions.h"
 #include "ofx/ofx_image_effect.h"
 #include "tests/support/effect_params.h"
@@ -22,20 +23,11 @@
 
 namespace {
 
-constexpr int32_t kWidth = 3840;
-constexpr int32_t kHeight = 2160;
+using bench::AePlugin;
+using bench::kHeight;
+using bench::kWidth;
+using bench::Noise8;
 constexpr double kHue = 40, kChroma = 30, kAlpha = 0.5;
-
-const testhost::Effect& AePlugin()
-{
-    static std::unique_ptr<testhost::Effect> effect = [] {
-        std::string error;
-        std::unique_ptr<testhost::Effect> e = testhost::Effect::load(TINTRA_PLUGIN, &error);
-        if (!e) std::fprintf(stderr, "cannot load %s: %s\n", TINTRA_PLUGIN, error.c_str());
-        return e;
-    }();
-    return *effect;
-}
 
 ofxhost::Host* OfxHost()
 {
@@ -46,21 +38,6 @@ ofxhost::Host* OfxHost()
         return h;
     }();
     return host.get();
-}
-
-// Colours spread evenly over the cube (as in render_bench.cpp), opaque.
-const Image& Noise8()
-{
-    static const Image image = [] {
-        Image i = MakeImage(kWidth, kHeight, 8, false);
-        uint32_t state = 12345u;
-        for (PF_Pixel& p : i.pixels8) {
-            state = state * 1664525u + 1013904223u;
-            p = PF_Pixel{255, (uint8_t)(state >> 8), (uint8_t)(state >> 16), (uint8_t)(state >> 24)};
-        }
-        return i;
-    }();
-    return image;
 }
 
 // The same colours as an OFX frame (RGBA, rows bottom up; the noise has no

@@ -4,44 +4,17 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
-#include <string>
 #include <vector>
 
+#include "bench/bench_frames.h"
 #include "tests/support/effect_params.h"
-#include "tools/testhost/effect.h"
-#include "tools/tintra/test_images.h"
 
 namespace {
 
-constexpr int32_t kWidth = 3840;
-constexpr int32_t kHeight = 2160;
-
-const testhost::Effect& Plugin()
-{
-    static std::unique_ptr<testhost::Effect> effect = [] {
-        std::string error;
-        std::unique_ptr<testhost::Effect> e = testhost::Effect::load(TINTRA_PLUGIN, &error);
-        if (!e) std::fprintf(stderr, "cannot load %s: %s\n", TINTRA_PLUGIN, error.c_str());
-        return e;
-    }();
-    return *effect;
-}
-
-// Colours spread evenly over the cube, so every row costs the same: the
-// host hands each thread one contiguous band of rows, and this frame shows
-// how far the threads scale when the bands are equal.
-Image Noise(int depth)
-{
-    Image image = MakeImage(kWidth, kHeight, 8, false);
-    uint32_t state = 12345u;
-    for (PF_Pixel& p : image.pixels8) {
-        state = state * 1664525u + 1013904223u;
-        p = PF_Pixel{255, (uint8_t)(state >> 8), (uint8_t)(state >> 16), (uint8_t)(state >> 24)};
-    }
-    return ConvertDepth(image, depth);
-}
+using bench::kHeight;
+using bench::kWidth;
+using bench::Noise8;
+const testhost::Effect& Plugin() { return bench::AePlugin(); }
 
 // A photograph-like frame: its sky, water and meadow cost different amounts
 // per pixel, so two bands of rows are not equal work.
@@ -49,10 +22,10 @@ enum Content { kNoise = 0, kScene = 1 };
 
 const Image& Frame(int depth, int content)
 {
-    static const Image noise8 = Noise(8), noise16 = Noise(16);
+    static const Image noise16 = ConvertDepth(Noise8(), 16);
     static const Image scene8 = MakeScene(kWidth, kHeight, 8), scene16 = MakeScene(kWidth, kHeight, 16);
     if (content == kScene) return depth == 16 ? scene16 : scene8;
-    return depth == 16 ? noise16 : noise8;
+    return depth == 16 ? noise16 : Noise8();
 }
 
 void BM_RenderFrame(benchmark::State& state)

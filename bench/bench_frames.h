@@ -1,0 +1,45 @@
+// What the whole-frame benchmarks share: the AE plug-in loaded once, and a 4K
+// frame of colours spread evenly over the cube, so every row costs the same
+// (the host hands each thread one contiguous band of rows, and this frame
+// shows how far the threads scale when the bands are equal).
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "tools/testhost/effect.h"
+#include "tools/tintra/test_images.h"
+
+namespace bench {
+
+constexpr int32_t kWidth = 3840;
+constexpr int32_t kHeight = 2160;
+
+inline const testhost::Effect& AePlugin()
+{
+    static std::unique_ptr<testhost::Effect> effect = [] {
+        std::string error;
+        std::unique_ptr<testhost::Effect> e = testhost::Effect::load(TINTRA_PLUGIN, &error);
+        if (!e) std::fprintf(stderr, "cannot load %s: %s\n", TINTRA_PLUGIN, error.c_str());
+        return e;
+    }();
+    return *effect;
+}
+
+// 8-bit, opaque.
+inline const Image& Noise8()
+{
+    static const Image image = [] {
+        Image i = MakeImage(kWidth, kHeight, 8, false);
+        uint32_t state = 12345u;
+        for (PF_Pixel& p : i.pixels8) {
+            state = state * 1664525u + 1013904223u;
+            p = PF_Pixel{255, (uint8_t)(state >> 8), (uint8_t)(state >> 16), (uint8_t)(state >> 24)};
+        }
+        return i;
+    }();
+    return image;
+}
+
+}  // namespace bench
