@@ -21,14 +21,10 @@ fi
 
 TINTRA_WINDOWS_BUILD="$build" "$root/scripts/build-windows"
 
+# shellcheck source=scripts/test.d/lib/wine.sh
+. "$root/scripts/test.d/lib/wine.sh"
 work="$(mktemp -d)"
-export WINEPREFIX="$work/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-  if [ -d "$WINEPREFIX" ]; then wineserver -w || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+wine_prefix "$work" 20-windows
 
 echo "20-windows: the file $build/TINTRA.aex" >&2
 python3 "$root/tests/windows/test_aex_file.py" "$build/TINTRA.aex"
@@ -44,18 +40,6 @@ echo "20-windows: identical, sha256 $(sha256sum <"$build/TINTRA.aex" | cut -d' '
 echo "20-windows: Linux reference run on $linux_build/TINTRA.so" >&2
 "$linux_check" check "$linux_build/TINTRA.so" --renders "$work/linux.renders"
 
-# Wine's own notes about creating the prefix are dropped; the programs'
-# failures (also on stderr) are kept. A Wine that hangs must not hang the
-# whole test run: the Wine runs together have 15 minutes.
-deadline=$((SECONDS + 900))
-wine_run() {
-  local status=0
-  timeout "$((deadline > SECONDS ? deadline - SECONDS : 1))" wine "$@" 2> >(grep -v '^wine: ' >&2) || status=$?
-  if [ "$status" -ne 0 ]; then
-    [ "$status" -eq 124 ] && echo "20-windows: the Wine runs did not finish within 15 minutes" >&2
-    exit 1
-  fi
-}
 export TINTRA_PLUGIN="$build/TINTRA.aex"
 echo "20-windows: integration tests under Wine on $TINTRA_PLUGIN (prefix $WINEPREFIX)" >&2
 wine_run "$build/tests/integration/integration_tests.exe" --gtest_brief=1

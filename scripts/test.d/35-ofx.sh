@@ -62,19 +62,11 @@ echo "35-ofx: exports, imports, slices, signatures and Info.plist as expected" >
 echo "35-ofx: Linux: $contents/Linux-x86-64/TINTRA.ofx against $linux_build/TINTRA.so" >&2
 "$check" "$linux_build/TINTRA.so" "$bundle"
 
-work="$(mktemp -d)"
-export WINEPREFIX="$work/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-  if [ -d "$WINEPREFIX" ]; then wineserver -w || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=scripts/test.d/lib/wine.sh
+. "$root/scripts/test.d/lib/wine.sh"
+wine_prefix "$(mktemp -d)" 35-ofx
 echo "35-ofx: Windows (Wine): $contents/Win64/TINTRA.ofx against $windows_build/TINTRA.aex" >&2
-status=0
-timeout 900 wine "$windows_build/tests/ofx/tintra_ofx_check.exe" "$windows_build/TINTRA.aex" "$bundle" \
-  2> >(grep -v '^wine: ' >&2) || status=$?
-[ "$status" -eq 0 ] || fail "the Wine run failed (status $status)"
+wine_run "$windows_build/tests/ofx/tintra_ofx_check.exe" "$windows_build/TINTRA.aex" "$bundle"
 
 echo "35-ofx: macOS x86_64 slice (Mach-O loader) against the x86_64 slice of TINTRA.plugin" >&2
 "$check" "$macos_build/TINTRA.plugin" "$contents/MacOS/TINTRA.ofx"
