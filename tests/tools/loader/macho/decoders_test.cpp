@@ -55,10 +55,10 @@ TEST(MachOUniversal, ListsTheSlices)
 
 TEST(MachOLoadCommands, ReadTheLayout)
 {
-    ImageSpec spec;
-    spec.code = ByteList(16, 0xC3);
-    spec.rebase = {REBASE_OPCODE_DONE};
-    BuiltImage built = build_image(spec);
+    ImagePlan plan;
+    plan.code = ByteList(16, 0xC3);
+    plan.rebase = {REBASE_OPCODE_DONE};
+    BuiltImage built = build_image(plan);
     SliceLayout layout = read_load_commands(view(built.file));
     EXPECT_EQ(layout.cputype, host_cpu_type());
     ASSERT_EQ(layout.segments.size(), 3u);
@@ -204,20 +204,20 @@ TEST(MachOCompactUnwind, PagesGiveEntries)
 TEST(MachOLoadedImage, LoadsFixesUpAndRunsAnImageFromMemory)
 {
     if (host_cpu_type() != CPU_TYPE_X86_64) GTEST_SKIP() << "the code is x86_64";
-    ImageSpec spec;
+    ImagePlan plan;
     const ByteList load_data = {0x48, 0x8B, 0x05, 0xF9, 0x07, 0x00, 0x00, 0xC3};  // mov rax, [rip + 0x7f9]; ret
-    spec.code = load_data;
-    spec.code.insert(spec.code.end(), load_data.begin(), load_data.end());
+    plan.code = load_data;
+    plan.code.insert(plan.code.end(), load_data.begin(), load_data.end());
     Out data;
-    spec.data = data.u64(0).u64(kCode).b;
-    spec.rebase = {REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 8,
+    plan.data = data.u64(0).u64(kCode).b;
+    plan.rebase = {REBASE_OPCODE_SET_TYPE_IMM | 1, REBASE_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 8,
                    REBASE_OPCODE_DO_REBASE_IMM_TIMES | 1, REBASE_OPCODE_DONE};
     Out bind;
     bind.u8(BIND_OPCODE_SET_DYLIB_ORDINAL_IMM | 1).u8(BIND_OPCODE_SET_SYMBOL_TRAILING_FLAGS_IMM).text("_cbrtf");
     bind.u8(BIND_OPCODE_SET_TYPE_IMM | 1).u8(BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1).uleb(0);
-    spec.bind = bind.u8(BIND_OPCODE_DO_BIND).u8(BIND_OPCODE_DONE).b;
-    spec.exports = {{"_bound", 0, kCode}, {"_rebased", 0, kCode + 8}, {"_data", 0, kData}};
-    std::unique_ptr<LoadedImage> image = LoadedImage::load(build_image(spec).file, "in memory");
+    plan.bind = bind.u8(BIND_OPCODE_DO_BIND).u8(BIND_OPCODE_DONE).b;
+    plan.exports = {{"_bound", 0, kCode}, {"_rebased", 0, kCode + 8}, {"_data", 0, kData}};
+    std::unique_ptr<LoadedImage> image = LoadedImage::load(build_image(plan).file, "in memory");
     using Fn = uint64_t (*)();
     void* bound = image->find_function("bound");
     ASSERT_NE(bound, nullptr);

@@ -96,7 +96,7 @@ constexpr uint64_t kDyldInfoCommand = kLinkeditCommand + segment_command_64::siz
 constexpr uint64_t kDylibCommand = kDyldInfoCommand + 48;
 constexpr char kLibSystem[] = "/usr/lib/libSystem.B.dylib";
 
-struct ImageSpec {
+struct ImagePlan {
     uint32_t cputype = host_cpu_type();
     ByteList code;
     ByteList data;
@@ -122,13 +122,13 @@ inline ByteList segment_command(const std::string& name, uint64_t at, uint64_t v
     return c.b;
 }
 
-inline BuiltImage build_image(const ImageSpec& spec)
+inline BuiltImage build_image(const ImagePlan& plan)
 {
     // __LINKEDIT: each stream 8-aligned, the signature last.
     Out linkedit;
     std::vector<std::pair<uint32_t, uint32_t>> ranges;
-    const ByteList trie = export_trie(spec.exports);
-    for (const ByteList* part : {&spec.rebase, &spec.bind, &spec.weak_bind, &spec.lazy_bind, &trie}) {
+    const ByteList trie = export_trie(plan.exports);
+    for (const ByteList* part : {&plan.rebase, &plan.bind, &plan.weak_bind, &plan.lazy_bind, &trie}) {
         ranges.push_back({(uint32_t)(kLinkedit + linkedit.b.size()), (uint32_t)part->size()});
         linkedit.bytes(*part).pad_to((linkedit.b.size() + 7) / 8 * 8);
     }
@@ -136,29 +136,29 @@ inline BuiltImage build_image(const ImageSpec& spec)
     const uint32_t pages = (uint32_t)((signature + kPage - 1) / kPage);
     const uint32_t cd_size = 48 + CS_SHA256_LEN * pages;
     const uint32_t blob_size = (uint32_t)CS_SuperBlob::index + (uint32_t)CS_BlobIndex::record_size + cd_size;
-    const uint64_t end = signature + (spec.sign ? blob_size : 0);
+    const uint64_t end = signature + (plan.sign ? blob_size : 0);
 
     Out commands;
     commands.bytes(segment_command("__TEXT", 0, kData, kData, VM_PROT_READ | VM_PROT_EXECUTE, 1));
-    commands.name16("__text").name16("__TEXT").u64(kCode).u64(spec.code.size()).zeros(section_64::record_size - 48);
+    commands.name16("__text").name16("__TEXT").u64(kCode).u64(plan.code.size()).zeros(section_64::record_size - 48);
     commands.bytes(segment_command("__DATA", kData, kPage, kPage, VM_PROT_READ | VM_PROT_WRITE, 0));
     commands.bytes(segment_command("__LINKEDIT", kLinkedit, (end - kLinkedit + kPage - 1) / kPage * kPage,
                                    end - kLinkedit, VM_PROT_READ, 0));
     commands.u32(LC_DYLD_INFO_ONLY).u32(48);
     for (const auto& range : ranges) commands.u32(range.first).u32(range.second);
     commands.u32(LC_LOAD_DYLIB).u32(56).u32(24).zeros(12).text(kLibSystem).pad_to(kDylibCommand - kTextCommand + 56);
-    if (spec.sign) commands.u32(LC_CODE_SIGNATURE).u32(16).u32((uint32_t)signature).u32(blob_size);
-    for (const ByteList& extra : spec.extra_commands) commands.bytes(extra);
+    if (plan.sign) commands.u32(LC_CODE_SIGNATURE).u32(16).u32((uint32_t)signature).u32(blob_size);
+    for (const ByteList& extra : plan.extra_commands) commands.bytes(extra);
 
     Out file;
-    file.u32(MH_MAGIC_64).u32(spec.cputype).u32(0).u32(MH_BUNDLE);
-    file.u32((uint32_t)(5 + spec.sign + spec.extra_commands.size())).u32((uint32_t)commands.b.size()).u32(0).u32(0);
-    file.bytes(commands.b).pad_to(kCode).bytes(spec.code).pad_to(kData).bytes(spec.data).pad_to(kLinkedit);
+    file.u32(MH_MAGIC_64).u32(plan.cputype).u32(0).u32(MH_BUNDLE);
+    file.u32((uint32_t)(5 + plan.sign + plan.extra_commands.size())).u32((uint32_t)commands.b.size()).u32(0).u32(0);
+    file.bytes(commands.b).pad_to(kCode).bytes(plan.code).pad_to(kData).bytes(plan.data).pad_to(kLinkedit);
     file.bytes(linkedit.b).pad_to(signature);
-    if (spec.patch) spec.patch(file.b);
+    if (plan.patch) plan.patch(file.b);
 
     BuiltImage built{file.b, signature, signature + CS_SuperBlob::index + CS_BlobIndex::record_size};
-    if (!spec.sign) return built;
+    if (!plan.sign) return built;
     Out blob;
     blob.be32(CSMAGIC_EMBEDDED_SIGNATURE).be32(blob_size).be32(1).be32(CSSLOT_CODEDIRECTORY);
     blob.be32((uint32_t)(built.code_directory - signature));

@@ -23,15 +23,15 @@ Bytes view(const ByteList& b) { return Bytes(b.data(), b.size()); }
 const std::vector<Segment> kSegments = {{"__TEXT", 0, kData, 0, kData, VM_PROT_READ | VM_PROT_EXECUTE},
                                         {"__DATA", kData, kPage, kData, kPage, VM_PROT_READ | VM_PROT_WRITE}};
 
-void load(const ImageSpec& spec) { LoadedImage::load(build_image(spec).file, "in memory"); }
+void load(const ImagePlan& plan) { LoadedImage::load(build_image(plan).file, "in memory"); }
 void load(const ByteList& file) { LoadedImage::load(file, "in memory"); }
 
 // The built image with the load commands changed before it is signed.
-ImageSpec patched(std::function<void(ByteList&)> patch)
+ImagePlan patched(std::function<void(ByteList&)> patch)
 {
-    ImageSpec spec;
-    spec.patch = std::move(patch);
-    return spec;
+    ImagePlan plan;
+    plan.patch = std::move(patch);
+    return plan;
 }
 // The signed image with its signature changed afterwards.
 ByteList resigned(std::function<void(ByteList&, uint64_t signature, uint64_t cd)> change)
@@ -40,21 +40,21 @@ ByteList resigned(std::function<void(ByteList&, uint64_t signature, uint64_t cd)
     change(built.file, built.signature, built.code_directory);
     return built.file;
 }
-ImageSpec with_command(const ByteList& command)
+ImagePlan with_command(const ByteList& command)
 {
-    ImageSpec spec;
-    spec.extra_commands = {command};
-    return spec;
+    ImagePlan plan;
+    plan.extra_commands = {command};
+    return plan;
 }
-ImageSpec binding(const std::string& symbol, unsigned ordinal)
+ImagePlan binding(const std::string& symbol, unsigned ordinal)
 {
     Out bind;
     bind.u8(BIND_OPCODE_SET_DYLIB_ORDINAL_IMM | ordinal).u8(BIND_OPCODE_SET_SYMBOL_TRAILING_FLAGS_IMM).text(symbol);
     bind.u8(BIND_OPCODE_SET_TYPE_IMM | 1).u8(BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1).uleb(0);
     bind.u8(BIND_OPCODE_DO_BIND);
-    ImageSpec spec;
-    spec.bind = bind.b;
-    return spec;
+    ImagePlan plan;
+    plan.bind = bind.b;
+    return plan;
 }
 void rebases(const ByteList& opcodes) { read_rebases(view(opcodes), kSegments); }
 // One rebase of `type` at the place the offset's LEB128 bytes name.
@@ -158,7 +158,7 @@ const Refusal kRefusals[] = {
      },
      "has no segments"},
     // code signature
-    {"not_signed", [] { ImageSpec s; s.sign = false; load(s); }, "not signed"},
+    {"not_signed", [] { ImagePlan s; s.sign = false; load(s); }, "not signed"},
     {"not_embedded_signature", [] { load(resigned([](ByteList& f, uint64_t sig, uint64_t) { put_be32(f, sig, 0); })); },
      "not an embedded signature"},
     {"no_code_directory",
@@ -237,13 +237,13 @@ const Refusal kRefusals[] = {
     {"bind_before_symbol",
      [] { binds({BIND_OPCODE_SET_TYPE_IMM | 1, BIND_OPCODE_SET_SEGMENT_AND_OFFSET_ULEB | 1, 0, BIND_OPCODE_DO_BIND}); },
      "before it names a symbol"},
-    {"weak_bind", [] { ImageSpec s; s.weak_bind = {BIND_OPCODE_DONE}; load(s); }, "weak definitions"},
+    {"weak_bind", [] { ImagePlan s; s.weak_bind = {BIND_OPCODE_DONE}; load(s); }, "weak definitions"},
     {"ordinal_without_library", [] { load(binding("_cbrtf", 2)); }, "without naming one of its libraries (ordinal 2)"},
     {"import_outside_table", [] { load(binding("_printf", 1)); },
      "imports _printf from /usr/lib/libSystem.B.dylib, which is not in"},
     {"eh_frame_unterminated",
      [] {
-         ImageSpec s = patched([](ByteList& f) {
+         ImagePlan s = patched([](ByteList& f) {
              std::memcpy(&f[kTextSection], "__eh_frame", 10);
              put<uint64_t>(f, kTextSection + section_64::size, 16);
          });
