@@ -18,12 +18,6 @@ namespace {
 
 using namespace test;
 
-Bytes view(const ByteList& b) { return Bytes(b.data(), b.size()); }
-
-// __TEXT read-only, __DATA writable, as the fixup decoders check them.
-const std::vector<Segment> kSegments = {{"__TEXT", 0, kData, 0, kData, VM_PROT_READ | VM_PROT_EXECUTE},
-                                        {"__DATA", kData, kPage, kData, kPage, VM_PROT_READ | VM_PROT_WRITE}};
-
 TEST(MachOUniversal, ListsTheSlices)
 {
     ByteList thin = build_image({}).file;

@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "tools/loader/macho/bytes.h"
 #include "tools/loader/macho/format.h"
+#include "tools/loader/macho/load_commands.h"
 #include "tools/loader/macho/universal.h"
 
 namespace loader {
@@ -95,6 +97,13 @@ constexpr uint64_t kLinkeditCommand = kDataCommand + segment_command_64::size;
 constexpr uint64_t kDyldInfoCommand = kLinkeditCommand + segment_command_64::size;
 constexpr uint64_t kDylibCommand = kDyldInfoCommand + 48;
 constexpr char kLibSystem[] = "/usr/lib/libSystem.B.dylib";
+
+// __TEXT read-only, __DATA writable, as the fixup decoders check them.
+inline const std::vector<Segment> kSegments = {
+    {"__TEXT", 0, kData, 0, kData, VM_PROT_READ | VM_PROT_EXECUTE},
+    {"__DATA", kData, kPage, kData, kPage, VM_PROT_READ | VM_PROT_WRITE}};
+
+inline Bytes view(const ByteList& b) { return Bytes(b.data(), b.size()); }
 
 struct ImagePlan {
     uint32_t cputype = host_cpu_type();

@@ -18,11 +18,6 @@ namespace {
 
 using namespace test;
 
-Bytes view(const ByteList& b) { return Bytes(b.data(), b.size()); }
-
-const std::vector<Segment> kSegments = {{"__TEXT", 0, kData, 0, kData, VM_PROT_READ | VM_PROT_EXECUTE},
-                                        {"__DATA", kData, kPage, kData, kPage, VM_PROT_READ | VM_PROT_WRITE}};
-
 void load(const ImagePlan& plan) { LoadedImage::load(build_image(plan).file, "in memory"); }
 void load(const ByteList& file) { LoadedImage::load(file, "in memory"); }
 
