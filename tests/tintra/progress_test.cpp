@@ -39,8 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BarCase{3, 10, 6.0, 14, "[#######..................] 3/10 frames", 40},
                     BarCase{3, 10, 6.0, 14, "3/10 frames", 18}));
 
-// The time left by pixels: each case opens some frames (index, pixels) and
-// asks at (frame, part, seconds).
+// The time left by pixels: each case goes through the frames up to `frame`,
+// opening those listed (index, pixels), and asks at (part, seconds).
 struct LeftCase {
     const char* name;
     std::vector<uint64_t> bytes;
@@ -55,8 +55,12 @@ TEST_P(TimeLeft, IsReckonedByPixels)
 {
     const LeftCase& c = GetParam();
     PixelsLeft left(c.bytes);
-    for (const auto& o : c.opened) left.opened(o.first, o.second);
-    EXPECT_DOUBLE_EQ(left.SecondsLeft(c.frame, c.part, c.seconds), c.left);
+    for (size_t i = 0; i <= c.frame; ++i) {
+        for (const auto& o : c.opened)
+            if (o.first == i) left.opened(o.second);
+        if (i < c.frame) left.next();
+    }
+    EXPECT_DOUBLE_EQ(left.SecondsLeft(c.part, c.seconds), c.left);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -22,38 +22,35 @@ std::string Duration(double seconds)
 
 }  // namespace
 
-PixelsLeft::PixelsLeft(std::vector<uint64_t> file_bytes)
-    : bytes_(std::move(file_bytes)), pixels_(bytes_.size(), -1)
+PixelsLeft::PixelsLeft(std::vector<uint64_t> file_bytes) : bytes_(std::move(file_bytes))
 {
+    for (size_t i = 1; i < bytes_.size(); ++i) bytes_after_ += bytes_[i];
 }
 
-void PixelsLeft::opened(size_t frame, uint64_t pixels)
+void PixelsLeft::opened(uint64_t pixels)
 {
-    if (frame >= pixels_.size() || pixels_[frame] >= 0) return;
-    pixels_[frame] = (int64_t)pixels;
-    if (bytes_[frame] == 0) return;
-    opened_pixels_ += (double)pixels;
-    opened_bytes_ += (double)bytes_[frame];
+    if (frame_ >= bytes_.size() || pixels_ >= 0) return;
+    pixels_ = (int64_t)pixels;
+    if (bytes_[frame_] == 0) return;
+    opened_pixels_ += pixels;
+    opened_bytes_ += bytes_[frame_];
 }
 
-double PixelsLeft::SecondsLeft(size_t frame, double part, double seconds) const
+void PixelsLeft::next()
 {
-    const double per_byte = opened_bytes_ > 0.0 ? opened_pixels_ / opened_bytes_ : 0.0;
-    double done = 0.0, left = 0.0;
-    for (size_t i = 0; i < pixels_.size(); ++i) {
-        const bool known = pixels_[i] >= 0;
-        if (i < frame) {
-            if (known) done += (double)pixels_[i];
-            continue;
-        }
-        const double pixels = known ? (double)pixels_[i] : (double)bytes_[i] * per_byte;
-        if (i == frame) {
-            done += part * pixels;
-            left += (1.0 - part) * pixels;
-        } else {
-            left += pixels;
-        }
-    }
+    if (frame_ >= bytes_.size()) return;
+    if (pixels_ > 0) done_pixels_ += (uint64_t)pixels_;
+    pixels_ = -1;
+    if (++frame_ < bytes_.size()) bytes_after_ -= bytes_[frame_];
+}
+
+double PixelsLeft::SecondsLeft(double part, double seconds) const
+{
+    const double per_byte = opened_bytes_ > 0 ? (double)opened_pixels_ / (double)opened_bytes_ : 0.0;
+    double current = 0.0;
+    if (frame_ < bytes_.size()) current = pixels_ >= 0 ? (double)pixels_ : (double)bytes_[frame_] * per_byte;
+    const double done = (double)done_pixels_ + part * current;
+    const double left = (1.0 - part) * current + (double)bytes_after_ * per_byte;
     if (done <= 0.0 || seconds <= 0.0) return -1.0;
     return left * seconds / done;
 }
@@ -103,13 +100,14 @@ void Progress::frame_part(double fraction)
 
 void Progress::frame_opened(uint64_t pixels)
 {
-    left_.opened((size_t)done_, pixels);
+    left_.opened(pixels);
 }
 
 void Progress::frame_done(bool failed)
 {
     part_ = 0.0;
     ++done_;
+    left_.next();
     if (failed) ++failed_;
     if (live_) draw();
 }
@@ -129,7 +127,7 @@ void Progress::draw()
     const double done = done_ + (double)(int)(part_ * 10.0) / 10.0;
     struct winsize size;
     const int columns = ioctl(fileno(Messages()), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
-    const double left = left_.SecondsLeft((size_t)done_, part_, seconds);
+    const double left = left_.SecondsLeft(part_, seconds);
     std::fprintf(Messages(), "\r%s\033[K", BarText(done, total_, seconds, left, columns).c_str());
     std::fflush(Messages());
 }

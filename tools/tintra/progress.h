@@ -16,16 +16,22 @@
 class PixelsLeft {
 public:
     explicit PixelsLeft(std::vector<uint64_t> file_bytes);
-    void opened(size_t frame, uint64_t pixels);
-    // Seconds left once the frames before `frame` and `part` of it are done,
-    // `seconds` after the start; negative while there is nothing to reckon
-    // from (no pixels done yet).
-    double SecondsLeft(size_t frame, double part, double seconds) const;
+    // The current frame (the first not done) was opened and has these pixels.
+    void opened(uint64_t pixels);
+    // The current frame is done; the next one is current.
+    void next();
+    // Seconds left once `part` of the current frame is done, `seconds` after
+    // the start; negative while there is nothing to reckon from (no pixels
+    // done yet). Sums kept as the frames go make it cheap at every redraw.
+    double SecondsLeft(double part, double seconds) const;
 
 private:
     std::vector<uint64_t> bytes_;
-    std::vector<int64_t> pixels_;  // -1 until opened
-    double opened_pixels_ = 0.0, opened_bytes_ = 0.0;
+    size_t frame_ = 0;              // the current frame
+    int64_t pixels_ = -1;           // the current frame's, -1 until opened
+    uint64_t done_pixels_ = 0;      // of the frames done
+    uint64_t bytes_after_ = 0;      // of the files after the current frame
+    uint64_t opened_pixels_ = 0, opened_bytes_ = 0;  // the pixels per byte seen
 };
 
 class Progress {
