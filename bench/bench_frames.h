@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "tools/testhost/effect.h"
+#include "tools/aehost/effect.h"
 #include "tools/tintra/test_images.h"
 
 namespace bench {
@@ -16,11 +16,11 @@ namespace bench {
 constexpr int32_t kWidth = 3840;
 constexpr int32_t kHeight = 2160;
 
-inline const testhost::Effect& AePlugin()
+inline const aehost::Effect& AePlugin()
 {
-    static std::unique_ptr<testhost::Effect> effect = [] {
+    static std::unique_ptr<aehost::Effect> effect = [] {
         std::string error;
-        std::unique_ptr<testhost::Effect> e = testhost::Effect::load(TINTRA_PLUGIN, &error);
+        std::unique_ptr<aehost::Effect> e = aehost::Effect::load(TINTRA_PLUGIN, &error);
         if (!e) std::fprintf(stderr, "cannot load %s: %s\n", TINTRA_PLUGIN, error.c_str());
         return e;
     }();

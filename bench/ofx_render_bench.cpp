@@ -18,7 +18,7 @@
 #include "ofx/ofx_image_effect.h"
 #include "tests/support/effect_params.h"
 #include "tools/ofxhost/host.h"
-#include "tools/testhost/effect.h"
+#include "tools/aehost/effect.h"
 #include "tools/tintra/test_images.h"
 
 namespace {
@@ -59,7 +59,7 @@ void BM_Ae16(benchmark::State& state)
 {
     const int threads = (int)state.range(0);
     static const Image in = ConvertDepth(Noise8(), 16);
-    const std::vector<testhost::DeclaredParam> values =
+    const std::vector<aehost::DeclaredParam> values =
         WithValues(AePlugin(), RenderValues{(int32_t)kHue << 16, kChroma, 1 /* adaptive */, kAlpha});
     std::vector<PF_Pixel16> out(in.pixel_count());
     for (auto _ : state) {

@@ -14,7 +14,7 @@ namespace {
 using bench::kHeight;
 using bench::kWidth;
 using bench::Noise8;
-const testhost::Effect& Plugin() { return bench::AePlugin(); }
+const aehost::Effect& Plugin() { return bench::AePlugin(); }
 
 // A photograph-like frame: its sky, water and meadow cost different amounts
 // per pixel, so two bands of rows are not equal work.
@@ -33,7 +33,7 @@ void BM_RenderFrame(benchmark::State& state)
     const int depth = (int)state.range(0);
     const int threads = (int)state.range(1);
     const Image& in = Frame(depth, (int)state.range(2));
-    const std::vector<testhost::DeclaredParam> values =
+    const std::vector<aehost::DeclaredParam> values =
         WithValues(Plugin(), RenderValues{40 << 16, 30.0, 1 /* adaptive */, 0.5});
     std::vector<PF_Pixel> out8(depth == 8 ? in.pixel_count() : 0);
     std::vector<PF_Pixel16> out16(depth == 16 ? in.pixel_count() : 0);

@@ -4,6 +4,6 @@
 # a few rounds; this stage runs many (in build/linux, built by scripts/test).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-tests="$root/build/linux/tests/tintra/tintra_tool_tests"
+tests="$root/build/linux/tests/tools/tintra/tintra_tool_tests"
 [ -x "$tests" ] || { echo "45-tintra-signals: $tests is not built" >&2; exit 1; }
 TINTRA_SIGNAL_ROUNDS="${TINTRA_SIGNAL_ROUNDS:-300}" "$tests" --gtest_filter='InterruptRace.*'

@@ -43,11 +43,11 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 # the tests that run several threads; and all of tintra's tests, whose tool
 # decodes, renders and encodes on threads of its own (a finding in the tool
 # fails the test that ran it: its exit status is then TSan's 66).
-tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests testhost_tests ofx_plugin_tests tintra_tool_tests)
+tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests aehost_tests ofx_plugin_tests tintra_tool_tests)
 threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads|OfxPlugin.WindowsTilesAndComponents'
 "${norandom[@]}" cmake --build "$tsan_build" -j "$jobs" --target "${tsan_targets[@]}"
 "${norandom[@]}" ctest --test-dir "$tsan_build" --output-on-failure --no-tests=error -j "$jobs" -R "$threaded_tests"
 # OpenImageIO is not instrumented: races whose stacks are in it are its own
-# thread pool's hand-offs (tests/tintra/tsan.supp).
-TSAN_OPTIONS="$TSAN_OPTIONS:suppressions=$root/tests/tintra/tsan.supp" \
+# thread pool's hand-offs (tests/tools/tintra/tsan.supp).
+TSAN_OPTIONS="$TSAN_OPTIONS:suppressions=$root/tests/tools/tintra/tsan.supp" \
   "${norandom[@]}" ctest --test-dir "$tsan_build" --output-on-failure --no-tests=error -j "$jobs" -L tintra_tool

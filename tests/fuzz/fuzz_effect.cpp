@@ -17,12 +17,12 @@
 #include "color/pixel_arrays.h"
 #include "tests/reliability/plugin_under_test.h"
 #include "tests/support/effect_params.h"
-#include "tools/testhost/host.h"
+#include "tools/aehost/host.h"
 
 namespace {
 
-using testhost::Host;
-using testhost::World;
+using aehost::Host;
+using aehost::World;
 
 [[noreturn]] void fail(const char* what)
 {

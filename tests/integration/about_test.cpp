@@ -6,7 +6,7 @@
 namespace integration {
 namespace {
 
-using testhost::Host;
+using aehost::Host;
 
 const char kAboutText[] = "TINTRA v1.2\rChange hue & saturation using oklab color science\r by halvecort <3";
 

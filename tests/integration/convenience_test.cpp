@@ -1,4 +1,4 @@
-// The short interface renderers use (testhost::Effect), on the real binary:
+// The short interface renderers use (aehost::Effect), on the real binary:
 // what it reports must agree with what the full host records.
 #include "frames.h"
 #include "plugin_under_test.h"
@@ -6,8 +6,8 @@
 namespace integration {
 namespace {
 
-using testhost::DeclaredParam;
-using testhost::Effect;
+using aehost::DeclaredParam;
+using aehost::Effect;
 
 class EffectTest : public PluginTest {
 protected:
@@ -23,12 +23,12 @@ protected:
 
 TEST_F(EffectTest, ReportsRegistrationSetupAndAbout)
 {
-    testhost::Registration registration;
+    aehost::Registration registration;
     EXPECT_EQ(effect_->register_effect(&registration), 0);
     EXPECT_EQ(registration.calls, 1);
     EXPECT_EQ(registration.match_name, "halvecort TINTRA");
 
-    testhost::GlobalSetup setup;
+    aehost::GlobalSetup setup;
     EXPECT_EQ(effect_->global_setup(&setup), 0);
     EXPECT_EQ(setup.my_version, 0x90001u);
     EXPECT_EQ(setup.out_flags, 0x6000000);

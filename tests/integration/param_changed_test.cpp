@@ -11,10 +11,10 @@
 namespace integration {
 namespace {
 
-using testhost::Host;
-using testhost::ParamSet;
-using testhost::UiUpdate;
-using testhost::World;
+using aehost::Host;
+using aehost::ParamSet;
+using aehost::UiUpdate;
+using aehost::World;
 
 struct Change {
     PF_Cmd cmd;

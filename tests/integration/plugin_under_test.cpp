@@ -11,30 +11,30 @@ std::string plugin_path()
     return path && *path ? path : TINTRA_DEFAULT_PLUGIN;
 }
 
-std::shared_ptr<const testhost::PluginLibrary> plugin(std::string* error)
+std::shared_ptr<const aehost::PluginLibrary> plugin(std::string* error)
 {
     static std::mutex mutex;
-    static std::shared_ptr<const testhost::PluginLibrary> library;
+    static std::shared_ptr<const aehost::PluginLibrary> library;
     static std::string failure;
     std::lock_guard<std::mutex> lock(mutex);
     if (!library && failure.empty()) {
-        library = testhost::PluginLibrary::open(plugin_path(), &failure);
+        library = aehost::PluginLibrary::open(plugin_path(), &failure);
         if (!library && failure.empty()) failure = "cannot load " + plugin_path();
     }
     if (!library && error) *error = failure;
     return library;
 }
 
-std::vector<std::string> suite_traffic(const testhost::Host& host)
+std::vector<std::string> suite_traffic(const aehost::Host& host)
 {
     std::vector<std::string> traffic;
-    for (const testhost::SuiteEvent& event : host.suite_events()) {
+    for (const aehost::SuiteEvent& event : host.suite_events()) {
         const char* mark = "+";
         switch (event.kind) {
-        case testhost::SuiteEventKind::Acquired: mark = "+"; break;
-        case testhost::SuiteEventKind::Refused: mark = "!"; break;
-        case testhost::SuiteEventKind::Released: mark = "-"; break;
-        case testhost::SuiteEventKind::StrayRelease: mark = "?"; break;
+        case aehost::SuiteEventKind::Acquired: mark = "+"; break;
+        case aehost::SuiteEventKind::Refused: mark = "!"; break;
+        case aehost::SuiteEventKind::Released: mark = "-"; break;
+        case aehost::SuiteEventKind::StrayRelease: mark = "?"; break;
         }
         traffic.push_back(mark + event.suite.name + "/" + std::to_string(event.suite.version));
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/support/effect_params.h"
-#include "tools/testhost/host.h"
+#include "tools/aehost/host.h"
 
 namespace integration {
 
@@ -19,7 +19,7 @@ std::string plugin_path();
 
 // Loaded once per test program; null (with the reason in *error) if it
 // cannot be loaded.
-std::shared_ptr<const testhost::PluginLibrary> plugin(std::string* error);
+std::shared_ptr<const aehost::PluginLibrary> plugin(std::string* error);
 
 // Base of every integration test: fails at once, naming the path and the
 // loader's complaint, when the binary cannot be loaded.
@@ -31,7 +31,7 @@ protected:
         library_ = plugin(&error);
         ASSERT_TRUE(library_) << error;
     }
-    const std::shared_ptr<const testhost::PluginLibrary>& library() const { return library_; }
+    const std::shared_ptr<const aehost::PluginLibrary>& library() const { return library_; }
     // What the plug-in declares at params set-up, asked once per program.
     const std::vector<PF_ParamDef>& declared() const
     {
@@ -40,7 +40,7 @@ protected:
     }
 
 private:
-    std::shared_ptr<const testhost::PluginLibrary> library_;
+    std::shared_ptr<const aehost::PluginLibrary> library_;
 };
 
 template <typename Param>
@@ -64,6 +64,6 @@ void fill(T& record, unsigned char pattern)
 // The suite traffic of a call, as "+name/version" for an acquisition,
 // "-name/version" for a release, "!name/version" for a refusal and
 // "?name/version" for a release of something not acquired.
-std::vector<std::string> suite_traffic(const testhost::Host& host);
+std::vector<std::string> suite_traffic(const aehost::Host& host);
 
 }  // namespace integration

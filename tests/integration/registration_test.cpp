@@ -8,8 +8,8 @@
 namespace integration {
 namespace {
 
-using testhost::Host;
-using testhost::Registration;
+using aehost::Host;
+using aehost::Registration;
 
 class RegistrationResult : public PluginTestWithParam<PF_Err> {};
 

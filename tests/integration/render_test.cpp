@@ -10,10 +10,10 @@
 namespace integration {
 namespace {
 
-using testhost::Host;
-using testhost::IterateCall;
-using testhost::ParamSet;
-using testhost::World;
+using aehost::Host;
+using aehost::IterateCall;
+using aehost::ParamSet;
+using aehost::World;
 
 struct Setting {
     const char* what;
@@ -104,7 +104,7 @@ TEST_P(Render, MatchesTheArrayFunctionBitForBit)
     std::vector<IterateCall> calls = host.iterate_calls();
     ASSERT_EQ(calls.size(), 1u);
     const char* suite = c.deep ? "PF iterate16 Suite" : "PF Iterate8 Suite";
-    EXPECT_EQ(calls[0].suite, (testhost::SuiteId{suite, 2}));
+    EXPECT_EQ(calls[0].suite, (aehost::SuiteId{suite, 2}));
     EXPECT_EQ(calls[0].in_data, &host.in_data());
     EXPECT_EQ(calls[0].src, &params[0].u.ld);
     EXPECT_EQ(calls[0].dst, &output.world());

@@ -6,7 +6,7 @@
 namespace integration {
 namespace {
 
-using testhost::Host;
+using aehost::Host;
 
 TEST_F(PluginTest, GlobalSetupReportsVersionAndFlagsAndNothingElse)
 {
@@ -43,7 +43,7 @@ TEST_F(PluginTest, GlobalSetupAgreesWithThePropertyList)
     ASSERT_EQ(library()->has_property_list(), carries) << path;
     if (!carries) return;
 
-    const testhost::PropertyList& list = library()->property_list();
+    const aehost::PropertyList& list = library()->property_list();
     Host host(library());
     ASSERT_EQ(host.global_setup(), PF_Err_NONE);
     EXPECT_TRUE(list.has_out_flags);
@@ -112,11 +112,11 @@ TEST_F(PluginTest, ParamsSetupDeclaresFourParametersFieldByField)
     EXPECT_TRUE(bytes_of(host.out_data()) == bytes_of(expected_out)) << "other output fields were written";
     EXPECT_TRUE(host.suite_events().empty());
 
-    std::vector<testhost::AddParamCall> calls = host.add_param_calls();
+    std::vector<aehost::AddParamCall> calls = host.add_param_calls();
     ASSERT_EQ(calls.size(), 4u);
     for (int i = 1; i <= 4; ++i) {
         SCOPED_TRACE("parameter " + std::to_string(i));
-        const testhost::AddParamCall& call = calls[(size_t)i - 1];
+        const aehost::AddParamCall& call = calls[(size_t)i - 1];
         const PF_ParamDef& got = call.def;
         PF_ParamDef want = expected_definition(i);
         EXPECT_EQ(call.index, -1) << "appended";

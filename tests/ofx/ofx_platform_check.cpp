@@ -14,7 +14,7 @@
 #include "color/pixel_float.h"
 #include "tests/ofx/ofx_render.h"
 #include "tests/windows/render_set.h"
-#include "tools/testhost/plugin_library.h"
+#include "tools/aehost/plugin_library.h"
 
 namespace {
 
@@ -159,7 +159,7 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string error;
-    auto ae = testhost::PluginLibrary::open(argv[1], &error);
+    auto ae = aehost::PluginLibrary::open(argv[1], &error);
     if (!ae) {
         std::fprintf(stderr, "tintra_ofx_check: %s\n", error.c_str());
         return 1;

@@ -73,7 +73,7 @@ TEST(OfxPlugin, ParametersMatchTheAfterEffectsDeclarations)
     ofxhost::Effect* general = host->context(kOfxImageEffectContextGeneral);
     ASSERT_TRUE(general);
     // Kept loaded: the popup's names point into the library.
-    const auto library = testhost::PluginLibrary::open(TINTRA_AE_PLUGIN, nullptr);
+    const auto library = aehost::PluginLibrary::open(TINTRA_AE_PLUGIN, nullptr);
     ASSERT_TRUE(library);
     const std::vector<PF_ParamDef> ae = DeclaredBy(library);
     ASSERT_EQ(ae.size(), 4u);

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "tests/support/effect_params.h"
-#include "tools/testhost/effect.h"
+#include "tools/aehost/effect.h"
 
 namespace {
 
-using testhost::Effect;
+using aehost::Effect;
 
 constexpr int32_t kWidth = 37;
 constexpr int32_t kHeight = 23;
@@ -134,8 +134,8 @@ TEST_P(ConcurrentRenders, EveryResultEqualsTheSameRenderDoneAlone)
     // The other commands alone, for the thread that keeps repeating them
     // while the renders run: nothing they use may be shared and mutable.
     std::string about_alone;
-    std::vector<testhost::DeclaredParam> params_alone;
-    testhost::GlobalSetup setup_alone;
+    std::vector<aehost::DeclaredParam> params_alone;
+    aehost::GlobalSetup setup_alone;
     ASSERT_EQ(effect->about(&about_alone), 0);
     ASSERT_EQ(effect->params_setup(&params_alone), 0);
     ASSERT_EQ(effect->global_setup(&setup_alone), 0);
@@ -146,8 +146,8 @@ TEST_P(ConcurrentRenders, EveryResultEqualsTheSameRenderDoneAlone)
     std::thread others([&] {
         do {
             std::string about;
-            std::vector<testhost::DeclaredParam> params;
-            testhost::GlobalSetup setup;
+            std::vector<aehost::DeclaredParam> params;
+            aehost::GlobalSetup setup;
             if (effect->about(&about) != 0 || about != about_alone)
                 ++mismatches;
             if (effect->params_setup(&params) != 0 || params.size() != params_alone.size())

@@ -15,14 +15,14 @@
 #include "color/pixel_arrays.h"
 #include "tests/reliability/plugin_under_test.h"
 #include "tests/support/effect_params.h"
-#include "tools/testhost/effect.h"
-#include "tools/testhost/host.h"
+#include "tools/aehost/effect.h"
+#include "tools/aehost/host.h"
 
 namespace {
 
-using testhost::Host;
-using testhost::ParamSet;
-using testhost::World;
+using aehost::Host;
+using aehost::ParamSet;
+using aehost::World;
 
 // Deterministic pixels over the whole range, a few 16-bit ones above the
 // host's maximum among them.
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Extremes, FrameShapes,
 TEST(InPlaceRender, SameBufferGivesTheSameResult)
 {
     std::string error;
-    auto effect = testhost::Effect::load(TINTRA_PLUGIN_PATH, &error);
+    auto effect = aehost::Effect::load(TINTRA_PLUGIN_PATH, &error);
     ASSERT_TRUE(effect) << error;
     RenderValues values;
     values.hue = -77 * 65536;
@@ -217,7 +217,7 @@ TEST_P(ParameterExtremes, RenderMatchesTheColourCoreAndStaysInRange)
 {
     const ValueCase c = GetParam();
     std::string error;
-    auto effect = testhost::Effect::load(TINTRA_PLUGIN_PATH, &error);
+    auto effect = aehost::Effect::load(TINTRA_PLUGIN_PATH, &error);
     ASSERT_TRUE(effect) << error;
     const HueSettings s = ExpectedSettings(c.values);
     const bool identity = s.hue == 0.f && s.chroma == 0.f;

@@ -14,15 +14,15 @@
 #include "host/pf_suites.h"
 #include "tests/reliability/plugin_under_test.h"
 #include "tests/support/effect_params.h"
-#include "tools/testhost/host.h"
+#include "tools/aehost/host.h"
 
 namespace {
 
-using testhost::Host;
-using testhost::ParamSet;
-using testhost::SuiteEventKind;
-using testhost::SuiteId;
-using testhost::World;
+using aehost::Host;
+using aehost::ParamSet;
+using aehost::SuiteEventKind;
+using aehost::SuiteId;
+using aehost::World;
 
 enum class Command { About, GlobalSetup, ParamsSetup, Render8, Render16, UserChangedParam, UpdateParamsUi };
 
@@ -144,7 +144,7 @@ bool out_data_untouched(Host& host)
 void expect_host_left_clean(Host& host, Command c)
 {
     EXPECT_TRUE(host.suites_balanced()) << name_of(c) << ": a suite was not handed back exactly once";
-    for (const testhost::SuiteEvent& e : host.suite_events()) {
+    for (const aehost::SuiteEvent& e : host.suite_events()) {
         EXPECT_NE(e.kind, SuiteEventKind::StrayRelease) << name_of(c) << " released " << e.suite.name;
         if (e.kind == SuiteEventKind::Acquired) {
             EXPECT_TRUE(uses(c, e.suite)) << name_of(c) << " acquired " << e.suite.name << " " << e.suite.version;
@@ -166,7 +166,7 @@ TEST_P(HealthyHost, CommandSucceedsAndHandsBackWhatItTook)
     Stage stage(deep(c));
     ASSERT_EQ(run_guarded(stage, c), PF_Err_NONE) << name_of(c);
     for (const SuiteId& s : suites_used_by(c)) {
-        testhost::SuiteCount n = stage.host->suite_count(s.name, s.version);
+        aehost::SuiteCount n = stage.host->suite_count(s.name, s.version);
         EXPECT_EQ(n.acquired, 1) << name_of(c) << " " << s.name;
         EXPECT_EQ(n.released, 1) << name_of(c) << " " << s.name;
     }
@@ -225,7 +225,7 @@ TEST_P(RefusedSuite, NeededSuiteFailsWith516AndNothingElseChanges)
     if (uses(rc.command, rc.suite)) {
         EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
         EXPECT_TRUE(out_data_untouched(*stage.host));
-        testhost::SuiteCount n = stage.host->suite_count(rc.suite.name, rc.suite.version);
+        aehost::SuiteCount n = stage.host->suite_count(rc.suite.name, rc.suite.version);
         EXPECT_EQ(n.refused, 1);
         EXPECT_EQ(n.released, 0);  // never handed out, so never handed back
         EXPECT_TRUE(stage.host->iterate_calls().empty());

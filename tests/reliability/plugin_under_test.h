@@ -9,15 +9,15 @@
 #include <memory>
 #include <string>
 
-#include "tools/testhost/plugin_library.h"
+#include "tools/aehost/plugin_library.h"
 
-inline std::shared_ptr<const testhost::PluginLibrary> plugin_under_test()
+inline std::shared_ptr<const aehost::PluginLibrary> plugin_under_test()
 {
-    static const std::shared_ptr<const testhost::PluginLibrary> library = [] {
+    static const std::shared_ptr<const aehost::PluginLibrary> library = [] {
         const char* named = std::getenv("TINTRA_PLUGIN");
         const std::string path = named != nullptr && *named != '\0' ? named : TINTRA_PLUGIN_PATH;
         std::string error;
-        auto lib = testhost::PluginLibrary::open(path, &error);
+        auto lib = aehost::PluginLibrary::open(path, &error);
         if (!lib) {
             std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), error.c_str());
             std::abort();

@@ -5,12 +5,12 @@
 #include "effect/identity.h"
 #include "resources/macos/resource_file.h"
 #include "resources/pipl_bytes.h"
-#include "tools/testhost/property_list.h"
+#include "tools/aehost/property_list.h"
 
 namespace {
 
-using testhost::ByteOrder;
-using testhost::PropertyList;
+using aehost::ByteOrder;
+using aehost::PropertyList;
 
 TEST(PropertyList, TheHostReadsTheGlobalFlagsBackFromBothPlatforms)
 {
@@ -21,13 +21,13 @@ TEST(PropertyList, TheHostReadsTheGlobalFlagsBackFromBothPlatforms)
             // As the bundle carries it: inside a resource file.
             const std::vector<uint8_t> file = rsrc::Build({{{'P', 'i', 'P', 'L'}, 16000, bytes}});
             bytes.clear();
-            ASSERT_TRUE(testhost::find_resource(file, testhost::kPiplType, testhost::kPiplId, &bytes));
+            ASSERT_TRUE(aehost::find_resource(file, aehost::kPiplType, aehost::kPiplId, &bytes));
             std::vector<uint8_t> none;
-            EXPECT_FALSE(testhost::find_resource(file, testhost::kPiplType, 16001, &none));
+            EXPECT_FALSE(aehost::find_resource(file, aehost::kPiplType, 16001, &none));
         }
         PropertyList list;
         std::string error;
-        ASSERT_TRUE(testhost::read_property_list(bytes, order, &list, &error)) << error;
+        ASSERT_TRUE(aehost::read_property_list(bytes, order, &list, &error)) << error;
         EXPECT_TRUE(list.has_out_flags && list.has_out_flags2);
         EXPECT_EQ(list.out_flags, (uint32_t)identity::kOutFlags);
         EXPECT_EQ(list.out_flags2, (uint32_t)identity::kOutFlags2);
@@ -35,7 +35,7 @@ TEST(PropertyList, TheHostReadsTheGlobalFlagsBackFromBothPlatforms)
         // A list cut short is refused, wherever the cut falls in a header.
         for (size_t size : {(size_t)0, (size_t)7, bytes.size() / 2}) {
             const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + (long)size);
-            EXPECT_FALSE(testhost::read_property_list(cut, order, &list, &error)) << size;
+            EXPECT_FALSE(aehost::read_property_list(cut, order, &list, &error)) << size;
         }
     }
 }

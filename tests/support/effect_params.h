@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "effect/parameters.h"
-#include "tools/testhost/effect.h"
-#include "tools/testhost/host.h"
-#include "tools/testhost/param_set.h"
+#include "tools/aehost/effect.h"
+#include "tools/aehost/host.h"
+#include "tools/aehost/param_set.h"
 
 struct RenderValues {
     int32_t hue = 0;      // degrees in 16.16 fixed point
@@ -26,22 +26,22 @@ inline HueSettings ExpectedSettings(const RenderValues& v)
 }
 
 // The definitions the effect hands a fresh host at params set-up.
-inline std::vector<PF_ParamDef> DeclaredBy(testhost::Host&& host)
+inline std::vector<PF_ParamDef> DeclaredBy(aehost::Host&& host)
 {
     host.params_setup();
     return host.added_params();
 }
-inline std::vector<PF_ParamDef> DeclaredBy(const std::shared_ptr<const testhost::PluginLibrary>& library)
+inline std::vector<PF_ParamDef> DeclaredBy(const std::shared_ptr<const aehost::PluginLibrary>& library)
 {
-    return DeclaredBy(testhost::Host(library));
+    return DeclaredBy(aehost::Host(library));
 }
-inline std::vector<PF_ParamDef> DeclaredBy(const testhost::EntryPoints& entry)
+inline std::vector<PF_ParamDef> DeclaredBy(const aehost::EntryPoints& entry)
 {
-    return DeclaredBy(testhost::Host(entry));
+    return DeclaredBy(aehost::Host(entry));
 }
 
 // params[] of a render: the declarations, holding v.
-class EffectParams : public testhost::ParamSet {
+class EffectParams : public aehost::ParamSet {
 public:
     EffectParams(const PF_EffectWorld& input, const std::vector<PF_ParamDef>& declared, const RenderValues& v)
         : ParamSet(input, declared)
@@ -53,8 +53,8 @@ public:
     }
 };
 
-// The short form for testhost::Effect: its declarations, holding v.
-inline std::vector<testhost::DeclaredParam> WithValues(std::vector<testhost::DeclaredParam> params,
+// The short form for aehost::Effect: its declarations, holding v.
+inline std::vector<aehost::DeclaredParam> WithValues(std::vector<aehost::DeclaredParam> params,
                                                        const RenderValues& v)
 {
     params.at(PARAM_HUE - 1).angle_value = v.hue;
@@ -63,9 +63,9 @@ inline std::vector<testhost::DeclaredParam> WithValues(std::vector<testhost::Dec
     params.at(PARAM_CLIP_ALPHA - 1).slider_value = v.alpha;
     return params;
 }
-inline std::vector<testhost::DeclaredParam> WithValues(const testhost::Effect& effect, const RenderValues& v)
+inline std::vector<aehost::DeclaredParam> WithValues(const aehost::Effect& effect, const RenderValues& v)
 {
-    std::vector<testhost::DeclaredParam> declared;
+    std::vector<aehost::DeclaredParam> declared;
     effect.params_setup(&declared);
     return WithValues(declared, v);
 }

@@ -91,7 +91,7 @@ class WindowsPipl : public integration::PluginTestWithParam<Lookup> {};
 // The list carries the address the plug-in registers with.
 TEST_P(WindowsPipl, IsTheHandWrittenListWithTheRegisteredAddress)
 {
-    testhost::Host host(library());
+    aehost::Host host(library());
     ASSERT_EQ(host.register_effect(), PF_Err_NONE);
     const Bytes want = ExpectedPipl(host.registration().support_url);
     Bytes got;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/windows/render_set.h"
-#include "tools/testhost/plugin_library.h"
+#include "tools/aehost/plugin_library.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ int Usage(const std::string& message)
 int Check(const std::string& plugin, const std::string& renders_path)
 {
     std::string error;
-    std::shared_ptr<const testhost::PluginLibrary> library = testhost::PluginLibrary::open(plugin, &error);
+    std::shared_ptr<const aehost::PluginLibrary> library = aehost::PluginLibrary::open(plugin, &error);
     if (!library) {
         // The loader's message already names the file.
         std::fprintf(stderr, "tintra_platform_check: %s\n", error.c_str());

@@ -6,9 +6,9 @@
 
 #include "tests/support/effect_params.h"
 #include "tests/windows/check_report.h"
-#include "tools/testhost/host.h"
-#include "tools/testhost/param_set.h"
-#include "tools/testhost/world.h"
+#include "tools/aehost/host.h"
+#include "tools/aehost/param_set.h"
+#include "tools/aehost/world.h"
 
 namespace platform_check {
 namespace {
@@ -219,7 +219,7 @@ RenderValues Values(const Setting& s)
     return v;
 }
 
-RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& library, const Setting& setting,
+RenderedCase RenderOne(const std::shared_ptr<const aehost::PluginLibrary>& library, const Setting& setting,
                        Frame frame, bool deep, Report& r)
 {
     RenderedCase rendered;
@@ -233,14 +233,14 @@ RenderedCase RenderOne(const std::shared_ptr<const testhost::PluginLibrary>& lib
 
     // Set up as After Effects does, global set-up first: it is also where
     // the host finds the flags its property list announced contradicted.
-    testhost::Host host(library);
+    aehost::Host host(library);
     host.set_threads(kThreads);
     if (!r.Equal(what + ": global set-up", host.global_setup(), 0) ||
         !r.Equal(what + ": parameter set-up", host.params_setup(), 0)) {
         return rendered;
     }
-    testhost::World input(rendered.width, rendered.height, deep, kPadding);
-    testhost::World output(rendered.width, rendered.height, deep, kPadding);
+    aehost::World input(rendered.width, rendered.height, deep, kPadding);
+    aehost::World output(rendered.width, rendered.height, deep, kPadding);
     if (deep) {
         input.set_pixels16(Frame16(frame));
     } else {
@@ -320,7 +320,7 @@ std::vector<Input8> Inputs8()
     return inputs;
 }
 
-Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out)
+Tally RenderAll(const std::shared_ptr<const aehost::PluginLibrary>& library, std::vector<RenderedCase>* out)
 {
     Report r("render");
     for (bool deep : {false, true}) {
@@ -351,7 +351,7 @@ Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, s
 // The plug-in announces threaded rendering: several renders at once, each
 // split across threads, must give exactly what the same binary gave one at a
 // time. A shared mutable value inside the library would show here.
-Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& library,
+Tally RenderConcurrently(const std::shared_ptr<const aehost::PluginLibrary>& library,
                          const std::vector<RenderedCase>& sequential)
 {
     struct Job {

@@ -10,7 +10,7 @@
 
 #include "tests/support/effect_params.h"
 #include "tests/windows/check_report.h"
-#include "tools/testhost/plugin_library.h"
+#include "tools/aehost/plugin_library.h"
 
 namespace platform_check {
 
@@ -37,11 +37,11 @@ std::vector<Input8> Inputs8();
 
 // Renders every case through the plug-in; the render result, the suite
 // bookkeeping and the output rows' padding are checked on the way.
-Tally RenderAll(const std::shared_ptr<const testhost::PluginLibrary>& library, std::vector<RenderedCase>* out);
+Tally RenderAll(const std::shared_ptr<const aehost::PluginLibrary>& library, std::vector<RenderedCase>* out);
 
 // Renders part of the set again, all cases at the same time on their own
 // threads, and checks each against the render RenderAll made of it alone.
-Tally RenderConcurrently(const std::shared_ptr<const testhost::PluginLibrary>& library,
+Tally RenderConcurrently(const std::shared_ptr<const aehost::PluginLibrary>& library,
                          const std::vector<RenderedCase>& sequential);
 
 bool WriteRenders(const std::string& path, const std::vector<RenderedCase>& cases, std::string* error);

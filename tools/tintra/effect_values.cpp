@@ -39,7 +39,7 @@ std::vector<std::string> Endings(const std::string& option)
     return endings;
 }
 
-bool ParseAngle(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseAngle(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
                 std::string& error)
 {
     double degrees = 0.0;
@@ -57,7 +57,7 @@ bool ParseAngle(testhost::DeclaredParam& param, const std::string& option, const
     return true;
 }
 
-bool ParseSlider(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseSlider(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
                  std::string& error)
 {
     double value = 0.0;
@@ -76,7 +76,7 @@ bool ParseSlider(testhost::DeclaredParam& param, const std::string& option, cons
     return true;
 }
 
-bool ParsePopup(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParsePopup(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
                 std::string& error)
 {
     const int32_t count = param.num_choices;
@@ -114,7 +114,7 @@ std::string OptionName(const std::string& name)
     return option;
 }
 
-int FindParam(const std::vector<testhost::DeclaredParam>& params, const std::string& option)
+int FindParam(const std::vector<aehost::DeclaredParam>& params, const std::string& option)
 {
     if (option.empty()) return -1;
     for (size_t i = 0; i < params.size(); ++i)
@@ -138,7 +138,7 @@ int FindParam(const std::vector<testhost::DeclaredParam>& params, const std::str
     return -1;
 }
 
-std::string ShortOption(const std::vector<testhost::DeclaredParam>& params, size_t i)
+std::string ShortOption(const std::vector<aehost::DeclaredParam>& params, size_t i)
 {
     const std::string name = OptionName(params[i].name);
     std::vector<std::string> candidates{name};
@@ -173,7 +173,7 @@ std::string ChoiceKeyword(const std::string& choice)
     return Lower(choice.substr(0, space));
 }
 
-bool ParseParamValue(testhost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseParamValue(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
                      std::string& error)
 {
     switch (param.type) {
@@ -187,7 +187,7 @@ bool ParseParamValue(testhost::DeclaredParam& param, const std::string& option, 
     }
 }
 
-bool ApplyParamOptions(const ParamOptions& options, std::vector<testhost::DeclaredParam>& params,
+bool ApplyParamOptions(const ParamOptions& options, std::vector<aehost::DeclaredParam>& params,
                        std::string& error)
 {
     for (const auto& option : options) {
@@ -205,7 +205,7 @@ bool ApplyParamOptions(const ParamOptions& options, std::vector<testhost::Declar
     return true;
 }
 
-int OnlyPopup(const std::vector<testhost::DeclaredParam>& params)
+int OnlyPopup(const std::vector<aehost::DeclaredParam>& params)
 {
     int found = -1;
     for (size_t i = 0; i < params.size(); ++i) {
@@ -216,11 +216,11 @@ int OnlyPopup(const std::vector<testhost::DeclaredParam>& params)
     return found;
 }
 
-std::string ParamOptionsHelp(const std::vector<testhost::DeclaredParam>& params)
+std::string ParamOptionsHelp(const std::vector<aehost::DeclaredParam>& params)
 {
     std::string text;
     for (size_t i = 0; i < params.size(); ++i) {
-        const testhost::DeclaredParam& p = params[i];
+        const aehost::DeclaredParam& p = params[i];
         std::string takes = "VALUE";
         std::string what = p.name;
         if (p.type == kAngleType) {

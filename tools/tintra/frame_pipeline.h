@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "tools/testhost/effect.h"
+#include "tools/aehost/effect.h"
 #include "tools/tintra/batch_plan.h"
 #include "tools/tintra/command_line.h"
 #include "tools/tintra/plugin.h"
@@ -19,7 +19,7 @@
 
 class FramePipeline {
 public:
-    FramePipeline(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values,
+    FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
                   const CommandLine& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
@@ -38,7 +38,7 @@ private:
     Result RenderFrame(const BatchItem& item, Frame& in);
 
     const LoadedPlugin& plugin_;
-    const std::vector<testhost::DeclaredParam>& values_;
+    const std::vector<aehost::DeclaredParam>& values_;
     const CommandLine& line_;
     Progress& progress_;
 

@@ -9,11 +9,11 @@ int32_t BandRows(int32_t width)
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
 
-int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values, const Image& in,
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values, const Image& in,
                    Image& out, int32_t top, int32_t bottom, int threads)
 {
     if (plugin.is_ofx()) return RenderRowsOfx(plugin, values, in, out, top, bottom, threads);
-    const testhost::Effect& effect = *plugin.effect;
+    const aehost::Effect& effect = *plugin.effect;
     const size_t first = (size_t)top * (size_t)in.width;
     return in.depth == 16 ? effect.render16(values, in.width, bottom - top, in.pixels16.data() + first,
                                             out.pixels16.data() + first, threads)
@@ -21,7 +21,7 @@ int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<testhost::Decla
                                            out.pixels8.data() + first, threads);
 }
 
-int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values, const Image& in,
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted)
 {
     interrupted = false;

@@ -19,9 +19,9 @@ constexpr int32_t kDisabledFlag = 1 << 5;  // PF_PUI_DISABLED: greyed out
 
 std::string Number(double v) { return FormatFloat((float)v); }
 
-void PrintParam(const std::vector<testhost::DeclaredParam>& params, size_t i)
+void PrintParam(const std::vector<aehost::DeclaredParam>& params, size_t i)
 {
-    const testhost::DeclaredParam& p = params[i];
+    const aehost::DeclaredParam& p = params[i];
     const std::string option = "--" + ShortOption(params, i);
     // The UI state is the one the plug-in set for the control's first showing.
     std::printf("  %d. %s (id %d, %s)%s\n", p.index, p.name.c_str(), p.id, option.c_str(),
@@ -72,11 +72,11 @@ int RunInfo(const CommandLine& line)
     if (plugin.is_ofx()) return PrintOfxInfo(path, plugin);
     std::string about;
     if (const int32_t err = plugin.effect->about(&about)) {
-        PrintError("plug-in " + path + " failed at About: host error " + testhost::describe_error(err));
+        PrintError("plug-in " + path + " failed at About: host error " + aehost::describe_error(err));
         return kExitFailed;
     }
 
-    const testhost::Registration& r = plugin.registration;
+    const aehost::Registration& r = plugin.registration;
     std::printf("%s\n", r.name.c_str());
     std::printf("  API          After Effects\n");
     std::printf("  plug-in      %s\n", path.c_str());

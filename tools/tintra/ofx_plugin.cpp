@@ -16,10 +16,10 @@ constexpr int32_t kPopupType = 7;
 constexpr int32_t kFloatSliderType = 10;
 constexpr int32_t kDisabledFlag = 1 << 5;
 
-testhost::DeclaredParam Declared(const ofxhost::Param& param, int32_t index)
+aehost::DeclaredParam Declared(const ofxhost::Param& param, int32_t index)
 {
     const ofxhost::PropertySet& p = param.props;
-    testhost::DeclaredParam d;
+    aehost::DeclaredParam d;
     d.index = index;
     d.id = index;
     d.name = p.string(kOfxPropLabel);
@@ -48,10 +48,10 @@ testhost::DeclaredParam Declared(const ofxhost::Param& param, int32_t index)
     return d;
 }
 
-OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values)
+OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values)
 {
     for (size_t i = 0; i < values.size() && i < plugin.ofx_names.size(); ++i) {
-        const testhost::DeclaredParam& v = values[i];
+        const aehost::DeclaredParam& v = values[i];
         const std::string& name = plugin.ofx_names[i];
         OfxStatus s = kOfxStatOK;
         if (v.type == kPopupType)
@@ -149,7 +149,7 @@ std::string OfxVersionText(const LoadedPlugin& plugin)
            std::to_string(d.integer(kOfxPropVersion, 2));
 }
 
-int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<testhost::DeclaredParam>& values,
+int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
                       const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
 {
     if (const OfxStatus s = SetValues(plugin, values)) return s;

@@ -37,7 +37,7 @@ bool IsOfxPath(const std::string& path)
 
 std::string RenderErrorText(const LoadedPlugin& plugin, int32_t err)
 {
-    return plugin.is_ofx() ? "OFX status " + std::to_string(err) : "host error " + testhost::describe_error(err);
+    return plugin.is_ofx() ? "OFX status " + std::to_string(err) : "host error " + aehost::describe_error(err);
 }
 
 bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& error)
@@ -47,7 +47,7 @@ bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& erro
     const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
     if (IsOfxPath(path)) return LoadOfxPlugin(path, where, plugin, error);
     std::string why;
-    plugin.effect = testhost::Effect::load(where, &why);
+    plugin.effect = aehost::Effect::load(where, &why);
     if (!plugin.effect) {
         // The test host starts its reason with the same words as ours.
         const std::string repeated = "cannot load " + where + ": ";
@@ -56,7 +56,7 @@ bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& erro
         return false;
     }
     const auto failed = [&](const char* step, int32_t err) {
-        error = "plug-in " + path + " failed at " + step + ": host error " + testhost::describe_error(err);
+        error = "plug-in " + path + " failed at " + step + ": host error " + aehost::describe_error(err);
         return false;
     };
     if (const int32_t err = plugin.effect->register_effect(&plugin.registration)) return failed("registration", err);

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "tools/ofxhost/host.h"
-#include "tools/testhost/effect.h"
+#include "tools/aehost/effect.h"
 
 struct LoadedPlugin {
-    std::unique_ptr<testhost::Effect> effect;  // an After Effects build
-    testhost::Registration registration;
-    testhost::GlobalSetup global;
-    std::vector<testhost::DeclaredParam> params;
+    std::unique_ptr<aehost::Effect> effect;  // an After Effects build
+    aehost::Registration registration;
+    aehost::GlobalSetup global;
+    std::vector<aehost::DeclaredParam> params;
 
     std::unique_ptr<ofxhost::Host> ofx;      // an OFX build
     ofxhost::Effect* ofx_instance = nullptr;

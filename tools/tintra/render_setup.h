@@ -2,7 +2,7 @@
 // command line names and apply the options to the parameters it declares.
 #pragma once
 
-#include "tools/testhost/effect.h"
+#include "tools/aehost/effect.h"
 #include "tools/tintra/command_line.h"
 #include "tools/tintra/effect_values.h"
 #include "tools/tintra/plugin.h"
@@ -12,7 +12,7 @@
 // Without --plugin the plug-in beside the tool is loaded: its OFX build when
 // one of inputs holds float samples (rendered in float, unclipped) and that
 // build is there, else the After Effects build.
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<testhost::DeclaredParam>& values,
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aehost::DeclaredParam>& values,
                   const std::vector<std::string>& inputs = {});
 
 // How the command line asks outputs to be written.

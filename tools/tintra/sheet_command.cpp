@@ -29,7 +29,7 @@ int RunSheet(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    std::vector<testhost::DeclaredParam> values;
+    std::vector<aehost::DeclaredParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
     // The sheet shows every choice of the effect's popup, so it takes no
     // value for it.
