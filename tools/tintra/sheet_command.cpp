@@ -29,7 +29,7 @@ int RunSheet(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    std::vector<aehost::DeclaredParam> values;
+    std::vector<PluginParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
     // The sheet shows every choice of the effect's popup, so it takes no
     // value for it.
@@ -99,7 +99,7 @@ int RunSheet(const CommandLine& line)
         std::vector<const Image*> cells{&in};
         std::vector<std::string> labels{"input"};
         for (size_t i = 0; i < choices.size(); ++i) {
-            values[(size_t)popup].popup_value = (int32_t)i + 1;
+            values[(size_t)popup].choice = (int)i;
             bool interrupted = false;
             const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
             if (interrupted) return InterruptedExitStatus();

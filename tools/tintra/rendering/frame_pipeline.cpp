@@ -148,7 +148,7 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
 
 }  // namespace
 
-FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                              const CommandLine& line, Progress& progress)
     : plugin_(plugin), values_(values), line_(line), progress_(progress)
 {

@@ -19,7 +19,7 @@
 
 class FramePipeline {
 public:
-    FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+    FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                   const CommandLine& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
@@ -38,7 +38,7 @@ private:
     Result RenderFrame(const BatchItem& item, Frame& in);
 
     const LoadedPlugin& plugin_;
-    const std::vector<aehost::DeclaredParam>& values_;
+    const std::vector<PluginParam>& values_;
     const CommandLine& line_;
     Progress& progress_;
 

@@ -15,7 +15,7 @@ namespace {
 
 // An option that names neither one of the tool's nor a parameter, with the
 // nearest name of either when one is close.
-std::string UnknownOption(const CommandLine& line, const std::vector<aehost::DeclaredParam>& params,
+std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params,
                           const std::string& name)
 {
     std::vector<std::string> names = OwnOptions(line.command);
@@ -65,7 +65,7 @@ std::string PluginFor(const CommandLine& line, const std::vector<std::string>& i
 
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aehost::DeclaredParam>& values,
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
                   const std::vector<std::string>& inputs)
 {
     std::string error;
@@ -95,8 +95,8 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aeh
     // Taken as the host takes a typed value within the valid range, but
     // said: the slider's range is where the effect is meant to work.
     for (const auto& option : line.param_options) {
-        const aehost::DeclaredParam& p = values[(size_t)FindParam(values, option.first)];
-        if (p.type == kFloatSliderParam && (p.slider_value < p.slider_min || p.slider_value > p.slider_max))
+        const PluginParam& p = values[(size_t)FindParam(values, option.first)];
+        if (p.kind == ParamKind::Slider && (p.value < p.slider_min || p.value > p.slider_max))
             PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
                        FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
                        "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +

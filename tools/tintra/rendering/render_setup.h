@@ -12,7 +12,7 @@
 // Without --plugin the plug-in beside the tool is loaded: its OFX build when
 // one of inputs holds float samples (rendered in float, unclipped) and that
 // build is there, else the After Effects build.
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aehost::DeclaredParam>& values,
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
                   const std::vector<std::string>& inputs = {});
 
 // How the command line asks outputs to be written.
