@@ -11,6 +11,7 @@
 
 #include "tools/tintra/image_io/header_sniff.h"
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/png_chunks.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
 #include "tools/tintra/rendering/interrupt.h"
@@ -173,7 +174,7 @@ bool ImageReader::ReadPageHeaders(std::string& error)
 
 void ImageReader::ReadPngText()
 {
-    unread_ = UnreadPngChunks(path_);
+    KeepPngChunks(path_, headers_[0]);
     // tEXt is Latin-1, which the library passes on as bytes; text after
     // the image data it does not read at all.
     std::vector<std::pair<std::string, std::string>> text;

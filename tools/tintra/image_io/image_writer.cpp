@@ -11,6 +11,7 @@
 #include "tools/tintra/image_io/channel_mapping.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/output_file.h"
+#include "tools/tintra/image_io/png_chunks.h"
 #include "tools/tintra/image_io/written_check.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
@@ -28,6 +29,9 @@ struct ImageWriter::State {
     std::vector<std::string> wanted;  // each page's samples as asked for
     std::string samples_note;  // samples the format could not hold
     std::string text_note;  // text a PNG's tEXt cannot hold
+    std::vector<unsigned char> png_chunks;  // an input PNG's chunks, for a PNG output
+    bool colour_kept = false;  // the output's colour encoding is the input's
+    std::string chunks_note;  // the input's PNG chunks left out
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -72,8 +76,11 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
     for (OIIO::ImageSpec& header : s.headers) {
-        header.attribute("png:compressionLevel", options.png_compression);
-        header.attribute("png:filter", kPngFilterSub);
+        // Only a PNG's writer reads these; others (FITS) write them as keys.
+        if (s.format == "png") {
+            header.attribute("png:compressionLevel", options.png_compression);
+            header.attribute("png:filter", kPngFilterSub);
+        }
         ChooseEncoding(s.format, options, header);
         if (s.format == "png") KeepLatin1Text(header, s.text_note);
         s.wanted.push_back(SamplesName(header));
@@ -146,6 +153,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     }
     if (pages.size() > 1 && !s.out->supports("multiimage")) return CheckPagesFit(path, (int)pages.size(), error);
     s.format = s.out->format_name();
+    for (size_t i = s.headers.size(); i-- > 0;) TakePngChunks(s.headers[i], s.png_chunks, s.colour_kept);
     s.no_clobber = options.no_clobber;
     PrepareHeaders(s, options);
 
@@ -245,6 +253,12 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     // Read back before it takes the target's name: a writer that failed
     // without saying so must not replace anything.
     OIIO::ImageSpec written;
+    if (ok && s.format == "png" && !s.png_chunks.empty())
+        ok = CarryPngChunks(s.fd, s.png_chunks, s.colour_kept, s.chunks_note, error);
+    const std::vector<std::string> png_only = s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
+    if (!png_only.empty())
+        s.chunks_note = "a ." + ExtensionOf(s.path) + " file cannot hold the input's PNG chunks " + CommaList(png_only) +
+                        "; written without";
     if (ok) ok = ReadsBack(s, written, error);
     if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);
@@ -274,6 +288,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
+    if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +

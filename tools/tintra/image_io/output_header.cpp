@@ -64,6 +64,8 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
     // A chroma tool halving chroma resolution by default would hide its
     // own work: JPEG keeps the source's subsampling, else none.
     if (!options.subsampling.empty()) header.attribute("jpeg:subsampling", options.subsampling);
+    // Another format would keep it as text, which a later JPEG would obey.
+    if (format != "jpeg") header.erase_attribute("jpeg:subsampling");
     if (format == "jpeg" && header.get_string_attribute("jpeg:subsampling").empty())
         header.attribute("jpeg:subsampling", "4:4:4");
 }

@@ -214,13 +214,6 @@ INSTANTIATE_TEST_SUITE_P(
                  Expand::GreyAlpha},
         FileCase{"png_palette", [](const ScratchDir& d) { return Png(d, 8, 1, 3); }, kPngToPng, 0, "",
                  Expand::Palette},
-        FileCase{"png_chromaticities_not_dropped_in_silence",
-                 [](const ScratchDir& d) {
-                     const RawImage raw = MakeRaw(kW, kH, 8, 3, 23);
-                     WriteBytes(d.path("in.png"), EncodePng(raw, 2, {{"cHRM", std::vector<unsigned char>(32, 1)}}));
-                     return raw;
-                 },
-                 kPngToPng, 0, "@/in.png: not carried over, as OpenImageIO does not read it: the cHRM"},
         FileCase{"png_grey4", [](const ScratchDir& d) { return Png(d, 4, 1, 0); }, kPngToPng, 0, "", Expand::Grey},
         FileCase{"png_grey1", [](const ScratchDir& d) { return Png(d, 1, 1, 0); }, kPngToPng, 0, "", Expand::Grey},
         FileCase{"tiff_tiled16",
