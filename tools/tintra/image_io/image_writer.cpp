@@ -32,6 +32,7 @@ struct ImageWriter::State {
     std::vector<unsigned char> png_chunks;  // an input PNG's chunks, for a PNG output
     bool colour_kept = false;  // the output's colour encoding is the input's
     std::string chunks_note;  // the input's PNG chunks left out
+    uint64_t clipped = 0, float_values = 0;  // float samples written as integers
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -63,7 +64,13 @@ namespace {
 // One line when the format keeps the samples in another type than asked.
 void NoteHeldSamples(ImageWriter::State& s, int page)
 {
-    const std::string held = SamplesName(s.out->spec());
+    std::string held = SamplesName(s.out->spec());
+    // Only DPX's and TIFF's writers pack 10 or 12 bits; the rest keep the
+    // attribute but write whole bytes.
+    const OIIO::ImageSpec& spec = s.out->spec();
+    const int bits = spec.get_int_attribute("oiio:BitsPerSample", 0);
+    if ((bits == 10 || bits == 12) && s.format != "dpx" && s.format != "tiff")
+        held = "uint" + std::to_string(spec.format.size() * 8);
     if (held != s.wanted[(size_t)page] && s.samples_note.empty())
         s.samples_note = "a ." + ExtensionOf(s.path) + " file cannot hold " + s.wanted[(size_t)page] +
                          " samples; written as " + held;
@@ -208,6 +215,13 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         float* d = reinterpret_cast<float*>(s.rows.data());
         for (size_t k = 0; k < count; ++k)
             for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
+        // The library clips a float render into a format of integers
+        // without a word; the count is said as the reader says its own.
+        if (!s.out->spec().format.is_floating_point()) {
+            const float* v = reinterpret_cast<const float*>(s.rows.data());
+            for (size_t i = 0; i < count * nch; ++i) s.clipped += !(v[i] >= 0.0f && v[i] <= 1.0f);
+            s.float_values += count * nch;
+        }
     } else if (image.depth == 16) {
         s.rows.resize(count * nch * 2);
         uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
@@ -289,6 +303,10 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
     if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
+    if (s.float_values != 0)
+        notes.push_back(std::to_string(s.clipped) + " of " + std::to_string(s.float_values) +
+                        " floating-point values were outside 0..1 and clipped to the ." + ExtensionOf(s.path) +
+                        " file's " + SamplesName(s.headers[0]) + " samples");
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +

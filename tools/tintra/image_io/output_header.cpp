@@ -60,6 +60,8 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
     }
     if (options.samples != Samples::Input) header.erase_attribute("oiio:BitsPerSample");
     if (bits != 0) header.attribute("oiio:BitsPerSample", bits);
+    // PNM's writer writes 8 bits unless told otherwise, whatever it is given.
+    if (format == "pnm" && header.format == T::UINT16 && bits == 0) header.attribute("oiio:BitsPerSample", 16);
     if (!options.compression.empty()) header.attribute("compression", options.compression);
     // A chroma tool halving chroma resolution by default would hide its
     // own work: JPEG keeps the source's subsampling, else none.

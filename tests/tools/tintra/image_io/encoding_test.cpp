@@ -27,6 +27,7 @@ struct EncodingCase {
     const char* out_ext;
     const char* attribute;  // "format" for the sample type
     std::string expected;
+    std::string said = "";  // expected in stderr
 };
 
 void PrintTo(const EncodingCase& c, std::ostream* out) { *out << c.name; }
@@ -45,6 +46,7 @@ TEST_P(Encoding, IsWhatWasAskedOrTheSources)
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
     const OIIO::ImageSpec header = Header(out);
     const std::string got = std::string(c.attribute) == "format" ? std::string(header.format.c_str())
                             : std::string(c.attribute) == "oiio:BitsPerSample"
@@ -62,7 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
                     EncodingCase{"compression_asked", "png", 8, {"--compression", "lzw"}, "tif", "compression", "lzw"},
                     EncodingCase{"jpeg_chroma_kept_whole", "png", 8, {}, "jpg", "jpeg:subsampling", "4:4:4"},
                     EncodingCase{"jpeg_subsampling_asked", "png", 8, {"--subsampling", "4:2:0"}, "jpg",
-                                 "jpeg:subsampling", "4:2:0"}),
+                                 "jpeg:subsampling", "4:2:0"},
+                    // As text in a PNG it would halve a later JPEG's chroma.
+                    EncodingCase{"jpeg_subsampling_not_kept_in_a_png", "jpg", 8, {}, "png", "jpeg:subsampling", ""},
+                    EncodingCase{"pnm16_kept", "png", 16, {}, "ppm", "format", "uint16"},
+                    EncodingCase{"uint10_fallback_said", "png", 16, {"-d", "uint10"}, "png", "format", "uint16",
+                                 "a .png file cannot hold uint10 samples; written as uint16"},
+                    EncodingCase{"uint12_fallback_said", "png", 16, {"-d", "uint12"}, "jpg", "format", "uint8",
+                                 "a .jpg file cannot hold uint12 samples; written as uint8"}),
     [](const testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
 // --no-clobber, --dry-run and --quiet: what is written and what is said.

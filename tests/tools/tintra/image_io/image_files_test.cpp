@@ -249,6 +249,15 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const ScratchDir& d, const ToolRun&) {
                      EXPECT_EQ(HeaderOf(d.path("out.tif")).format, OIIO::TypeDesc::UINT16);
                  }},
+        // The OFX build keeps them unclipped until a format of integers does.
+        FileCase{"exr_clipped_values_counted_through_ofx",
+                 [](const ScratchDir& d) {
+                     WriteWithLibrary(d.path("in.exr"), {OIIO::ImageSpec(kW, kH, 3, OIIO::TypeDesc::HALF)},
+                                      Ramp(kW * kH * 3, -0.5f, 1.5f));
+                     return RawImage();
+                 },
+                 {"render", "@/in.exr", "-o", "@/out.png"}, 0,
+                 "94 of 189 floating-point values were outside 0..1 and clipped to the .png file's uint16 samples"},
         // A fourth channel that the file does not call alpha is left out.
         FileCase{"exr_depth_is_not_alpha",
                  [](const ScratchDir& d) {
