@@ -27,7 +27,8 @@ its own padding (-o graded.%06d.exr) or into a folder; its frames are
 others; the last line lists the failed frames as a --frames list, to re-run
 just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
-to 8- or 16-bit RGB(A). Float files (EXR, float TIFF, HDR) go through the
+to 8- or 16-bit RGB(A); a grey PNG whose render is still grey (as at Hue 0,
+Chroma 0) is written as a grey PNG. Float files (EXR, float TIFF, HDR) go through the
 OFX build beside tintra (TINTRA.ofx) in float: nothing is clipped but what
 the clip method does (--clip none keeps values above 1 and below 0), and they
 are written as float (half stays half). Through an After Effects build float

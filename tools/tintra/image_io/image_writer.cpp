@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/image_io/channel_mapping.h"
+#include "tools/tintra/image_io/grey_png.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/output_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
@@ -32,7 +33,10 @@ struct ImageWriter::State {
     std::vector<unsigned char> png_chunks;  // an input PNG's chunks, for a PNG output
     bool colour_kept = false;  // the output's colour encoding is the input's
     std::string chunks_note;  // the input's PNG chunks left out
+    std::string grey_note;  // a grey input written in colour
     uint64_t clipped = 0, float_values = 0;  // float samples written as integers
+    bool all_grey = true;  // every pixel written so far has R = G = B
+    bool greyed = false;  // written as grey, R = G = B being the input's grey
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -213,8 +217,11 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     if (image.depth == 32) {
         s.rows.resize(count * nch * 4);
         float* d = reinterpret_cast<float*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k)
-            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
+        for (size_t k = 0; k < count; ++k) {
+            const float* p = &image.pixelsf[(first + k) * 4];
+            s.all_grey = s.all_grey && p[0] == p[1] && p[1] == p[2];
+            for (size_t c = 0; c < nch; ++c) *d++ = p[c];
+        }
         // The library clips a float render into a format of integers
         // without a word; the count is said as the reader says its own.
         if (!s.out->spec().format.is_floating_point()) {
@@ -228,6 +235,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         for (size_t k = 0; k < count; ++k) {
             const PF_Pixel16& p = image.pixels16[first + k];
             const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
+            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
             *d++ = file(p.red);
             *d++ = file(p.green);
             *d++ = file(p.blue);
@@ -238,6 +246,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         uint8_t* d = s.rows.data();
         for (size_t k = 0; k < count; ++k) {
             const PF_Pixel& p = image.pixels8[first + k];
+            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
             *d++ = p.red;
             *d++ = p.green;
             *d++ = p.blue;
@@ -260,6 +269,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
 {
     const QuietLibraries quiet;
     State& s = *state_;
+    const OIIO::ImageSpec spec = s.out->spec();
     bool ok = s.out->close() && !(s.proxy && s.proxy->failure != 0);
     if (!ok) error = s.WriteError(s.out->geterror());
     s.out.reset();
@@ -267,6 +277,12 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     // Read back before it takes the target's name: a writer that failed
     // without saying so must not replace anything.
     OIIO::ImageSpec written;
+    if (ok && s.format == "png" && GreyPngInput(s.png_chunks)) {
+        if (s.all_grey && s.headers.size() == 1)
+            ok = s.greyed = RewriteAsGrey(s.fd, s.temp, spec, error);
+        else
+            s.grey_note = "the grey input came out in colour: written as RGB";
+    }
     if (ok && s.format == "png" && !s.png_chunks.empty())
         ok = CarryPngChunks(s.fd, s.png_chunks, s.colour_kept, s.chunks_note, error);
     const std::vector<std::string> png_only = s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
@@ -303,11 +319,14 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
     if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
+    if (!s.grey_note.empty()) notes.push_back(s.grey_note);
     if (s.float_values != 0)
         notes.push_back(std::to_string(s.clipped) + " of " + std::to_string(s.float_values) +
                         " floating-point values were outside 0..1 and clipped to the ." + ExtensionOf(s.path) +
                         " file's " + SamplesName(s.headers[0]) + " samples");
-    const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
+    OIIO::ImageSpec wanted = s.headers[0];
+    if (s.greyed) wanted.nchannels = written.nchannels;
+    const std::vector<std::string> lost = LostMetadata(wanted, written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
                         "; written without");

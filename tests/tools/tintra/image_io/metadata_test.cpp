@@ -38,6 +38,7 @@ struct MetadataCase {
     Chunks kept;                       // found in the output exactly so
     std::vector<std::string> absent;   // chunk types, or "text:" keyword prefixes, not found
     std::string message;               // expected in stderr
+    int out_colour_type = -1;          // the output's, if checked
 };
 
 void PrintTo(const MetadataCase& c, std::ostream* out) { *out << c.name; }
@@ -48,14 +49,19 @@ TEST_P(Metadata, KeptOrSaid)
 {
     const MetadataCase& c = GetParam();
     ScratchDir dir;
-    const RawImage raw = MakeRaw(6, 5, 8, c.colour_type == 3 ? 1 : 3, 7);
+    static const int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+    const RawImage raw = MakeRaw(6, 5, 8, kChannels[c.colour_type], 7);
     WriteBytes(dir.path("in.png"), EncodePng(raw, c.colour_type, c.chunks));
     std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png")};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-    const Chunks out = ChunksOf(ReadBytes(dir.path("out.png")));
+    const Bytes file = ReadBytes(dir.path("out.png"));
+    if (c.out_colour_type >= 0) {
+        EXPECT_EQ(file.size() > 25 ? file[25] : -1, c.out_colour_type);
+    }
+    const Chunks out = ChunksOf(file);
     for (const auto& want : c.kept)
         EXPECT_NE(std::find(out.begin(), out.end(), want), out.end()) << want.first << " not kept as it was";
     for (const std::string& gone : c.absent)
@@ -87,7 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
         MetadataCase{"latin1_text_kept_as_latin1", 2, {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}}, {},
                      {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}}, {}, "written to"},
         MetadataCase{"unknown_chunks_kept_when_safe_to_copy", 2, {{"prvt", {1, 2}}, {"prvT", {3}}}, {},
-                     {{"prvt", {1, 2}}}, {"prvT"}, "prvT (unknown to this tool and not safe to copy"}),
+                     {{"prvt", {1, 2}}}, {"prvT"}, "prvT (unknown to this tool and not safe to copy"},
+        MetadataCase{"grey_stays_grey_at_identity", 0, {{"sBIT", {5}}}, {}, {{"sBIT", {5}}}, {}, "written to", 0},
+        MetadataCase{"grey_alpha_stays_grey_alpha_at_identity", 4, {}, {}, {}, {}, "written to", 4},
+        MetadataCase{"grey_in_colour_said", 0, {}, {"--hue", "40", "--chroma", "20"}, {}, {},
+                     "the grey input came out in colour: written as RGB", 2}),
     [](const testing::TestParamInfo<MetadataCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
