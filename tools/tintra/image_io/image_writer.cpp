@@ -134,6 +134,91 @@ bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& err
     return true;
 }
 
+// Rows of the host's pixels as the file's interleaved samples, noting
+// whether they are grey and counting float values a format of integers clips.
+void PackRows(ImageWriter::State& s, const Image& image, size_t first, size_t count, size_t nch)
+{
+    if (image.depth == 32) {
+        s.rows.resize(count * nch * 4);
+        float* d = reinterpret_cast<float*>(s.rows.data());
+        for (size_t k = 0; k < count; ++k) {
+            const float* p = &image.pixelsf[(first + k) * 4];
+            s.all_grey = s.all_grey && p[0] == p[1] && p[1] == p[2];
+            for (size_t c = 0; c < nch; ++c) *d++ = p[c];
+        }
+        // The library clips a float render into a format of integers
+        // without a word; the count is said as the reader says its own.
+        if (!s.out->spec().format.is_floating_point()) {
+            const float* v = reinterpret_cast<const float*>(s.rows.data());
+            for (size_t i = 0; i < count * nch; ++i) s.clipped += !(v[i] >= 0.0f && v[i] <= 1.0f);
+            s.float_values += count * nch;
+        }
+    } else if (image.depth == 16) {
+        s.rows.resize(count * nch * 2);
+        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel16& p = image.pixels16[first + k];
+            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
+            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
+            *d++ = file(p.red);
+            *d++ = file(p.green);
+            *d++ = file(p.blue);
+            if (nch == 4) *d++ = file(p.alpha);
+        }
+    } else {
+        s.rows.resize(count * nch);
+        uint8_t* d = s.rows.data();
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel& p = image.pixels8[first + k];
+            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
+            *d++ = p.red;
+            *d++ = p.green;
+            *d++ = p.blue;
+            if (nch == 4) *d++ = p.alpha;
+        }
+    }
+}
+
+// What a PNG written from a PNG keeps of it: grey, where the render is
+// still grey, and its chunks; other formats say which of those they lack.
+bool KeepPngTraits(ImageWriter::State& s, const OIIO::ImageSpec& spec, std::string& error)
+{
+    bool ok = true;
+    if (s.format == "png" && GreyPngInput(s.png_chunks)) {
+        if (s.all_grey && s.headers.size() == 1)
+            ok = s.greyed = RewriteAsGrey(s.fd, s.temp, spec, error);
+        else
+            s.grey_note = "the grey input came out in colour: written as RGB";
+    }
+    if (ok && s.format == "png" && !s.png_chunks.empty())
+        ok = CarryPngChunks(s.fd, s.png_chunks, s.colour_kept, s.chunks_note, error);
+    const std::vector<std::string> png_only = s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
+    if (!png_only.empty())
+        s.chunks_note = "a ." + ExtensionOf(s.path) + " file cannot hold the input's PNG chunks " + CommaList(png_only) +
+                        "; written without";
+    return ok;
+}
+
+// The lines a finished file is reported with, in the order of its making.
+void AddNotes(const ImageWriter::State& s, const OIIO::ImageSpec& written, std::vector<std::string>& notes)
+{
+    if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
+    if (!s.samples_note.empty()) notes.push_back(s.samples_note);
+    if (!s.text_note.empty()) notes.push_back(s.text_note);
+    if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
+    if (!s.grey_note.empty()) notes.push_back(s.grey_note);
+    if (s.float_values != 0)
+        notes.push_back(std::to_string(s.clipped) + " of " + std::to_string(s.float_values) +
+                        " floating-point values were outside 0..1 and clipped to the ." + ExtensionOf(s.path) +
+                        " file's " + SamplesName(s.headers[0]) + " samples");
+    OIIO::ImageSpec wanted = s.headers[0];
+    if (s.greyed) wanted.nchannels = written.nchannels;
+    const std::vector<std::string> lost = LostMetadata(wanted, written);
+    if (!lost.empty())
+        notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
+                        "; written without");
+}
+
 }  // namespace
 
 ImageWriter::ImageWriter() = default;
@@ -214,45 +299,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     const size_t nch = image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
     const size_t first = (size_t)top * (size_t)image.width;
-    if (image.depth == 32) {
-        s.rows.resize(count * nch * 4);
-        float* d = reinterpret_cast<float*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k) {
-            const float* p = &image.pixelsf[(first + k) * 4];
-            s.all_grey = s.all_grey && p[0] == p[1] && p[1] == p[2];
-            for (size_t c = 0; c < nch; ++c) *d++ = p[c];
-        }
-        // The library clips a float render into a format of integers
-        // without a word; the count is said as the reader says its own.
-        if (!s.out->spec().format.is_floating_point()) {
-            const float* v = reinterpret_cast<const float*>(s.rows.data());
-            for (size_t i = 0; i < count * nch; ++i) s.clipped += !(v[i] >= 0.0f && v[i] <= 1.0f);
-            s.float_values += count * nch;
-        }
-    } else if (image.depth == 16) {
-        s.rows.resize(count * nch * 2);
-        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel16& p = image.pixels16[first + k];
-            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
-            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
-            *d++ = file(p.red);
-            *d++ = file(p.green);
-            *d++ = file(p.blue);
-            if (nch == 4) *d++ = file(p.alpha);
-        }
-    } else {
-        s.rows.resize(count * nch);
-        uint8_t* d = s.rows.data();
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel& p = image.pixels8[first + k];
-            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
-            *d++ = p.red;
-            *d++ = p.green;
-            *d++ = p.blue;
-            if (nch == 4) *d++ = p.alpha;
-        }
-    }
+    PackRows(s, image, first, count, nch);
     const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
                                 : image.depth == 16 ? OIIO::TypeDesc::UINT16
                                                     : OIIO::TypeDesc::UINT8;
@@ -277,18 +324,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     // Read back before it takes the target's name: a writer that failed
     // without saying so must not replace anything.
     OIIO::ImageSpec written;
-    if (ok && s.format == "png" && GreyPngInput(s.png_chunks)) {
-        if (s.all_grey && s.headers.size() == 1)
-            ok = s.greyed = RewriteAsGrey(s.fd, s.temp, spec, error);
-        else
-            s.grey_note = "the grey input came out in colour: written as RGB";
-    }
-    if (ok && s.format == "png" && !s.png_chunks.empty())
-        ok = CarryPngChunks(s.fd, s.png_chunks, s.colour_kept, s.chunks_note, error);
-    const std::vector<std::string> png_only = s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
-    if (!png_only.empty())
-        s.chunks_note = "a ." + ExtensionOf(s.path) + " file cannot hold the input's PNG chunks " + CommaList(png_only) +
-                        "; written without";
+    if (ok) ok = KeepPngTraits(s, spec, error);
     if (ok) ok = ReadsBack(s, written, error);
     if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);
@@ -315,21 +351,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     s.finished = true;
     SetPendingTempFile(nullptr);
 
-    if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
-    if (!s.samples_note.empty()) notes.push_back(s.samples_note);
-    if (!s.text_note.empty()) notes.push_back(s.text_note);
-    if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
-    if (!s.grey_note.empty()) notes.push_back(s.grey_note);
-    if (s.float_values != 0)
-        notes.push_back(std::to_string(s.clipped) + " of " + std::to_string(s.float_values) +
-                        " floating-point values were outside 0..1 and clipped to the ." + ExtensionOf(s.path) +
-                        " file's " + SamplesName(s.headers[0]) + " samples");
-    OIIO::ImageSpec wanted = s.headers[0];
-    if (s.greyed) wanted.nchannels = written.nchannels;
-    const std::vector<std::string> lost = LostMetadata(wanted, written);
-    if (!lost.empty())
-        notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
-                        "; written without");
+    AddNotes(s, written, notes);
     return true;
 }
 
