@@ -12,6 +12,17 @@
 
 namespace {
 
+// The compressions OpenImageIO 2.4's writers know (TIFF, EXR, JPEG and the
+// run-length formats); any other name would silently become the default.
+bool KnownCompression(const std::string& name)
+{
+    static const char* const kNames[] = {"none", "rle", "zip", "zips", "lzw", "piz", "pxr24", "b44", "b44a",
+                                         "dwaa", "dwab", "jpeg", "packbits", "ccittrle", "deflate"};
+    for (const char* known : kNames)
+        if (name == known) return true;
+    return false;
+}
+
 bool IsValue(const char* arg)
 {
     if (arg == nullptr) return false;
@@ -87,7 +98,7 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
     case OptionId::Compression: {
         const size_t colon = value.find(':');
         int quality = 0;
-        if (value.empty() || colon == 0 ||
+        if (value.empty() || colon == 0 || !KnownCompression(value.substr(0, colon)) ||
             (colon != std::string::npos && !ParseInt(value.substr(colon + 1), 0, 100, quality)))
             return refuse("a compression such as zip, lzw, none or jpeg:90 (quality 0..100)");
         line.compression = value;

@@ -91,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"render", "a.png", "-o", "b.png", "--max-pixels", "1T"}, "--max-pixels: '1T'"},
                     UsageCase{{"render", "a.png", "-o", "b.png", "--max-pixels", "901M"}, "at most 900M"},
                     UsageCase{{"render", "a.png", "-o", "b.png", "--compression", "jpeg:101"}, "quality 0..100"},
+                    UsageCase{{"render", "a.png", "-o", "b.png", "--compression", "foo"}, "--compression: 'foo'"},
                     UsageCase{{"generate", "chart", "-o", "c.png", "--quite"}, "(did you mean --quiet?)"},
                     UsageCase{{"render", "-o", "b.png"}, "at least one input"},
                     UsageCase{{"render", "a.png"}, "-o OUT is missing"},
