@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Writes the release downloads: the Windows, macOS and OFX zips and SHA256SUMS.
 
+Files made elsewhere from the same checkout (the Debian package) are given
+with --also: they are copied beside the zips and listed in SHA256SUMS, once
+their names are checked to carry the zips' version.
+
 Run by scripts/package after the builds (and the optional signing); it only
 reads the built files. The version in the names comes from the version word
 the Windows build embeds in its property list (eVER), so it is the version the
@@ -275,6 +279,23 @@ def write_zip(target, folder, files, texts, epoch):
     os.replace(temporary, target)
 
 
+def also_download(path, version, out):
+    """Copies a download made elsewhere into out, written beside its place
+    and renamed, and gives its SHA256SUMS line. A Debian version cannot hold
+    "-modified" as it is (the part after a hyphen is Debian's revision), so
+    "+modified" stands for it there."""
+    name = os.path.basename(path)
+    spellings = {version, version.replace("-modified", "+modified")}
+    if not any(f"_{spelling}_" in name or f"-{spelling}-" in name for spelling in spellings):
+        raise ReleaseError(f"{name} does not carry version {version}; build it from the same checkout")
+    target = os.path.join(out, name)
+    with open(path, "rb") as source, open(target + ".tmp", "wb") as copy:
+        copy.write(source.read())
+    os.replace(target + ".tmp", target)
+    print(f"package: {target}", file=sys.stderr)
+    return f"{sha256(target)}  {name}\n"
+
+
 def sha256(path):
     digest = hashlib.sha256()
     with open(path, "rb") as f:
@@ -296,6 +317,9 @@ def main():
     parser.add_argument("--epoch", required=True, type=int, help="timestamp of every entry, in Unix seconds")
     parser.add_argument("--modified", action="store_true",
                         help="the builds come from a tree with uncommitted changes: say so in every name")
+    parser.add_argument("--also", action="append", default=[],
+                        help="one more download (repeatable), such as tintra_<version>_amd64.deb: "
+                             "its name must hold the version; copied to --out and listed in SHA256SUMS")
     parser.add_argument("--out", required=True, help="folder for the zips and SHA256SUMS")
     args = parser.parse_args()
 
@@ -327,6 +351,8 @@ def main():
             write_zip(target, folder, [(deliverable, source)] + pictures, texts, args.epoch)
             sums.append(f"{sha256(target)}  {folder}.zip\n")
             print(f"package: {target}", file=sys.stderr)
+        for path in args.also:
+            sums.append(also_download(path, version, args.out))
         with open(os.path.join(args.out, "SHA256SUMS.tmp"), "w", encoding="ascii") as f:
             f.writelines(sums)
         os.replace(os.path.join(args.out, "SHA256SUMS.tmp"), os.path.join(args.out, "SHA256SUMS"))
