@@ -151,13 +151,21 @@ def relink(markdown, at, places, online, held=None):
     """Points every relative link of a document that lies at `at` in the zip
     to its place there: places maps a path relative to docs/ to a path in the
     zip, and a document not in places is linked at online/<path>, as is a
-    section that held (a path's anchors in the zip, where known) lacks."""
+    section that held (a path's anchors in the zip, where known) lacks, be
+    the link in another document or in the same one."""
     held = held or {}
+    # The document's own path, for links within it: a section it no longer
+    # holds is read online.
+    own = next((path for path, place in places.items() if place == at), None)
 
     def target(match):
         link = match.group(2)
-        if re.match(r"[a-z]+:", link) or link.startswith("#"):
+        if re.match(r"[a-z]+:", link):
             return match.group(0)
+        if link.startswith("#"):
+            if own is None or own not in held or link[1:] in held[own]:
+                return match.group(0)
+            return match.group(1) + online + "/" + own + link + match.group(3)
         path, _, anchor = link.partition("#")
         if path in places and not (anchor and path in held and anchor not in held[path]):
             place = places[path]
@@ -336,12 +344,13 @@ def main():
         # section nothing to After Effects.
         after_effects = ["## Which After Effects", "## Checking that it loaded", "## Removing it",
                          "## When it does not appear", "## 32-bpc projects"]
+        # The Debian package is a download of its own, with its own section.
         platforms = [("windows-x64", "Windows x64", "TINTRA.aex", args.aex, "## Windows",
-                      ["## macOS", "## OFX hosts"]),
+                      ["## macOS", "## OFX hosts", "## The Debian package"]),
                      ("macos", "macOS", "TINTRA.plugin", args.bundle, "## macOS",
-                      ["## Windows", "## OFX hosts"]),
+                      ["## Windows", "## OFX hosts", "## The Debian package"]),
                      ("ofx", "OFX hosts", "TINTRA.ofx.bundle", args.ofx_bundle, "## OFX hosts",
-                      ["## Windows", "## macOS"] + after_effects)]
+                      ["## Windows", "## macOS", "## The Debian package"] + after_effects)]
         sums = []
         for platform, name, deliverable, source, keep, others in platforms:
             folder = f"TINTRA-{version}-{platform}"
