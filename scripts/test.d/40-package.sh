@@ -132,7 +132,10 @@ before=()
 for path in "${paths[@]}"; do [ -e "$path" ] && before+=("$path"); done
 purge() { "${as_root[@]}" apt-get purge -y -q tintra >/dev/null 2>&1 || true; }
 trap 'purge; rm -rf "$work"' EXIT
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "./${debs[0]}" >&2
+# dpkg's progress is one long line of carriage returns in a log.
+quiet_progress() { sed 's/(Reading database[^)]*)//g' >&2; }
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "./${debs[0]}" 2>&1 |
+  quiet_progress
 dpkg-query -W -f='${Package} ${Version} ${Status}\n' tintra >&2
 
 build="${TINTRA_LINUX_BUILD:-$root/build/linux}"
@@ -160,7 +163,7 @@ else
   echo "40-package: no man page check: the build makes no $build/tintra.1 yet" >&2
 fi
 
-"${as_root[@]}" apt-get purge -y -q tintra >&2
+"${as_root[@]}" apt-get purge -y -q tintra 2>&1 | quiet_progress
 trap 'rm -rf "$work"' EXIT
 if dpkg-query -W tintra >/dev/null 2>&1; then
   echo "40-package: dpkg still knows tintra after the purge" >&2
