@@ -157,11 +157,12 @@ for case in "${renders[@]}"; do
     { echo "40-package: /usr/bin/tintra renders $input $options differently from the build" >&2; exit 1; }
   echo "40-package: /usr/bin/tintra render $input $options: the build's bytes" >&2
 done
-if [ -f "$build/tintra.1" ]; then
-  man -w tintra >&2 || { echo "40-package: man -w tintra finds no page" >&2; exit 1; }
-else
-  echo "40-package: no man page check: the build makes no $build/tintra.1 yet" >&2
-fi
+# The man page comes from the build's tintra.1, once the build makes one.
+case " ${paths[*]} " in
+  *" /usr/share/man/man1/tintra.1.gz "*)
+    man -w tintra >&2 || { echo "40-package: man -w tintra finds no page" >&2; exit 1; } ;;
+  *) echo "40-package: man -w tintra skipped: the package has no man page yet (no $build/tintra.1)" >&2 ;;
+esac
 
 "${as_root[@]}" apt-get purge -y -q tintra 2>&1 | quiet_progress
 trap 'rm -rf "$work"' EXIT
