@@ -9,6 +9,7 @@
 #     group, as a dropped ssh session does); its summary is collected after;
 #   - --no-wait and `status` on a job with frames missing, which must come
 #     back as exactly those failed;
+#   - a held job: --timeout ends the wait with status 3, the job left queued;
 #   - a task requeued while it renders (scontrol requeue), whose next run
 #     keeps the frames already written, then killed mid-frame (SIGKILL to
 #     tintra while its temporary file exists) and requeued: the next run
@@ -228,6 +229,18 @@ if [ "$status" -ne 1 ] || ! grep -qx 'farm-render: failed frames: 49-52' status.
   exit 1
 fi
 same one gap 45 48
+
+echo "70-farm: a held job: --timeout stops the wait and leaves the job" >&2
+status=0
+farm --timeout 4 --chunk 4 --sbatch --hold -- "$tintra" render 'in/shot.####.png' --frames 1-4 \
+  -o 'held/graded.####.png' --hue 40 2>held.txt || status=$?
+cat held.txt >&2
+job="$(sed -n 's/^farm-render: job \([0-9]*\): 4 frames in 1 task;.*/\1/p' held.txt)"
+if [ "$status" -ne 3 ] || ! grep -q 'has held tasks' held.txt || [ -z "$(slurm squeue -h -j "$job")" ]; then
+  echo "70-farm: a held job did not end the wait with status 3, said held and left in the queue (exit $status)" >&2
+  exit 1
+fi
+slurm scancel "$job"
 
 echo "70-farm: a task requeued while rendering, then killed mid-frame and requeued" >&2
 mkdir big
