@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "color/hue_settings.h"
-#include "color/pixel_arrays.h"
+#include "tests/support/color/pixel_arrays.h"
 #include "color/pixel_functions.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "effect/strings.h"
-#include "fake_effect_host.h"
+#include "tests/effect/fake_effect_host.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <cstring>
 #include <vector>
 
-#include "color/pixel_arrays.h"
-#include "tests/reliability/plugin_under_test.h"
+#include "tests/support/color/pixel_arrays.h"
+#include "tests/support/plugin_under_test.h"
 #include "tests/support/effect_params.h"
 #include "tools/aehost/host.h"
 

@@ -1,7 +1,7 @@
 // The short interface renderers use (aehost::Effect), on the real binary:
 // what it reports must agree with what the full host records.
 #include "frames.h"
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {

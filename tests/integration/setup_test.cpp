@@ -1,7 +1,7 @@
 // Global set-up and the parameter declaration.
 #include <cstddef>
 
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {

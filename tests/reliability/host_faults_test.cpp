@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/pf_suites.h"
-#include "tests/reliability/plugin_under_test.h"
+#include "tests/support/plugin_under_test.h"
 #include "tests/support/effect_params.h"
 #include "tools/aehost/host.h"
 
