@@ -16,7 +16,6 @@
 #include "bench/bench_frames.h"
 #include "ofx/actions.h"
 #include "ofx/ofx_image_effect.h"
-#include "tests/support/effect_params.h"
 #include "tools/ofxhost/host.h"
 #include "tools/aehost/effect.h"
 #include "tools/tintra/test_images.h"
@@ -60,7 +59,7 @@ void BM_Ae16(benchmark::State& state)
     const int threads = (int)state.range(0);
     static const Image in = ConvertDepth(Noise8(), 16);
     const std::vector<aehost::DeclaredParam> values =
-        WithValues(AePlugin(), RenderValues{(int32_t)kHue << 16, kChroma, 1 /* adaptive */, kAlpha});
+        bench::AeSetting((int32_t)kHue, kChroma, kAlpha);
     std::vector<PF_Pixel16> out(in.pixel_count());
     for (auto _ : state) {
         if (AePlugin().render16(values, kWidth, kHeight, in.pixels16.data(), out.data(), threads) != 0) {
