@@ -233,16 +233,6 @@ TEST(PurePrimaries, KeepTheirColourUnderEveryChromaBoost)
                 }
 }
 
-TEST(ChromaFloor, LargeNegativeOffsetGivesGrey)
-{
-    for (PF_Pixel in : {PF_Pixel{255, 200, 100, 50}, PF_Pixel{9, 30, 200, 60}, PF_Pixel{0, 10, 20, 250}}) {
-        PF_Pixel out = run8({0.7f, -0.5f, ClipType::Adaptive, 0.05f}, in);
-        EXPECT_LE(std::abs(out.red - out.green), 1) << str(out);
-        EXPECT_LE(std::abs(out.green - out.blue), 1) << str(out);
-        EXPECT_EQ(out.alpha, in.alpha);
-    }
-}
-
 // Offsets that are not numbers (or not finite) are processed, not copied; they
 // must neither crash nor store anything outside the host's range.
 struct OddSettings {
