@@ -58,8 +58,7 @@ void BM_Ae16(benchmark::State& state)
 {
     const int threads = (int)state.range(0);
     static const Image in = ConvertDepth(Noise8(), 16);
-    const std::vector<aehost::DeclaredParam> values =
-        bench::AeSetting((int32_t)kHue, kChroma, kAlpha);
+    const std::vector<aehost::DeclaredParam> values = bench::AeSetting((int32_t)kHue, kChroma, kAlpha);
     std::vector<PF_Pixel16> out(in.pixel_count());
     for (auto _ : state) {
         if (AePlugin().render16(values, kWidth, kHeight, in.pixels16.data(), out.data(), threads) != 0) {

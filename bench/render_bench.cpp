@@ -32,8 +32,7 @@ void BM_RenderFrame(benchmark::State& state)
     const int depth = (int)state.range(0);
     const int threads = (int)state.range(1);
     const Image& in = Frame(depth, (int)state.range(2));
-    const std::vector<aehost::DeclaredParam> values =
-        bench::AeSetting(40, 30.0, 0.5);
+    const std::vector<aehost::DeclaredParam> values = bench::AeSetting(40, 30.0, 0.5);
     std::vector<PF_Pixel> out8(depth == 8 ? in.pixel_count() : 0);
     std::vector<PF_Pixel16> out16(depth == 16 ? in.pixel_count() : 0);
     for (auto _ : state) {

@@ -34,13 +34,7 @@ fail() {
 }
 
 echo "35-ofx: the bundle's files" >&2
-python3 - "$contents/Info.plist" <<'PY'
-import plistlib, sys
-p = plistlib.load(open(sys.argv[1], "rb"))
-assert p["CFBundleExecutable"] == "TINTRA.ofx", p
-assert p["CFBundlePackageType"] == "BNDL", p
-assert p["CFBundleIdentifier"].startswith("com.github."), p
-PY
+python3 "$root/scripts/test.d/lib/check_ofx_plist.py" "$contents/Info.plist"
 exports="OfxGetNumberOfPlugins OfxGetPlugin"
 [ "$(nm -D --defined-only "$contents/Linux-x86-64/TINTRA.ofx" | awk '{print $3}' | sort | xargs)" = "$exports" ] ||
   fail "Linux-x86-64/TINTRA.ofx exports more or less than $exports"

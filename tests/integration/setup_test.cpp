@@ -61,13 +61,13 @@ PF_ParamDef expected_definition(int index)
     PF_ParamDef def;
     std::memset(&def, 0, sizeof def);
     switch (index) {
-    case 1:
+    case PARAM_HUE:
         def.param_type = PF_Param_ANGLE;
         std::strcpy(def.name, "Hue");
         def.uu.id = 1;
         def.flags = PF_ParamFlag_COLLAPSE_TWIRLY;
         break;
-    case 2:
+    case PARAM_CHROMA:
         def.param_type = PF_Param_FLOAT_SLIDER;
         std::strcpy(def.name, "Chroma");
         def.uu.id = 2;
@@ -77,7 +77,7 @@ PF_ParamDef expected_definition(int index)
         def.u.fs_d.slider_max = 100.0f;
         def.u.fs_d.curve_tolerance = 0.05f;
         break;
-    case 3:
+    case PARAM_CLIP_METHOD:
         def.param_type = PF_Param_POPUP;
         std::strcpy(def.name, "Clip Method");
         def.uu.id = 3;
@@ -86,7 +86,7 @@ PF_ParamDef expected_definition(int index)
         def.u.pd.num_choices = 4;
         def.u.pd.dephault = 1;
         break;
-    case 4:
+    case PARAM_CLIP_ALPHA:
         def.param_type = PF_Param_FLOAT_SLIDER;
         std::strcpy(def.name, "Adaptive Clip Alpha");
         def.uu.id = 4;
@@ -191,8 +191,7 @@ std::vector<AddParamFailure> EveryStepRefused()
 {
     std::vector<AddParamFailure> failures;
     for (int step = 1; step <= 4; ++step)
-        for (PF_Err error : {PF_Err_OUT_OF_MEMORY, PF_Err_INVALID_CALLBACK, -1})
-            failures.push_back({step, error});
+        for (PF_Err error : {PF_Err_OUT_OF_MEMORY, PF_Err_INVALID_CALLBACK, -1}) failures.push_back({step, error});
     for (AddParamFailure odd : {AddParamFailure{2, PF_Err_INVALID_INDEX}, AddParamFailure{3, PF_Err_BAD_CALLBACK_PARAM},
                                 AddParamFailure{1, -7}, AddParamFailure{4, 0x7FFF0001}})
         failures.push_back(odd);

@@ -33,4 +33,5 @@ private:
 };
 
 template <typename Param>
-class PluginTestWithParam : public PluginTest, public ::testing::WithParamInterface<Param> {};
+class PluginTestWithParam : public PluginTest, public ::testing::WithParamInterface<Param> {
+};

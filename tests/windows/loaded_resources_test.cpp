@@ -113,8 +113,7 @@ TEST_F(WindowsManifest, AsksToRunAsTheInvokerWithoutUiAccess)
 {
     Bytes manifest;
     std::string error;
-    ASSERT_TRUE(ReadLibraryResource(plugin_path(), ResourceKey{nullptr, 24, 2, kEnglishUs}, &manifest,
-                                    &error))
+    ASSERT_TRUE(ReadLibraryResource(plugin_path(), ResourceKey{nullptr, 24, 2, kEnglishUs}, &manifest, &error))
         << error;
     const std::string text(manifest.begin(), manifest.end());
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos) << text;

@@ -550,13 +550,14 @@ TEST_P(HostPropertyList, GlobalSetupMustAgreeWithIt)
     EXPECT_EQ(host.warnings().size(), c.expected == PF_Err_NONE ? 0u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, HostPropertyList,
-                         ::testing::Values(ListCase{"agrees", {true, true, kDeepAndUpdates, kThreaded}, PF_Err_NONE},
-                                           ListCase{"names no flags", {false, false, 0, 0}, PF_Err_NONE},
-                                           ListCase{"other out_flags", {true, true, PF_OutFlag_DEEP_COLOR_AWARE, kThreaded},
-                                                    PF_Err_INTERNAL_STRUCT_DAMAGED},
-                                           ListCase{"other out_flags2", {true, true, kDeepAndUpdates, 0},
-                                                    PF_Err_INTERNAL_STRUCT_DAMAGED}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostPropertyList,
+    ::testing::Values(ListCase{"agrees", {true, true, kDeepAndUpdates, kThreaded}, PF_Err_NONE},
+                      ListCase{"names no flags", {false, false, 0, 0}, PF_Err_NONE},
+                      ListCase{"other out_flags",
+                               {true, true, PF_OutFlag_DEEP_COLOR_AWARE, kThreaded},
+                               PF_Err_INTERNAL_STRUCT_DAMAGED},
+                      ListCase{"other out_flags2", {true, true, kDeepAndUpdates, 0}, PF_Err_INTERNAL_STRUCT_DAMAGED}));
 
 TEST(HostCallbacks, AStrangeEffectRefIsRefusedAndCounted)
 {
