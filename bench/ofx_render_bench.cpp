@@ -1,7 +1,7 @@
 // The OFX plug-in against the After Effects one, per pixel: a 3840x2160
 // frame through TINTRA.ofx and the OFX host stand-in at byte, short and float
 // depths, each measured right after the same frame through the AE plug-in's
-// 16-bit render and the AE test host, at one and two threads. Hue 40, Chroma
+// 16-bit render and the AE host stand-in, at one and two threads. Hue 40, Chroma
 // 30, adaptive clipping, straight alpha, the same noise colours in every
 // depth. Reports megapixels/s; the ratio of each OFX line to the AE line just
 // before it is the figure docs/performance.md records.

@@ -1,4 +1,4 @@
-// Whole frames through the plug-in binary, driven by the test host the way
+// Whole frames through the plug-in binary, driven by the AE host stand-in the way
 // the real host drives it: a 3840x2160 frame at 8 and 16 bits, one and two
 // render threads, adaptive clipping. Reports frames/s and megapixels/s.
 #include <benchmark/benchmark.h>
