@@ -4,7 +4,6 @@ set(TINTRA_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 set(TINTRA_COLOR_SOURCES
   ${TINTRA_ROOT}/color/clip_methods.cpp
   ${TINTRA_ROOT}/color/pixel_functions.cpp
-  ${TINTRA_ROOT}/color/pixel_arrays.cpp
   ${TINTRA_ROOT}/gamut/gamut_boundary.cpp
   ${TINTRA_ROOT}/gamut/adaptive_clip.cpp
 )

@@ -3,7 +3,7 @@
 # (scripts/build-ofx), checks each binary's exports and imports and the
 # bundle's Info.plist, then runs tintra_ofx_check on every platform against
 # the bundle and that platform's After Effects build: natively on Linux,
-# under Wine on Windows, through the test host's Mach-O loader for the macOS
+# under Wine on Windows, through the AE host stand-in's Mach-O loader for the macOS
 # x86_64 slice, and under qemu-aarch64 for the arm64 slice. Each run renders
 # the platform set through both plug-ins (OFX bytes must equal the After
 # Effects 8-bit bytes), and short and float frames through the OFX build.
@@ -34,13 +34,7 @@ fail() {
 }
 
 echo "35-ofx: the bundle's files" >&2
-python3 - "$contents/Info.plist" <<'PY'
-import plistlib, sys
-p = plistlib.load(open(sys.argv[1], "rb"))
-assert p["CFBundleExecutable"] == "TINTRA.ofx", p
-assert p["CFBundlePackageType"] == "BNDL", p
-assert p["CFBundleIdentifier"].startswith("com.github."), p
-PY
+python3 "$root/scripts/test.d/lib/check_ofx_plist.py" "$contents/Info.plist"
 exports="OfxGetNumberOfPlugins OfxGetPlugin"
 [ "$(nm -D --defined-only "$contents/Linux-x86-64/TINTRA.ofx" | awk '{print $3}' | sort | xargs)" = "$exports" ] ||
   fail "Linux-x86-64/TINTRA.ofx exports more or less than $exports"

@@ -105,11 +105,7 @@ host="$(hostname -s)"
 # The node as slurmd itself sees it, so that the controller accepts it.
 hardware="$(slurmd -C | head -n 1 | grep -o 'CPUs=.*ThreadsPerCore=[0-9]*')"
 memory="$(awk '/^MemTotal/ { print int($2 / 2048) }' /proc/meminfo)"
-read -r controller_port node_port < <(python3 -c '
-import socket
-s = [socket.socket() for _ in range(2)]
-for x in s: x.bind(("127.0.0.1", 0))
-print(*[x.getsockname()[1] for x in s])')
+read -r controller_port node_port < <(python3 "$root/scripts/test.d/lib/free_ports.py" 2)
 cat >"$conf" <<EOF
 ClusterName=tintrafarm
 SlurmctldHost=$host(127.0.0.1)
