@@ -18,6 +18,8 @@ using namespace ofx;
 constexpr double kHueMin = -32768.0;
 constexpr double kHueMax = 32767.0;
 
+void LogIgnoredOnce(const char* name);
+
 struct Props {
     OfxPropertySetHandle set;
     OfxStatus status = kOfxStatOK;
@@ -35,7 +37,29 @@ struct Props {
     }
     void Int(const char* name, int value, int index = 0) { Keep(g_suites.property->propSetInt(set, name, index, value)); }
     void Double(const char* name, double value) { Keep(g_suites.property->propSetDouble(set, name, 0, value)); }
+    // A property the effect would like the host to know but works without:
+    // a host that does not know it, or refuses the value, is told once in
+    // its log, and describing goes on.
+    void Optional(const char* name, int value)
+    {
+        if (g_suites.property->propSetInt(set, name, 0, value) != kOfxStatOK)
+            LogIgnoredOnce(name);
+    }
 };
+
+// One line per load of the plug-in, not per clip or context: the host's
+// answer does not change between them.
+void LogIgnoredOnce(const char* name)
+{
+    static bool logged = false;
+    if (logged || !g_suites.message)
+        return;
+    logged = true;
+    // No handle: a descriptor is not an instance, and some hosts cast
+    // whatever handle they are given to one.
+    g_suites.message->message(nullptr, kOfxMessageLog, nullptr,
+                              "TINTRA: the host does not take %s (or others like it); it is not needed", name);
+}
 
 OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
 {
@@ -45,7 +69,7 @@ OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
         return s;
     clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGBA, 0);
     clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGB, 1);
-    clip.Int(kOfxImageEffectPropSupportsTiles, 1);
+    clip.Optional(kOfxImageEffectPropSupportsTiles, 1);
     return clip.status;
 }
 
@@ -114,12 +138,14 @@ OfxStatus Describe(OfxImageEffectHandle effect)
     e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthByte, 0);
     e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthShort, 1);
     e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthFloat, 2);
-    e.Int(kOfxImageEffectPropSupportsTiles, 1);
-    e.Int(kOfxImageEffectPropSupportsMultiResolution, 1);
-    e.Int(kOfxImageEffectPropSupportsMultipleClipDepths, 0);
     e.String(kOfxImageEffectPluginRenderThreadSafety, kOfxImageEffectRenderFullySafe);
-    // The effect splits each frame over the host's threads itself.
-    e.Int(kOfxImageEffectPluginPropHostFrameThreading, 0);
+    e.Optional(kOfxImageEffectPropSupportsTiles, 1);
+    e.Optional(kOfxImageEffectPropSupportsMultiResolution, 1);
+    // Both clips of one depth is also what a host assumes without it.
+    e.Optional(kOfxImageEffectPropSupportsMultipleClipDepths, 0);
+    // The effect splits each frame over the host's threads itself; a host
+    // that splits it too only renders in smaller pieces.
+    e.Optional(kOfxImageEffectPluginPropHostFrameThreading, 0);
     return e.status;
 }
 

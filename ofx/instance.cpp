@@ -49,8 +49,9 @@ OfxStatus TimeOf(OfxPropertySetHandle args, OfxTime* time)
 
 HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_choice, double alpha)
 {
-    // Clamped into what a 16.16 value holds, then floored: the same whole
-    // degrees the effect's other host renders with. NaN counts as 0.
+    // Clamped into the range the effect's other host can hold, then
+    // floored: the same whole degrees that host renders with. NaN counts
+    // as 0.
     double d = hue_degrees;
     if (d != d)
         d = 0.0;
@@ -64,7 +65,7 @@ HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_ch
     // Choices 0..3 are the ClipType values 1..4; None, and anything the host
     // should not have sent, is a value outside them: no clipping.
     const int32_t clip = clip_choice >= 0 && clip_choice < kClipChoiceNone ? clip_choice + 1 : 0;
-    return SettingsFromValues(whole * 65536, chroma, clip, alpha);
+    return SettingsFromDegrees(whole, chroma, clip, alpha);
 }
 
 bool ReadSettings(OfxImageEffectHandle effect, OfxTime time, HueSettings* settings, OfxStatus* status)

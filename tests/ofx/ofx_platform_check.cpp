@@ -148,6 +148,94 @@ void ShortFrames(ofxhost::Host& host, Tally& t)
     }
 }
 
+// Hosts that answer differently where the standard lets them: each renders
+// a byte and a float frame exactly as the ordinary host does.
+struct Variant {
+    const char* name;
+    ofxhost::HostOptions options;
+    unsigned int threads;
+    ofxhost::RowOrder order;
+    ofxhost::OfxRectI bounds;
+};
+
+template <typename T>
+std::vector<T> RenderFrame(ofxhost::Host& host, const Variant& v, const char* depth, const std::vector<T>& in,
+                           bool* ok)
+{
+    ofxhost::Image source(v.bounds, depth, 4, 12, v.order), output(v.bounds, depth, 4, 12, v.order);
+    source.set_channels(in);
+    *ok = RenderThroughOfx(host, OfxValues{-120, 45, 0, 0.5}, source, output) == kOfxStatOK &&
+          output.padding_intact();
+    return output.channels<T>();
+}
+
+void HostVariants(const std::string& plugin, Tally& t)
+{
+    const int w = 29, h = 17;
+    const ofxhost::OfxRectI origin{0, 0, w, h};
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < w * h * 4; ++i) bytes.push_back((uint8_t)(i * 37 + i / 4));
+    const std::vector<float> floats = FloatFrame(w * h);
+
+    ofxhost::HostOptions no_optional;
+    no_optional.unknown_properties = {ofxhost::kOfxImageEffectPropSupportsTiles,
+                                      ofxhost::kOfxImageEffectPropSupportsMultiResolution,
+                                      ofxhost::kOfxImageEffectPropSupportsMultipleClipDepths,
+                                      ofxhost::kOfxImageEffectPluginPropHostFrameThreading};
+    ofxhost::HostOptions no_threads;
+    no_threads.multithread_suite = false;
+    ofxhost::HostOptions bytes_only;
+    bytes_only.pixel_depths = {ofxhost::kOfxBitDepthByte};
+    const Variant ordinary{"ordinary", {}, kThreads, ofxhost::RowOrder::BottomUp, origin};
+    const Variant variants[] = {
+        {"knows none of the optional properties", no_optional, kThreads, ofxhost::RowOrder::BottomUp, origin},
+        {"no multithread suite", no_threads, kThreads, ofxhost::RowOrder::BottomUp, origin},
+        {"one CPU", {}, 1, ofxhost::RowOrder::BottomUp, origin},
+        {"8-bit images only", bytes_only, kThreads, ofxhost::RowOrder::BottomUp, origin},
+        {"rows top down, bounds away from the origin", {}, kThreads, ofxhost::RowOrder::TopDown,
+         {100, -50, 100 + w, -50 + h}},
+    };
+
+    std::string error;
+    auto reference_host = ofxhost::Host::load(plugin, &error);
+    bool ok = reference_host != nullptr;
+    t.Check("ordinary host: load " + error, ok);
+    if (!ok) return;
+    reference_host->set_threads(kThreads);
+    const std::vector<uint8_t> byte_reference = RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthByte, bytes, &ok);
+    const std::vector<float> float_reference = RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthFloat, floats, &ok);
+    t.Check("ordinary host: render", ok);
+
+    for (const Variant& v : variants) {
+        const std::string what = std::string("host with ") + v.name;
+        auto host = ofxhost::Host::load(plugin, &error, v.options);
+        t.Check(what + ": load " + error, host != nullptr);
+        if (!host) continue;
+        host->set_threads(v.threads);
+        t.Check(what + ": 8-bit frame as the ordinary host renders it",
+                RenderFrame(*host, v, ofxhost::kOfxBitDepthByte, bytes, &ok) == byte_reference && ok);
+        if (v.options.pixel_depths.size() > 1) {
+            const std::vector<float> got = RenderFrame(*host, v, ofxhost::kOfxBitDepthFloat, floats, &ok);
+            bool same = ok && got.size() == float_reference.size();
+            for (size_t i = 0; same && i < got.size(); ++i) same = SameBits(got[i], float_reference[i]);
+            t.Check(what + ": float frame as the ordinary host renders it", same);
+        }
+        // Setting a property the host does not know is refused, and must be
+        // the only thing refused.
+        size_t other_faults = 0;
+        for (const std::string& fault : host->faults().list()) {
+            bool expected = false;
+            for (const std::string& name : v.options.unknown_properties)
+                expected = expected || fault.find("set " + name + " ") == 0;
+            other_faults += expected ? 0 : 1;
+        }
+        t.Check(what + ": refused nothing else", other_faults == 0);
+        size_t logged = 0;
+        for (const std::string& message : host->messages()) logged += message.find(ofxhost::kOfxMessageLog) == 0;
+        t.Check(what + ": at most one line in the host's log", logged <= 1);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -173,16 +261,17 @@ int main(int argc, char** argv)
 
     std::vector<platform_check::RenderedCase> ae_renders;
     platform_check::RenderAll(ae, &ae_renders);
-    Tally bytes, floats, shorts;
+    Tally bytes, floats, shorts, hosts;
     ByteSet(*host, ae_renders, bytes);
     FloatFrames(*host, floats);
     ShortFrames(*host, shorts);
+    HostVariants(argv[2], hosts);
     Tally faults;
     faults.Check("the host stand-in refused nothing", host->faults().count() == 0);
 
     int checked = 0, failed = 0;
     for (auto part : {std::make_pair("bytes", bytes), std::make_pair("float", floats), std::make_pair("short", shorts),
-                      std::make_pair("host", faults)}) {
+                      std::make_pair("hosts", hosts), std::make_pair("host", faults)}) {
         std::printf("%-6s %4d checks, %d failed\n", part.first, part.second.checked, part.second.failed);
         checked += part.second.checked;
         failed += part.second.failed;

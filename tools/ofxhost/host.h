@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "ofx/ofx_suites.h"
+#include "tools/ofxhost/ofx_abi.h"
 #include "tools/ofxhost/faults.h"
 #include "tools/ofxhost/image.h"
+#include "tools/ofxhost/ofx_names.h"
 #include "tools/ofxhost/property_set.h"
 #include "tools/loader/library.h"
 
@@ -29,6 +30,17 @@ namespace ofxhost {
 class Host;
 struct Effect;
 struct HostProperties;
+
+// How this host answers, where the standard lets hosts differ.
+struct HostOptions {
+    // Names the host does not know: left out of every property set, as a
+    // host written before them (or without them) would.
+    std::vector<std::string> unknown_properties;
+    // The pixel depths the host offers.
+    std::vector<std::string> pixel_depths = {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat};
+    // Without it fetchSuite has no multithread suite to give.
+    bool multithread_suite = true;
+};
 
 struct Param {
     Param(Effect* owner, std::string name, std::string type, const std::string& what, Faults* faults);
@@ -73,7 +85,8 @@ public:
     // The binary at `path`, or this system's binary in the .ofx.bundle at
     // `path`. Runs setHost, the load action and the describe action; null
     // with the reason in *error if any of them fails.
-    static std::unique_ptr<Host> load(const std::string& path, std::string* error);
+    static std::unique_ptr<Host> load(const std::string& path, std::string* error,
+                                      const HostOptions& options = HostOptions());
     // Destroys the instances still alive and unloads the plug-in.
     ~Host();
 
@@ -81,6 +94,7 @@ public:
     const std::string& binary_path() const { return binary_path_; }
     const PropertySet& descriptor() const { return descriptor_->props; }
     Faults& faults() { return faults_; }
+    const HostOptions& options() const { return options_; }
     std::vector<std::string> messages() const;
     void set_threads(unsigned int threads) { threads_ = threads == 0 ? 1 : threads; }
     unsigned int threads() const { return threads_; }
@@ -126,6 +140,7 @@ private:
     std::string binary_path_;
     OfxPlugin* plugin_ = nullptr;
     Faults faults_;
+    HostOptions options_;
     std::unique_ptr<HostProperties> host_props_;
     OfxHost ofx_host_{};
     std::unique_ptr<Effect> descriptor_;

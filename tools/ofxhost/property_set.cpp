@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tools/ofxhost/faults.h"
+#include "tools/ofxhost/ofx_names.h"
 
 namespace ofxhost {
 
@@ -79,6 +80,18 @@ PropertySet& PropertySet::pointer(const char* name, void* value, bool read_only)
     return *this;
 }
 
+void PropertySet::copy_values_from(const PropertySet& other)
+{
+    for (Property& mine : properties_) {
+        const Property* theirs = other.find(mine.name.c_str());
+        if (!theirs || theirs->type != mine.type || mine.name == kOfxPropType) continue;
+        mine.pointers = theirs->pointers;
+        mine.strings = theirs->strings;
+        mine.doubles = theirs->doubles;
+        mine.ints = theirs->ints;
+    }
+}
+
 const Property* PropertySet::find(const char* name) const
 {
     for (const Property& p : properties_) {
@@ -142,8 +155,10 @@ Property* PropertySet::checked(const char* name, PropType type, int index, bool 
         return nullptr;
     }
     if (p->type != type) {
+        // The standard's host library looks a property up by name and type
+        // together: of the wrong type, it is unknown.
         faults_->report(where + ": a " + TypeName(p->type) + " property used as " + TypeName(type));
-        *status = kOfxStatErrValue;
+        *status = kOfxStatErrUnknown;
         return nullptr;
     }
     if (write && p->read_only) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ofx/ofx_suites.h"
+#include "tools/ofxhost/ofx_abi.h"
 
 namespace ofxhost {
 
@@ -51,8 +51,10 @@ public:
     int integer(const char* name, int index = 0) const;
     double real(const char* name, int index = 0) const;
 
-    // Every value of `other`, a set with the same properties.
-    void copy_values_from(const PropertySet& other) { properties_ = other.properties_; }
+    // The values of every property this set shares with `other` (same name,
+    // same type), but for the object's type: what a descriptor's values
+    // become on its instance. Each property keeps this set's writability.
+    void copy_values_from(const PropertySet& other);
 
     // The plug-in's calls, checked.
     Property* checked(const char* name, PropType type, int index, bool write, OfxStatus* status);
