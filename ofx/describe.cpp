@@ -5,7 +5,9 @@
 #include "effect/strings.h"
 #include "ofx/actions.h"
 #include "ofx/host_suites.h"
+#include "ofx/ofx_colour.h"
 #include "ofx/ofx_image_effect.h"
+#include "ofx/optional_property.h"
 
 namespace tintra_ofx {
 
@@ -17,8 +19,6 @@ using namespace ofx;
 // the integer half of a 16.16 value.
 constexpr double kHueMin = -32768.0;
 constexpr double kHueMax = 32767.0;
-
-void LogIgnoredOnce(const char* name);
 
 struct Props {
     OfxPropertySetHandle set;
@@ -37,29 +37,8 @@ struct Props {
     }
     void Int(const char* name, int value, int index = 0) { Keep(g_suites.property->propSetInt(set, name, index, value)); }
     void Double(const char* name, double value) { Keep(g_suites.property->propSetDouble(set, name, 0, value)); }
-    // A property the effect would like the host to know but works without:
-    // a host that does not know it, or refuses the value, is told once in
-    // its log, and describing goes on.
-    void Optional(const char* name, int value)
-    {
-        if (g_suites.property->propSetInt(set, name, 0, value) != kOfxStatOK)
-            LogIgnoredOnce(name);
-    }
+    void Optional(const char* name, int value) { SetOptionalInt(set, name, value); }
 };
-
-// One line per load of the plug-in, not per clip or context: the host's
-// answer does not change between them.
-void LogIgnoredOnce(const char* name)
-{
-    static bool logged = false;
-    if (logged || !g_suites.message)
-        return;
-    logged = true;
-    // No handle: a descriptor is not an instance, and some hosts cast
-    // whatever handle they are given to one.
-    g_suites.message->message(nullptr, kOfxMessageLog, nullptr,
-                              "TINTRA: the host does not take %s (or others like it); it is not needed", name);
-}
 
 OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
 {
@@ -146,6 +125,10 @@ OfxStatus Describe(OfxImageEffectHandle effect)
     // The effect splits each frame over the host's threads itself; a host
     // that splits it too only renders in smaller pieces.
     e.Optional(kOfxImageEffectPluginPropHostFrameThreading, 0);
+    // The effect keeps lightness as it should only in linear light: a host
+    // that manages colour is asked for it (clip preferences).
+    SetOptionalString(e.set, kOfxImageEffectPropColourManagementStyle, kOfxImageEffectColourManagementBasic);
+    SetOptionalString(e.set, kOfxImageEffectPropColourManagementAvailableConfigs, kOfxConfigIdentifier);
     return e.status;
 }
 

@@ -4,7 +4,9 @@
 #include "effect/param_values.h"
 #include "ofx/actions.h"
 #include "ofx/host_suites.h"
+#include "ofx/ofx_colour.h"
 #include "ofx/ofx_image_effect.h"
+#include "ofx/optional_property.h"
 
 namespace tintra_ofx {
 
@@ -139,7 +141,29 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
         (s = g_suites.property->propGetString(source_props, kOfxImageEffectPropPreMultiplication, 0,
                                               &premultiplication)) != kOfxStatOK)
         return s;
-    return g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication);
+    if ((s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
+        kOfxStatOK)
+        return s;
+    // Turning the hue keeps a colour's lightness in linear light only: a
+    // host that manages colour is asked for the source in scene-linear.
+    SetOptionalString(out_args, kSourcePreferredColourspaces, kOfxColourspaceOfxSceneLinear);
+    return kOfxStatOK;
+}
+
+// The effect renders in whatever space the source came in; the output is
+// named after it. A host that does not say gets its own default, which
+// means the same.
+OfxStatus GetOutputColourspace(OfxImageEffectHandle effect, OfxPropertySetHandle out_args)
+{
+    OfxImageClipHandle source;
+    OfxPropertySetHandle source_props;
+    char* space = nullptr;
+    if (g_suites.effect->clipGetHandle(effect, kOfxImageEffectSimpleSourceClipName, &source, &source_props) !=
+            kOfxStatOK ||
+        g_suites.property->propGetString(source_props, kOfxImageClipPropColourspace, 0, &space) != kOfxStatOK ||
+        !space || !*space)
+        return kOfxStatReplyDefault;
+    return g_suites.property->propSetString(out_args, kOfxImageClipPropColourspace, 0, space);
 }
 
 }  // namespace tintra_ofx

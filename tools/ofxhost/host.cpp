@@ -1,5 +1,6 @@
 #include "tools/ofxhost/host.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -18,6 +19,9 @@ struct HostProperties : PropertySet {
 namespace {
 
 std::atomic<Host*> g_active{nullptr};
+// Every host alive, for the one call that names an image but no host.
+std::mutex g_hosts_mutex;
+std::vector<Host*> g_hosts;
 
 bool IsDirectory(const std::string& path)
 {
@@ -62,6 +66,15 @@ void SetKnown(PropertySet& set, const char* name, Values Property::*field, Value
 }  // namespace
 
 Host* active_host() { return g_active.load(); }
+
+OfxStatus release_image_of_any_host(OfxPropertySetHandle image)
+{
+    std::lock_guard<std::mutex> lock(g_hosts_mutex);
+    for (Host* host : g_hosts)
+        if (host->holds_image(image)) return host->release_image(image);
+    if (Host* host = active_host()) host->faults().report("clipReleaseImage of an image no action fetched");
+    return kOfxStatErrBadHandle;
+}
 
 Param::Param(Effect* owner, std::string n, std::string t, const std::string& what, Faults* faults)
     : effect(owner), name(std::move(n)), type(std::move(t)), props(what + " parameter " + name, faults)
@@ -115,6 +128,10 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, co
 {
     std::unique_ptr<Host> host(new Host());
     host->options_ = options;
+    if (!host->colour_managed()) {
+        for (const std::string& name : colour_management_properties())
+            host->options_.unknown_properties.push_back(name);
+    }
     host->binary_path_ = BinaryIn(path);
     host->library_ = loader::Library::open(host->binary_path_, error);
     if (!host->library_) return nullptr;
@@ -136,7 +153,7 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, co
     }
 
     auto props = std::make_unique<HostProperties>(host.get(), &host->faults_);
-    declare_standard(*props, kHostDescriptor, std::string(), options.unknown_properties);
+    declare_standard(*props, kHostDescriptor, std::string(), host->options_.unknown_properties);
     SetKnown(*props, kOfxPropName, &Property::strings, {"uk.tintra.ofxhost"});
     SetKnown(*props, kOfxPropLabel, &Property::strings, {"TINTRA OFX test host"});
     SetKnown(*props, kOfxPropVersion, &Property::ints, {1, 0});
@@ -148,10 +165,17 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, co
     SetKnown(*props, kOfxImageEffectPropSupportedContexts, &Property::strings,
              {kOfxImageEffectContextFilter, kOfxImageEffectContextGeneral});
     SetKnown(*props, kOfxImageEffectPropSupportedPixelDepths, &Property::strings, options.pixel_depths);
+    SetKnown(*props, kOfxImageEffectPropColourManagementStyle, &Property::strings,
+             {kOfxImageEffectColourManagementCore});
+    SetKnown(*props, kOfxImageEffectPropColourManagementAvailableConfigs, &Property::strings, {kOfxConfigIdentifier});
     host->host_props_ = std::move(props);
     host->ofx_host_.host = host->host_props_->handle();
     host->ofx_host_.fetchSuite = FetchSuite;
     g_active.store(host.get());
+    {
+        std::lock_guard<std::mutex> lock(g_hosts_mutex);
+        g_hosts.push_back(host.get());
+    }
     p.setHost(&host->ofx_host_);
 
     OfxStatus s = host->action(kOfxActionLoad, nullptr, nullptr, nullptr);
@@ -175,6 +199,8 @@ Host::~Host()
     if (loaded_) action(kOfxActionUnload, nullptr, nullptr, nullptr);
     Host* self = this;
     g_active.compare_exchange_strong(self, nullptr);
+    std::lock_guard<std::mutex> lock(g_hosts_mutex);
+    g_hosts.erase(std::remove(g_hosts.begin(), g_hosts.end(), this), g_hosts.end());
 }
 
 OfxStatus Host::action(const char* name, const void* handle, PropertySet* in_args, PropertySet* out_args)
@@ -237,6 +263,15 @@ Effect* Host::create_instance(const std::string& name, OfxStatus* status)
     if (!descriptor) return nullptr;
     std::unique_ptr<Effect> effect = new_instance(descriptor);
     effect->props.at(kOfxImageEffectPropContext).strings = {name};
+    // The style both sides support: the plug-in's, up to this host's Core.
+    if (colour_managed()) {
+        const std::string wanted = descriptor_->props.string(kOfxImageEffectPropColourManagementStyle);
+        const bool shared = wanted == kOfxImageEffectColourManagementBasic || wanted == kOfxImageEffectColourManagementCore;
+        SetKnown(effect->props, kOfxImageEffectPropColourManagementStyle, &Property::strings,
+                 {shared ? wanted : std::string(kOfxImageEffectColourManagementNone)});
+        SetKnown(effect->props, kOfxImageEffectPropColourManagementConfig, &Property::strings,
+                 {std::string(kOfxConfigIdentifier)});
+    }
     OfxStatus s = action(kOfxActionCreateInstance, effect->handle(), nullptr, nullptr);
     if (status) *status = s;
     if (s != kOfxStatOK && s != kOfxStatReplyDefault) return nullptr;

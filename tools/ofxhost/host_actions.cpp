@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/ofxhost/ofx_names.h"
+#include "tools/ofxhost/colourspaces.h"
 #include "tools/ofxhost/host.h"
 #include "tools/ofxhost/standard_properties.h"
 
@@ -64,6 +65,11 @@ OfxStatus Host::clip_preferences(Effect* instance, const std::string& source_pre
             .strings((kOfxImageClipPropDepthPrefix + clip->name).c_str(), {kOfxBitDepthFloat})
             .doubles((kOfxImageClipPropPARPrefix + clip->name).c_str(), {1.0});
     }
+    if (colour_managed()) {
+        for (const auto& clip : instance->clips)
+            if (clip->name != kOfxImageEffectOutputClipName)
+                out.strings((kOfxImageClipPropPreferredColourspacesPrefix + clip->name).c_str(), {}, true);
+    }
     out.strings(kOfxImageEffectPropPreMultiplication, {source_premultiplication})
         .doubles(kOfxImageEffectPropFrameRate, {24.0})
         .strings(kOfxImageClipPropFieldOrder, {kOfxImageFieldNone})
@@ -71,7 +77,44 @@ OfxStatus Host::clip_preferences(Effect* instance, const std::string& source_pre
         .ints(kOfxImageEffectFrameVarying, {0});
     OfxStatus s = action(kOfxImageEffectActionGetClipPreferences, instance->handle(), nullptr, &out);
     if (output_premultiplication) *output_premultiplication = out.string(kOfxImageEffectPropPreMultiplication);
+    if (colour_managed() && (s == kOfxStatOK || s == kOfxStatReplyDefault)) {
+        OfxStatus c = agree_colourspaces(instance, out);
+        if (c != kOfxStatOK) return c;
+    }
     return s;
+}
+
+OfxStatus Host::agree_colourspaces(Effect* instance, PropertySet& preferences)
+{
+    const std::string& frames = options_.frames_colourspace;
+    std::string source_space = frames;
+    for (const auto& clip : instance->clips) {
+        if (clip->name == kOfxImageEffectOutputClipName) continue;
+        const std::vector<std::string>& wanted =
+            preferences.at((kOfxImageClipPropPreferredColourspacesPrefix + clip->name).c_str()).strings;
+        clip->props.at(kOfxImageClipPropPreferredColourspaces).strings = wanted;
+        const std::string space = choose_colourspace(wanted, frames);
+        clip->props.at(kOfxImageClipPropColourspace).strings = {space};
+        if (clip->name == kOfxImageEffectSimpleSourceClipName) source_space = space;
+    }
+    // The host would like the output in the source's space; the plug-in
+    // names the space it renders in, maybe after another clip.
+    PropertySet in("output-colourspace arguments", &faults_);
+    in.strings(kOfxImageClipPropPreferredColourspaces,
+               {std::string(kOfxColourspaceClipPrefix) + kOfxImageEffectSimpleSourceClipName}, true, true);
+    PropertySet out("output-colourspace results", &faults_);
+    out.strings(kOfxImageClipPropColourspace, {""});
+    OfxStatus s = action(kOfxImageEffectActionGetOutputColourspace, instance->handle(), &in, &out);
+    std::string output_space = s == kOfxStatOK ? out.string(kOfxImageClipPropColourspace) : source_space;
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
+    const std::string prefix = kOfxColourspaceClipPrefix;
+    if (output_space.compare(0, prefix.size(), prefix) == 0) {
+        Clip* named = instance->clip(output_space.substr(prefix.size()));
+        output_space = named ? named->props.string(kOfxImageClipPropColourspace) : std::string();
+    }
+    if (Clip* output = instance->clip(kOfxImageEffectOutputClipName))
+        output->props.at(kOfxImageClipPropColourspace).strings = {output_space};
+    return kOfxStatOK;
 }
 
 OfxStatus Host::is_identity(Effect* instance, OfxTime time, std::string* clip_name)
@@ -87,6 +130,32 @@ OfxStatus Host::is_identity(Effect* instance, OfxTime time, std::string* clip_na
 
 OfxStatus Host::render(Effect* instance, Image& source, Image& output, OfxRectI window,
                        const std::string& source_premultiplication, OfxTime time)
+{
+    if (!colour_managed()) return render_frames(instance, source, output, window, source_premultiplication, time);
+    OfxStatus s = clip_preferences(instance, source_premultiplication, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
+    Clip* src = instance->clip(kOfxImageEffectSimpleSourceClipName);
+    Clip* out = instance->clip(kOfxImageEffectOutputClipName);
+    if (!src || !out) return kOfxStatErrBadHandle;
+    const std::string& frames = options_.frames_colourspace;
+    const std::string source_space = src->props.string(kOfxImageClipPropColourspace);
+    const std::string output_space = out->props.string(kOfxImageClipPropColourspace);
+    if (source_space == frames && output_space == frames)
+        return render_frames(instance, source, output, window, source_premultiplication, time);
+    if (source.depth() != kOfxBitDepthFloat || output.depth() != kOfxBitDepthFloat ||
+        !can_convert(frames, source_space) || !can_convert(output_space, frames))
+        return kOfxStatErrUnsupported;
+    const bool premultiplied = source_premultiplication == kOfxImagePreMultiplied;
+    Image delivered(source.bounds(), kOfxBitDepthFloat, source.components());
+    Image rendered(output.bounds(), kOfxBitDepthFloat, output.components());
+    convert(source, delivered, source.bounds(), frames, source_space, premultiplied);
+    s = render_frames(instance, delivered, rendered, window, source_premultiplication, time);
+    if (s == kOfxStatOK) convert(rendered, output, window, output_space, frames, premultiplied);
+    return s;
+}
+
+OfxStatus Host::render_frames(Effect* instance, Image& source, Image& output, OfxRectI window,
+                              const std::string& source_premultiplication, OfxTime time)
 {
     Clip* src = instance->clip(kOfxImageEffectSimpleSourceClipName);
     Clip* out = instance->clip(kOfxImageEffectOutputClipName);
@@ -156,6 +225,14 @@ OfxPropertySetHandle Host::fetch_image(Clip* clip)
     std::lock_guard<std::mutex> lock(images_mutex_);
     images_.push_back(std::move(held));
     return handle;
+}
+
+bool Host::holds_image(OfxPropertySetHandle image) const
+{
+    std::lock_guard<std::mutex> lock(images_mutex_);
+    for (const auto& held : images_)
+        if (held->handle() == image) return true;
+    return false;
 }
 
 OfxStatus Host::release_image(OfxPropertySetHandle image)

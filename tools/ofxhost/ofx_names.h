@@ -182,5 +182,28 @@ constexpr const char* kOfxParamPropIncrement = "OfxParamPropIncrement";
 constexpr const char* kOfxParamPropDigits = "OfxParamPropDigits";
 constexpr const char* kOfxParamPropChoiceOption = "OfxParamPropChoiceOption";
 
+// ofxColour.h (standard version 1.5): colour management.
+constexpr const char* kOfxImageEffectPropColourManagementStyle = "OfxImageEffectPropColourManagementStyle";
+constexpr const char* kOfxImageEffectColourManagementNone = "OfxImageEffectColourManagementNone";
+constexpr const char* kOfxImageEffectColourManagementBasic = "OfxImageEffectColourManagementBasic";
+constexpr const char* kOfxImageEffectColourManagementCore = "OfxImageEffectColourManagementCore";
+constexpr const char* kOfxImageEffectPropColourManagementAvailableConfigs =
+    "OfxImageEffectPropColourManagementAvailableConfigs";
+constexpr const char* kOfxImageEffectPropColourManagementConfig = "OfxImageEffectPropColourManagementConfig";
+constexpr const char* kOfxImageClipPropColourspace = "OfxImageClipPropColourspace";
+constexpr const char* kOfxImageClipPropPreferredColourspaces = "OfxImageClipPropPreferredColourspaces";
+constexpr const char* kOfxImageEffectActionGetOutputColourspace = "OfxImageEffectActionGetOutputColourspace";
+// The clip-preferences out argument: this followed by a clip's name.
+constexpr const char* kOfxImageClipPropPreferredColourspacesPrefix = "OfxImageClipPropPreferredColourspaces_";
+// A space named after a clip's: this followed by the clip's name.
+constexpr const char* kOfxColourspaceClipPrefix = "OfxColourspace_";
+
+// ofx-native-v1.5_aces-v1.3_ocio-v2.3.h: the native config and the spaces
+// this host converts between.
+constexpr const char* kOfxConfigIdentifier = "ofx-native-v1.5_aces-v1.3_ocio-v2.3";
+constexpr const char* kOfxColourspaceOfxSceneLinear = "ofx_scene_linear";
+constexpr const char* kOfxColourspaceLinRec709Srgb = "lin_rec709_srgb";
+constexpr const char* kOfxColourspaceSrgbTx = "srgb_tx";
+
 }  // namespace standard
 }  // namespace ofxhost

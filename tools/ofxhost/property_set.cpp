@@ -28,6 +28,18 @@ size_t Faults::count() const
     return faults_.size();
 }
 
+void Faults::note_unknown(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    unknown_.push_back(name);
+}
+
+std::vector<std::string> Faults::unknown_names_set() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return unknown_;
+}
+
 int Property::dimension() const
 {
     switch (type) {
@@ -150,7 +162,12 @@ Property* PropertySet::checked(const char* name, PropType type, int index, bool 
     const std::string where = std::string(write ? "set " : "get ") + (name ? name : "(null)") + " on " + what_;
     Property* p = const_cast<Property*>(find(name));
     if (!p) {
-        faults_->report(where + ": no such property");
+        if (write) {
+            std::fprintf(stderr, "ofxhost: unknown: %s\n", where.c_str());
+            faults_->note_unknown(name ? name : "(null)");
+        } else {
+            faults_->report(where + ": no such property");
+        }
         *status = kOfxStatErrUnknown;
         return nullptr;
     }

@@ -49,6 +49,8 @@ const std::vector<StandardProperty> kTable = {
     {kOfxParamHostPropSupportsCustomAnimation, I, 1, "0", kHost, kNone},
     {kOfxParamHostPropMaxParameters, I, 1, "-1", kHost, kNone},
     {kOfxParamHostPropMaxPages, I, 1, "0", kHost, kNone},
+    {kOfxImageEffectPropColourManagementStyle, S, 1, kOfxImageEffectColourManagementNone, kHost, kNone},
+    {kOfxImageEffectPropColourManagementAvailableConfigs, S, 0, nullptr, kHost, kNone},
 
     // The effect: descriptor (mostly the plug-in's to write) and instance
     // (mostly the host's).
@@ -86,6 +88,10 @@ const std::vector<StandardProperty> kTable = {
     {kOfxImageEffectInstancePropEffectDuration, D, 1, "1", kEffectInstance, kNone},
     {kOfxImageEffectPropFrameRate, D, 1, "24", kEffectInstance, kNone},
     {kOfxPropIsInteractive, I, 1, "0", kEffectInstance, kNone},
+    {kOfxImageEffectPropColourManagementStyle, S, 1, kOfxImageEffectColourManagementNone, kEffect,
+     kEffectDescriptor},
+    {kOfxImageEffectPropColourManagementAvailableConfigs, S, 0, nullptr, kEffectDescriptor, kEffectDescriptor},
+    {kOfxImageEffectPropColourManagementConfig, S, 1, "", kEffectInstance, kNone},
 
     // Clips: the descriptor's properties are the plug-in's to write; an
     // instance has them read only, and what the host decided besides.
@@ -113,6 +119,8 @@ const std::vector<StandardProperty> kTable = {
     {kOfxImageClipPropFieldOrder, S, 1, kOfxImageFieldNone, kClipInstance, kNone},
     {kOfxImageClipPropConnected, I, 1, "1", kClipInstance, kNone},
     {kOfxImageClipPropContinuousSamples, I, 1, "0", kClipInstance, kNone},
+    {kOfxImageClipPropColourspace, S, 1, "", kClipInstance, kClipInstance},
+    {kOfxImageClipPropPreferredColourspaces, S, 0, nullptr, kClipInstance, kNone},
 
     // Images: read only, all of it.
     {kOfxPropType, S, 1, kOfxTypeImage, kImage, kNone},
@@ -181,6 +189,15 @@ std::vector<std::string> Split(const char* text)
 }  // namespace
 
 const std::vector<StandardProperty>& standard_properties() { return kTable; }
+
+const std::vector<std::string>& colour_management_properties()
+{
+    static const std::vector<std::string> names = {
+        kOfxImageEffectPropColourManagementStyle, kOfxImageEffectPropColourManagementAvailableConfigs,
+        kOfxImageEffectPropColourManagementConfig, kOfxImageClipPropColourspace,
+        kOfxImageClipPropPreferredColourspaces, kOfxImageClipPropPreferredColourspacesPrefix};
+    return names;
+}
 
 void declare_standard(PropertySet& set, Object object, const std::string& param_type,
                       const std::vector<std::string>& unknown)

@@ -36,6 +36,11 @@ struct StandardProperty {
 
 const std::vector<StandardProperty>& standard_properties();
 
+// The properties of colour management (standard version 1.5), which a host
+// without it does not know; a name ending in '_' stands for every name it
+// begins (the clip-preferences argument of each clip).
+const std::vector<std::string>& colour_management_properties();
+
 // Declares on `set` every property `object` has (for a parameter, one of
 // `param_type`), at its default; names in `unknown` are left out, as a host
 // that does not know them would.

@@ -88,8 +88,7 @@ OfxStatus ClipGetImage(OfxImageClipHandle clip, OfxTime, const OfxRectD*, OfxPro
 
 OfxStatus ClipReleaseImage(OfxPropertySetHandle image)
 {
-    Host* host = active_host();
-    return host && image ? host->release_image(image) : kOfxStatErrBadHandle;
+    return image ? release_image_of_any_host(image) : kOfxStatErrBadHandle;
 }
 
 OfxStatus ClipGetRegionOfDefinition(OfxImageClipHandle clip, OfxTime, OfxRectD* bounds)
