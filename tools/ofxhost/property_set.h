@@ -1,9 +1,11 @@
 // A property set as the standard defines one: named properties of one type
 // each (pointer, string, double or int), with a fixed or a variable number
 // of values. The plug-in reaches it only through the property suite, which
-// refuses, and reports as a fault, every name the set does not have, every
-// value of the wrong type, every index past the end and every write to a
-// property the plug-in may only read.
+// refuses every name the set does not have and every use as the wrong type
+// (kOfxStatErrUnknown), every index past the end (kOfxStatErrBadIndex) and
+// every write to a property the plug-in may only read (kOfxStatErrValue).
+// Each refusal is reported as a fault, but a write to a name the host does
+// not know, which the standard lets a plug-in try, is only noted.
 #pragma once
 
 #include <string>
