@@ -10,10 +10,12 @@ namespace {
 // host's answer does not change between them.
 void LogIgnoredOnce(OfxStatus status, const char* name)
 {
+    // Clip preferences of several instances may arrive on several threads.
+    // The compiler's builtin, not <atomic>: the macOS build has no C++
+    // library headers.
     static bool logged = false;
-    if (status == kOfxStatOK || logged || !g_suites.message)
+    if (status == kOfxStatOK || !g_suites.message || __atomic_exchange_n(&logged, true, __ATOMIC_RELAXED))
         return;
-    logged = true;
     // No handle: a descriptor is not an instance, and some hosts cast
     // whatever handle they are given to one.
     g_suites.message->message(nullptr, ofx::kOfxMessageLog, nullptr,
