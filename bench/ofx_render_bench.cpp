@@ -45,7 +45,7 @@ ofxhost::Host* OfxHost()
 template <typename T>
 std::unique_ptr<ofxhost::Image> OfxNoise(const char* depth, double scale)
 {
-    auto image = std::make_unique<ofxhost::Image>(OfxRectI{0, 0, kWidth, kHeight}, depth, 4);
+    auto image = std::make_unique<ofxhost::Image>(ofxhost::OfxRectI{0, 0, kWidth, kHeight}, depth, 4);
     std::vector<T> values;
     values.reserve(Noise8().pixels8.size() * 4);
     for (const PF_Pixel& p : Noise8().pixels8)

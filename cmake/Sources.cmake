@@ -32,6 +32,7 @@ set(TINTRA_OFX_SOURCES
   ${TINTRA_ROOT}/ofx/host_suites.cpp
   ${TINTRA_ROOT}/ofx/describe.cpp
   ${TINTRA_ROOT}/ofx/instance.cpp
+  ${TINTRA_ROOT}/ofx/optional_property.cpp
   ${TINTRA_ROOT}/ofx/render.cpp
   ${TINTRA_ROOT}/ofx/render_rows.cpp
   ${TINTRA_ROOT}/ofx/plugin_main.cpp

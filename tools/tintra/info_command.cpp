@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <string>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
 
-using namespace ofx;
+using namespace ofxhost::standard;
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/effect_values.h"

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <thread>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
 
-using namespace ofx;
+using namespace ofxhost::standard;
 
 namespace {
 
