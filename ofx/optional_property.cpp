@@ -14,8 +14,7 @@ void LogIgnoredOnce(OfxStatus status, const char* name)
     // The compiler's builtin, not <atomic>: the macOS build has no C++
     // library headers.
     static bool logged = false;
-    if (status == kOfxStatOK || !g_suites.message || __atomic_exchange_n(&logged, true, __ATOMIC_RELAXED))
-        return;
+    if (status == kOfxStatOK || !g_suites.message || __atomic_exchange_n(&logged, true, __ATOMIC_RELAXED)) return;
     // No handle: a descriptor is not an instance, and some hosts cast
     // whatever handle they are given to one.
     g_suites.message->message(nullptr, ofx::kOfxMessageLog, nullptr,

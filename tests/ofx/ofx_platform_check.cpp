@@ -161,13 +161,11 @@ struct Variant {
 };
 
 template <typename T>
-std::vector<T> RenderFrame(ofxhost::Host& host, const Variant& v, const char* depth, const std::vector<T>& in,
-                           bool* ok)
+std::vector<T> RenderFrame(ofxhost::Host& host, const Variant& v, const char* depth, const std::vector<T>& in, bool* ok)
 {
     ofxhost::Image source(v.bounds, depth, 4, 12, v.order), output(v.bounds, depth, 4, 12, v.order);
     source.set_channels(in);
-    *ok = RenderThroughOfx(host, OfxValues{-120, 45, 0, 0.5}, source, output) == kOfxStatOK &&
-          output.padding_intact();
+    *ok = RenderThroughOfx(host, OfxValues{-120, 45, 0, 0.5}, source, output) == kOfxStatOK && output.padding_intact();
     return output.channels<T>();
 }
 
@@ -180,10 +178,9 @@ void HostVariants(const std::string& plugin, Tally& t)
     const std::vector<float> floats = FloatFrame(w * h);
 
     ofxhost::HostOptions no_optional;
-    no_optional.unknown_properties = {ofxhost::kOfxImageEffectPropSupportsTiles,
-                                      ofxhost::kOfxImageEffectPropSupportsMultiResolution,
-                                      ofxhost::kOfxImageEffectPropSupportsMultipleClipDepths,
-                                      ofxhost::kOfxImageEffectPluginPropHostFrameThreading};
+    no_optional.unknown_properties = {
+        ofxhost::kOfxImageEffectPropSupportsTiles, ofxhost::kOfxImageEffectPropSupportsMultiResolution,
+        ofxhost::kOfxImageEffectPropSupportsMultipleClipDepths, ofxhost::kOfxImageEffectPluginPropHostFrameThreading};
     ofxhost::HostOptions no_threads;
     no_threads.multithread_suite = false;
     ofxhost::HostOptions bytes_only;
@@ -194,7 +191,10 @@ void HostVariants(const std::string& plugin, Tally& t)
         {"no multithread suite", no_threads, kThreads, ofxhost::RowOrder::BottomUp, origin},
         {"one CPU", {}, 1, ofxhost::RowOrder::BottomUp, origin},
         {"8-bit images only", bytes_only, kThreads, ofxhost::RowOrder::BottomUp, origin},
-        {"rows top down, bounds away from the origin", {}, kThreads, ofxhost::RowOrder::TopDown,
+        {"rows top down, bounds away from the origin",
+         {},
+         kThreads,
+         ofxhost::RowOrder::TopDown,
          {100, -50, 100 + w, -50 + h}},
     };
 
@@ -204,8 +204,10 @@ void HostVariants(const std::string& plugin, Tally& t)
     t.Check("ordinary host: load " + error, ok);
     if (!ok) return;
     reference_host->set_threads(kThreads);
-    const std::vector<uint8_t> byte_reference = RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthByte, bytes, &ok);
-    const std::vector<float> float_reference = RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthFloat, floats, &ok);
+    const std::vector<uint8_t> byte_reference =
+        RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthByte, bytes, &ok);
+    const std::vector<float> float_reference =
+        RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthFloat, floats, &ok);
     t.Check("ordinary host: render", ok);
 
     for (const Variant& v : variants) {
@@ -240,7 +242,8 @@ void ColourManagedHost(const std::string& plugin, Tally& t)
     const ofxhost::OfxRectI bounds{0, 0, w, h};
     std::vector<float> encoded;
     for (int i = 0; i < w * h; ++i)
-        encoded.insert(encoded.end(), {(float)(i % 23) / 22.0f, (float)(i * 7 % 31) / 30.0f, (float)(i / 23) / 18.0f, 1.0f});
+        encoded.insert(encoded.end(),
+                       {(float)(i % 23) / 22.0f, (float)(i * 7 % 31) / 30.0f, (float)(i / 23) / 18.0f, 1.0f});
     const OfxValues turn{120, 0, tintra_ofx::kClipChoiceNone, 0.5};
     const char* const srgb = ofxhost::kOfxColourspaceSrgbTx;
     const char* const linear = ofxhost::kOfxColourspaceLinRec709Srgb;

@@ -49,8 +49,8 @@ bool can_convert(const std::string& from, const std::string& to)
     return from == to || (known(from) && known(to));
 }
 
-void convert(const Image& from, Image& to, OfxRectI window, const std::string& from_space,
-             const std::string& to_space, bool premultiplied)
+void convert(const Image& from, Image& to, OfxRectI window, const std::string& from_space, const std::string& to_space,
+             bool premultiplied)
 {
     const bool decode = from_space == kOfxColourspaceSrgbTx && IsLinear(to_space);
     const bool encode = IsLinear(from_space) && to_space == kOfxColourspaceSrgbTx;

@@ -24,7 +24,7 @@ bool can_convert(const std::string& from, const std::string& to);
 // from space `from_space` to `to_space` into `to`: colour unpremultiplied
 // when `premultiplied`, alpha as it is. Both images are float, of the same
 // components.
-void convert(const Image& from, Image& to, OfxRectI window, const std::string& from_space,
-             const std::string& to_space, bool premultiplied);
+void convert(const Image& from, Image& to, OfxRectI window, const std::string& from_space, const std::string& to_space,
+             bool premultiplied);
 
 }  // namespace ofxhost

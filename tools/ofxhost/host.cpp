@@ -9,7 +9,6 @@
 
 namespace ofxhost {
 
-
 // The host's own property set, which fetchSuite is called with, knows its host.
 struct HostProperties : PropertySet {
     HostProperties(Host* owner, Faults* faults) : PropertySet("host", faults), host(owner) {}
@@ -91,14 +90,12 @@ Clip::Clip(Effect* owner, std::string n, const std::string& what, Faults* faults
 {
     declare_standard(props, owner->instance ? kClipInstance : kClipDescriptor, std::string(),
                      owner->host->options().unknown_properties);
-    for (const char* named : {kOfxPropName, kOfxPropLabel})
-        SetKnown(props, named, &Property::strings, {name});
+    for (const char* named : {kOfxPropName, kOfxPropLabel}) SetKnown(props, named, &Property::strings, {name});
 }
 
 Effect::Effect(Host* h, bool inst, const std::string& what) : host(h), instance(inst), props(what, &h->faults())
 {
-    declare_standard(props, inst ? kEffectInstance : kEffectDescriptor, std::string(),
-                     h->options().unknown_properties);
+    declare_standard(props, inst ? kEffectInstance : kEffectDescriptor, std::string(), h->options().unknown_properties);
     if (inst) {
         SetKnown(props, kOfxImageEffectPropProjectSize, &Property::doubles, {1920.0, 1080.0});
         SetKnown(props, kOfxImageEffectPropProjectExtent, &Property::doubles, {1920.0, 1080.0});
@@ -266,7 +263,8 @@ Effect* Host::create_instance(const std::string& name, OfxStatus* status)
     // The style both sides support: the plug-in's, up to this host's Core.
     if (colour_managed()) {
         const std::string wanted = descriptor_->props.string(kOfxImageEffectPropColourManagementStyle);
-        const bool shared = wanted == kOfxImageEffectColourManagementBasic || wanted == kOfxImageEffectColourManagementCore;
+        const bool shared =
+            wanted == kOfxImageEffectColourManagementBasic || wanted == kOfxImageEffectColourManagementCore;
         SetKnown(effect->props, kOfxImageEffectPropColourManagementStyle, &Property::strings,
                  {shared ? wanted : std::string(kOfxImageEffectColourManagementNone)});
         SetKnown(effect->props, kOfxImageEffectPropColourManagementConfig, &Property::strings,

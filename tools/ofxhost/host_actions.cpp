@@ -10,7 +10,6 @@
 
 namespace ofxhost {
 
-
 namespace {
 
 void ChangedArgs(PropertySet& in, const std::string& name, OfxTime time)
@@ -214,8 +213,7 @@ OfxPropertySetHandle Host::fetch_image(Clip* clip)
     held->at(kOfxImageEffectPropPixelDepth).strings = {image.depth()};
     held->at(kOfxImageEffectPropComponents).strings = {image.components() == 4 ? kOfxImageComponentRGBA
                                                                                : kOfxImageComponentRGB};
-    held->at(kOfxImageEffectPropPreMultiplication).strings = {
-        clip->props.string(kOfxImageEffectPropPreMultiplication)};
+    held->at(kOfxImageEffectPropPreMultiplication).strings = {clip->props.string(kOfxImageEffectPropPreMultiplication)};
     held->at(kOfxImagePropData).pointers = {image.data()};
     held->at(kOfxImagePropBounds).ints = {b.x1, b.y1, b.x2, b.y2};
     held->at(kOfxImagePropRegionOfDefinition).ints = {b.x1, b.y1, b.x2, b.y2};

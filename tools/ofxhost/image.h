@@ -19,8 +19,7 @@ enum class RowOrder { BottomUp, TopDown };
 class Image {
 public:
     // depth is kOfxBitDepthByte, Short or Float; components 3 or 4.
-    Image(OfxRectI bounds, const char* depth, int components, int padding = 12,
-          RowOrder order = RowOrder::BottomUp);
+    Image(OfxRectI bounds, const char* depth, int components, int padding = 12, RowOrder order = RowOrder::BottomUp);
 
     const OfxRectI& bounds() const { return bounds_; }
     const std::string& depth() const { return depth_; }

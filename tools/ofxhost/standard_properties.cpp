@@ -88,8 +88,7 @@ const std::vector<StandardProperty> kTable = {
     {kOfxImageEffectInstancePropEffectDuration, D, 1, "1", kEffectInstance, kNone},
     {kOfxImageEffectPropFrameRate, D, 1, "24", kEffectInstance, kNone},
     {kOfxPropIsInteractive, I, 1, "0", kEffectInstance, kNone},
-    {kOfxImageEffectPropColourManagementStyle, S, 1, kOfxImageEffectColourManagementNone, kEffect,
-     kEffectDescriptor},
+    {kOfxImageEffectPropColourManagementStyle, S, 1, kOfxImageEffectColourManagementNone, kEffect, kEffectDescriptor},
     {kOfxImageEffectPropColourManagementAvailableConfigs, S, 0, nullptr, kEffectDescriptor, kEffectDescriptor},
     {kOfxImageEffectPropColourManagementConfig, S, 1, "", kEffectInstance, kNone},
 
@@ -193,9 +192,9 @@ const std::vector<StandardProperty>& standard_properties() { return kTable; }
 const std::vector<std::string>& colour_management_properties()
 {
     static const std::vector<std::string> names = {
-        kOfxImageEffectPropColourManagementStyle, kOfxImageEffectPropColourManagementAvailableConfigs,
+        kOfxImageEffectPropColourManagementStyle,  kOfxImageEffectPropColourManagementAvailableConfigs,
         kOfxImageEffectPropColourManagementConfig, kOfxImageClipPropColourspace,
-        kOfxImageClipPropPreferredColourspaces, kOfxImageClipPropPreferredColourspacesPrefix};
+        kOfxImageClipPropPreferredColourspaces,    kOfxImageClipPropPreferredColourspacesPrefix};
     return names;
 }
 

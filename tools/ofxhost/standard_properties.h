@@ -27,10 +27,10 @@ enum Object : unsigned {
 struct StandardProperty {
     const char* name;
     PropType type;
-    int dimension;         // 0: any number of values
+    int dimension;  // 0: any number of values
     const char* defaults;  // values separated by '|'; null: none until the host sets them
-    unsigned objects;      // the objects that have it
-    unsigned writable;     // those on which the plug-in may write it
+    unsigned objects;  // the objects that have it
+    unsigned writable;  // those on which the plug-in may write it
     const char* param_type = nullptr;  // on parameters: only those of this type (null: every type)
 };
 

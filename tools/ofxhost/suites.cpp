@@ -14,7 +14,6 @@
 
 namespace ofxhost {
 
-
 namespace {
 
 Effect* EffectOf(OfxImageEffectHandle h) { return reinterpret_cast<Effect*>(h); }

@@ -43,7 +43,8 @@ TEST(OfxHostProperties, AnswersAsTheStandardsHostLibrary)
 {
     const Case cases[] = {
         // The name the plug-in once used, and the standard's.
-        {kEffectDescriptor, nullptr, Call::SetInt, "OfxImageEffectPropSupportsMultipleClipDepths", 0, kOfxStatErrUnknown},
+        {kEffectDescriptor, nullptr, Call::SetInt, "OfxImageEffectPropSupportsMultipleClipDepths", 0,
+         kOfxStatErrUnknown},
         {kEffectDescriptor, nullptr, Call::SetInt, "OfxImageEffectPropMultipleClipDepths", 0, kOfxStatOK},
         // Of the wrong type a property is as unknown as a name never defined.
         {kEffectDescriptor, nullptr, Call::SetString, "OfxImageEffectPropMultipleClipDepths", 0, kOfxStatErrUnknown},
@@ -87,7 +88,8 @@ TEST(OfxHostProperties, AnswersAsTheStandardsHostLibrary)
         const bool is_set = c.call != Call::GetInt && c.call != Call::GetString;
         const bool unknown_set = is_set && c.expected == kOfxStatErrUnknown && !set.has(c.name);
         EXPECT_EQ(faults.count() + faults.unknown_names_set().size(), c.expected == kOfxStatOK ? 0u : 1u) << c.name;
-        EXPECT_EQ(faults.unknown_names_set(), unknown_set ? std::vector<std::string>{c.name} : std::vector<std::string>{})
+        EXPECT_EQ(faults.unknown_names_set(),
+                  unknown_set ? std::vector<std::string>{c.name} : std::vector<std::string>{})
             << c.name;
     }
 }
