@@ -3,14 +3,14 @@
 #include <new>
 #include <unistd.h>
 
-#include "tools/tintra/library_chatter.h"
+#include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/commands.h"
-#include "tools/tintra/frame_sequence.h"
-#include "tools/tintra/image_formats.h"
-#include "tools/tintra/image_writer.h"
-#include "tools/tintra/interrupt.h"
-#include "tools/tintra/render_setup.h"
-#include "tools/tintra/test_images.h"
+#include "tools/tintra/planning/frame_sequence.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/image_io/test_images.h"
 
 namespace {
 
@@ -22,6 +22,26 @@ float SunAcross(int frame)
     return (float)(across < 0.0 ? across + 1.0 : across);
 }
 
+// The frames of --frames and the output pattern they go to; false after
+// printing why not.
+bool PlanFrames(const CommandLine& line, FramePattern& pattern, std::vector<int>& frames)
+{
+    if (line.inputs[0] != "scene") {
+        PrintError("--frames: only the scene moves; generate scene -o NAME.####.png --frames LIST");
+        return false;
+    }
+    if (!FindFramePattern(line.output, pattern)) {
+        PrintError("-o " + line.output + ": frames need a pattern such as shot.####.png");
+        return false;
+    }
+    std::string error;
+    if (!ParseFrames(line.frames, frames, error)) {
+        PrintError("--frames " + error);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunGenerate(const CommandLine& line)
@@ -30,20 +50,7 @@ int RunGenerate(const CommandLine& line)
     // With --frames, the scene as a sequence: one file per frame.
     FramePattern pattern;
     std::vector<int> frames;
-    if (!line.frames.empty()) {
-        if (line.inputs[0] != "scene") {
-            PrintError("--frames: only the scene moves; generate scene -o NAME.####.png --frames LIST");
-            return kExitUsage;
-        }
-        if (!FindFramePattern(line.output, pattern)) {
-            PrintError("-o " + line.output + ": frames need a pattern such as shot.####.png");
-            return kExitUsage;
-        }
-        if (!ParseFrames(line.frames, frames, error)) {
-            PrintError("--frames " + error);
-            return kExitUsage;
-        }
-    }
+    if (!line.frames.empty() && !PlanFrames(line, pattern, frames)) return kExitUsage;
     const std::string first = frames.empty() ? line.output : pattern.Path(frames[0]);
     if (!CheckOutputPath(first, error)) {
         PrintError("-o " + line.output + ": " + error);

@@ -1,0 +1,356 @@
+#include "tools/tintra/image_io/image_reader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <set>
+#include <unistd.h>
+
+#include "tools/tintra/image_io/header_sniff.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/png_text.h"
+#include "tools/tintra/image_io/sample_conversion.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/reporting/library_chatter.h"
+
+namespace {
+
+// The most a header may claim per byte of file. Deflate (PNG, TIFF) cannot
+// expand beyond 1032:1 and LZW not beyond about 1400:1; a file that claims
+// more is truncated or built to exhaust memory.
+constexpr uint64_t kMaxExpansion = 4096;
+
+const char* FileKind(mode_t mode)
+{
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+void SetLibraryLimits(uint64_t max_pixels)
+{
+    // The library's own guard, in line with ours: four 32-bit channels.
+    const uint64_t mb = max_pixels * 16 / (1024 * 1024) + 1;
+    OIIO::attribute("limits:imagesize_MB", (int)std::min<uint64_t>(mb, INT_MAX));
+    OIIO::attribute("limits:channels", 64);
+}
+
+// Whether path is a regular file with at least one byte that can be read;
+// the system's messages for these are clearer than the library's.
+bool CheckReadableFile(const std::string& path, struct stat& info, std::string& error)
+{
+    if (stat(path.c_str(), &info) != 0) {
+        error = errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = "is a folder";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = std::string("is ") + FileKind(info.st_mode) + ", not an image file";
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        error = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    char first[16];
+    const ssize_t got = read(fd, first, sizeof first);
+    const int read_errno = errno;
+    close(fd);
+    if (got < 0) error = std::string("cannot read: ") + std::strerror(read_errno);
+    if (got == 0) error = "empty file";
+    return got > 0;
+}
+
+struct ReadProgress {
+    const std::function<bool(int, int32_t)>* rows;
+    int page;
+};
+
+bool OnRead(void* data, float done)
+{
+    const ReadProgress& p = *static_cast<const ReadProgress*>(data);
+    // Rows are not yet in place while a whole tiled page is read: only a
+    // stop is asked for.
+    (void)done;
+    return !(*p.rows)(p.page, 0);
+}
+
+std::string PagePrefix(size_t page) { return page > 0 ? "page " + std::to_string(page + 1) + ": " : ""; }
+
+int OrientationOf(const OIIO::ImageSpec& header, bool auto_orient)
+{
+    return auto_orient ? header.get_int_attribute("Orientation", 1) : 1;
+}
+
+}  // namespace
+
+ImageReader::ImageReader() = default;
+ImageReader::~ImageReader() = default;
+
+bool ImageReader::RefusesSize(const std::string& where, const ClaimedSize& claim, std::string& error)
+{
+    const std::string size = std::to_string(claim.width) + " x " + std::to_string(claim.height);
+    if (claim.width < 1 || claim.height < 1 || claim.width > (uint64_t)kMaxImageSide ||
+        claim.height > (uint64_t)kMaxImageSide)
+        error = where + "image too large or empty: " + size + " (the host takes 1 to " +
+                std::to_string(kMaxImageSide) + " each way)";
+    else if (claim.pixels > max_pixels_)
+        error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels_) + ")";
+    else if (claim.raw_bytes / kMaxExpansion > file_bytes_)
+        error = where + "the header claims " + size + " pixels, far more than " + std::to_string(file_bytes_) +
+                " bytes can hold: truncated or corrupt";
+    else if (claim.uncompressed && claim.raw_bytes > file_bytes_) {
+        // Stored as they are, the pixels need their raw size in bytes.
+        const std::string reason = where + "truncated or corrupt: the header claims " + size + " pixels, which need " +
+                                   std::to_string(claim.raw_bytes) + " bytes uncompressed, but the file has " +
+                                   std::to_string(file_bytes_);
+        if (!allow_damaged_) error = reason;
+        else if (damage_.empty()) damage_ = reason;
+    }
+    return !error.empty();
+}
+
+bool ImageReader::OpenWithLibrary(std::string& error)
+{
+    SetLibraryLimits(max_pixels_);
+    const QuietLibraries quiet;
+    OIIO::ImageSpec config;
+    // Alpha as the file stores it: the plug-in never looks at alpha.
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    input_ = OIIO::ImageInput::open(path_, &config);
+    if (input_) return true;
+    // A file that some reader recognises by its signature is a damaged
+    // image; anything else is not an image at all.
+    const std::string reason = LibraryReason(OIIO::geterror(), path_);
+    bool recognised = false;
+    for (const std::string& format : OIIO::Strutil::splits(OIIO::get_string_attribute("input_format_list"), ",")) {
+        const auto reader = OIIO::ImageInput::create(format);
+        recognised = recognised || (reader && reader->valid_file(path_));
+    }
+    error = recognised ? "truncated or corrupt: " + reason : "not an image file in a format tintra reads";
+    return false;
+}
+
+bool ImageReader::ReadPageHeaders(std::string& error)
+{
+    uint64_t pixels = 0, bytes = 0;
+    for (int page = 0; input_->seek_subimage(page, 0); ++page) {
+        if (page == kMaxPages) {
+            error = "more than " + std::to_string(kMaxPages) + " pages: refused (tintra renders at most " +
+                    std::to_string(kMaxPages) + ")";
+            return false;
+        }
+        if (Interrupted()) {
+            error = "interrupted";
+            return false;
+        }
+        const OIIO::ImageSpec& header = input_->spec();
+        const std::string where = PagePrefix((size_t)page);
+        if (header.deep || header.depth > 1) {
+            error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
+            return false;
+        }
+        pixels += (uint64_t)header.width * (uint64_t)header.height;
+        // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
+        const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
+        bytes += ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
+        const int64_t before = StoredUncompressed(path_, format_, header.get_string_attribute("compression"));
+        const ClaimedSize claim{(uint64_t)std::max(header.width, 0), (uint64_t)std::max(header.height, 0), pixels,
+                                bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0};
+        if (RefusesSize(where, claim, error)) return false;
+        headers_.push_back(header);
+    }
+    return true;
+}
+
+void ImageReader::ReadPngText()
+{
+    unread_ = UnreadPngChunks(path_);
+    // tEXt is Latin-1, which the library passes on as bytes; text after
+    // the image data it does not read at all.
+    std::vector<std::pair<std::string, std::string>> text;
+    for (const OIIO::ParamValue& p : headers_[0].extra_attribs)
+        if (p.type() == OIIO::TypeString && p.name().string().find(':') == std::string::npos)
+            text.emplace_back(p.name().string(), TextAsUtf8(p.get_string()));
+    for (const auto& t : text) headers_[0].attribute(t.first, t.second);
+    const PngTextAfterData after = ReadPngTextAfterData(path_);
+    for (const auto& t : after.text)
+        if (!headers_[0].find_attribute(t.first)) headers_[0].attribute(t.first, t.second);
+    unread_.insert(unread_.end(), after.unread.begin(), after.unread.end());
+}
+
+bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string& error)
+{
+    path_ = path;
+    max_pixels_ = max_pixels;
+    struct stat info;
+    if (!CheckReadableFile(path, info, error)) return false;
+    file_bytes_ = (uint64_t)info.st_size;
+    // Before the library opens it: some of its readers allocate for the
+    // claimed size as they open.
+    const HeaderClaim sniffed = SniffHeader(path, file_bytes_);
+    if (!sniffed.problem.empty()) {
+        error = "truncated or corrupt: " + sniffed.problem;
+        return false;
+    }
+    const uint64_t pixels = sniffed.width * sniffed.height;
+    if (sniffed.width != 0 &&
+        RefusesSize("", ClaimedSize{sniffed.width, sniffed.height, pixels, pixels * (uint64_t)sniffed.channels, false},
+                    error))
+        return false;
+    if (!OpenWithLibrary(error)) return false;
+    format_ = input_->format_name();
+    if (!ReadPageHeaders(error)) return false;
+    // Seeking past the last page leaves an error behind; only errors of
+    // the reading that follows count.
+    const std::string seek_error = input_->geterror();
+    if (format_ == "png" && !headers_.empty()) ReadPngText();
+    if (headers_.empty()) {
+        error = LibraryReason(seek_error, path);
+        return false;
+    }
+    return true;
+}
+
+bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
+                                std::set<std::string>& dropped, std::string& error) const
+{
+    for (size_t i = 0; i < headers_.size(); ++i) {
+        const OIIO::ImageSpec& header = headers_[i];
+        if (!PickChannels(header, channels[i], error)) {
+            error = PagePrefix(i) + error;
+            return false;
+        }
+        for (const std::string& name : channels[i].dropped) dropped.insert(name);
+        const Source source = SourceOf(header);
+        const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
+        const bool alpha = channels[i].alpha >= 0;
+        const int orientation = OrientationOf(header, auto_orient_);
+        const bool swapped = orientation >= 5 && orientation <= 8;
+        pages[i].image = MakeImage(swapped ? header.height : header.width, swapped ? header.width : header.height,
+                                   depth != 0 ? depth : own, alpha);
+        pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
+        pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
+        pages[i].header = header;
+        if (orientation != 1) pages[i].header.attribute("Orientation", 1);
+    }
+    return true;
+}
+
+ImageReader::BandsRead ImageReader::ReadBands(size_t i, const Channels& channels, Image& image, bool full16,
+                                              bool report_rows, const std::function<bool(int, int32_t)>& rows,
+                                              SampleCounts& counts)
+{
+    const OIIO::ImageSpec& header = headers_[i];
+    const Source source = SourceOf(header);
+    const OIIO::TypeDesc type = source == Source::Int8    ? OIIO::TypeDesc::UINT8
+                                : source == Source::Int16 ? OIIO::TypeDesc::UINT16
+                                                          : OIIO::TypeDesc::FLOAT;
+    const size_t nch = (size_t)header.nchannels;
+    const size_t width = (size_t)header.width;
+    // Scanline files are read a band at a time, so that rendering can
+    // start on the first rows; tiled ones in one piece.
+    const int32_t band = header.tile_width > 0 ? header.height : std::max(1, (1 << 18) / header.width);
+    for (int32_t top = 0; top < header.height; top += band) {
+        const int32_t bottom = std::min(header.height, top + band);
+        buffer_.resize((size_t)(bottom - top) * width * nch * type.size());
+        ReadProgress p{&rows, (int)i};
+        const QuietLibraries quiet;
+        const bool ok = header.tile_width > 0
+                            ? input_->read_image((int)i, 0, 0, header.nchannels, type, buffer_.data(), OIIO::AutoStride,
+                                                 OIIO::AutoStride, OIIO::AutoStride, OnRead, &p)
+                            : input_->read_scanlines((int)i, 0, header.y + top, header.y + bottom, 0, 0,
+                                                     header.nchannels, type, buffer_.data());
+        if (!ok) return BandsRead::Failed;
+        const size_t first = (size_t)top * width, count = (size_t)(bottom - top) * width;
+        ToHost(buffer_.data(), count, nch, source, channels, image.depth == 8 ? &image.pixels8[first] : nullptr,
+               image.depth == 16 ? &image.pixels16[first] : nullptr,
+               image.depth == 32 ? &image.pixelsf[first * 4] : nullptr, full16, counts.clipped);
+        if (source == Source::Float && image.depth != 32) counts.float_values += count * (channels.alpha >= 0 ? 4 : 3);
+        if (!rows((int)i, report_rows ? bottom : 0)) return BandsRead::Interrupted;
+    }
+    return BandsRead::Whole;
+}
+
+bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
+                           const std::function<bool(int, int32_t)>& rows, SampleCounts& counts, std::string& error)
+{
+    const OIIO::ImageSpec& header = headers_[i];
+    // A page to be turned is read whole as stored, then turned; its rows
+    // are reported only then.
+    const int orientation = OrientationOf(header, auto_orient_);
+    const bool turned = orientation >= 2 && orientation <= 8;
+    Image stored;
+    if (turned) stored = MakeImage(header.width, header.height, page.image.depth, page.image.has_alpha);
+    const BandsRead read =
+        ReadBands(i, channels, turned ? stored : page.image, page.image.full16, !turned, rows, counts);
+    if (read == BandsRead::Interrupted) {
+        error = "interrupted";
+        return false;
+    }
+    const bool ok = read == BandsRead::Whole;
+    // Some readers (JPEG's) read a file cut short to the end, the rest
+    // filled in, and say so only in a message left pending.
+    std::string reason = ok ? input_->geterror() : LibraryReason(input_->geterror(), path_);
+    if (!ok || !reason.empty()) {
+        if (Interrupted()) {
+            error = "interrupted";
+            return false;
+        }
+        reason = PagePrefix(i) + "truncated or corrupt: " + LibraryReason(reason, path_);
+        if (!allow_damaged_) {
+            error = reason + " (--allow-damaged renders what can be read)";
+            return false;
+        }
+        if (damage_.empty()) damage_ = reason;
+    }
+    if (turned) {
+        // Into the page's own pixels: another thread may already hold
+        // the page (not yet its rows).
+        const Image upright = Reoriented(stored, orientation);
+        std::copy(upright.pixels8.begin(), upright.pixels8.end(), page.image.pixels8.begin());
+        std::copy(upright.pixels16.begin(), upright.pixels16.end(), page.image.pixels16.begin());
+        std::copy(upright.pixelsf.begin(), upright.pixelsf.end(), page.image.pixelsf.begin());
+    }
+    if ((turned || !ok || !reason.empty()) && !rows((int)i, page.image.height)) {
+        error = "interrupted";
+        return false;
+    }
+    return true;
+}
+
+bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<bool(int, int32_t)>& rows,
+                       std::vector<std::string>& notes, std::string& error)
+{
+    // Every page is allocated first, so that a reader of the rows never sees
+    // the vector move.
+    pages.assign(headers_.size(), Page());
+    std::vector<Channels> channels(headers_.size());
+    std::set<std::string> dropped;
+    if (!AllocatePages(pages, channels, depth, dropped, error)) return false;
+    if (!rows(0, 0)) {
+        error = "interrupted";
+        return false;
+    }
+    SampleCounts counts;
+    for (size_t i = 0; i < headers_.size(); ++i)
+        if (!ReadPage(i, channels[i], pages[i], rows, counts, error)) return false;
+    if (!damage_.empty()) notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
+    if (!unread_.empty())
+        notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
+    if (counts.float_values > 0)
+        notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
+                        " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+    if (!dropped.empty())
+        notes.push_back("channels beyond colour and alpha are left out: " +
+                        CommaList(std::vector<std::string>(dropped.begin(), dropped.end())));
+    return true;
+}

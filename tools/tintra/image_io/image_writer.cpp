@@ -1,0 +1,294 @@
+#include "tools/tintra/image_io/image_writer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tools/tintra/image_io/channel_mapping.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/output_file.h"
+#include "tools/tintra/image_io/written_check.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/reporting/library_chatter.h"
+
+struct ImageWriter::State {
+    std::string path, temp, format;
+    int fd = -1;
+    std::unique_ptr<RecordingFile> proxy;
+    std::unique_ptr<OIIO::ImageOutput> out;
+    std::vector<OIIO::ImageSpec> headers;
+    int page = 0;
+    bool finished = false;
+    std::vector<unsigned char> rows;
+    std::string alpha_note;  // alpha kept as stored in a format of the other kind
+    std::vector<std::string> wanted;  // each page's samples as asked for
+    std::string samples_note;  // samples the format could not hold
+    std::string text_note;  // text a PNG's tEXt cannot hold
+    bool no_clobber = false;
+    bool checking = false;  // the written pixels are read back and compared
+    WrittenCheck check;
+
+    // Why a write failed, in the system's words, or empty if unknown: the
+    // proxy's record, or else one more write past the end, which meets what
+    // the library met (a full disk, a size limit).
+    std::string SystemLibraryReason() const
+    {
+        if (proxy && proxy->failure != 0) return std::strerror(proxy->failure);
+        if (fd >= 0) {
+            static const char kProbe[65536] = {};
+            struct stat info;
+            for (int attempt = 0; attempt < 4 && fstat(fd, &info) == 0; ++attempt)
+                if (::pwrite(fd, kProbe, sizeof kProbe, info.st_size) < 0) return std::strerror(errno);
+        }
+        return "";
+    }
+
+    std::string WriteError(const std::string& library) const
+    {
+        const std::string reason = SystemLibraryReason();
+        return "cannot write: " + (reason.empty() ? LibraryReason(library, temp) : reason);
+    }
+};
+
+namespace {
+
+// One line when the format keeps the samples in another type than asked.
+void NoteHeldSamples(ImageWriter::State& s, int page)
+{
+    const std::string held = SamplesName(s.out->spec());
+    if (held != s.wanted[(size_t)page] && s.samples_note.empty())
+        s.samples_note = "a ." + ExtensionOf(s.path) + " file cannot hold " + s.wanted[(size_t)page] +
+                         " samples; written as " + held;
+}
+
+// Each page's header as the options ask, and alpha as it came in.
+void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
+{
+    // The Sub filter alone: as small as libpng's adaptive choice on rendered
+    // frames at a low level, and faster, since it tries one filter, not five.
+    constexpr int kPngFilterSub = 0x10;
+    for (OIIO::ImageSpec& header : s.headers) {
+        header.attribute("png:compressionLevel", options.png_compression);
+        header.attribute("png:filter", kPngFilterSub);
+        ChooseEncoding(s.format, options, header);
+        if (s.format == "png") KeepLatin1Text(header, s.text_note);
+        s.wanted.push_back(SamplesName(header));
+        // Alpha goes out as it came in: a format that can say which kind it
+        // holds is told; any other writer is told its samples are straight,
+        // which is what keeps it from dividing them by alpha.
+        if (header.alpha_channel < 0) continue;
+        const bool premultiplied = header.get_int_attribute("oiio:UnassociatedAlpha", 1) == 0;
+        const AlphaKind kind = AlphaKindOf(s.format);
+        if (kind != AlphaKind::Either && premultiplied != (kind == AlphaKind::Premultiplied))
+            s.alpha_note = std::string("the input's alpha is ") + (premultiplied ? "premultiplied" : "straight") +
+                           " and a ." + ExtensionOf(s.path) + " file's is " +
+                           (premultiplied ? "straight" : "premultiplied") + "; written as stored";
+        header.attribute("oiio:UnassociatedAlpha", kind == AlphaKind::Either && premultiplied ? 0 : 1);
+    }
+}
+
+// Whether the temporary file reads back, and holds the pixels given to its
+// writer where they can be compared; written receives its header.
+bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& error)
+{
+    OIIO::ImageSpec config;
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    auto back = OIIO::ImageInput::create(s.format);
+    if (!back || !back->open(s.temp, written, config)) {
+        // Some writers (TIFF's on closing) fail without saying so.
+        const std::string reason = s.SystemLibraryReason();
+        error = !reason.empty() ? "cannot write: " + reason
+                                : "the written file does not read back: " +
+                                      LibraryReason(back ? back->geterror() : OIIO::geterror(), s.temp);
+        return false;
+    }
+    back.reset();
+    std::string unlike;
+    if (s.checking && !s.check.Verify(s.temp, s.format, unlike)) {
+        const std::string reason = s.SystemLibraryReason();
+        error = "cannot write: " + (!reason.empty() ? reason : unlike);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ImageWriter::ImageWriter() = default;
+
+ImageWriter::~ImageWriter()
+{
+    if (!state_ || state_->finished) return;
+    const QuietLibraries quiet;  // libpng complains of the file left unfinished
+    state_->out.reset();
+    state_->proxy.reset();
+    if (state_->fd >= 0) close(state_->fd);
+    unlink(state_->temp.c_str());
+    SetPendingTempFile(nullptr);
+}
+
+bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages,
+                       const WriteOptions& options, std::string& error)
+{
+    const QuietLibraries quiet;
+    state_.reset(new State);
+    State& s = *state_;
+    s.path = path;
+    s.headers = pages;
+    s.out = OIIO::ImageOutput::create(path);
+    if (!s.out) {
+        error = "unknown output format (use an image extension such as .png, .tif, .jpg, .exr)";
+        return false;
+    }
+    if (pages.size() > 1 && !s.out->supports("multiimage")) return CheckPagesFit(path, (int)pages.size(), error);
+    s.format = s.out->format_name();
+    s.no_clobber = options.no_clobber;
+    PrepareHeaders(s, options);
+
+    const CreatingFile creating;
+    const int fd = CreateTempFile(TempPattern(path), s.temp);
+    if (fd < 0) {
+        error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
+        return false;
+    }
+    SetPendingTempFile(s.temp.c_str());
+    s.fd = fd;
+    // PNG's and JPEG's writers ignore a short write, so they write through
+    // our own file, which keeps the system's reason. Not every format is safe
+    // through a proxy in this version of the library (TIFF loses its
+    // directories, JPEG 2000 writes nothing): the rest write by name, and a
+    // failure of theirs is probed for its reason.
+    if ((s.format == "png" || s.format == "jpeg") && s.out->supports("ioproxy")) {
+        s.proxy.reset(new RecordingFile(fd));
+        s.out->set_ioproxy(s.proxy.get());
+    }
+    const bool ok = s.headers.size() > 1 ? s.out->open(s.temp, (int)s.headers.size(), s.headers.data())
+                                       : s.out->open(s.temp, s.headers[0]);
+    if (!ok) {
+        error = s.WriteError(s.out->geterror());
+        return false;
+    }
+    NoteHeldSamples(s, 0);
+    s.checking = !s.proxy && WrittenCheck::Applies(s.format, s.out->spec());
+    if (s.checking) s.check.StartPage(s.out->spec().format);
+    return true;
+}
+
+bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t bottom, std::string& error)
+{
+    const QuietLibraries quiet;
+    State& s = *state_;
+    if (page != s.page) {
+        s.page = page;
+        const CreatingFile creating;
+        if (!s.out->open(s.temp, s.headers[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
+            error = s.WriteError(s.out->geterror());
+            return false;
+        }
+        NoteHeldSamples(s, page);
+        if (s.checking) s.check.StartPage(s.out->spec().format);
+    }
+    const size_t nch = image.has_alpha ? 4 : 3;
+    const size_t count = (size_t)(bottom - top) * (size_t)image.width;
+    const size_t first = (size_t)top * (size_t)image.width;
+    if (image.depth == 32) {
+        s.rows.resize(count * nch * 4);
+        float* d = reinterpret_cast<float*>(s.rows.data());
+        for (size_t k = 0; k < count; ++k)
+            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
+    } else if (image.depth == 16) {
+        s.rows.resize(count * nch * 2);
+        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel16& p = image.pixels16[first + k];
+            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
+            *d++ = file(p.red);
+            *d++ = file(p.green);
+            *d++ = file(p.blue);
+            if (nch == 4) *d++ = file(p.alpha);
+        }
+    } else {
+        s.rows.resize(count * nch);
+        uint8_t* d = s.rows.data();
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel& p = image.pixels8[first + k];
+            *d++ = p.red;
+            *d++ = p.green;
+            *d++ = p.blue;
+            if (nch == 4) *d++ = p.alpha;
+        }
+    }
+    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
+                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                                    : OIIO::TypeDesc::UINT8;
+    // Some writers (PNG) ignore a short write, so the proxy's word counts too.
+    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
+        error = s.WriteError(s.out->geterror());
+        return false;
+    }
+    if (s.checking) s.check.AddRows(top, bottom, type, s.rows.data(), count * nch);
+    return true;
+}
+
+bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
+{
+    const QuietLibraries quiet;
+    State& s = *state_;
+    bool ok = s.out->close() && !(s.proxy && s.proxy->failure != 0);
+    if (!ok) error = s.WriteError(s.out->geterror());
+    s.out.reset();
+    s.proxy.reset();
+    // Read back before it takes the target's name: a writer that failed
+    // without saying so must not replace anything.
+    OIIO::ImageSpec written;
+    if (ok) ok = ReadsBack(s, written, error);
+    if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
+        error = std::string("cannot write: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (close(s.fd) != 0 && ok) {
+        error = std::string("cannot write: ") + std::strerror(errno);
+        ok = false;
+    }
+    s.fd = -1;
+    if (ok && Interrupted()) {
+        error = "interrupted";
+        ok = false;
+    }
+    // Without replacing a file that appeared meanwhile, when asked.
+    if (ok && (s.no_clobber ? renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.path.c_str(), RENAME_NOREPLACE)
+                            : std::rename(s.temp.c_str(), s.path.c_str())) != 0) {
+        error = s.no_clobber && errno == EEXIST
+                    ? "exists, and --no-clobber keeps it"
+                    : std::string("cannot rename the finished file into place: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (!ok) return false;  // the destructor removes the temporary file
+    s.finished = true;
+    SetPendingTempFile(nullptr);
+
+    if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
+    if (!s.samples_note.empty()) notes.push_back(s.samples_note);
+    if (!s.text_note.empty()) notes.push_back(s.text_note);
+    const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
+    if (!lost.empty())
+        notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
+                        "; written without");
+    return true;
+}
+
+bool WriteImageFile(const std::string& path, const std::vector<Page>& pages, const WriteOptions& options,
+                    std::vector<std::string>& notes, std::string& error)
+{
+    std::vector<OIIO::ImageSpec> headers;
+    for (const Page& page : pages) headers.push_back(OutputHeader(page.image, &page.header));
+    ImageWriter writer;
+    if (!writer.Open(path, headers, options, error)) return false;
+    for (size_t i = 0; i < pages.size(); ++i)
+        if (!writer.WriteRows((int)i, pages[i].image, 0, pages[i].image.height, error)) return false;
+    return writer.Finish(notes, error);
+}
