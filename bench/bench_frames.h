@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tools/aehost/effect.h"
-#include "tools/tintra/test_images.h"
+#include "tools/tintra/image_io/test_images.h"
 
 namespace bench {
 

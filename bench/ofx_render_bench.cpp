@@ -19,7 +19,7 @@
 #include "tests/support/effect_params.h"
 #include "tools/ofxhost/host.h"
 #include "tools/aehost/effect.h"
-#include "tools/tintra/test_images.h"
+#include "tools/tintra/image_io/test_images.h"
 
 namespace {
 

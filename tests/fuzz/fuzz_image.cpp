@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/tintra/image.h"
-#include "tools/tintra/image_reader.h"
+#include "tools/tintra/image_io/image.h"
+#include "tools/tintra/image_io/image_reader.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/tintra/library_chatter.h"
-#include "tools/tintra/command_line.h"
+#include "tools/tintra/reporting/library_chatter.h"
+#include "tools/tintra/command_line/command_line.h"
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // a file or the plug-in failed

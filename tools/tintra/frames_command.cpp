@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "tools/tintra/commands.h"
-#include "tools/tintra/frame_sequence.h"
+#include "tools/tintra/planning/frame_sequence.h"
 
 int RunFrames(const CommandLine& line)
 {

@@ -3,14 +3,14 @@
 #include <new>
 #include <unistd.h>
 
-#include "tools/tintra/library_chatter.h"
+#include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/commands.h"
-#include "tools/tintra/frame_sequence.h"
-#include "tools/tintra/image_formats.h"
-#include "tools/tintra/image_writer.h"
-#include "tools/tintra/interrupt.h"
-#include "tools/tintra/render_setup.h"
-#include "tools/tintra/test_images.h"
+#include "tools/tintra/planning/frame_sequence.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/image_io/test_images.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 using namespace ofx;
 
 #include "tools/tintra/commands.h"
-#include "tools/tintra/effect_values.h"
-#include "tools/tintra/ofx_plugin.h"
-#include "tools/tintra/plugin.h"
+#include "tools/tintra/rendering/effect_values.h"
+#include "tools/tintra/rendering/ofx_plugin.h"
+#include "tools/tintra/rendering/plugin.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/tintra/command_line.h"
+#include "tools/tintra/command_line/command_line.h"
 #include "tools/tintra/commands.h"
-#include "tools/tintra/effect_values.h"
-#include "tools/tintra/library_chatter.h"
-#include "tools/tintra/plugin.h"
+#include "tools/tintra/rendering/effect_values.h"
+#include "tools/tintra/reporting/library_chatter.h"
+#include "tools/tintra/rendering/plugin.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <unistd.h>
 
 #include "tools/tintra/commands.h"
-#include "tools/tintra/frame_pipeline.h"
-#include "tools/tintra/image_formats.h"
-#include "tools/tintra/image_reader.h"
-#include "tools/tintra/interrupt.h"
-#include "tools/tintra/library_chatter.h"
-#include "tools/tintra/progress.h"
-#include "tools/tintra/render_setup.h"
-#include "tools/tintra/sequence_plan.h"
+#include "tools/tintra/rendering/frame_pipeline.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/image_reader.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/reporting/library_chatter.h"
+#include "tools/tintra/reporting/progress.h"
+#include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/planning/sequence_plan.h"
 
 namespace {
 

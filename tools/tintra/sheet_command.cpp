@@ -3,18 +3,18 @@
 #include <new>
 #include <unistd.h>
 
-#include "tools/tintra/batch_plan.h"
+#include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/commands.h"
-#include "tools/tintra/effect_values.h"
-#include "tools/tintra/frame_render.h"
-#include "tools/tintra/image_formats.h"
-#include "tools/tintra/image_reader.h"
-#include "tools/tintra/image_writer.h"
-#include "tools/tintra/interrupt.h"
-#include "tools/tintra/library_chatter.h"
-#include "tools/tintra/plugin.h"
-#include "tools/tintra/render_setup.h"
-#include "tools/tintra/sheet_layout.h"
+#include "tools/tintra/rendering/effect_values.h"
+#include "tools/tintra/rendering/frame_render.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/image_reader.h"
+#include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/reporting/library_chatter.h"
+#include "tools/tintra/rendering/plugin.h"
+#include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/rendering/sheet_layout.h"
 
 int RunSheet(const CommandLine& line)
 {

@@ -5,8 +5,8 @@
 
 #include "effect/identity.h"
 #include "tools/tintra/commands.h"
-#include "tools/tintra/ofx_plugin.h"
-#include "tools/tintra/plugin.h"
+#include "tools/tintra/rendering/ofx_plugin.h"
+#include "tools/tintra/rendering/plugin.h"
 
 // The host's version word: build in bits 0-8, stage 9-10, fix 11-14, minor
 // 15-18, major 19-21 with its high bits in 26-29.

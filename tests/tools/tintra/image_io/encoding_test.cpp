@@ -1,0 +1,155 @@
+// How outputs are encoded: the source's samples kept where the format holds
+// them, the type, compression and subsampling asked for, and the switches
+// that decide whether anything is written at all.
+#include <functional>
+#include <gtest/gtest.h>
+
+#include <OpenImageIO/imagebufalgo.h>
+#include <OpenImageIO/imageio.h>
+
+#include "tests/tools/tintra/tool_fixture.h"
+
+namespace {
+
+using namespace tintra_test;
+
+OIIO::ImageSpec Header(const std::string& path)
+{
+    auto in = OIIO::ImageInput::open(path);
+    return in ? in->spec() : OIIO::ImageSpec();
+}
+
+struct EncodingCase {
+    const char* name;
+    const char* in_ext;
+    int in_bits;  // 10: a 10-bit DPX
+    std::vector<std::string> options;
+    const char* out_ext;
+    const char* attribute;  // "format" for the sample type
+    std::string expected;
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* out) { *out << c.name; }
+
+class Encoding : public testing::TestWithParam<EncodingCase> {};
+
+TEST_P(Encoding, IsWhatWasAskedOrTheSources)
+{
+    const EncodingCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = dir.path(std::string("in.") + c.in_ext), out = dir.path(std::string("out.") + c.out_ext);
+    ASSERT_TRUE(WriteWithLibrary(in, MakeRaw(24, 16, c.in_bits > 8 ? 16 : 8, 3, 3), false,
+                                 c.in_bits == 10 ? std::vector<std::pair<std::string, int>>{{"oiio:BitsPerSample", 10}}
+                                                 : std::vector<std::pair<std::string, int>>{}));
+    std::vector<std::string> args = {"render", in, "-o", out};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ToolRun run = RunTintra(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const OIIO::ImageSpec header = Header(out);
+    const std::string got = std::string(c.attribute) == "format" ? std::string(header.format.c_str())
+                            : std::string(c.attribute) == "oiio:BitsPerSample"
+                                ? std::to_string(header.get_int_attribute(c.attribute))
+                                : std::string(header.get_string_attribute(c.attribute));
+    EXPECT_EQ(got, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, Encoding,
+    testing::Values(EncodingCase{"dpx10_kept", "dpx", 10, {}, "dpx", "oiio:BitsPerSample", "10"},
+                    EncodingCase{"uint12_asked", "png", 16, {"-d", "uint12"}, "tif", "oiio:BitsPerSample", "12"},
+                    EncodingCase{"half_asked", "png", 8, {"--depth=half"}, "exr", "format", "half"},
+                    EncodingCase{"uint8_asked", "png", 16, {"-d", "uint8"}, "tif", "format", "uint8"},
+                    EncodingCase{"compression_asked", "png", 8, {"--compression", "lzw"}, "tif", "compression", "lzw"},
+                    EncodingCase{"jpeg_chroma_kept_whole", "png", 8, {}, "jpg", "jpeg:subsampling", "4:4:4"},
+                    EncodingCase{"jpeg_subsampling_asked", "png", 8, {"--subsampling", "4:2:0"}, "jpg",
+                                 "jpeg:subsampling", "4:2:0"}),
+    [](const testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+
+// --no-clobber, --dry-run and --quiet: what is written and what is said.
+struct SwitchCase {
+    const char* name;
+    std::vector<std::string> options;
+    int status;
+    bool output_changed;
+    const char* out_text;  // expected on stdout ("" for nothing)
+    bool err_empty;
+    bool unreadable_input = false;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
+
+class Switches : public testing::TestWithParam<SwitchCase> {};
+
+TEST_P(Switches, WriteAndSayWhatTheyPromise)
+{
+    const SwitchCase& c = GetParam();
+    ScratchDir dir;
+    std::vector<unsigned char> input = EncodePng(MakeRaw(8, 8, 8, 3, 4), 2);
+    if (c.unreadable_input) input.resize(20);
+    WriteBytes(dir.path("in.png"), input);
+    const std::vector<unsigned char> before = {'o', 'l', 'd'};
+    WriteBytes(dir.path("out.png"), before);
+    std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const ToolRun run = RunTintra(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(ReadBytes(dir.path("out.png")) != before, c.output_changed);
+    EXPECT_NE(run.out.find(c.out_text), std::string::npos) << run.out;
+    EXPECT_EQ(run.err.empty(), c.err_empty) << run.err;
+    EXPECT_EQ(dir.list().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Switches,
+    testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
+                    SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false},
+                    // A kept frame's input is not even read.
+                    SwitchCase{"no_clobber_reads_nothing", {"--no-clobber"}, 0, false, "", false, true},
+                    SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
+                    SwitchCase{"quiet_says_nothing", {"-q"}, 0, true, "", true}),
+    [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+
+// --auto-orient turns the pixels as the tag says and resets the tag. Where
+// the stored first row's two ends are shown, in the words of the TIFF
+// standard ("the 0th row represents the visual left-hand side ..."). The
+// library's own reorientation (OpenImageIO 2.4) swaps 5 and 7, so it is not
+// the reference.
+struct OrientCase {
+    int orientation;
+    int shown_width;
+    int first_x, first_y;  // where the stored top-left pixel is shown
+    int last_x, last_y;    // where the stored top-right pixel is shown
+};
+
+void PrintTo(const OrientCase& c, std::ostream* out) { *out << "orientation " << c.orientation; }
+
+class AutoOrient : public testing::TestWithParam<OrientCase> {};
+
+TEST_P(AutoOrient, TurnsAsTheTagSays)
+{
+    const OrientCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = dir.path("in.tif"), out = dir.path("out.tif");
+    const RawImage stored = MakeRaw(5, 3, 8, 3, 6);
+    ASSERT_TRUE(WriteWithLibrary(in, stored, false, {{"Orientation", c.orientation}}));
+    const ToolRun run = RunTintra({"render", in, "-o", out, "--auto-orient"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(OIIO::ImageBuf(out).spec().get_int_attribute("Orientation", 1), 1);
+    RawImage shown;
+    ASSERT_TRUE(ReadWithLibrary(out, shown));
+    ASSERT_EQ(shown.width, c.shown_width);
+    const auto pixel = [](const RawImage& image, int x, int y) {
+        const size_t at = ((size_t)y * (size_t)image.width + (size_t)x) * 3;
+        return std::vector<uint16_t>(image.samples.begin() + (long)at, image.samples.begin() + (long)at + 3);
+    };
+    EXPECT_EQ(pixel(shown, c.first_x, c.first_y), pixel(stored, 0, 0));
+    EXPECT_EQ(pixel(shown, c.last_x, c.last_y), pixel(stored, 4, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tags, AutoOrient,
+                         testing::Values(OrientCase{1, 5, 0, 0, 4, 0}, OrientCase{2, 5, 4, 0, 0, 0},
+                                         OrientCase{3, 5, 4, 2, 0, 2}, OrientCase{4, 5, 0, 2, 4, 2},
+                                         OrientCase{5, 3, 0, 0, 0, 4}, OrientCase{6, 3, 2, 0, 2, 4},
+                                         OrientCase{7, 3, 2, 4, 2, 0}, OrientCase{8, 3, 0, 4, 0, 0}));
+
+}  // namespace

@@ -1,0 +1,76 @@
+// Reading image files through OpenImageIO: every format it reads whose
+// samples are integers of up to 16 bits, and float files converted, into the
+// host's 8- or 16-bit layout, band by band.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <OpenImageIO/imageio.h>
+
+#include "tools/tintra/image_io/image.h"
+
+// Larger than any camera's frame; a file that claims more is refused unless
+// --max-pixels raises the limit.
+constexpr uint64_t kDefaultMaxPixels = 128000000;
+// More pages than any scan or layered file has; the library's TIFF reader
+// takes time in proportion to the square of the pages it seeks through.
+constexpr int kMaxPages = 1000;
+
+// One page (subimage) of a file: its pixels in the host layout, and the
+// file's description of it, whose metadata goes into the output.
+struct Page {
+    Image image;
+    OIIO::ImageSpec header;
+};
+
+// An input opened and its header checked, pixels not yet read.
+class ImageReader {
+public:
+    ImageReader();
+    ~ImageReader();
+
+    // Refuses, with a one-line reason, what is not a regular file, what
+    // OpenImageIO cannot read, and a header that claims more pixels than
+    // max_pixels or more than the file's bytes could decode to.
+    bool Open(const std::string& path, uint64_t max_pixels, std::string& error);
+    // Whether a file that cannot be read whole is read as far as it goes,
+    // its unread rows black, with a note (default: it fails). Set before
+    // Open.
+    void AllowDamaged(bool allow) { allow_damaged_ = allow; }
+    // Whether pages are turned upright as their orientation tag says, the
+    // tag then reset (default: pixels as stored, the tag kept). Set before
+    // Read.
+    void AutoOrient(bool turn) { auto_orient_ = turn; }
+    // Whether pages are read for an OFX render: float samples kept as read,
+    // unclipped, in a depth-32 image when Read is asked for the file's own
+    // depth, and 16-bit samples kept whole on OFX's 0..65535 (default: the
+    // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
+    void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
+    int pages() const { return (int)headers_.size(); }
+    const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
+
+    // Reads every page into pages, at the given host depth (0: the file's),
+    // band by band. rows(page, done) is called once every page is allocated
+    // (with 0, 0) and after each band; it returns false to stop (an
+    // interrupt). Until it is called for a band, another thread may read
+    // only the rows already reported. notes receives one-line warnings
+    // (float samples clipped, channels left out).
+    bool Read(std::vector<Page>& pages, int depth, const std::function<bool(int, int32_t)>& rows,
+              std::vector<std::string>& notes, std::string& error);
+
+private:
+    std::string path_;
+    std::string format_;  // the library's name of the file's format
+    bool allow_damaged_ = false;
+    bool auto_orient_ = false;
+    bool ofx_layout_ = false;
+    std::string damage_;  // why a file opened with allow_damaged_ is not whole
+    std::unique_ptr<OIIO::ImageInput> input_;
+    std::vector<OIIO::ImageSpec> headers_;
+    std::vector<std::string> unread_;  // metadata the library does not read
+};
+

@@ -1,0 +1,163 @@
+#include "tools/tintra/planning/batch_plan.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <map>
+#include <set>
+#include <utility>
+#include <sys/stat.h>
+
+#include "tools/tintra/image_io/image_formats.h"
+
+namespace {
+
+bool IsFolder(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string BaseName(const std::string& path)
+{
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    const size_t slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The frames of a folder: its image files in name order. Hidden files
+// are left out, among them any temporary file of an unfinished write.
+bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std::string& error)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        error = folder + ": cannot read the folder: " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        if (!IsReadableImageName(name)) continue;
+        if (IsFolder(Join(folder, name))) continue;
+        names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    if (names.empty()) {
+        error = folder + ": no image files in this folder";
+        return false;
+    }
+    for (const std::string& name : names) frames.push_back(Join(folder, name));
+    return true;
+}
+
+}  // namespace
+
+bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite,
+                         std::string& error)
+{
+    if (allow_overwrite) return true;
+    struct stat in, out;
+    if (stat(input.c_str(), &in) != 0 || stat(output.c_str(), &out) != 0) return true;
+    if (in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
+        error = output + " is the input " + input + "; pass --overwrite to replace it";
+        return false;
+    }
+    return true;
+}
+
+bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite,
+               BatchPlan& plan, std::string& error)
+{
+    plan = BatchPlan();
+    std::vector<std::string> files;
+    bool any_folder = false;
+    for (const std::string& input : inputs) {
+        if (IsFolder(input)) {
+            any_folder = true;
+            if (!ListFrames(input, files, error)) return false;
+        } else {
+            files.push_back(input);
+        }
+    }
+
+    const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
+    if (!to_folder) {
+        // Checked now, so that a mistyped folder shows before any decoding.
+        if (!CheckOutputPath(out, error)) {
+            error = "-o " + out + ": " + error;
+            return false;
+        }
+        plan.items.push_back({files[0], out});
+    } else {
+        struct stat info;
+        if (stat(out.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+            error = "-o " + out + ": is a file, but several inputs need a folder";
+            return false;
+        }
+        // "-o result.png" with several inputs is a slip, not a folder name.
+        if (stat(out.c_str(), &info) != 0 && out.back() != '/' && IsWritableImageName(out)) {
+            error = "-o " + out + ": several inputs need a folder, not an image file name";
+            return false;
+        }
+        plan.folder = out;
+        for (const std::string& file : files) {
+            const std::string name = BaseName(file);
+            if (!IsWritableImageName(name)) {
+                error = file + ": tintra cannot write this format; render it on its own with -o NAME.png";
+                return false;
+            }
+            plan.items.push_back({file, Join(out, name)});
+        }
+    }
+
+    std::set<std::string> outputs;
+    for (const BatchItem& item : plan.items) {
+        if (!outputs.insert(item.output).second) {
+            error = "two inputs would both be written to " + item.output;
+            return false;
+        }
+    }
+    if (allow_overwrite) return true;
+    // An output may be any of the inputs, not only its own.
+    std::map<std::pair<dev_t, ino_t>, std::string> existing;
+    for (const std::string& file : files) {
+        struct stat info;
+        if (stat(file.c_str(), &info) == 0) existing.emplace(std::make_pair(info.st_dev, info.st_ino), file);
+    }
+    for (const BatchItem& item : plan.items) {
+        struct stat info;
+        if (stat(item.output.c_str(), &info) != 0) continue;
+        const auto found = existing.find(std::make_pair(info.st_dev, info.st_ino));
+        if (found != existing.end()) {
+            error = item.output + " is the input " + found->second + "; pass --overwrite to replace it";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MakeFolders(const std::string& path, std::string& error)
+{
+    std::string partial;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string::npos) slash = path.size();
+        partial = path.substr(0, slash);
+        if (!partial.empty() && !IsFolder(partial) && mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = partial + ": cannot create the folder: " + std::strerror(errno);
+            return false;
+        }
+        start = slash + 1;
+    }
+    return true;
+}

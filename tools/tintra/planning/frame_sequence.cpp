@@ -1,0 +1,187 @@
+#include "tools/tintra/planning/frame_sequence.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+bool IsDigit(char c) { return std::isdigit((unsigned char)c) != 0; }
+
+// An optionally negative whole number at text[pos], pos moved past it. More
+// digits than any frame has read as a value out of range, not as a slip.
+bool ReadNumber(const std::string& text, size_t& pos, bool allow_sign, long long& value)
+{
+    size_t at = pos;
+    const bool negative = allow_sign && at < text.size() && text[at] == '-';
+    if (negative) ++at;
+    const size_t first = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    if (at == first) return false;
+    value = at - first > 12 ? (long long)kFrameLimit + 1 : std::stoll(text.substr(first, at - first));
+    if (negative) value = -value;
+    pos = at;
+    return true;
+}
+
+}  // namespace
+
+std::string FramePattern::Path(int frame) const
+{
+    char number[32];
+    std::snprintf(number, sizeof number, "%0*d", digits, frame);
+    return head + number + tail;
+}
+
+bool FramePattern::FrameOf(const std::string& path, int& frame) const
+{
+    if (path.size() <= head.size() + tail.size() || path.compare(0, head.size(), head) != 0 ||
+        path.compare(path.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const std::string number = path.substr(head.size(), path.size() - head.size() - tail.size());
+    size_t pos = 0;
+    long long value = 0;
+    if (!ReadNumber(number, pos, true, value) || pos != number.size()) return false;
+    if (value < -kFrameLimit || value > kFrameLimit) return false;
+    frame = (int)value;
+    return Path(frame) == path;
+}
+
+bool FindFramePattern(const std::string& path, FramePattern& pattern)
+{
+    const size_t name = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+    for (size_t at = name; at < path.size(); ++at) {
+        size_t end = at;
+        int digits = -1;
+        if (path[at] == '#' || path[at] == '@') {
+            while (end < path.size() && path[end] == path[at]) ++end;
+            digits = path[at] == '#' && end - at == 1 ? 4 : (int)(end - at);
+        } else if (path[at] == '%') {
+            // %d or %0Nd.
+            end = at + 1;
+            if (end < path.size() && path[end] == 'd') {
+                digits = 0;
+            } else if (end < path.size() && path[end] == '0') {
+                size_t n = end + 1;
+                while (n < path.size() && IsDigit(path[n])) ++n;
+                if (n > end + 1 && n < path.size() && path[n] == 'd') {
+                    digits = std::atoi(path.substr(end + 1, n - end - 1).c_str());
+                    end = n;
+                }
+            }
+            if (digits >= 0) ++end;
+        }
+        if (digits < 0) continue;
+        // A frame number never needs more than ten digits.
+        if (digits > 10) return false;
+        pattern.head = path.substr(0, at);
+        pattern.tail = path.substr(end);
+        pattern.digits = digits;
+        pattern.text = path;
+        return true;
+    }
+    return false;
+}
+
+bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string& error)
+{
+    frames.clear();
+    if (text.empty()) {
+        error = "no frames given (such as 1001-1100, 1001-1100x4 or 1,5,9-12)";
+        return false;
+    }
+    size_t count = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, comma - start);
+        long long first = 0, last = 0, step = 1;
+        size_t pos = 0;
+        bool ok = ReadNumber(item, pos, true, first);
+        last = first;
+        if (ok && pos < item.size()) ok = item[pos++] == '-' && ReadNumber(item, pos, true, last);
+        if (ok && pos < item.size()) ok = item[pos++] == 'x' && ReadNumber(item, pos, false, step);
+        if (!ok || pos != item.size()) {
+            error = "'" + item + "' is not a frame, a range or a list (such as 1001, 1001-1100, 1001-1100x4, 1,5,9-12)";
+            return false;
+        }
+        for (long long frame : {first, last}) {
+            if (frame < -kFrameLimit || frame > kFrameLimit) {
+                error = "'" + item + "': frames go from " + std::to_string(-kFrameLimit) + " to " +
+                        std::to_string(kFrameLimit);
+                return false;
+            }
+        }
+        if (last < first) {
+            error = "'" + item + "' ends before it starts";
+            return false;
+        }
+        if (step < 1) {
+            error = "'" + item + "': the step after x must be 1 or more";
+            return false;
+        }
+        count += (size_t)((last - first) / step + 1);
+        if (count > kMaxFrames) {
+            error = "'" + text + "' is more than " + std::to_string(kMaxFrames) + " frames";
+            return false;
+        }
+        for (long long frame = first; frame <= last; frame += step) frames.push_back((int)frame);
+        if (comma == text.size()) break;
+        start = comma + 1;
+    }
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    return true;
+}
+
+std::string FramesText(const std::vector<int>& frames)
+{
+    std::string text;
+    for (size_t i = 0; i < frames.size();) {
+        size_t j = i;
+        while (j + 1 < frames.size() && (long long)frames[j + 1] == (long long)frames[j] + 1) ++j;
+        if (!text.empty()) text += ',';
+        text += std::to_string(frames[i]);
+        if (j > i) text += "-" + std::to_string(frames[j]);
+        i = j + 1;
+    }
+    return text;
+}
+
+bool ParseMissingFrames(const std::string& text, MissingFrames& missing)
+{
+    if (text == "error") missing = MissingFrames::Error;
+    else if (text == "skip") missing = MissingFrames::Skip;
+    else if (text == "hold") missing = MissingFrames::Hold;
+    else return false;
+    return true;
+}
+
+bool FramesOnDisk(const FramePattern& pattern, std::vector<int>& frames, std::string& error)
+{
+    frames.clear();
+    const size_t slash = pattern.head.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : pattern.head.substr(0, slash + 1);
+    const std::string shown = folder.empty() ? "." : folder;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) {
+        error = shown + ": cannot read the folder: " + std::strerror(errno);
+        return false;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        int frame = 0;
+        struct stat info;
+        const std::string path = folder + name;
+        if (pattern.FrameOf(path, frame) && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            frames.push_back(frame);
+    }
+    closedir(dir);
+    std::sort(frames.begin(), frames.end());
+    return true;
+}

@@ -1,0 +1,328 @@
+#include "tools/tintra/rendering/frame_pipeline.h"
+
+#include <atomic>
+#include <deque>
+#include <exception>
+#include <new>
+#include <string>
+#include <unistd.h>
+
+#include "tools/tintra/rendering/frame_render.h"
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/image_reader.h"
+#include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/rendering/render_setup.h"
+
+// A frame's input as it decodes, band by band.
+struct FramePipeline::Frame {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool allocated = false;  // pages has its final size and every image its pixels
+    bool finished = false;
+    bool ok = false;
+    bool kept = false;  // the output exists and --no-clobber keeps it: not read
+    int page = 0;       // the page being decoded
+    int32_t rows = 0;   // rows of that page decoded
+    std::vector<Page> pages;
+    std::vector<std::string> notes;
+    std::string error;
+
+    // Waits until rows top..bottom of the page are decoded (true) or the
+    // decoding has ended without them (false).
+    bool WaitFor(int p, int32_t bottom)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return finished || page > p || (page == p && rows >= bottom); });
+        return page > p || (page == p && rows >= bottom) || ok;
+    }
+};
+
+namespace {
+
+using Frame = FramePipeline::Frame;
+
+void Decode(const BatchItem& item, const CommandLine& line, bool float_render, Frame& frame)
+{
+    if (line.no_clobber && access(item.output.c_str(), F_OK) == 0) {
+        // A re-run of an interrupted sequence or farm chunk skips the frames
+        // it already wrote without reading their inputs.
+        {
+            std::lock_guard<std::mutex> lock(frame.mutex);
+            frame.kept = frame.ok = frame.finished = true;
+        }
+        frame.changed.notify_all();
+        return;
+    }
+    std::string error;
+    bool ok = false;
+    // No failure of the image library may end the batch: whatever it
+    // throws fails this file alone.
+    try {
+        ImageReader reader;
+        reader.AllowDamaged(line.allow_damaged);
+        reader.AutoOrient(line.auto_orient);
+        reader.OfxLayout(float_render);
+        std::vector<std::string> notes;
+        if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
+            CheckPagesFit(item.output, reader.pages(), error)) {
+            const auto rows = [&](int page, int32_t done) {
+                {
+                    std::lock_guard<std::mutex> lock(frame.mutex);
+                    frame.allocated = true;
+                    frame.page = page;
+                    frame.rows = done;
+                }
+                frame.changed.notify_all();
+                return !Interrupted();
+            };
+            // Float samples asked for keep a float file's own samples.
+            const bool float_out = line.samples == Samples::Half || line.samples == Samples::Float;
+            ok = reader.Read(frame.pages, float_render && float_out ? 0 : line.depth, rows, notes, error);
+            std::lock_guard<std::mutex> lock(frame.mutex);
+            frame.notes = notes;
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        error = "not enough memory for this image";
+    } catch (const std::exception& e) {
+        ok = false;
+        error = std::string("the image library failed: ") + e.what();
+    } catch (...) {
+        ok = false;
+        error = "the image library failed";
+    }
+    {
+        std::lock_guard<std::mutex> lock(frame.mutex);
+        frame.finished = true;
+        frame.ok = ok;
+        frame.error = error;
+        if (ok) frame.page = (int)frame.pages.size();
+    }
+    frame.changed.notify_all();
+}
+
+// Bands handed from the render to the encoder thread, so that compressing
+// one band overlaps rendering the next.
+struct BandQueue {
+    struct Band {
+        int page;
+        int32_t top, bottom;
+    };
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Band> bands;
+    bool closed = false;
+    bool failed = false;
+    std::string error;
+    std::atomic<int64_t> pixels_written{0};
+};
+
+void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queue)
+{
+    for (;;) {
+        BandQueue::Band band;
+        {
+            std::unique_lock<std::mutex> lock(queue.mutex);
+            queue.changed.wait(lock, [&] { return !queue.bands.empty() || queue.closed; });
+            if (queue.bands.empty()) return;
+            band = queue.bands.front();
+            queue.bands.pop_front();
+        }
+        std::string error;
+        bool ok = false;
+        try {
+            ok = writer.WriteRows(band.page, outs[(size_t)band.page], band.top, band.bottom, error);
+        } catch (const std::exception& e) {
+            error = std::string("the image library failed: ") + e.what();
+        }
+        if (!ok) {
+            std::lock_guard<std::mutex> lock(queue.mutex);
+            queue.failed = true;
+            queue.error = error;
+            return;
+        }
+        queue.pixels_written += (int64_t)(band.bottom - band.top) * outs[(size_t)band.page].width;
+    }
+}
+
+}  // namespace
+
+FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+                             const CommandLine& line, Progress& progress)
+    : plugin_(plugin), values_(values), line_(line), progress_(progress)
+{
+}
+
+FramePipeline::~FramePipeline()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    if (decoder_.joinable()) decoder_.join();
+}
+
+void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
+{
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto frame = std::make_shared<Frame>();
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [&] { return stop_ || i < released_ + 2; });
+            if (stop_) return;
+            frames_[i] = frame;
+        }
+        changed_.notify_all();
+        Decode(items[i], line_, plugin_.is_ofx(), *frame);
+    }
+}
+
+bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed)
+{
+    frames_.assign(items.size(), nullptr);
+    decoder_ = std::thread(&FramePipeline::DecodeAll, this, std::cref(items));
+    bool interrupted = false;
+    for (size_t i = 0; i < items.size() && !interrupted; ++i) {
+        const BatchItem& item = items[i];
+        std::shared_ptr<Frame> frame;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [&] { return frames_[i] != nullptr; });
+            frame = frames_[i];
+        }
+        Frame& in = *frame;
+        bool opened, kept;
+        {
+            std::unique_lock<std::mutex> lock(in.mutex);
+            in.changed.wait(lock, [&] { return in.allocated || in.finished; });
+            opened = in.allocated;
+            kept = in.kept;
+        }
+        Result result = Result::Failed;
+        if (kept) {
+            // Counted as done.
+            progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
+            result = Result::Done;
+        } else if (opened) {
+            try {
+                result = RenderFrame(item, in);
+            } catch (const std::bad_alloc&) {
+                progress_.message("tintra: " + item.input + ": not enough memory for this image");
+            } catch (const std::exception& e) {
+                progress_.message("tintra: " + item.output + ": the image library failed: " + e.what());
+            }
+        }
+        {
+            std::unique_lock<std::mutex> lock(in.mutex);
+            in.changed.wait(lock, [&] { return in.finished; });
+            if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
+            for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            frames_[i].reset();
+            released_ = i + 1;
+        }
+        changed_.notify_all();
+        if (result == Result::Interrupted || Interrupted()) {
+            interrupted = true;
+            break;
+        }
+        progress_.frame_done(result == Result::Failed);
+        if (result == Result::Failed && failed != nullptr) failed->push_back(i);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    decoder_.join();
+    return !interrupted;
+}
+
+// One frame from its decoding input to its output file: each band is
+// rendered once decoded and encoded once rendered.
+FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& in)
+{
+    // The pages, their sizes and metadata are fixed once allocated.
+    std::vector<Image> outs;
+    std::vector<OIIO::ImageSpec> headers;
+    int64_t total_pixels = 0;
+    for (const Page& page : in.pages) {
+        outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
+        outs.back().premultiplied = page.image.premultiplied;
+        outs.back().full16 = page.image.full16;
+        headers.push_back(OutputHeader(outs.back(), &page.header));
+        total_pixels += (int64_t)page.image.width * page.image.height;
+    }
+    const WriteOptions options = WriteOptionsOf(line_);
+    std::string error;
+    progress_.frame_opened((uint64_t)total_pixels);
+    ImageWriter writer;
+    if (!writer.Open(item.output, headers, options, error)) {
+        progress_.message("tintra: " + item.output + ": " + error);
+        return Result::Failed;
+    }
+
+    BandQueue queue;
+    std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
+    int32_t err = 0;
+    bool stopped = false, input_failed = false;
+    for (size_t p = 0; p < in.pages.size() && err == 0 && !stopped; ++p) {
+        const Image& image = in.pages[p].image;
+        const int32_t band = BandRows(image.width);
+        for (int32_t top = 0; top < image.height && err == 0; top += band) {
+            const int32_t bottom = image.height - top < band ? image.height : top + band;
+            input_failed = !in.WaitFor((int)p, bottom);
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                stopped = input_failed || queue.failed || Interrupted();
+            }
+            if (stopped) break;
+            err = RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
+            if (err != 0) break;
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                queue.bands.push_back({(int)p, top, bottom});
+            }
+            queue.changed.notify_one();
+            progress_.frame_part((double)queue.pixels_written / (double)total_pixels);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        queue.closed = true;
+        if (err != 0 || stopped) queue.bands.clear();
+    }
+    queue.changed.notify_one();
+    encoder.join();
+
+    if (Interrupted()) return Result::Interrupted;
+    if (!input_failed && err == 0 && !queue.failed) {
+        // A reader may find the file damaged after its last row (a pending
+        // error): the frame is not written then.
+        std::unique_lock<std::mutex> lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.finished; });
+        input_failed = !in.ok;
+    }
+    if (input_failed) {
+        std::lock_guard<std::mutex> lock(in.mutex);
+        progress_.message("tintra: " + item.input + ": " + in.error);
+        return Result::Failed;
+    }
+    if (err != 0) {
+        progress_.message("tintra: " + item.input + ": the plug-in failed to render: " +
+                          RenderErrorText(plugin_, err));
+        return Result::Failed;
+    }
+    std::vector<std::string> notes;
+    if (queue.failed || !writer.Finish(notes, error)) {
+        if (Interrupted()) return Result::Interrupted;
+        progress_.message("tintra: " + item.output + ": " + (queue.failed ? queue.error : error));
+        return Result::Failed;
+    }
+    for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
+    return Result::Done;
+}

@@ -1,0 +1,54 @@
+// A batch of frames, each decoded, rendered and encoded on threads of its
+// own: rendering starts on a frame's first rows while the rest decode, a
+// finished band is encoded while the next one renders, and the next frame
+// decodes while this one renders. Failures are reported through progress,
+// one line each, so that a live bar is not torn.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "tools/aehost/effect.h"
+#include "tools/tintra/planning/batch_plan.h"
+#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/rendering/plugin.h"
+#include "tools/tintra/reporting/progress.h"
+
+class FramePipeline {
+public:
+    FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+                  const CommandLine& line, Progress& progress);
+    ~FramePipeline();
+    FramePipeline(const FramePipeline&) = delete;
+    FramePipeline& operator=(const FramePipeline&) = delete;
+
+    // Renders the items in order, each failure counted in progress and its
+    // index added to failed (if given); false when a signal stopped the batch.
+    bool Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed = nullptr);
+
+    struct Frame;  // one frame's decoding, shared by the decoder and the renderer
+
+private:
+    enum class Result { Done, Failed, Interrupted };
+
+    void DecodeAll(const std::vector<BatchItem>& items);
+    Result RenderFrame(const BatchItem& item, Frame& in);
+
+    const LoadedPlugin& plugin_;
+    const std::vector<aehost::DeclaredParam>& values_;
+    const CommandLine& line_;
+    Progress& progress_;
+
+    // Between the decoder and the renderer: the frames published so far, and
+    // how many the renderer is done with. The decoder keeps at most one
+    // frame ahead, so that two frames are in memory at most.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::shared_ptr<Frame>> frames_;
+    size_t released_ = 0;
+    bool stop_ = false;
+    std::thread decoder_;
+};

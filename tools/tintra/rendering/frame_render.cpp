@@ -1,0 +1,41 @@
+#include "tools/tintra/rendering/frame_render.h"
+
+#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/rendering/ofx_plugin.h"
+
+int32_t BandRows(int32_t width)
+{
+    constexpr int32_t kBandPixels = 1 << 20;
+    return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
+}
+
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values, const Image& in,
+                   Image& out, int32_t top, int32_t bottom, int threads)
+{
+    if (plugin.is_ofx()) return RenderRowsOfx(plugin, values, in, out, top, bottom, threads);
+    const aehost::Effect& effect = *plugin.effect;
+    const size_t first = (size_t)top * (size_t)in.width;
+    return in.depth == 16 ? effect.render16(values, in.width, bottom - top, in.pixels16.data() + first,
+                                            out.pixels16.data() + first, threads)
+                          : effect.render8(values, in.width, bottom - top, in.pixels8.data() + first,
+                                           out.pixels8.data() + first, threads);
+}
+
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values, const Image& in,
+                    Image& out, int threads, bool& interrupted)
+{
+    interrupted = false;
+    out = MakeImage(in.width, in.height, in.depth, in.has_alpha);
+    out.premultiplied = in.premultiplied;
+    out.full16 = in.full16;
+    const int32_t band = BandRows(in.width);
+    for (int32_t top = 0; top < in.height; top += band) {
+        if (Interrupted()) {
+            interrupted = true;
+            return 0;
+        }
+        const int32_t bottom = in.height - top < band ? in.height : top + band;
+        if (const int32_t err = RenderRows(plugin, values, in, out, top, bottom, threads)) return err;
+    }
+    return 0;
+}

@@ -1,0 +1,117 @@
+#include "tools/tintra/rendering/render_setup.h"
+
+#include <cctype>
+#include <string>
+
+#include <unistd.h>
+
+#include <OpenImageIO/imageio.h>
+
+#include "tools/tintra/commands.h"
+#include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/reporting/library_chatter.h"
+
+namespace {
+
+// An option that names neither one of the tool's nor a parameter, with the
+// nearest name of either when one is close.
+std::string UnknownOption(const CommandLine& line, const std::vector<aehost::DeclaredParam>& params,
+                          const std::string& name)
+{
+    std::vector<std::string> names = OwnOptions(line.command);
+    for (size_t i = 0; i < params.size(); ++i) names.push_back("--" + OptionName(params[i].name));
+    const std::string near = NearestName("--" + name, names);
+    std::string known;
+    for (size_t i = 0; i < params.size(); ++i) known += (i == 0 ? "--" : ", --") + ShortOption(params, i);
+    return "unknown option '--" + name + "'" + (near.empty() ? "" : " (did you mean " + near + "?)") +
+           " (the plug-in's parameters are " + known + ")";
+}
+
+// Whether a file's samples are floating-point, as its header says; a file
+// that does not open is left to the render to report.
+bool HoldsFloat(const std::string& path)
+{
+    const QuietLibraries quiet;
+    auto in = OIIO::ImageInput::open(path);
+    if (!in) {
+        OIIO::geterror();
+        return false;
+    }
+    const OIIO::TypeDesc format = in->spec().format;
+    return format == OIIO::TypeDesc::FLOAT || format == OIIO::TypeDesc::HALF || format == OIIO::TypeDesc::DOUBLE;
+}
+
+// Formats whose samples may be floating-point; the rest are not opened to
+// look, so that a long sequence of PNG or JPEG frames costs nothing here.
+bool MayHoldFloat(const std::string& path)
+{
+    const size_t dot = path.rfind('.');
+    std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+    for (char& c : ext) c = (char)std::tolower((unsigned char)c);
+    for (const char* f : {"exr", "hdr", "tif", "tiff", "pfm", "fits", "psd", "dpx"})
+        if (ext == f) return true;
+    return false;
+}
+
+std::string PluginFor(const CommandLine& line, const std::vector<std::string>& inputs)
+{
+    if (!line.plugin.empty()) return line.plugin;
+    const std::string ofx = DefaultOfxPluginPath();
+    if (access(ofx.c_str(), R_OK) == 0)
+        for (const std::string& input : inputs)
+            if (MayHoldFloat(input) && HoldsFloat(input)) return ofx;
+    return DefaultPluginPath();
+}
+
+}  // namespace
+
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aehost::DeclaredParam>& values,
+                  const std::vector<std::string>& inputs)
+{
+    std::string error;
+    if (!LoadPlugin(PluginFor(line, inputs), plugin, error)) {
+        PrintError(error);
+        return kExitFailed;
+    }
+    values = plugin.params;
+    // An option the plug-in's declarations refuse is the user's to fix.
+    std::vector<std::string> names;
+    for (const auto& option : line.param_options) names.push_back(option.first);
+    if (!line.param_without_value.empty()) names.push_back(line.param_without_value);
+    for (const std::string& name : names) {
+        if (FindParam(values, name) == -1) {
+            PrintError(UnknownOption(line, values, name));
+            return kExitUsage;
+        }
+    }
+    if (!line.param_without_value.empty() && FindParam(values, line.param_without_value) >= 0) {
+        PrintError("--" + line.param_without_value + " needs a value");
+        return kExitUsage;
+    }
+    if (!ApplyParamOptions(line.param_options, values, error)) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    // Taken as the host takes a typed value within the valid range, but
+    // said: the slider's range is where the effect is meant to work.
+    for (const auto& option : line.param_options) {
+        const aehost::DeclaredParam& p = values[(size_t)FindParam(values, option.first)];
+        if (p.type == kFloatSliderParam && (p.slider_value < p.slider_min || p.slider_value > p.slider_max))
+            PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
+                       FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
+                       "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
+                       ".." + FormatFloat(p.valid_max));
+    }
+    return kExitOk;
+}
+
+WriteOptions WriteOptionsOf(const CommandLine& line)
+{
+    WriteOptions options;
+    if (line.png_compression >= 0) options.png_compression = line.png_compression;
+    options.samples = line.samples;
+    options.compression = line.compression;
+    options.subsampling = line.subsampling;
+    options.no_clobber = line.no_clobber;
+    return options;
+}
