@@ -22,7 +22,8 @@ enum Applies : unsigned {
 
 enum class Id {
     Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help
+    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help,
+    ColorSpace, WorkingSpace, OutputColorSpace, ColorConfig
 };
 
 // Every option of the tool, with its help: --help lists them from here.
@@ -72,6 +73,17 @@ constexpr Option kOptions[] = {
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
      "before it on disk in its place)"},
     {"chunk", 0, "N", kFrames, Id::Chunk, "frames per list"},
+    {"colorspace", 0, "SPACE", kRender | kSheet, Id::ColorSpace,
+     "the input's colour space: auto (from the file's tags, else its format's convention), raw (the stored "
+     "values as they are; the default) or a space of the colour config. Not raw: rendered in float in the "
+     "working space"},
+    {"working-space", 0, "SPACE", kRender | kSheet, Id::WorkingSpace,
+     "the space the effect sees (default: the config's scene_linear role; linear light with Rec.709 primaries "
+     "without a config)"},
+    {"output-colorspace", 0, "SPACE", kRender | kSheet, Id::OutputColorSpace,
+     "the output's colour space (default: the input's)"},
+    {"colorconfig", 0, "FILE", kRender | kSheet, Id::ColorConfig,
+     "the OpenColorIO config (default: $OCIO, else OpenImageIO's built-in linear, sRGB and Rec709)"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, Id::Plugin,
      "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default: TINTRA.so beside tintra; "
      "TINTRA.ofx for float inputs)"},
@@ -216,6 +228,10 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
             return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
         break;
     case Id::Help: line.help = true; break;
+    case Id::ColorSpace: line.colorspace = value; break;
+    case Id::WorkingSpace: line.working_space = value; break;
+    case Id::OutputColorSpace: line.output_colorspace = value; break;
+    case Id::ColorConfig: line.colorconfig = value; break;
     }
     return true;
 }

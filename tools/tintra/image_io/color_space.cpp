@@ -186,6 +186,22 @@ bool ColorSpaces::IsLinear(const std::string& space) const
     return config_->isColorSpaceLinear(space);
 }
 
+std::string ColorSpaces::LibraryTag(const std::string& space) const
+{
+    const std::pair<const char*, const char*> tags[] = {
+        {"linear_rec709", "linear"}, {"sRGB", "sRGB"}, {"Rec709", "Rec709"}, {"Cineon log", "KodakLog"}};
+    for (const auto& tag : tags)
+        if (Known(tag.first) == space) return tag.second;
+    return space;
+}
+
+std::vector<float> ColorSpaces::Chromaticities(const std::string& space) const
+{
+    for (const Primaries& p : kPrimaries)
+        if (Known(p.kind) == space) return std::vector<float>(p.xy, p.xy + 8);
+    return {};
+}
+
 std::string ColorSpaces::Known(const std::string& kind) const
 {
     const Kind* k = KindNamed(kind);

@@ -47,6 +47,13 @@ public:
     std::vector<std::string> Names() const;
     // Whether a space holds light itself rather than encoded values.
     bool IsLinear(const std::string& space) const;
+    // The name OpenImageIO's writers know a space by ("linear", "sRGB",
+    // "Rec709", "KodakLog"), so that they write the matching chunk or field
+    // (PNG gAMA, DPX transfer); a space they do not know keeps its name.
+    std::string LibraryTag(const std::string& space) const;
+    // The EXR chromaticities of a space whose primaries are known, else
+    // empty.
+    std::vector<float> Chromaticities(const std::string& space) const;
 
     // What `--colorspace auto` takes for a page of a file in the given
     // format (the library's format name). Tags win over the convention; a

@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
@@ -25,6 +26,7 @@ struct FramePipeline::Frame {
     int page = 0;       // the page being decoded
     int32_t rows = 0;   // rows of that page decoded
     std::vector<Page> pages;
+    std::string format;  // the library's name of the input's format
     std::vector<std::string> notes;
     std::string error;
 
@@ -69,6 +71,7 @@ void Decode(const BatchItem& item, const CommandLine& line, bool float_render, F
             const auto rows = [&](int page, int32_t done) {
                 {
                     std::lock_guard<std::mutex> lock(frame.mutex);
+                    frame.format = reader.format();
                     frame.allocated = true;
                     frame.page = page;
                     frame.rows = done;
@@ -249,16 +252,30 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     // The pages, their sizes and metadata are fixed once allocated.
     std::vector<Image> outs;
     std::vector<OIIO::ImageSpec> headers;
+    std::vector<PageColor> colors(in.pages.size());
+    std::vector<std::string> color_notes;
+    const bool in_space = color_ != nullptr && !color_->raw();
     int64_t total_pixels = 0;
-    for (const Page& page : in.pages) {
+    std::string error;
+    for (size_t p = 0; p < in.pages.size(); ++p) {
+        const Page& page = in.pages[p];
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
         outs.back().full16 = page.image.full16;
         headers.push_back(OutputHeader(outs.back(), &page.header));
         total_pixels += (int64_t)page.image.width * page.image.height;
+        if (in_space && !(color_->ForPage(in.format, page.header, colors[p], color_notes, error))) {
+            progress_.message("tintra: " + item.input + ": " + error);
+            return Result::Failed;
+        }
+        if (in_space) color_->TagOutput(colors[p], headers.back(), color_notes);
     }
+    if (color_ != nullptr && !in.pages.empty()) {
+        const std::string warning = color_->RawWarning(in.format, in.pages[0].header);
+        if (!warning.empty()) color_notes.push_back(warning);
+    }
+    for (const std::string& note : color_notes) progress_.message("tintra: " + item.input + ": " + note);
     const WriteOptions options = WriteOptionsOf(line_);
-    std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
     ImageWriter writer;
     if (!writer.Open(item.output, headers, options, error)) {
@@ -281,7 +298,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
                 stopped = input_failed || queue.failed || Interrupted();
             }
             if (stopped) break;
-            err = RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
+            err = in_space ? RenderRowsInSpace(plugin_, values_, colors[p], image, outs[p], top, bottom, line_.threads)
+                           : RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
             if (err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);

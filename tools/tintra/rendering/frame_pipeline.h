@@ -17,6 +17,9 @@
 #include "tools/tintra/rendering/plugin.h"
 #include "tools/tintra/reporting/progress.h"
 
+class ColorRoute;
+struct PageColor;
+
 class FramePipeline {
 public:
     FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
@@ -28,6 +31,8 @@ public:
     // Renders the items in order, each failure counted in progress and its
     // index added to failed (if given); false when a signal stopped the batch.
     bool Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed = nullptr);
+    // Renders in the route's colour spaces (default: the stored values).
+    void UseColorRoute(const ColorRoute& route) { color_ = &route; }
 
     struct Frame;  // one frame's decoding, shared by the decoder and the renderer
 
@@ -41,6 +46,7 @@ private:
     const std::vector<aehost::DeclaredParam>& values_;
     const CommandLine& line_;
     Progress& progress_;
+    const ColorRoute* color_ = nullptr;
 
     // Between the decoder and the renderer: the frames published so far, and
     // how many the renderer is done with. The decoder keeps at most one

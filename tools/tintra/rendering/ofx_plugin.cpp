@@ -165,3 +165,10 @@ int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<aehost::Decl
     Store(output, out, first);
     return 0;
 }
+
+bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values)
+{
+    std::string clip;
+    return SetValues(plugin, values) == kOfxStatOK &&
+           plugin.ofx->is_identity(plugin.ofx_instance, 0, &clip) == kOfxStatOK;
+}
