@@ -5,6 +5,7 @@
 
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/commands.h"
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/image_formats.h"
@@ -31,6 +32,14 @@ int RunSheet(const CommandLine& line)
     LoadedPlugin plugin;
     std::vector<aehost::DeclaredParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
+    ColorRoute color;
+    if (int status = PrepareColorRoute(line, plugin, values, color)) return status;
+    // The input's cell is shown as stored, beside its renders.
+    if (!line.output_colorspace.empty()) {
+        PrintError("--output-colorspace does not apply to 'sheet' (a sheet shows its input beside the renders, "
+                   "in the input's space)");
+        return kExitUsage;
+    }
     // The sheet shows every choice of the effect's popup, so it takes no
     // value for it.
     const int popup = OnlyPopup(values);
@@ -92,6 +101,15 @@ int RunSheet(const CommandLine& line)
         }
         for (const std::string& note : notes) PrintError(input + ": " + note);
         const Image& in = pages[0].image;
+        PageColor page_color;
+        std::vector<std::string> color_notes;
+        if (!color.raw() && !color.ForPage(reader.format(), pages[0].header, page_color, color_notes, error)) {
+            PrintError(input + ": " + error);
+            return kExitFailed;
+        }
+        const std::string warning = color.RawWarning(reader.format(), pages[0].header);
+        if (!warning.empty()) color_notes.push_back(warning);
+        for (const std::string& note : color_notes) PrintError(input + ": " + note);
 
         // One cell per clip method, in the order of the plug-in's own popup.
         const std::vector<std::string>& choices = values[(size_t)popup].choices;
@@ -101,7 +119,8 @@ int RunSheet(const CommandLine& line)
         for (size_t i = 0; i < choices.size(); ++i) {
             values[(size_t)popup].popup_value = (int32_t)i + 1;
             bool interrupted = false;
-            const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
+            const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted,
+                                            color.raw() ? nullptr : &page_color);
             if (interrupted) return InterruptedExitStatus();
             if (err != 0) {
                 PrintError(input + ": the plug-in failed to render with " + choices[i] + ": " +
@@ -116,8 +135,9 @@ int RunSheet(const CommandLine& line)
         std::vector<Page> sheet(1);
         sheet[0].image = ComposeSheet(layout, cells, labels);
         sheet[0].header = pages[0].header;
-        const WriteOptions options = WriteOptionsOf(line);
         notes.clear();
+        if (!color.raw()) color.TagOutput(page_color, sheet[0].header, notes);
+        const WriteOptions options = WriteOptionsOf(line);
         if (!WriteImageFile(line.output, sheet, options, notes, error)) {
             if (Interrupted()) return InterruptedExitStatus();
             PrintError(line.output + ": " + error);
@@ -127,6 +147,8 @@ int RunSheet(const CommandLine& line)
         if (!line.quiet) std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
                      line.output.c_str(), input.c_str(), choices.size(), values[(size_t)popup].name.c_str(),
                      sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+        if (!line.quiet)
+            for (const std::string& route : color.Summary()) std::fprintf(Messages(), "tintra: %s\n", route.c_str());
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
         return kExitFailed;

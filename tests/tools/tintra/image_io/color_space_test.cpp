@@ -12,33 +12,6 @@ namespace {
 
 using namespace tintra_test;
 
-// An ICC profile holding only a description: version 2 ('desc', ASCII) or
-// 4 ('mluc', UTF-16). cut: bytes left off the end.
-std::vector<unsigned char> IccProfile(const std::string& text, bool v4, size_t cut = 0)
-{
-    std::vector<unsigned char> p(144, 0);
-    const auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) p[at + (size_t)i] = (unsigned char)(v >> (24 - 8 * i));
-    };
-    put32(128, 1);
-    std::copy_n("desc", 4, p.begin() + 132);
-    std::vector<unsigned char> tag(v4 ? "mluc" : "desc", (v4 ? "mluc" : "desc") + 4);
-    tag.resize(v4 ? 28 : 12, 0);
-    if (v4) {
-        tag[11] = 1, tag[15] = 12, tag[23] = (unsigned char)(2 * text.size()), tag[27] = 28;
-        for (char c : text) tag.push_back(0), tag.push_back((unsigned char)c);
-    } else {
-        tag[11] = (unsigned char)(text.size() + 1);
-        tag.insert(tag.end(), text.begin(), text.end());
-        tag.push_back(0);
-    }
-    put32(136, 144);
-    put32(140, (uint32_t)tag.size());
-    p.insert(p.end(), tag.begin(), tag.end());
-    p.resize(p.size() - cut);
-    return p;
-}
-
 struct DetectCase {
     const char* name;
     bool test_config;  // else the built-in set
@@ -65,10 +38,10 @@ const DetectCase kDetectCases[] = {
     {"png_gamma_1", true, "png", U16, {{"oiio:ColorSpace", "linear"}}, {}, {}, "lin_rec709", "its colour-space tag", true, ""},
     {"png_gamma_22_built_in", false, "png", U8, {{"oiio:ColorSpace", "Gamma2.2"}}, {}, {}, "Gamma2.2", "its colour-space tag", false, ""},
     {"png_gamma_22_not_in_config", true, "png", U8, {{"oiio:ColorSpace", "Gamma2.2"}}, {}, {}, "srgb_tx", "the PNG convention", false, "\"Gamma2.2\") names no space of"},
-    {"png_icc_srgb_v2", true, "png", U8, {{"oiio:ColorSpace", "sRGB"}}, IccProfile("sRGB IEC61966-2.1", false), {}, "srgb_tx", "its ICC profile (\"sRGB IEC61966-2.1\")", false, ""},
-    {"jpeg_icc_named_in_config_v4", true, "jpeg", U8, {}, IccProfile("ACEScg", true), {}, "ACEScg", "its ICC profile", true, ""},
-    {"jpeg_icc_unknown_v4", true, "jpeg", U8, {{"oiio:ColorSpace", "sRGB"}}, IccProfile("Display P3", true), {}, "srgb_tx", "the JPEG convention", false, "(\"Display P3\") names no space"},
-    {"webp_icc_truncated", false, "webp", U8, {}, IccProfile("Display P3", false, 6), {}, "sRGB", "the WEBP convention", false, ""},
+    {"png_icc_srgb_v2", true, "png", U8, {{"oiio:ColorSpace", "sRGB"}}, IccProfileNamed("sRGB IEC61966-2.1", false), {}, "srgb_tx", "its ICC profile (\"sRGB IEC61966-2.1\")", false, ""},
+    {"jpeg_icc_named_in_config_v4", true, "jpeg", U8, {}, IccProfileNamed("ACEScg", true), {}, "ACEScg", "its ICC profile", true, ""},
+    {"jpeg_icc_unknown_v4", true, "jpeg", U8, {{"oiio:ColorSpace", "sRGB"}}, IccProfileNamed("Display P3", true), {}, "srgb_tx", "the JPEG convention", false, "(\"Display P3\") names no space"},
+    {"webp_icc_truncated", false, "webp", U8, {}, IccProfileNamed("Display P3", false, 6), {}, "sRGB", "the WEBP convention", false, ""},
     {"exr_ap1", true, "openexr", F16, {{"oiio:ColorSpace", "Linear"}}, {}, kAp1, "ACEScg", "its chromaticities (ACES AP1)", true, ""},
     {"exr_ap1_built_in", false, "openexr", F16, {{"oiio:ColorSpace", "Linear"}}, {}, kAp1, "linear", "the EXR convention", true, "(ACES AP1) names no space"},
     {"exr_unknown_primaries", true, "openexr", F32, {{"oiio:ColorSpace", "Linear"}}, {}, kOdd, "lin_rec709", "the EXR convention", true, "primaries tintra does not know"},

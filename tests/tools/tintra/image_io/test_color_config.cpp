@@ -1,5 +1,6 @@
 #include "tests/tools/tintra/image_io/test_color_config.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace tintra_test {
@@ -53,6 +54,38 @@ colorspaces:
 )";
 
 }  // namespace
+
+std::vector<unsigned char> IccProfileNamed(const std::string& text, bool v4, size_t cut)
+{
+    std::vector<unsigned char> p(144, 0);
+    const auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) p[at + (size_t)i] = (unsigned char)(v >> (24 - 8 * i));
+    };
+    put32(128, 1);
+    std::copy_n("desc", 4, p.begin() + 132);
+    std::vector<unsigned char> tag(v4 ? "mluc" : "desc", (v4 ? "mluc" : "desc") + 4);
+    tag.resize(v4 ? 28 : 12, 0);
+    if (v4) {
+        tag[11] = 1, tag[15] = 12, tag[23] = (unsigned char)(2 * text.size()), tag[27] = 28;
+        for (char c : text) tag.push_back(0), tag.push_back((unsigned char)c);
+    } else {
+        tag[11] = (unsigned char)(text.size() + 1);
+        tag.insert(tag.end(), text.begin(), text.end());
+        tag.push_back(0);
+    }
+    put32(136, 144);
+    put32(140, (uint32_t)tag.size());
+    p.insert(p.end(), tag.begin(), tag.end());
+    // The header fields a PNG writer checks: size, version, class, colour
+    // space, connection space, signature, D50 illuminant.
+    put32(0, (uint32_t)p.size());
+    put32(8, v4 ? 0x04300000u : 0x02100000u);
+    std::copy_n("mntrRGB XYZ ", 12, p.begin() + 12);
+    std::copy_n("acsp", 4, p.begin() + 36);
+    put32(68, 0xF6D6u), put32(72, 0x10000u), put32(76, 0xD32Du);
+    p.resize(p.size() - cut);
+    return p;
+}
 
 std::string WriteTestColorConfig(const std::string& folder)
 {
