@@ -3,6 +3,8 @@
 // parameter as the effect declared it. Shared by Host, ParamSet and Effect.
 #pragma once
 
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,5 +66,16 @@ struct DeclaredParam {
     int16_t popup_default = 0;
     std::vector<std::string> choices;
 };
+
+// An angle's 16.16 fixed-point degrees, from and to plain degrees: the one
+// place a caller's degrees take the host's number format. Rounded to the
+// nearest step, and held to what the record can store.
+inline double angle_degrees(int32_t fixed) { return fixed / 65536.0; }
+inline int32_t angle_fixed(double degrees)
+{
+    const double scaled = std::round(degrees * 65536.0);
+    if (!(scaled > (double)INT32_MIN)) return INT32_MIN;
+    return scaled < (double)INT32_MAX ? (int32_t)scaled : INT32_MAX;
+}
 
 }  // namespace aehost

@@ -12,34 +12,29 @@ using namespace ofx;
 
 namespace {
 
-constexpr int32_t kAngleType = 3;
-constexpr int32_t kPopupType = 7;
-constexpr int32_t kFloatSliderType = 10;
-constexpr int32_t kDisabledFlag = 1 << 5;  // PF_PUI_DISABLED: greyed out
-
 std::string Number(double v) { return FormatFloat((float)v); }
 
-void PrintParam(const std::vector<aehost::DeclaredParam>& params, size_t i)
+void PrintParam(const std::vector<PluginParam>& params, size_t i)
 {
-    const aehost::DeclaredParam& p = params[i];
+    const PluginParam& p = params[i];
     const std::string option = "--" + ShortOption(params, i);
     // The UI state is the one the plug-in set for the control's first showing.
     std::printf("  %d. %s (id %d, %s)%s\n", p.index, p.name.c_str(), p.id, option.c_str(),
-                (p.ui_flags & kDisabledFlag) ? ", starts disabled" : "");
-    if (p.type == kAngleType) {
-        std::printf("       angle, default %s degrees\n", Number(p.angle_default / 65536.0).c_str());
-    } else if (p.type == kFloatSliderType) {
+                p.starts_disabled ? ", starts disabled" : "");
+    if (p.kind == ParamKind::Angle) {
+        std::printf("       angle, default %s degrees\n", Number(p.default_value).c_str());
+    } else if (p.kind == ParamKind::Slider) {
         std::printf("       float slider, default %s, slider %s..%s, valid %s..%s, %d decimal%s shown\n",
-                    Number(p.slider_default).c_str(), Number(p.slider_min).c_str(), Number(p.slider_max).c_str(),
+                    Number(p.default_value).c_str(), Number(p.slider_min).c_str(), Number(p.slider_max).c_str(),
                     Number(p.valid_min).c_str(), Number(p.valid_max).c_str(), p.precision,
                     p.precision == 1 ? "" : "s");
-    } else if (p.type == kPopupType) {
-        std::printf("       popup, %d choices, default %d\n", p.num_choices, p.popup_default);
+    } else if (p.kind == ParamKind::Popup) {
+        std::printf("       popup, %zu choices, default %d\n", p.choices.size(), p.default_choice + 1);
         for (size_t c = 0; c < p.choices.size(); ++c)
             std::printf("       %zu %-24s (%s %s)\n", c + 1, p.choices[c].c_str(), option.c_str(),
                         ChoiceKeyword(p.choices[c]).c_str());
     } else {
-        std::printf("       parameter type %d\n", p.type);
+        std::printf("       parameter type %d\n", (int)p.other_type);
     }
 }
 

@@ -59,7 +59,7 @@ int RunRender(const CommandLine& line)
     }
     const BatchPlan& plan = sequence_plan.batch;
     LoadedPlugin plugin;
-    std::vector<aehost::DeclaredParam> values;
+    std::vector<PluginParam> values;
     std::vector<std::string> inputs;
     for (const BatchItem& item : plan.items) inputs.push_back(item.input);
     if (int status = PrepareRender(line, plugin, values, inputs)) return status;

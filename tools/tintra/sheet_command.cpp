@@ -30,7 +30,7 @@ int RunSheet(const CommandLine& line)
         return kExitUsage;
     }
     LoadedPlugin plugin;
-    std::vector<aehost::DeclaredParam> values;
+    std::vector<PluginParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
     ColorRoute color;
     if (int status = PrepareColorRoute(line, plugin, values, color)) return status;
@@ -117,7 +117,7 @@ int RunSheet(const CommandLine& line)
         std::vector<const Image*> cells{&in};
         std::vector<std::string> labels{"input"};
         for (size_t i = 0; i < choices.size(); ++i) {
-            values[(size_t)popup].popup_value = (int32_t)i + 1;
+            values[(size_t)popup].choice = (int)i;
             bool interrupted = false;
             const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted,
                                             color.raw() ? nullptr : &page_color);

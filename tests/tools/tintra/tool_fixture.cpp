@@ -151,7 +151,7 @@ std::vector<unsigned char> EncodePng(const RawImage& image, int color_type,
     header.push_back(0);
     PutChunk(out, "IHDR", header);
     for (const auto& chunk : chunks) PutChunk(out, chunk.first.c_str(), chunk.second);
-    if (color_type == 3) {
+    if (color_type == PNG_COLOR_TYPE_PALETTE) {
         std::vector<unsigned char> palette;
         for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {(unsigned char)i, (unsigned char)i, 0});
         PutChunk(out, "PLTE", palette);

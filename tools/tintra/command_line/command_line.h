@@ -8,10 +8,9 @@
 #include <utility>
 #include <vector>
 
-enum class Command { None, Render, Info, Sheet, Generate, Frames };
+#include "tools/tintra/image_io/samples.h"
 
-// The sample type of the output file, as oiiotool names them.
-enum class Samples { Input, UInt8, UInt10, UInt12, UInt16, Half, Float };
+enum class Command { None, Render, Info, Sheet, Generate, Frames };
 
 struct CommandLine {
     Command command = Command::None;

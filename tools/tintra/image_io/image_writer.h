@@ -10,9 +10,9 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "tools/tintra/command_line/command_line.h"
 #include "tools/tintra/image_io/image.h"
 #include "tools/tintra/image_io/image_reader.h"
+#include "tools/tintra/image_io/samples.h"
 
 struct WriteOptions {
     int png_compression = 1;  // zlib level 0..9

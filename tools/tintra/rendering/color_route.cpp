@@ -118,7 +118,7 @@ std::vector<std::string> ColorRoute::Summary() const
     return lines;
 }
 
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                           const PageColor& color, const Image& in, Image& out, int32_t top, int32_t bottom,
                           int threads)
 {
@@ -166,7 +166,7 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<aehost::
     return 0;
 }
 
-bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values)
+bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
 {
     return plugin.is_ofx() && IsIdentityOfx(plugin, values);
 }

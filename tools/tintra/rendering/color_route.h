@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/aehost/effect.h"
 #include "tools/tintra/command_line/command_line.h"
 #include "tools/tintra/image_io/color_conversion.h"
 #include "tools/tintra/image_io/color_space.h"
@@ -59,10 +58,10 @@ private:
 
 // Rows top..bottom of in rendered into the same rows of out (in's size and
 // depth) through the page's route and the OFX float path.
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                           const PageColor& color, const Image& in, Image& out, int32_t top, int32_t bottom,
                           int threads);
 
 // Whether the parameters make the effect change nothing, as the plug-in
 // itself answers (the OFX build's identity action).
-bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values);
+bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values);

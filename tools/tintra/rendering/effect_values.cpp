@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr int32_t kAngleType = 3;
-constexpr int32_t kPopupType = 7;
-constexpr int32_t kFloatSliderType = 10;
-
 bool ParseNumber(const std::string& text, double& value)
 {
     if (text.empty() || std::isspace((unsigned char)text[0])) return false;
@@ -39,7 +35,7 @@ std::vector<std::string> Endings(const std::string& option)
     return endings;
 }
 
-bool ParseAngle(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseAngle(PluginParam& param, const std::string& option, const std::string& text,
                 std::string& error)
 {
     double degrees = 0.0;
@@ -47,17 +43,15 @@ bool ParseAngle(aehost::DeclaredParam& param, const std::string& option, const s
         error = option + ": '" + text + "' is not a number of degrees";
         return false;
     }
-    // The host keeps angles as 16.16 fixed-point degrees.
-    const double scaled = std::round(degrees * 65536.0);
-    if (scaled < (double)INT32_MIN || scaled > (double)INT32_MAX) {
+    if (degrees < kMinAngleDegrees || degrees >= kAngleDegreesLimit) {
         error = option + ": " + text + " is out of range (-32768..32767 degrees)";
         return false;
     }
-    param.angle_value = (int32_t)scaled;
+    param.value = degrees;
     return true;
 }
 
-bool ParseSlider(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseSlider(PluginParam& param, const std::string& option, const std::string& text,
                  std::string& error)
 {
     double value = 0.0;
@@ -72,28 +66,29 @@ bool ParseSlider(aehost::DeclaredParam& param, const std::string& option, const 
                 FormatFloat(param.valid_max) + ")";
         return false;
     }
-    param.slider_value = value;
+    param.value = value;
     return true;
 }
 
-bool ParsePopup(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParsePopup(PluginParam& param, const std::string& option, const std::string& text,
                 std::string& error)
 {
-    const int32_t count = param.num_choices;
+    const size_t count = param.choices.size();
+    // Numbered from 1, as the host's menu counts them.
     double number = 0.0;
-    if (ParseNumber(text, number) && number == std::floor(number) && number >= 1 && number <= count) {
-        param.popup_value = (int32_t)number;
+    if (ParseNumber(text, number) && number == std::floor(number) && number >= 1 && number <= (double)count) {
+        param.choice = (int)number - 1;
         return true;
     }
     const std::string wanted = Lower(text);
-    for (size_t i = 0; i < param.choices.size() && (int32_t)i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         if (wanted == ChoiceKeyword(param.choices[i]) || wanted == Lower(param.choices[i])) {
-            param.popup_value = (int32_t)i + 1;
+            param.choice = (int)i;
             return true;
         }
     }
     std::string known;
-    for (size_t i = 0; i < param.choices.size() && (int32_t)i < count; ++i)
+    for (size_t i = 0; i < count; ++i)
         known += (i == 0 ? "" : ", ") + ChoiceKeyword(param.choices[i]);
     error = option + ": '" + text + "' is not one of " + known + " (or 1.." + std::to_string(count) + ")";
     return false;
@@ -114,7 +109,7 @@ std::string OptionName(const std::string& name)
     return option;
 }
 
-int FindParam(const std::vector<aehost::DeclaredParam>& params, const std::string& option)
+int FindParam(const std::vector<PluginParam>& params, const std::string& option)
 {
     if (option.empty()) return -1;
     for (size_t i = 0; i < params.size(); ++i)
@@ -138,7 +133,7 @@ int FindParam(const std::vector<aehost::DeclaredParam>& params, const std::strin
     return -1;
 }
 
-std::string ShortOption(const std::vector<aehost::DeclaredParam>& params, size_t i)
+std::string ShortOption(const std::vector<PluginParam>& params, size_t i)
 {
     const std::string name = OptionName(params[i].name);
     std::vector<std::string> candidates{name};
@@ -173,21 +168,21 @@ std::string ChoiceKeyword(const std::string& choice)
     return Lower(choice.substr(0, space));
 }
 
-bool ParseParamValue(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseParamValue(PluginParam& param, const std::string& option, const std::string& text,
                      std::string& error)
 {
-    switch (param.type) {
-    case kAngleType: return ParseAngle(param, option, text, error);
-    case kFloatSliderType: return ParseSlider(param, option, text, error);
-    case kPopupType: return ParsePopup(param, option, text, error);
+    switch (param.kind) {
+    case ParamKind::Angle: return ParseAngle(param, option, text, error);
+    case ParamKind::Slider: return ParseSlider(param, option, text, error);
+    case ParamKind::Popup: return ParsePopup(param, option, text, error);
     default:
-        error = option + ": " + param.name + " is a parameter of type " + std::to_string(param.type) +
+        error = option + ": " + param.name + " is a parameter of type " + std::to_string(param.other_type) +
                 ", which tintra cannot set";
         return false;
     }
 }
 
-bool ApplyParamOptions(const ParamOptions& options, std::vector<aehost::DeclaredParam>& params,
+bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& params,
                        std::string& error)
 {
     for (const auto& option : options) {
@@ -205,39 +200,38 @@ bool ApplyParamOptions(const ParamOptions& options, std::vector<aehost::Declared
     return true;
 }
 
-int OnlyPopup(const std::vector<aehost::DeclaredParam>& params)
+int OnlyPopup(const std::vector<PluginParam>& params)
 {
     int found = -1;
     for (size_t i = 0; i < params.size(); ++i) {
-        if (params[i].type != kPopupType) continue;
+        if (params[i].kind != ParamKind::Popup) continue;
         if (found >= 0) return -1;
         found = (int)i;
     }
     return found;
 }
 
-std::string ParamOptionsHelp(const std::vector<aehost::DeclaredParam>& params)
+std::string ParamOptionsHelp(const std::vector<PluginParam>& params)
 {
     std::string text;
     for (size_t i = 0; i < params.size(); ++i) {
-        const aehost::DeclaredParam& p = params[i];
+        const PluginParam& p = params[i];
         std::string takes = "VALUE";
         std::string what = p.name;
-        if (p.type == kAngleType) {
+        if (p.kind == ParamKind::Angle) {
             takes = "DEGREES";
-            what += " (whole degrees), default " + FormatFloat((float)(p.angle_default / 65536.0));
-        } else if (p.type == kFloatSliderType) {
+            what += " (whole degrees), default " + FormatFloat((float)p.default_value);
+        } else if (p.kind == ParamKind::Slider) {
             takes = "N";
             what += ", slider " + FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) + ", default " +
-                    FormatFloat(p.slider_default);
-        } else if (p.type == kPopupType) {
+                    FormatFloat((float)p.default_value);
+        } else if (p.kind == ParamKind::Popup) {
             takes = "CHOICE";
             what += ": ";
-            for (size_t c = 0; c < p.choices.size() && (int)c < p.num_choices; ++c)
-                what += (c == 0 ? "" : ", ") + ChoiceKeyword(p.choices[c]);
-            what += " (or 1.." + std::to_string(p.num_choices) + ")";
-            if (p.popup_default >= 1 && (size_t)p.popup_default <= p.choices.size())
-                what += ", default " + ChoiceKeyword(p.choices[(size_t)p.popup_default - 1]);
+            for (size_t c = 0; c < p.choices.size(); ++c) what += (c == 0 ? "" : ", ") + ChoiceKeyword(p.choices[c]);
+            what += " (or 1.." + std::to_string(p.choices.size()) + ")";
+            if (p.default_choice >= 0 && (size_t)p.default_choice < p.choices.size())
+                what += ", default " + ChoiceKeyword(p.choices[(size_t)p.default_choice]);
         }
         char line[512];
         std::snprintf(line, sizeof line, "  --%-18s %s\n", (ShortOption(params, i) + " " + takes).c_str(),

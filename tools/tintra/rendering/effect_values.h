@@ -8,10 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/aehost/effect.h"
-
-// The host's type number of a float slider.
-constexpr int32_t kFloatSliderParam = 10;
+#include "tools/tintra/rendering/plugin_param.h"
 
 using ParamOptions = std::vector<std::pair<std::string, std::string>>;  // option (without "--"), value
 
@@ -23,10 +20,10 @@ std::string OptionName(const std::string& name);
 // it ("blend" for "blend-mode") or, failing those, a beginning of its last
 // words ("radius" for "soft-edge-radius"), provided exactly one parameter
 // fits. -1 when none fits; -2 when several do.
-int FindParam(const std::vector<aehost::DeclaredParam>& params, const std::string& option);
+int FindParam(const std::vector<PluginParam>& params, const std::string& option);
 
 // The shortest option of whole words that names params[i] ("radius").
-std::string ShortOption(const std::vector<aehost::DeclaredParam>& params, size_t i);
+std::string ShortOption(const std::vector<PluginParam>& params, size_t i);
 
 // The command-line name of a popup choice: its first word in lower case
 // ("Soft Light" -> "soft").
@@ -37,17 +34,17 @@ std::string FormatFloat(float v);
 
 // Sets param's current value from the text of an option, checked against the
 // declaration; the one-line error names the option.
-bool ParseParamValue(aehost::DeclaredParam& param, const std::string& option, const std::string& text,
+bool ParseParamValue(PluginParam& param, const std::string& option, const std::string& text,
                      std::string& error);
 
 // params (the declarations, holding their defaults) with the options applied
 // in order. An option that names no parameter, or several, is an error.
-bool ApplyParamOptions(const ParamOptions& options, std::vector<aehost::DeclaredParam>& params,
+bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& params,
                        std::string& error);
 
 // The one popup the effect declares, for a sheet of its choices; -1 when it
 // declares none or several.
-int OnlyPopup(const std::vector<aehost::DeclaredParam>& params);
+int OnlyPopup(const std::vector<PluginParam>& params);
 
 // Lines for --help: each parameter's option and what it takes.
-std::string ParamOptionsHelp(const std::vector<aehost::DeclaredParam>& params);
+std::string ParamOptionsHelp(const std::vector<PluginParam>& params);

@@ -151,7 +151,7 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
 
 }  // namespace
 
-FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                              const CommandLine& line, Progress& progress)
     : plugin_(plugin), values_(values), line_(line), progress_(progress)
 {
@@ -270,10 +270,6 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         }
         if (in_space) color_->TagOutput(colors[p], headers.back(), color_notes);
     }
-    if (color_ != nullptr && !in.pages.empty()) {
-        const std::string warning = color_->RawWarning(in.format, in.pages[0].header);
-        if (!warning.empty()) color_notes.push_back(warning);
-    }
     for (const std::string& note : color_notes) progress_.message("tintra: " + item.input + ": " + note);
     const WriteOptions options = WriteOptionsOf(line_);
     progress_.frame_opened((uint64_t)total_pixels);
@@ -342,5 +338,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
+    // Said of a frame that was rendered, once a run.
+    const std::string warning = color_ != nullptr ? color_->RawWarning(in.format, in.pages[0].header) : "";
+    if (!warning.empty()) progress_.message("tintra: " + item.input + ": " + warning);
     return Result::Done;
 }

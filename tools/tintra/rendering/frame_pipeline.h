@@ -22,7 +22,7 @@ struct PageColor;
 
 class FramePipeline {
 public:
-    FramePipeline(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+    FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                   const CommandLine& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
@@ -43,7 +43,7 @@ private:
     Result RenderFrame(const BatchItem& item, Frame& in);
 
     const LoadedPlugin& plugin_;
-    const std::vector<aehost::DeclaredParam>& values_;
+    const std::vector<PluginParam>& values_;
     const CommandLine& line_;
     Progress& progress_;
     const ColorRoute* color_ = nullptr;

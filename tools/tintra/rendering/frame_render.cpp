@@ -1,5 +1,6 @@
 #include "tools/tintra/rendering/frame_render.h"
 
+#include "tools/tintra/rendering/ae_plugin.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/rendering/ofx_plugin.h"
@@ -10,19 +11,14 @@ int32_t BandRows(int32_t width)
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
 
-int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values, const Image& in,
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
                    Image& out, int32_t top, int32_t bottom, int threads)
 {
-    if (plugin.is_ofx()) return RenderRowsOfx(plugin, values, in, out, top, bottom, threads);
-    const aehost::Effect& effect = *plugin.effect;
-    const size_t first = (size_t)top * (size_t)in.width;
-    return in.depth == 16 ? effect.render16(values, in.width, bottom - top, in.pixels16.data() + first,
-                                            out.pixels16.data() + first, threads)
-                          : effect.render8(values, in.width, bottom - top, in.pixels8.data() + first,
-                                           out.pixels8.data() + first, threads);
+    return plugin.is_ofx() ? RenderRowsOfx(plugin, values, in, out, top, bottom, threads)
+                           : RenderRowsAe(plugin, values, in, out, top, bottom, threads);
 }
 
-int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values, const Image& in,
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
                     Image& out, int threads, bool& interrupted, const PageColor* color)
 {
     interrupted = false;

@@ -10,56 +10,44 @@ using namespace ofx;
 
 namespace {
 
-// The AE host's record types the OFX parameters are declared as.
-constexpr int32_t kAngleType = 3;
-constexpr int32_t kPopupType = 7;
-constexpr int32_t kFloatSliderType = 10;
-constexpr int32_t kDisabledFlag = 1 << 5;
-
-aehost::DeclaredParam Declared(const ofxhost::Param& param, int32_t index)
+PluginParam Declared(const ofxhost::Param& param, int32_t index)
 {
     const ofxhost::PropertySet& p = param.props;
-    aehost::DeclaredParam d;
+    PluginParam d;
     d.index = index;
     d.id = index;
     d.name = p.string(kOfxPropLabel);
     if (d.name.empty()) d.name = param.name;
-    d.ui_flags = p.integer(kOfxParamPropEnabled) ? 0 : kDisabledFlag;
+    d.starts_disabled = !p.integer(kOfxParamPropEnabled);
     if (param.type == kOfxParamTypeChoice) {
-        d.type = kPopupType;
+        d.kind = ParamKind::Popup;
         if (p.has(kOfxParamPropChoiceOption)) d.choices = p.at(kOfxParamPropChoiceOption).strings;
-        d.num_choices = (int16_t)d.choices.size();
-        d.popup_default = (int16_t)(p.integer(kOfxParamPropDefault) + 1);
-        d.popup_value = param.integer + 1;
+        d.default_choice = p.integer(kOfxParamPropDefault);
+        d.choice = param.integer;
     } else if (p.string(kOfxParamPropDoubleType) == kOfxParamDoubleTypeAngle) {
-        d.type = kAngleType;
-        d.angle_default = (int32_t)std::lround(p.real(kOfxParamPropDefault) * 65536.0);
-        d.angle_value = (int32_t)std::lround(param.real * 65536.0);
+        d.kind = ParamKind::Angle;
+        d.default_value = p.real(kOfxParamPropDefault);
+        d.value = param.real;
     } else {
-        d.type = kFloatSliderType;
+        d.kind = ParamKind::Slider;
         d.valid_min = (float)p.real(kOfxParamPropMin);
         d.valid_max = (float)p.real(kOfxParamPropMax);
         d.slider_min = (float)p.real(kOfxParamPropDisplayMin);
         d.slider_max = (float)p.real(kOfxParamPropDisplayMax);
-        d.slider_default = (float)p.real(kOfxParamPropDefault);
-        d.slider_value = param.real;
-        d.precision = (int16_t)p.integer(kOfxParamPropDigits);
+        d.default_value = (float)p.real(kOfxParamPropDefault);
+        d.value = param.real;
+        d.precision = p.integer(kOfxParamPropDigits);
     }
     return d;
 }
 
-OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values)
+OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
 {
     for (size_t i = 0; i < values.size() && i < plugin.ofx_names.size(); ++i) {
-        const aehost::DeclaredParam& v = values[i];
+        const PluginParam& v = values[i];
         const std::string& name = plugin.ofx_names[i];
-        OfxStatus s = kOfxStatOK;
-        if (v.type == kPopupType)
-            s = plugin.ofx->set_choice(plugin.ofx_instance, name, v.popup_value - 1);
-        else if (v.type == kAngleType)
-            s = plugin.ofx->set_value(plugin.ofx_instance, name, v.angle_value / 65536.0);
-        else
-            s = plugin.ofx->set_value(plugin.ofx_instance, name, v.slider_value);
+        const OfxStatus s = v.kind == ParamKind::Popup ? plugin.ofx->set_choice(plugin.ofx_instance, name, v.choice)
+                                                       : plugin.ofx->set_value(plugin.ofx_instance, name, v.value);
         if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
     }
     return kOfxStatOK;
@@ -70,49 +58,51 @@ OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<aehost::Declar
 uint16_t ToShort(uint16_t v) { return (uint16_t)((v * 65535u + 16384u) / 32768u); }
 uint16_t FromShort(uint16_t v) { return (uint16_t)((v * 32768u + 32767u) / 65535u); }
 
+// The band's rows straight into the host's frame, row r of the band in the
+// frame's row r, RGBA. Nothing between copies: this is the OFX path's whole
+// cost beyond the plug-in's own.
 void Fill(ofxhost::Image& frame, const Image& in, size_t first, int32_t rows)
 {
-    const size_t n = (size_t)in.width * (size_t)rows;
-    if (in.depth == 32) {
-        frame.set_channels(std::vector<float>(in.pixelsf.begin() + (ptrdiff_t)first * 4,
-                                              in.pixelsf.begin() + (ptrdiff_t)(first + n) * 4));
-    } else if (in.depth == 16) {
-        std::vector<uint16_t> c(n * 4);
-        for (size_t i = 0; i < n; ++i) {
-            const PF_Pixel16& p = in.pixels16[first + i];
-            const auto level = [&](uint16_t v) { return in.full16 ? v : ToShort(v); };
-            c[i * 4] = level(p.red), c[i * 4 + 1] = level(p.green);
-            c[i * 4 + 2] = level(p.blue), c[i * 4 + 3] = level(p.alpha);
+    const size_t w = (size_t)in.width;
+    for (int32_t r = 0; r < rows; ++r) {
+        const size_t row = first + (size_t)r * w;
+        if (in.depth == 32) {
+            std::copy_n(&in.pixelsf[row * 4], w * 4, static_cast<float*>(frame.pixel(0, r)));
+        } else if (in.depth == 16) {
+            uint16_t* c = static_cast<uint16_t*>(frame.pixel(0, r));
+            const PF_Pixel16* p = &in.pixels16[row];
+            if (in.full16)
+                for (size_t i = 0; i < w; ++i, ++p, c += 4) c[0] = p->red, c[1] = p->green, c[2] = p->blue, c[3] = p->alpha;
+            else
+                for (size_t i = 0; i < w; ++i, ++p, c += 4)
+                    c[0] = ToShort(p->red), c[1] = ToShort(p->green), c[2] = ToShort(p->blue), c[3] = ToShort(p->alpha);
+        } else {
+            uint8_t* c = static_cast<uint8_t*>(frame.pixel(0, r));
+            const PF_Pixel* p = &in.pixels8[row];
+            for (size_t i = 0; i < w; ++i, ++p, c += 4) c[0] = p->red, c[1] = p->green, c[2] = p->blue, c[3] = p->alpha;
         }
-        frame.set_channels(c);
-    } else {
-        std::vector<uint8_t> c(n * 4);
-        for (size_t i = 0; i < n; ++i) {
-            const PF_Pixel& p = in.pixels8[first + i];
-            c[i * 4] = p.red, c[i * 4 + 1] = p.green, c[i * 4 + 2] = p.blue, c[i * 4 + 3] = p.alpha;
-        }
-        frame.set_channels(c);
     }
 }
 
-void Store(const ofxhost::Image& frame, Image& out, size_t first)
+void Store(const ofxhost::Image& frame, Image& out, size_t first, int32_t rows)
 {
-    if (out.depth == 32) {
-        const std::vector<float> c = frame.channels<float>();
-        std::copy(c.begin(), c.end(), out.pixelsf.begin() + (ptrdiff_t)first * 4);
-    } else if (out.depth == 16) {
-        const std::vector<uint16_t> c = frame.channels<uint16_t>();
-        for (size_t i = 0; i * 4 < c.size(); ++i) {
-            PF_Pixel16& p = out.pixels16[first + i];
-            const auto level = [&](uint16_t v) { return out.full16 ? v : FromShort(v); };
-            p.red = level(c[i * 4]), p.green = level(c[i * 4 + 1]);
-            p.blue = level(c[i * 4 + 2]), p.alpha = level(c[i * 4 + 3]);
-        }
-    } else {
-        const std::vector<uint8_t> c = frame.channels<uint8_t>();
-        for (size_t i = 0; i * 4 < c.size(); ++i) {
-            PF_Pixel& p = out.pixels8[first + i];
-            p.red = c[i * 4], p.green = c[i * 4 + 1], p.blue = c[i * 4 + 2], p.alpha = c[i * 4 + 3];
+    const size_t w = (size_t)out.width;
+    for (int32_t r = 0; r < rows; ++r) {
+        const size_t row = first + (size_t)r * w;
+        if (out.depth == 32) {
+            std::copy_n(static_cast<const float*>(frame.pixel(0, r)), w * 4, &out.pixelsf[row * 4]);
+        } else if (out.depth == 16) {
+            const uint16_t* c = static_cast<const uint16_t*>(frame.pixel(0, r));
+            PF_Pixel16* p = &out.pixels16[row];
+            if (out.full16)
+                for (size_t i = 0; i < w; ++i, ++p, c += 4) *p = PF_Pixel16{c[3], c[0], c[1], c[2]};
+            else
+                for (size_t i = 0; i < w; ++i, ++p, c += 4)
+                    *p = PF_Pixel16{FromShort(c[3]), FromShort(c[0]), FromShort(c[1]), FromShort(c[2])};
+        } else {
+            const uint8_t* c = static_cast<const uint8_t*>(frame.pixel(0, r));
+            PF_Pixel* p = &out.pixels8[row];
+            for (size_t i = 0; i < w; ++i, ++p, c += 4) *p = PF_Pixel{c[3], c[0], c[1], c[2]};
         }
     }
 }
@@ -149,7 +139,7 @@ std::string OfxVersionText(const LoadedPlugin& plugin)
            std::to_string(d.integer(kOfxPropVersion, 2));
 }
 
-int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values,
+int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                       const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
 {
     if (const OfxStatus s = SetValues(plugin, values)) return s;
@@ -162,11 +152,11 @@ int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<aehost::Decl
     const OfxStatus s = plugin.ofx->render(plugin.ofx_instance, source, output, bounds,
                                            in.premultiplied ? kOfxImagePreMultiplied : kOfxImageUnPreMultiplied);
     if (s != kOfxStatOK) return s;
-    Store(output, out, first);
+    Store(output, out, first, bottom - top);
     return 0;
 }
 
-bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<aehost::DeclaredParam>& values)
+bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
 {
     std::string clip;
     return SetValues(plugin, values) == kOfxStatOK &&

@@ -3,6 +3,7 @@
 #include <climits>
 #include <unistd.h>
 
+#include "tools/tintra/rendering/ae_plugin.h"
 #include "tools/tintra/rendering/ofx_plugin.h"
 
 namespace {
@@ -46,21 +47,5 @@ bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& erro
     // folders; the user means the file in the current folder.
     const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
     if (IsOfxPath(path)) return LoadOfxPlugin(path, where, plugin, error);
-    std::string why;
-    plugin.effect = aehost::Effect::load(where, &why);
-    if (!plugin.effect) {
-        // The test host starts its reason with the same words as ours.
-        const std::string repeated = "cannot load " + where + ": ";
-        if (why.compare(0, repeated.size(), repeated) == 0) why.erase(0, repeated.size());
-        error = "cannot load plug-in " + path + ": " + why;
-        return false;
-    }
-    const auto failed = [&](const char* step, int32_t err) {
-        error = "plug-in " + path + " failed at " + step + ": host error " + aehost::describe_error(err);
-        return false;
-    };
-    if (const int32_t err = plugin.effect->register_effect(&plugin.registration)) return failed("registration", err);
-    if (const int32_t err = plugin.effect->global_setup(&plugin.global)) return failed("global set-up", err);
-    if (const int32_t err = plugin.effect->params_setup(&plugin.params)) return failed("parameter set-up", err);
-    return true;
+    return LoadAePlugin(path, where, plugin, error);
 }

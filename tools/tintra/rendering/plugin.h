@@ -2,8 +2,8 @@
 // first render. An After Effects build goes through the AE host stand-in
 // (registration, global set-up, parameter set-up); an OFX build through the
 // OFX host stand-in (load, describe, an instance in the filter context).
-// Either way its parameters are declared as the AE host records them, so the
-// options, the help and the info read the same for both.
+// Either way its parameters become tintra's own records (plugin_param.h), so
+// the options, the help and the info read the same for both.
 #pragma once
 
 #include <memory>
@@ -12,12 +12,15 @@
 
 #include "tools/ofxhost/host.h"
 #include "tools/aehost/effect.h"
+#include "tools/tintra/rendering/plugin_param.h"
 
 struct LoadedPlugin {
     std::unique_ptr<aehost::Effect> effect;  // an After Effects build
     aehost::Registration registration;
     aehost::GlobalSetup global;
-    std::vector<aehost::DeclaredParam> params;
+    std::vector<aehost::DeclaredParam> ae_params;  // as declared, each render's values written into a copy
+
+    std::vector<PluginParam> params;  // either build's, as tintra describes them
 
     std::unique_ptr<ofxhost::Host> ofx;      // an OFX build
     ofxhost::Effect* ofx_instance = nullptr;

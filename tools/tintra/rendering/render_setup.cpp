@@ -16,7 +16,7 @@ namespace {
 
 // An option that names neither one of the tool's nor a parameter, with the
 // nearest name of either when one is close.
-std::string UnknownOption(const CommandLine& line, const std::vector<aehost::DeclaredParam>& params,
+std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params,
                           const std::string& name)
 {
     std::vector<std::string> names = OwnOptions(line.command);
@@ -69,7 +69,7 @@ std::string PluginFor(const CommandLine& line, const std::vector<std::string>& i
 
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aehost::DeclaredParam>& values,
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
                   const std::vector<std::string>& inputs)
 {
     std::string error;
@@ -99,8 +99,8 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aeh
     // Taken as the host takes a typed value within the valid range, but
     // said: the slider's range is where the effect is meant to work.
     for (const auto& option : line.param_options) {
-        const aehost::DeclaredParam& p = values[(size_t)FindParam(values, option.first)];
-        if (p.type == kFloatSliderParam && (p.slider_value < p.slider_min || p.slider_value > p.slider_max))
+        const PluginParam& p = values[(size_t)FindParam(values, option.first)];
+        if (p.kind == ParamKind::Slider && (p.value < p.slider_min || p.value > p.slider_max))
             PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
                        FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
                        "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
@@ -110,7 +110,7 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aeh
 }
 
 int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin,
-                      const std::vector<aehost::DeclaredParam>& values, ColorRoute& route)
+                      const std::vector<PluginParam>& values, ColorRoute& route)
 {
     std::string error;
     if (!route.Prepare(line, error)) {

@@ -12,7 +12,7 @@
 // Without --plugin the plug-in beside the tool is loaded: its OFX build when
 // one of inputs holds float samples (rendered in float, unclipped) and that
 // build is there, else the After Effects build.
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aehost::DeclaredParam>& values,
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
                   const std::vector<std::string>& inputs = {});
 
 // Reads the colour config and checks the spaces the command line names,
@@ -20,7 +20,7 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<aeh
 // is left raw. Returns kExitOk, or the exit status after the reason.
 class ColorRoute;
 int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin,
-                      const std::vector<aehost::DeclaredParam>& values, ColorRoute& route);
+                      const std::vector<PluginParam>& values, ColorRoute& route);
 
 // How the command line asks outputs to be written.
 struct WriteOptions;

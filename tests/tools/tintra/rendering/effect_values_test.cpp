@@ -3,42 +3,39 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace {
+#include "tools/aehost/records.h"
 
-using aehost::DeclaredParam;
+namespace {
 
 // Declarations of the plug-in's shape, with defaults unlike the plug-in's own,
 // so that a default taken from anywhere but the declaration shows.
-std::vector<DeclaredParam> Declarations()
+std::vector<PluginParam> Declarations()
 {
-    DeclaredParam hue;
-    hue.index = 1, hue.id = 1, hue.type = 3, hue.name = "Hue", hue.angle_default = 45 << 16;
-    DeclaredParam chroma;
-    chroma.index = 2, chroma.id = 2, chroma.type = 10, chroma.name = "Chroma";
-    chroma.valid_min = -10000000.0f, chroma.valid_max = 10000000.0f, chroma.slider_default = 7.0f;
-    DeclaredParam clip;
-    clip.index = 3, clip.id = 3, clip.type = 7, clip.name = "Clip Method", clip.num_choices = 4;
-    clip.popup_default = 3;
+    PluginParam hue;
+    hue.index = 1, hue.id = 1, hue.kind = ParamKind::Angle, hue.name = "Hue", hue.default_value = 45;
+    PluginParam chroma;
+    chroma.index = 2, chroma.id = 2, chroma.kind = ParamKind::Slider, chroma.name = "Chroma";
+    chroma.valid_min = -10000000.0f, chroma.valid_max = 10000000.0f, chroma.default_value = 7.0;
+    PluginParam clip;
+    clip.index = 3, clip.id = 3, clip.kind = ParamKind::Popup, clip.name = "Clip Method";
+    clip.default_choice = 2;
     clip.choices = {"Adaptive Hue-dependent", "Chroma Clipped", "Truncate", "Debug"};
-    DeclaredParam alpha;
-    alpha.index = 4, alpha.id = 4, alpha.type = 10, alpha.name = "Adaptive Clip Alpha";
-    alpha.valid_min = 0.0f, alpha.valid_max = 5.0f, alpha.slider_default = 1.25f;
+    PluginParam alpha;
+    alpha.index = 4, alpha.id = 4, alpha.kind = ParamKind::Slider, alpha.name = "Adaptive Clip Alpha";
+    alpha.valid_min = 0.0f, alpha.valid_max = 5.0f, alpha.default_value = 1.25;
     return {hue, chroma, clip, alpha};
 }
 
 TEST(EffectValues, OptionsOverrideOnlyWhatIsGivenAndDefaultsComeFromTheDeclarations)
 {
-    std::vector<DeclaredParam> params = Declarations();
-    params[0].angle_value = params[0].angle_default;
-    params[1].slider_value = params[1].slider_default;
-    params[2].popup_value = params[2].popup_default;
-    params[3].slider_value = params[3].slider_default;
+    std::vector<PluginParam> params = Declarations();
+    for (PluginParam& p : params) p.value = p.default_value, p.choice = p.default_choice;
     std::string error;
     ASSERT_TRUE(ApplyParamOptions({{"chroma", "-250"}, {"clip", "debug"}}, params, error)) << error;
-    EXPECT_EQ(params[0].angle_value, 45 << 16);
-    EXPECT_EQ(params[1].slider_value, -250.0);
-    EXPECT_EQ(params[2].popup_value, 4);
-    EXPECT_EQ(params[3].slider_value, 1.25);
+    EXPECT_EQ(params[0].value, 45.0);
+    EXPECT_EQ(params[1].value, -250.0);
+    EXPECT_EQ(params[2].choice, 3);
+    EXPECT_EQ(params[3].value, 1.25);
 }
 
 // Options are named after the declared parameters: the whole name, a
@@ -50,7 +47,7 @@ struct NameCase {
 
 TEST(EffectValues, OptionsNameParametersUnambiguously)
 {
-    const std::vector<DeclaredParam> params = Declarations();
+    const std::vector<PluginParam> params = Declarations();
     const NameCase cases[] = {{"hue", 0},         {"chroma", 1},   {"clip", 2},  {"clip-method", 2},
                               {"method", 2},      {"alpha", 3},    {"adaptive", 3}, {"clip-alpha", 3},
                               {"adaptive-clip-alpha", 3}, {"c", -2}, {"ch", 1},   {"hues", -1},
@@ -60,7 +57,7 @@ TEST(EffectValues, OptionsNameParametersUnambiguously)
     for (size_t i = 0; i < params.size(); ++i) EXPECT_EQ(ShortOption(params, i), shortest[i]);
     EXPECT_EQ(OptionName("Adaptive Clip Alpha"), "adaptive-clip-alpha");
 
-    std::vector<DeclaredParam> copy = params;
+    std::vector<PluginParam> copy = params;
     std::string error;
     EXPECT_FALSE(ApplyParamOptions({{"c", "1"}}, copy, error));
     EXPECT_NE(error.find("--c could be more than one parameter (--hue, --chroma, --clip, --alpha)"),
@@ -80,12 +77,13 @@ void PrintTo(const AngleCase& c, std::ostream* out) { *out << '"' << c.text << '
 
 class AngleValue : public testing::TestWithParam<AngleCase> {};
 
-TEST_P(AngleValue, BecomesFixedPointDegrees)
+// Degrees as typed, and the 16.16 fixed point the After Effects host takes them as.
+TEST_P(AngleValue, BecomesDegreesAndTheAeHostsFixedPoint)
 {
-    DeclaredParam hue = Declarations()[0];
+    PluginParam hue = Declarations()[0];
     std::string error;
     const bool ok = ParseParamValue(hue, "--hue", GetParam().text, error);
-    const int32_t fixed = hue.angle_value;
+    const int32_t fixed = aehost::angle_fixed(hue.value);
     ASSERT_EQ(ok, GetParam().ok) << error;
     if (ok) {
         EXPECT_EQ(fixed, GetParam().fixed);
@@ -117,10 +115,10 @@ class SliderValue : public testing::TestWithParam<SliderCase> {};
 
 TEST_P(SliderValue, StaysInTheValidRange)
 {
-    DeclaredParam chroma = Declarations()[1];
+    PluginParam chroma = Declarations()[1];
     std::string error;
     const bool ok = ParseParamValue(chroma, "--chroma", GetParam().text, error);
-    const double value = chroma.slider_value;
+    const double value = chroma.value;
     ASSERT_EQ(ok, GetParam().ok) << error;
     if (ok) {
         EXPECT_EQ(value, GetParam().value);
@@ -143,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct PopupCase {
     const char* text;
-    int32_t choice;  // 0: refused
+    int32_t choice;  // as numbered on the command line, from 1; 0: refused
 };
 
 void PrintTo(const PopupCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
@@ -152,10 +150,10 @@ class PopupValue : public testing::TestWithParam<PopupCase> {};
 
 TEST_P(PopupValue, TakesANameOrANumber)
 {
-    DeclaredParam clip = Declarations()[2];
+    PluginParam clip = Declarations()[2];
     std::string error;
     const bool ok = ParseParamValue(clip, "--clip", GetParam().text, error);
-    const int32_t choice = clip.popup_value;
+    const int32_t choice = clip.choice + 1;
     ASSERT_EQ(ok, GetParam().choice != 0) << error;
     if (ok) {
         EXPECT_EQ(choice, GetParam().choice);

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# tintra render through the After Effects build and through the OFX build of
+# the plug-in, on one 4K 16-bit TIFF at Hue 120:
+#
+#   tintra render in.tif -o ae.tif  --hue 120 --plugin TINTRA.so
+#   tintra render in.tif -o ofx.tif --hue 120 --plugin TINTRA.ofx
+#
+# The plug-ins' own per-pixel costs are close (tintra_ofx_render_bench), so
+# the difference here is what tintra does around each host: its conversions
+# of parameters and pixels. Each round runs both in turn, so that a change in
+# the machine's load touches both alike; the figures are the medians of the
+# rounds' wall times. Target: the OFX build at most 1.05 times the AE build.
+#
+#   bench/tintra_builds.sh [ROUNDS]      (default 5; build/linux must be built)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${TINTRA_LINUX_BUILD:-$root/build/linux}"
+rounds="${1:-5}"
+for file in "$build/tintra" "$build/TINTRA.so" "$build/TINTRA.ofx"; do
+  [ -e "$file" ] || { echo "tintra_builds.sh: $file is missing (scripts/build)" >&2; exit 2; }
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+"$build/tintra" generate scene --size 3840x2160 --depth 16 -o "$work/in.tif" 2>/dev/null
+
+# Wall time of one command in milliseconds; its output is discarded.
+millis() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+
+median() { tr ' ' '\n' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(uname -sr)"
+echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "input:   3840x2160 16-bit RGB TIFF, $(stat -c %s "$work/in.tif") bytes; $rounds rounds"
+
+ae=() ofx=()
+for ((r = 1; r <= rounds; r++)); do
+  ae+=("$(millis "$build/tintra" render "$work/in.tif" -o "$work/ae.tif" --hue 120 --plugin "$build/TINTRA.so")")
+  ofx+=("$(millis "$build/tintra" render "$work/in.tif" -o "$work/ofx.tif" --hue 120 --plugin "$build/TINTRA.ofx")")
+done
+echo "load after:  $(cut -d' ' -f1-3 /proc/loadavg)"
+
+m_ae=$(echo "${ae[*]}" | median)
+m_ofx=$(echo "${ofx[*]}" | median)
+printf '%-24s %8s ms   (rounds: %s)\n' "After Effects build" "$m_ae" "${ae[*]}"
+printf '%-24s %8s ms   (rounds: %s)\n' "OFX build" "$m_ofx" "${ofx[*]}"
+awk -v a="$m_ae" -v o="$m_ofx" 'BEGIN {
+  printf "OFX / AE = %.2f (target <= 1.05) %s\n", o / a, o <= a * 1.05 ? "met" : "MISSED"
+}'

@@ -1,0 +1,40 @@
+// A parameter of the plug-in as tintra knows it, whichever API declared it:
+// what it is called, what kind of control it is, its ranges, and its value
+// as what it means (degrees, a slider's number, a choice). Each plug-in
+// driver converts from and to its host's own record, once, where that host
+// is called; the options, the help and the info read these alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class ParamKind { Angle, Slider, Popup, Other };
+
+struct PluginParam {
+    int32_t index = 0;  // position among the effect's parameters, from 1
+    int32_t id = 0;     // the plug-in's own id for it
+    std::string name;
+    ParamKind kind = ParamKind::Other;
+    int32_t other_type = 0;  // Other: the declaring API's type number, to name it in messages
+    bool starts_disabled = false;  // greyed out at the control's first showing
+
+    // Angle: degrees. Slider: its number.
+    double value = 0.0;
+    double default_value = 0.0;
+
+    // Slider: the range a typed value may take, and the range the slider shows.
+    float valid_min = 0.0f, valid_max = 0.0f;
+    float slider_min = 0.0f, slider_max = 0.0f;
+    int precision = 0;  // decimals shown
+
+    // Popup: choices counted from 0.
+    std::vector<std::string> choices;
+    int choice = 0;
+    int default_choice = 0;
+};
+
+// The angles tintra takes: what the After Effects host's 16.16 fixed-point
+// record holds, in whole turns of its integer part.
+constexpr double kMinAngleDegrees = -32768.0;
+constexpr double kAngleDegreesLimit = 32768.0;  // not reached
