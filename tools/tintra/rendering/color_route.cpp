@@ -35,8 +35,9 @@ T FloatToLevel(float v, float top)
 bool ColorRoute::Prepare(const CommandLine& line, std::string& error)
 {
     raw_ = line.colorspace.empty() || line.colorspace == "raw";
-    // Only a render that did not name the input's space is warned.
-    warned_ = !line.colorspace.empty();
+    // Only a render that did not name the input's space is told, and not
+    // under --quiet: the stored values are what it asked for.
+    warned_ = !line.colorspace.empty() || line.quiet;
     std::string load_error;
     loaded_ = spaces_.Load(line.colorconfig, load_error);
     if (raw_) {
@@ -97,17 +98,18 @@ std::string ColorRoute::RawWarning(const std::string& format, const OIIO::ImageS
 void ColorRoute::TagOutput(const PageColor& page, OIIO::ImageSpec& header, std::vector<std::string>& notes) const
 {
     header.attribute("oiio:ColorSpace", spaces_.LibraryTag(page.output));
+    const std::vector<float> xy = spaces_.Chromaticities(page.output);
+    if (!xy.empty()) header.attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8), xy.data());
     if (page.output == page.input) return;
-    // The profile and the gamma described the values before conversion.
+    // The profile, the gamma and the primaries described the values before
+    // conversion.
     header.erase_attribute("oiio:Gamma");
+    if (xy.empty()) header.erase_attribute("chromaticities");
     if (header.find_attribute("ICCProfile")) {
         header.erase_attribute("ICCProfile");
         notes.push_back("its ICC profile is left out: the pixels were converted from " + page.input + " to " +
                         page.output);
     }
-    const std::vector<float> xy = spaces_.Chromaticities(page.output);
-    header.erase_attribute("chromaticities");
-    if (!xy.empty()) header.attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8), xy.data());
 }
 
 std::vector<std::string> ColorRoute::Summary() const
