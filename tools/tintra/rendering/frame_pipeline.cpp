@@ -149,6 +149,72 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
     }
 }
 
+// What became of a frame's bands.
+struct BandsRendered {
+    int32_t err = 0;            // the plug-in's failure
+    bool stopped = false;       // the input failed, the encoder failed or a signal came
+    bool input_failed = false;
+};
+
+// Renders each band once decoded and hands it to the encoder, until the
+// frame is done or something stops it; the queue is closed either way.
+// colors: each page's colour route, or null to render the stored values.
+BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, int threads,
+                          Progress& progress, FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue,
+                          int64_t total_pixels, const std::vector<PageColor>* colors)
+{
+    BandsRendered r;
+    for (size_t p = 0; p < in.pages.size() && r.err == 0 && !r.stopped; ++p) {
+        const Image& image = in.pages[p].image;
+        const int32_t band = BandRows(image.width);
+        for (int32_t top = 0; top < image.height && r.err == 0; top += band) {
+            const int32_t bottom = image.height - top < band ? image.height : top + band;
+            r.input_failed = !in.WaitFor((int)p, bottom);
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                r.stopped = r.input_failed || queue.failed || Interrupted();
+            }
+            if (r.stopped) break;
+            r.err = colors != nullptr
+                        ? RenderRowsInSpace(plugin, values, (*colors)[p], image, outs[p], top, bottom, threads)
+                        : RenderRows(plugin, values, image, outs[p], top, bottom, threads);
+            if (r.err != 0) break;
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                queue.bands.push_back({(int)p, top, bottom});
+            }
+            queue.changed.notify_one();
+            progress.frame_part((double)queue.pixels_written / (double)total_pixels);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        queue.closed = true;
+        if (r.err != 0 || r.stopped) queue.bands.clear();
+    }
+    queue.changed.notify_one();
+    return r;
+}
+
+// Each page's colour spaces, and the output headers tagged to match; false
+// (said) when a page's space cannot be told or converted.
+bool ColorPages(const ColorRoute& route, const BatchItem& item, const FramePipeline::Frame& in,
+                std::vector<OIIO::ImageSpec>& headers, std::vector<PageColor>& colors, Progress& progress)
+{
+    colors = std::vector<PageColor>(in.pages.size());
+    std::vector<std::string> notes;
+    std::string error;
+    for (size_t p = 0; p < in.pages.size(); ++p) {
+        if (!route.ForPage(in.format, in.pages[p].header, colors[p], notes, error)) {
+            progress.message("tintra: " + item.input + ": " + error);
+            return false;
+        }
+        route.TagOutput(colors[p], headers[p], notes);
+    }
+    for (const std::string& note : notes) progress.message("tintra: " + item.input + ": " + note);
+    return true;
+}
+
 }  // namespace
 
 FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
@@ -182,53 +248,60 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
     }
 }
 
+// The renderer's side of one item: waits for its frame to be opened,
+// renders it, and releases it to the decoder.
+FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
+{
+    std::shared_ptr<Frame> frame;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return frames_[i] != nullptr; });
+        frame = frames_[i];
+    }
+    Frame& in = *frame;
+    bool opened, kept;
+    {
+        std::unique_lock<std::mutex> lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.allocated || in.finished; });
+        opened = in.allocated;
+        kept = in.kept;
+    }
+    Result result = Result::Failed;
+    if (kept) {
+        // Counted as done.
+        progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
+        result = Result::Done;
+    } else if (opened) {
+        try {
+            result = RenderFrame(item, in);
+        } catch (const std::bad_alloc&) {
+            progress_.message("tintra: " + item.input + ": not enough memory for this image");
+        } catch (const std::exception& e) {
+            progress_.message("tintra: " + item.output + ": the image library failed: " + e.what());
+        }
+    }
+    {
+        std::unique_lock<std::mutex> lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.finished; });
+        if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
+        for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        frames_[i].reset();
+        released_ = i + 1;
+    }
+    changed_.notify_all();
+    return result;
+}
+
 bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed)
 {
     frames_.assign(items.size(), nullptr);
     decoder_ = std::thread(&FramePipeline::DecodeAll, this, std::cref(items));
     bool interrupted = false;
     for (size_t i = 0; i < items.size() && !interrupted; ++i) {
-        const BatchItem& item = items[i];
-        std::shared_ptr<Frame> frame;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return frames_[i] != nullptr; });
-            frame = frames_[i];
-        }
-        Frame& in = *frame;
-        bool opened, kept;
-        {
-            std::unique_lock<std::mutex> lock(in.mutex);
-            in.changed.wait(lock, [&] { return in.allocated || in.finished; });
-            opened = in.allocated;
-            kept = in.kept;
-        }
-        Result result = Result::Failed;
-        if (kept) {
-            // Counted as done.
-            progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
-            result = Result::Done;
-        } else if (opened) {
-            try {
-                result = RenderFrame(item, in);
-            } catch (const std::bad_alloc&) {
-                progress_.message("tintra: " + item.input + ": not enough memory for this image");
-            } catch (const std::exception& e) {
-                progress_.message("tintra: " + item.output + ": the image library failed: " + e.what());
-            }
-        }
-        {
-            std::unique_lock<std::mutex> lock(in.mutex);
-            in.changed.wait(lock, [&] { return in.finished; });
-            if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
-            for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            frames_[i].reset();
-            released_ = i + 1;
-        }
-        changed_.notify_all();
+        const Result result = RenderItem(i, items[i]);
         if (result == Result::Interrupted || Interrupted()) {
             interrupted = true;
             break;
@@ -252,26 +325,19 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     // The pages, their sizes and metadata are fixed once allocated.
     std::vector<Image> outs;
     std::vector<OIIO::ImageSpec> headers;
-    std::vector<PageColor> colors(in.pages.size());
-    std::vector<std::string> color_notes;
-    const bool in_space = color_ != nullptr && !color_->raw();
     int64_t total_pixels = 0;
-    std::string error;
-    for (size_t p = 0; p < in.pages.size(); ++p) {
-        const Page& page = in.pages[p];
+    for (const Page& page : in.pages) {
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
         outs.back().full16 = page.image.full16;
         headers.push_back(OutputHeader(outs.back(), &page.header));
         total_pixels += (int64_t)page.image.width * page.image.height;
-        if (in_space && !(color_->ForPage(in.format, page.header, colors[p], color_notes, error))) {
-            progress_.message("tintra: " + item.input + ": " + error);
-            return Result::Failed;
-        }
-        if (in_space) color_->TagOutput(colors[p], headers.back(), color_notes);
     }
-    for (const std::string& note : color_notes) progress_.message("tintra: " + item.input + ": " + note);
+    std::vector<PageColor> colors;
+    const bool in_space = color_ != nullptr && !color_->raw();
+    if (in_space && !ColorPages(*color_, item, in, headers, colors, progress_)) return Result::Failed;
     const WriteOptions options = WriteOptionsOf(line_);
+    std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
     ImageWriter writer;
     if (!writer.Open(item.output, headers, options, error)) {
@@ -281,37 +347,11 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
 
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
-    int32_t err = 0;
-    bool stopped = false, input_failed = false;
-    for (size_t p = 0; p < in.pages.size() && err == 0 && !stopped; ++p) {
-        const Image& image = in.pages[p].image;
-        const int32_t band = BandRows(image.width);
-        for (int32_t top = 0; top < image.height && err == 0; top += band) {
-            const int32_t bottom = image.height - top < band ? image.height : top + band;
-            input_failed = !in.WaitFor((int)p, bottom);
-            {
-                std::lock_guard<std::mutex> lock(queue.mutex);
-                stopped = input_failed || queue.failed || Interrupted();
-            }
-            if (stopped) break;
-            err = in_space ? RenderRowsInSpace(plugin_, values_, colors[p], image, outs[p], top, bottom, line_.threads)
-                           : RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
-            if (err != 0) break;
-            {
-                std::lock_guard<std::mutex> lock(queue.mutex);
-                queue.bands.push_back({(int)p, top, bottom});
-            }
-            queue.changed.notify_one();
-            progress_.frame_part((double)queue.pixels_written / (double)total_pixels);
-        }
-    }
-    {
-        std::lock_guard<std::mutex> lock(queue.mutex);
-        queue.closed = true;
-        if (err != 0 || stopped) queue.bands.clear();
-    }
-    queue.changed.notify_one();
+    const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels,
+                                        in_space ? &colors : nullptr);
     encoder.join();
+    int32_t err = r.err;
+    bool input_failed = r.input_failed;
 
     if (Interrupted()) return Result::Interrupted;
     if (!input_failed && err == 0 && !queue.failed) {
