@@ -220,22 +220,16 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
 
     FileEncoding found;
     std::string missing;  // the first tag the config cannot convert
-    const auto take = [&](const std::string& space, bool linear, const std::string& said_by) {
-        if (!found.space.empty() || space.empty()) return;
-        found.space = space;
-        found.linear = linear;
-        found.said_by = said_by;
+    const auto take = [&](const std::string& space, bool linear, const std::string& said_by, const std::string& named) {
+        if (!found.space.empty()) return;
+        if (space.empty() && missing.empty()) missing = named;
+        if (!space.empty()) found = FileEncoding{space, said_by, linear, ""};
     };
     const auto take_kind = [&](const char* kind, const std::string& said_by, const std::string& named) {
-        if (kind == nullptr || !found.space.empty()) return;
-        const std::string space = Known(kind);
-        take(space, KindNamed(kind)->linear, said_by);
-        if (space.empty() && missing.empty()) missing = named;
+        if (kind != nullptr) take(Known(kind), KindNamed(kind)->linear, said_by, named);
     };
-    const auto take_name = [&](const std::string& name, const std::string& said_by, const std::string& named) {
-        const std::string space = Find(name);
-        take(space, IsLinear(space), said_by);
-        if (space.empty() && missing.empty()) missing = named;
+    const auto take_name = [&](const std::string& name, const std::string& said_by) {
+        take(Find(name), IsLinear(Find(name)), said_by, said_by);
     };
 
     // The profile describes the pixels most exactly, then the primaries,
@@ -247,7 +241,7 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
         if (OIIO::Strutil::icontains(description, "sRGB"))
             take_kind("sRGB", said_by, said_by);
         else if (!description.empty())
-            take_name(description, said_by, said_by);
+            take_name(description, said_by);
     }
     if (const OIIO::ParamValue* xy = header.find_attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8))) {
         const Primaries* p = PrimariesOf(static_cast<const float*>(xy->data()));
@@ -267,14 +261,14 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
         if (const char* kind = KindOfTag(tag))
             take_kind(kind, kind == convention_kind ? convention : said_by, said_by);
         else
-            take_name(tag, said_by, said_by);
+            take_name(tag, said_by);
     }
     take_kind(convention_kind.c_str(), convention, "");
-    if (found.space.empty())
-        found.note = config_name_ + " has no " + KindNamed(convention_kind)->kind + " space for " + convention +
-                     ": name the input's space with --colorspace";
-    else if (!missing.empty())
-        found.note = missing + " names no space of " + config_name_ + ": read as " + found.space + " by " + found.said_by;
+    if (found.space.empty() || !missing.empty())
+        found.note = found.space.empty() ? config_name_ + " has no " + convention_kind + " space for " + convention +
+                                               ": name the input's space with --colorspace"
+                                         : missing + " names no space of " + config_name_ + ": read as " +
+                                               found.space + " by " + found.said_by;
     return found;
 }
 

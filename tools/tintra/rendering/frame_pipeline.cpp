@@ -196,23 +196,32 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
     return r;
 }
 
-// Each page's colour spaces, and the output headers tagged to match; false
-// (said) when a page's space cannot be told or converted.
-bool ColorPages(const ColorRoute& route, const BatchItem& item, const FramePipeline::Frame& in,
+// Each page's colour spaces, and the output headers tagged to match (none
+// for a raw render); false (said) when a page's space cannot be told or
+// converted.
+bool ColorPages(const ColorRoute* route, const BatchItem& item, const FramePipeline::Frame& in,
                 std::vector<OIIO::ImageSpec>& headers, std::vector<PageColor>& colors, Progress& progress)
 {
+    if (route == nullptr || route->raw()) return true;
     colors = std::vector<PageColor>(in.pages.size());
     std::vector<std::string> notes;
     std::string error;
     for (size_t p = 0; p < in.pages.size(); ++p) {
-        if (!route.ForPage(in.format, in.pages[p].header, colors[p], notes, error)) {
+        if (!route->ForPage(in.format, in.pages[p].header, colors[p], notes, error)) {
             progress.message("tintra: " + item.input + ": " + error);
             return false;
         }
-        route.TagOutput(colors[p], headers[p], notes);
+        route->TagOutput(colors[p], headers[p], notes);
     }
     for (const std::string& note : notes) progress.message("tintra: " + item.input + ": " + note);
     return true;
+}
+
+// Said of a frame that was rendered, once a run.
+void SayIfEncoded(const ColorRoute* route, const BatchItem& item, const FramePipeline::Frame& in, Progress& progress)
+{
+    const std::string warning = route != nullptr ? route->RawWarning(in.format, in.pages[0].header) : "";
+    if (!warning.empty()) progress.message("tintra: " + item.input + ": " + warning);
 }
 
 }  // namespace
@@ -334,8 +343,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
     std::vector<PageColor> colors;
-    const bool in_space = color_ != nullptr && !color_->raw();
-    if (in_space && !ColorPages(*color_, item, in, headers, colors, progress_)) return Result::Failed;
+    if (!ColorPages(color_, item, in, headers, colors, progress_)) return Result::Failed;
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
@@ -348,7 +356,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
     const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels,
-                                        in_space ? &colors : nullptr);
+                                        colors.empty() ? nullptr : &colors);
     encoder.join();
     int32_t err = r.err;
     bool input_failed = r.input_failed;
@@ -378,8 +386,6 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
-    // Said of a frame that was rendered, once a run.
-    const std::string warning = color_ != nullptr ? color_->RawWarning(in.format, in.pages[0].header) : "";
-    if (!warning.empty()) progress_.message("tintra: " + item.input + ": " + warning);
+    SayIfEncoded(color_, item, in, progress_);
     return Result::Done;
 }
