@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/commands.h"
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_pipeline.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
@@ -62,6 +63,8 @@ int RunRender(const CommandLine& line)
     std::vector<std::string> inputs;
     for (const BatchItem& item : plan.items) inputs.push_back(item.input);
     if (int status = PrepareRender(line, plugin, values, inputs)) return status;
+    ColorRoute color;
+    if (int status = PrepareColorRoute(line, plugin, values, color)) return status;
     if (line.dry_run) return DryRun(line, plan);
     if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
         PrintError(error);
@@ -88,8 +91,11 @@ int RunRender(const CommandLine& line)
     std::vector<size_t> failed_items;
     {
         FramePipeline pipeline(plugin, values, line, progress);
+        pipeline.UseColorRoute(color);
         interrupted = !pipeline.Run(plan.items, &failed_items);
     }
+    if (!line.quiet)
+        for (const std::string& route : color.Summary()) progress.message("tintra: " + route);
     if (!line.quiet) progress.finish(interrupted, sequence ? line.output : plan.folder.empty() ? plan.items[0].output : plan.folder);
     if (sequence) {
         std::vector<int> failed_frames = absent;

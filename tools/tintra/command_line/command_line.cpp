@@ -126,6 +126,10 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
             return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
         break;
     case OptionId::Help: line.help = true; break;
+    case OptionId::ColorSpace: line.colorspace = value; break;
+    case OptionId::WorkingSpace: line.working_space = value; break;
+    case OptionId::OutputColorSpace: line.output_colorspace = value; break;
+    case OptionId::ColorConfig: line.colorconfig = value; break;
     }
     return true;
 }

@@ -46,6 +46,9 @@ struct CommandLine {
     std::string frames;   // render: --frames LIST as typed; empty: the frames on disk
     std::string missing;  // render: --missing error|skip|hold; empty: error
     int chunk = 0;        // frames: --chunk N; 0: one list
+    // render and sheet: colour spaces as typed; empty: the default
+    std::string colorspace;  // auto, raw or a space of the config; empty: raw
+    std::string working_space, output_colorspace, colorconfig;
 };
 
 // The most pixels --max-pixels may allow: a frame the host takes at its

@@ -17,7 +17,8 @@ enum Applies : unsigned {
 
 enum class OptionId {
     Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help
+    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help,
+    ColorSpace, WorkingSpace, OutputColorSpace, ColorConfig
 };
 
 // Every option of the tool, with its help: --help lists them from here, and
@@ -68,6 +69,17 @@ inline constexpr OptionSpec kOptionTable[] = {
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
      "before it on disk in its place)"},
     {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
+    {"colorspace", 0, "SPACE", kRender | kSheet, OptionId::ColorSpace,
+     "the input's colour space: auto (from the file's tags, else its format's convention), raw (the stored "
+     "values as they are; the default) or a space of the colour config. Not raw: rendered in float in the "
+     "working space"},
+    {"working-space", 0, "SPACE", kRender | kSheet, OptionId::WorkingSpace,
+     "the space the effect sees (default: the config's scene_linear role; linear light with Rec.709 primaries "
+     "without a config)"},
+    {"output-colorspace", 0, "SPACE", kRender | kSheet, OptionId::OutputColorSpace,
+     "the output's colour space (default: the input's)"},
+    {"colorconfig", 0, "FILE", kRender | kSheet, OptionId::ColorConfig,
+     "the OpenColorIO config (default: $OCIO, else OpenImageIO's built-in linear, sRGB and Rec709)"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
      "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default: TINTRA.so beside tintra; "
      "TINTRA.ofx for float inputs)"},

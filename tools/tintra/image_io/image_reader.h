@@ -54,6 +54,8 @@ public:
     // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
     void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
     int pages() const { return (int)headers_.size(); }
+    // The library's name of the file's format ("png", "openexr").
+    const std::string& format() const { return format_; }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
     // Reads every page into pages, at the given host depth (0: the file's),

@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
@@ -25,6 +26,7 @@ struct FramePipeline::Frame {
     int page = 0;       // the page being decoded
     int32_t rows = 0;   // rows of that page decoded
     std::vector<Page> pages;
+    std::string format;  // the library's name of the input's format
     std::vector<std::string> notes;
     std::string error;
 
@@ -69,6 +71,7 @@ void Decode(const BatchItem& item, const CommandLine& line, bool float_render, F
             const auto rows = [&](int page, int32_t done) {
                 {
                     std::lock_guard<std::mutex> lock(frame.mutex);
+                    frame.format = reader.format();
                     frame.allocated = true;
                     frame.page = page;
                     frame.rows = done;
@@ -155,9 +158,10 @@ struct BandsRendered {
 
 // Renders each band once decoded and hands it to the encoder, until the
 // frame is done or something stops it; the queue is closed either way.
+// colors: each page's colour route, or null to render the stored values.
 BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, int threads,
                           Progress& progress, FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue,
-                          int64_t total_pixels)
+                          int64_t total_pixels, const std::vector<PageColor>* colors)
 {
     BandsRendered r;
     for (size_t p = 0; p < in.pages.size() && r.err == 0 && !r.stopped; ++p) {
@@ -171,7 +175,9 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
                 r.stopped = r.input_failed || queue.failed || Interrupted();
             }
             if (r.stopped) break;
-            r.err = RenderRows(plugin, values, image, outs[p], top, bottom, threads);
+            r.err = colors != nullptr
+                        ? RenderRowsInSpace(plugin, values, (*colors)[p], image, outs[p], top, bottom, threads)
+                        : RenderRows(plugin, values, image, outs[p], top, bottom, threads);
             if (r.err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);
@@ -188,6 +194,34 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
     }
     queue.changed.notify_one();
     return r;
+}
+
+// Each page's colour spaces, and the output headers tagged to match (none
+// for a raw render); false (said) when a page's space cannot be told or
+// converted.
+bool ColorPages(const ColorRoute* route, const BatchItem& item, const FramePipeline::Frame& in,
+                std::vector<OIIO::ImageSpec>& headers, std::vector<PageColor>& colors, Progress& progress)
+{
+    if (route == nullptr || route->raw()) return true;
+    colors = std::vector<PageColor>(in.pages.size());
+    std::vector<std::string> notes;
+    std::string error;
+    for (size_t p = 0; p < in.pages.size(); ++p) {
+        if (!route->ForPage(in.format, in.pages[p].header, colors[p], notes, error)) {
+            progress.message("tintra: " + item.input + ": " + error);
+            return false;
+        }
+        route->TagOutput(colors[p], headers[p], notes);
+    }
+    for (const std::string& note : notes) progress.message("tintra: " + item.input + ": " + note);
+    return true;
+}
+
+// Said of a frame that was rendered, once a run.
+void SayIfEncoded(const ColorRoute* route, const BatchItem& item, const FramePipeline::Frame& in, Progress& progress)
+{
+    const std::string warning = route != nullptr ? route->RawWarning(in.format, in.pages[0].header) : "";
+    if (!warning.empty()) progress.message("tintra: " + item.input + ": " + warning);
 }
 
 }  // namespace
@@ -308,6 +342,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         headers.push_back(OutputHeader(outs.back(), &page.header));
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
+    std::vector<PageColor> colors;
+    if (!ColorPages(color_, item, in, headers, colors, progress_)) return Result::Failed;
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
@@ -319,7 +355,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
 
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
-    const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels);
+    const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels,
+                                        colors.empty() ? nullptr : &colors);
     encoder.join();
     int32_t err = r.err;
     bool input_failed = r.input_failed;
@@ -349,5 +386,6 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
+    SayIfEncoded(color_, item, in, progress_);
     return Result::Done;
 }

@@ -17,6 +17,8 @@
 #include "tools/tintra/rendering/plugin.h"
 #include "tools/tintra/reporting/progress.h"
 
+class ColorRoute;
+
 class FramePipeline {
 public:
     FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
@@ -28,6 +30,8 @@ public:
     // Renders the items in order, each failure counted in progress and its
     // index added to failed (if given); false when a signal stopped the batch.
     bool Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed = nullptr);
+    // Renders in the route's colour spaces (default: the stored values).
+    void UseColorRoute(const ColorRoute& route) { color_ = &route; }
 
     struct Frame;  // one frame's decoding, shared by the decoder and the renderer
 
@@ -42,6 +46,7 @@ private:
     const std::vector<PluginParam>& values_;
     const CommandLine& line_;
     Progress& progress_;
+    const ColorRoute* color_ = nullptr;
 
     // Between the decoder and the renderer: the frames published so far, and
     // how many the renderer is done with. The decoder keeps at most one

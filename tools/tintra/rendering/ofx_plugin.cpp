@@ -155,3 +155,10 @@ int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>
     Store(output, out, first, bottom - top);
     return 0;
 }
+
+bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
+{
+    std::string clip;
+    return SetValues(plugin, values) == kOfxStatOK &&
+           plugin.ofx->is_identity(plugin.ofx_instance, 0, &clip) == kOfxStatOK;
+}

@@ -9,6 +9,7 @@
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
@@ -57,6 +58,9 @@ std::string PluginFor(const CommandLine& line, const std::vector<std::string>& i
 {
     if (!line.plugin.empty()) return line.plugin;
     const std::string ofx = DefaultOfxPluginPath();
+    // Colour spaces are rendered through the float path.
+    const bool in_space = !line.colorspace.empty() && line.colorspace != "raw";
+    if (access(ofx.c_str(), R_OK) == 0 && in_space) return ofx;
     if (access(ofx.c_str(), R_OK) == 0)
         for (const std::string& input : inputs)
             if (MayHoldFloat(input) && HoldsFloat(input)) return ofx;
@@ -102,6 +106,24 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<Plu
                        "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
                        ".." + FormatFloat(p.valid_max));
     }
+    return kExitOk;
+}
+
+int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin,
+                      const std::vector<PluginParam>& values, ColorRoute& route)
+{
+    std::string error;
+    if (!route.Prepare(line, error)) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    if (route.raw()) return kExitOk;
+    if (!plugin.is_ofx()) {
+        PrintError("--colorspace renders through the OFX build's float path: give --plugin an OFX build");
+        return kExitUsage;
+    }
+    // Bit for bit, with no conversion there and back.
+    if (RendersIdentity(plugin, values)) route.SkipForIdentity();
     return kExitOk;
 }
 
