@@ -34,7 +34,8 @@ std::vector<float> Lightness(const std::string& path)
     in->read_image(0, 0, 0, 3, OIIO::TypeDesc::FLOAT, rgb.data());
     for (size_t i = 0; i < rgb.size(); i += 3)
         L.push_back(RGBtoOK(RGB{OIIO::sRGB_to_linear(rgb[i]), OIIO::sRGB_to_linear(rgb[i + 1]),
-                                OIIO::sRGB_to_linear(rgb[i + 2])}).L);
+                                OIIO::sRGB_to_linear(rgb[i + 2])})
+                        .L);
     return L;
 }
 
@@ -75,12 +76,13 @@ int main()
     }
 
     const double raw = SecondsOf("render " + big + " --hue 120 --colorspace raw -o " + out + " --overwrite");
-    const double ofx = SecondsOf("render " + big + " --hue 120 --plugin " + TINTRA_OFX_PLUGIN + " -o " + out +
-                                 " --overwrite");
+    const double ofx =
+        SecondsOf("render " + big + " --hue 120 --plugin " + TINTRA_OFX_PLUGIN + " -o " + out + " --overwrite");
     const double in_space = SecondsOf("render " + big + " --hue 120 --colorspace auto -o " + out + " --overwrite");
-    std::printf("4K 16-bit PNG, best of 3: raw %.2f s, raw through the OFX build %.2f s, auto %.2f s: "
-                "auto / raw = %.2f, auto / OFX raw = %.2f\n",
-                raw, ofx, in_space, in_space / raw, in_space / ofx);
+    std::printf(
+        "4K 16-bit PNG, best of 3: raw %.2f s, raw through the OFX build %.2f s, auto %.2f s: "
+        "auto / raw = %.2f, auto / OFX raw = %.2f\n",
+        raw, ofx, in_space, in_space / raw, in_space / ofx);
     std::system(("rm -rf " + dir).c_str());
     return 0;
 }

@@ -56,13 +56,13 @@ int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std:
     if (planned.width > kMaxImageSide || planned.height > kMaxImageSide ||
         (uint64_t)planned.width * (uint64_t)planned.height > limit) {
         error = "its sheet would be " + std::to_string(planned.width) + " x " + std::to_string(planned.height) +
-                " pixels, more than the host takes (30000 each way) or --max-pixels allows (" +
-                std::to_string(limit) + ")";
+                " pixels, more than the host takes (30000 each way) or --max-pixels allows (" + std::to_string(limit) +
+                ")";
         return kExitFailed;
     }
     if (line.dry_run) {
-        std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(),
-                    planned.width, planned.height);
+        std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(), planned.width,
+                    planned.height);
         return kExitOk;
     }
     if (line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
@@ -116,7 +116,8 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
     }
     for (const std::string& note : notes) PrintError(line.output + ": " + note);
     if (!line.quiet)
-        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+        std::fprintf(Messages(),
+                     "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
                      line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
                      sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
     if (!line.quiet)
@@ -138,7 +139,9 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, reader, error);
     if (opened == kExitOk) return kExitOk;
     bool ok = opened == kGoOn;
-    if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+    if (ok)
+        ok = reader.Read(
+            pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
     if (!ok) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(input + ": " + error);
@@ -180,8 +183,9 @@ int RunSheet(const CommandLine& line)
     if (int status = PrepareColorRoute(line, plugin, values, route)) return status;
     // The input's cell is shown as stored, beside its renders.
     if (!line.output_colorspace.empty()) {
-        PrintError("--output-colorspace does not apply to 'sheet' (a sheet shows its input beside the renders, "
-                   "in the input's space)");
+        PrintError(
+            "--output-colorspace does not apply to 'sheet' (a sheet shows its input beside the renders, "
+            "in the input's space)");
         return kExitUsage;
     }
     int popup = -1;

@@ -57,7 +57,7 @@ bool ParseSamples(const std::string& text, CommandLine& line)
     const struct {
         const char* name;
         Samples samples;
-    } kTypes[] = {{"uint8", Samples::UInt8},   {"8", Samples::UInt8},   {"uint10", Samples::UInt10},
+    } kTypes[] = {{"uint8", Samples::UInt8},   {"8", Samples::UInt8},       {"uint10", Samples::UInt10},
                   {"uint12", Samples::UInt12}, {"uint16", Samples::UInt16}, {"16", Samples::UInt16},
                   {"half", Samples::Half},     {"float", Samples::Float}};
     for (const auto& t : kTypes) {
@@ -277,10 +277,14 @@ bool ApplyOption(const TakenOption& t, const std::string& first, CommandLine& li
                 " (see tintra " + first + " --help)";
         return false;
     }
-    if ((t.known->applies & applies) == 0) error = t.shown + " does not apply to '" + first + "'";
-    else if (t.known->value != nullptr && !t.has_value) error = t.shown + " needs a value";
-    else if (t.known->value == nullptr && t.inline_value) error = t.shown + " takes no value";
-    else return Apply(t.known->id, t.shown, t.value, line, error);
+    if ((t.known->applies & applies) == 0)
+        error = t.shown + " does not apply to '" + first + "'";
+    else if (t.known->value != nullptr && !t.has_value)
+        error = t.shown + " needs a value";
+    else if (t.known->value == nullptr && t.inline_value)
+        error = t.shown + " takes no value";
+    else
+        return Apply(t.known->id, t.shown, t.value, line, error);
     return false;
 }
 

@@ -16,9 +16,29 @@ enum Applies : unsigned {
 };
 
 enum class OptionId {
-    Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help,
-    ColorSpace, WorkingSpace, OutputColorSpace, ColorConfig
+    Output,
+    Plugin,
+    Threads,
+    Depth,
+    Compression,
+    PngLevel,
+    Subsampling,
+    Overwrite,
+    NoClobber,
+    DryRun,
+    Quiet,
+    MaxPixels,
+    AllowDamaged,
+    AutoOrient,
+    Size,
+    Frames,
+    Missing,
+    Chunk,
+    Help,
+    ColorSpace,
+    WorkingSpace,
+    OutputColorSpace,
+    ColorConfig
 };
 
 // Every option of the tool, with its help: --help lists them from here, and
@@ -93,11 +113,8 @@ struct KnownCommand {
 };
 
 inline constexpr KnownCommand kCommands[] = {
-    {"render", Command::Render, kRender},
-    {"info", Command::Info, kInfo},
-    {"sheet", Command::Sheet, kSheet},
-    {"generate", Command::Generate, kGenerate},
-    {"frames", Command::Frames, kFrames},
+    {"render", Command::Render, kRender},       {"info", Command::Info, kInfo},       {"sheet", Command::Sheet, kSheet},
+    {"generate", Command::Generate, kGenerate}, {"frames", Command::Frames, kFrames},
 };
 
 // The Applies bit of a command; 0 for none.

@@ -107,7 +107,10 @@ void Convention(const std::string& format, const OIIO::ImageSpec& header, std::s
     }
 }
 
-uint32_t Big32(const unsigned char* p) { return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3]; }
+uint32_t Big32(const unsigned char* p)
+{
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+}
 
 }  // namespace
 
@@ -160,7 +163,7 @@ std::string ColorSpaces::Find(const std::string& name) const
 }
 
 OIIO::ColorProcessorHandle ColorSpaces::Processor(const std::string& from, const std::string& to,
-                                                 std::string& reason) const
+                                                  std::string& reason) const
 {
     OIIO::ColorProcessorHandle processor = config_->createColorProcessor(from, to);
     // Left behind also when the library fell back to its own curves.
@@ -243,7 +246,8 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
         else if (!description.empty())
             take_name(description, said_by);
     }
-    if (const OIIO::ParamValue* xy = header.find_attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8))) {
+    if (const OIIO::ParamValue* xy =
+            header.find_attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8))) {
         const Primaries* p = PrimariesOf(static_cast<const float*>(xy->data()));
         const std::string said_by = "its chromaticities (" + std::string(p != nullptr ? p->label : "") + ")";
         if (p != nullptr)
@@ -267,8 +271,8 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
     if (found.space.empty() || !missing.empty())
         found.note = found.space.empty() ? config_name_ + " has no " + convention_kind + " space for " + convention +
                                                ": name the input's space with --colorspace"
-                                         : missing + " names no space of " + config_name_ + ": read as " +
-                                               found.space + " by " + found.said_by;
+                                         : missing + " names no space of " + config_name_ + ": read as " + found.space +
+                                               " by " + found.said_by;
     return found;
 }
 

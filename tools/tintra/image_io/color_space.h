@@ -13,10 +13,10 @@
 // What a file's values encode, as its tags say or else its format's
 // convention.
 struct FileEncoding {
-    std::string space;    // the config's name for it; "" when the config has none
+    std::string space;  // the config's name for it; "" when the config has none
     std::string said_by;  // where that came from, for the summary: "its ICC profile", "the PNG convention"
     bool linear = false;  // light itself; otherwise encoded values (display-referred or log)
-    std::string note;     // one line when a tag named what the config cannot convert
+    std::string note;  // one line when a tag named what the config cannot convert
 };
 
 class ColorSpaces {

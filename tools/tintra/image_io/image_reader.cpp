@@ -100,8 +100,8 @@ bool ImageReader::RefusesSize(const std::string& where, const ClaimedSize& claim
     const std::string size = std::to_string(claim.width) + " x " + std::to_string(claim.height);
     if (claim.width < 1 || claim.height < 1 || claim.width > (uint64_t)kMaxImageSide ||
         claim.height > (uint64_t)kMaxImageSide)
-        error = where + "image too large or empty: " + size + " (the host takes 1 to " +
-                std::to_string(kMaxImageSide) + " each way)";
+        error = where + "image too large or empty: " + size + " (the host takes 1 to " + std::to_string(kMaxImageSide) +
+                " each way)";
     else if (claim.pixels > max_pixels_)
         error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels_) + ")";
     else if (claim.raw_bytes / kMaxExpansion > file_bytes_)
@@ -112,8 +112,10 @@ bool ImageReader::RefusesSize(const std::string& where, const ClaimedSize& claim
         const std::string reason = where + "truncated or corrupt: the header claims " + size + " pixels, which need " +
                                    std::to_string(claim.raw_bytes) + " bytes uncompressed, but the file has " +
                                    std::to_string(file_bytes_);
-        if (!allow_damaged_) error = reason;
-        else if (damage_.empty()) damage_ = reason;
+        if (!allow_damaged_)
+            error = reason;
+        else if (damage_.empty())
+            damage_ = reason;
     }
     return !error.empty();
 }
@@ -161,7 +163,8 @@ bool ImageReader::ReadPageHeaders(std::string& error)
         pixels += (uint64_t)header.width * (uint64_t)header.height;
         // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
         const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
-        bytes += ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
+        bytes +=
+            ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
         const int64_t before = StoredUncompressed(path_, format_, header.get_string_attribute("compression"));
         const ClaimedSize claim{(uint64_t)std::max(header.width, 0), (uint64_t)std::max(header.height, 0), pixels,
                                 bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0};
@@ -343,7 +346,8 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     SampleCounts counts;
     for (size_t i = 0; i < headers_.size(); ++i)
         if (!ReadPage(i, channels[i], pages[i], rows, counts, error)) return false;
-    if (!damage_.empty()) notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
+    if (!damage_.empty())
+        notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
     if (!unread_.empty())
         notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
     if (counts.float_values > 0)

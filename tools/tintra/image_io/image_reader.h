@@ -71,12 +71,12 @@ private:
     // A size a header claims, judged before any memory is spent on it.
     struct ClaimedSize {
         uint64_t width, height;
-        uint64_t pixels;     // of this page and those before it
+        uint64_t pixels;  // of this page and those before it
         uint64_t raw_bytes;  // what those pixels take at the file's bit depth
-        bool uncompressed;   // stored as they are: the file must hold raw_bytes
+        bool uncompressed;  // stored as they are: the file must hold raw_bytes
     };
     struct SampleCounts {
-        uint64_t clipped = 0;       // float values outside 0..1
+        uint64_t clipped = 0;  // float values outside 0..1
         uint64_t float_values = 0;  // float values made integers
     };
     enum class BandsRead { Whole, Failed, Interrupted };

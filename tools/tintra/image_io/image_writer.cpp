@@ -131,8 +131,8 @@ ImageWriter::~ImageWriter()
     SetPendingTempFile(nullptr);
 }
 
-bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages,
-                       const WriteOptions& options, std::string& error)
+bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages, const WriteOptions& options,
+                       std::string& error)
 {
     const QuietLibraries quiet;
     state_.reset(new State);
@@ -167,7 +167,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         s.out->set_ioproxy(s.proxy.get());
     }
     const bool ok = s.headers.size() > 1 ? s.out->open(s.temp, (int)s.headers.size(), s.headers.data())
-                                       : s.out->open(s.temp, s.headers[0]);
+                                         : s.out->open(s.temp, s.headers[0]);
     if (!ok) {
         error = s.WriteError(s.out->geterror());
         return false;

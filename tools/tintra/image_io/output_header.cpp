@@ -7,11 +7,25 @@ namespace {
 
 // Attributes that describe how the input was stored rather than what it
 // shows; the output chooses its own.
-const char* const kStorageAttributes[] = {
-    "compression", "Compression", "tiff:Compression", "tiff:RowsPerStrip", "tiff:PlanarConfiguration",
-    "planarconfig", "tiff:PhotometricInterpretation", "tiff:ColorSpace", "oiio:BitsPerSample", "oiio:subimages",
-    "png:compressionLevel", "png:filter", "oiio:UnassociatedAlpha", "oiio:ioproxy", "tiff:half",
-    "jpeg:subsampling", "oiio:Movie", "oiio:SampleBorder", "tiff:subfiletype"};
+const char* const kStorageAttributes[] = {"compression",
+                                          "Compression",
+                                          "tiff:Compression",
+                                          "tiff:RowsPerStrip",
+                                          "tiff:PlanarConfiguration",
+                                          "planarconfig",
+                                          "tiff:PhotometricInterpretation",
+                                          "tiff:ColorSpace",
+                                          "oiio:BitsPerSample",
+                                          "oiio:subimages",
+                                          "png:compressionLevel",
+                                          "png:filter",
+                                          "oiio:UnassociatedAlpha",
+                                          "oiio:ioproxy",
+                                          "tiff:half",
+                                          "jpeg:subsampling",
+                                          "oiio:Movie",
+                                          "oiio:SampleBorder",
+                                          "tiff:subfiletype"};
 
 }  // namespace
 
@@ -122,7 +136,8 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
     const int source_bits = header.get_int_attribute("oiio:BitsPerSample", 0);
     const std::string subsampling = header.get_string_attribute("jpeg:subsampling");
     for (const char* name : kStorageAttributes) header.erase_attribute(name);
-    if (image.depth == 16 && (source_bits == 10 || source_bits == 12)) header.attribute("oiio:BitsPerSample", source_bits);
+    if (image.depth == 16 && (source_bits == 10 || source_bits == 12))
+        header.attribute("oiio:BitsPerSample", source_bits);
     if (!subsampling.empty()) header.attribute("jpeg:subsampling", subsampling);
     // The library's reading of the ICC profile's header, not metadata of the
     // file: the profile itself goes across.

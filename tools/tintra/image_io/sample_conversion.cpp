@@ -67,8 +67,8 @@ bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& erro
     return true;
 }
 
-void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
-            PF_Pixel* out8, PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped)
+void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, PF_Pixel* out8,
+            PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped)
 {
     if (outf != nullptr) {
         // Float samples as read, for a float render: nothing clipped.

@@ -31,5 +31,5 @@ bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& erro
 // the one output that is given: 8-bit, 16-bit or float (R, G, B, A, unclipped).
 // full: 16-bit samples on OFX's 0..65535 instead of the host's 0..32768.
 // clipped counts float values outside 0..1.
-void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
-            PF_Pixel* out8, PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped);
+void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, PF_Pixel* out8,
+            PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped);

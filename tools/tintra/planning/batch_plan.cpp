@@ -70,8 +70,7 @@ bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& pla
     return true;
 }
 
-bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& out, BatchPlan& plan,
-                    std::string& error)
+bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& out, BatchPlan& plan, std::string& error)
 {
     struct stat info;
     if (stat(out.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {

@@ -109,8 +109,8 @@ void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const s
 
 }  // namespace
 
-bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
-                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error)
+bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text, MissingFrames missing,
+                  bool allow_overwrite, SequencePlan& plan, std::string& error)
 {
     plan = SequencePlan();
     std::vector<int> on_disk, range;

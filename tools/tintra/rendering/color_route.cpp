@@ -81,8 +81,8 @@ bool ColorRoute::ForPage(const std::string& format, const OIIO::ImageSpec& heade
         !page.to_output.Prepare(spaces_, page.working, page.output, error))
         return false;
     std::lock_guard<std::mutex> lock(mutex_);
-    used_.insert(page.input + (page.said_by.empty() ? "" : " (" + page.said_by + ")") + " -> " + page.working +
-                 " -> " + page.output);
+    used_.insert(page.input + (page.said_by.empty() ? "" : " (" + page.said_by + ")") + " -> " + page.working + " -> " +
+                 page.output);
     return true;
 }
 
@@ -120,9 +120,8 @@ std::vector<std::string> ColorRoute::Summary() const
     return lines;
 }
 
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                          const PageColor& color, const Image& in, Image& out, int32_t top, int32_t bottom,
-                          int threads)
+int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
+                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
 {
     const int32_t rows = bottom - top;
     const size_t first = (size_t)top * (size_t)in.width, n = (size_t)in.width * (size_t)rows;
@@ -154,16 +153,14 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     } else if (out.depth == 16) {
         const float top16 = out.full16 ? 65535.0f : 32768.0f;
         for (size_t i = 0; i < n; ++i)
-            out.pixels16[first + i] = PF_Pixel16{FloatToLevel<uint16_t>(r[i * 4 + 3], top16),
-                                                 FloatToLevel<uint16_t>(r[i * 4], top16),
-                                                 FloatToLevel<uint16_t>(r[i * 4 + 1], top16),
-                                                 FloatToLevel<uint16_t>(r[i * 4 + 2], top16)};
+            out.pixels16[first + i] =
+                PF_Pixel16{FloatToLevel<uint16_t>(r[i * 4 + 3], top16), FloatToLevel<uint16_t>(r[i * 4], top16),
+                           FloatToLevel<uint16_t>(r[i * 4 + 1], top16), FloatToLevel<uint16_t>(r[i * 4 + 2], top16)};
     } else {
         for (size_t i = 0; i < n; ++i)
-            out.pixels8[first + i] = PF_Pixel{FloatToLevel<uint8_t>(r[i * 4 + 3], 255.0f),
-                                              FloatToLevel<uint8_t>(r[i * 4], 255.0f),
-                                              FloatToLevel<uint8_t>(r[i * 4 + 1], 255.0f),
-                                              FloatToLevel<uint8_t>(r[i * 4 + 2], 255.0f)};
+            out.pixels8[first + i] =
+                PF_Pixel{FloatToLevel<uint8_t>(r[i * 4 + 3], 255.0f), FloatToLevel<uint8_t>(r[i * 4], 255.0f),
+                         FloatToLevel<uint8_t>(r[i * 4 + 1], 255.0f), FloatToLevel<uint8_t>(r[i * 4 + 2], 255.0f)};
     }
     return 0;
 }

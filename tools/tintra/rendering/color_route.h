@@ -58,9 +58,8 @@ private:
 
 // Rows top..bottom of in rendered into the same rows of out (in's size and
 // depth) through the page's route and the OFX float path.
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                          const PageColor& color, const Image& in, Image& out, int32_t top, int32_t bottom,
-                          int threads);
+int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
+                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads);
 
 // Whether the parameters make the effect change nothing, as the plug-in
 // itself answers (the OFX build's identity action).

@@ -151,8 +151,8 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
 
 // What became of a frame's bands.
 struct BandsRendered {
-    int32_t err = 0;            // the plug-in's failure
-    bool stopped = false;       // the input failed, the encoder failed or a signal came
+    int32_t err = 0;  // the plug-in's failure
+    bool stopped = false;  // the input failed, the encoder failed or a signal came
     bool input_failed = false;
 };
 

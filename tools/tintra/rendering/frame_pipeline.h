@@ -21,8 +21,8 @@ class ColorRoute;
 
 class FramePipeline {
 public:
-    FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                  const CommandLine& line, Progress& progress);
+    FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const CommandLine& line,
+                  Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;

@@ -11,15 +11,15 @@ int32_t BandRows(int32_t width)
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
 
-int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
-                   Image& out, int32_t top, int32_t bottom, int threads)
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                   int32_t top, int32_t bottom, int threads)
 {
     return plugin.is_ofx() ? RenderRowsOfx(plugin, values, in, out, top, bottom, threads)
                            : RenderRowsAe(plugin, values, in, out, top, bottom, threads);
 }
 
-int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
-                    Image& out, int threads, bool& interrupted, const PageColor* color)
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                    int threads, bool& interrupted, const PageColor* color)
 {
     interrupted = false;
     out = MakeImage(in.width, in.height, in.depth, in.has_alpha);

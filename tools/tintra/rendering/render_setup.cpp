@@ -16,8 +16,7 @@ namespace {
 
 // An option that names neither one of the tool's nor a parameter, with the
 // nearest name of either when one is close.
-std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params,
-                          const std::string& name)
+std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params, const std::string& name)
 {
     std::vector<std::string> names = OwnOptions(line.command);
     for (size_t i = 0; i < params.size(); ++i) names.push_back("--" + OptionName(params[i].name));
@@ -109,8 +108,8 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<Plu
     return kExitOk;
 }
 
-int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin,
-                      const std::vector<PluginParam>& values, ColorRoute& route)
+int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+                      ColorRoute& route)
 {
     std::string error;
     if (!route.Prepare(line, error)) {

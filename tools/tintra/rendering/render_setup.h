@@ -19,8 +19,8 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<Plu
 // for a plug-in and values already prepared; a render that changes nothing
 // is left raw. Returns kExitOk, or the exit status after the reason.
 class ColorRoute;
-int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin,
-                      const std::vector<PluginParam>& values, ColorRoute& route);
+int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+                      ColorRoute& route);
 
 // How the command line asks outputs to be written.
 struct WriteOptions;

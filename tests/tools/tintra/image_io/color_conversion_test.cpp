@@ -26,16 +26,41 @@ struct ConversionCase {
 void PrintTo(const ConversionCase& c, std::ostream* out) { *out << c.name; }
 
 // The Cineon curve at code 300, by its formula.
-const float kCineon300 = (std::pow(10.0f, (300.0f / 1023.0f - 685.0f / 1023.0f) * 1023.0f / 300.0f) - 0.0108f) / 0.9892f;
+const float kCineon300 =
+    (std::pow(10.0f, (300.0f / 1023.0f - 685.0f / 1023.0f) * 1023.0f / 300.0f) - 0.0108f) / 0.9892f;
 
 const ConversionCase kConversionCases[] = {
     {"srgb_curve", true, "sRGB", "linear", false, {0.5f, 0.04045f, 1.0f, 0.3f}, {0.2140411f, 0.0031308f, 1.0f, 0.3f}},
-    {"srgb_built_in", false, "sRGB", "linear", false, {0.5f, 0.04045f, 1.0f, 0.3f}, {0.2140411f, 0.0031308f, 1.0f, 0.3f}},
+    {"srgb_built_in",
+     false,
+     "sRGB",
+     "linear",
+     false,
+     {0.5f, 0.04045f, 1.0f, 0.3f},
+     {0.2140411f, 0.0031308f, 1.0f, 0.3f}},
     {"srgb_encoded", true, "lin_rec709", "srgb_tx", false, {0.2140411f, 0.0f, 1.0f, 0.7f}, {0.5f, 0.0f, 1.0f, 0.7f}},
-    {"cineon_log", true, "cineon_log", "lin_rec709", false, {685.0f / 1023, 95.0f / 1023, 300.0f / 1023, 0.5f}, {1.0f, 0.0f, kCineon300, 0.5f}},
-    {"acescg_matrix", true, "ACEScg", "lin_rec709", false, {1.0f, 0.0f, 0.0f, 1.0f}, {1.70505f, -0.13026f, -0.02400f, 1.0f}},
+    {"cineon_log",
+     true,
+     "cineon_log",
+     "lin_rec709",
+     false,
+     {685.0f / 1023, 95.0f / 1023, 300.0f / 1023, 0.5f},
+     {1.0f, 0.0f, kCineon300, 0.5f}},
+    {"acescg_matrix",
+     true,
+     "ACEScg",
+     "lin_rec709",
+     false,
+     {1.0f, 0.0f, 0.0f, 1.0f},
+     {1.70505f, -0.13026f, -0.02400f, 1.0f}},
     {"premultiplied", true, "sRGB", "linear", true, {0.25f, 0.1f, 0.5f, 0.5f}, {0.10702055f, 0.01655238f, 0.5f, 0.5f}},
-    {"transparent_colour_as_is", true, "sRGB", "linear", true, {0.5f, 0.5f, 0.5f, 0.0f}, {0.2140411f, 0.2140411f, 0.2140411f, 0.0f}},
+    {"transparent_colour_as_is",
+     true,
+     "sRGB",
+     "linear",
+     true,
+     {0.5f, 0.5f, 0.5f, 0.0f},
+     {0.2140411f, 0.2140411f, 0.2140411f, 0.0f}},
     {"same_space", true, "srgb_tx", "srgb_tx", false, {0.5f, 2.0f, -1.0f, 0.5f}, {0.5f, 2.0f, -1.0f, 0.5f}},
 };
 
@@ -57,6 +82,8 @@ TEST_P(Conversion, ConvertsColourAndLeavesAlpha)
 }
 
 INSTANTIATE_TEST_SUITE_P(Spaces, Conversion, testing::ValuesIn(kConversionCases),
-                         [](const testing::TestParamInfo<ConversionCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<ConversionCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace

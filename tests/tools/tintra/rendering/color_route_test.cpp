@@ -30,7 +30,7 @@ void PrintTo(const LevelsCase& c, std::ostream* out) { *out << c.name; }
 // saturated primary's zero channel by about 2e-6 in linear light, which the
 // sRGB curve's slope of 12.92 at black makes two levels.
 const LevelsCase kLevelsCases[] = {
-    {"identity_8", 8, false, "0", 0},  {"identity_16", 16, true, "0", 0},     {"hue_360_8", 8, false, "360", 1},
+    {"identity_8", 8, false, "0", 0},      {"identity_16", 16, true, "0", 0},  {"hue_360_8", 8, false, "360", 1},
     {"hue_360_8_ocio", 8, true, "360", 1}, {"hue_360_16", 16, true, "360", 2},
 };
 
@@ -47,8 +47,9 @@ TEST_P(ColorRouteLevels, EveryLevelComesBack)
     for (int v = 0; v < levels; ++v)
         in.samples.insert(in.samples.end(), {(uint16_t)v, (uint16_t)(levels - 1 - v), (uint16_t)((v * 7919) % levels)});
     WriteBytes(dir.path("in.png"), EncodePng(in, 2));
-    std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png"), "--colorspace",
-                                     "auto", "--hue", c.hue, "--chroma", "0"};
+    std::vector<std::string> args = {
+        "render", dir.path("in.png"), "-o", dir.path("out.png"), "--colorspace", "auto", "--hue",
+        c.hue,    "--chroma",         "0"};
     if (c.test_config) args.insert(args.end(), {"--colorconfig", WriteTestColorConfig(dir.root())});
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
@@ -68,17 +69,25 @@ struct TagsCase {
     std::vector<std::string> options;
     const char* out_ext;
     const char* color_space;  // the output's oiio:ColorSpace as read back
-    bool icc;                 // the output keeps the input's ICC profile
-    const char* line;         // in tintra's messages
+    bool icc;  // the output keeps the input's ICC profile
+    const char* line;  // in tintra's messages
 };
 
 void PrintTo(const TagsCase& c, std::ostream* out) { *out << c.name; }
 
 const TagsCase kTagsCases[] = {
     {"same_space", {"--colorspace", "auto"}, "png", "sRGB", true, "colour: srgb_tx (its ICC profile"},
-    {"linear_png", {"--colorspace", "auto", "--output-colorspace", "linear"}, "png", "linear", false,
+    {"linear_png",
+     {"--colorspace", "auto", "--output-colorspace", "linear"},
+     "png",
+     "linear",
+     false,
      "its ICC profile is left out"},
-    {"log_dpx", {"--colorspace", "sRGB", "--output-colorspace", "cineon_log"}, "dpx", "KodakLog", false,
+    {"log_dpx",
+     {"--colorspace", "sRGB", "--output-colorspace", "cineon_log"},
+     "dpx",
+     "KodakLog",
+     false,
      "-> lin_rec709 -> cineon_log"},
     {"raw_says_so", {}, "png", "sRGB", true, "holds encoded values (sRGB, by its ICC profile"},
 };
@@ -97,8 +106,8 @@ TEST_P(ColorRouteTags, DescribeThePixels)
         image.specmod().attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
         ASSERT_TRUE(image.write(in));
     }
-    std::vector<std::string> args = {"render", in, "-o", out, "--hue", "120",
-                                     "--colorconfig", WriteTestColorConfig(dir.root())};
+    std::vector<std::string> args = {
+        "render", in, "-o", out, "--hue", "120", "--colorconfig", WriteTestColorConfig(dir.root())};
     if (c.options.empty()) args.resize(6);
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
