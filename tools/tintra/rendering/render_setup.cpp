@@ -96,10 +96,13 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<Plu
         return kExitUsage;
     }
     // Taken as the host takes a typed value within the valid range, but
-    // said: the slider's range is where the effect is meant to work.
+    // said: the slider's range is where the effect is meant to work. The
+    // ends are compared in single precision, the precision the After Effects
+    // record keeps them in: 0.05 typed is the slider's own 0.05.
     for (const auto& option : line.param_options) {
         const PluginParam& p = values[(size_t)FindParam(values, option.first)];
-        if (p.kind == ParamKind::Slider && (p.value < p.slider_min || p.value > p.slider_max))
+        const float value = (float)p.value;
+        if (p.kind == ParamKind::Slider && (value < (float)p.slider_min || value > (float)p.slider_max))
             PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
                        FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
                        "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +

@@ -250,7 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
                                       Ramp(kW * kH * 3, -0.5f, 1.5f));
                      return RawImage();
                  },
-                 {"render", "@/in.exr", "-o", "@/out.tif", "--plugin", PluginPath()}, 0,
+                 {"render", "@/in.exr", "-o", "@/out.tif", "--plugin", PluginPath()},
+                 0,
                  "@/in.exr: 94 of 189 floating-point values were outside 0..1 and clipped",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) {
@@ -265,7 +266,9 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.exr"), {header}, Ramp(kW * kH * 4, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.exr", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out: Z",
+                 {"render", "@/in.exr", "-o", "@/out.tif"},
+                 0,
+                 "channels beyond colour and alpha are left out: Z",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
         FileCase{"tiff_extra_sample_is_not_alpha",
@@ -276,7 +279,9 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.tif"), {header}, Ramp(kW * kH * 4, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.tif", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out",
+                 {"render", "@/in.tif", "-o", "@/out.tif"},
+                 0,
+                 "channels beyond colour and alpha are left out",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
         // Text after the image data, where ImageMagick writes it: Latin-1
@@ -288,7 +293,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                                     {"iTXt", std::string("Title\0\0\0\0\0\xe2\x9c\x93", 13)}}));
                      return RawImage();
                  },
-                 kPngToPng, 0, "@/out.png: a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out DocumentName",
+                 kPngToPng, 0,
+                 "@/out.png: a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out "
+                 "DocumentName",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) {
                      EXPECT_EQ(std::string(HeaderOf(d.path("out.png")).get_string_attribute("Comment")), "caf\xe9");
@@ -299,7 +306,9 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.tif"), {header, header, header}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "90"}, 0, "",
+                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "90"},
+                 0,
+                 "",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(PagesOf(d.path("out.tif")), 3); }},
         FileCase{"pages_refused_by_a_single_page_format",
@@ -308,15 +317,16 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.tif"), {header, header}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
-                 kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one",
-                 Expand::Same,
+                 kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one", Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_FALSE(FileExists(d.path("out.png"))); }},
         FileCase{"tiff_metadata",
                  [](const ScratchDir& d) {
                      WriteWithLibrary(d.path("in.tif"), {Described(OIIO::TypeDesc::UINT16)}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "30"}, 0, "",
+                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "30"},
+                 0,
+                 "",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun& run) {
                      ASSERT_TRUE(HeaderOf(d.path("in.tif")).find_attribute("ICCProfile"));
@@ -337,18 +347,40 @@ INSTANTIATE_TEST_SUITE_P(
                      Png(d, 8, 3, 2);
                      return RawImage();
                  },
-                 {"render", "@/in.png", "-o", "@/" + std::string(251, 'n') + ".png"}, 0,
+                 {"render", "@/in.png", "-o", "@/" + std::string(251, 'n') + ".png"},
+                 0,
                  "written to @/" + std::string(251, 'n') + ".png"},
         FileCase{"slider_beyond_its_range_is_taken_and_said",
                  [](const ScratchDir& d) {
                      Png(d, 8, 3, 2);
                      return RawImage();
                  },
-                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "-1"}, 0,
+                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "-1"},
+                 0,
                  "tintra: --alpha -1 is outside the slider's range 0.05..5; used, as the host uses a typed value"},
-        FileCase{"generate_says_what_it_wrote", nullptr, {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
-                 0, "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
-        FileCase{"version", nullptr, {"--version"}, 0, "", Expand::Same,
+        FileCase{"slider_at_the_end_it_shows_is_within_it",
+                 [](const ScratchDir& d) {
+                     Png(d, 8, 3, 2);
+                     return RawImage();
+                 },
+                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "0.05"},
+                 0,
+                 "",
+                 Expand::Same,
+                 [](const ScratchDir&, const ToolRun& run) {
+                     EXPECT_EQ(run.err.find("outside"), std::string::npos) << run.err;
+                 }},
+        FileCase{"generate_says_what_it_wrote",
+                 nullptr,
+                 {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
+                 0,
+                 "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
+        FileCase{"version",
+                 nullptr,
+                 {"--version"},
+                 0,
+                 "",
+                 Expand::Same,
                  [](const ScratchDir&, const ToolRun& run) {
                      EXPECT_EQ(run.out.find("tintra 1."), 0u) << run.out;
                      EXPECT_NE(run.out.find("\nplug-in " + PluginPath() + " 1."), std::string::npos) << run.out;
