@@ -6,44 +6,15 @@
 #include <unistd.h>
 
 #include "tools/tintra/commands.h"
+#include "tools/tintra/planning/dry_run.h"
 #include "tools/tintra/rendering/frame_pipeline.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/reporting/progress.h"
-#include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/planning/sequence_plan.h"
-
-namespace {
-
-// What would be written, from each input's header; nothing is created.
-int DryRun(const CommandLine& line, const BatchPlan& plan)
-{
-    int failed = 0;
-    for (const BatchItem& item : plan.items) {
-        std::string error;
-        try {
-            ImageReader reader;
-            if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
-                CheckPagesFit(item.output, reader.pages(), error)) {
-                const OIIO::ImageSpec& header = reader.header(0);
-                const bool exists = access(item.output.c_str(), F_OK) == 0;
-                std::printf("%s -> %s: %d x %d, %d page%s%s\n", item.input.c_str(), item.output.c_str(), header.width,
-                            header.height, reader.pages(), reader.pages() == 1 ? "" : "s",
-                            !exists ? "" : line.no_clobber ? " (exists: kept, --no-clobber)" : " (replaces a file)");
-                continue;
-            }
-        } catch (const std::exception& e) {
-            error = std::string("the image library failed: ") + e.what();
-        }
-        PrintError(item.input + ": " + error);
-        ++failed;
-    }
-    return failed > 0 ? kExitFailed : kExitOk;
-}
-
-}  // namespace
 
 int RunRender(const CommandLine& line)
 {
@@ -57,12 +28,12 @@ int RunRender(const CommandLine& line)
         return kExitUsage;
     }
     const BatchPlan& plan = sequence_plan.batch;
-    LoadedPlugin plugin;
-    std::vector<PluginParam> values;
+    PluginBuilds builds;
+    if (int status = PrepareBuilds(line, builds)) return status;
     std::vector<std::string> inputs;
     for (const BatchItem& item : plan.items) inputs.push_back(item.input);
-    if (int status = PrepareRender(line, plugin, values, inputs)) return status;
-    if (line.dry_run) return DryRun(line, plan);
+    if (int status = CheckBuildsTakeOptions(builds, inputs)) return status;
+    if (line.dry_run) return DryRun(line, sequence_plan, sequence);
     if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
         PrintError(error);
         return kExitFailed;
@@ -87,7 +58,7 @@ int RunRender(const CommandLine& line)
     bool interrupted = false;
     std::vector<size_t> failed_items;
     {
-        FramePipeline pipeline(plugin, values, line, progress);
+        FramePipeline pipeline(builds, line, progress);
         interrupted = !pipeline.Run(plan.items, &failed_items);
     }
     if (!line.quiet) progress.finish(interrupted, sequence ? line.output : plan.folder.empty() ? plan.items[0].output : plan.folder);

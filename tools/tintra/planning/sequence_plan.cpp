@@ -34,6 +34,23 @@ std::string OutputOf(const std::string& input, int frame, const FramePattern* ou
     return out.back() == '/' ? out + BaseName(input) : out + "/" + BaseName(input);
 }
 
+// A held frame's source that is replaced by its own output (an in-place
+// render): a held frame read after that, in this run or a later chunk, would
+// be graded twice, and no order of reading can prevent it across chunks.
+int HeldInPlace(const FramePattern& in, const std::vector<int>& sources, const FramePattern* out_pattern,
+                  const std::string& out)
+{
+    for (int frame : sources) {
+        const std::string input = in.Path(frame);
+        const std::string output = OutputOf(input, frame, out_pattern, out);
+        struct stat a, b;
+        if (output == input ||
+            (stat(input.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino))
+            return frame;
+    }
+    return -1;
+}
+
 }  // namespace
 
 bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
@@ -79,6 +96,7 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         plan.batch.folder = out_folder;
     }
 
+    std::vector<int> sources;  // the frames on disk that a missing frame holds
     for (int frame : range) {
         const std::string input = in.Path(frame);
         BatchItem item{input, OutputOf(input, frame, to_pattern ? &out_pattern : nullptr, out)};
@@ -92,13 +110,20 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
             // The frame held is looked for on disk, not in the range, so
             // that a chunk of a range holds the same frame as the whole.
             const auto after = std::upper_bound(on_disk.begin(), on_disk.end(), frame);
-            item.input = in.Path(after != on_disk.begin() ? *(after - 1) : *after);
+            sources.push_back(after != on_disk.begin() ? *(after - 1) : *after);
+            item.input = in.Path(sources.back());
             plan.held = true;
         }
         plan.batch.items.push_back(item);
         plan.frames.push_back(frame);
     }
     if (plan.batch.items.empty()) return true;
+    const int in_place = HeldInPlace(in, sources, to_pattern ? &out_pattern : nullptr, out);
+    if (in_place >= 0) {
+        error = "--missing hold cannot render in place: a held frame would be read after its source frame " +
+                in.Path(in_place) + " is replaced by its graded output; write to another pattern or folder";
+        return false;
+    }
     if (!IsWritableImageName(plan.batch.items.front().output)) {
         error = "-o " + out + ": tintra cannot write this format (use an image extension such as .png, .tif, .exr)";
         return false;

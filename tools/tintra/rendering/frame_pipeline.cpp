@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/rendering/frame_render.h"
+#include "tools/tintra/image_io/existing_output.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/image_io/image_writer.h"
@@ -22,11 +23,13 @@ struct FramePipeline::Frame {
     bool finished = false;
     bool ok = false;
     bool kept = false;  // the output exists and --no-clobber keeps it: not read
+    std::string output_note;  // why the output is kept or cannot be written
     int page = 0;       // the page being decoded
     int32_t rows = 0;   // rows of that page decoded
     std::vector<Page> pages;
     std::vector<std::string> notes;
     std::string error;
+    const RenderBuild* build = nullptr;  // chosen from the file's samples once opened
 
     // Waits until rows top..bottom of the page are decoded (true) or the
     // decoding has ended without them (false).
@@ -42,18 +45,30 @@ namespace {
 
 using Frame = FramePipeline::Frame;
 
-void Decode(const BatchItem& item, const CommandLine& line, bool float_render, Frame& frame)
+// The build for a file: that of its widest samples, so that one page of
+// float makes the whole file a float render.
+const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader)
 {
-    if (line.no_clobber && access(item.output.c_str(), F_OK) == 0) {
-        // A re-run of an interrupted sequence or farm chunk skips the frames
-        // it already wrote without reading their inputs.
-        {
-            std::lock_guard<std::mutex> lock(frame.mutex);
-            frame.kept = frame.ok = frame.finished = true;
-        }
-        frame.changed.notify_all();
-        return;
+    OIIO::TypeDesc samples = reader.header(0).format;
+    for (int p = 1; p < reader.pages(); ++p)
+        if (reader.header(p).format.size() > samples.size()) samples = reader.header(p).format;
+    return builds.For(samples);
+}
+
+// A frame that is not written: kept, or failed for what is in the way.
+void Settle(Frame& frame, const OutputVerdict& verdict)
+{
+    {
+        std::lock_guard<std::mutex> lock(frame.mutex);
+        frame.kept = frame.ok = verdict.kept;
+        frame.output_note = verdict.note;
+        frame.finished = true;
     }
+    frame.changed.notify_all();
+}
+
+void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& builds, Frame& frame)
+{
     std::string error;
     bool ok = false;
     // No failure of the image library may end the batch: whatever it
@@ -62,10 +77,20 @@ void Decode(const BatchItem& item, const CommandLine& line, bool float_render, F
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
         reader.AutoOrient(line.auto_orient);
-        reader.OfxLayout(float_render);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
+            // A re-run of an interrupted sequence or farm chunk keeps the
+            // frames it already wrote, having read no more than a header.
+            const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
+            if (!verdict.write) return Settle(frame, verdict);
+            const RenderBuild& build = BuildFor(builds, reader);
+            const bool float_render = build.plugin.is_ofx();
+            reader.OfxLayout(float_render);
+            {
+                std::lock_guard<std::mutex> lock(frame.mutex);
+                frame.build = &build;
+            }
             const auto rows = [&](int page, int32_t done) {
                 {
                     std::lock_guard<std::mutex> lock(frame.mutex);
@@ -148,9 +173,8 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
 
 }  // namespace
 
-FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                             const CommandLine& line, Progress& progress)
-    : plugin_(plugin), values_(values), line_(line), progress_(progress)
+FramePipeline::FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress)
+    : builds_(builds), line_(line), progress_(progress)
 {
 }
 
@@ -175,7 +199,7 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
             frames_[i] = frame;
         }
         changed_.notify_all();
-        Decode(items[i], line_, plugin_.is_ofx(), *frame);
+        Decode(items[i], line_, builds_, *frame);
     }
 }
 
@@ -201,10 +225,10 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             kept = in.kept;
         }
         Result result = Result::Failed;
-        if (kept) {
-            // Counted as done.
-            progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
-            result = Result::Done;
+        if (!in.output_note.empty()) {
+            // A kept frame is counted as done.
+            progress_.message("tintra: " + item.output + ": " + in.output_note);
+            result = kept ? Result::Done : Result::Failed;
         } else if (opened) {
             try {
                 result = RenderFrame(item, in);
@@ -217,7 +241,7 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
         {
             std::unique_lock<std::mutex> lock(in.mutex);
             in.changed.wait(lock, [&] { return in.finished; });
-            if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
+            if (!opened && in.output_note.empty() && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
             for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
         }
         {
@@ -257,6 +281,12 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         headers.push_back(OutputHeader(outs.back(), &page.header));
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
+    const RenderBuild& build = *in.build;
+    if (!build.refused.empty()) {
+        progress_.message("tintra: " + item.input + ": " + build.refused + " (its samples go through " +
+                          BuildName(build.plugin) + ")");
+        return Result::Failed;
+    }
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
@@ -281,7 +311,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
                 stopped = input_failed || queue.failed || Interrupted();
             }
             if (stopped) break;
-            err = RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
+            err = RenderRows(build.plugin, build.values, image, outs[p], top, bottom, line_.threads);
             if (err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);
@@ -314,7 +344,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     }
     if (err != 0) {
         progress_.message("tintra: " + item.input + ": the plug-in failed to render: " +
-                          RenderErrorText(plugin_, err));
+                          RenderErrorText(build.plugin, err));
         return Result::Failed;
     }
     std::vector<std::string> notes;

@@ -14,13 +14,12 @@
 #include "tools/aehost/effect.h"
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/command_line/command_line.h"
-#include "tools/tintra/rendering/plugin.h"
+#include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/reporting/progress.h"
 
 class FramePipeline {
 public:
-    FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                  const CommandLine& line, Progress& progress);
+    FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;
@@ -37,8 +36,7 @@ private:
     void DecodeAll(const std::vector<BatchItem>& items);
     Result RenderFrame(const BatchItem& item, Frame& in);
 
-    const LoadedPlugin& plugin_;
-    const std::vector<PluginParam>& values_;
+    const PluginBuilds& builds_;
     const CommandLine& line_;
     Progress& progress_;
 
