@@ -192,8 +192,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"sheet_beyond_max_pixels", kGoodPng, {"sheet", "@/in.png", "-o", "@/s.png", "--max-pixels", "1K"}, 1,
                 "@/in.png: its sheet would be 84 x 29 pixels, more than the host takes (30000 each way) or --max-pixels "
                 "allows (1000)"},
-        BadCase{"fifo", [](const ScratchDir& d) { mkfifo(d.path("in.png").c_str(), 0666); }, kRender, 1,
+        // Refused before any file is opened: reading one would wait for ever.
+        BadCase{"fifo", [](const ScratchDir& d) { mkfifo(d.path("in.png").c_str(), 0666); }, kRender, 2,
                 "@/in.png: is a pipe, not an image file"},
+        BadCase{"fifo_exr", [](const ScratchDir& d) { mkfifo(d.path("in.exr").c_str(), 0666); },
+                {"render", "@/in.exr", "-o", "@/out.exr"}, 2, "@/in.exr: is a pipe, not an image file"},
+        BadCase{"fifo_in_a_folder",
+                [](const ScratchDir& d) {
+                    mkdir(d.path("frames").c_str(), 0777);
+                    WriteBytes(d.path("frames/a.png"), GoodPng());
+                    mkfifo(d.path("frames/b.tif").c_str(), 0666);
+                },
+                {"render", "@/frames", "-o", "@/out"}, 2, "@/frames/b.tif: is a pipe, not an image file"},
         BadCase{"output_folder_missing", kGoodPng, {"render", "@/in.png", "-o", "@/nowhere/out.png"}, 2,
                 "-o @/nowhere/out.png: the folder @/nowhere does not exist"},
         BadCase{"sheet_of_a_missing_file", nullptr, {"sheet", "@/in.png", "-o", "@/sheet.png"}, 1,

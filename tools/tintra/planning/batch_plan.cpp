@@ -59,6 +59,29 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std
     return true;
 }
 
+const char* SpecialKind(mode_t mode)
+{
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// A pipe or a device would block the read of its header for ever (and a
+// signal cannot end a read of a FIFO whose writer never comes), so none
+// is opened: the run is refused before anything is read.
+bool CheckRegularFiles(const std::vector<std::string>& files, std::string& error)
+{
+    for (const std::string& file : files) {
+        struct stat info;
+        if (stat(file.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+            error = file + ": is " + SpecialKind(info.st_mode) + ", not an image file";
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite,
@@ -89,6 +112,7 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
         }
     }
 
+    if (!CheckRegularFiles(files, error)) return false;
     const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
     if (!to_folder) {
         // Checked now, so that a mistyped folder shows before any decoding.
