@@ -49,6 +49,7 @@ int RunRender(const CommandLine& line)
         file_bytes.push_back(stat(item.input.c_str(), &info) == 0 ? (uint64_t)info.st_size : 0);
     }
     Progress progress(std::move(file_bytes), !line.quiet && isatty(fileno(Messages())) == 1);
+    progress.set_quiet(line.quiet);
     if (!sequence_plan.missing.empty()) {
         MissingFrames missing = MissingFrames::Error;
         ParseMissingFrames(line.missing, missing);
@@ -61,7 +62,7 @@ int RunRender(const CommandLine& line)
         FramePipeline pipeline(builds, line, progress);
         interrupted = !pipeline.Run(plan.items, &failed_items);
     }
-    if (!line.quiet) progress.finish(interrupted, sequence ? line.output : plan.folder.empty() ? plan.items[0].output : plan.folder);
+    progress.finish(interrupted, sequence ? line.output : plan.folder.empty() ? plan.items[0].output : plan.folder);
     if (sequence) {
         std::vector<int> failed_frames = absent;
         for (size_t i : failed_items) failed_frames.push_back(sequence_plan.frames[i]);

@@ -55,7 +55,7 @@ constexpr Option kOptions[] = {
     {"dry-run", 'n', nullptr, kRender | kSheet | kGenerate, Id::DryRun,
      "read the inputs' headers and print what would be written; write nothing"},
     {"quiet", 'q', nullptr, kRender | kSheet | kGenerate, Id::Quiet,
-     "no progress bar and no summary: only errors and warnings"},
+     "no progress bar and no warnings: only errors and the summary"},
     {"max-pixels", 0, "N", kRender | kSheet, Id::MaxPixels,
      "refuse inputs of more than N pixels, all pages together; K, M, G for thousands, millions, billions "
      "(default 128M, at most 900M)"},

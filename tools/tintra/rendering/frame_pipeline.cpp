@@ -225,10 +225,11 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             kept = in.kept;
         }
         Result result = Result::Failed;
-        if (!in.output_note.empty()) {
-            // A kept frame is counted as done.
+        if (kept) {
+            progress_.note(item.output, in.output_note);
+            result = Result::Kept;
+        } else if (!in.output_note.empty()) {
             progress_.message("tintra: " + item.output + ": " + in.output_note);
-            result = kept ? Result::Done : Result::Failed;
         } else if (opened) {
             try {
                 result = RenderFrame(item, in);
@@ -242,7 +243,7 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             std::unique_lock<std::mutex> lock(in.mutex);
             in.changed.wait(lock, [&] { return in.finished; });
             if (!opened && in.output_note.empty() && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
-            for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
+            for (const std::string& note : in.notes) progress_.note(item.input, note);
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -254,7 +255,10 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             interrupted = true;
             break;
         }
-        progress_.frame_done(result == Result::Failed);
+        if (result == Result::Kept)
+            progress_.frame_kept();
+        else
+            progress_.frame_done(result == Result::Failed);
         if (result == Result::Failed && failed != nullptr) failed->push_back(i);
     }
     {
@@ -353,6 +357,6 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         progress_.message("tintra: " + item.output + ": " + (queue.failed ? queue.error : error));
         return Result::Failed;
     }
-    for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
+    for (const std::string& note : notes) progress_.note(item.output, note);
     return Result::Done;
 }

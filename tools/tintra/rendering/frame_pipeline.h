@@ -31,7 +31,7 @@ public:
     struct Frame;  // one frame's decoding, shared by the decoder and the renderer
 
 private:
-    enum class Result { Done, Failed, Interrupted };
+    enum class Result { Done, Kept, Failed, Interrupted };
 
     void DecodeAll(const std::vector<BatchItem>& items);
     Result RenderFrame(const BatchItem& item, Frame& in);

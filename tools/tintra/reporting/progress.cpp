@@ -112,6 +112,17 @@ void Progress::frame_done(bool failed)
     if (live_) draw();
 }
 
+void Progress::frame_kept()
+{
+    ++kept_;
+    frame_done(false);
+}
+
+void Progress::note(const std::string& file, const std::string& text)
+{
+    if (notes_.First(text) && !quiet_) message("tintra: " + file + ": " + text);
+}
+
 void Progress::message(const std::string& line)
 {
     if (live_) std::fprintf(Messages(), "\r\033[K");
@@ -136,9 +147,12 @@ void Progress::finish(bool interrupted, const std::string& destination)
 {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     if (live_) std::fprintf(Messages(), "\r\033[K");
-    const int rendered = done_ - failed_;
-    std::fprintf(Messages(), "tintra: %d of %d frame%s rendered, %d failed%s, %.1f s", rendered, total_,
-                 total_ == 1 ? "" : "s", failed_, interrupted ? ", interrupted" : "", seconds);
+    if (!quiet_)
+        for (const std::string& line : notes_.Repeats()) std::fprintf(Messages(), "tintra: %s\n", line.c_str());
+    const int rendered = done_ - failed_ - kept_;
+    std::fprintf(Messages(), "tintra: %d of %d frame%s rendered, ", rendered, total_, total_ == 1 ? "" : "s");
+    if (kept_ > 0) std::fprintf(Messages(), "%d kept, ", kept_);
+    std::fprintf(Messages(), "%d failed%s, %.1f s", failed_, interrupted ? ", interrupted" : "", seconds);
     if (rendered > 0 && seconds > 0.0) std::fprintf(Messages(), " (%.2f frames/s)", rendered / seconds);
     if (rendered > 0) std::fprintf(Messages(), "; written to %s", destination.c_str());
     std::fprintf(Messages(), "\n");

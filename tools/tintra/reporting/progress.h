@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/tintra/reporting/repeated_notes.h"
+
 // The time a batch has left, reckoned by pixels rather than frames: a
 // folder's pictures differ in size, and one 8K frame takes as long as sixteen
 // 2K ones. A frame's pixels are known once it is opened; a frame not yet
@@ -40,6 +42,9 @@ public:
     // (0 for a frame that is not there).
     Progress(std::vector<uint64_t> file_bytes, bool live);
     void frame_done(bool failed);
+    // The current frame is done and was kept as it was (--no-clobber):
+    // counted apart from those rendered.
+    void frame_kept();
     // The current frame's pixels, all pages, once it is opened.
     void frame_opened(uint64_t pixels);
     // How far the current frame is (0..1), for frames that take a while;
@@ -47,6 +52,11 @@ public:
     void frame_part(double fraction);
     // One line of its own (an error), printed without breaking the bar.
     void message(const std::string& line);
+    // A warning about one file: said for the first file, then counted and
+    // said once more by finish. Left out when quiet.
+    void note(const std::string& file, const std::string& text);
+    // Errors and the summary only: no bar, no notes.
+    void set_quiet(bool quiet) { quiet_ = quiet; }
     // Clears the bar and prints the summary line, which says where the
     // output went.
     void finish(bool interrupted, const std::string& destination);
@@ -66,6 +76,9 @@ private:
     bool live_;
     int done_ = 0;
     int failed_ = 0;
+    int kept_ = 0;
+    bool quiet_ = false;
+    RepeatedNotes notes_;
     double part_ = 0.0;
     PixelsLeft left_;
     std::chrono::steady_clock::time_point start_, drawn_;

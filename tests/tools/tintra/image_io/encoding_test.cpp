@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
                     SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
                     SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
-                    SwitchCase{"quiet_says_nothing", {"-q"}, 0, true, "", true}),
+                    SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false}),
     [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 // --auto-orient turns the pixels as the tag says and resets the tag. Where
