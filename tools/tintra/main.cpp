@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/rendering/cpu_count.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/reporting/library_chatter.h"
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
         PrintError(error);
         return kExitUsage;
     }
+    // A farm task or taskset's CPU set, not the machine's cores.
+    if (line.threads == 0) line.threads = AllowedCpus();
     if (line.help) {
         std::fputs(HelpText(line.command).c_str(), stdout);
         if (line.command == Command::Render || line.command == Command::Sheet) PrintParamHelp(line);

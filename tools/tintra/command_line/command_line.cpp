@@ -22,7 +22,7 @@ enum Applies : unsigned {
 
 enum class Id {
     Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help
+    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help, FrameOffset, Ext
 };
 
 // Every option of the tool, with its help: --help lists them from here.
@@ -48,7 +48,7 @@ constexpr Option kOptions[] = {
      "zlib level of a PNG output, 0..9 (default 1: fast)"},
     {"subsampling", 0, "S", kRender | kSheet | kGenerate, Id::Subsampling,
      "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)"},
-    {"threads", 0, "N", kRender | kSheet, Id::Threads, "render threads (default: all cores)"},
+    {"threads", 0, "N", kRender | kSheet, Id::Threads, "render threads (default: the CPUs tintra may run on)"},
     {"overwrite", 0, nullptr, kRender | kSheet, Id::Overwrite, "allow an output to replace one of the inputs"},
     {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, Id::NoClobber,
      "keep any output that exists: its frame is skipped, not rendered again"},
@@ -71,10 +71,15 @@ constexpr Option kOptions[] = {
     {"missing", 0, "M", kRender, Id::Missing,
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
      "before it on disk in its place)"},
+    {"frame-offset", 0, "N", kRender, Id::FrameOffset,
+     "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
+    {"ext", 0, "EXT", kRender, Id::Ext,
+     "the output format of a folder batch or of a sequence into a folder: each input's name with this "
+     "extension (default: the input's)"},
     {"chunk", 0, "N", kFrames, Id::Chunk, "frames per list"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, Id::Plugin,
-     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default: TINTRA.so beside tintra; "
-     "TINTRA.ofx for float inputs)"},
+     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
+     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},
     {"help", 'h', nullptr, kAll, Id::Help, "this text"},
 };
 
@@ -216,6 +221,11 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
             return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
         break;
     case Id::Help: line.help = true; break;
+    case Id::FrameOffset:
+        if (!ParseInt(value, -(long)kFrameLimit, (long)kFrameLimit, line.frame_offset))
+            return refuse("a number of frames (-" + std::to_string(kFrameLimit) + ".." + std::to_string(kFrameLimit) + ")");
+        break;
+    case Id::Ext: line.ext = value; break;
     }
     return true;
 }

@@ -29,7 +29,7 @@ struct CommandLine {
     // is loaded. Empty when there is none.
     std::string param_without_value;
 
-    int threads = 0;  // 0: one per hardware thread
+    int threads = 0;  // 0: one per CPU the process may run on
     int depth = 0;    // the host's depth: 0 follows the input, else 8 or 16
     Samples samples = Samples::Input;  // the output file's samples
     bool overwrite = false;
@@ -46,6 +46,8 @@ struct CommandLine {
     std::string frames;   // render: --frames LIST as typed; empty: the frames on disk
     std::string missing;  // render: --missing error|skip|hold; empty: error
     int chunk = 0;        // frames: --chunk N; 0: one list
+    int frame_offset = 0; // render: added to a sequence's frame numbers for its outputs
+    std::string ext;      // render: a folder's outputs' extension (without the dot); empty: the inputs'
 };
 
 // The most pixels --max-pixels may allow: a frame the host takes at its

@@ -97,8 +97,15 @@ bool CheckNotOverwriting(const std::string& input, const std::string& output, bo
     return true;
 }
 
+std::string WithExtension(const std::string& name, const std::string& ext)
+{
+    if (ext.empty()) return name;
+    const size_t dot = name.rfind('.');
+    return (dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + "." + ext;
+}
+
 bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite,
-               BatchPlan& plan, std::string& error)
+               BatchPlan& plan, std::string& error, const std::string& ext)
 {
     plan = BatchPlan();
     std::vector<std::string> files;
@@ -114,6 +121,10 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
 
     if (!CheckRegularFiles(files, error)) return false;
     const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
+    if (!to_folder && !ext.empty()) {
+        error = "--ext " + ext + ": applies to outputs in a folder; name the output file with its extension";
+        return false;
+    }
     if (!to_folder) {
         // Checked now, so that a mistyped folder shows before any decoding.
         if (!CheckOutputPath(out, error)) {
@@ -134,9 +145,11 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
         }
         plan.folder = out;
         for (const std::string& file : files) {
-            const std::string name = BaseName(file);
+            const std::string name = WithExtension(BaseName(file), ext);
             if (!IsWritableImageName(name)) {
-                error = file + ": tintra cannot write this format; render it on its own with -o NAME.png";
+                error = !ext.empty() ? "--ext " + ext + ": tintra cannot write this format"
+                                     : file + ": tintra cannot write this format; render it on its own with -o NAME.png "
+                                              "or give --ext";
                 return false;
             }
             plan.items.push_back({file, Join(out, name)});

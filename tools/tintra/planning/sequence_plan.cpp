@@ -28,21 +28,30 @@ std::string BaseName(const std::string& path)
 }
 
 // The output of a frame whose input (as named by the pattern) is `input`.
-std::string OutputOf(const std::string& input, int frame, const FramePattern* out_pattern, const std::string& out)
+// Where the frame goes: its number (moved by the offset) in the output
+// pattern, or its input's name (with ext) in the output folder.
+struct OutputNaming {
+    const FramePattern* pattern;  // null: the folder out
+    std::string out;
+    int offset;
+    std::string ext;
+};
+
+std::string OutputOf(const std::string& input, int frame, const OutputNaming& naming)
 {
-    if (out_pattern != nullptr) return out_pattern->Path(frame);
-    return out.back() == '/' ? out + BaseName(input) : out + "/" + BaseName(input);
+    if (naming.pattern != nullptr) return naming.pattern->Path(frame + naming.offset);
+    const std::string name = WithExtension(BaseName(input), naming.ext);
+    return naming.out.back() == '/' ? naming.out + name : naming.out + "/" + name;
 }
 
 // A held frame's source that is replaced by its own output (an in-place
 // render): a held frame read after that, in this run or a later chunk, would
 // be graded twice, and no order of reading can prevent it across chunks.
-int HeldInPlace(const FramePattern& in, const std::vector<int>& sources, const FramePattern* out_pattern,
-                  const std::string& out)
+int HeldInPlace(const FramePattern& in, const std::vector<int>& sources, const OutputNaming& naming)
 {
     for (int frame : sources) {
         const std::string input = in.Path(frame);
-        const std::string output = OutputOf(input, frame, out_pattern, out);
+        const std::string output = OutputOf(input, frame, naming);
         struct stat a, b;
         if (output == input ||
             (stat(input.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino))
@@ -54,7 +63,8 @@ int HeldInPlace(const FramePattern& in, const std::vector<int>& sources, const F
 }  // namespace
 
 bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
-                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error)
+                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error,
+                  int frame_offset, const std::string& ext)
 {
     plan = SequencePlan();
     std::vector<int> on_disk;
@@ -87,6 +97,19 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         error = "-o " + out + ": a sequence needs an output pattern (such as graded.####.exr) or a folder";
         return false;
     }
+    if ((frame_offset != 0 && !to_pattern) || (!ext.empty() && to_pattern)) {
+        error = frame_offset != 0 ? "--frame-offset needs an output pattern (such as graded.####.exr)"
+                                  : "--ext applies to a folder of outputs; an output pattern names its own extension";
+        return false;
+    }
+    for (int frame : {range.front(), range.back()}) {
+        if ((long long)frame + frame_offset < -kFrameLimit || (long long)frame + frame_offset > kFrameLimit) {
+            error = "--frame-offset " + std::to_string(frame_offset) + " moves frame " + std::to_string(frame) +
+                    " beyond the frames a pattern holds";
+            return false;
+        }
+    }
+    const OutputNaming naming{to_pattern ? &out_pattern : nullptr, out, frame_offset, ext};
     if (!out_folder.empty() && !IsFolder(out_folder)) {
         struct stat info;
         if (stat(out_folder.c_str(), &info) == 0) {
@@ -99,7 +122,7 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
     std::vector<int> sources;  // the frames on disk that a missing frame holds
     for (int frame : range) {
         const std::string input = in.Path(frame);
-        BatchItem item{input, OutputOf(input, frame, to_pattern ? &out_pattern : nullptr, out)};
+        BatchItem item{input, OutputOf(input, frame, naming)};
         if (!std::binary_search(on_disk.begin(), on_disk.end(), frame)) {
             plan.missing.push_back(frame);
             if (missing == MissingFrames::Skip) continue;
@@ -118,7 +141,7 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         plan.frames.push_back(frame);
     }
     if (plan.batch.items.empty()) return true;
-    const int in_place = HeldInPlace(in, sources, to_pattern ? &out_pattern : nullptr, out);
+    const int in_place = HeldInPlace(in, sources, naming);
     if (in_place >= 0) {
         error = "--missing hold cannot render in place: a held frame would be read after its source frame " +
                 in.Path(in_place) + " is replaced by its graded output; write to another pattern or folder";
@@ -168,16 +191,17 @@ bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std
                 return false;
             }
         }
-        if (!line.frames.empty() || !line.missing.empty()) {
-            error = std::string(line.frames.empty() ? "--missing" : "--frames") +
+        if (!line.frames.empty() || !line.missing.empty() || line.frame_offset != 0) {
+            error = std::string(!line.frames.empty() ? "--frames" : !line.missing.empty() ? "--missing" : "--frame-offset") +
                     " needs one input that is a frame sequence, such as shot.####.exr";
             return false;
         }
-        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error);
+        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error, line.ext);
     }
     MissingFrames missing = MissingFrames::Error;
     if (!line.missing.empty()) ParseMissingFrames(line.missing, missing);
-    return PlanSequence(pattern, line.output, line.frames, missing, line.overwrite, plan, error);
+    return PlanSequence(pattern, line.output, line.frames, missing, line.overwrite, plan, error, line.frame_offset,
+                        line.ext);
 }
 
 std::string MissingFramesLine(const std::string& input, const SequencePlan& plan, MissingFrames missing)
