@@ -1,10 +1,18 @@
 #include "tools/tintra/command_line/command_help.h"
 
-CommandProse ProseOf(Command command)
-{
-    switch (command) {
-    case Command::Render:
-        return {R"(usage: tintra render IN... -o OUT [options]
+#include <string>
+
+#include "tools/tintra/command_line/option_table.h"
+
+namespace {
+
+struct ProseOfCommand {
+    Command command;
+    CommandProse prose;
+};
+
+const ProseOfCommand kProse[] = {
+    {Command::Render, {R"(usage: tintra render IN... -o OUT [options]
 
 Applies the TINTRA plug-in to images, through a host that drives the plug-in
 binary exactly as its host does: After Effects for TINTRA.so (or .aex,
@@ -52,18 +60,16 @@ without alpha. A file that cannot be read whole fails unless --allow-damaged.
 Exit status: 0 all done, 1 some file failed (the others are still done),
 2 usage error (nothing is done), 130, 129 or 143 stopped by SIGINT (Ctrl-C),
 SIGHUP or SIGTERM.
-)"};
-    case Command::Info:
-        return {R"(usage: tintra info [--plugin PATH]
+)"}},
+    {Command::Info, {R"(usage: tintra info [--plugin PATH]
 
 Prints which API the plug-in speaks (After Effects or OpenFX), the binary
 loaded, and what it declares to the host: its name, match name (OFX:
 identifier), category and version, its parameters with their ranges and
 defaults, and (After Effects) its About text.
 )",
-                ""};
-    case Command::Sheet:
-        return {R"(usage: tintra sheet IN -o OUT [options]
+                ""}},
+    {Command::Sheet, {R"(usage: tintra sheet IN -o OUT [options]
 
 Writes one image that shows IN beside its renders with each choice of the
 plug-in's popup parameter, left to right in the popup's order, each cell
@@ -75,9 +81,8 @@ Effect parameters are options as for render, all but the popup.
                 R"(
 Limits: the sheet itself is at most 30000 pixels each way and --max-pixels
 in all (default 128M); an input whose sheet would be larger is refused.
-)"};
-    case Command::Generate:
-        return {R"(usage: tintra generate chart|scene -o OUT [options]
+)"}},
+    {Command::Generate, {R"(usage: tintra generate chart|scene -o OUT [options]
 
 Writes a test image made by tintra itself, to try the plug-in on:
   chart   an OKLab chart: hue across (0 to 360 degrees), lightness down
@@ -86,18 +91,15 @@ Writes a test image made by tintra itself, to try the plug-in on:
   scene   a photograph-like landscape: sky, sun, clouds, hills, water,
           a field of flowers
 )",
-                ""};
-    case Command::Frames:
-        return {R"(usage: tintra frames LIST [--chunk N]
+                ""}},
+    {Command::Frames, {R"(usage: tintra frames LIST [--chunk N]
 
 Prints the frames of a --frames list in its shortest form (1-3,5), or split
 into lists of N frames, one per line: the lists that the tasks of a render
 farm job take with --frames (scripts/farm-render splits a job so).
 )",
-                ""};
-    case Command::None: break;
-    }
-    return {R"(usage: tintra COMMAND [options]
+                ""}},
+    {Command::None, {R"(usage: tintra COMMAND [options]
 
 Runs the TINTRA After Effects plug-in outside the host, on image files.
 
@@ -111,5 +113,54 @@ Commands:
 tintra COMMAND --help tells more about each; tintra --version gives the
 versions of tintra and of the plug-in.
 )",
-            ""};
+            ""}},
+};
+
+// One option's lines of --help: its text wrapped at 79 columns beside a
+// column of options.
+std::string OptionRow(const OptionSpec& o)
+{
+    std::string left = o.short_name != 0 ? std::string("-") + o.short_name + ", --" : "    --";
+    left += o.name;
+    if (o.value != nullptr) left += std::string(" ") + o.value;
+    constexpr size_t kColumn = 26, kWidth = 79;
+    std::string row = "  " + left;
+    row += row.size() < kColumn ? std::string(kColumn - row.size(), ' ') : "\n" + std::string(kColumn, ' ');
+    size_t used = kColumn;
+    std::string word;
+    const std::string help = std::string(o.help) + " ";
+    for (char c : help) {
+        if (c != ' ') {
+            word += c;
+            continue;
+        }
+        if (used + word.size() > kWidth && used > kColumn) {
+            row += "\n" + std::string(kColumn, ' ');
+            used = kColumn;
+        }
+        row += (used > kColumn ? " " : "") + word;
+        used += word.size() + (used > kColumn ? 1 : 0);
+        word.clear();
+    }
+    return row + "\n";
+}
+
+}  // namespace
+
+CommandProse ProseOf(Command command)
+{
+    for (const ProseOfCommand& p : kProse)
+        if (p.command == command) return p.prose;
+    return kProse[sizeof kProse / sizeof kProse[0] - 1].prose;
+}
+
+std::string HelpText(Command command)
+{
+    const CommandProse prose = ProseOf(command);
+    std::string text = prose.intro;
+    if (command == Command::None) return text;
+    text += "\nOptions:\n";
+    for (const OptionSpec& o : kOptionTable)
+        if ((o.applies & AppliesTo(command)) != 0) text += OptionRow(o);
+    return text + prose.trailer;
 }

@@ -7,106 +7,11 @@
 #include <cstring>
 
 #include "tools/tintra/command_line/command_help.h"
+#include "tools/tintra/command_line/option_table.h"
 #include "tools/tintra/planning/frame_sequence.h"
 
 namespace {
 
-enum Applies : unsigned {
-    kRender = 1u << 0,
-    kInfo = 1u << 1,
-    kSheet = 1u << 2,
-    kGenerate = 1u << 3,
-    kFrames = 1u << 4,
-    kAll = kRender | kInfo | kSheet | kGenerate | kFrames,
-};
-
-enum class Id {
-    Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help, FrameOffset, Ext
-};
-
-// Every option of the tool, with its help: --help lists them from here.
-struct Option {
-    const char* name;
-    char short_name;
-    const char* value;  // the value's name in the help; nullptr for a switch
-    unsigned applies;
-    Id id;
-    const char* help;
-};
-
-constexpr Option kOptions[] = {
-    {"output", 'o', "OUT", kRender | kSheet | kGenerate, Id::Output,
-     "output file; for render, a folder when there are several inputs"},
-    {"depth", 'd', "TYPE", kRender | kSheet | kGenerate, Id::Depth,
-     "the output's samples: uint8, uint10, uint12, uint16, half or float (8 and 16 are uint8 and uint16); "
-     "default: the input's, as near as the format holds. uint8 renders at 8 bits, the rest at 16"},
-    {"compression", 0, "NAME[:Q]", kRender | kSheet | kGenerate, Id::Compression,
-     "the output's compression as OpenImageIO names it (zip, lzw, none, rle, jpeg:90, ...); default: the "
-     "format's (TIFF zip, JPEG quality 98)"},
-    {"png-compression", 0, "L", kRender | kSheet | kGenerate, Id::PngLevel,
-     "zlib level of a PNG output, 0..9 (default 1: fast)"},
-    {"subsampling", 0, "S", kRender | kSheet | kGenerate, Id::Subsampling,
-     "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)"},
-    {"threads", 0, "N", kRender | kSheet, Id::Threads, "render threads (default: the CPUs tintra may run on)"},
-    {"overwrite", 0, nullptr, kRender | kSheet, Id::Overwrite, "allow an output to replace one of the inputs"},
-    {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, Id::NoClobber,
-     "keep any output that exists: its frame is skipped, not rendered again"},
-    {"dry-run", 'n', nullptr, kRender | kSheet | kGenerate, Id::DryRun,
-     "read the inputs' headers and print what would be written; write nothing"},
-    {"quiet", 'q', nullptr, kRender | kSheet | kGenerate, Id::Quiet,
-     "no progress bar and no warnings: only errors and the summary"},
-    {"max-pixels", 0, "N", kRender | kSheet, Id::MaxPixels,
-     "refuse inputs of more than N pixels, all pages together; K, M, G for thousands, millions, billions "
-     "(default 128M, at most 900M)"},
-    {"allow-damaged", 0, nullptr, kRender | kSheet, Id::AllowDamaged,
-     "render a file that cannot be read whole with what could be read, and say so (default: a failed file)"},
-    {"auto-orient", 0, nullptr, kRender | kSheet, Id::AutoOrient,
-     "turn the pixels upright as the orientation tag says and reset the tag (default: pixels as stored)"},
-    {"size", 0, "WxH", kGenerate, Id::Size, "image size (default: chart 720x360, scene 960x540)"},
-    {"frames", 0, "LIST", kRender | kGenerate, Id::Frames,
-     "a sequence's frames: 1001-1100, every 4th 1001-1100x4, a list 1,5,9-12, negative frames -10--1 "
-     "(render's default: the first to the last on disk; generate: the scene as a sequence, its sun crossing "
-     "the sky)"},
-    {"missing", 0, "M", kRender, Id::Missing,
-     "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
-     "before it on disk in its place)"},
-    {"frame-offset", 0, "N", kRender, Id::FrameOffset,
-     "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
-    {"ext", 0, "EXT", kRender, Id::Ext,
-     "the output format of a folder batch or of a sequence into a folder: each input's name with this "
-     "extension (default: the input's)"},
-    {"chunk", 0, "N", kFrames, Id::Chunk, "frames per list"},
-    {"plugin", 0, "PATH", kRender | kInfo | kSheet, Id::Plugin,
-     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
-     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},
-    {"help", 'h', nullptr, kAll, Id::Help, "this text"},
-};
-
-struct KnownCommand {
-    const char* name;
-    Command command;
-    unsigned applies;
-};
-
-constexpr KnownCommand kCommands[] = {
-    {"render", Command::Render, kRender},
-    {"info", Command::Info, kInfo},
-    {"sheet", Command::Sheet, kSheet},
-    {"generate", Command::Generate, kGenerate},
-    {"frames", Command::Frames, kFrames},
-};
-
-unsigned AppliesTo(Command command)
-{
-    for (const KnownCommand& c : kCommands)
-        if (c.command == command) return c.applies;
-    return 0;
-}
-
-// The one rule for whether an argument is the value of the option before
-// it: anything but another option. A negative number is a value, a lone "-"
-// too; a value that starts with '-' otherwise goes as --name=value.
 bool IsValue(const char* arg)
 {
     if (arg == nullptr) return false;
@@ -164,22 +69,22 @@ bool ParseSamples(const std::string& text, CommandLine& line)
     return false;
 }
 
-bool Apply(Id id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
+bool Apply(OptionId id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
 {
     const auto refuse = [&](const std::string& what) {
         error = shown + ": '" + value + "' is not " + what;
         return false;
     };
     switch (id) {
-    case Id::Output: line.output = value; break;
-    case Id::Plugin: line.plugin = value; break;
-    case Id::Threads:
+    case OptionId::Output: line.output = value; break;
+    case OptionId::Plugin: line.plugin = value; break;
+    case OptionId::Threads:
         if (!ParseInt(value, 1, 1024, line.threads)) return refuse("a thread count (1..1024)");
         break;
-    case Id::Depth:
+    case OptionId::Depth:
         if (!ParseSamples(value, line)) return refuse("a sample type (uint8, uint10, uint12, uint16, half, float)");
         break;
-    case Id::Compression: {
+    case OptionId::Compression: {
         const size_t colon = value.find(':');
         int quality = 0;
         if (value.empty() || colon == 0 ||
@@ -188,44 +93,44 @@ bool Apply(Id id, const std::string& shown, const std::string& value, CommandLin
         line.compression = value;
         break;
     }
-    case Id::PngLevel:
+    case OptionId::PngLevel:
         if (!ParseInt(value, 0, 9, line.png_compression)) return refuse("a compression level (0..9)");
         break;
-    case Id::Subsampling:
+    case OptionId::Subsampling:
         if (value != "4:4:4" && value != "4:2:2" && value != "4:2:0") return refuse("4:4:4, 4:2:2 or 4:2:0");
         line.subsampling = value;
         break;
-    case Id::Overwrite: line.overwrite = true; break;
-    case Id::NoClobber: line.no_clobber = true; break;
-    case Id::DryRun: line.dry_run = true; break;
-    case Id::Quiet: line.quiet = true; break;
-    case Id::MaxPixels:
+    case OptionId::Overwrite: line.overwrite = true; break;
+    case OptionId::NoClobber: line.no_clobber = true; break;
+    case OptionId::DryRun: line.dry_run = true; break;
+    case OptionId::Quiet: line.quiet = true; break;
+    case OptionId::MaxPixels:
         if (!ParsePixelCount(value, line.max_pixels))
             return refuse("a pixel count such as 50000000, 50M or 1G (at most 900M)");
         break;
-    case Id::AllowDamaged: line.allow_damaged = true; break;
-    case Id::AutoOrient: line.auto_orient = true; break;
-    case Id::Size:
+    case OptionId::AllowDamaged: line.allow_damaged = true; break;
+    case OptionId::AutoOrient: line.auto_orient = true; break;
+    case OptionId::Size:
         if (!ParseSize(value, line.size_width, line.size_height))
             return refuse("a size such as 1024x512 (at most 30000 each way)");
         break;
-    case Id::Frames: line.frames = value; break;
-    case Id::Missing: {
+    case OptionId::Frames: line.frames = value; break;
+    case OptionId::Missing: {
         MissingFrames missing;
         if (!ParseMissingFrames(value, missing)) return refuse("error, skip or hold");
         line.missing = value;
         break;
     }
-    case Id::Chunk:
+    case OptionId::Chunk:
         if (!ParseInt(value, 1, (long)kMaxFrames, line.chunk))
             return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
         break;
-    case Id::Help: line.help = true; break;
-    case Id::FrameOffset:
+    case OptionId::Help: line.help = true; break;
+    case OptionId::FrameOffset:
         if (!ParseInt(value, -(long)kFrameLimit, (long)kFrameLimit, line.frame_offset))
             return refuse("a number of frames (-" + std::to_string(kFrameLimit) + ".." + std::to_string(kFrameLimit) + ")");
         break;
-    case Id::Ext: line.ext = value; break;
+    case OptionId::Ext: line.ext = value; break;
     }
     return true;
 }
@@ -306,14 +211,85 @@ std::string NearestName(const std::string& typed, const std::vector<std::string>
 std::vector<std::string> OwnOptions(Command command)
 {
     std::vector<std::string> names;
-    for (const Option& o : kOptions)
+    for (const OptionSpec& o : kOptionTable)
         if ((o.applies & AppliesTo(command)) != 0) names.push_back(std::string("--") + o.name);
     return names;
 }
 
-bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error)
+namespace {
+
+// One argument that starts with '-', taken apart: --name=value, --name
+// value, -o value, -ovalue. A value in the next argument is taken with it.
+struct TakenOption {
+    std::string name, value, shown;
+    bool long_form = false;
+    bool inline_value = false;
+    bool has_value = false;
+    const OptionSpec* known = nullptr;
+};
+
+TakenOption TakeOption(int argc, const char* const* argv, int& i)
 {
-    line = CommandLine();
+    const std::string arg = argv[i];
+    TakenOption t;
+    t.long_form = arg[1] == '-';
+    if (t.long_form) {
+        const size_t eq = arg.find('=');
+        t.name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+        t.inline_value = eq != std::string::npos;
+        if (t.inline_value) t.value = arg.substr(eq + 1);
+        t.shown = "--" + t.name;
+        for (const OptionSpec& o : kOptionTable)
+            if (t.name == o.name) t.known = &o;
+    } else {
+        t.shown = arg.substr(0, 2);
+        for (const OptionSpec& o : kOptionTable)
+            if (o.short_name != 0 && arg[1] == o.short_name) t.known = &o;
+        if (t.known != nullptr && arg.size() > 2) {
+            t.value = arg.substr(2);
+            t.inline_value = true;
+        }
+    }
+    t.has_value = t.inline_value;
+    if ((t.known == nullptr || t.known->value != nullptr) && !t.inline_value && i + 1 < argc && IsValue(argv[i + 1])) {
+        t.value = argv[++i];
+        t.has_value = true;
+    }
+    return t;
+}
+
+// Applies an option of the command named first to line.
+bool ApplyOption(const TakenOption& t, const std::string& first, CommandLine& line, std::string& error)
+{
+    const unsigned applies = AppliesTo(line.command);
+    const bool takes_params = (applies & (kRender | kSheet)) != 0;
+    if (t.known == nullptr && t.long_form && takes_params && !t.name.empty()) {
+        // An effect parameter, or an unknown option: which, is known once
+        // the plug-in is loaded.
+        if (t.has_value)
+            line.param_options.emplace_back(t.name, t.value);
+        else if (line.param_without_value.empty())
+            line.param_without_value = t.name;
+        return true;
+    }
+    if (t.known == nullptr) {
+        const std::string near = NearestName(t.shown, OwnOptions(line.command));
+        error = "unknown option '" + t.shown + "'" + (near.empty() ? "" : " (did you mean " + near + "?)") +
+                " (see tintra " + first + " --help)";
+        return false;
+    }
+    if ((t.known->applies & applies) == 0) error = t.shown + " does not apply to '" + first + "'";
+    else if (t.known->value != nullptr && !t.has_value) error = t.shown + " needs a value";
+    else if (t.known->value == nullptr && t.inline_value) error = t.shown + " takes no value";
+    else return Apply(t.known->id, t.shown, t.value, line, error);
+    return false;
+}
+
+// The command word: a command, or --version, or help. Returns false with
+// error set when it is none of them; done when nothing follows it to parse.
+bool ParseCommandWord(int argc, const char* const* argv, CommandLine& line, bool& done, std::string& error)
+{
+    done = true;
     if (argc < 2) {
         error = "no command given (render, info, sheet, generate or frames; see tintra --help)";
         return false;
@@ -338,9 +314,19 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         error = "unknown command '" + first + "' (render, info, sheet, generate or frames; see tintra --help)";
         return false;
     }
-    const unsigned applies = AppliesTo(line.command);
-    const bool takes_params = (applies & (kRender | kSheet)) != 0;
+    done = false;
+    return true;
+}
 
+}  // namespace
+
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error)
+{
+    line = CommandLine();
+    bool done = false;
+    if (!ParseCommandWord(argc, argv, line, done, error)) return false;
+    if (done) return true;
+    const std::string first = argv[1];
     bool options_end = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -354,97 +340,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             options_end = true;
             continue;
         }
-        // --name=value, --name value, -o value, -ovalue.
-        std::string name, value, shown;
-        bool inline_value = false;
-        const Option* known = nullptr;
-        if (arg[1] == '-') {
-            const size_t eq = arg.find('=');
-            name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            inline_value = eq != std::string::npos;
-            if (inline_value) value = arg.substr(eq + 1);
-            shown = "--" + name;
-            for (const Option& o : kOptions)
-                if (name == o.name) known = &o;
-        } else {
-            shown = arg.substr(0, 2);
-            for (const Option& o : kOptions)
-                if (o.short_name != 0 && arg[1] == o.short_name) known = &o;
-            if (known != nullptr && arg.size() > 2) {
-                value = arg.substr(2);
-                inline_value = true;
-            }
-        }
-        bool has_value = inline_value;
-        if ((known == nullptr || known->value != nullptr) && !inline_value && i + 1 < argc && IsValue(argv[i + 1])) {
-            value = argv[++i];
-            has_value = true;
-        }
-        if (known == nullptr && arg[1] == '-' && takes_params && !name.empty()) {
-            // An effect parameter, or an unknown option: which, is known once
-            // the plug-in is loaded.
-            if (has_value)
-                line.param_options.emplace_back(name, value);
-            else if (line.param_without_value.empty())
-                line.param_without_value = name;
-            continue;
-        }
-        if (known == nullptr) {
-            const std::string near = NearestName(shown, OwnOptions(line.command));
-            error = "unknown option '" + shown + "'" + (near.empty() ? "" : " (did you mean " + near + "?)") +
-                    " (see tintra " + first + " --help)";
-            return false;
-        }
-        if ((known->applies & applies) == 0) {
-            error = shown + " does not apply to '" + first + "'";
-            return false;
-        }
-        if (known->value != nullptr && !has_value) {
-            error = shown + " needs a value";
-            return false;
-        }
-        if (known->value == nullptr && inline_value) {
-            error = shown + " takes no value";
-            return false;
-        }
-        if (!Apply(known->id, shown, value, line, error)) return false;
+        if (!ApplyOption(TakeOption(argc, argv, i), first, line, error)) return false;
     }
     if (line.help) return true;
     return CheckOperands(line, error);
-}
-
-std::string HelpText(Command command)
-{
-    const CommandProse prose = ProseOf(command);
-    std::string text = prose.intro;
-    if (command == Command::None) return text;
-    text += "\nOptions:\n";
-    for (const Option& o : kOptions) {
-        if ((o.applies & AppliesTo(command)) == 0) continue;
-        std::string left = o.short_name != 0 ? std::string("-") + o.short_name + ", --" : "    --";
-        left += o.name;
-        if (o.value != nullptr) left += std::string(" ") + o.value;
-        // The help wrapped at 79 columns beside a column of options.
-        constexpr size_t kColumn = 26, kWidth = 79;
-        std::string row = "  " + left;
-        row += row.size() < kColumn ? std::string(kColumn - row.size(), ' ') : "\n" + std::string(kColumn, ' ');
-        size_t used = kColumn;
-        std::string word;
-        const std::string help = std::string(o.help) + " ";
-        for (char c : help) {
-            if (c != ' ') {
-                word += c;
-                continue;
-            }
-            if (used + word.size() > kWidth && used > kColumn) {
-                row += "\n" + std::string(kColumn, ' ');
-                used = kColumn;
-            }
-            row += (used > kColumn ? " " : "") + word;
-            used += word.size() + (used > kColumn ? 1 : 0);
-            word.clear();
-        }
-        text += row + "\n";
-    }
-    return text + prose.trailer;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct Page {
     Image image;
     OIIO::ImageSpec header;
 };
+
+struct Channels;
 
 // An input opened and its header checked, pixels not yet read.
 class ImageReader {
@@ -63,7 +66,36 @@ public:
               std::vector<std::string>& notes, std::string& error);
 
 private:
+    // A size a header claims, judged before any memory is spent on it.
+    struct ClaimedSize {
+        uint64_t width, height;
+        uint64_t pixels;     // of this page and those before it
+        uint64_t raw_bytes;  // what those pixels take at the file's bit depth
+        bool uncompressed;   // stored as they are: the file must hold raw_bytes
+    };
+    struct SampleCounts {
+        uint64_t clipped = 0;       // float values outside 0..1
+        uint64_t float_values = 0;  // float values made integers
+    };
+    enum class BandsRead { Whole, Failed, Interrupted };
+
+    // The steps of Open: the size policy, the library's opening, every
+    // page's header, and PNG text the library leaves out.
+    bool RefusesSize(const std::string& where, const ClaimedSize& claim, std::string& error);
+    bool OpenWithLibrary(std::string& error);
+    bool ReadPageHeaders(std::string& error);
+    void ReadPngText();
+    // The steps of Read.
+    bool AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
+                       std::set<std::string>& dropped, std::string& error) const;
+    bool ReadPage(size_t i, const Channels& channels, Page& page, const std::function<bool(int, int32_t)>& rows,
+                  SampleCounts& counts, std::string& error);
+    BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool full16, bool report_rows,
+                        const std::function<bool(int, int32_t)>& rows, SampleCounts& counts);
+
     std::string path_;
+    uint64_t max_pixels_ = kDefaultMaxPixels;
+    uint64_t file_bytes_ = 0;
     std::string format_;  // the library's name of the file's format
     bool allow_damaged_ = false;
     bool auto_orient_ = false;
@@ -72,5 +104,6 @@ private:
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;
     std::vector<std::string> unread_;  // metadata the library does not read
+    std::vector<unsigned char> buffer_;  // one band of samples as the library reads them
 };
 

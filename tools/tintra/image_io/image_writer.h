@@ -12,19 +12,7 @@
 
 #include "tools/tintra/image_io/image.h"
 #include "tools/tintra/image_io/image_reader.h"
-#include "tools/tintra/image_io/samples.h"
-
-struct WriteOptions {
-    int png_compression = 1;  // zlib level 0..9
-    Samples samples = Samples::Input;  // the file's samples; Input: as near the source's as the format holds
-    std::string compression;  // the library's NAME or NAME:QUALITY; empty: the format's default
-    std::string subsampling;  // JPEG chroma subsampling; empty: the source's, else 4:4:4
-    bool no_clobber = false;  // an existing file is never replaced
-};
-
-// The description of an output page: the source's metadata, if any, with the
-// image's own size, channels and depth.
-OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source);
+#include "tools/tintra/image_io/output_header.h"
 
 // Writes into a temporary file beside the target and renames it over the
 // target only once it is complete, so that a failure or an interrupt never

@@ -106,3 +106,24 @@ bool TextAsLatin1(const std::string& utf8, std::string& latin1)
     }
     return true;
 }
+
+// PNG chunks before the image data that the library does not read, so that
+// their loss is said rather than silent: cHRM (the primaries and white point).
+std::vector<std::string> UnreadPngChunks(const std::string& path)
+{
+    std::vector<std::string> unread;
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return unread;
+    unsigned char head[8];
+    // After the signature: length, type, data, CRC, until the image data.
+    off_t at = 8;
+    for (int chunk = 0; chunk < 10000 && pread(fd, head, 8, at) == 8; ++chunk) {
+        const uint32_t length = (uint32_t)head[0] << 24 | (uint32_t)head[1] << 16 | (uint32_t)head[2] << 8 | head[3];
+        const std::string type(reinterpret_cast<const char*>(head + 4), 4);
+        if (type == "IDAT" || type == "IEND") break;
+        if (type == "cHRM") unread.push_back("cHRM chromaticities");
+        at += 12 + (off_t)length;
+    }
+    close(fd);
+    return unread;
+}

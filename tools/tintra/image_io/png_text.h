@@ -18,6 +18,10 @@ struct PngTextAfterData {
 // ImageDescription).
 PngTextAfterData ReadPngTextAfterData(const std::string& path);
 
+// PNG chunks before the image data that the library does not read, named
+// for the one-line note: cHRM (the primaries and white point).
+std::vector<std::string> UnreadPngChunks(const std::string& path);
+
 // Text from a tEXt chunk as UTF-8: kept if it is UTF-8 already (as some
 // writers, the library among them, store it), else read as Latin-1.
 std::string TextAsUtf8(const std::string& bytes);

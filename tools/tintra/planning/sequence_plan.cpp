@@ -1,7 +1,6 @@
 #include "tools/tintra/planning/sequence_plan.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 #include <sys/stat.h>
 
@@ -27,8 +26,7 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The output of a frame whose input (as named by the pattern) is `input`.
-// Where the frame goes: its number (moved by the offset) in the output
+// Where a frame goes: its number (moved by the offset) in the output
 // pattern, or its input's name (with ext) in the output folder.
 struct OutputNaming {
     const FramePattern* pattern;  // null: the folder out
@@ -42,6 +40,26 @@ std::string OutputOf(const std::string& input, int frame, const OutputNaming& na
     if (naming.pattern != nullptr) return naming.pattern->Path(frame + naming.offset);
     const std::string name = WithExtension(BaseName(input), naming.ext);
     return naming.out.back() == '/' ? naming.out + name : naming.out + "/" + name;
+}
+
+// --frame-offset names output numbers, --ext a folder's names; each refused
+// where it has nothing to change, and an offset beyond the frames a pattern
+// holds refused.
+bool CheckNaming(const OutputNaming& naming, const std::vector<int>& range, std::string& error)
+{
+    if ((naming.offset != 0 && naming.pattern == nullptr) || (!naming.ext.empty() && naming.pattern != nullptr)) {
+        error = naming.offset != 0 ? "--frame-offset needs an output pattern (such as graded.####.exr)"
+                                   : "--ext applies to a folder of outputs; an output pattern names its own extension";
+        return false;
+    }
+    for (int frame : {range.front(), range.back()}) {
+        if ((long long)frame + naming.offset < -kFrameLimit || (long long)frame + naming.offset > kFrameLimit) {
+            error = "--frame-offset " + std::to_string(naming.offset) + " moves frame " + std::to_string(frame) +
+                    " beyond the frames a pattern holds";
+            return false;
+        }
+    }
+    return true;
 }
 
 // A held frame's source that is replaced by its own output (an in-place
@@ -60,34 +78,34 @@ int HeldInPlace(const FramePattern& in, const std::vector<int>& sources, const O
     return -1;
 }
 
-}  // namespace
-
-bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
-                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error,
-                  int frame_offset, const std::string& ext)
+// The frames to render: --frames, or the first to the last on disk.
+bool FrameRange(const FramePattern& in, const std::vector<int>& on_disk, const std::string& frames_text,
+                std::vector<int>& range, std::string& error)
 {
-    plan = SequencePlan();
-    std::vector<int> on_disk;
-    if (!FramesOnDisk(in, on_disk, error)) return false;
-    std::vector<int> range;
     if (!frames_text.empty()) {
-        if (!ParseFrames(frames_text, range, error)) {
-            error = "--frames " + error;
-            return false;
-        }
-    } else if (on_disk.empty()) {
+        if (ParseFrames(frames_text, range, error)) return true;
+        error = "--frames " + error;
+        return false;
+    }
+    if (on_disk.empty()) {
         error = in.text + ": no frame of this sequence is on disk, and no --frames given";
         return false;
-    } else if ((long long)on_disk.back() - on_disk.front() >= (long long)kMaxFrames) {
+    }
+    if ((long long)on_disk.back() - on_disk.front() >= (long long)kMaxFrames) {
         error = in.text + ": the frames on disk run from " + std::to_string(on_disk.front()) + " to " +
                 std::to_string(on_disk.back()) + ", more than " + std::to_string(kMaxFrames) + "; give --frames";
         return false;
-    } else {
-        for (long long f = on_disk.front(); f <= on_disk.back(); ++f) range.push_back((int)f);
     }
+    for (long long f = on_disk.front(); f <= on_disk.back(); ++f) range.push_back((int)f);
+    return true;
+}
 
-    FramePattern out_pattern;
-    const bool to_pattern = FindFramePattern(out, out_pattern);
+// Where the frames go: an output pattern, or a folder. plan.batch.folder gets
+// the folder to create, if it is not there yet.
+bool PlanOutputFolder(const std::string& out, FramePattern& out_pattern, bool& to_pattern, SequencePlan& plan,
+                      std::string& error)
+{
+    to_pattern = FindFramePattern(out, out_pattern);
     std::string out_folder;
     if (to_pattern) {
         out_folder = FolderOf(out_pattern.head);
@@ -97,19 +115,6 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         error = "-o " + out + ": a sequence needs an output pattern (such as graded.####.exr) or a folder";
         return false;
     }
-    if ((frame_offset != 0 && !to_pattern) || (!ext.empty() && to_pattern)) {
-        error = frame_offset != 0 ? "--frame-offset needs an output pattern (such as graded.####.exr)"
-                                  : "--ext applies to a folder of outputs; an output pattern names its own extension";
-        return false;
-    }
-    for (int frame : {range.front(), range.back()}) {
-        if ((long long)frame + frame_offset < -kFrameLimit || (long long)frame + frame_offset > kFrameLimit) {
-            error = "--frame-offset " + std::to_string(frame_offset) + " moves frame " + std::to_string(frame) +
-                    " beyond the frames a pattern holds";
-            return false;
-        }
-    }
-    const OutputNaming naming{to_pattern ? &out_pattern : nullptr, out, frame_offset, ext};
     if (!out_folder.empty() && !IsFolder(out_folder)) {
         struct stat info;
         if (stat(out_folder.c_str(), &info) == 0) {
@@ -118,8 +123,14 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         }
         plan.batch.folder = out_folder;
     }
+    return true;
+}
 
-    std::vector<int> sources;  // the frames on disk that a missing frame holds
+// Each frame of the range: rendered, or, when not on disk, failed, skipped
+// or held as `missing` says. sources gets the frames on disk that are held.
+void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const std::vector<int>& range,
+                const OutputNaming& naming, MissingFrames missing, SequencePlan& plan, std::vector<int>& sources)
+{
     for (int frame : range) {
         const std::string input = in.Path(frame);
         BatchItem item{input, OutputOf(input, frame, naming)};
@@ -140,6 +151,25 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         plan.batch.items.push_back(item);
         plan.frames.push_back(frame);
     }
+}
+
+}  // namespace
+
+bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
+                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error,
+                  int frame_offset, const std::string& ext)
+{
+    plan = SequencePlan();
+    std::vector<int> on_disk, range;
+    if (!FramesOnDisk(in, on_disk, error)) return false;
+    if (!FrameRange(in, on_disk, frames_text, range, error)) return false;
+    FramePattern out_pattern;
+    bool to_pattern = false;
+    if (!PlanOutputFolder(out, out_pattern, to_pattern, plan, error)) return false;
+    const OutputNaming naming{to_pattern ? &out_pattern : nullptr, out, frame_offset, ext};
+    if (!CheckNaming(naming, range, error)) return false;
+    std::vector<int> sources;
+    PlanFrames(in, on_disk, range, naming, missing, plan, sources);
     if (plan.batch.items.empty()) return true;
     const int in_place = HeldInPlace(in, sources, naming);
     if (in_place >= 0) {
@@ -157,23 +187,9 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         return false;
     }
     if (allow_overwrite) return true;
-    // An output may be any frame's input, not only its own.
-    std::map<std::pair<dev_t, ino_t>, std::string> inputs;
-    for (int frame : on_disk) {
-        struct stat info;
-        if (stat(in.Path(frame).c_str(), &info) == 0)
-            inputs.emplace(std::make_pair(info.st_dev, info.st_ino), in.Path(frame));
-    }
-    for (const BatchItem& item : plan.batch.items) {
-        struct stat info;
-        if (stat(item.output.c_str(), &info) != 0) continue;
-        const auto found = inputs.find(std::make_pair(info.st_dev, info.st_ino));
-        if (found != inputs.end()) {
-            error = item.output + " is the input " + found->second + "; pass --overwrite to replace it";
-            return false;
-        }
-    }
-    return true;
+    std::vector<std::string> inputs;
+    for (int frame : on_disk) inputs.push_back(in.Path(frame));
+    return CheckNoOutputIsAnInput(inputs, plan.batch.items, error);
 }
 
 bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error)

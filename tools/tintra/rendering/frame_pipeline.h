@@ -34,6 +34,7 @@ private:
     enum class Result { Done, Kept, Failed, Interrupted };
 
     void DecodeAll(const std::vector<BatchItem>& items);
+    Result RenderItem(size_t i, const BatchItem& item);
     Result RenderFrame(const BatchItem& item, Frame& in);
 
     const PluginBuilds& builds_;

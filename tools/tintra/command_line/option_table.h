@@ -1,0 +1,106 @@
+// The tool's commands and options as one table: the parser takes options
+// apart by it, and --help lists them from it. A generator of the man page
+// or of shell completion reads the same table, so that none of them can
+// drift from what the tool accepts.
+#pragma once
+
+#include "tools/tintra/command_line/command_line.h"
+
+enum Applies : unsigned {
+    kRender = 1u << 0,
+    kInfo = 1u << 1,
+    kSheet = 1u << 2,
+    kGenerate = 1u << 3,
+    kFrames = 1u << 4,
+    kAll = kRender | kInfo | kSheet | kGenerate | kFrames,
+};
+
+enum class OptionId {
+    Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
+    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help, FrameOffset, Ext
+};
+
+// Every option of the tool, with its help: --help lists them from here, and
+// so may a man page or a shell's completion.
+struct OptionSpec {
+    const char* name;
+    char short_name;
+    const char* value;  // the value's name in the help; nullptr for a switch
+    unsigned applies;
+    OptionId id;
+    const char* help;
+};
+
+inline constexpr OptionSpec kOptionTable[] = {
+    {"output", 'o', "OUT", kRender | kSheet | kGenerate, OptionId::Output,
+     "output file; for render, a folder when there are several inputs"},
+    {"depth", 'd', "TYPE", kRender | kSheet | kGenerate, OptionId::Depth,
+     "the output's samples: uint8, uint10, uint12, uint16, half or float (8 and 16 are uint8 and uint16); "
+     "default: the input's, as near as the format holds. uint8 renders at 8 bits, the rest at 16"},
+    {"compression", 0, "NAME[:Q]", kRender | kSheet | kGenerate, OptionId::Compression,
+     "the output's compression as OpenImageIO names it (zip, lzw, none, rle, jpeg:90, ...); default: the "
+     "format's (TIFF zip, JPEG quality 98)"},
+    {"png-compression", 0, "L", kRender | kSheet | kGenerate, OptionId::PngLevel,
+     "zlib level of a PNG output, 0..9 (default 1: fast)"},
+    {"subsampling", 0, "S", kRender | kSheet | kGenerate, OptionId::Subsampling,
+     "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)"},
+    {"threads", 0, "N", kRender | kSheet, OptionId::Threads, "render threads (default: the CPUs tintra may run on)"},
+    {"overwrite", 0, nullptr, kRender | kSheet, OptionId::Overwrite, "allow an output to replace one of the inputs"},
+    {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, OptionId::NoClobber,
+     "keep any output that exists: its frame is skipped, not rendered again"},
+    {"dry-run", 'n', nullptr, kRender | kSheet | kGenerate, OptionId::DryRun,
+     "read the inputs' headers and print what would be written; write nothing"},
+    {"quiet", 'q', nullptr, kRender | kSheet | kGenerate, OptionId::Quiet,
+     "no progress bar and no warnings: only errors and the summary"},
+    {"max-pixels", 0, "N", kRender | kSheet, OptionId::MaxPixels,
+     "refuse inputs of more than N pixels, all pages together; K, M, G for thousands, millions, billions "
+     "(default 128M, at most 900M)"},
+    {"allow-damaged", 0, nullptr, kRender | kSheet, OptionId::AllowDamaged,
+     "render a file that cannot be read whole with what could be read, and say so (default: a failed file)"},
+    {"auto-orient", 0, nullptr, kRender | kSheet, OptionId::AutoOrient,
+     "turn the pixels upright as the orientation tag says and reset the tag (default: pixels as stored)"},
+    {"size", 0, "WxH", kGenerate, OptionId::Size, "image size (default: chart 720x360, scene 960x540)"},
+    {"frames", 0, "LIST", kRender | kGenerate, OptionId::Frames,
+     "a sequence's frames: 1001-1100, every 4th 1001-1100x4, a list 1,5,9-12, negative frames -10--1 "
+     "(render's default: the first to the last on disk; generate: the scene as a sequence, its sun crossing "
+     "the sky)"},
+    {"missing", 0, "M", kRender, OptionId::Missing,
+     "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
+     "before it on disk in its place)"},
+    {"frame-offset", 0, "N", kRender, OptionId::FrameOffset,
+     "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
+    {"ext", 0, "EXT", kRender, OptionId::Ext,
+     "the output format of a folder batch or of a sequence into a folder: each input's name with this "
+     "extension (default: the input's)"},
+    {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
+    {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
+     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
+     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},
+    {"help", 'h', nullptr, kAll, OptionId::Help, "this text"},
+};
+
+struct KnownCommand {
+    const char* name;
+    Command command;
+    unsigned applies;
+};
+
+inline constexpr KnownCommand kCommands[] = {
+    {"render", Command::Render, kRender},
+    {"info", Command::Info, kInfo},
+    {"sheet", Command::Sheet, kSheet},
+    {"generate", Command::Generate, kGenerate},
+    {"frames", Command::Frames, kFrames},
+};
+
+// The Applies bit of a command; 0 for none.
+inline unsigned AppliesTo(Command command)
+{
+    for (const KnownCommand& c : kCommands)
+        if (c.command == command) return c.applies;
+    return 0;
+}
+
+// The one rule for whether an argument is the value of the option before
+// it: anything but another option. A negative number is a value, a lone "-"
+// too; a value that starts with '-' otherwise goes as --name=value.

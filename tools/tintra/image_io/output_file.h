@@ -1,0 +1,65 @@
+// The file an output is written into before it takes its name: a
+// temporary file beside the target, and the library's view of it that keeps
+// the system's reason when a write fails.
+#pragma once
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <OpenImageIO/filesystem.h>
+
+// A name for the temporary file beside target, XXXXXX to be replaced.
+std::string TempPattern(const std::string& target);
+
+// A new file of that pattern's name, created with the permissions a new file
+// gets from the process's umask. Returns its descriptor, -1 on failure (errno set).
+int CreateTempFile(const std::string& pattern, std::string& created);
+
+// The file handed to the library, remembering why a write failed: the
+// library's own messages for it say only "Write Error" or name a scanline.
+// Reads are allowed too, as TIFF reads back what it has written.
+class RecordingFile : public OIIO::Filesystem::IOProxy {
+public:
+    explicit RecordingFile(int fd) : IOProxy("", Write), fd_(fd) {}
+    const char* proxytype() const override { return "tintra"; }
+    size_t read(void* buf, size_t size) override { return advance(pread(buf, size, m_pos)); }
+    size_t write(const void* buf, size_t size) override { return advance(pwrite(buf, size, m_pos)); }
+    size_t pread(void* buf, size_t size, int64_t offset) override
+    {
+        const ssize_t got = ::pread(fd_, buf, size, (off_t)offset);
+        return got > 0 ? (size_t)got : 0;
+    }
+    size_t pwrite(const void* buf, size_t size, int64_t offset) override
+    {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buf) + done, size - done, (off_t)offset + (off_t)done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (failure == 0) failure = n < 0 ? errno : EIO;
+                break;
+            }
+            done += (size_t)n;
+        }
+        return done;
+    }
+    size_t size() const override
+    {
+        struct stat info;
+        return fstat(fd_, &info) == 0 ? (size_t)info.st_size : 0;
+    }
+    int failure = 0;
+
+private:
+    size_t advance(size_t n)
+    {
+        m_pos += (int64_t)n;
+        return n;
+    }
+    int fd_;
+};

@@ -1,0 +1,134 @@
+#include "tools/tintra/image_io/output_header.h"
+
+#include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/png_text.h"
+
+namespace {
+
+// Attributes that describe how the input was stored rather than what it
+// shows; the output chooses its own.
+const char* const kStorageAttributes[] = {
+    "compression", "Compression", "tiff:Compression", "tiff:RowsPerStrip", "tiff:PlanarConfiguration",
+    "planarconfig", "tiff:PhotometricInterpretation", "tiff:ColorSpace", "oiio:BitsPerSample", "oiio:subimages",
+    "png:compressionLevel", "png:filter", "oiio:UnassociatedAlpha", "oiio:ioproxy", "tiff:half",
+    "jpeg:subsampling", "oiio:Movie", "oiio:SampleBorder", "tiff:subfiletype"};
+
+}  // namespace
+
+std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got)
+{
+    std::vector<std::string> lost;
+    // JPEG, for one, writes three of four channels without a word.
+    if (got.nchannels < wanted.nchannels) lost.push_back(wanted.alpha_channel >= 0 ? "alpha" : "channels");
+    if (wanted.find_attribute("ICCProfile") && !got.find_attribute("ICCProfile")) lost.push_back("ICC profile");
+    const int orientation = wanted.get_int_attribute("Orientation", 1);
+    if (orientation != 1 && got.get_int_attribute("Orientation", 1) != orientation) lost.push_back("orientation");
+    if (wanted.find_attribute("XResolution") && !got.find_attribute("XResolution")) lost.push_back("resolution");
+    if (wanted.find_attribute("oiio:Gamma") && !got.find_attribute("oiio:Gamma")) lost.push_back("gamma");
+    std::vector<std::string> text;
+    bool exif = false;
+    for (const OIIO::ParamValue& p : wanted.extra_attribs) {
+        const std::string name = p.name().string();
+        // Exif:ColorSpace is the library's own echo of the colour space.
+        if (name.compare(0, 5, "Exif:") == 0 && name != "Exif:ColorSpace" && !got.find_attribute(name)) exif = true;
+        if (p.type() == OIIO::TypeString && name.find(':') == std::string::npos && name != "ResolutionUnit" &&
+            !got.find_attribute(name))
+            text.push_back(name);
+    }
+    if (exif) lost.push_back("Exif data");
+    if (!text.empty()) lost.push_back("text (" + CommaList(text) + ")");
+    return lost;
+}
+
+void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header)
+{
+    using T = OIIO::TypeDesc;
+    const int bits = options.samples == Samples::UInt10 ? 10 : options.samples == Samples::UInt12 ? 12 : 0;
+    switch (options.samples) {
+    case Samples::Input:
+        // A float render into a format of integers: 16 bits, as near as it holds.
+        if ((header.format == T::HALF || header.format == T::FLOAT) &&
+            std::string(" openexr tiff hdr fits dpx ").find(" " + format + " ") == std::string::npos)
+            header.set_format(T::UINT16);
+        break;
+    case Samples::UInt8: header.set_format(T::UINT8); break;
+    case Samples::UInt10:
+    case Samples::UInt12:
+    case Samples::UInt16: header.set_format(T::UINT16); break;
+    case Samples::Half: header.set_format(T::HALF); break;
+    case Samples::Float: header.set_format(T::FLOAT); break;
+    }
+    if (options.samples != Samples::Input) header.erase_attribute("oiio:BitsPerSample");
+    if (bits != 0) header.attribute("oiio:BitsPerSample", bits);
+    if (!options.compression.empty()) header.attribute("compression", options.compression);
+    // A chroma tool halving chroma resolution by default would hide its
+    // own work: JPEG keeps the source's subsampling, else none.
+    if (!options.subsampling.empty()) header.attribute("jpeg:subsampling", options.subsampling);
+    if (format == "jpeg" && header.get_string_attribute("jpeg:subsampling").empty())
+        header.attribute("jpeg:subsampling", "4:4:4");
+}
+
+void KeepLatin1Text(OIIO::ImageSpec& header, std::string& note)
+{
+    std::vector<std::string> dropped;
+    for (size_t i = header.extra_attribs.size(); i-- > 0;) {
+        const OIIO::ParamValue& p = header.extra_attribs[i];
+        if (p.type() != OIIO::TypeString || p.name().string().find(':') != std::string::npos) continue;
+        std::string latin1;
+        const std::string name = p.name().string();
+        if (TextAsLatin1(p.get_string(), latin1)) {
+            header.attribute(name, latin1);
+        } else {
+            dropped.push_back(name);
+            header.erase_attribute(name);
+        }
+    }
+    if (!dropped.empty())
+        note = "a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out " + CommaList(dropped);
+}
+
+std::string SamplesName(const OIIO::ImageSpec& header)
+{
+    const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
+    if (header.format == OIIO::TypeDesc::HALF) return "half";
+    if (header.format == OIIO::TypeDesc::FLOAT) return "float";
+    return "uint" + std::to_string(bits);
+}
+
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
+{
+    OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
+    header.x = header.y = header.z = 0;
+    header.full_x = header.full_y = header.full_z = 0;
+    header.width = header.full_width = image.width;
+    header.height = header.full_height = image.height;
+    header.depth = header.full_depth = 1;
+    header.tile_width = header.tile_height = 0;
+    header.tile_depth = 1;
+    header.deep = false;
+    // A float render keeps the source's half or float samples.
+    const bool half = source != nullptr && source->format == OIIO::TypeDesc::HALF;
+    header.format = image.depth == 32   ? (half ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::FLOAT)
+                    : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                        : OIIO::TypeDesc::UINT8;
+    header.channelformats.clear();
+    header.nchannels = image.has_alpha ? 4 : 3;
+    header.channelnames = {"R", "G", "B"};
+    if (image.has_alpha) header.channelnames.push_back("A");
+    header.alpha_channel = image.has_alpha ? 3 : -1;
+    header.z_channel = -1;
+    // Kept until the writer knows the format: 10- and 12-bit samples and
+    // JPEG's chroma subsampling follow the source where the format holds them.
+    const int source_bits = header.get_int_attribute("oiio:BitsPerSample", 0);
+    const std::string subsampling = header.get_string_attribute("jpeg:subsampling");
+    for (const char* name : kStorageAttributes) header.erase_attribute(name);
+    if (image.depth == 16 && (source_bits == 10 || source_bits == 12)) header.attribute("oiio:BitsPerSample", source_bits);
+    if (!subsampling.empty()) header.attribute("jpeg:subsampling", subsampling);
+    // The library's reading of the ICC profile's header, not metadata of the
+    // file: the profile itself goes across.
+    for (size_t i = header.extra_attribs.size(); i-- > 0;)
+        if (header.extra_attribs[i].name().string().compare(0, 11, "ICCProfile:") == 0)
+            header.extra_attribs.erase(header.extra_attribs.begin() + (long)i);
+    if (image.has_alpha) header.attribute("oiio:UnassociatedAlpha", image.premultiplied ? 0 : 1);
+    return header;
+}

@@ -1,0 +1,41 @@
+// What an output file's header says: the source's metadata carried over,
+// the samples, compression and subsampling asked for, and what of the
+// metadata a written file turned out not to hold.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <OpenImageIO/imageio.h>
+
+#include "tools/tintra/image_io/image.h"
+#include "tools/tintra/image_io/samples.h"
+
+struct WriteOptions {
+    int png_compression = 1;  // zlib level 0..9
+    Samples samples = Samples::Input;  // the file's samples; Input: as near the source's as the format holds
+    std::string compression;  // the library's NAME or NAME:QUALITY; empty: the format's default
+    std::string subsampling;  // JPEG chroma subsampling; empty: the source's, else 4:4:4
+    bool no_clobber = false;  // an existing file is never replaced
+};
+
+// The description of an output page: the source's metadata, if any, with the
+// image's own size, channels and depth.
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source);
+
+// The samples, compression and subsampling asked for, or the defaults.
+void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header);
+
+// The library writes a PNG's text as tEXt, which holds Latin-1: UTF-8 text
+// is written as Latin-1 where it can be, and left out, said in note, where not.
+void KeepLatin1Text(OIIO::ImageSpec& header, std::string& note);
+
+// A header's samples as the command line names them ("uint16", "half").
+std::string SamplesName(const OIIO::ImageSpec& header);
+
+// What of the source's metadata the written file no longer has.
+std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got);
+
+// The description of an output page: the source's metadata, if any, with the
+// image's own size, channels and depth.
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source);

@@ -1,0 +1,35 @@
+// How a file's samples, as the library reads them, become an image's
+// pixels: which channels are colour and alpha, and each sample at the
+// image's depth.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <OpenImageIO/imageio.h>
+
+#include "host/pf_pixel.h"
+
+// The type the file's samples are read as.
+enum class Source { Int8, Int16, Float };
+
+Source SourceOf(const OIIO::ImageSpec& header);
+
+struct Channels {
+    int colour[3] = {0, 0, 0};  // grey repeats its one channel
+    int alpha = -1;
+    std::vector<std::string> dropped;
+};
+
+// The colour and alpha channels of a page; a one-line reason when it has
+// no colour channel.
+bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& error);
+
+// count pixels of samples as read (nch channels each) into the pixels of
+// the one output that is given: 8-bit, 16-bit or float (R, G, B, A, unclipped).
+// full: 16-bit samples on OFX's 0..65535 instead of the host's 0..32768.
+// clipped counts float values outside 0..1.
+void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
+            PF_Pixel* out8, PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped);
