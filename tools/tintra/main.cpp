@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/command_line/man_page.h"
 #include "tools/tintra/rendering/cpu_count.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/effect_values.h"
@@ -30,6 +31,14 @@ void PrintParamHelp(const CommandLine& line)
 int main(int argc, char** argv)
 {
     KeepOwnMessagesApart();
+    // Hidden: what the build writes beside tintra, from the option table.
+    if (argc == 3 && std::string(argv[1]) == "help") {
+        const std::string what = argv[2];
+        if (what == "--man" || what == "--bash-completion") {
+            std::fputs((what == "--man" ? ManPage() : BashCompletion()).c_str(), stdout);
+            return kExitOk;
+        }
+    }
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) {
