@@ -7,6 +7,7 @@
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/planning/dry_run.h"
+#include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/rendering/frame_pipeline.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
@@ -23,11 +24,17 @@ int RunRender(const CommandLine& line)
     std::string error;
     SequencePlan sequence_plan;
     bool sequence = false;
-    if (!PlanRender(line, sequence_plan, sequence, error)) {
+    if (!PlanRender(line, sequence_plan, sequence, error) || !CheckOutputsWritable(sequence_plan.batch, error)) {
         PrintError(error);
         return kExitUsage;
     }
     const BatchPlan& plan = sequence_plan.batch;
+    if (sequence && plan.items.empty() && sequence_plan.absent.empty()) {
+        // Every frame skipped: a mistyped range must not pass as done.
+        PrintError(line.inputs[0] + ": none of the frames " + FramesText(sequence_plan.missing) +
+                   " is on disk: nothing to render");
+        return kExitFailed;
+    }
     PluginBuilds builds;
     if (int status = PrepareBuilds(line, builds)) return status;
     std::vector<std::string> inputs;

@@ -204,6 +204,18 @@ INSTANTIATE_TEST_SUITE_P(
                     mkfifo(d.path("frames/b.tif").c_str(), 0666);
                 },
                 {"render", "@/frames", "-o", "@/out"}, 2, "@/frames/b.tif: is a pipe, not an image file"},
+        // Outputs that could not be written are found before anything is decoded.
+        BadCase{"output_name_too_long", kGoodPng, {"render", "@/in.png", "-o", "@/" + std::string(260, 'n') + ".png"}, 2,
+                "the file name is 264 bytes, more than the 255"},
+        BadCase{"output_folder_under_a_file",
+                [](const ScratchDir& d) {
+                    mkdir(d.path("frames").c_str(), 0777);
+                    WriteBytes(d.path("frames/a.png"), GoodPng());
+                    WriteBytes(d.path("afile"), {'x'});
+                },
+                {"render", "@/frames", "-o", "@/afile/out"}, 2, "-o @/afile/out/a.png: @/afile is not a folder"},
+        BadCase{"one_file_into_a_pattern", kGoodPng, {"render", "@/in.png", "-o", "@/g.####.png"}, 2,
+                "-o @/g.####.png names a frame sequence, but @/in.png is one file"},
         BadCase{"output_folder_missing", kGoodPng, {"render", "@/in.png", "-o", "@/nowhere/out.png"}, 2,
                 "-o @/nowhere/out.png: the folder @/nowhere does not exist"},
         BadCase{"sheet_of_a_missing_file", nullptr, {"sheet", "@/in.png", "-o", "@/sheet.png"}, 1,

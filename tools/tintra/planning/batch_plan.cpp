@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/planning/frame_sequence.h"
 
 namespace {
 
@@ -84,6 +85,13 @@ bool CheckRegularFiles(const std::vector<std::string>& files, std::string& error
 
 bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& plan, std::string& error)
 {
+    // One file into a frame pattern would be written under the pattern's
+    // own name (a file called g.####.png).
+    FramePattern pattern;
+    if (FindFramePattern(out, pattern)) {
+        error = "-o " + out + " names a frame sequence, but " + file + " is one file: give an output file name";
+        return false;
+    }
     // Checked now, so that a mistyped folder shows before any decoding.
     if (!CheckOutputPath(out, error)) {
         error = "-o " + out + ": " + error;

@@ -39,7 +39,7 @@ const MissingCase kMissing[] = {
     {"hold in a chunk", {"--frames", "4", "--missing", "hold"}, 0, {4}, "1 frame missing: 4", {4}, 2},
     {"hold at the start", {"--frames", "0-1", "--missing", "hold"}, 0, {0, 1}, "1 frame missing: 0", {0}, 1},
     {"stepped", {"--frames", "1-5x2", "--missing", "skip"}, 0, {1, 5}, "1 frame missing: 3 (skipped)", {}, 0},
-    {"nothing left", {"--frames", "3-4", "--missing", "skip"}, 0, {}, "2 frames missing: 3-4", {}, 0},
+    {"nothing left", {"--frames", "3-4", "--missing", "skip"}, 1, {}, "none of the frames 3-4 is on disk", {}, 0},
     {"bad list", {"--frames", "6-1"}, 2, {}, "'6-1' ends before it starts", {}, 0},
     {"bad choice", {"--missing", "black"}, 2, {}, "--missing", {}, 0},
     // A dry run fails as the run would, and writes nothing.
