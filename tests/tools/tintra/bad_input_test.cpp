@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"render", "@/frames", "-o", "@/out"}, 2, "@/frames/b.tif: is a pipe, not an image file"},
         // Outputs that could not be written are found before anything is decoded.
         BadCase{"output_name_too_long", kGoodPng, {"render", "@/in.png", "-o", "@/" + std::string(260, 'n') + ".png"}, 2,
-                "the file name is 264 bytes, more than the 255"},
+                "@/" + std::string(260, 'n') + ".png: the file name is 264 bytes, more than the 255"},
         BadCase{"output_folder_under_a_file",
                 [](const ScratchDir& d) {
                     mkdir(d.path("frames").c_str(), 0777);

@@ -146,6 +146,7 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
     }
     case OptionId::Help: line.help = true; break;
     case OptionId::Ext: line.ext = value; break;
+    case OptionId::Report: line.report = value; break;
     }
     return true;
 }

@@ -47,6 +47,7 @@ struct CommandLine {
     std::string missing;  // render: --missing error|skip|hold; empty: error
     int chunk = 0;        // frames: --chunk N; 0: one list
     int frame_offset = 0; // render: added to a sequence's frame numbers for its outputs
+    std::string report;   // render: --report FILE.json; empty: none
     std::string ext;      // render: a folder's outputs' extension (without the dot); empty: the inputs'
 };
 

@@ -17,7 +17,7 @@ enum Applies : unsigned {
 
 enum class OptionId {
     Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help, FrameOffset, Ext
+    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help, FrameOffset, Ext, Report
 };
 
 // Every option of the tool, with its help: --help lists them from here, and
@@ -72,6 +72,9 @@ inline constexpr OptionSpec kOptionTable[] = {
     {"ext", 0, "EXT", kRender, OptionId::Ext,
      "the output format of a folder batch or of a sequence into a folder: each input's name with this "
      "extension (default: the input's)"},
+    {"report", 0, "FILE.json", kRender, OptionId::Report,
+     "write what the run did as JSON: each frame's input, output, status (rendered, kept, failed, missing), "
+     "message and seconds, and the run's totals; written whole or not at all"},
     {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
      "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
