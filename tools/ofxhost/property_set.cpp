@@ -163,7 +163,10 @@ Property* PropertySet::checked(const char* name, PropType type, int index, bool 
     Property* p = const_cast<Property*>(find(name));
     if (!p) {
         if (write) {
-            std::fprintf(stderr, "ofxhost: unknown: %s\n", where.c_str());
+            // A plug-in may offer what the host does not know; the host
+            // answers so and carries on, as real hosts do, without a word
+            // (tintra prints what the stand-ins say). The name is kept for
+            // the tests to see.
             faults_->note_unknown(name ? name : "(null)");
         } else {
             faults_->report(where + ": no such property");

@@ -28,8 +28,10 @@ its own padding (-o graded.%06d.exr) or into a folder; its frames are
 others; the last line lists the failed frames as a --frames list, to re-run
 just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
-to 8- or 16-bit RGB(A). Float files (EXR, float TIFF, HDR) go through the
-OFX build beside tintra (TINTRA.ofx) in float: nothing is clipped but what
+to 8- or 16-bit RGB(A). Without --plugin each file goes through the build
+for its own samples: 8-bit files through TINTRA.so, 16-bit and float files
+through the OFX build beside tintra (TINTRA.ofx), which keeps all 65,536
+levels of a 16-bit file and renders float files in float: nothing is clipped but what
 the clip method does (--clip none keeps values above 1 and below 0), and they
 are written as float (half stays half). Through an After Effects build float
 samples are clipped to 0..1 and rendered at 16 bits, with a warning counting

@@ -69,6 +69,26 @@ bool ParseSamples(const std::string& text, CommandLine& line)
     return false;
 }
 
+// The options of frame sequences; false with what the value should be.
+bool ApplyFrameOption(OptionId id, const std::string& value, CommandLine& line, std::string& what)
+{
+    MissingFrames missing;
+    switch (id) {
+    case OptionId::Missing:
+        what = "error, skip or hold";
+        if (!ParseMissingFrames(value, missing)) return false;
+        line.missing = value;
+        return true;
+    case OptionId::Chunk:
+        what = "a number of frames (1.." + std::to_string(kMaxFrames) + ")";
+        return ParseInt(value, 1, (long)kMaxFrames, line.chunk);
+    case OptionId::FrameOffset:
+        what = "a number of frames (-" + std::to_string(kFrameLimit) + ".." + std::to_string(kFrameLimit) + ")";
+        return ParseInt(value, -(long)kFrameLimit, (long)kFrameLimit, line.frame_offset);
+    default: line.frames = value; return true;
+    }
+}
+
 bool Apply(OptionId id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
 {
     const auto refuse = [&](const std::string& what) {
@@ -114,22 +134,21 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
         if (!ParseSize(value, line.size_width, line.size_height))
             return refuse("a size such as 1024x512 (at most 30000 each way)");
         break;
-    case OptionId::Frames: line.frames = value; break;
-    case OptionId::Missing: {
-        MissingFrames missing;
-        if (!ParseMissingFrames(value, missing)) return refuse("error, skip or hold");
-        line.missing = value;
+    case OptionId::Frames:
+    case OptionId::Missing:
+    case OptionId::Chunk:
+    case OptionId::FrameOffset: {
+        std::string what;
+        if (!ApplyFrameOption(id, value, line, what)) return refuse(what);
         break;
     }
-    case OptionId::Chunk:
-        if (!ParseInt(value, 1, (long)kMaxFrames, line.chunk))
-            return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
-        break;
     case OptionId::Help: line.help = true; break;
     case OptionId::ColorSpace: line.colorspace = value; break;
     case OptionId::WorkingSpace: line.working_space = value; break;
     case OptionId::OutputColorSpace: line.output_colorspace = value; break;
     case OptionId::ColorConfig: line.colorconfig = value; break;
+    case OptionId::Ext: line.ext = value; break;
+    case OptionId::Report: line.report = value; break;
     }
     return true;
 }

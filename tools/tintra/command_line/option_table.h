@@ -38,7 +38,10 @@ enum class OptionId {
     ColorSpace,
     WorkingSpace,
     OutputColorSpace,
-    ColorConfig
+    ColorConfig,
+    FrameOffset,
+    Ext,
+    Report
 };
 
 // Every option of the tool, with its help: --help lists them from here, and
@@ -65,14 +68,14 @@ inline constexpr OptionSpec kOptionTable[] = {
      "zlib level of a PNG output, 0..9 (default 1: fast)"},
     {"subsampling", 0, "S", kRender | kSheet | kGenerate, OptionId::Subsampling,
      "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)"},
-    {"threads", 0, "N", kRender | kSheet, OptionId::Threads, "render threads (default: all cores)"},
+    {"threads", 0, "N", kRender | kSheet, OptionId::Threads, "render threads (default: the CPUs tintra may run on)"},
     {"overwrite", 0, nullptr, kRender | kSheet, OptionId::Overwrite, "allow an output to replace one of the inputs"},
     {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, OptionId::NoClobber,
      "keep any output that exists: its frame is skipped, not rendered again"},
     {"dry-run", 'n', nullptr, kRender | kSheet | kGenerate, OptionId::DryRun,
      "read the inputs' headers and print what would be written; write nothing"},
     {"quiet", 'q', nullptr, kRender | kSheet | kGenerate, OptionId::Quiet,
-     "no progress bar and no summary: only errors and warnings"},
+     "no progress bar and no warnings: only errors and the summary"},
     {"max-pixels", 0, "N", kRender | kSheet, OptionId::MaxPixels,
      "refuse inputs of more than N pixels, all pages together; K, M, G for thousands, millions, billions "
      "(default 128M, at most 900M)"},
@@ -88,6 +91,14 @@ inline constexpr OptionSpec kOptionTable[] = {
     {"missing", 0, "M", kRender, OptionId::Missing,
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
      "before it on disk in its place)"},
+    {"frame-offset", 0, "N", kRender, OptionId::FrameOffset,
+     "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
+    {"ext", 0, "EXT", kRender, OptionId::Ext,
+     "the output format of a folder batch or of a sequence into a folder: each input's name with this "
+     "extension (default: the input's)"},
+    {"report", 0, "FILE.json", kRender, OptionId::Report,
+     "write what the run did as JSON: each frame's input, output, status (rendered, kept, failed, missing), "
+     "message and seconds, and the run's totals; written whole or not at all"},
     {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
     {"colorspace", 0, "SPACE", kRender | kSheet, OptionId::ColorSpace,
      "the input's colour space: auto (from the file's tags, else its format's convention), raw (the stored "
@@ -101,8 +112,8 @@ inline constexpr OptionSpec kOptionTable[] = {
     {"colorconfig", 0, "FILE", kRender | kSheet, OptionId::ColorConfig,
      "the OpenColorIO config (default: $OCIO, else OpenImageIO's built-in linear, sRGB and Rec709)"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
-     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default: TINTRA.so beside tintra; "
-     "TINTRA.ofx for float inputs)"},
+     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
+     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},
     {"help", 'h', nullptr, kAll, OptionId::Help, "this text"},
 };
 

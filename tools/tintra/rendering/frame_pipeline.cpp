@@ -9,6 +9,7 @@
 
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_render.h"
+#include "tools/tintra/image_io/existing_output.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/image_io/image_writer.h"
@@ -23,6 +24,8 @@ struct FramePipeline::Frame {
     bool finished = false;
     bool ok = false;
     bool kept = false;  // the output exists and --no-clobber keeps it: not read
+    std::string output_note;  // why the output is kept or cannot be written
+    const RenderBuild* build = nullptr;  // chosen from the file's samples once opened
     int page = 0;       // the page being decoded
     int32_t rows = 0;   // rows of that page decoded
     std::vector<Page> pages;
@@ -44,18 +47,30 @@ namespace {
 
 using Frame = FramePipeline::Frame;
 
-void Decode(const BatchItem& item, const CommandLine& line, bool float_render, Frame& frame)
+// The build for a file: that of its widest samples, so that one page of
+// float makes the whole file a float render.
+const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader)
 {
-    if (line.no_clobber && access(item.output.c_str(), F_OK) == 0) {
-        // A re-run of an interrupted sequence or farm chunk skips the frames
-        // it already wrote without reading their inputs.
-        {
-            std::lock_guard<std::mutex> lock(frame.mutex);
-            frame.kept = frame.ok = frame.finished = true;
-        }
-        frame.changed.notify_all();
-        return;
+    OIIO::TypeDesc samples = reader.header(0).format;
+    for (int p = 1; p < reader.pages(); ++p)
+        if (reader.header(p).format.size() > samples.size()) samples = reader.header(p).format;
+    return builds.For(samples);
+}
+
+// A frame that is not written: kept, or failed for what is in the way.
+void Settle(Frame& frame, const OutputVerdict& verdict)
+{
+    {
+        std::lock_guard<std::mutex> lock(frame.mutex);
+        frame.kept = frame.ok = verdict.kept;
+        frame.output_note = verdict.note;
+        frame.finished = true;
     }
+    frame.changed.notify_all();
+}
+
+void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& builds, Frame& frame)
+{
     std::string error;
     bool ok = false;
     // No failure of the image library may end the batch: whatever it
@@ -64,10 +79,20 @@ void Decode(const BatchItem& item, const CommandLine& line, bool float_render, F
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
         reader.AutoOrient(line.auto_orient);
-        reader.OfxLayout(float_render);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
+            // A re-run of an interrupted sequence or farm chunk keeps the
+            // frames it already wrote, having read no more than a header.
+            const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
+            if (!verdict.write) return Settle(frame, verdict);
+            const RenderBuild& build = BuildFor(builds, reader);
+            const bool float_render = build.plugin.is_ofx();
+            reader.OfxLayout(float_render);
+            {
+                std::lock_guard<std::mutex> lock(frame.mutex);
+                frame.build = &build;
+            }
             const auto rows = [&](int page, int32_t done) {
                 {
                     std::lock_guard<std::mutex> lock(frame.mutex);
@@ -226,9 +251,8 @@ void SayIfEncoded(const ColorRoute* route, const BatchItem& item, const FramePip
 
 }  // namespace
 
-FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                             const CommandLine& line, Progress& progress)
-    : plugin_(plugin), values_(values), line_(line), progress_(progress)
+FramePipeline::FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress)
+    : builds_(builds), line_(line), progress_(progress)
 {
 }
 
@@ -253,7 +277,7 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
             frames_[i] = frame;
         }
         changed_.notify_all();
-        Decode(items[i], line_, plugin_.is_ofx(), *frame);
+        Decode(items[i], line_, builds_, *frame);
     }
 }
 
@@ -277,9 +301,13 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
     }
     Result result = Result::Failed;
     if (kept) {
-        // Counted as done.
-        progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
-        result = Result::Done;
+        progress_.note(item.output, in.output_note);
+        result = Result::Kept;
+    } else if (!in.output_note.empty()) {
+        progress_.message("tintra: " + item.output + ": " + in.output_note);
+    } else if (opened && !in.build->refused.empty()) {
+        progress_.message("tintra: " + item.input + ": " + in.build->refused + " (its samples go through " +
+                          BuildName(in.build->plugin) + ")");
     } else if (opened) {
         try {
             result = RenderFrame(item, in);
@@ -292,8 +320,9 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
     {
         std::unique_lock<std::mutex> lock(in.mutex);
         in.changed.wait(lock, [&] { return in.finished; });
-        if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
-        for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
+        if (!opened && in.output_note.empty() && !Interrupted())
+            progress_.message("tintra: " + item.input + ": " + in.error);
+        for (const std::string& note : in.notes) progress_.note(item.input, note);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -315,7 +344,10 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             interrupted = true;
             break;
         }
-        progress_.frame_done(result == Result::Failed);
+        if (result == Result::Kept)
+            progress_.frame_kept();
+        else
+            progress_.frame_done(result == Result::Failed);
         if (result == Result::Failed && failed != nullptr) failed->push_back(i);
     }
     {
@@ -355,8 +387,9 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
 
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
-    const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels,
-                                        colors.empty() ? nullptr : &colors);
+    const RenderBuild& build = *in.build;
+    const BandsRendered r = RenderBands(build.plugin, build.values, line_.threads, progress_, in, outs, queue,
+                                        total_pixels, colors.empty() ? nullptr : &colors);
     encoder.join();
     int32_t err = r.err;
     bool input_failed = r.input_failed;
@@ -375,8 +408,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     if (err != 0) {
-        progress_.message("tintra: " + item.input + ": the plug-in failed to render: " +
-                          RenderErrorText(plugin_, err));
+        progress_.message("tintra: " + item.input +
+                          ": the plug-in failed to render: " + RenderErrorText(build.plugin, err));
         return Result::Failed;
     }
     std::vector<std::string> notes;
@@ -385,7 +418,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         progress_.message("tintra: " + item.output + ": " + (queue.failed ? queue.error : error));
         return Result::Failed;
     }
-    for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
+    for (const std::string& note : notes) progress_.note(item.output, note);
     SayIfEncoded(color_, item, in, progress_);
     return Result::Done;
 }

@@ -1,11 +1,6 @@
 #include "tools/tintra/rendering/render_setup.h"
 
-#include <cctype>
 #include <string>
-
-#include <unistd.h>
-
-#include <OpenImageIO/imageio.h>
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/image_writer.h"
@@ -27,74 +22,45 @@ std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam
            " (the plug-in's parameters are " + known + ")";
 }
 
-// Whether a file's samples are floating-point, as its header says; a file
-// that does not open is left to the render to report.
-bool HoldsFloat(const std::string& path)
-{
-    const QuietLibraries quiet;
-    auto in = OIIO::ImageInput::open(path);
-    if (!in) {
-        OIIO::geterror();
-        return false;
-    }
-    const OIIO::TypeDesc format = in->spec().format;
-    return format == OIIO::TypeDesc::FLOAT || format == OIIO::TypeDesc::HALF || format == OIIO::TypeDesc::DOUBLE;
-}
-
-// Formats whose samples may be floating-point; the rest are not opened to
-// look, so that a long sequence of PNG or JPEG frames costs nothing here.
-bool MayHoldFloat(const std::string& path)
-{
-    const size_t dot = path.rfind('.');
-    std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
-    for (char& c : ext) c = (char)std::tolower((unsigned char)c);
-    for (const char* f : {"exr", "hdr", "tif", "tiff", "pfm", "fits", "psd", "dpx"})
-        if (ext == f) return true;
-    return false;
-}
-
-std::string PluginFor(const CommandLine& line, const std::vector<std::string>& inputs)
-{
-    if (!line.plugin.empty()) return line.plugin;
-    const std::string ofx = DefaultOfxPluginPath();
-    // Colour spaces are rendered through the float path.
-    const bool in_space = !line.colorspace.empty() && line.colorspace != "raw";
-    if (access(ofx.c_str(), R_OK) == 0 && in_space) return ofx;
-    if (access(ofx.c_str(), R_OK) == 0)
-        for (const std::string& input : inputs)
-            if (MayHoldFloat(input) && HoldsFloat(input)) return ofx;
-    return DefaultPluginPath();
-}
-
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
-                  const std::vector<std::string>& inputs)
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
-    if (!LoadPlugin(PluginFor(line, inputs), plugin, error)) {
+    if (!LoadPlugin(line.plugin.empty() ? DefaultPluginPath() : line.plugin, plugin, error)) {
         PrintError(error);
         return kExitFailed;
     }
     values = plugin.params;
+    if (!ApplyOptions(line, values, error)) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    WarnOutsideSliders(line, values);
+    return kExitOk;
+}
+
+bool ApplyOptions(const CommandLine& line, std::vector<PluginParam>& values, std::string& error)
+{
     // An option the plug-in's declarations refuse is the user's to fix.
     std::vector<std::string> names;
     for (const auto& option : line.param_options) names.push_back(option.first);
     if (!line.param_without_value.empty()) names.push_back(line.param_without_value);
     for (const std::string& name : names) {
         if (FindParam(values, name) == -1) {
-            PrintError(UnknownOption(line, values, name));
-            return kExitUsage;
+            error = UnknownOption(line, values, name);
+            return false;
         }
     }
     if (!line.param_without_value.empty() && FindParam(values, line.param_without_value) >= 0) {
-        PrintError("--" + line.param_without_value + " needs a value");
-        return kExitUsage;
+        error = "--" + line.param_without_value + " needs a value";
+        return false;
     }
-    if (!ApplyParamOptions(line.param_options, values, error)) {
-        PrintError(error);
-        return kExitUsage;
-    }
+    return ApplyParamOptions(line.param_options, values, error);
+}
+
+void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>& values)
+{
     // Taken as the host takes a typed value within the valid range, but
     // said: the slider's range is where the effect is meant to work. The
     // ends are compared in single precision, the precision the After Effects
@@ -108,7 +74,6 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<Plu
                        "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
                        ".." + FormatFloat(p.valid_max));
     }
-    return kExitOk;
 }
 
 int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
