@@ -109,6 +109,7 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
             return refuse("a pixel count such as 50000000, 50M or 1G (at most 900M)");
         break;
     case OptionId::AllowDamaged: line.allow_damaged = true; break;
+    case OptionId::Layer: line.layer = value; break;
     case OptionId::AutoOrient: line.auto_orient = true; break;
     case OptionId::Size:
         if (!ParseSize(value, line.size_width, line.size_height))

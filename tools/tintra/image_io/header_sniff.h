@@ -13,7 +13,7 @@ struct HeaderClaim {
     std::string problem;  // a header that cannot be right, in a few words
 };
 
-// Looks at PNG, GIF, JPEG and PNM headers; other formats claim nothing here.
+// Looks at PNG, GIF, JPEG, PNM and OpenEXR headers; other formats claim nothing here.
 HeaderClaim SniffHeader(const std::string& path, uint64_t file_size);
 
 // Whether the library's reader of this format is reading pixels stored

@@ -13,6 +13,7 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
+#include "tools/tintra/image_io/windows.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
@@ -225,11 +226,15 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
 {
     for (size_t i = 0; i < headers_.size(); ++i) {
         const OIIO::ImageSpec& header = headers_[i];
-        if (!PickChannels(header, channels[i], error)) {
+        if (!PickChannels(header, layer_, channels[i], error)) {
             error = PagePrefix(i) + error;
             return false;
         }
-        for (const std::string& name : channels[i].dropped) dropped.insert(name);
+        // A turned page's other channels would stay as stored: left out.
+        if (!carry_ || OrientationOf(header, auto_orient_) != 1) {
+            for (const std::string& name : channels[i].dropped) dropped.insert(name);
+            channels[i].carried.clear();
+        }
         const Source source = SourceOf(header);
         const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
         const bool alpha = channels[i].alpha >= 0;
@@ -240,7 +245,14 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
         pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
         pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
         pages[i].header = header;
-        if (orientation != 1) pages[i].header.attribute("Orientation", 1);
+        pages[i].carried = DescribeCarried(header, channels[i].carried);
+        // The render comes back in the colour's own samples, whatever the
+        // file's other channels are stored as.
+        pages[i].header.set_format(header.channelformat(channels[i].colour[0]));
+        if (orientation != 1) {
+            pages[i].header.attribute("Orientation", 1);
+            ResetWindows(pages[i].header);  // a turned picture is a frame of its own
+        }
     }
     return true;
 }
@@ -288,6 +300,13 @@ bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
     // are reported only then.
     const int orientation = OrientationOf(header, auto_orient_);
     const bool turned = orientation >= 2 && orientation <= 8;
+    if (!channels.carried.empty()) {
+        const QuietLibraries quiet;
+        if (!ReadCarried(*input_, (int)i, channels.carried, page.carried)) {
+            error = PagePrefix(i) + "truncated or corrupt: " + LibraryReason(input_->geterror(), path_);
+            return false;
+        }
+    }
     Image stored;
     if (turned) stored = MakeImage(header.width, header.height, page.image.depth, page.image.has_alpha);
     const BandsRead read =

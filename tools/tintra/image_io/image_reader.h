@@ -12,6 +12,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "tools/tintra/image_io/carried_channels.h"
 #include "tools/tintra/image_io/image.h"
 
 // Larger than any camera's frame; a file that claims more is refused unless
@@ -26,6 +27,7 @@ constexpr int kMaxPages = 1000;
 struct Page {
     Image image;
     OIIO::ImageSpec header;
+    CarriedChannels carried;  // when asked for: the channels the render leaves alone
 };
 
 struct Channels;
@@ -53,6 +55,11 @@ public:
     // depth, and 16-bit samples kept whole on OFX's 0..65535 (default: the
     // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
     void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
+    // The colour layer to render (see layer_choice.h), and whether every
+    // other channel is kept in Page::carried (default: left out, with a
+    // note). Set before Read.
+    void Layer(const std::string& name) { layer_ = name; }
+    void CarryChannels(bool carry) { carry_ = carry; }
     int pages() const { return (int)headers_.size(); }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
@@ -100,6 +107,8 @@ private:
     bool allow_damaged_ = false;
     bool auto_orient_ = false;
     bool ofx_layout_ = false;
+    std::string layer_;
+    bool carry_ = false;
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;

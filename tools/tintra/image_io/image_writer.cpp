@@ -28,6 +28,9 @@ struct ImageWriter::State {
     std::vector<std::string> wanted;  // each page's samples as asked for
     std::string samples_note;  // samples the format could not hold
     std::string text_note;  // text a PNG's tEXt cannot hold
+    std::vector<const CarriedChannels*> carried;  // per page; null or empty: none
+    std::string carried_note;  // channels left out or changed by the format
+    std::vector<unsigned char> mixed;  // rows of colour and carried channels together
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -71,12 +74,19 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
-    for (OIIO::ImageSpec& header : s.headers) {
+    s.carried.resize(s.headers.size(), nullptr);
+    for (size_t page = 0; page < s.headers.size(); ++page) {
+        OIIO::ImageSpec& header = s.headers[page];
         header.attribute("png:compressionLevel", options.png_compression);
         header.attribute("png:filter", kPngFilterSub);
         ChooseEncoding(s.format, options, header);
         if (s.format == "png") KeepLatin1Text(header, s.text_note);
         s.wanted.push_back(SamplesName(header));
+        if (s.carried[page] != nullptr) {
+            std::string note;
+            AddCarried(s.format, ExtensionOf(s.path), *s.carried[page], header, note);
+            if (s.carried_note.empty()) s.carried_note = note;
+        }
         // Alpha goes out as it came in: a format that can say which kind it
         // holds is told; any other writer is told its samples are straight,
         // which is what keeps it from dividing them by alpha.
@@ -132,7 +142,8 @@ ImageWriter::~ImageWriter()
 }
 
 bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages,
-                       const WriteOptions& options, std::string& error)
+                       const WriteOptions& options, std::string& error,
+                       const std::vector<const CarriedChannels*>& carried)
 {
     const QuietLibraries quiet;
     state_.reset(new State);
@@ -147,6 +158,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     if (pages.size() > 1 && !s.out->supports("multiimage")) return CheckPagesFit(path, (int)pages.size(), error);
     s.format = s.out->format_name();
     s.no_clobber = options.no_clobber;
+    s.carried = carried;
     PrepareHeaders(s, options);
 
     const CreatingFile creating;
@@ -226,11 +238,19 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
                                 : image.depth == 16 ? OIIO::TypeDesc::UINT16
                                                     : OIIO::TypeDesc::UINT8;
     // Some writers (PNG) ignore a short write, so the proxy's word counts too.
-    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
+    const int y = s.headers[(size_t)page].y;  // rows count from the data window's top
+    const OIIO::ImageSpec& opened = s.out->spec();
+    const bool mixed = opened.nchannels > (int)nch;
+    if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *s.carried[(size_t)page], first, count, s.mixed);
+    const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
+    const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
+    if (!s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data()) || (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());
         return false;
     }
-    if (s.checking) s.check.AddRows(top, bottom, type, s.rows.data(), count * nch);
+    // Mixed rows are in the file's own types: one type for all where checked (TIFF).
+    if (s.checking)
+        s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(), count * (size_t)opened.nchannels);
     return true;
 }
 
@@ -274,6 +294,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
+    if (!s.carried_note.empty()) notes.push_back(s.carried_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
