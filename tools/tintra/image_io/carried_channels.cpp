@@ -52,6 +52,11 @@ void AddCarried(const std::string& format, const std::string& extension, const C
         return;
     }
     const bool own_types = format == "openexr";
+    if (carried.whole) {
+        header.channelnames.clear();
+        header.nchannels = 0;
+        header.alpha_channel = -1;
+    }
     if (own_types) header.channelformats.assign((size_t)header.nchannels, header.format);
     for (size_t i = 0; i < carried.names.size(); ++i) {
         header.channelnames.push_back(carried.names[i]);

@@ -14,6 +14,7 @@ struct CarriedChannels {
     std::vector<std::string> names;
     std::vector<OIIO::TypeDesc> types;  // each channel's own sample type
     std::vector<unsigned char> samples;  // rows of the data window, each pixel's channels together
+    bool whole = false;  // the page is not a picture (depth, masks, motion): written back as it is
     size_t pixel_bytes() const;
     bool empty() const { return names.empty(); }
 };
@@ -27,7 +28,7 @@ CarriedChannels DescribeCarried(const OIIO::ImageSpec& header, const std::vector
 bool ReadCarried(OIIO::ImageInput& input, int page, const std::vector<int>& indices, CarriedChannels& carried);
 
 // Whether a format holds channels beyond colour and alpha, and if so, adds
-// carried's to header: in their own types where the format allows one per
+// carried's to header (in place of the colour for a whole page): in their own types where the format allows one per
 // channel (EXR), else in the header's. note: what was left out or changed.
 void AddCarried(const std::string& format, const std::string& extension, const CarriedChannels& carried,
                 OIIO::ImageSpec& header, std::string& note);

@@ -222,7 +222,7 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
 }
 
 bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
-                                std::set<std::string>& dropped, std::string& error) const
+                                std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const
 {
     for (size_t i = 0; i < headers_.size(); ++i) {
         const OIIO::ImageSpec& header = headers_[i];
@@ -230,11 +230,19 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
             error = PagePrefix(i) + error;
             return false;
         }
+        // A part of a multipart EXR that is no picture (depth, a mask,
+        // motion) goes back as it is, beside the parts that are rendered.
+        const bool whole = carry_ && format_ == "openexr" && headers_.size() > 1 && !channels[i].named_colour;
+        if (whole) {
+            channels[i].carried.clear();
+            for (int c = 0; c < header.nchannels; ++c) channels[i].carried.push_back(c);
+        }
         // A turned page's other channels would stay as stored: left out.
         if (!carry_ || OrientationOf(header, auto_orient_) != 1) {
             for (const std::string& name : channels[i].dropped) dropped.insert(name);
             channels[i].carried.clear();
         }
+        if (format_ == "openexr" && !whole && !channels[i].grey.empty()) grey.insert(channels[i].grey);
         const Source source = SourceOf(header);
         const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
         const bool alpha = channels[i].alpha >= 0;
@@ -246,6 +254,7 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
         pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
         pages[i].header = header;
         pages[i].carried = DescribeCarried(header, channels[i].carried);
+        pages[i].carried.whole = whole;
         // The render comes back in the colour's own samples, whatever the
         // file's other channels are stored as.
         pages[i].header.set_format(header.channelformat(channels[i].colour[0]));
@@ -353,8 +362,8 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     // the vector move.
     pages.assign(headers_.size(), Page());
     std::vector<Channels> channels(headers_.size());
-    std::set<std::string> dropped;
-    if (!AllocatePages(pages, channels, depth, dropped, error)) return false;
+    std::set<std::string> dropped, grey;
+    if (!AllocatePages(pages, channels, depth, dropped, grey, error)) return false;
     if (!rows(0, 0)) {
         error = "interrupted";
         return false;
@@ -368,6 +377,9 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     if (counts.float_values > 0)
         notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
                         " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+    if (!grey.empty())
+        notes.push_back("one channel of colour (" + CommaList(std::vector<std::string>(grey.begin(), grey.end())) +
+                        "): rendered as grey and written as R, G and B");
     if (!dropped.empty())
         notes.push_back("channels beyond colour and alpha are left out: " +
                         CommaList(std::vector<std::string>(dropped.begin(), dropped.end())));

@@ -94,7 +94,7 @@ private:
     void ReadPngText();
     // The steps of Read.
     bool AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
-                       std::set<std::string>& dropped, std::string& error) const;
+                       std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const;
     bool ReadPage(size_t i, const Channels& channels, Page& page, const std::function<bool(int, int32_t)>& rows,
                   SampleCounts& counts, std::string& error);
     BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool full16, bool report_rows,

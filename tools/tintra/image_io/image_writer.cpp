@@ -101,6 +101,45 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
     }
 }
 
+// The rows' colour (and alpha: nch 4) as the file's samples, in the type
+// returned; nothing for a page written without colour (nch 0).
+OIIO::TypeDesc PackColour(const Image& image, size_t first, size_t count, size_t nch, std::vector<unsigned char>& rows)
+{
+    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
+                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                                    : OIIO::TypeDesc::UINT8;
+    rows.clear();
+    if (nch == 0) return type;
+    if (image.depth == 32) {
+        rows.resize(count * nch * 4);
+        float* d = reinterpret_cast<float*>(rows.data());
+        for (size_t k = 0; k < count; ++k)
+            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
+    } else if (image.depth == 16) {
+        rows.resize(count * nch * 2);
+        uint16_t* d = reinterpret_cast<uint16_t*>(rows.data());
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel16& p = image.pixels16[first + k];
+            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
+            *d++ = file(p.red);
+            *d++ = file(p.green);
+            *d++ = file(p.blue);
+            if (nch == 4) *d++ = file(p.alpha);
+        }
+    } else {
+        rows.resize(count * nch);
+        uint8_t* d = rows.data();
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel& p = image.pixels8[first + k];
+            *d++ = p.red;
+            *d++ = p.green;
+            *d++ = p.blue;
+            if (nch == 4) *d++ = p.alpha;
+        }
+    }
+    return type;
+}
+
 // Whether the temporary file reads back, and holds the pixels given to its
 // writer where they can be compared; written receives its header.
 bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& error)
@@ -204,44 +243,16 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         NoteHeldSamples(s, page);
         if (s.checking) s.check.StartPage(s.out->spec().format);
     }
-    const size_t nch = image.has_alpha ? 4 : 3;
+    const CarriedChannels* carried = (size_t)page < s.carried.size() ? s.carried[(size_t)page] : nullptr;
+    const size_t nch = carried != nullptr && carried->whole ? 0 : image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
     const size_t first = (size_t)top * (size_t)image.width;
-    if (image.depth == 32) {
-        s.rows.resize(count * nch * 4);
-        float* d = reinterpret_cast<float*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k)
-            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
-    } else if (image.depth == 16) {
-        s.rows.resize(count * nch * 2);
-        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel16& p = image.pixels16[first + k];
-            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
-            *d++ = file(p.red);
-            *d++ = file(p.green);
-            *d++ = file(p.blue);
-            if (nch == 4) *d++ = file(p.alpha);
-        }
-    } else {
-        s.rows.resize(count * nch);
-        uint8_t* d = s.rows.data();
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel& p = image.pixels8[first + k];
-            *d++ = p.red;
-            *d++ = p.green;
-            *d++ = p.blue;
-            if (nch == 4) *d++ = p.alpha;
-        }
-    }
-    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
-                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
-                                                    : OIIO::TypeDesc::UINT8;
+    const OIIO::TypeDesc type = PackColour(image, first, count, nch, s.rows);
     // Some writers (PNG) ignore a short write, so the proxy's word counts too.
     const int y = s.headers[(size_t)page].y;  // rows count from the data window's top
     const OIIO::ImageSpec& opened = s.out->spec();
     const bool mixed = opened.nchannels > (int)nch;
-    if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *s.carried[(size_t)page], first, count, s.mixed);
+    if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *carried, first, count, s.mixed);
     const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
     const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
     if (!s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data()) || (s.proxy && s.proxy->failure != 0)) {
@@ -250,7 +261,8 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     }
     // Mixed rows are in the file's own types: one type for all where checked (TIFF).
     if (s.checking)
-        s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(), count * (size_t)opened.nchannels);
+        s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(),
+                        count * (mixed ? (size_t)opened.nchannels : nch));
     return true;
 }
 

@@ -62,7 +62,10 @@ bool PickByOrder(const OIIO::ImageSpec& header, const std::vector<std::string>& 
         error = "unsupported: " + std::to_string(n) + " channels that are neither grey nor RGB";
         return false;
     }
-    if (colour.size() < 3) colour.assign(3, colour[0]);
+    if (colour.size() < 3) {
+        ch.grey = names[(size_t)colour[0]];
+        colour.assign(3, colour[0]);
+    }
     for (int i = 0; i < 3; ++i) ch.colour[i] = colour[(size_t)i];
     return true;
 }
@@ -78,6 +81,7 @@ bool PickChannels(const OIIO::ImageSpec& header, const std::string& layer, Chann
     const LayerFound found = ChooseLayer(names, layer, choice, error);
     if (found == LayerFound::Refused) return false;
     if (found == LayerFound::NotLayered && !PickByOrder(header, names, ch, error)) return false;
+    ch.named_colour = found == LayerFound::Chosen || header.channelindex("Y") >= 0;
     if (found == LayerFound::Chosen) {
         for (int i = 0; i < 3; ++i) ch.colour[i] = choice.colour[i];
         ch.alpha = choice.alpha;

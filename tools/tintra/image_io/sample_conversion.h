@@ -20,6 +20,8 @@ Source SourceOf(const OIIO::ImageSpec& header);
 struct Channels {
     int colour[3] = {0, 0, 0};  // grey repeats its one channel
     int alpha = -1;
+    std::string grey;  // the one channel rendered as grey, if so
+    bool named_colour = false;  // the names say which are colour (R, G, B of a layer, or Y)
     std::vector<int> carried;  // every other channel, in the file's order
     std::vector<std::string> dropped;  // their names
 };
