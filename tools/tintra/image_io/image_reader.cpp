@@ -13,6 +13,7 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
+#include "tools/tintra/image_io/texture_levels.h"
 #include "tools/tintra/image_io/windows.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
@@ -168,6 +169,11 @@ bool ImageReader::ReadPageHeaders(std::string& error)
                                 bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0};
         if (RefusesSize(where, claim, error)) return false;
         headers_.push_back(header);
+        const int levels = LevelsOf(*input_, page);
+        if (levels > 1) {
+            levels_.push_back(levels);
+            DropTextureAttributes(headers_.back());
+        }
     }
     return true;
 }
@@ -377,6 +383,10 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     if (counts.float_values > 0)
         notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
                         " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+    if (!levels_.empty())
+        notes.push_back("a texture of " + std::to_string(levels_[0]) +
+                        " resolution levels: the full one rendered and written as a plain image (the others and the "
+                        "texture attributes left out)");
     if (!grey.empty())
         notes.push_back("one channel of colour (" + CommaList(std::vector<std::string>(grey.begin(), grey.end())) +
                         "): rendered as grey and written as R, G and B");

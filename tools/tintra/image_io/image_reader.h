@@ -112,6 +112,7 @@ private:
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;
+    std::vector<int> levels_;  // of the pages that are MIP-mapped
     std::vector<std::string> unread_;  // metadata the library does not read
     std::vector<unsigned char> buffer_;  // one band of samples as the library reads them
 };

@@ -15,6 +15,7 @@ struct Part {
     std::string name;
     std::vector<std::string> channels;
     OIIO::TypeDesc type;
+    bool mipmapped = false;  // tiled, with levels down to 1 x 1
 };
 
 struct PartsCase {
@@ -36,6 +37,10 @@ void WriteParts(const std::string& path, const std::vector<Part>& parts)
         spec.channelnames = p.channels;
         spec.alpha_channel = -1;
         if (parts.size() > 1) spec.attribute("name", p.name);
+        if (p.mipmapped) {
+            spec.tile_width = spec.tile_height = 16;
+            spec.attribute("textureformat", "Plain Texture");
+        }
         specs.push_back(spec);
     }
     auto out = OIIO::ImageOutput::create(path);
@@ -47,6 +52,12 @@ void WriteParts(const std::string& path, const std::vector<Part>& parts)
             ASSERT_TRUE(out->open(path, specs[i], OIIO::ImageOutput::AppendSubimage));
         }
         ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, values.data()));
+        if (parts[i].mipmapped) {
+            OIIO::ImageSpec level = specs[i];
+            level.width = level.full_width = 12, level.height = level.full_height = 6;
+            ASSERT_TRUE(out->open(path, level, OIIO::ImageOutput::AppendMIPLevel));
+            ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, values.data()));
+        }
     }
     ASSERT_TRUE(out->close());
 }
@@ -93,6 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
                               {}},
                     PartsCase{"luminance_only", {{"", {"Y"}, kHalf}}, "exr", 0,
                               "one channel of colour (Y): rendered as grey and written as R, G and B", {}},
+                    PartsCase{"mipmapped", {{"", {"R", "G", "B"}, kHalf, true}}, "exr", 0,
+                              "a texture of 5 resolution levels: the full one rendered and written as a plain image",
+                              {}},
                     PartsCase{"green_only", {{"", {"G"}, kHalf}}, "exr", 0,
                               "one channel of colour (G): rendered as grey", {}}),
     [](const testing::TestParamInfo<PartsCase>& info) { return std::string(info.param.name); });
