@@ -22,6 +22,26 @@ float SunAcross(int frame)
     return (float)(across < 0.0 ? across + 1.0 : across);
 }
 
+// The frames of --frames and the output pattern they go to; false after
+// printing why not.
+bool PlanFrames(const CommandLine& line, FramePattern& pattern, std::vector<int>& frames)
+{
+    if (line.inputs[0] != "scene") {
+        PrintError("--frames: only the scene moves; generate scene -o NAME.####.png --frames LIST");
+        return false;
+    }
+    if (!FindFramePattern(line.output, pattern)) {
+        PrintError("-o " + line.output + ": frames need a pattern such as shot.####.png");
+        return false;
+    }
+    std::string error;
+    if (!ParseFrames(line.frames, frames, error)) {
+        PrintError("--frames " + error);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunGenerate(const CommandLine& line)
@@ -30,20 +50,7 @@ int RunGenerate(const CommandLine& line)
     // With --frames, the scene as a sequence: one file per frame.
     FramePattern pattern;
     std::vector<int> frames;
-    if (!line.frames.empty()) {
-        if (line.inputs[0] != "scene") {
-            PrintError("--frames: only the scene moves; generate scene -o NAME.####.png --frames LIST");
-            return kExitUsage;
-        }
-        if (!FindFramePattern(line.output, pattern)) {
-            PrintError("-o " + line.output + ": frames need a pattern such as shot.####.png");
-            return kExitUsage;
-        }
-        if (!ParseFrames(line.frames, frames, error)) {
-            PrintError("--frames " + error);
-            return kExitUsage;
-        }
-    }
+    if (!line.frames.empty() && !PlanFrames(line, pattern, frames)) return kExitUsage;
     const std::string first = frames.empty() ? line.output : pattern.Path(frames[0]);
     if (!CheckOutputPath(first, error)) {
         PrintError("-o " + line.output + ": " + error);

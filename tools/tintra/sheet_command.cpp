@@ -16,6 +16,137 @@
 #include "tools/tintra/rendering/render_setup.h"
 #include "tools/tintra/rendering/sheet_layout.h"
 
+namespace {
+
+constexpr int kGoOn = -1;  // a step's result when the command goes on
+
+// The one popup a sheet shows every choice of, which therefore takes no value.
+int FindSheetPopup(const CommandLine& line, const std::vector<PluginParam>& values, int& popup)
+{
+    popup = OnlyPopup(values);
+    if (popup < 0) {
+        PrintError("the plug-in declares no single popup parameter to make a sheet of");
+        return kExitFailed;
+    }
+    for (const auto& option : line.param_options) {
+        if (FindParam(values, option.first) == popup) {
+            PrintError("--" + option.first + " does not apply to 'sheet' (a sheet shows every choice of " +
+                       values[(size_t)popup].name + ")");
+            return kExitUsage;
+        }
+    }
+    return kGoOn;
+}
+
+// Opens the input and checks the sheet it would make, before any pixel is
+// read: the sheet, not only its input, must be a world the host takes and
+// within --max-pixels. A dry run ends here.
+int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std::string& error)
+{
+    const std::string& input = line.inputs[0];
+    const uint64_t limit = line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels;
+    if (!reader.Open(input, limit, error)) return kExitFailed;
+    if (reader.pages() > 1) {
+        error = "a sheet shows one page, but the input has " + std::to_string(reader.pages()) + "; render it instead";
+        return kExitFailed;
+    }
+    const OIIO::ImageSpec& header = reader.header(0);
+    const SheetLayout planned = LayoutSheet(header.width, header.height, cells);
+    if (planned.width > kMaxImageSide || planned.height > kMaxImageSide ||
+        (uint64_t)planned.width * (uint64_t)planned.height > limit) {
+        error = "its sheet would be " + std::to_string(planned.width) + " x " + std::to_string(planned.height) +
+                " pixels, more than the host takes (30000 each way) or --max-pixels allows (" +
+                std::to_string(limit) + ")";
+        return kExitFailed;
+    }
+    if (line.dry_run) {
+        std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(),
+                    planned.width, planned.height);
+        return kExitOk;
+    }
+    if (line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
+        error = "-o " + line.output + " exists, and --no-clobber keeps it";
+        return kExitFailed;
+    }
+    return kGoOn;
+}
+
+// The input through each choice of the popup, in the plug-in's own order.
+int RenderChoices(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
+                  const Image& in, std::vector<Image>& renders)
+{
+    const std::vector<std::string>& choices = values[(size_t)popup].choices;
+    renders.resize(choices.size());
+    for (size_t i = 0; i < choices.size(); ++i) {
+        values[(size_t)popup].choice = (int)i;
+        bool interrupted = false;
+        const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
+        if (interrupted) return InterruptedExitStatus();
+        if (err != 0) {
+            PrintError(line.inputs[0] + ": the plug-in failed to render with " + choices[i] + ": " +
+                       RenderErrorText(plugin, err));
+            return kExitFailed;
+        }
+    }
+    return kGoOn;
+}
+
+int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Image>& renders, const PluginParam& popup)
+{
+    std::vector<const Image*> cells{&input.image};
+    std::vector<std::string> labels{"input"};
+    for (size_t i = 0; i < renders.size(); ++i) {
+        cells.push_back(&renders[i]);
+        labels.push_back(popup.choices[i]);
+    }
+    const SheetLayout layout = LayoutSheet(input.image.width, input.image.height, (int)cells.size());
+    // The sheet keeps the input's metadata (its ICC profile above all).
+    std::vector<Page> sheet(1);
+    sheet[0].image = ComposeSheet(layout, cells, labels);
+    sheet[0].header = input.header;
+    std::vector<std::string> notes;
+    std::string error;
+    if (!WriteImageFile(line.output, sheet, WriteOptionsOf(line), notes, error)) {
+        if (Interrupted()) return InterruptedExitStatus();
+        PrintError(line.output + ": " + error);
+        return kExitFailed;
+    }
+    for (const std::string& note : notes) PrintError(line.output + ": " + note);
+    if (!line.quiet)
+        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+                     line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
+                     sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+    return kExitOk;
+}
+
+// Reads, renders and writes, once the plug-in is ready.
+int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup)
+{
+    const std::string& input = line.inputs[0];
+    ImageReader reader;
+    reader.AllowDamaged(line.allow_damaged);
+    reader.AutoOrient(line.auto_orient);
+    std::vector<Page> pages;
+    std::vector<std::string> notes;
+    std::string error;
+    const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, reader, error);
+    if (opened == kExitOk) return kExitOk;
+    bool ok = opened == kGoOn;
+    if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+    if (!ok) {
+        if (Interrupted()) return InterruptedExitStatus();
+        PrintError(input + ": " + error);
+        return kExitFailed;
+    }
+    for (const std::string& note : notes) PrintError(input + ": " + note);
+    std::vector<Image> renders;
+    const int rendered = RenderChoices(line, plugin, values, popup, pages[0].image, renders);
+    if (rendered != kGoOn) return rendered;
+    return WriteSheet(line, pages[0], renders, values[(size_t)popup]);
+}
+
+}  // namespace
+
 int RunSheet(const CommandLine& line)
 {
     const std::string& input = line.inputs[0];
@@ -31,102 +162,11 @@ int RunSheet(const CommandLine& line)
     LoadedPlugin plugin;
     std::vector<PluginParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
-    // The sheet shows every choice of the effect's popup, so it takes no
-    // value for it.
-    const int popup = OnlyPopup(values);
-    if (popup < 0) {
-        PrintError("the plug-in declares no single popup parameter to make a sheet of");
-        return kExitFailed;
-    }
-    for (const auto& option : line.param_options) {
-        if (FindParam(values, option.first) == popup) {
-            PrintError("--" + option.first + " does not apply to 'sheet' (a sheet shows every choice of " +
-                       values[(size_t)popup].name + ")");
-            return kExitUsage;
-        }
-    }
-
+    int popup = -1;
+    if (const int status = FindSheetPopup(line, values, popup); status != kGoOn) return status;
     InstallInterruptHandler();
     try {
-        ImageReader reader;
-        reader.AllowDamaged(line.allow_damaged);
-        reader.AutoOrient(line.auto_orient);
-        std::vector<Page> pages;
-        std::vector<std::string> notes;
-        bool ok = reader.Open(input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error);
-        if (ok && reader.pages() > 1) {
-            error = "a sheet shows one page, but the input has " + std::to_string(reader.pages()) +
-                    "; render it instead";
-            ok = false;
-        }
-        if (ok) {
-            // The sheet, not only its input, must be a world the host takes
-            // and within --max-pixels: checked before any pixel is read.
-            const OIIO::ImageSpec& header = reader.header(0);
-            const SheetLayout planned = LayoutSheet(header.width, header.height, (int)values[(size_t)popup].choices.size() + 1);
-            const uint64_t limit = line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels;
-            if (planned.width > kMaxImageSide || planned.height > kMaxImageSide ||
-                (uint64_t)planned.width * (uint64_t)planned.height > limit) {
-                error = "its sheet would be " + std::to_string(planned.width) + " x " + std::to_string(planned.height) +
-                        " pixels, more than the host takes (30000 each way) or --max-pixels allows (" +
-                        std::to_string(limit) + ")";
-                ok = false;
-            }
-        }
-        if (ok && line.dry_run) {
-            const OIIO::ImageSpec& header = reader.header(0);
-            const SheetLayout planned = LayoutSheet(header.width, header.height, (int)values[(size_t)popup].choices.size() + 1);
-            std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(),
-                        planned.width, planned.height);
-            return kExitOk;
-        }
-        if (ok && line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
-            error = "-o " + line.output + " exists, and --no-clobber keeps it";
-            ok = false;
-        }
-        if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
-        if (!ok) {
-            if (Interrupted()) return InterruptedExitStatus();
-            PrintError(input + ": " + error);
-            return kExitFailed;
-        }
-        for (const std::string& note : notes) PrintError(input + ": " + note);
-        const Image& in = pages[0].image;
-
-        // One cell per clip method, in the order of the plug-in's own popup.
-        const std::vector<std::string>& choices = values[(size_t)popup].choices;
-        std::vector<Image> renders(choices.size());
-        std::vector<const Image*> cells{&in};
-        std::vector<std::string> labels{"input"};
-        for (size_t i = 0; i < choices.size(); ++i) {
-            values[(size_t)popup].choice = (int)i;
-            bool interrupted = false;
-            const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
-            if (interrupted) return InterruptedExitStatus();
-            if (err != 0) {
-                PrintError(input + ": the plug-in failed to render with " + choices[i] + ": " +
-                           RenderErrorText(plugin, err));
-                return kExitFailed;
-            }
-            cells.push_back(&renders[i]);
-            labels.push_back(choices[i]);
-        }
-        const SheetLayout layout = LayoutSheet(in.width, in.height, (int)cells.size());
-        // The sheet keeps the input's metadata (its ICC profile above all).
-        std::vector<Page> sheet(1);
-        sheet[0].image = ComposeSheet(layout, cells, labels);
-        sheet[0].header = pages[0].header;
-        const WriteOptions options = WriteOptionsOf(line);
-        notes.clear();
-        if (!WriteImageFile(line.output, sheet, options, notes, error)) {
-            if (Interrupted()) return InterruptedExitStatus();
-            PrintError(line.output + ": " + error);
-            return kExitFailed;
-        }
-        for (const std::string& note : notes) PrintError(line.output + ": " + note);
-        if (!line.quiet) std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
-                     line.output.c_str(), input.c_str(), choices.size(), values[(size_t)popup].name.c_str(),
-                     sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+        return MakeSheet(line, plugin, values, popup);
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
         return kExitFailed;
@@ -134,5 +174,4 @@ int RunSheet(const CommandLine& line)
         PrintError(input + ": the image library failed: " + e.what());
         return kExitFailed;
     }
-    return kExitOk;
 }

@@ -59,6 +59,42 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std
     return true;
 }
 
+bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& plan, std::string& error)
+{
+    // Checked now, so that a mistyped folder shows before any decoding.
+    if (!CheckOutputPath(out, error)) {
+        error = "-o " + out + ": " + error;
+        return false;
+    }
+    plan.items.push_back({file, out});
+    return true;
+}
+
+bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& out, BatchPlan& plan,
+                    std::string& error)
+{
+    struct stat info;
+    if (stat(out.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+        error = "-o " + out + ": is a file, but several inputs need a folder";
+        return false;
+    }
+    // "-o result.png" with several inputs is a slip, not a folder name.
+    if (stat(out.c_str(), &info) != 0 && out.back() != '/' && IsWritableImageName(out)) {
+        error = "-o " + out + ": several inputs need a folder, not an image file name";
+        return false;
+    }
+    plan.folder = out;
+    for (const std::string& file : files) {
+        const std::string name = BaseName(file);
+        if (!IsWritableImageName(name)) {
+            error = file + ": tintra cannot write this format; render it on its own with -o NAME.png";
+            return false;
+        }
+        plan.items.push_back({file, Join(out, name)});
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite,
@@ -90,35 +126,7 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
     }
 
     const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
-    if (!to_folder) {
-        // Checked now, so that a mistyped folder shows before any decoding.
-        if (!CheckOutputPath(out, error)) {
-            error = "-o " + out + ": " + error;
-            return false;
-        }
-        plan.items.push_back({files[0], out});
-    } else {
-        struct stat info;
-        if (stat(out.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-            error = "-o " + out + ": is a file, but several inputs need a folder";
-            return false;
-        }
-        // "-o result.png" with several inputs is a slip, not a folder name.
-        if (stat(out.c_str(), &info) != 0 && out.back() != '/' && IsWritableImageName(out)) {
-            error = "-o " + out + ": several inputs need a folder, not an image file name";
-            return false;
-        }
-        plan.folder = out;
-        for (const std::string& file : files) {
-            const std::string name = BaseName(file);
-            if (!IsWritableImageName(name)) {
-                error = file + ": tintra cannot write this format; render it on its own with -o NAME.png";
-                return false;
-            }
-            plan.items.push_back({file, Join(out, name)});
-        }
-    }
-
+    if (!(to_folder ? PlanIntoFolder(files, out, plan, error) : PlanOneFile(files[0], out, plan, error))) return false;
     std::set<std::string> outputs;
     for (const BatchItem& item : plan.items) {
         if (!outputs.insert(item.output).second) {
@@ -126,14 +134,18 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
             return false;
         }
     }
-    if (allow_overwrite) return true;
-    // An output may be any of the inputs, not only its own.
+    return allow_overwrite || CheckNoOutputIsAnInput(files, plan.items, error);
+}
+
+bool CheckNoOutputIsAnInput(const std::vector<std::string>& inputs, const std::vector<BatchItem>& items,
+                            std::string& error)
+{
     std::map<std::pair<dev_t, ino_t>, std::string> existing;
-    for (const std::string& file : files) {
+    for (const std::string& file : inputs) {
         struct stat info;
         if (stat(file.c_str(), &info) == 0) existing.emplace(std::make_pair(info.st_dev, info.st_ino), file);
     }
-    for (const BatchItem& item : plan.items) {
+    for (const BatchItem& item : items) {
         struct stat info;
         if (stat(item.output.c_str(), &info) != 0) continue;
         const auto found = existing.find(std::make_pair(info.st_dev, info.st_ino));

@@ -29,5 +29,11 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
 bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite,
                          std::string& error);
 
+// Refuses a plan whose output is one of the inputs, any of them, not only
+// its own: the input would be gone before its turn came.
+bool CheckNoOutputIsAnInput(const std::vector<std::string>& inputs, const std::vector<BatchItem>& items,
+                            std::string& error);
+
 // mkdir -p.
+
 bool MakeFolders(const std::string& path, std::string& error);

@@ -1,7 +1,6 @@
 #include "tools/tintra/planning/sequence_plan.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 #include <sys/stat.h>
 
@@ -34,33 +33,34 @@ std::string OutputOf(const std::string& input, int frame, const FramePattern* ou
     return out.back() == '/' ? out + BaseName(input) : out + "/" + BaseName(input);
 }
 
-}  // namespace
-
-bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
-                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error)
+// The frames to render: --frames, or the first to the last on disk.
+bool FrameRange(const FramePattern& in, const std::vector<int>& on_disk, const std::string& frames_text,
+                std::vector<int>& range, std::string& error)
 {
-    plan = SequencePlan();
-    std::vector<int> on_disk;
-    if (!FramesOnDisk(in, on_disk, error)) return false;
-    std::vector<int> range;
     if (!frames_text.empty()) {
-        if (!ParseFrames(frames_text, range, error)) {
-            error = "--frames " + error;
-            return false;
-        }
-    } else if (on_disk.empty()) {
+        if (ParseFrames(frames_text, range, error)) return true;
+        error = "--frames " + error;
+        return false;
+    }
+    if (on_disk.empty()) {
         error = in.text + ": no frame of this sequence is on disk, and no --frames given";
         return false;
-    } else if ((long long)on_disk.back() - on_disk.front() >= (long long)kMaxFrames) {
+    }
+    if ((long long)on_disk.back() - on_disk.front() >= (long long)kMaxFrames) {
         error = in.text + ": the frames on disk run from " + std::to_string(on_disk.front()) + " to " +
                 std::to_string(on_disk.back()) + ", more than " + std::to_string(kMaxFrames) + "; give --frames";
         return false;
-    } else {
-        for (long long f = on_disk.front(); f <= on_disk.back(); ++f) range.push_back((int)f);
     }
+    for (long long f = on_disk.front(); f <= on_disk.back(); ++f) range.push_back((int)f);
+    return true;
+}
 
-    FramePattern out_pattern;
-    const bool to_pattern = FindFramePattern(out, out_pattern);
+// Where the frames go: an output pattern, or a folder. plan.batch.folder gets
+// the folder to create, if it is not there yet.
+bool PlanOutputFolder(const std::string& out, FramePattern& out_pattern, bool& to_pattern, SequencePlan& plan,
+                      std::string& error)
+{
+    to_pattern = FindFramePattern(out, out_pattern);
     std::string out_folder;
     if (to_pattern) {
         out_folder = FolderOf(out_pattern.head);
@@ -78,10 +78,17 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         }
         plan.batch.folder = out_folder;
     }
+    return true;
+}
 
+// Each frame of the range: rendered, or, when not on disk, failed, skipped
+// or held as `missing` says.
+void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const std::vector<int>& range,
+                const FramePattern* out_pattern, const std::string& out, MissingFrames missing, SequencePlan& plan)
+{
     for (int frame : range) {
         const std::string input = in.Path(frame);
-        BatchItem item{input, OutputOf(input, frame, to_pattern ? &out_pattern : nullptr, out)};
+        BatchItem item{input, OutputOf(input, frame, out_pattern, out)};
         if (!std::binary_search(on_disk.begin(), on_disk.end(), frame)) {
             plan.missing.push_back(frame);
             if (missing == MissingFrames::Skip) continue;
@@ -98,6 +105,21 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         plan.batch.items.push_back(item);
         plan.frames.push_back(frame);
     }
+}
+
+}  // namespace
+
+bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
+                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error)
+{
+    plan = SequencePlan();
+    std::vector<int> on_disk, range;
+    if (!FramesOnDisk(in, on_disk, error)) return false;
+    if (!FrameRange(in, on_disk, frames_text, range, error)) return false;
+    FramePattern out_pattern;
+    bool to_pattern = false;
+    if (!PlanOutputFolder(out, out_pattern, to_pattern, plan, error)) return false;
+    PlanFrames(in, on_disk, range, to_pattern ? &out_pattern : nullptr, out, missing, plan);
     if (plan.batch.items.empty()) return true;
     if (!IsWritableImageName(plan.batch.items.front().output)) {
         error = "-o " + out + ": tintra cannot write this format (use an image extension such as .png, .tif, .exr)";
@@ -109,23 +131,9 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
         return false;
     }
     if (allow_overwrite) return true;
-    // An output may be any frame's input, not only its own.
-    std::map<std::pair<dev_t, ino_t>, std::string> inputs;
-    for (int frame : on_disk) {
-        struct stat info;
-        if (stat(in.Path(frame).c_str(), &info) == 0)
-            inputs.emplace(std::make_pair(info.st_dev, info.st_ino), in.Path(frame));
-    }
-    for (const BatchItem& item : plan.batch.items) {
-        struct stat info;
-        if (stat(item.output.c_str(), &info) != 0) continue;
-        const auto found = inputs.find(std::make_pair(info.st_dev, info.st_ino));
-        if (found != inputs.end()) {
-            error = item.output + " is the input " + found->second + "; pass --overwrite to replace it";
-            return false;
-        }
-    }
-    return true;
+    std::vector<std::string> inputs;
+    for (int frame : on_disk) inputs.push_back(in.Path(frame));
+    return CheckNoOutputIsAnInput(inputs, plan.batch.items, error);
 }
 
 bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error)

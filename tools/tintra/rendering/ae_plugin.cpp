@@ -2,6 +2,9 @@
 
 #include "host/ae_effect.h"
 
+namespace {
+
+// The host's record of a parameter as tintra describes it.
 PluginParam FromDeclared(const aehost::DeclaredParam& d)
 {
     PluginParam p;
@@ -38,8 +41,6 @@ PluginParam FromDeclared(const aehost::DeclaredParam& d)
     }
     return p;
 }
-
-namespace {
 
 // The declarations with tintra's values written into them, as the host keeps
 // the values it renders with.

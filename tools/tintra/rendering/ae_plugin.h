@@ -13,9 +13,6 @@
 // path as the user gave it (for messages), where as it is opened.
 bool LoadAePlugin(const std::string& path, const std::string& where, LoadedPlugin& plugin, std::string& error);
 
-// The host's record of a parameter as tintra describes it.
-PluginParam FromDeclared(const aehost::DeclaredParam& declared);
-
 // Renders rows top..bottom of in into out through the render command, with
 // the parameter values given. Returns the plug-in's host error code, 0 on success.
 int32_t RenderRowsAe(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,

@@ -148,6 +148,50 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
     }
 }
 
+// What became of a frame's bands.
+struct BandsRendered {
+    int32_t err = 0;            // the plug-in's failure
+    bool stopped = false;       // the input failed, the encoder failed or a signal came
+    bool input_failed = false;
+};
+
+// Renders each band once decoded and hands it to the encoder, until the
+// frame is done or something stops it; the queue is closed either way.
+BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, int threads,
+                          Progress& progress, FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue,
+                          int64_t total_pixels)
+{
+    BandsRendered r;
+    for (size_t p = 0; p < in.pages.size() && r.err == 0 && !r.stopped; ++p) {
+        const Image& image = in.pages[p].image;
+        const int32_t band = BandRows(image.width);
+        for (int32_t top = 0; top < image.height && r.err == 0; top += band) {
+            const int32_t bottom = image.height - top < band ? image.height : top + band;
+            r.input_failed = !in.WaitFor((int)p, bottom);
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                r.stopped = r.input_failed || queue.failed || Interrupted();
+            }
+            if (r.stopped) break;
+            r.err = RenderRows(plugin, values, image, outs[p], top, bottom, threads);
+            if (r.err != 0) break;
+            {
+                std::lock_guard<std::mutex> lock(queue.mutex);
+                queue.bands.push_back({(int)p, top, bottom});
+            }
+            queue.changed.notify_one();
+            progress.frame_part((double)queue.pixels_written / (double)total_pixels);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        queue.closed = true;
+        if (r.err != 0 || r.stopped) queue.bands.clear();
+    }
+    queue.changed.notify_one();
+    return r;
+}
+
 }  // namespace
 
 FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
@@ -181,53 +225,60 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
     }
 }
 
+// The renderer's side of one item: waits for its frame to be opened,
+// renders it, and releases it to the decoder.
+FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
+{
+    std::shared_ptr<Frame> frame;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return frames_[i] != nullptr; });
+        frame = frames_[i];
+    }
+    Frame& in = *frame;
+    bool opened, kept;
+    {
+        std::unique_lock<std::mutex> lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.allocated || in.finished; });
+        opened = in.allocated;
+        kept = in.kept;
+    }
+    Result result = Result::Failed;
+    if (kept) {
+        // Counted as done.
+        progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
+        result = Result::Done;
+    } else if (opened) {
+        try {
+            result = RenderFrame(item, in);
+        } catch (const std::bad_alloc&) {
+            progress_.message("tintra: " + item.input + ": not enough memory for this image");
+        } catch (const std::exception& e) {
+            progress_.message("tintra: " + item.output + ": the image library failed: " + e.what());
+        }
+    }
+    {
+        std::unique_lock<std::mutex> lock(in.mutex);
+        in.changed.wait(lock, [&] { return in.finished; });
+        if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
+        for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        frames_[i].reset();
+        released_ = i + 1;
+    }
+    changed_.notify_all();
+    return result;
+}
+
 bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed)
 {
     frames_.assign(items.size(), nullptr);
     decoder_ = std::thread(&FramePipeline::DecodeAll, this, std::cref(items));
     bool interrupted = false;
     for (size_t i = 0; i < items.size() && !interrupted; ++i) {
-        const BatchItem& item = items[i];
-        std::shared_ptr<Frame> frame;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return frames_[i] != nullptr; });
-            frame = frames_[i];
-        }
-        Frame& in = *frame;
-        bool opened, kept;
-        {
-            std::unique_lock<std::mutex> lock(in.mutex);
-            in.changed.wait(lock, [&] { return in.allocated || in.finished; });
-            opened = in.allocated;
-            kept = in.kept;
-        }
-        Result result = Result::Failed;
-        if (kept) {
-            // Counted as done.
-            progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
-            result = Result::Done;
-        } else if (opened) {
-            try {
-                result = RenderFrame(item, in);
-            } catch (const std::bad_alloc&) {
-                progress_.message("tintra: " + item.input + ": not enough memory for this image");
-            } catch (const std::exception& e) {
-                progress_.message("tintra: " + item.output + ": the image library failed: " + e.what());
-            }
-        }
-        {
-            std::unique_lock<std::mutex> lock(in.mutex);
-            in.changed.wait(lock, [&] { return in.finished; });
-            if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
-            for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            frames_[i].reset();
-            released_ = i + 1;
-        }
-        changed_.notify_all();
+        const Result result = RenderItem(i, items[i]);
         if (result == Result::Interrupted || Interrupted()) {
             interrupted = true;
             break;
@@ -272,36 +323,10 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
 
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
-    int32_t err = 0;
-    bool stopped = false, input_failed = false;
-    for (size_t p = 0; p < in.pages.size() && err == 0 && !stopped; ++p) {
-        const Image& image = in.pages[p].image;
-        const int32_t band = BandRows(image.width);
-        for (int32_t top = 0; top < image.height && err == 0; top += band) {
-            const int32_t bottom = image.height - top < band ? image.height : top + band;
-            input_failed = !in.WaitFor((int)p, bottom);
-            {
-                std::lock_guard<std::mutex> lock(queue.mutex);
-                stopped = input_failed || queue.failed || Interrupted();
-            }
-            if (stopped) break;
-            err = RenderRows(plugin_, values_, image, outs[p], top, bottom, line_.threads);
-            if (err != 0) break;
-            {
-                std::lock_guard<std::mutex> lock(queue.mutex);
-                queue.bands.push_back({(int)p, top, bottom});
-            }
-            queue.changed.notify_one();
-            progress_.frame_part((double)queue.pixels_written / (double)total_pixels);
-        }
-    }
-    {
-        std::lock_guard<std::mutex> lock(queue.mutex);
-        queue.closed = true;
-        if (err != 0 || stopped) queue.bands.clear();
-    }
-    queue.changed.notify_one();
+    const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels);
     encoder.join();
+    int32_t err = r.err;
+    bool input_failed = r.input_failed;
 
     if (Interrupted()) return Result::Interrupted;
     if (!input_failed && err == 0 && !queue.failed) {

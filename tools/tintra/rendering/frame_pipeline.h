@@ -35,6 +35,7 @@ private:
     enum class Result { Done, Failed, Interrupted };
 
     void DecodeAll(const std::vector<BatchItem>& items);
+    Result RenderItem(size_t i, const BatchItem& item);
     Result RenderFrame(const BatchItem& item, Frame& in);
 
     const LoadedPlugin& plugin_;
