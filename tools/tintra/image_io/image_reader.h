@@ -55,11 +55,14 @@ public:
     // depth, and 16-bit samples kept whole on OFX's 0..65535 (default: the
     // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
     void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
-    // The colour layer to render (see layer_choice.h), and whether every
-    // other channel is kept in Page::carried (default: left out, with a
-    // note). Set before Read.
-    void Layer(const std::string& name) { layer_ = name; }
-    void CarryChannels(bool carry) { carry_ = carry; }
+    // The colour layer to render (see layer_choice.h; "": the usual
+    // choice), every other channel kept in Page::carried (default: the
+    // usual choice, the rest left out with a note). Set before Read.
+    void CarryChannelsPast(const std::string& layer)
+    {
+        layer_ = layer;
+        carry_ = true;
+    }
     int pages() const { return (int)headers_.size(); }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 

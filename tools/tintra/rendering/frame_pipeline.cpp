@@ -63,8 +63,7 @@ void Decode(const BatchItem& item, const CommandLine& line, bool float_render, F
         reader.AllowDamaged(line.allow_damaged);
         reader.AutoOrient(line.auto_orient);
         reader.OfxLayout(float_render);
-        reader.Layer(line.layer);
-        reader.CarryChannels(true);
+        reader.CarryChannelsPast(line.layer);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
