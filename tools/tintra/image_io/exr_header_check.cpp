@@ -26,6 +26,7 @@ struct PartSizes {
     int64_t width = 0, height = 0;
     bool has_window = false;
     int channels = 0;
+    bool subsampled = false;  // luminance/chroma: chroma at a quarter of the pixels
     int compression = 0;
     int64_t tile_width = 0, tile_height = 0;
     int64_t chunk_count = -1;
@@ -58,7 +59,7 @@ private:
     size_t at_ = 0;
 };
 
-int CountChannels(const unsigned char* list, size_t size)
+int CountChannels(const unsigned char* list, size_t size, bool& subsampled)
 {
     int count = 0;
     // Each entry: a name, then type, linearity and reserved bytes, and two
@@ -67,6 +68,7 @@ int CountChannels(const unsigned char* list, size_t size)
         const void* end = std::memchr(list + at, 0, size - at);
         if (end == nullptr) break;
         at = (size_t)(static_cast<const unsigned char*>(end) - list) + 1 + 16;
+        if (at <= size && (Little32(list + at - 8) != 1 || Little32(list + at - 4) != 1)) subsampled = true;
     }
     return count;
 }
@@ -82,7 +84,7 @@ void TakeAttribute(const std::string& name, const std::string& type, const unsig
         part.tile_width = (uint32_t)Little32(value);
         part.tile_height = (uint32_t)Little32(value + 4);
     } else if (name == "channels" && type == "chlist") {
-        part.channels = CountChannels(value, size);
+        part.channels = CountChannels(value, size, part.subsampled);
     } else if (name == "compression" && size == 1) {
         part.compression = value[0];
     } else if (name == "chunkCount" && size == 4) {
@@ -152,6 +154,9 @@ void SniffExr(const unsigned char* bytes, size_t size, uint64_t file_size, Heade
         const bool tiled = (flags & kTiledFlag) != 0 || (multipart && part.tile_width != 0);
         claim.problem = Problem(part, tiled, file_size);
         if (!claim.problem.empty()) return;
+        if (part.subsampled)
+            claim.unsupported = "luminance/chroma channels stored at a lower resolution, which OpenImageIO "
+                                "2.4 does not read";
         if (part.has_window && (uint64_t)(part.width * part.height) > claim.width * claim.height) {
             claim.width = (uint64_t)part.width;
             claim.height = (uint64_t)part.height;

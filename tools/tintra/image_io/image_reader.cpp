@@ -204,8 +204,9 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
     // Before the library opens it: some of its readers allocate for the
     // claimed size as they open.
     const HeaderClaim sniffed = SniffHeader(path, file_bytes_);
-    if (!sniffed.problem.empty()) {
-        error = "truncated or corrupt: " + sniffed.problem;
+    if (!sniffed.problem.empty() || !sniffed.unsupported.empty()) {
+        error = sniffed.problem.empty() ? "unsupported layout: " + sniffed.unsupported
+                                        : "truncated or corrupt: " + sniffed.problem;
         return false;
     }
     const uint64_t pixels = sniffed.width * sniffed.height;
