@@ -89,8 +89,24 @@ bool ApplyFrameOption(OptionId id, const std::string& value, CommandLine& line, 
     }
 }
 
+// The options that take no value; false for the others.
+bool ApplySwitch(OptionId id, CommandLine& line)
+{
+    switch (id) {
+    case OptionId::Overwrite: line.overwrite = true; break;
+    case OptionId::NoClobber: line.no_clobber = true; break;
+    case OptionId::DryRun: line.dry_run = true; break;
+    case OptionId::Quiet: line.quiet = true; break;
+    case OptionId::AllowDamaged: line.allow_damaged = true; break;
+    case OptionId::AutoOrient: line.auto_orient = true; break;
+    default: return false;
+    }
+    return true;
+}
+
 bool Apply(OptionId id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
 {
+    if (ApplySwitch(id, line)) return true;
     const auto refuse = [&](const std::string& what) {
         error = shown + ": '" + value + "' is not " + what;
         return false;
@@ -120,16 +136,11 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
         if (value != "4:4:4" && value != "4:2:2" && value != "4:2:0") return refuse("4:4:4, 4:2:2 or 4:2:0");
         line.subsampling = value;
         break;
-    case OptionId::Overwrite: line.overwrite = true; break;
-    case OptionId::NoClobber: line.no_clobber = true; break;
-    case OptionId::DryRun: line.dry_run = true; break;
-    case OptionId::Quiet: line.quiet = true; break;
     case OptionId::MaxPixels:
         if (!ParsePixelCount(value, line.max_pixels))
             return refuse("a pixel count such as 50000000, 50M or 1G (at most 900M)");
         break;
-    case OptionId::AllowDamaged: line.allow_damaged = true; break;
-    case OptionId::AutoOrient: line.auto_orient = true; break;
+    case OptionId::Layer: line.layer = value; break;
     case OptionId::Size:
         if (!ParseSize(value, line.size_width, line.size_height))
             return refuse("a size such as 1024x512 (at most 30000 each way)");
@@ -149,6 +160,7 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
     case OptionId::ColorConfig: line.colorconfig = value; break;
     case OptionId::Ext: line.ext = value; break;
     case OptionId::Report: line.report = value; break;
+    default: break;  // the switches, above
     }
     return true;
 }

@@ -37,6 +37,7 @@ struct CommandLine {
     bool dry_run = false;
     bool quiet = false;
     bool allow_damaged = false;
+    std::string layer;  // --layer: the colour layer; empty: the usual choice
     bool auto_orient = false;
     uint64_t max_pixels = 0;  // 0: the default limit
     int png_compression = -1; // -1: the default level

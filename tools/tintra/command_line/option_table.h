@@ -30,6 +30,7 @@ enum class OptionId {
     MaxPixels,
     AllowDamaged,
     AutoOrient,
+    Layer,
     Size,
     Frames,
     Missing,
@@ -83,6 +84,9 @@ inline constexpr OptionSpec kOptionTable[] = {
      "render a file that cannot be read whole with what could be read, and say so (default: a failed file)"},
     {"auto-orient", 0, nullptr, kRender | kSheet, OptionId::AutoOrient,
      "turn the pixels upright as the orientation tag says and reset the tag (default: pixels as stored)"},
+    {"layer", 0, "NAME", kRender, OptionId::Layer,
+     "the colour layer of a layered file (beauty for beauty.R/G/B/A); default: R, G, B or the rgba layer, else "
+     "the only layer with R, G and B. Every other channel is written back unchanged where the format holds it"},
     {"size", 0, "WxH", kGenerate, OptionId::Size, "image size (default: chart 720x360, scene 960x540)"},
     {"frames", 0, "LIST", kRender | kGenerate, OptionId::Frames,
      "a sequence's frames: 1001-1100, every 4th 1001-1100x4, a list 1,5,9-12, negative frames -10--1 "

@@ -13,6 +13,8 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
+#include "tools/tintra/image_io/texture_levels.h"
+#include "tools/tintra/image_io/windows.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
@@ -170,6 +172,11 @@ bool ImageReader::ReadPageHeaders(std::string& error)
                                 bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0};
         if (RefusesSize(where, claim, error)) return false;
         headers_.push_back(header);
+        const int levels = LevelsOf(*input_, page);
+        if (levels > 1) {
+            levels_.push_back(levels);
+            DropTextureAttributes(headers_.back());
+        }
     }
     return true;
 }
@@ -200,8 +207,9 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
     // Before the library opens it: some of its readers allocate for the
     // claimed size as they open.
     const HeaderClaim sniffed = SniffHeader(path, file_bytes_);
-    if (!sniffed.problem.empty()) {
-        error = "truncated or corrupt: " + sniffed.problem;
+    if (!sniffed.problem.empty() || !sniffed.unsupported.empty()) {
+        error = sniffed.problem.empty() ? "unsupported layout: " + sniffed.unsupported
+                                        : "truncated or corrupt: " + sniffed.problem;
         return false;
     }
     const uint64_t pixels = sniffed.width * sniffed.height;
@@ -224,15 +232,27 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
 }
 
 bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
-                                std::set<std::string>& dropped, std::string& error) const
+                                std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const
 {
     for (size_t i = 0; i < headers_.size(); ++i) {
         const OIIO::ImageSpec& header = headers_[i];
-        if (!PickChannels(header, channels[i], error)) {
+        if (!PickChannels(header, layer_, channels[i], error)) {
             error = PagePrefix(i) + error;
             return false;
         }
-        for (const std::string& name : channels[i].dropped) dropped.insert(name);
+        // A part of a multipart EXR that is no picture (depth, a mask,
+        // motion) goes back as it is, beside the parts that are rendered.
+        const bool whole = carry_ && format_ == "openexr" && headers_.size() > 1 && !channels[i].named_colour;
+        if (whole) {
+            channels[i].carried.clear();
+            for (int c = 0; c < header.nchannels; ++c) channels[i].carried.push_back(c);
+        }
+        // A turned page's other channels would stay as stored: left out.
+        if (!carry_ || OrientationOf(header, auto_orient_) != 1) {
+            for (const std::string& name : channels[i].dropped) dropped.insert(name);
+            channels[i].carried.clear();
+        }
+        if (format_ == "openexr" && !whole && !channels[i].grey.empty()) grey.insert(channels[i].grey);
         const Source source = SourceOf(header);
         const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
         const bool alpha = channels[i].alpha >= 0;
@@ -243,7 +263,15 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
         pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
         pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
         pages[i].header = header;
-        if (orientation != 1) pages[i].header.attribute("Orientation", 1);
+        pages[i].carried = DescribeCarried(header, channels[i].carried);
+        pages[i].carried.whole = whole;
+        // The render comes back in the colour's own samples, whatever the
+        // file's other channels are stored as.
+        pages[i].header.set_format(header.channelformat(channels[i].colour[0]));
+        if (orientation != 1) {
+            pages[i].header.attribute("Orientation", 1);
+            ResetWindows(pages[i].header);  // a turned picture is a frame of its own
+        }
     }
     return true;
 }
@@ -291,6 +319,13 @@ bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
     // are reported only then.
     const int orientation = OrientationOf(header, auto_orient_);
     const bool turned = orientation >= 2 && orientation <= 8;
+    if (!channels.carried.empty()) {
+        const QuietLibraries quiet;
+        if (!ReadCarried(*input_, (int)i, channels.carried, page.carried)) {
+            error = PagePrefix(i) + "truncated or corrupt: " + LibraryReason(input_->geterror(), path_);
+            return false;
+        }
+    }
     Image stored;
     if (turned) stored = MakeImage(header.width, header.height, page.image.depth, page.image.has_alpha);
     const BandsRead read =
@@ -337,8 +372,8 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     // the vector move.
     pages.assign(headers_.size(), Page());
     std::vector<Channels> channels(headers_.size());
-    std::set<std::string> dropped;
-    if (!AllocatePages(pages, channels, depth, dropped, error)) return false;
+    std::set<std::string> dropped, grey;
+    if (!AllocatePages(pages, channels, depth, dropped, grey, error)) return false;
     if (!rows(0, 0)) {
         error = "interrupted";
         return false;
@@ -353,6 +388,13 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     if (counts.float_values > 0)
         notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
                         " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+    if (!levels_.empty())
+        notes.push_back("a texture of " + std::to_string(levels_[0]) +
+                        " resolution levels: the full one rendered and written as a plain image (the others and the "
+                        "texture attributes left out)");
+    if (!grey.empty())
+        notes.push_back("one channel of colour (" + CommaList(std::vector<std::string>(grey.begin(), grey.end())) +
+                        "): rendered as grey and written as R, G and B");
     if (!dropped.empty())
         notes.push_back("channels beyond colour and alpha are left out: " +
                         CommaList(std::vector<std::string>(dropped.begin(), dropped.end())));

@@ -28,6 +28,9 @@ struct ImageWriter::State {
     std::vector<std::string> wanted;  // each page's samples as asked for
     std::string samples_note;  // samples the format could not hold
     std::string text_note;  // text a PNG's tEXt cannot hold
+    std::vector<const CarriedChannels*> carried;  // per page; null or empty: none
+    std::string carried_note;  // channels left out or changed by the format
+    std::vector<unsigned char> mixed;  // rows of colour and carried channels together
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -71,12 +74,19 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
-    for (OIIO::ImageSpec& header : s.headers) {
+    s.carried.resize(s.headers.size(), nullptr);
+    for (size_t page = 0; page < s.headers.size(); ++page) {
+        OIIO::ImageSpec& header = s.headers[page];
         header.attribute("png:compressionLevel", options.png_compression);
         header.attribute("png:filter", kPngFilterSub);
         ChooseEncoding(s.format, options, header);
         if (s.format == "png") KeepLatin1Text(header, s.text_note);
         s.wanted.push_back(SamplesName(header));
+        if (s.carried[page] != nullptr) {
+            std::string note;
+            AddCarried(s.format, ExtensionOf(s.path), *s.carried[page], header, note);
+            if (s.carried_note.empty()) s.carried_note = note;
+        }
         // Alpha goes out as it came in: a format that can say which kind it
         // holds is told; any other writer is told its samples are straight,
         // which is what keeps it from dividing them by alpha.
@@ -89,6 +99,45 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
                            (premultiplied ? "straight" : "premultiplied") + "; written as stored";
         header.attribute("oiio:UnassociatedAlpha", kind == AlphaKind::Either && premultiplied ? 0 : 1);
     }
+}
+
+// The rows' colour (and alpha: nch 4) as the file's samples, in the type
+// returned; nothing for a page written without colour (nch 0).
+OIIO::TypeDesc PackColour(const Image& image, size_t first, size_t count, size_t nch, std::vector<unsigned char>& rows)
+{
+    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
+                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                                    : OIIO::TypeDesc::UINT8;
+    rows.clear();
+    if (nch == 0) return type;
+    if (image.depth == 32) {
+        rows.resize(count * nch * 4);
+        float* d = reinterpret_cast<float*>(rows.data());
+        for (size_t k = 0; k < count; ++k)
+            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
+    } else if (image.depth == 16) {
+        rows.resize(count * nch * 2);
+        uint16_t* d = reinterpret_cast<uint16_t*>(rows.data());
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel16& p = image.pixels16[first + k];
+            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
+            *d++ = file(p.red);
+            *d++ = file(p.green);
+            *d++ = file(p.blue);
+            if (nch == 4) *d++ = file(p.alpha);
+        }
+    } else {
+        rows.resize(count * nch);
+        uint8_t* d = rows.data();
+        for (size_t k = 0; k < count; ++k) {
+            const PF_Pixel& p = image.pixels8[first + k];
+            *d++ = p.red;
+            *d++ = p.green;
+            *d++ = p.blue;
+            if (nch == 4) *d++ = p.alpha;
+        }
+    }
+    return type;
 }
 
 // Whether the temporary file reads back, and holds the pixels given to its
@@ -132,7 +181,7 @@ ImageWriter::~ImageWriter()
 }
 
 bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages, const WriteOptions& options,
-                       std::string& error)
+                       std::string& error, const std::vector<const CarriedChannels*>& carried)
 {
     const QuietLibraries quiet;
     state_.reset(new State);
@@ -147,6 +196,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     if (pages.size() > 1 && !s.out->supports("multiimage")) return CheckPagesFit(path, (int)pages.size(), error);
     s.format = s.out->format_name();
     s.no_clobber = options.no_clobber;
+    s.carried = carried;
     PrepareHeaders(s, options);
 
     const CreatingFile creating;
@@ -192,45 +242,27 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         NoteHeldSamples(s, page);
         if (s.checking) s.check.StartPage(s.out->spec().format);
     }
-    const size_t nch = image.has_alpha ? 4 : 3;
+    const CarriedChannels* carried = (size_t)page < s.carried.size() ? s.carried[(size_t)page] : nullptr;
+    const size_t nch = carried != nullptr && carried->whole ? 0 : image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
     const size_t first = (size_t)top * (size_t)image.width;
-    if (image.depth == 32) {
-        s.rows.resize(count * nch * 4);
-        float* d = reinterpret_cast<float*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k)
-            for (size_t c = 0; c < nch; ++c) *d++ = image.pixelsf[(first + k) * 4 + c];
-    } else if (image.depth == 16) {
-        s.rows.resize(count * nch * 2);
-        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel16& p = image.pixels16[first + k];
-            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
-            *d++ = file(p.red);
-            *d++ = file(p.green);
-            *d++ = file(p.blue);
-            if (nch == 4) *d++ = file(p.alpha);
-        }
-    } else {
-        s.rows.resize(count * nch);
-        uint8_t* d = s.rows.data();
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel& p = image.pixels8[first + k];
-            *d++ = p.red;
-            *d++ = p.green;
-            *d++ = p.blue;
-            if (nch == 4) *d++ = p.alpha;
-        }
-    }
-    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
-                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
-                                                    : OIIO::TypeDesc::UINT8;
+    const OIIO::TypeDesc type = PackColour(image, first, count, nch, s.rows);
     // Some writers (PNG) ignore a short write, so the proxy's word counts too.
-    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
+    const int y = s.headers[(size_t)page].y;  // rows count from the data window's top
+    const OIIO::ImageSpec& opened = s.out->spec();
+    const bool mixed = opened.nchannels > (int)nch;
+    if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *carried, first, count, s.mixed);
+    const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
+    const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
+    if (!s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data()) ||
+        (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());
         return false;
     }
-    if (s.checking) s.check.AddRows(top, bottom, type, s.rows.data(), count * nch);
+    // Mixed rows are in the file's own types: one type for all where checked (TIFF).
+    if (s.checking)
+        s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(),
+                        count * (mixed ? (size_t)opened.nchannels : nch));
     return true;
 }
 
@@ -274,6 +306,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
+    if (!s.carried_note.empty()) notes.push_back(s.carried_note);
     const std::vector<std::string> lost = LostMetadata(s.headers[0], written);
     if (!lost.empty())
         notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +

@@ -2,6 +2,7 @@
 
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
+#include "tools/tintra/image_io/windows.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
     if (orientation != 1 && got.get_int_attribute("Orientation", 1) != orientation) lost.push_back("orientation");
     if (wanted.find_attribute("XResolution") && !got.find_attribute("XResolution")) lost.push_back("resolution");
     if (wanted.find_attribute("oiio:Gamma") && !got.find_attribute("oiio:Gamma")) lost.push_back("gamma");
+    for (const std::string& window : LostWindows(wanted, got)) lost.push_back(window);
     std::vector<std::string> text;
     bool exif = false;
     for (const OIIO::ParamValue& p : wanted.extra_attribs) {
@@ -112,11 +114,8 @@ std::string SamplesName(const OIIO::ImageSpec& header)
 OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
 {
     OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
-    header.x = header.y = header.z = 0;
-    header.full_x = header.full_y = header.full_z = 0;
-    header.width = header.full_width = image.width;
-    header.height = header.full_height = image.height;
-    header.depth = header.full_depth = 1;
+    KeepWindows(source != nullptr ? *source : header, image, header);
+    header.depth = 1;
     header.tile_width = header.tile_height = 0;
     header.tile_depth = 1;
     header.deep = false;

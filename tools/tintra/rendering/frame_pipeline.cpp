@@ -79,6 +79,7 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
         reader.AutoOrient(line.auto_orient);
+        reader.CarryChannelsPast(line.layer);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
@@ -366,12 +367,14 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     // The pages, their sizes and metadata are fixed once allocated.
     std::vector<Image> outs;
     std::vector<OIIO::ImageSpec> headers;
+    std::vector<const CarriedChannels*> carried;
     int64_t total_pixels = 0;
     for (const Page& page : in.pages) {
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
         outs.back().full16 = page.image.full16;
         headers.push_back(OutputHeader(outs.back(), &page.header));
+        carried.push_back(&page.carried);
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
     std::vector<PageColor> colors;
@@ -380,7 +383,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
     ImageWriter writer;
-    if (!writer.Open(item.output, headers, options, error)) {
+    if (!writer.Open(item.output, headers, options, error, carried)) {
         progress_.message("tintra: " + item.output + ": " + error);
         return Result::Failed;
     }

@@ -76,7 +76,7 @@ struct SwitchCase {
     bool err_empty;
     int existing_side =
         0;  // out.png is an image this many pixels a side; 0: three bytes of junk; -1: a folder, with a folder
-        // in.png in it
+    // in.png in it
 };
 
 void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
