@@ -11,6 +11,7 @@
 
 #include "tools/tintra/image_io/header_sniff.h"
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/input_file.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
 #include "tools/tintra/image_io/texture_levels.h"
@@ -25,50 +26,12 @@ namespace {
 // more is truncated or built to exhaust memory.
 constexpr uint64_t kMaxExpansion = 4096;
 
-const char* FileKind(mode_t mode)
-{
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 void SetLibraryLimits(uint64_t max_pixels)
 {
     // The library's own guard, in line with ours: four 32-bit channels.
     const uint64_t mb = max_pixels * 16 / (1024 * 1024) + 1;
     OIIO::attribute("limits:imagesize_MB", (int)std::min<uint64_t>(mb, INT_MAX));
     OIIO::attribute("limits:channels", 64);
-}
-
-// Whether path is a regular file with at least one byte that can be read;
-// the system's messages for these are clearer than the library's.
-bool CheckReadableFile(const std::string& path, struct stat& info, std::string& error)
-{
-    if (stat(path.c_str(), &info) != 0) {
-        error = errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = "is a folder";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = std::string("is ") + FileKind(info.st_mode) + ", not an image file";
-        return false;
-    }
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    char first[16];
-    const ssize_t got = read(fd, first, sizeof first);
-    const int read_errno = errno;
-    close(fd);
-    if (got < 0) error = std::string("cannot read: ") + std::strerror(read_errno);
-    if (got == 0) error = "empty file";
-    return got > 0;
 }
 
 struct ReadProgress {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/rendering/color_route.h"
+#include "tools/tintra/rendering/frame_colors.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/existing_output.h"
 #include "tools/tintra/image_io/image_formats.h"
@@ -46,16 +47,6 @@ struct FramePipeline::Frame {
 namespace {
 
 using Frame = FramePipeline::Frame;
-
-// The build for a file: that of its widest samples, so that one page of
-// float makes the whole file a float render.
-const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader)
-{
-    OIIO::TypeDesc samples = reader.header(0).format;
-    for (int p = 1; p < reader.pages(); ++p)
-        if (reader.header(p).format.size() > samples.size()) samples = reader.header(p).format;
-    return builds.For(samples);
-}
 
 // A frame that is not written: kept, or failed for what is in the way.
 void Settle(Frame& frame, const OutputVerdict& verdict)
@@ -222,34 +213,6 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
     return r;
 }
 
-// Each page's colour spaces, and the output headers tagged to match (none
-// for a raw render); false (said) when a page's space cannot be told or
-// converted.
-bool ColorPages(const ColorRoute* route, const BatchItem& item, const FramePipeline::Frame& in,
-                std::vector<OIIO::ImageSpec>& headers, std::vector<PageColor>& colors, Progress& progress)
-{
-    if (route == nullptr || route->raw()) return true;
-    colors = std::vector<PageColor>(in.pages.size());
-    std::vector<std::string> notes;
-    std::string error;
-    for (size_t p = 0; p < in.pages.size(); ++p) {
-        if (!route->ForPage(in.format, in.pages[p].header, colors[p], notes, error)) {
-            progress.message("tintra: " + item.input + ": " + error);
-            return false;
-        }
-        route->TagOutput(colors[p], headers[p], notes);
-    }
-    for (const std::string& note : notes) progress.message("tintra: " + item.input + ": " + note);
-    return true;
-}
-
-// Said of a frame that was rendered, once a run.
-void SayIfEncoded(const ColorRoute* route, const BatchItem& item, const FramePipeline::Frame& in, Progress& progress)
-{
-    const std::string warning = route != nullptr ? route->RawWarning(in.format, in.pages[0].header) : "";
-    if (!warning.empty()) progress.message("tintra: " + item.input + ": " + warning);
-}
-
 }  // namespace
 
 FramePipeline::FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress)
@@ -378,7 +341,9 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
     std::vector<PageColor> colors;
-    if (!ColorPages(color_, item, in, headers, colors, progress_)) return Result::Failed;
+    std::vector<OIIO::ImageSpec> in_headers;
+    for (const auto& page : in.pages) in_headers.push_back(page.header);
+    if (!ColorPages(color_, item, in.format, in_headers, headers, colors, progress_)) return Result::Failed;
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
@@ -422,6 +387,6 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     for (const std::string& note : notes) progress_.note(item.output, note);
-    SayIfEncoded(color_, item, in, progress_);
+    SayIfEncoded(color_, item, in.format, in.pages[0].header, progress_);
     return Result::Done;
 }

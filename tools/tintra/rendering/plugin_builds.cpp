@@ -5,6 +5,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include "tools/tintra/commands.h"
+#include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/rendering/render_setup.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
@@ -25,6 +26,14 @@ const RenderBuild& PluginBuilds::For(OIIO::TypeDesc samples) const
     if (route != nullptr) return *route;
     const bool eight_bit = samples.basetype == OIIO::TypeDesc::UINT8 || samples.basetype == OIIO::TypeDesc::INT8;
     return ofx != nullptr && !eight_bit ? *ofx : main;
+}
+
+const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader)
+{
+    OIIO::TypeDesc samples = reader.header(0).format;
+    for (int p = 1; p < reader.pages(); ++p)
+        if (reader.header(p).format.size() > samples.size()) samples = reader.header(p).format;
+    return builds.For(samples);
 }
 
 int PrepareBuilds(const CommandLine& line, PluginBuilds& builds)

@@ -17,6 +17,8 @@
 #include "tools/tintra/command_line/command_line.h"
 #include "tools/tintra/rendering/plugin.h"
 
+class ImageReader;
+
 struct RenderBuild {
     LoadedPlugin plugin;
     std::vector<PluginParam> values;
@@ -35,6 +37,10 @@ struct PluginBuilds {
     // The build for a file whose samples are of this type.
     const RenderBuild& For(OIIO::TypeDesc samples) const;
 };
+
+// The build for an opened file: that of its widest samples, so that one
+// page of float makes the whole file a float render.
+const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader);
 
 // Loads the builds and applies the options to each. Returns kExitOk, or the
 // exit status after printing the one-line reason (an option that no build
