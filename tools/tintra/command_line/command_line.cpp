@@ -138,7 +138,7 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
         break;
     case OptionId::MaxPixels:
         if (!ParsePixelCount(value, line.max_pixels))
-            return refuse("a pixel count such as 50000000, 50M or 1G (at most 900M)");
+            return refuse("a pixel count such as 50000000 or 50M (at most 900M)");
         break;
     case OptionId::Layer: line.layer = value; break;
     case OptionId::Size:
