@@ -1,6 +1,10 @@
 #include "tools/tintra/rendering/render_setup.h"
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <OpenImageIO/imageio.h>
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/image_writer.h"
@@ -22,12 +26,37 @@ std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam
            " (the plug-in's parameters are " + known + ")";
 }
 
+// The build a sheet of one input renders through, by the rule a render
+// follows for each frame: a colour route needs the OFX build's float path;
+// otherwise 8-bit samples go through the After Effects build and wider ones
+// through the OFX build.
+std::string SheetBuildPath(const CommandLine& line)
+{
+    if (!line.plugin.empty()) return line.plugin;
+    const std::string ofx = DefaultOfxPluginPath();
+    if (access(ofx.c_str(), R_OK) != 0) return DefaultPluginPath();
+    if (!line.colorspace.empty() && line.colorspace != "raw") return ofx;
+    struct stat info;
+    // Only a regular file is opened here: a pipe could block for ever.
+    if (line.inputs.empty() || stat(line.inputs[0].c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return DefaultPluginPath();
+    const QuietLibraries quiet;
+    auto in = OIIO::ImageInput::open(line.inputs[0]);
+    if (!in) {
+        OIIO::geterror();
+        return DefaultPluginPath();
+    }
+    const OIIO::TypeDesc samples = in->spec().format;
+    const bool eight_bit = samples.basetype == OIIO::TypeDesc::UINT8 || samples.basetype == OIIO::TypeDesc::INT8;
+    return eight_bit ? DefaultPluginPath() : ofx;
+}
+
 }  // namespace
 
 int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
-    if (!LoadPlugin(line.plugin.empty() ? DefaultPluginPath() : line.plugin, plugin, error)) {
+    if (!LoadPlugin(SheetBuildPath(line), plugin, error)) {
         PrintError(error);
         return kExitFailed;
     }

@@ -9,8 +9,8 @@
 
 // Returns kExitOk, or the exit status after printing the one-line reason.
 // values gets the declared parameters holding the values to render with.
-// Loads --plugin's build, else the After Effects build beside the tool
-// (render chooses a build per frame: plugin_builds.h).
+// Loads --plugin's build, else the build beside the tool that a render
+// would choose for the first input (plugin_builds.h).
 int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values);
 
 // The command line's parameter options applied to one build's values;
