@@ -29,8 +29,8 @@ std::vector<float> Lightness(const std::string& path)
     std::vector<float> rgb, L;
     auto in = OIIO::ImageInput::open(path);
     if (!in) return L;
-    const OIIO::ImageSpec& spec = in->spec();
-    rgb.resize((size_t)spec.width * spec.height * 3);
+    const OIIO::ImageSpec& header = in->spec();
+    rgb.resize((size_t)header.width * header.height * 3);
     in->read_image(0, 0, 0, 3, OIIO::TypeDesc::FLOAT, rgb.data());
     for (size_t i = 0; i < rgb.size(); i += 3)
         L.push_back(RGBtoOK(RGB{OIIO::sRGB_to_linear(rgb[i]), OIIO::sRGB_to_linear(rgb[i + 1]),

@@ -29,26 +29,27 @@ void PrintTo(const LayerCase& c, std::ostream* out) { *out << c.name; }
 // the display window, so that a shifted or mixed-up channel shows.
 void WriteLayered(const std::string& path, const ChannelList& channels)
 {
-    OIIO::ImageSpec spec(20, 10, (int)channels.size(), OIIO::TypeDesc::HALF);
-    spec.x = 5, spec.y = 7, spec.full_width = 40, spec.full_height = 30;
-    spec.channelnames.clear();
+    OIIO::ImageSpec header(20, 10, (int)channels.size(), OIIO::TypeDesc::HALF);
+    header.x = 5, header.y = 7, header.full_width = 40, header.full_height = 30;
+    header.channelnames.clear();
     for (const auto& c : channels) {
-        spec.channelnames.push_back(c.first);
-        spec.channelformats.push_back(c.second);
+        header.channelnames.push_back(c.first);
+        header.channelformats.push_back(c.second);
     }
-    spec.alpha_channel = -1;
-    std::vector<float> values(spec.image_pixels() * channels.size());
+    header.alpha_channel = -1;
+    std::vector<float> values(header.image_pixels() * channels.size());
     for (size_t i = 0; i < values.size(); ++i) values[i] = (float)((i * 37) % 97) / 64.0f;
     auto out = OIIO::ImageOutput::create(path);
-    ASSERT_TRUE(out && out->open(path, spec) && out->write_image(OIIO::TypeDesc::FLOAT, values.data()) && out->close());
+    ASSERT_TRUE(out && out->open(path, header) && out->write_image(OIIO::TypeDesc::FLOAT, values.data()) &&
+                out->close());
 }
 
 // One channel's samples as the file stores them, found by name; empty if absent.
-std::vector<unsigned char> StoredChannel(const std::string& path, const std::string& name, OIIO::ImageSpec* spec)
+std::vector<unsigned char> StoredChannel(const std::string& path, const std::string& name, OIIO::ImageSpec* header)
 {
     auto in = OIIO::ImageInput::open(path);
     if (!in) return {};
-    if (spec != nullptr) *spec = in->spec();
+    if (header != nullptr) *header = in->spec();
     const int c = in->spec().channelindex(name);
     if (c < 0) return {};
     std::vector<unsigned char> samples(in->spec().image_pixels() * in->spec().channelformat(c).size());
@@ -96,14 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"N.x", kFloat},
                    {"N.y", kFloat},
                    {"id", kFloat},
-                   {"spec.R", kHalf},
-                   {"spec.G", kHalf},
-                   {"spec.B", kHalf}},
+                   {"specular.R", kHalf},
+                   {"specular.G", kHalf},
+                   {"specular.B", kHalf}},
                   {},
                   "exr",
                   0,
                   "",
-                  {"A", "Z", "N.x", "N.y", "id", "spec.R", "spec.G", "spec.B"}},
+                  {"A", "Z", "N.x", "N.y", "id", "specular.R", "specular.G", "specular.B"}},
         LayerCase{"rgba_layer_first",
                   {{"rgba.R", kHalf},
                    {"rgba.G", kHalf},
