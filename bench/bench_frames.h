@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+#include <vector>
+
+#include "effect/parameters.h"
 #include "tools/aehost/effect.h"
 #include "tools/tintra/image_io/test_images.h"
 
@@ -25,6 +28,19 @@ inline const aehost::Effect& AePlugin()
         return e;
     }();
     return *effect;
+}
+
+// The AE plug-in's declarations holding one setting, adaptive clipping; hue
+// in whole degrees.
+inline std::vector<aehost::DeclaredParam> AeSetting(int32_t hue, double chroma, double alpha)
+{
+    std::vector<aehost::DeclaredParam> params;
+    AePlugin().params_setup(&params);
+    params.at(PARAM_HUE - 1).angle_value = hue << 16;
+    params.at(PARAM_CHROMA - 1).slider_value = chroma;
+    params.at(PARAM_CLIP_METHOD - 1).popup_value = static_cast<int32_t>(ClipType::Adaptive);
+    params.at(PARAM_CLIP_ALPHA - 1).slider_value = alpha;
+    return params;
 }
 
 // 8-bit, opaque.

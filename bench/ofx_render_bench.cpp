@@ -1,7 +1,7 @@
 // The OFX plug-in against the After Effects one, per pixel: a 3840x2160
 // frame through TINTRA.ofx and the OFX host stand-in at byte, short and float
 // depths, each measured right after the same frame through the AE plug-in's
-// 16-bit render and the AE test host, at one and two threads. Hue 40, Chroma
+// 16-bit render and the AE host stand-in, at one and two threads. Hue 40, Chroma
 // 30, adaptive clipping, straight alpha, the same noise colours in every
 // depth. Reports megapixels/s; the ratio of each OFX line to the AE line just
 // before it is the figure docs/performance.md records.
@@ -16,7 +16,6 @@
 #include "bench/bench_frames.h"
 #include "ofx/actions.h"
 #include "ofx/ofx_image_effect.h"
-#include "tests/support/effect_params.h"
 #include "tools/ofxhost/host.h"
 #include "tools/aehost/effect.h"
 #include "tools/tintra/image_io/test_images.h"
@@ -46,7 +45,7 @@ ofxhost::Host* OfxHost()
 template <typename T>
 std::unique_ptr<ofxhost::Image> OfxNoise(const char* depth, double scale)
 {
-    auto image = std::make_unique<ofxhost::Image>(OfxRectI{0, 0, kWidth, kHeight}, depth, 4);
+    auto image = std::make_unique<ofxhost::Image>(ofxhost::OfxRectI{0, 0, kWidth, kHeight}, depth, 4);
     std::vector<T> values;
     values.reserve(Noise8().pixels8.size() * 4);
     for (const PF_Pixel& p : Noise8().pixels8)
@@ -59,8 +58,7 @@ void BM_Ae16(benchmark::State& state)
 {
     const int threads = (int)state.range(0);
     static const Image in = ConvertDepth(Noise8(), 16);
-    const std::vector<aehost::DeclaredParam> values =
-        WithValues(AePlugin(), RenderValues{(int32_t)kHue << 16, kChroma, 1 /* adaptive */, kAlpha});
+    const std::vector<aehost::DeclaredParam> values = bench::AeSetting((int32_t)kHue, kChroma, kAlpha);
     std::vector<PF_Pixel16> out(in.pixel_count());
     for (auto _ : state) {
         if (AePlugin().render16(values, kWidth, kHeight, in.pixels16.data(), out.data(), threads) != 0) {

@@ -1,4 +1,4 @@
-// Whole frames through the plug-in binary, driven by the test host the way
+// Whole frames through the plug-in binary, driven by the AE host stand-in the way
 // the real host drives it: a 3840x2160 frame at 8 and 16 bits, one and two
 // render threads, adaptive clipping. Reports frames/s and megapixels/s.
 #include <benchmark/benchmark.h>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "bench/bench_frames.h"
-#include "tests/support/effect_params.h"
 
 namespace {
 
@@ -33,8 +32,7 @@ void BM_RenderFrame(benchmark::State& state)
     const int depth = (int)state.range(0);
     const int threads = (int)state.range(1);
     const Image& in = Frame(depth, (int)state.range(2));
-    const std::vector<aehost::DeclaredParam> values =
-        WithValues(Plugin(), RenderValues{40 << 16, 30.0, 1 /* adaptive */, 0.5});
+    const std::vector<aehost::DeclaredParam> values = bench::AeSetting(40, 30.0, 0.5);
     std::vector<PF_Pixel> out8(depth == 8 ? in.pixel_count() : 0);
     std::vector<PF_Pixel16> out16(depth == 16 ? in.pixel_count() : 0);
     for (auto _ : state) {

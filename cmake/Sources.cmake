@@ -4,7 +4,6 @@ set(TINTRA_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
 set(TINTRA_COLOR_SOURCES
   ${TINTRA_ROOT}/color/clip_methods.cpp
   ${TINTRA_ROOT}/color/pixel_functions.cpp
-  ${TINTRA_ROOT}/color/pixel_arrays.cpp
   ${TINTRA_ROOT}/gamut/gamut_boundary.cpp
   ${TINTRA_ROOT}/gamut/adaptive_clip.cpp
 )
@@ -33,6 +32,7 @@ set(TINTRA_OFX_SOURCES
   ${TINTRA_ROOT}/ofx/host_suites.cpp
   ${TINTRA_ROOT}/ofx/describe.cpp
   ${TINTRA_ROOT}/ofx/instance.cpp
+  ${TINTRA_ROOT}/ofx/optional_property.cpp
   ${TINTRA_ROOT}/ofx/render.cpp
   ${TINTRA_ROOT}/ofx/render_rows.cpp
   ${TINTRA_ROOT}/ofx/plugin_main.cpp

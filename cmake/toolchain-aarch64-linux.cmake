@@ -1,5 +1,5 @@
 # Cross build for aarch64 Linux with Debian's g++-aarch64-linux-gnu, to run the
-# test host under qemu-aarch64 against the macOS bundle's arm64 slice. The
+# AE host stand-in under qemu-aarch64 against the macOS bundle's arm64 slice. The
 # target's libraries (OpenSSL, GoogleTest) come from Debian's arm64 packages,
 # installed beside the build machine's own (multiarch).
 #   cmake -S . -B build/linux-aarch64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-aarch64-linux.cmake

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "host/ae_effect.h"
+
 namespace identity {
 
 constexpr const char* kName = "TINTRA";
@@ -64,7 +66,8 @@ static_assert(kVersionWord == 0x00090001, "version 1.2.0, stage 0, build 1");
 // Deep colour aware (renders 16-bit frames), and asks for the update-params-UI
 // command, without which the host never lets the alpha control follow the
 // clip method of a reopened project.
-constexpr int32_t kOutFlags = 0x06000000;
-constexpr int32_t kOutFlags2 = 0x08000000;  // supports threaded rendering
+constexpr int32_t kOutFlags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
+constexpr int32_t kOutFlags2 = PF_OutFlag2_SUPPORTS_THREADED_RENDERING;
+static_assert(kOutFlags == 0x06000000 && kOutFlags2 == 0x08000000, "the flags saved projects were made with");
 
 }  // namespace identity

@@ -28,16 +28,14 @@ constexpr int16_t kAlphaPrecision = 3;
 
 }  // namespace param_values
 
-// The render's settings from the four values as the host stores them: Hue in
-// 16.16 fixed-point degrees, Chroma in slider units, the Clip Method's 1-based
-// choice and the Adaptive Clip Alpha. Whole degrees only, rounded toward minus
-// infinity (-0.25 deg is -1 deg): an arithmetic shift of the 16.16 value. The
-// division is single precision and only the multiplication by pi double; the
-// order shows in the last place of some hues, and so in rendered pixels.
-inline HueSettings SettingsFromValues(int32_t hue, double chroma, int32_t clip, double alpha)
+// The render's settings from Hue in whole degrees, Chroma in slider units,
+// the Clip Method's 1-based choice and the Adaptive Clip Alpha. The
+// division is single precision and only the multiplication by pi double;
+// the order shows in the last place of some hues, and so in rendered pixels.
+inline HueSettings SettingsFromDegrees(int32_t whole_degrees, double chroma, int32_t clip, double alpha)
 {
     HueSettings s;
-    const float degrees = static_cast<float>(hue >> 16);
+    const float degrees = static_cast<float>(whole_degrees);
     const float half_turns = degrees / 180.0f;
     s.hue = static_cast<float>(static_cast<double>(half_turns) * 3.141592653589793);
     // Slider units are thousandths of an OKLab chroma unit.
@@ -45,4 +43,12 @@ inline HueSettings SettingsFromValues(int32_t hue, double chroma, int32_t clip, 
     s.clip = static_cast<ClipType>(clip);
     s.alpha = static_cast<float>(alpha);
     return s;
+}
+
+// The same from the values as the After Effects host stores them: Hue in
+// 16.16 fixed-point degrees, whole degrees only, rounded toward minus
+// infinity (-0.25 deg is -1 deg): an arithmetic shift of the 16.16 value.
+inline HueSettings SettingsFromValues(int32_t hue, double chroma, int32_t clip, double alpha)
+{
+    return SettingsFromDegrees(hue >> 16, chroma, clip, alpha);
 }

@@ -1,4 +1,4 @@
-// The host's effect interface as far as this plug-in (and the test host that
+// The host's effect interface as far as this plug-in (and the AE host stand-in that
 // stands in for the real one) relies on it: records, callback tables, codes and
 // flags under the host's published names. The layouts are the host's, not ours,
 // so every size, offset and slot we touch is pinned below; they are the same on

@@ -27,6 +27,7 @@ OfxStatus CreateInstance(OfxImageEffectHandle effect);
 OfxStatus InstanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle in_args);
 OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, OfxPropertySetHandle out_args);
 OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle out_args);
+OfxStatus GetOutputColourspace(OfxImageEffectHandle effect, OfxPropertySetHandle out_args);
 OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args);
 
 // The settings at `time` from the four parameters' values; false (and the

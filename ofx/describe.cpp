@@ -5,7 +5,9 @@
 #include "effect/strings.h"
 #include "ofx/actions.h"
 #include "ofx/host_suites.h"
+#include "ofx/ofx_colour.h"
 #include "ofx/ofx_image_effect.h"
+#include "ofx/optional_property.h"
 
 namespace tintra_ofx {
 
@@ -35,6 +37,7 @@ struct Props {
     }
     void Int(const char* name, int value, int index = 0) { Keep(g_suites.property->propSetInt(set, name, index, value)); }
     void Double(const char* name, double value) { Keep(g_suites.property->propSetDouble(set, name, 0, value)); }
+    void Optional(const char* name, int value) { SetOptionalInt(set, name, value); }
 };
 
 OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
@@ -45,7 +48,7 @@ OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
         return s;
     clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGBA, 0);
     clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGB, 1);
-    clip.Int(kOfxImageEffectPropSupportsTiles, 1);
+    clip.Optional(kOfxImageEffectPropSupportsTiles, 1);
     return clip.status;
 }
 
@@ -114,12 +117,18 @@ OfxStatus Describe(OfxImageEffectHandle effect)
     e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthByte, 0);
     e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthShort, 1);
     e.String(kOfxImageEffectPropSupportedPixelDepths, kOfxBitDepthFloat, 2);
-    e.Int(kOfxImageEffectPropSupportsTiles, 1);
-    e.Int(kOfxImageEffectPropSupportsMultiResolution, 1);
-    e.Int(kOfxImageEffectPropSupportsMultipleClipDepths, 0);
     e.String(kOfxImageEffectPluginRenderThreadSafety, kOfxImageEffectRenderFullySafe);
-    // The effect splits each frame over the host's threads itself.
-    e.Int(kOfxImageEffectPluginPropHostFrameThreading, 0);
+    e.Optional(kOfxImageEffectPropSupportsTiles, 1);
+    e.Optional(kOfxImageEffectPropSupportsMultiResolution, 1);
+    // Both clips of one depth is also what a host assumes without it.
+    e.Optional(kOfxImageEffectPropSupportsMultipleClipDepths, 0);
+    // The effect splits each frame over the host's threads itself; a host
+    // that splits it too only renders in smaller pieces.
+    e.Optional(kOfxImageEffectPluginPropHostFrameThreading, 0);
+    // The effect keeps lightness as it should only in linear light: a host
+    // that manages colour is asked for it (clip preferences).
+    SetOptionalString(e.set, kOfxImageEffectPropColourManagementStyle, kOfxImageEffectColourManagementBasic);
+    SetOptionalString(e.set, kOfxImageEffectPropColourManagementAvailableConfigs, kOfxConfigIdentifier);
     return e.status;
 }
 

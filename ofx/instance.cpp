@@ -4,7 +4,9 @@
 #include "effect/param_values.h"
 #include "ofx/actions.h"
 #include "ofx/host_suites.h"
+#include "ofx/ofx_colour.h"
 #include "ofx/ofx_image_effect.h"
+#include "ofx/optional_property.h"
 
 namespace tintra_ofx {
 
@@ -49,8 +51,9 @@ OfxStatus TimeOf(OfxPropertySetHandle args, OfxTime* time)
 
 HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_choice, double alpha)
 {
-    // Clamped into what a 16.16 value holds, then floored: the same whole
-    // degrees the effect's other host renders with. NaN counts as 0.
+    // Clamped into the range the effect's other host can hold, then
+    // floored: the same whole degrees that host renders with. NaN counts
+    // as 0.
     double d = hue_degrees;
     if (d != d)
         d = 0.0;
@@ -64,7 +67,7 @@ HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_ch
     // Choices 0..3 are the ClipType values 1..4; None, and anything the host
     // should not have sent, is a value outside them: no clipping.
     const int32_t clip = clip_choice >= 0 && clip_choice < kClipChoiceNone ? clip_choice + 1 : 0;
-    return SettingsFromValues(whole * 65536, chroma, clip, alpha);
+    return SettingsFromDegrees(whole, chroma, clip, alpha);
 }
 
 bool ReadSettings(OfxImageEffectHandle effect, OfxTime time, HueSettings* settings, OfxStatus* status)
@@ -138,7 +141,29 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
         (s = g_suites.property->propGetString(source_props, kOfxImageEffectPropPreMultiplication, 0,
                                               &premultiplication)) != kOfxStatOK)
         return s;
-    return g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication);
+    if ((s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
+        kOfxStatOK)
+        return s;
+    // Turning the hue keeps a colour's lightness in linear light only: a
+    // host that manages colour is asked for the source in scene-linear.
+    SetOptionalString(out_args, kSourcePreferredColourspaces, kOfxColourspaceOfxSceneLinear);
+    return kOfxStatOK;
+}
+
+// The effect renders in whatever space the source came in; the output is
+// named after it. A host that does not say gets its own default, which
+// means the same.
+OfxStatus GetOutputColourspace(OfxImageEffectHandle effect, OfxPropertySetHandle out_args)
+{
+    OfxImageClipHandle source;
+    OfxPropertySetHandle source_props;
+    char* space = nullptr;
+    if (g_suites.effect->clipGetHandle(effect, kOfxImageEffectSimpleSourceClipName, &source, &source_props) !=
+            kOfxStatOK ||
+        g_suites.property->propGetString(source_props, kOfxImageClipPropColourspace, 0, &space) != kOfxStatOK ||
+        !space || !*space)
+        return kOfxStatReplyDefault;
+    return g_suites.property->propSetString(out_args, kOfxImageClipPropColourspace, 0, space);
 }
 
 }  // namespace tintra_ofx

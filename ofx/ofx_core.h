@@ -121,5 +121,6 @@ constexpr const char* kOfxChangeTime = "OfxChangeTime";
 constexpr const char* kOfxMessageError = "OfxMessageError";
 constexpr const char* kOfxMessageWarning = "OfxMessageWarning";
 constexpr const char* kOfxMessageMessage = "OfxMessageMessage";
+constexpr const char* kOfxMessageLog = "OfxMessageLog";
 
 }  // namespace ofx

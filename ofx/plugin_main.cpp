@@ -4,6 +4,7 @@
 #include "effect/identity.h"
 #include "ofx/actions.h"
 #include "ofx/host_suites.h"
+#include "ofx/ofx_colour.h"
 #include "ofx/ofx_image_effect.h"
 
 namespace tintra_ofx {
@@ -53,6 +54,11 @@ OfxStatus ClipPreferencesAction(const void* h, OfxPropertySetHandle, OfxProperty
     return GetClipPreferences(Effect(h), out);
 }
 
+OfxStatus OutputColourspaceAction(const void* h, OfxPropertySetHandle, OfxPropertySetHandle out)
+{
+    return GetOutputColourspace(Effect(h), out);
+}
+
 OfxStatus RenderAction(const void* h, OfxPropertySetHandle in, OfxPropertySetHandle)
 {
     return Render(Effect(h), in);
@@ -74,6 +80,7 @@ const ActionEntry kActions[] = {
     {kOfxActionInstanceChanged, InstanceChangedAction},
     {kOfxImageEffectActionIsIdentity, IsIdentityAction},
     {kOfxImageEffectActionGetClipPreferences, ClipPreferencesAction},
+    {kOfxImageEffectActionGetOutputColourspace, OutputColourspaceAction},
     {kOfxImageEffectActionRender, RenderAction},
 };
 

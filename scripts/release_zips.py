@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Writes the release downloads: the Windows, macOS and OFX zips and SHA256SUMS.
 
+Files made elsewhere from the same checkout (the Debian package) are given
+with --also: they are copied beside the zips and listed in SHA256SUMS, once
+their names are checked to carry the zips' version.
+
 Run by scripts/package after the builds (and the optional signing); it only
 reads the built files. The version in the names comes from the version word
 the Windows build embeds in its property list (eVER), so it is the version the
@@ -147,13 +151,21 @@ def relink(markdown, at, places, online, held=None):
     """Points every relative link of a document that lies at `at` in the zip
     to its place there: places maps a path relative to docs/ to a path in the
     zip, and a document not in places is linked at online/<path>, as is a
-    section that held (a path's anchors in the zip, where known) lacks."""
+    section that held (a path's anchors in the zip, where known) lacks, be
+    the link in another document or in the same one."""
     held = held or {}
+    # The document's own path, for links within it: a section it no longer
+    # holds is read online.
+    own = next((path for path, place in places.items() if place == at), None)
 
     def target(match):
         link = match.group(2)
-        if re.match(r"[a-z]+:", link) or link.startswith("#"):
+        if re.match(r"[a-z]+:", link):
             return match.group(0)
+        if link.startswith("#"):
+            if own is None or own not in held or link[1:] in held[own]:
+                return match.group(0)
+            return match.group(1) + online + "/" + own + link + match.group(3)
         path, _, anchor = link.partition("#")
         if path in places and not (anchor and path in held and anchor not in held[path]):
             place = places[path]
@@ -275,6 +287,23 @@ def write_zip(target, folder, files, texts, epoch):
     os.replace(temporary, target)
 
 
+def also_download(path, version, out):
+    """Copies a download made elsewhere into out, written beside its place
+    and renamed, and gives its SHA256SUMS line. A Debian version cannot hold
+    "-modified" as it is (the part after a hyphen is Debian's revision), so
+    "+modified" stands for it there."""
+    name = os.path.basename(path)
+    spellings = {version, version.replace("-modified", "+modified")}
+    if not any(f"_{spelling}_" in name or f"-{spelling}-" in name for spelling in spellings):
+        raise ReleaseError(f"{name} does not carry version {version}; build it from the same checkout")
+    target = os.path.join(out, name)
+    with open(path, "rb") as source, open(target + ".tmp", "wb") as copy:
+        copy.write(source.read())
+    os.replace(target + ".tmp", target)
+    print(f"package: {target}", file=sys.stderr)
+    return f"{sha256(target)}  {name}\n"
+
+
 def sha256(path):
     digest = hashlib.sha256()
     with open(path, "rb") as f:
@@ -296,6 +325,9 @@ def main():
     parser.add_argument("--epoch", required=True, type=int, help="timestamp of every entry, in Unix seconds")
     parser.add_argument("--modified", action="store_true",
                         help="the builds come from a tree with uncommitted changes: say so in every name")
+    parser.add_argument("--also", action="append", default=[],
+                        help="one more download (repeatable), such as tintra_<version>_amd64.deb: "
+                             "its name must hold the version; copied to --out and listed in SHA256SUMS")
     parser.add_argument("--out", required=True, help="folder for the zips and SHA256SUMS")
     args = parser.parse_args()
 
@@ -312,12 +344,13 @@ def main():
         # section nothing to After Effects.
         after_effects = ["## Which After Effects", "## Checking that it loaded", "## Removing it",
                          "## When it does not appear", "## 32-bpc projects"]
+        # The Debian package is a download of its own, with its own section.
         platforms = [("windows-x64", "Windows x64", "TINTRA.aex", args.aex, "## Windows",
-                      ["## macOS", "## OFX hosts"]),
+                      ["## macOS", "## OFX hosts", "## The Debian package"]),
                      ("macos", "macOS", "TINTRA.plugin", args.bundle, "## macOS",
-                      ["## Windows", "## OFX hosts"]),
+                      ["## Windows", "## OFX hosts", "## The Debian package"]),
                      ("ofx", "OFX hosts", "TINTRA.ofx.bundle", args.ofx_bundle, "## OFX hosts",
-                      ["## Windows", "## macOS"] + after_effects)]
+                      ["## Windows", "## macOS", "## The Debian package"] + after_effects)]
         sums = []
         for platform, name, deliverable, source, keep, others in platforms:
             folder = f"TINTRA-{version}-{platform}"
@@ -327,6 +360,8 @@ def main():
             write_zip(target, folder, [(deliverable, source)] + pictures, texts, args.epoch)
             sums.append(f"{sha256(target)}  {folder}.zip\n")
             print(f"package: {target}", file=sys.stderr)
+        for path in args.also:
+            sums.append(also_download(path, version, args.out))
         with open(os.path.join(args.out, "SHA256SUMS.tmp"), "w", encoding="ascii") as f:
             f.writelines(sums)
         os.replace(os.path.join(args.out, "SHA256SUMS.tmp"), os.path.join(args.out, "SHA256SUMS"))

@@ -6,7 +6,7 @@
 # sources and stand-in headers, using the test programs of the Linux build
 # (TINTRA_LINUX_BUILD, default build/linux).
 #
-# Then it runs the bundle itself through the test host's Mach-O loader: the
+# Then it runs the bundle itself through the AE host stand-in's Mach-O loader: the
 # x86_64 slice natively (host-check suites; renders byte-identical to those
 # of TINTRA.so), the arm64 slice under qemu-aarch64 with the aarch64 build of
 # the test programs (TINTRA_AARCH64_BUILD, default build/linux-aarch64):

@@ -3,10 +3,12 @@
 # (scripts/build-ofx), checks each binary's exports and imports and the
 # bundle's Info.plist, then runs tintra_ofx_check on every platform against
 # the bundle and that platform's After Effects build: natively on Linux,
-# under Wine on Windows, through the test host's Mach-O loader for the macOS
+# under Wine on Windows, through the AE host stand-in's Mach-O loader for the macOS
 # x86_64 slice, and under qemu-aarch64 for the arm64 slice. Each run renders
 # the platform set through both plug-ins (OFX bytes must equal the After
-# Effects 8-bit bytes), and short and float frames through the OFX build.
+# Effects 8-bit bytes), short and float frames through the OFX build, and
+# the same frames through hosts that answer differently (no optional
+# properties, one thread, 8-bit only, rows top down away from the origin).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 linux_build="${TINTRA_LINUX_BUILD:-$root/build/linux}"
@@ -34,13 +36,7 @@ fail() {
 }
 
 echo "35-ofx: the bundle's files" >&2
-python3 - "$contents/Info.plist" <<'PY'
-import plistlib, sys
-p = plistlib.load(open(sys.argv[1], "rb"))
-assert p["CFBundleExecutable"] == "TINTRA.ofx", p
-assert p["CFBundlePackageType"] == "BNDL", p
-assert p["CFBundleIdentifier"].startswith("com.github."), p
-PY
+python3 "$root/scripts/test.d/lib/check_ofx_plist.py" "$contents/Info.plist"
 exports="OfxGetNumberOfPlugins OfxGetPlugin"
 [ "$(nm -D --defined-only "$contents/Linux-x86-64/TINTRA.ofx" | awk '{print $3}' | sort | xargs)" = "$exports" ] ||
   fail "Linux-x86-64/TINTRA.ofx exports more or less than $exports"
@@ -57,7 +53,15 @@ for arch in x86_64 arm64; do
   [ "$(llvm-objdump-19 --macho --exports-trie "$slice" | awk '/_Ofx/{print $2}' | sort | xargs)" = \
     "_OfxGetNumberOfPlugins _OfxGetPlugin" ] || fail "$arch slice exports more or less than $exports"
 done
-echo "35-ofx: exports, imports, slices, signatures and Info.plist as expected" >&2
+# Hosts built on the standard's own host library refuse a property name they
+# do not know, and the plug-in once shipped one: every binary must hold the
+# standard's string and not the old one.
+for bin in Linux-x86-64 Win64 MacOS; do
+  names="$(strings -a "$contents/$bin/TINTRA.ofx")"
+  grep -qx OfxImageEffectPropMultipleClipDepths <<<"$names" || fail "$bin/TINTRA.ofx lacks OfxImageEffectPropMultipleClipDepths"
+  ! grep -q OfxImageEffectPropSupportsMultipleClipDepths <<<"$names" || fail "$bin/TINTRA.ofx holds the old property name"
+done
+echo "35-ofx: exports, imports, slices, signatures, property names and Info.plist as expected" >&2
 
 echo "35-ofx: Linux: $contents/Linux-x86-64/TINTRA.ofx against $linux_build/TINTRA.so" >&2
 "$check" "$linux_build/TINTRA.so" "$bundle"

@@ -8,6 +8,11 @@
 # deliverables with their modes, the note and the guide (tests/package).
 # The unsigned runs come after the signed one, so the comparison with the
 # build also shows that signing left the build's own TINTRA.aex alone.
+# The Debian package passes lintian without an error, installs with apt-get,
+# renders through the installed plug-ins the same bytes as the build (an
+# 8-bit frame through TINTRA.so, a float one through TINTRA.ofx) and leaves
+# nothing behind when purged. Installing needs root (or sudo without a
+# password), and a machine without tintra installed already.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 export TINTRA_WINDOWS_BUILD="${TINTRA_WINDOWS_BUILD:-$root/build/windows}"
@@ -84,7 +89,7 @@ echo "40-package: two unsigned runs" >&2
 # Another time zone for the second run: entry dates must not follow local time.
 TZ=Pacific/Kiritimati "$root/scripts/package" "${options[@]}" --out "$work/second" 2>/dev/null
 files=("$work/first"/*)
-[ "${#files[@]}" -eq 4 ] || { echo "40-package: expected three zips and SHA256SUMS" >&2; exit 1; }
+[ "${#files[@]}" -eq 5 ] || { echo "40-package: expected three zips, the .deb and SHA256SUMS" >&2; exit 1; }
 for file in "${files[@]}"; do
   if ! cmp "$file" "$work/second/$(basename "$file")"; then
     echo "40-package: $(basename "$file") differs between two runs" >&2
@@ -104,3 +109,72 @@ cp "$work/first/SHA256SUMS" "$work/first"/TINTRA-*-macos.zip "$work/first"/TINTR
 
 TINTRA_DIST="$work/first" TINTRA_SIGNED_DIST="$work/signed" \
   python3 -m unittest discover -s "$root/tests/package" -p 'test_*.py'
+
+echo "40-package: the Debian package" >&2
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo -n true 2>/dev/null || { echo "40-package: installing the .deb needs root or sudo without a password" >&2; exit 1; }
+  as_root=(sudo -n)
+fi
+if dpkg-query -W -f='${Status}' tintra 2>/dev/null | grep -q 'installed'; then
+  echo "40-package: a tintra package is installed already; this stage would purge it, so it stops" >&2
+  exit 1
+fi
+cd "$work/first"
+debs=(tintra_*_amd64.deb)
+grep -q "  ${debs[0]}\$" SHA256SUMS || { echo "40-package: ${debs[0]} is not in SHA256SUMS" >&2; exit 1; }
+grep "  ${debs[0]}\$" SHA256SUMS >&2
+# Errors fail the stage; the warnings left are those docs/releasing.md explains.
+lintian --fail-on error "${debs[0]}" >&2
+# The package's own folders that exist before it comes, to tell its leftovers.
+mapfile -t paths < <(dpkg-deb --fsys-tarfile "${debs[0]}" | tar -t | sed 's|^\./|/|; s|/$||' | grep -v '^/\?$')
+before=()
+for path in "${paths[@]}"; do [ -e "$path" ] && before+=("$path"); done
+purge() { "${as_root[@]}" apt-get purge -y -q tintra >/dev/null 2>&1 || true; }
+trap 'purge; rm -rf "$work"' EXIT
+# dpkg's progress is one long line of carriage returns in a log.
+quiet_progress() { sed 's/(Reading database[^)]*)//g' >&2; }
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "./${debs[0]}" 2>&1 |
+  quiet_progress
+dpkg-query -W -f='${Package} ${Version} ${Status}\n' tintra >&2
+
+build="${TINTRA_LINUX_BUILD:-$root/build/linux}"
+"$build/tintra" generate scene -o scene.png --size 96x64 2>/dev/null
+"$build/tintra" generate scene -o scene.exr --size 96x64 2>/dev/null
+# frame, the render's options
+renders=(
+  "scene.png|--hue 40"
+  "scene.exr|--hue 40 --chroma 20 --clip none"
+)
+for case in "${renders[@]}"; do
+  IFS='|' read -r input options <<<"$case"
+  extension="${input##*.}"
+  # shellcheck disable=SC2086 # the options are words
+  "$build/tintra" render "$input" -o "build.$extension" $options 2>/dev/null
+  # shellcheck disable=SC2086
+  /usr/bin/tintra render "$input" -o "installed.$extension" $options 2>/dev/null
+  cmp "build.$extension" "installed.$extension" ||
+    { echo "40-package: /usr/bin/tintra renders $input $options differently from the build" >&2; exit 1; }
+  echo "40-package: /usr/bin/tintra render $input $options: the build's bytes" >&2
+done
+# The man page comes from the build's tintra.1, once the build makes one.
+case " ${paths[*]} " in
+  *" /usr/share/man/man1/tintra.1.gz "*)
+    man -w tintra >&2 || { echo "40-package: man -w tintra finds no page" >&2; exit 1; } ;;
+  *) echo "40-package: man -w tintra skipped: the package has no man page yet (no $build/tintra.1)" >&2 ;;
+esac
+
+"${as_root[@]}" apt-get purge -y -q tintra 2>&1 | quiet_progress
+trap 'rm -rf "$work"' EXIT
+if dpkg-query -W tintra >/dev/null 2>&1; then
+  echo "40-package: dpkg still knows tintra after the purge" >&2
+  exit 1
+fi
+left=()
+for path in "${paths[@]}"; do
+  [ -e "$path" ] || [ -L "$path" ] || continue
+  case " ${before[*]} " in *" $path "*) continue ;; esac
+  left+=("$path")
+done
+[ ${#left[@]} -eq 0 ] || { echo "40-package: left after the purge: ${left[*]}" >&2; exit 1; }
+echo "40-package: the .deb installed, rendered the build's bytes and was purged without a trace" >&2

@@ -110,18 +110,4 @@ TEST(GreyPixels, EveryLevelTakesTheHueOffsetAsItsHue)
     ExpectGreysTakeTheHueOffset<PF_MAX_CHAN16, PF_Pixel16>(sample16, HueFunc16);
 }
 
-TEST(GreyPixels, AboveTheMaximumBecomesWhiteNotBlack)
-{
-    // 32782 in every channel converts to an exact grey above white.
-    for (ClipType clip : {ClipType::Adaptive, ClipType::ChromaClipped}) {
-        HueSettings s{1.5707963f, 0.f, clip, 0.05f};
-        PF_Pixel16 in{1000, 32782, 32782, 32782}, out{};
-        HueFunc16(&s, 0, 0, &in, &out);
-        EXPECT_GE(out.red, 32767);
-        EXPECT_GE(out.green, 32767);
-        EXPECT_GE(out.blue, 32767);
-        EXPECT_EQ(out.alpha, 1000);
-    }
-}
-
 }  // namespace

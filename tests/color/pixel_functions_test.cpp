@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "color/hue_settings.h"
-#include "color/pixel_arrays.h"
+#include "tests/support/color/pixel_arrays.h"
 #include "color/pixel_functions.h"
 
 namespace {
@@ -231,16 +231,6 @@ TEST(PurePrimaries, KeepTheirColourUnderEveryChromaBoost)
                             << hue << " chroma " << slider << " clip " << (int)clip << " alpha " << alpha;
                     }
                 }
-}
-
-TEST(ChromaFloor, LargeNegativeOffsetGivesGrey)
-{
-    for (PF_Pixel in : {PF_Pixel{255, 200, 100, 50}, PF_Pixel{9, 30, 200, 60}, PF_Pixel{0, 10, 20, 250}}) {
-        PF_Pixel out = run8({0.7f, -0.5f, ClipType::Adaptive, 0.05f}, in);
-        EXPECT_LE(std::abs(out.red - out.green), 1) << str(out);
-        EXPECT_LE(std::abs(out.green - out.blue), 1) << str(out);
-        EXPECT_EQ(out.alpha, in.alpha);
-    }
 }
 
 // Offsets that are not numbers (or not finite) are processed, not copied; they

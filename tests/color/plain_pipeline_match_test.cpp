@@ -1,5 +1,5 @@
-// The library must give the same bits as the plain pipeline kept beside the
-// benchmark, which shares no work inside a pixel: any speed-up that moves a
+// The library must give the same bits as the plain pipeline (reference/),
+// which shares no work inside a pixel: any speed-up that moves a
 // result in the last place shows up here.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/baseline/plain_hue.h"
+#include "reference/plain_hue.h"
 #include "color/pixel_functions.h"
 #include "gamut/adaptive_clip.h"
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "effect/entry_points.h"
-#include "fake_effect_host.h"
+#include "tests/effect/fake_effect_host.h"
 
 namespace {
 

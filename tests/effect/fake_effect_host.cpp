@@ -1,4 +1,4 @@
-#include "fake_effect_host.h"
+#include "tests/effect/fake_effect_host.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "../host/fake_basic_suite.h"
+#include "tests/support/fake_basic_suite.h"
 #include "host/ae_effect.h"
 
 class FakeEffectHost {

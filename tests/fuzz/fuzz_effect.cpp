@@ -1,4 +1,4 @@
-// Fuzz target: the plug-in binary's EffectMain through the test host, with
+// Fuzz target: the plug-in binary's EffectMain through the AE host stand-in, with
 // any value a host could store in the four parameters (the hue's 16.16 value
 // over the whole 32-bit range, slider doubles of any bit pattern, any popup
 // integer) and small frames of any shape and content.
@@ -14,8 +14,8 @@
 #include <cstring>
 #include <vector>
 
-#include "color/pixel_arrays.h"
-#include "tests/reliability/plugin_under_test.h"
+#include "tests/support/color/pixel_arrays.h"
+#include "tests/support/plugin_under_test.h"
 #include "tests/support/effect_params.h"
 #include "tools/aehost/host.h"
 

@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "fake_basic_suite.h"
+#include "tests/support/fake_basic_suite.h"
 #include "host/ae_effect.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The About text, and what happens when the formatting suite is not there.
 #include <functional>
 
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {

@@ -1,7 +1,7 @@
 // The short interface renderers use (aehost::Effect), on the real binary:
 // what it reports must agree with what the full host records.
 #include "frames.h"
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {
@@ -31,8 +31,8 @@ TEST_F(EffectTest, ReportsRegistrationSetupAndAbout)
     aehost::GlobalSetup setup;
     EXPECT_EQ(effect_->global_setup(&setup), 0);
     EXPECT_EQ(setup.my_version, 0x90001u);
-    EXPECT_EQ(setup.out_flags, 0x6000000);
-    EXPECT_EQ(setup.out_flags2, 0x8000000);
+    EXPECT_EQ(setup.out_flags, PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI);
+    EXPECT_EQ(setup.out_flags2, PF_OutFlag2_SUPPORTS_THREADED_RENDERING);
 
     std::string about;
     EXPECT_EQ(effect_->about(&about), 0);

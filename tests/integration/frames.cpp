@@ -3,7 +3,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "color/pixel_arrays.h"
+#include "tests/support/color/pixel_arrays.h"
 
 namespace integration {
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "frames.h"
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "effect/identity.h"
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {

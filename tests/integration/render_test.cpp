@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "frames.h"
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {

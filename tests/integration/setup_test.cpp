@@ -1,7 +1,7 @@
 // Global set-up and the parameter declaration.
 #include <cstddef>
 
-#include "plugin_under_test.h"
+#include "tests/integration/call_records.h"
 
 namespace integration {
 namespace {
@@ -16,13 +16,13 @@ TEST_F(PluginTest, GlobalSetupReportsVersionAndFlagsAndNothingElse)
         fill(host.out_data(), 0x6B);
         PF_OutData expected = host.out_data();
         expected.my_version = 0x90001;
-        expected.out_flags = 0x6000000;
-        expected.out_flags2 = 0x8000000;
+        expected.out_flags = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
+        expected.out_flags2 = PF_OutFlag2_SUPPORTS_THREADED_RENDERING;
 
         ASSERT_EQ(host.global_setup(), PF_Err_NONE);
         EXPECT_EQ(host.out_data().my_version, 0x90001u);
-        EXPECT_EQ(host.out_data().out_flags, 0x6000000);
-        EXPECT_EQ(host.out_data().out_flags2, 0x8000000);
+        EXPECT_EQ(host.out_data().out_flags, expected.out_flags);
+        EXPECT_EQ(host.out_data().out_flags2, expected.out_flags2);
         EXPECT_TRUE(bytes_of(host.out_data()) == bytes_of(expected)) << "other output fields were written";
         EXPECT_TRUE(host.suite_events().empty());
         EXPECT_TRUE(host.add_param_calls().empty());
@@ -53,20 +53,22 @@ TEST_F(PluginTest, GlobalSetupAgreesWithThePropertyList)
     EXPECT_TRUE(host.warnings().empty());
 }
 
-// What each of the four declarations must hold, every other byte zero.
+// What each of the four declarations must hold, every other byte zero. The
+// binary is checked here, on each platform it is built for; the effect's own
+// unit tests check only what cannot be seen from outside.
 PF_ParamDef expected_definition(int index)
 {
     PF_ParamDef def;
     std::memset(&def, 0, sizeof def);
     switch (index) {
-    case 1:
-        def.param_type = 3;
+    case PARAM_HUE:
+        def.param_type = PF_Param_ANGLE;
         std::strcpy(def.name, "Hue");
         def.uu.id = 1;
-        def.flags = 32;
+        def.flags = PF_ParamFlag_COLLAPSE_TWIRLY;
         break;
-    case 2:
-        def.param_type = 10;
+    case PARAM_CHROMA:
+        def.param_type = PF_Param_FLOAT_SLIDER;
         std::strcpy(def.name, "Chroma");
         def.uu.id = 2;
         def.u.fs_d.valid_min = -10000000.0f;
@@ -75,17 +77,17 @@ PF_ParamDef expected_definition(int index)
         def.u.fs_d.slider_max = 100.0f;
         def.u.fs_d.curve_tolerance = 0.05f;
         break;
-    case 3:
-        def.param_type = 7;
+    case PARAM_CLIP_METHOD:
+        def.param_type = PF_Param_POPUP;
         std::strcpy(def.name, "Clip Method");
         def.uu.id = 3;
-        def.flags = 64;  // supervised: the alpha control follows it
+        def.flags = PF_ParamFlag_SUPERVISE;  // the alpha control follows it
         def.u.pd.value = 1;
         def.u.pd.num_choices = 4;
         def.u.pd.dephault = 1;
         break;
-    case 4:
-        def.param_type = 10;
+    case PARAM_CLIP_ALPHA:
+        def.param_type = PF_Param_FLOAT_SLIDER;
         std::strcpy(def.name, "Adaptive Clip Alpha");
         def.uu.id = 4;
         def.u.fs_d.value = 0.5;
@@ -126,11 +128,11 @@ TEST_F(PluginTest, ParamsSetupDeclaresFourParametersFieldByField)
         EXPECT_EQ(got.flags, want.flags);
         EXPECT_EQ(got.ui_flags, 0);
         switch (want.param_type) {
-        case 3:
+        case PF_Param_ANGLE:
             EXPECT_EQ(got.u.ad.value, 0);
             EXPECT_EQ(got.u.ad.dephault, 0);
             break;
-        case 10:
+        case PF_Param_FLOAT_SLIDER:
             EXPECT_EQ(got.u.fs_d.value, want.u.fs_d.value);
             EXPECT_EQ(got.u.fs_d.valid_min, want.u.fs_d.valid_min);
             EXPECT_EQ(got.u.fs_d.valid_max, want.u.fs_d.valid_max);
@@ -141,7 +143,7 @@ TEST_F(PluginTest, ParamsSetupDeclaresFourParametersFieldByField)
             EXPECT_EQ(got.u.fs_d.display_flags, 0);
             EXPECT_EQ(got.u.fs_d.curve_tolerance, 0.05f);
             break;
-        case 7:
+        case PF_Param_POPUP:
             EXPECT_EQ(got.u.pd.value, 1);
             EXPECT_EQ(got.u.pd.num_choices, 4);
             EXPECT_EQ(got.u.pd.dephault, 1);
@@ -183,12 +185,20 @@ TEST_P(ParamsSetupFailure, StopsAtTheFailingStepAndReturnsItsError)
     EXPECT_TRUE(host.suite_events().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ParamsSetupFailure,
-                         ::testing::Values(AddParamFailure{1, PF_Err_OUT_OF_MEMORY},
-                                           AddParamFailure{2, PF_Err_INVALID_INDEX},
-                                           AddParamFailure{3, PF_Err_BAD_CALLBACK_PARAM},
-                                           AddParamFailure{4, PF_Err_OUT_OF_MEMORY}, AddParamFailure{1, -7},
-                                           AddParamFailure{4, 0x7FFF0001}));
+// Each step refused with the host's usual errors, and with codes the plug-in
+// has no name for.
+std::vector<AddParamFailure> EveryStepRefused()
+{
+    std::vector<AddParamFailure> failures;
+    for (int step = 1; step <= 4; ++step)
+        for (PF_Err error : {PF_Err_OUT_OF_MEMORY, PF_Err_INVALID_CALLBACK, -1}) failures.push_back({step, error});
+    for (AddParamFailure odd : {AddParamFailure{2, PF_Err_INVALID_INDEX}, AddParamFailure{3, PF_Err_BAD_CALLBACK_PARAM},
+                                AddParamFailure{1, -7}, AddParamFailure{4, 0x7FFF0001}})
+        failures.push_back(odd);
+    return failures;
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ParamsSetupFailure, ::testing::ValuesIn(EveryStepRefused()));
 
 }  // namespace
 }  // namespace integration

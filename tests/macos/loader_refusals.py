@@ -1,10 +1,10 @@
-"""The test host's Mach-O loader refuses a bundle it must not run.
+"""The AE host stand-in's Mach-O loader refuses a bundle it must not run.
 
 usage: loader_refusals.py BUNDLE ARCH COMMAND...
 
 Makes four altered copies of BUNDLE and runs COMMAND on each, with {plugin}
 in COMMAND replaced by the copy's path; COMMAND must load the plug-in
-through the test host (tintra info --plugin {plugin}, or
+through the AE host stand-in (tintra info --plugin {plugin}, or
 tintra_platform_check check {plugin}) on a host that runs the ARCH slice:
 
 - one byte of the ARCH slice's code changed: refused, for its signature;

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "color/oklab.h"
 #include "color/pixel_float.h"
 #include "tests/ofx/ofx_render.h"
 #include "tests/windows/render_set.h"
+#include "tools/ofxhost/colourspaces.h"
 #include "tools/aehost/plugin_library.h"
 
 namespace {
@@ -148,6 +150,146 @@ void ShortFrames(ofxhost::Host& host, Tally& t)
     }
 }
 
+// Hosts that answer differently where the standard lets them: each renders
+// a byte and a float frame exactly as the ordinary host does.
+struct Variant {
+    const char* name;
+    ofxhost::HostOptions options;
+    unsigned int threads;
+    ofxhost::RowOrder order;
+    ofxhost::OfxRectI bounds;
+};
+
+template <typename T>
+std::vector<T> RenderFrame(ofxhost::Host& host, const Variant& v, const char* depth, const std::vector<T>& in, bool* ok)
+{
+    ofxhost::Image source(v.bounds, depth, 4, 12, v.order), output(v.bounds, depth, 4, 12, v.order);
+    source.set_channels(in);
+    *ok = RenderThroughOfx(host, OfxValues{-120, 45, 0, 0.5}, source, output) == kOfxStatOK && output.padding_intact();
+    return output.channels<T>();
+}
+
+void HostVariants(const std::string& plugin, Tally& t)
+{
+    const int w = 29, h = 17;
+    const ofxhost::OfxRectI origin{0, 0, w, h};
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < w * h * 4; ++i) bytes.push_back((uint8_t)(i * 37 + i / 4));
+    const std::vector<float> floats = FloatFrame(w * h);
+
+    ofxhost::HostOptions no_optional;
+    no_optional.unknown_properties = {
+        ofxhost::kOfxImageEffectPropSupportsTiles, ofxhost::kOfxImageEffectPropSupportsMultiResolution,
+        ofxhost::kOfxImageEffectPropSupportsMultipleClipDepths, ofxhost::kOfxImageEffectPluginPropHostFrameThreading};
+    ofxhost::HostOptions no_threads;
+    no_threads.multithread_suite = false;
+    ofxhost::HostOptions bytes_only;
+    bytes_only.pixel_depths = {ofxhost::kOfxBitDepthByte};
+    const Variant ordinary{"ordinary", {}, kThreads, ofxhost::RowOrder::BottomUp, origin};
+    const Variant variants[] = {
+        {"knows none of the optional properties", no_optional, kThreads, ofxhost::RowOrder::BottomUp, origin},
+        {"no multithread suite", no_threads, kThreads, ofxhost::RowOrder::BottomUp, origin},
+        {"one CPU", {}, 1, ofxhost::RowOrder::BottomUp, origin},
+        {"8-bit images only", bytes_only, kThreads, ofxhost::RowOrder::BottomUp, origin},
+        {"rows top down, bounds away from the origin",
+         {},
+         kThreads,
+         ofxhost::RowOrder::TopDown,
+         {100, -50, 100 + w, -50 + h}},
+    };
+
+    std::string error;
+    auto reference_host = ofxhost::Host::load(plugin, &error);
+    bool ok = reference_host != nullptr;
+    t.Check("ordinary host: load " + error, ok);
+    if (!ok) return;
+    reference_host->set_threads(kThreads);
+    const std::vector<uint8_t> byte_reference =
+        RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthByte, bytes, &ok);
+    const std::vector<float> float_reference =
+        RenderFrame(*reference_host, ordinary, ofxhost::kOfxBitDepthFloat, floats, &ok);
+    t.Check("ordinary host: render", ok);
+
+    for (const Variant& v : variants) {
+        const std::string what = std::string("host with ") + v.name;
+        auto host = ofxhost::Host::load(plugin, &error, v.options);
+        t.Check(what + ": load " + error, host != nullptr);
+        if (!host) continue;
+        host->set_threads(v.threads);
+        t.Check(what + ": 8-bit frame as the ordinary host renders it",
+                RenderFrame(*host, v, ofxhost::kOfxBitDepthByte, bytes, &ok) == byte_reference && ok);
+        if (v.options.pixel_depths.size() > 1) {
+            const std::vector<float> got = RenderFrame(*host, v, ofxhost::kOfxBitDepthFloat, floats, &ok);
+            bool same = ok && got.size() == float_reference.size();
+            for (size_t i = 0; same && i < got.size(); ++i) same = SameBits(got[i], float_reference[i]);
+            t.Check(what + ": float frame as the ordinary host renders it", same);
+        }
+        t.Check(what + ": refused nothing", host->faults().count() == 0);
+        t.Check(what + ": set no property but those it does not know", UnexpectedUnknownNames(*host).empty());
+        size_t logged = 0;
+        for (const std::string& message : host->messages()) logged += message.find(ofxhost::kOfxMessageLog) == 0;
+        t.Check(what + ": at most one line in the host's log", logged <= 1);
+    }
+}
+
+// A host that manages colour, with frames in sRGB: the plug-in asks for
+// scene-linear, so the frame is turned in linear light and comes back as
+// the linear render does, and keeps its lightness; the stored values
+// turned as they are do not.
+void ColourManagedHost(const std::string& plugin, Tally& t)
+{
+    const int w = 23, h = 19;
+    const ofxhost::OfxRectI bounds{0, 0, w, h};
+    std::vector<float> encoded;
+    for (int i = 0; i < w * h; ++i)
+        encoded.insert(encoded.end(),
+                       {(float)(i % 23) / 22.0f, (float)(i * 7 % 31) / 30.0f, (float)(i / 23) / 18.0f, 1.0f});
+    const OfxValues turn{120, 0, tintra_ofx::kClipChoiceNone, 0.5};
+    const char* const srgb = ofxhost::kOfxColourspaceSrgbTx;
+    const char* const linear = ofxhost::kOfxColourspaceLinRec709Srgb;
+
+    ofxhost::HostOptions managed_options;
+    managed_options.frames_colourspace = srgb;
+    std::string error;
+    auto managed = ofxhost::Host::load(plugin, &error, managed_options);
+    auto plain = ofxhost::Host::load(plugin, &error);
+    t.Check("colour-managed host: load " + error, managed && plain);
+    if (!managed || !plain) return;
+    ofxhost::Image source(bounds, ofxhost::kOfxBitDepthFloat, 4), managed_out(bounds, ofxhost::kOfxBitDepthFloat, 4);
+    source.set_channels(encoded);
+    t.Check("colour-managed host: render", RenderThroughOfx(*managed, turn, source, managed_out) == kOfxStatOK);
+
+    // The linear render: decoded, turned by a host without colour
+    // management, encoded again.
+    ofxhost::Image decoded(bounds, ofxhost::kOfxBitDepthFloat, 4), turned(bounds, ofxhost::kOfxBitDepthFloat, 4);
+    ofxhost::Image linear_out(bounds, ofxhost::kOfxBitDepthFloat, 4), raw_out(bounds, ofxhost::kOfxBitDepthFloat, 4);
+    ofxhost::convert(source, decoded, bounds, srgb, linear, false);
+    t.Check("linear render", RenderThroughOfx(*plain, turn, decoded, turned) == kOfxStatOK);
+    ofxhost::convert(turned, linear_out, bounds, linear, srgb, false);
+    t.Check("colour-managed host: the sRGB clip renders as the linear render does",
+            managed_out.channels<float>() == linear_out.channels<float>());
+
+    // Lightness as displayed: OKLab L of the decoded values, before and after.
+    t.Check("raw render", RenderThroughOfx(*plain, turn, source, raw_out) == kOfxStatOK);
+    const auto mean_lightness_change = [&](const ofxhost::Image& encoded_out) {
+        ofxhost::Image out_linear(bounds, ofxhost::kOfxBitDepthFloat, 4);
+        ofxhost::convert(encoded_out, out_linear, bounds, srgb, linear, false);
+        const std::vector<float> before = decoded.channels<float>(), after = out_linear.channels<float>();
+        double sum = 0;
+        for (size_t i = 0; i < before.size(); i += 4)
+            sum += std::fabs(RGBtoOK({after[i], after[i + 1], after[i + 2]}).L -
+                             RGBtoOK({before[i], before[i + 1], before[i + 2]}).L);
+        return sum / (before.size() / 4);
+    };
+    const double managed_change = mean_lightness_change(managed_out), raw_change = mean_lightness_change(raw_out);
+    std::printf("colour-managed host, hue 120: mean change of OKLab L %.5f (stored values turned: %.5f)\n",
+                managed_change, raw_change);
+    t.Check("colour-managed host: lightness kept", managed_change < 0.001 && raw_change > 10 * managed_change);
+    t.Check("colour-managed host: refused nothing", managed->faults().count() == 0 &&
+                                                        UnexpectedUnknownNames(*managed).empty() &&
+                                                        managed->faults().unknown_names_set().empty());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -173,16 +315,19 @@ int main(int argc, char** argv)
 
     std::vector<platform_check::RenderedCase> ae_renders;
     platform_check::RenderAll(ae, &ae_renders);
-    Tally bytes, floats, shorts;
+    Tally bytes, floats, shorts, hosts;
     ByteSet(*host, ae_renders, bytes);
     FloatFrames(*host, floats);
     ShortFrames(*host, shorts);
+    HostVariants(argv[2], hosts);
+    ColourManagedHost(argv[2], hosts);
     Tally faults;
     faults.Check("the host stand-in refused nothing", host->faults().count() == 0);
+    faults.Check("the plug-in set no property the standard does not have", UnexpectedUnknownNames(*host).empty());
 
     int checked = 0, failed = 0;
     for (auto part : {std::make_pair("bytes", bytes), std::make_pair("float", floats), std::make_pair("short", shorts),
-                      std::make_pair("host", faults)}) {
+                      std::make_pair("hosts", hosts), std::make_pair("host", faults)}) {
         std::printf("%-6s %4d checks, %d failed\n", part.first, part.second.checked, part.second.failed);
         checked += part.second.checked;
         failed += part.second.failed;

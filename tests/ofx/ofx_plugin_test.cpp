@@ -62,6 +62,7 @@ TEST(OfxPlugin, DeclaresTheEffectsIdentityAndAbilities)
     EXPECT_EQ(d.integer(kOfxImageEffectPropSupportsMultiResolution), 1);
     EXPECT_EQ(d.string(kOfxImageEffectPluginRenderThreadSafety), kOfxImageEffectRenderFullySafe);
     EXPECT_EQ(host->faults().count(), 0u);
+    EXPECT_EQ(UnexpectedUnknownNames(*host), std::vector<std::string>());
 }
 
 // The parameters are the After Effects plug-in's, as that plug-in declares
@@ -129,6 +130,7 @@ TEST(OfxPlugin, IdentityOnlyWhenHueAndChromaAreZero)
         host->destroy_instance(fx);
     }
     EXPECT_EQ(host->faults().count(), 0u);
+    EXPECT_EQ(UnexpectedUnknownNames(*host), std::vector<std::string>());
 }
 
 // Premultiplied colour is divided by alpha, turned and multiplied again; a
@@ -213,6 +215,43 @@ TEST(OfxPlugin, WindowsTilesAndComponents)
     }
     EXPECT_TRUE(tile.padding_intact());
     EXPECT_EQ(host->faults().count(), 0u);
+    EXPECT_EQ(UnexpectedUnknownNames(*host), std::vector<std::string>());
+}
+
+// With a host that manages colour the plug-in asks for its source in
+// scene-linear and names its output after the space it was given; a host
+// without colour management is only told, once, that it was asked.
+TEST(OfxPlugin, AsksAColourManagingHostForSceneLinear)
+{
+    ofxhost::HostOptions options;
+    options.frames_colourspace = ofxhost::kOfxColourspaceSrgbTx;
+    std::string error;
+    auto host = ofxhost::Host::load(TINTRA_OFX_DEFAULT_PLUGIN, &error, options);
+    ASSERT_TRUE(host) << error;
+    EXPECT_EQ(host->descriptor().string(ofxhost::kOfxImageEffectPropColourManagementStyle),
+              ofxhost::kOfxImageEffectColourManagementBasic);
+    EXPECT_EQ(host->descriptor().at(ofxhost::kOfxImageEffectPropColourManagementAvailableConfigs).strings,
+              std::vector<std::string>{ofxhost::kOfxConfigIdentifier});
+    ofxhost::Effect* fx = host->create_instance(kOfxImageEffectContextFilter);
+    ASSERT_TRUE(fx);
+    ASSERT_EQ(host->clip_preferences(fx, kOfxImageUnPreMultiplied, nullptr), kOfxStatOK);
+    const ofxhost::PropertySet& source = fx->clip(kOfxImageEffectSimpleSourceClipName)->props;
+    EXPECT_EQ(source.at(ofxhost::kOfxImageClipPropPreferredColourspaces).strings,
+              std::vector<std::string>{ofxhost::kOfxColourspaceOfxSceneLinear});
+    EXPECT_EQ(source.string(ofxhost::kOfxImageClipPropColourspace), ofxhost::kOfxColourspaceLinRec709Srgb);
+    EXPECT_EQ(fx->clip(kOfxImageEffectOutputClipName)->props.string(ofxhost::kOfxImageClipPropColourspace),
+              ofxhost::kOfxColourspaceLinRec709Srgb);
+    EXPECT_EQ(host->faults().count(), 0u);
+    EXPECT_TRUE(host->faults().unknown_names_set().empty());
+
+    auto plain = LoadTintra();
+    ASSERT_TRUE(plain);
+    ofxhost::Effect* plain_fx = plain->create_instance(kOfxImageEffectContextFilter);
+    ASSERT_EQ(plain->clip_preferences(plain_fx, kOfxImageUnPreMultiplied, nullptr), kOfxStatOK);
+    EXPECT_EQ(UnexpectedUnknownNames(*plain), std::vector<std::string>());
+    size_t logged = 0;
+    for (const std::string& message : plain->messages()) logged += message.rfind(ofxhost::kOfxMessageLog, 0) == 0;
+    EXPECT_LE(logged, 1u);
 }
 
 // The host stand-in refuses, and reports, what the standard forbids.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ofx/actions.h"
 #include "ofx/ofx_image_effect.h"
@@ -19,6 +20,20 @@ struct OfxValues {
 // The clip choice for the other host's 1-based popup value: anything outside
 // 1..4 clips nothing there, as None does here.
 inline int ClipChoiceFor(int popup) { return popup >= 1 && popup <= 4 ? popup - 1 : tintra_ofx::kClipChoiceNone; }
+
+// The properties the plug-in set that the host did not know, but for those
+// it was told not to know: a name misspelt on either side shows here.
+inline std::vector<std::string> UnexpectedUnknownNames(ofxhost::Host& host)
+{
+    std::vector<std::string> unexpected;
+    for (const std::string& name : host.faults().unknown_names_set()) {
+        bool expected = false;
+        for (const std::string& unknown : host.options().unknown_properties)
+            expected = expected || name == unknown || (unknown.back() == '_' && name.rfind(unknown, 0) == 0);
+        if (!expected) unexpected.push_back(name);
+    }
+    return unexpected;
+}
 
 inline OfxStatus RenderThroughOfx(ofxhost::Host& host, const OfxValues& v, ofxhost::Image& source,
                                   ofxhost::Image& output,

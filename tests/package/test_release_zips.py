@@ -137,21 +137,26 @@ class ReleaseZipTest(unittest.TestCase):
             with self.subTest(section=section):
                 held = section in release_zips.anchors(note)
                 self.assertEqual(held, "/docs/install.md#" + section + ")" not in guide)
+        # A link within the note goes to a section it holds.
+        for anchor in re.findall(r"\]\(#([^)\s]+)\)", note):
+            with self.subTest(anchor=anchor):
+                self.assertIn(anchor, release_zips.anchors(note))
 
     def test_windows_zip_holds_the_built_plugin(self):
-        self.check_zip("windows-x64", {"TINTRA.aex": AEX}, "## Windows", ["## macOS", "## OFX hosts"])
+        self.check_zip("windows-x64", {"TINTRA.aex": AEX}, "## Windows", ["## macOS", "## OFX hosts", "## The Debian package"])
 
     def test_macos_zip_holds_the_whole_bundle(self):
         tree = built_tree(BUNDLE, "TINTRA.plugin")
         self.assertEqual(expected_mode(tree["TINTRA.plugin/Contents/MacOS/TINTRA"]), stat.S_IFREG | 0o755)
-        self.check_zip("macos", tree, "## macOS", ["## Windows", "## OFX hosts"])
+        self.check_zip("macos", tree, "## macOS", ["## Windows", "## OFX hosts", "## The Debian package"])
 
     def test_ofx_zip_holds_the_whole_bundle(self):
         tree = built_tree(OFX_BUNDLE, "TINTRA.ofx.bundle")
         binaries = [f"TINTRA.ofx.bundle/Contents/{p}/TINTRA.ofx" for p in ("Linux-x86-64", "Win64", "MacOS")]
         for binary in binaries:
             self.assertEqual(expected_mode(tree[binary]), stat.S_IFREG | 0o755, binary)
-        self.check_zip("ofx", tree, "## OFX hosts", ["## Windows", "## macOS", "## Which After Effects"])
+        self.check_zip("ofx", tree, "## OFX hosts",
+                       ["## Windows", "## macOS", "## The Debian package", "## Which After Effects"])
         # The bundle's Info.plist is the one the zip's name was taken from.
         with open(os.path.join(OFX_BUNDLE, "Contents", "Info.plist"), "rb") as f:
             self.assertEqual(plistlib.load(f)["CFBundleShortVersionString"], bundle_version())

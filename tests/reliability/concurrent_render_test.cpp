@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/support/effect_params.h"
+#include "tests/support/plugin_under_test.h"
 #include "tools/aehost/effect.h"
 
 namespace {
@@ -119,7 +120,7 @@ TEST_P(ConcurrentRenders, EveryResultEqualsTheSameRenderDoneAlone)
 {
     const Load load = GetParam();
     std::string error;
-    std::unique_ptr<Effect> effect = Effect::load(TINTRA_PLUGIN_PATH, &error);
+    std::unique_ptr<Effect> effect = Effect::load(plugin_path(), &error);
     ASSERT_TRUE(effect) << error;
     const Frames frames;
     const std::vector<Job> list = jobs();

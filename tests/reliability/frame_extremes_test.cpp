@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "color/hue_settings.h"
-#include "color/pixel_arrays.h"
-#include "tests/reliability/plugin_under_test.h"
+#include "tests/support/color/pixel_arrays.h"
+#include "tests/support/plugin_under_test.h"
 #include "tests/support/effect_params.h"
 #include "tools/aehost/effect.h"
 #include "tools/aehost/host.h"
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Extremes, FrameShapes,
 TEST(InPlaceRender, SameBufferGivesTheSameResult)
 {
     std::string error;
-    auto effect = aehost::Effect::load(TINTRA_PLUGIN_PATH, &error);
+    auto effect = aehost::Effect::load(plugin_path(), &error);
     ASSERT_TRUE(effect) << error;
     RenderValues values;
     values.hue = -77 * 65536;
@@ -217,7 +217,7 @@ TEST_P(ParameterExtremes, RenderMatchesTheColourCoreAndStaysInRange)
 {
     const ValueCase c = GetParam();
     std::string error;
-    auto effect = aehost::Effect::load(TINTRA_PLUGIN_PATH, &error);
+    auto effect = aehost::Effect::load(plugin_path(), &error);
     ASSERT_TRUE(effect) << error;
     const HueSettings s = ExpectedSettings(c.values);
     const bool identity = s.hue == 0.f && s.chroma == 0.f;

@@ -1,4 +1,4 @@
-// Every command of the real plug-in binary against every way the test host
+// Every command of the real plug-in binary against every way the AE host stand-in
 // can let it down: each suite refused with an error or handed out as a null
 // table, no basic suite at all, add_param failing at each position, iterate
 // and the UI update failing. Whatever happens, the call returns the
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/pf_suites.h"
-#include "tests/reliability/plugin_under_test.h"
+#include "tests/support/plugin_under_test.h"
 #include "tests/support/effect_params.h"
 #include "tools/aehost/host.h"
 
@@ -44,7 +44,7 @@ const Command kCommands[] = {Command::About,    Command::GlobalSetup,      Comma
                              Command::Render8,  Command::Render16,         Command::UserChangedParam,
                              Command::UpdateParamsUi};
 
-// Every suite the test host serves: a fault in one a command does not use
+// Every suite the AE host stand-in serves: a fault in one a command does not use
 // must not change that command's outcome.
 const SuiteId kServedSuites[] = {
     {kPFANSISuite, 1},      {kPFIterate8Suite, 1},  {kPFIterate8Suite, 2},

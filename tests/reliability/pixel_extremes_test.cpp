@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "color/hue_settings.h"
@@ -113,15 +114,16 @@ INSTANTIATE_TEST_SUITE_P(Extremes, HueManyTurns,
 
 // ------------------------------------------------------------ chroma range
 
-class ChromaFloor : public ::testing::TestWithParam<ClipType> {};
+class ChromaFloor : public ::testing::TestWithParam<std::tuple<ClipType, float>> {};
 
-// The slider's lowest value, -10000000, is an offset of -10000: every pixel's
-// chroma reaches the floor of 0, exactly as with the much smaller -1, and the
-// pixel becomes the grey of its own lightness whatever the clip method.
-TEST_P(ChromaFloor, LowestSliderValueGivesTheGreyOfEachPixel)
+// Any offset that takes a pixel's chroma below 0 floors it there: -0.5, or the
+// slider's lowest value, -10000000 (an offset of -10000), gives exactly what
+// -1 gives, and the pixel becomes the grey of its own lightness whatever the
+// clip method.
+TEST_P(ChromaFloor, NegativeOffsetsGiveTheGreyOfEachPixel)
 {
-    const ClipType clip = GetParam();
-    HueSettings lowest{degrees(123), -10000.f, clip, 0.5f};
+    const ClipType clip = std::get<0>(GetParam());
+    HueSettings lowest{degrees(123), std::get<1>(GetParam()), clip, 0.5f};
     HueSettings minus_one{degrees(123), -1.f, clip, 0.5f};
     for (const PF_Pixel& p : lattice8()) {
         PF_Pixel out = run8(lowest, p);
@@ -139,7 +141,8 @@ TEST_P(ChromaFloor, LowestSliderValueGivesTheGreyOfEachPixel)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Extremes, ChromaFloor, ::testing::ValuesIn(kAllClips));
+INSTANTIATE_TEST_SUITE_P(Extremes, ChromaFloor,
+                         ::testing::Combine(::testing::ValuesIn(kAllClips), ::testing::Values(-0.5f, -10000.f)));
 
 // What the slider's highest value, +10000000 (an offset of +10000, far
 // outside any gamut), makes of every pixel, by clip method.
@@ -290,8 +293,9 @@ class OverbrightGrey : public ::testing::TestWithParam<OverbrightCase> {};
 TEST_P(OverbrightGrey, BecomesWhite)
 {
     const OverbrightCase c = GetParam();
-    for (float hue : {0.1f, 1.f, 2.f, 3.f, -1.f})
-        for (int v : {32769, 32772, 40000, 49152, 65534, 65535}) {
+    for (float hue : {0.1f, 1.f, 1.5707963f, 2.f, 3.f, -1.f})
+        // 32782 in every channel converts to an exact grey (a = b = 0) above white.
+        for (int v : {32769, 32772, 32782, 40000, 49152, 65534, 65535}) {
             const HueSettings s{hue, 0.f, c.clip, 0.5f};
             PF_Pixel16 in{(uint16_t)v, (uint16_t)v, (uint16_t)v, (uint16_t)v};
             PF_Pixel16 out = run16(s, in);

@@ -1,6 +1,6 @@
 // The effect's four parameter values in the host's units, and the parameter
 // lists a render needs, built the way a host builds them: from what the
-// plug-in under test declared, holding these values. The test host knows
+// plug-in under test declared, holding these values. The AE host stand-in knows
 // nothing of the effect; the tests do, because they test it.
 #pragma once
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/integration/plugin_under_test.h"
+#include "tests/support/plugin_test.h"
 #include "tests/windows/library_resources.h"
 
 namespace {
@@ -86,7 +86,7 @@ struct Lookup {
 
 void PrintTo(const Lookup& lookup, std::ostream* os) { *os << lookup.what; }
 
-class WindowsPipl : public integration::PluginTestWithParam<Lookup> {};
+class WindowsPipl : public PluginTestWithParam<Lookup> {};
 
 // The list carries the address the plug-in registers with.
 TEST_P(WindowsPipl, IsTheHandWrittenListWithTheRegisteredAddress)
@@ -96,7 +96,7 @@ TEST_P(WindowsPipl, IsTheHandWrittenListWithTheRegisteredAddress)
     const Bytes want = ExpectedPipl(host.registration().support_url);
     Bytes got;
     std::string error;
-    ASSERT_TRUE(ReadLibraryResource(integration::plugin_path(), GetParam().key, &got, &error)) << error;
+    ASSERT_TRUE(ReadLibraryResource(plugin_path(), GetParam().key, &got, &error)) << error;
     EXPECT_EQ(got.size(), want.size());
     EXPECT_TRUE(got == want) << FirstDifference(got, want);
 }
@@ -107,14 +107,13 @@ INSTANTIATE_TEST_SUITE_P(Lookups, WindowsPipl,
                          ::testing::Values(Lookup{"PiPL 16000 (FindResource)", {"PiPL", 0, 16000, 0}},
                                            Lookup{"PIPL 16000, language 1033", {"PIPL", 0, 16000, kEnglishUs}}));
 
-using WindowsManifest = integration::PluginTest;
+using WindowsManifest = PluginTest;
 
 TEST_F(WindowsManifest, AsksToRunAsTheInvokerWithoutUiAccess)
 {
     Bytes manifest;
     std::string error;
-    ASSERT_TRUE(ReadLibraryResource(integration::plugin_path(), ResourceKey{nullptr, 24, 2, kEnglishUs}, &manifest,
-                                    &error))
+    ASSERT_TRUE(ReadLibraryResource(plugin_path(), ResourceKey{nullptr, 24, 2, kEnglishUs}, &manifest, &error))
         << error;
     const std::string text(manifest.begin(), manifest.end());
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos) << text;

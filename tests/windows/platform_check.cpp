@@ -1,5 +1,5 @@
 // tintra_platform_check: renders a fixed set of frames through one build of
-// the plug-in binary, driven by the test host, and compares its renders with
+// the plug-in binary, driven by the AE host stand-in, and compares its renders with
 // those of another build. Built for Linux, for Windows (run under Wine) and
 // for aarch64 Linux (run under qemu against the macOS bundle's arm64 slice).
 #include <cstdio>

@@ -19,7 +19,7 @@ std::string text_of(const A_u_char* text) { return text ? std::string(reinterpre
 
 const EntryPoints& entry_points_of(const std::shared_ptr<const PluginLibrary>& library)
 {
-    if (!library) throw std::invalid_argument("test host: no plug-in library");
+    if (!library) throw std::invalid_argument("aehost: no plug-in library");
     return library->entry_points();
 }
 
@@ -103,7 +103,7 @@ PF_Err Host::global_setup()
     } else {
         return err;
     }
-    std::fprintf(stderr, "test host: warning: %s: %s\n", library_ ? library_->path().c_str() : "effect", text);
+    std::fprintf(stderr, "aehost: warning: %s: %s\n", library_ ? library_->path().c_str() : "effect", text);
     std::lock_guard<std::mutex> lock(mutex_);
     warnings_.push_back(text);
     return PF_Err_INTERNAL_STRUCT_DAMAGED;

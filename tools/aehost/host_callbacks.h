@@ -1,4 +1,4 @@
-// The C functions the test host hands to the plug-in (host_callbacks.cpp):
+// The C functions the AE host stand-in hands to the plug-in (host_callbacks.cpp):
 // the interaction callbacks of PF_InData, the registration callback, and the
 // tables of the suites it serves. Each finds its Host first and refuses to
 // act for a pointer that names no live host.

@@ -1,4 +1,4 @@
-// The test host's recording and fault injection: what a test sets up to break,
+// The AE host stand-in's recording and fault injection: what a test sets up to break,
 // and what it reads back afterwards. Every record is guarded by the host's
 // mutex, since iterate calls arrive from several threads.
 #include "tools/aehost/host.h"

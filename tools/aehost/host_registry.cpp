@@ -73,7 +73,7 @@ int claim(Host* host)
             return slot;
         }
     }
-    throw std::runtime_error("test host: more than " + std::to_string(kSlots) + " hosts alive at once");
+    throw std::runtime_error("aehost: more than " + std::to_string(kSlots) + " hosts alive at once");
 }
 
 void release(int slot)

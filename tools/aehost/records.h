@@ -1,4 +1,4 @@
-// What the test host records of an effect and what its short form (effect.h)
+// What the AE host stand-in records of an effect and what its short form (effect.h)
 // reports: the registration values, the global set-up's answer, and each
 // parameter as the effect declared it. Shared by Host, ParamSet and Effect.
 #pragma once

@@ -1,4 +1,4 @@
-// How the test host's iterate suites run a pixel function over a frame: a
+// How the AE host stand-in's iterate suites run a pixel function over a frame: a
 // few threads take the rows of the area in turn, one whole row at a time, the
 // way a real host spreads one iterate call over its render threads. Taking
 // rows in turn, rather than cutting the frame into one fixed band per

@@ -1,13 +1,13 @@
 #include "tools/ofxhost/host.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
+#include "tools/ofxhost/standard_properties.h"
 
 namespace ofxhost {
-
-using namespace ofx;
 
 // The host's own property set, which fetchSuite is called with, knows its host.
 struct HostProperties : PropertySet {
@@ -18,6 +18,9 @@ struct HostProperties : PropertySet {
 namespace {
 
 std::atomic<Host*> g_active{nullptr};
+// Every host alive, for the one call that names an image but no host.
+std::mutex g_hosts_mutex;
+std::vector<Host*> g_hosts;
 
 bool IsDirectory(const std::string& path)
 {
@@ -51,92 +54,51 @@ const void* FetchSuite(OfxPropertySetHandle host, const char* name, int version)
     return h && name ? h->fetch_suite(name, version) : nullptr;
 }
 
-void DeclareParamProps(PropertySet& p, const std::string& name, const std::string& type)
+// Sets a value the host decides on a property the host may not know (see
+// HostOptions::unknown_properties).
+template <typename Values>
+void SetKnown(PropertySet& set, const char* name, Values Property::*field, Values values)
 {
-    p.strings(kOfxPropType, {kOfxTypeParameter}, false, true)
-        .strings(kOfxPropName, {name}, false, true)
-        .strings(kOfxPropLabel, {name})
-        .strings("OfxParamPropType", {type}, false, true)
-        .strings("OfxParamPropScriptName", {name})
-        .strings(kOfxParamPropHint, {""})
-        .ints(kOfxParamPropEnabled, {1})
-        .ints("OfxParamPropSecret", {0})
-        .ints("OfxParamPropAnimates", {1})
-        .ints("OfxParamPropEvaluateOnChange", {1})
-        .strings("OfxParamPropParent", {""});
-    if (type == kOfxParamTypeDouble) {
-        p.doubles(kOfxParamPropDefault, {0.0})
-            .doubles(kOfxParamPropMin, {-1e300})
-            .doubles(kOfxParamPropMax, {1e300})
-            .doubles(kOfxParamPropDisplayMin, {-1e300})
-            .doubles(kOfxParamPropDisplayMax, {1e300})
-            .doubles(kOfxParamPropIncrement, {1.0})
-            .ints(kOfxParamPropDigits, {2})
-            .strings(kOfxParamPropDoubleType, {kOfxParamDoubleTypePlain});
-    } else {
-        p.ints(kOfxParamPropDefault, {0}).strings(kOfxParamPropChoiceOption, {}, true);
-    }
-}
-
-void DeclareClipProps(PropertySet& p, const std::string& name, bool instance)
-{
-    p.strings(kOfxPropType, {kOfxTypeClip}, false, true)
-        .strings(kOfxPropName, {name}, false, true)
-        .strings(kOfxPropLabel, {name})
-        .strings(kOfxImageEffectPropSupportedComponents, {}, true)
-        .ints("OfxImageEffectPropTemporalClipAccess", {0})
-        .ints("OfxImageClipPropOptional", {0})
-        .ints("OfxImageClipPropIsMask", {0})
-        .strings("OfxImageClipPropFieldExtraction", {"OfxImageFieldDoubled"})
-        .ints(kOfxImageEffectPropSupportsTiles, {1});
-    if (instance) {
-        p.strings(kOfxImageEffectPropPixelDepth, {kOfxBitDepthFloat}, false, true)
-            .strings(kOfxImageEffectPropComponents, {kOfxImageComponentRGBA}, false, true)
-            .strings(kOfxImageEffectPropPreMultiplication, {kOfxImageUnPreMultiplied}, false, true)
-            .ints("OfxImageClipPropConnected", {1}, false, true)
-            .doubles("OfxImagePropPixelAspectRatio", {1.0}, true);
-    }
+    if (set.has(name)) set.at(name).*field = std::move(values);
 }
 
 }  // namespace
 
 Host* active_host() { return g_active.load(); }
 
+OfxStatus release_image_of_any_host(OfxPropertySetHandle image)
+{
+    std::lock_guard<std::mutex> lock(g_hosts_mutex);
+    for (Host* host : g_hosts)
+        if (host->holds_image(image)) return host->release_image(image);
+    if (Host* host = active_host()) host->faults().report("clipReleaseImage of an image no action fetched");
+    return kOfxStatErrBadHandle;
+}
+
 Param::Param(Effect* owner, std::string n, std::string t, const std::string& what, Faults* faults)
     : effect(owner), name(std::move(n)), type(std::move(t)), props(what + " parameter " + name, faults)
 {
-    DeclareParamProps(props, name, type);
+    declare_standard(props, owner->instance ? kParamInstance : kParamDescriptor, type,
+                     owner->host->options().unknown_properties);
+    for (const char* named : {kOfxPropName, kOfxPropLabel, kOfxParamPropScriptName})
+        SetKnown(props, named, &Property::strings, {name});
+    props.at(kOfxParamPropType).strings = {type};
 }
 
 Clip::Clip(Effect* owner, std::string n, const std::string& what, Faults* faults)
     : effect(owner), name(std::move(n)), props(what + " clip " + name, faults)
 {
-    DeclareClipProps(props, name, owner->instance);
+    declare_standard(props, owner->instance ? kClipInstance : kClipDescriptor, std::string(),
+                     owner->host->options().unknown_properties);
+    for (const char* named : {kOfxPropName, kOfxPropLabel}) SetKnown(props, named, &Property::strings, {name});
 }
 
 Effect::Effect(Host* h, bool inst, const std::string& what) : host(h), instance(inst), props(what, &h->faults())
 {
-    props.strings(kOfxPropType, {inst ? "OfxTypeImageEffectInstance" : "OfxTypeImageEffect"}, false, true)
-        .strings(kOfxPropLabel, {""})
-        .strings(kOfxImageEffectPluginPropGrouping, {""})
-        .ints(kOfxPropVersion, {}, true)
-        .strings(kOfxPropVersionLabel, {""})
-        .strings(kOfxImageEffectPropSupportedContexts, {}, true)
-        .strings(kOfxImageEffectPropSupportedPixelDepths, {}, true)
-        .ints(kOfxImageEffectPropSupportsTiles, {1})
-        .ints(kOfxImageEffectPropSupportsMultiResolution, {1})
-        .ints(kOfxImageEffectPropSupportsMultipleClipDepths, {0})
-        .ints("OfxImageEffectPropSupportsMultipleClipPARs", {0})
-        .ints("OfxImageEffectPropTemporalClipAccess", {0})
-        .ints("OfxImageEffectPluginPropSingleInstance", {0})
-        .ints("OfxImageEffectPluginPropFieldRenderTwiceAlways", {1})
-        .strings(kOfxImageEffectPluginRenderThreadSafety, {"OfxImageEffectRenderInstanceSafe"})
-        .ints(kOfxImageEffectPluginPropHostFrameThreading, {1});
+    declare_standard(props, inst ? kEffectInstance : kEffectDescriptor, std::string(), h->options().unknown_properties);
     if (inst) {
-        props.strings(kOfxImageEffectPropContext, {""}, false, true)
-            .pointer("OfxPropInstanceData", nullptr)
-            .doubles("OfxImageEffectPropProjectSize", {1920, 1080}, true)
-            .doubles("OfxImageEffectPropFrameRate", {24.0}, true);
+        SetKnown(props, kOfxImageEffectPropProjectSize, &Property::doubles, {1920.0, 1080.0});
+        SetKnown(props, kOfxImageEffectPropProjectExtent, &Property::doubles, {1920.0, 1080.0});
     }
 }
 
@@ -159,9 +121,14 @@ Host* Host::from_host_handle(OfxPropertySetHandle handle)
     return handle ? static_cast<HostProperties*>(PropertySet::from(handle))->host : nullptr;
 }
 
-std::unique_ptr<Host> Host::load(const std::string& path, std::string* error)
+std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, const HostOptions& options)
 {
     std::unique_ptr<Host> host(new Host());
+    host->options_ = options;
+    if (!host->colour_managed()) {
+        for (const std::string& name : colour_management_properties())
+            host->options_.unknown_properties.push_back(name);
+    }
     host->binary_path_ = BinaryIn(path);
     host->library_ = loader::Library::open(host->binary_path_, error);
     if (!host->library_) return nullptr;
@@ -183,22 +150,29 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error)
     }
 
     auto props = std::make_unique<HostProperties>(host.get(), &host->faults_);
-    props->strings(kOfxPropName, {"uk.tintra.ofxhost"}, false, true)
-        .strings(kOfxPropLabel, {"TINTRA OFX test host"}, false, true)
-        .ints(kOfxPropAPIVersion, {1, 4}, false, true)
-        .ints("OfxImageEffectHostPropIsBackground", {1}, false, true)
-        .ints(kOfxImageEffectPropSupportsTiles, {1}, false, true)
-        .ints(kOfxImageEffectPropSupportsMultiResolution, {1}, false, true)
-        .ints(kOfxImageEffectPropSupportsMultipleClipDepths, {0}, false, true)
-        .strings(kOfxImageEffectPropSupportedComponents, {kOfxImageComponentRGBA, kOfxImageComponentRGB}, false, true)
-        .strings(kOfxImageEffectPropSupportedContexts, {kOfxImageEffectContextFilter, kOfxImageEffectContextGeneral},
-                 false, true)
-        .strings(kOfxImageEffectPropSupportedPixelDepths, {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat},
-                 false, true);
+    declare_standard(*props, kHostDescriptor, std::string(), host->options_.unknown_properties);
+    SetKnown(*props, kOfxPropName, &Property::strings, {"uk.tintra.ofxhost"});
+    SetKnown(*props, kOfxPropLabel, &Property::strings, {"TINTRA OFX test host"});
+    SetKnown(*props, kOfxPropVersion, &Property::ints, {1, 0});
+    SetKnown(*props, kOfxPropVersionLabel, &Property::strings, {"1.0"});
+    SetKnown(*props, kOfxPropAPIVersion, &Property::ints, {1, 4});
+    SetKnown(*props, kOfxImageEffectHostPropIsBackground, &Property::ints, {1});
+    SetKnown(*props, kOfxImageEffectPropSupportedComponents, &Property::strings,
+             {kOfxImageComponentRGBA, kOfxImageComponentRGB});
+    SetKnown(*props, kOfxImageEffectPropSupportedContexts, &Property::strings,
+             {kOfxImageEffectContextFilter, kOfxImageEffectContextGeneral});
+    SetKnown(*props, kOfxImageEffectPropSupportedPixelDepths, &Property::strings, options.pixel_depths);
+    SetKnown(*props, kOfxImageEffectPropColourManagementStyle, &Property::strings,
+             {kOfxImageEffectColourManagementCore});
+    SetKnown(*props, kOfxImageEffectPropColourManagementAvailableConfigs, &Property::strings, {kOfxConfigIdentifier});
     host->host_props_ = std::move(props);
     host->ofx_host_.host = host->host_props_->handle();
     host->ofx_host_.fetchSuite = FetchSuite;
     g_active.store(host.get());
+    {
+        std::lock_guard<std::mutex> lock(g_hosts_mutex);
+        g_hosts.push_back(host.get());
+    }
     p.setHost(&host->ofx_host_);
 
     OfxStatus s = host->action(kOfxActionLoad, nullptr, nullptr, nullptr);
@@ -222,6 +196,8 @@ Host::~Host()
     if (loaded_) action(kOfxActionUnload, nullptr, nullptr, nullptr);
     Host* self = this;
     g_active.compare_exchange_strong(self, nullptr);
+    std::lock_guard<std::mutex> lock(g_hosts_mutex);
+    g_hosts.erase(std::remove(g_hosts.begin(), g_hosts.end(), this), g_hosts.end());
 }
 
 OfxStatus Host::action(const char* name, const void* handle, PropertySet* in_args, PropertySet* out_args)
@@ -261,8 +237,7 @@ std::unique_ptr<Effect> Host::new_instance(Effect* descriptor)
     auto effect = std::make_unique<Effect>(this, true, "effect instance");
     for (const auto& c : descriptor->clips) {
         auto clip = std::make_unique<Clip>(effect.get(), c->name, "instance", &faults_);
-        clip->props.at(kOfxImageEffectPropSupportedComponents).strings =
-            c->props.at(kOfxImageEffectPropSupportedComponents).strings;
+        clip->props.copy_values_from(c->props);
         effect->clips.push_back(std::move(clip));
     }
     // An instance's parameters start as described: the same properties, at
@@ -285,6 +260,16 @@ Effect* Host::create_instance(const std::string& name, OfxStatus* status)
     if (!descriptor) return nullptr;
     std::unique_ptr<Effect> effect = new_instance(descriptor);
     effect->props.at(kOfxImageEffectPropContext).strings = {name};
+    // The style both sides support: the plug-in's, up to this host's Core.
+    if (colour_managed()) {
+        const std::string wanted = descriptor_->props.string(kOfxImageEffectPropColourManagementStyle);
+        const bool shared =
+            wanted == kOfxImageEffectColourManagementBasic || wanted == kOfxImageEffectColourManagementCore;
+        SetKnown(effect->props, kOfxImageEffectPropColourManagementStyle, &Property::strings,
+                 {shared ? wanted : std::string(kOfxImageEffectColourManagementNone)});
+        SetKnown(effect->props, kOfxImageEffectPropColourManagementConfig, &Property::strings,
+                 {std::string(kOfxConfigIdentifier)});
+    }
     OfxStatus s = action(kOfxActionCreateInstance, effect->handle(), nullptr, nullptr);
     if (status) *status = s;
     if (s != kOfxStatOK && s != kOfxStatReplyDefault) return nullptr;

@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "ofx/ofx_suites.h"
+#include "tools/ofxhost/ofx_abi.h"
 #include "tools/ofxhost/faults.h"
 #include "tools/ofxhost/image.h"
+#include "tools/ofxhost/ofx_names.h"
 #include "tools/ofxhost/property_set.h"
 #include "tools/loader/library.h"
 
@@ -29,6 +30,22 @@ namespace ofxhost {
 class Host;
 struct Effect;
 struct HostProperties;
+
+// How this host answers, where the standard lets hosts differ.
+struct HostOptions {
+    // Names the host does not know: left out of every property set, as a
+    // host written before them (or without them) would.
+    std::vector<std::string> unknown_properties;
+    // The pixel depths the host offers.
+    std::vector<std::string> pixel_depths = {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat};
+    // Without it fetchSuite has no multithread suite to give.
+    bool multithread_suite = true;
+    // The space of the frames given to render, for a host that manages
+    // colour (standard version 1.5): it delivers the source in the space the
+    // plug-in asks for and converts the output back. Empty: a host without
+    // colour management, which knows none of its properties.
+    std::string frames_colourspace;
+};
 
 struct Param {
     Param(Effect* owner, std::string name, std::string type, const std::string& what, Faults* faults);
@@ -73,7 +90,8 @@ public:
     // The binary at `path`, or this system's binary in the .ofx.bundle at
     // `path`. Runs setHost, the load action and the describe action; null
     // with the reason in *error if any of them fails.
-    static std::unique_ptr<Host> load(const std::string& path, std::string* error);
+    static std::unique_ptr<Host> load(const std::string& path, std::string* error,
+                                      const HostOptions& options = HostOptions());
     // Destroys the instances still alive and unloads the plug-in.
     ~Host();
 
@@ -81,6 +99,7 @@ public:
     const std::string& binary_path() const { return binary_path_; }
     const PropertySet& descriptor() const { return descriptor_->props; }
     Faults& faults() { return faults_; }
+    const HostOptions& options() const { return options_; }
     std::vector<std::string> messages() const;
     void set_threads(unsigned int threads) { threads_ = threads == 0 ? 1 : threads; }
     unsigned int threads() const { return threads_; }
@@ -103,8 +122,10 @@ public:
     OfxStatus is_identity(Effect* instance, OfxTime time, std::string* clip_name);
     // Begin-sequence, render and end-sequence for one frame; every image
     // the plug-in fetched must be released by the end of the render.
+    // A colour-managing host runs the clip preferences and the
+    // output-colourspace action first, and converts the frames as agreed.
     OfxStatus render(Effect* instance, Image& source, Image& output, OfxRectI window,
-                     const std::string& source_premultiplication = "OfxImageAlphaUnPremultiplied", OfxTime time = 0);
+                     const std::string& source_premultiplication = kOfxImageUnPreMultiplied, OfxTime time = 0);
 
     // Any action, with argument sets the caller builds (for tests of what
     // the plug-in does with unusual hosts).
@@ -115,17 +136,24 @@ public:
     const void* fetch_suite(const char* name, int version);
     OfxPropertySetHandle fetch_image(Clip* clip);
     OfxStatus release_image(OfxPropertySetHandle image);
+    bool holds_image(OfxPropertySetHandle image) const;
     void add_message(std::string text);
     static Host* from_host_handle(OfxPropertySetHandle handle);
 
 private:
     Host() = default;
     std::unique_ptr<Effect> new_instance(Effect* descriptor);
+    bool colour_managed() const { return !options_.frames_colourspace.empty(); }
+    // Which space each clip comes in, agreed after the clip preferences.
+    OfxStatus agree_colourspaces(Effect* instance, PropertySet& clip_preferences);
+    OfxStatus render_frames(Effect* instance, Image& source, Image& output, OfxRectI window,
+                            const std::string& source_premultiplication, OfxTime time);
 
     std::shared_ptr<const loader::Library> library_;
     std::string binary_path_;
     OfxPlugin* plugin_ = nullptr;
     Faults faults_;
+    HostOptions options_;
     std::unique_ptr<HostProperties> host_props_;
     OfxHost ofx_host_{};
     std::unique_ptr<Effect> descriptor_;
@@ -154,5 +182,8 @@ const OfxMessageSuiteV1* message_suite(loader::Library::Convention convention);
 // The host whose multithread and memory suites the plug-in is calling (those
 // calls carry no handle): the one loaded last.
 Host* active_host();
+// clipReleaseImage names only the image: the host that handed it out
+// takes it back.
+OfxStatus release_image_of_any_host(OfxPropertySetHandle image);
 
 }  // namespace ofxhost

@@ -1,13 +1,14 @@
 // The instance actions as the host runs them, with the argument sets the
 // standard gives each, and the images the plug-in fetches while rendering.
+#include <algorithm>
 #include <cstdio>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
+#include "tools/ofxhost/colourspaces.h"
 #include "tools/ofxhost/host.h"
+#include "tools/ofxhost/standard_properties.h"
 
 namespace ofxhost {
-
-using namespace ofx;
 
 namespace {
 
@@ -23,7 +24,7 @@ void ChangedArgs(PropertySet& in, const std::string& name, OfxTime time)
 void FrameArgs(PropertySet& in, OfxTime time, const OfxRectI& window)
 {
     in.doubles(kOfxPropTime, {time}, true)
-        .strings(kOfxImageEffectPropFieldToRender, {"OfxImageFieldNone"}, false, true)
+        .strings(kOfxImageEffectPropFieldToRender, {kOfxImageFieldNone}, false, true)
         .ints(kOfxImageEffectPropRenderWindow, {window.x1, window.y1, window.x2, window.y2}, false, true)
         .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
 }
@@ -59,18 +60,60 @@ OfxStatus Host::clip_preferences(Effect* instance, const std::string& source_pre
         clip->props.at(kOfxImageEffectPropPreMultiplication).strings = {source_premultiplication};
     PropertySet out("clip-preferences arguments", &faults_);
     for (const auto& clip : instance->clips) {
-        out.strings(("OfxImageClipPropComponents_" + clip->name).c_str(), {kOfxImageComponentRGBA})
-            .strings(("OfxImageClipPropDepth_" + clip->name).c_str(), {kOfxBitDepthFloat})
-            .doubles(("OfxImageClipPropPAR_" + clip->name).c_str(), {1.0});
+        out.strings((kOfxImageClipPropComponentsPrefix + clip->name).c_str(), {kOfxImageComponentRGBA})
+            .strings((kOfxImageClipPropDepthPrefix + clip->name).c_str(), {kOfxBitDepthFloat})
+            .doubles((kOfxImageClipPropPARPrefix + clip->name).c_str(), {1.0});
+    }
+    if (colour_managed()) {
+        for (const auto& clip : instance->clips)
+            if (clip->name != kOfxImageEffectOutputClipName)
+                out.strings((kOfxImageClipPropPreferredColourspacesPrefix + clip->name).c_str(), {}, true);
     }
     out.strings(kOfxImageEffectPropPreMultiplication, {source_premultiplication})
-        .doubles("OfxImageEffectPropFrameRate", {24.0})
-        .strings("OfxImageClipPropFieldOrder", {"OfxImageFieldNone"})
-        .ints("OfxImageClipPropContinuousSamples", {0})
-        .ints("OfxImageEffectFrameVarying", {0});
+        .doubles(kOfxImageEffectPropFrameRate, {24.0})
+        .strings(kOfxImageClipPropFieldOrder, {kOfxImageFieldNone})
+        .ints(kOfxImageClipPropContinuousSamples, {0})
+        .ints(kOfxImageEffectFrameVarying, {0});
     OfxStatus s = action(kOfxImageEffectActionGetClipPreferences, instance->handle(), nullptr, &out);
     if (output_premultiplication) *output_premultiplication = out.string(kOfxImageEffectPropPreMultiplication);
+    if (colour_managed() && (s == kOfxStatOK || s == kOfxStatReplyDefault)) {
+        OfxStatus c = agree_colourspaces(instance, out);
+        if (c != kOfxStatOK) return c;
+    }
     return s;
+}
+
+OfxStatus Host::agree_colourspaces(Effect* instance, PropertySet& preferences)
+{
+    const std::string& frames = options_.frames_colourspace;
+    std::string source_space = frames;
+    for (const auto& clip : instance->clips) {
+        if (clip->name == kOfxImageEffectOutputClipName) continue;
+        const std::vector<std::string>& wanted =
+            preferences.at((kOfxImageClipPropPreferredColourspacesPrefix + clip->name).c_str()).strings;
+        clip->props.at(kOfxImageClipPropPreferredColourspaces).strings = wanted;
+        const std::string space = choose_colourspace(wanted, frames);
+        clip->props.at(kOfxImageClipPropColourspace).strings = {space};
+        if (clip->name == kOfxImageEffectSimpleSourceClipName) source_space = space;
+    }
+    // The host would like the output in the source's space; the plug-in
+    // names the space it renders in, maybe after another clip.
+    PropertySet in("output-colourspace arguments", &faults_);
+    in.strings(kOfxImageClipPropPreferredColourspaces,
+               {std::string(kOfxColourspaceClipPrefix) + kOfxImageEffectSimpleSourceClipName}, true, true);
+    PropertySet out("output-colourspace results", &faults_);
+    out.strings(kOfxImageClipPropColourspace, {""});
+    OfxStatus s = action(kOfxImageEffectActionGetOutputColourspace, instance->handle(), &in, &out);
+    std::string output_space = s == kOfxStatOK ? out.string(kOfxImageClipPropColourspace) : source_space;
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
+    const std::string prefix = kOfxColourspaceClipPrefix;
+    if (output_space.compare(0, prefix.size(), prefix) == 0) {
+        Clip* named = instance->clip(output_space.substr(prefix.size()));
+        output_space = named ? named->props.string(kOfxImageClipPropColourspace) : std::string();
+    }
+    if (Clip* output = instance->clip(kOfxImageEffectOutputClipName))
+        output->props.at(kOfxImageClipPropColourspace).strings = {output_space};
+    return kOfxStatOK;
 }
 
 OfxStatus Host::is_identity(Effect* instance, OfxTime time, std::string* clip_name)
@@ -87,9 +130,40 @@ OfxStatus Host::is_identity(Effect* instance, OfxTime time, std::string* clip_na
 OfxStatus Host::render(Effect* instance, Image& source, Image& output, OfxRectI window,
                        const std::string& source_premultiplication, OfxTime time)
 {
+    if (!colour_managed()) return render_frames(instance, source, output, window, source_premultiplication, time);
+    OfxStatus s = clip_preferences(instance, source_premultiplication, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
     Clip* src = instance->clip(kOfxImageEffectSimpleSourceClipName);
     Clip* out = instance->clip(kOfxImageEffectOutputClipName);
     if (!src || !out) return kOfxStatErrBadHandle;
+    const std::string& frames = options_.frames_colourspace;
+    const std::string source_space = src->props.string(kOfxImageClipPropColourspace);
+    const std::string output_space = out->props.string(kOfxImageClipPropColourspace);
+    if (source_space == frames && output_space == frames)
+        return render_frames(instance, source, output, window, source_premultiplication, time);
+    if (source.depth() != kOfxBitDepthFloat || output.depth() != kOfxBitDepthFloat ||
+        !can_convert(frames, source_space) || !can_convert(output_space, frames))
+        return kOfxStatErrUnsupported;
+    const bool premultiplied = source_premultiplication == kOfxImagePreMultiplied;
+    Image delivered(source.bounds(), kOfxBitDepthFloat, source.components());
+    Image rendered(output.bounds(), kOfxBitDepthFloat, output.components());
+    convert(source, delivered, source.bounds(), frames, source_space, premultiplied);
+    s = render_frames(instance, delivered, rendered, window, source_premultiplication, time);
+    if (s == kOfxStatOK) convert(rendered, output, window, output_space, frames, premultiplied);
+    return s;
+}
+
+OfxStatus Host::render_frames(Effect* instance, Image& source, Image& output, OfxRectI window,
+                              const std::string& source_premultiplication, OfxTime time)
+{
+    Clip* src = instance->clip(kOfxImageEffectSimpleSourceClipName);
+    Clip* out = instance->clip(kOfxImageEffectOutputClipName);
+    if (!src || !out) return kOfxStatErrBadHandle;
+    // A host renders only the depths it offers.
+    for (const Image* image : {&source, &output})
+        if (std::find(options_.pixel_depths.begin(), options_.pixel_depths.end(), image->depth()) ==
+            options_.pixel_depths.end())
+            return kOfxStatErrUnsupported;
     src->image = &source;
     out->image = &output;
     for (Clip* c : {src, out}) {
@@ -100,23 +174,23 @@ OfxStatus Host::render(Effect* instance, Image& source, Image& output, OfxRectI 
     }
 
     PropertySet begin("begin-sequence arguments", &faults_);
-    begin.doubles("OfxImageEffectPropFrameRange", {time, time}, true)
-        .doubles("OfxImageEffectPropFrameStep", {1.0}, true)
-        .ints("OfxPropIsInteractive", {0}, false, true)
+    begin.doubles(kOfxImageEffectPropFrameRange, {time, time}, true)
+        .doubles(kOfxImageEffectPropFrameStep, {1.0}, true)
+        .ints(kOfxPropIsInteractive, {0}, false, true)
         .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
     OfxStatus s = action(kOfxImageEffectActionBeginSequenceRender, instance->handle(), &begin, nullptr);
     if (s != kOfxStatOK && s != kOfxStatReplyDefault) return s;
 
     PropertySet in("render arguments", &faults_);
     FrameArgs(in, time, window);
-    in.ints("OfxImageEffectPropSequentialRenderStatus", {0}, false, true)
-        .ints("OfxImageEffectPropInteractiveRenderStatus", {0}, false, true);
+    in.ints(kOfxImageEffectPropSequentialRenderStatus, {0}, false, true)
+        .ints(kOfxImageEffectPropInteractiveRenderStatus, {0}, false, true);
     s = action(kOfxImageEffectActionRender, instance->handle(), &in, nullptr);
 
     PropertySet end("end-sequence arguments", &faults_);
-    end.doubles("OfxImageEffectPropFrameRange", {time, time}, true)
-        .doubles("OfxImageEffectPropFrameStep", {1.0}, true)
-        .ints("OfxPropIsInteractive", {0}, false, true)
+    end.doubles(kOfxImageEffectPropFrameRange, {time, time}, true)
+        .doubles(kOfxImageEffectPropFrameStep, {1.0}, true)
+        .ints(kOfxPropIsInteractive, {0}, false, true)
         .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
     OfxStatus e = action(kOfxImageEffectActionEndSequenceRender, instance->handle(), &end, nullptr);
     src->image = nullptr;
@@ -135,24 +209,28 @@ OfxPropertySetHandle Host::fetch_image(Clip* clip)
     Image& image = *clip->image;
     auto held = std::make_unique<Held>("image of clip " + clip->name, &faults_);
     const OfxRectI& b = image.bounds();
-    held->strings(kOfxPropType, {"OfxTypeImage"}, false, true)
-        .strings(kOfxImageEffectPropPixelDepth, {image.depth()}, false, true)
-        .strings(kOfxImageEffectPropComponents,
-                 {image.components() == 4 ? kOfxImageComponentRGBA : kOfxImageComponentRGB}, false, true)
-        .strings(kOfxImageEffectPropPreMultiplication, {clip->props.string(kOfxImageEffectPropPreMultiplication)},
-                 false, true)
-        .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true)
-        .doubles("OfxImagePropPixelAspectRatio", {1.0}, true)
-        .pointer(kOfxImagePropData, image.data(), true)
-        .ints(kOfxImagePropBounds, {b.x1, b.y1, b.x2, b.y2}, false, true)
-        .ints("OfxImagePropRegionOfDefinition", {b.x1, b.y1, b.x2, b.y2}, false, true)
-        .ints(kOfxImagePropRowBytes, {image.row_bytes()}, false, true)
-        .strings("OfxImagePropField", {"OfxImageFieldNone"}, false, true)
-        .strings("OfxImagePropUniqueIdentifier", {clip->name}, false, true);
+    declare_standard(*held, kImage, std::string(), options_.unknown_properties);
+    held->at(kOfxImageEffectPropPixelDepth).strings = {image.depth()};
+    held->at(kOfxImageEffectPropComponents).strings = {image.components() == 4 ? kOfxImageComponentRGBA
+                                                                               : kOfxImageComponentRGB};
+    held->at(kOfxImageEffectPropPreMultiplication).strings = {clip->props.string(kOfxImageEffectPropPreMultiplication)};
+    held->at(kOfxImagePropData).pointers = {image.data()};
+    held->at(kOfxImagePropBounds).ints = {b.x1, b.y1, b.x2, b.y2};
+    held->at(kOfxImagePropRegionOfDefinition).ints = {b.x1, b.y1, b.x2, b.y2};
+    held->at(kOfxImagePropRowBytes).ints = {image.row_bytes()};
+    held->at(kOfxImagePropUniqueIdentifier).strings = {clip->name};
     OfxPropertySetHandle handle = held->handle();
     std::lock_guard<std::mutex> lock(images_mutex_);
     images_.push_back(std::move(held));
     return handle;
+}
+
+bool Host::holds_image(OfxPropertySetHandle image) const
+{
+    std::lock_guard<std::mutex> lock(images_mutex_);
+    for (const auto& held : images_)
+        if (held->handle() == image) return true;
+    return false;
 }
 
 OfxStatus Host::release_image(OfxPropertySetHandle image)

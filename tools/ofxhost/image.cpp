@@ -1,6 +1,8 @@
 #include "tools/ofxhost/image.h"
 
-#include "ofx/ofx_image_effect.h"
+#include <cstddef>
+
+#include "tools/ofxhost/ofx_names.h"
 
 namespace ofxhost {
 
@@ -8,20 +10,23 @@ namespace {
 constexpr unsigned char kPadding = 0xA5;
 }
 
-Image::Image(OfxRectI bounds, const char* depth, int components, int padding)
+Image::Image(OfxRectI bounds, const char* depth, int components, int padding, RowOrder order)
     : bounds_(bounds), depth_(depth), components_(components), padding_(padding)
 {
     const std::string d = depth;
-    channel_bytes_ = d == ofx::kOfxBitDepthByte ? 1 : d == ofx::kOfxBitDepthShort ? 2 : 4;
-    row_bytes_ = width() * components_ * channel_bytes_ + padding_;
-    bytes_.assign((size_t)row_bytes_ * height(), kPadding);
+    channel_bytes_ = d == kOfxBitDepthByte ? 1 : d == kOfxBitDepthShort ? 2 : 4;
+    const int stride = width() * components_ * channel_bytes_ + padding_;
+    bytes_.assign((size_t)stride * height(), kPadding);
+    row_bytes_ = order == RowOrder::TopDown ? -stride : stride;
+    bottom_row_ = order == RowOrder::TopDown && height() > 0 ? (size_t)stride * (height() - 1) : 0;
     for (int y = bounds_.y1; y < bounds_.y2; ++y)
         std::memset(pixel(bounds_.x1, y), 0, (size_t)width() * components_ * channel_bytes_);
 }
 
 void* Image::pixel(int x, int y)
 {
-    return bytes_.data() + (size_t)(y - bounds_.y1) * row_bytes_ + (size_t)(x - bounds_.x1) * components_ * channel_bytes_;
+    return bytes_.data() + bottom_row_ + (ptrdiff_t)(y - bounds_.y1) * row_bytes_ +
+           (size_t)(x - bounds_.x1) * components_ * channel_bytes_;
 }
 
 const void* Image::pixel(int x, int y) const { return const_cast<Image*>(this)->pixel(x, y); }
@@ -29,9 +34,10 @@ const void* Image::pixel(int x, int y) const { return const_cast<Image*>(this)->
 bool Image::padding_intact() const
 {
     const size_t used = (size_t)width() * components_ * channel_bytes_;
+    const size_t stride = (size_t)(row_bytes_ < 0 ? -row_bytes_ : row_bytes_);
     for (int row = 0; row < height(); ++row) {
-        for (size_t k = used; k < (size_t)row_bytes_; ++k) {
-            if (bytes_[(size_t)row * row_bytes_ + k] != kPadding) return false;
+        for (size_t k = used; k < stride; ++k) {
+            if (bytes_[(size_t)row * stride + k] != kPadding) return false;
         }
     }
     return true;

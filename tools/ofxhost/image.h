@@ -1,7 +1,8 @@
 // A frame the test hands the host: pixels of one depth (OFX's byte, short or
-// float) and three or four channels, rows from the bottom up as the standard
-// lays them out, each row followed by padding that holds a pattern, so a
-// write past a row's end shows.
+// float) and three or four channels, each row followed by padding that
+// holds a pattern, so a write past a row's end shows. Rows go from the
+// bottom up in memory, as most hosts lay them out, or from the top down,
+// which the standard allows with a negative row length.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "ofx/ofx_core.h"
+#include "tools/ofxhost/ofx_abi.h"
 
 namespace ofxhost {
+
+enum class RowOrder { BottomUp, TopDown };
 
 class Image {
 public:
     // depth is kOfxBitDepthByte, Short or Float; components 3 or 4.
-    Image(OfxRectI bounds, const char* depth, int components, int padding = 12);
+    Image(OfxRectI bounds, const char* depth, int components, int padding = 12, RowOrder order = RowOrder::BottomUp);
 
     const OfxRectI& bounds() const { return bounds_; }
     const std::string& depth() const { return depth_; }
@@ -29,7 +32,8 @@ public:
     // address plus rows and columns.
     void* pixel(int x, int y);
     const void* pixel(int x, int y) const;
-    void* data() { return bytes_.data(); }
+    // The bottom-left pixel, where the standard's image data points.
+    void* data() { return pixel(bounds_.x1, bounds_.y1); }
 
     // Channel values of every pixel, rows bottom to top, as T.
     template <typename T>
@@ -44,8 +48,9 @@ private:
     std::string depth_;
     int components_;
     int channel_bytes_;
-    int row_bytes_;
+    int row_bytes_;  // negative for rows from the top down
     int padding_;
+    size_t bottom_row_;  // offset of the bottom row in bytes_
     std::vector<unsigned char> bytes_;
 };
 

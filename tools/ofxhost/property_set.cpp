@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tools/ofxhost/faults.h"
+#include "tools/ofxhost/ofx_names.h"
 
 namespace ofxhost {
 
@@ -25,6 +26,18 @@ size_t Faults::count() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return faults_.size();
+}
+
+void Faults::note_unknown(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    unknown_.push_back(name);
+}
+
+std::vector<std::string> Faults::unknown_names_set() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return unknown_;
 }
 
 int Property::dimension() const
@@ -77,6 +90,18 @@ PropertySet& PropertySet::pointer(const char* name, void* value, bool read_only)
 {
     add(name, PropType::Pointer, false, read_only).pointers = {value};
     return *this;
+}
+
+void PropertySet::copy_values_from(const PropertySet& other)
+{
+    for (Property& mine : properties_) {
+        const Property* theirs = other.find(mine.name.c_str());
+        if (!theirs || theirs->type != mine.type || mine.name == kOfxPropType) continue;
+        mine.pointers = theirs->pointers;
+        mine.strings = theirs->strings;
+        mine.doubles = theirs->doubles;
+        mine.ints = theirs->ints;
+    }
 }
 
 const Property* PropertySet::find(const char* name) const
@@ -137,13 +162,23 @@ Property* PropertySet::checked(const char* name, PropType type, int index, bool 
     const std::string where = std::string(write ? "set " : "get ") + (name ? name : "(null)") + " on " + what_;
     Property* p = const_cast<Property*>(find(name));
     if (!p) {
-        faults_->report(where + ": no such property");
+        if (write) {
+            // A plug-in may offer what the host does not know; the host
+            // answers so and carries on, as real hosts do, without a word
+            // (tintra prints what the stand-ins say). The name is kept for
+            // the tests to see.
+            faults_->note_unknown(name ? name : "(null)");
+        } else {
+            faults_->report(where + ": no such property");
+        }
         *status = kOfxStatErrUnknown;
         return nullptr;
     }
     if (p->type != type) {
+        // The standard's host library looks a property up by name and type
+        // together: of the wrong type, it is unknown.
         faults_->report(where + ": a " + TypeName(p->type) + " property used as " + TypeName(type));
-        *status = kOfxStatErrValue;
+        *status = kOfxStatErrUnknown;
         return nullptr;
     }
     if (write && p->read_only) {

@@ -1,15 +1,17 @@
 // A property set as the standard defines one: named properties of one type
 // each (pointer, string, double or int), with a fixed or a variable number
 // of values. The plug-in reaches it only through the property suite, which
-// refuses, and reports as a fault, every name the set does not have, every
-// value of the wrong type, every index past the end and every write to a
-// property the plug-in may only read.
+// refuses every name the set does not have and every use as the wrong type
+// (kOfxStatErrUnknown), every index past the end (kOfxStatErrBadIndex) and
+// every write to a property the plug-in may only read (kOfxStatErrValue).
+// Each refusal is reported as a fault, but a write to a name the host does
+// not know, which the standard lets a plug-in try, is only noted.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "ofx/ofx_suites.h"
+#include "tools/ofxhost/ofx_abi.h"
 
 namespace ofxhost {
 
@@ -51,8 +53,10 @@ public:
     int integer(const char* name, int index = 0) const;
     double real(const char* name, int index = 0) const;
 
-    // Every value of `other`, a set with the same properties.
-    void copy_values_from(const PropertySet& other) { properties_ = other.properties_; }
+    // The values of every property this set shares with `other` (same name,
+    // same type), but for the object's type: what a descriptor's values
+    // become on its instance. Each property keeps this set's writability.
+    void copy_values_from(const PropertySet& other);
 
     // The plug-in's calls, checked.
     Property* checked(const char* name, PropType type, int index, bool write, OfxStatus* status);

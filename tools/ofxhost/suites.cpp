@@ -8,13 +8,11 @@
 #include <cstring>
 #include <thread>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
 #include "tools/loader/apple_arm64.h"
 #include "tools/ofxhost/host.h"
 
 namespace ofxhost {
-
-using namespace ofx;
 
 namespace {
 
@@ -89,8 +87,7 @@ OfxStatus ClipGetImage(OfxImageClipHandle clip, OfxTime, const OfxRectD*, OfxPro
 
 OfxStatus ClipReleaseImage(OfxPropertySetHandle image)
 {
-    Host* host = active_host();
-    return host && image ? host->release_image(image) : kOfxStatErrBadHandle;
+    return image ? release_image_of_any_host(image) : kOfxStatErrBadHandle;
 }
 
 OfxStatus ClipGetRegionOfDefinition(OfxImageClipHandle clip, OfxTime, OfxRectD* bounds)
@@ -385,7 +382,7 @@ const void* Host::fetch_suite(const char* name, int version)
     if (n == kOfxImageEffectSuite) return image_effect_suite();
     if (n == kOfxParameterSuite) return parameter_suite(c);
     if (n == kOfxMemorySuite) return memory_suite();
-    if (n == kOfxMultiThreadSuite) return multithread_suite();
+    if (n == kOfxMultiThreadSuite) return options_.multithread_suite ? multithread_suite() : nullptr;
     if (n == kOfxMessageSuite) return message_suite(c);
     return nullptr;
 }

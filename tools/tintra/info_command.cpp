@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <string>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
 
-using namespace ofx;
+using namespace ofxhost::standard;
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/effect_values.h"
@@ -26,8 +26,7 @@ void PrintParam(const std::vector<PluginParam>& params, size_t i)
     } else if (p.kind == ParamKind::Slider) {
         std::printf("       float slider, default %s, slider %s..%s, valid %s..%s, %d decimal%s shown\n",
                     Number(p.default_value).c_str(), Number(p.slider_min).c_str(), Number(p.slider_max).c_str(),
-                    Number(p.valid_min).c_str(), Number(p.valid_max).c_str(), p.precision,
-                    p.precision == 1 ? "" : "s");
+                    Number(p.valid_min).c_str(), Number(p.valid_max).c_str(), p.precision, p.precision == 1 ? "" : "s");
     } else if (p.kind == ParamKind::Popup) {
         std::printf("       popup, %zu choices, default %d\n", p.choices.size(), p.default_choice + 1);
         for (size_t c = 0; c < p.choices.size(); ++c)

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/command_line/man_page.h"
+#include "tools/tintra/rendering/cpu_count.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/reporting/library_chatter.h"
@@ -29,12 +31,22 @@ void PrintParamHelp(const CommandLine& line)
 int main(int argc, char** argv)
 {
     KeepOwnMessagesApart();
+    // Hidden: what the build writes beside tintra, from the option table.
+    if (argc == 3 && std::string(argv[1]) == "help") {
+        const std::string what = argv[2];
+        if (what == "--man" || what == "--bash-completion") {
+            std::fputs((what == "--man" ? ManPage() : BashCompletion()).c_str(), stdout);
+            return kExitOk;
+        }
+    }
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) {
         PrintError(error);
         return kExitUsage;
     }
+    // A farm task or taskset's CPU set, not the machine's cores.
+    if (line.threads == 0) line.threads = AllowedCpus();
     if (line.help) {
         std::fputs(HelpText(line.command).c_str(), stdout);
         if (line.command == Command::Render || line.command == Command::Sheet) PrintParamHelp(line);

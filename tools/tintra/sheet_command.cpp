@@ -5,6 +5,7 @@
 
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/commands.h"
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/image_formats.h"
@@ -55,13 +56,13 @@ int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std:
     if (planned.width > kMaxImageSide || planned.height > kMaxImageSide ||
         (uint64_t)planned.width * (uint64_t)planned.height > limit) {
         error = "its sheet would be " + std::to_string(planned.width) + " x " + std::to_string(planned.height) +
-                " pixels, more than the host takes (30000 each way) or --max-pixels allows (" +
-                std::to_string(limit) + ")";
+                " pixels, more than the host takes (30000 each way) or --max-pixels allows (" + std::to_string(limit) +
+                ")";
         return kExitFailed;
     }
     if (line.dry_run) {
-        std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(),
-                    planned.width, planned.height);
+        std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(), planned.width,
+                    planned.height);
         return kExitOk;
     }
     if (line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
@@ -73,14 +74,14 @@ int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std:
 
 // The input through each choice of the popup, in the plug-in's own order.
 int RenderChoices(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
-                  const Image& in, std::vector<Image>& renders)
+                  const Image& in, const PageColor* color, std::vector<Image>& renders)
 {
     const std::vector<std::string>& choices = values[(size_t)popup].choices;
     renders.resize(choices.size());
     for (size_t i = 0; i < choices.size(); ++i) {
         values[(size_t)popup].choice = (int)i;
         bool interrupted = false;
-        const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted);
+        const int32_t err = RenderImage(plugin, values, in, renders[i], line.threads, interrupted, color);
         if (interrupted) return InterruptedExitStatus();
         if (err != 0) {
             PrintError(line.inputs[0] + ": the plug-in failed to render with " + choices[i] + ": " +
@@ -91,7 +92,8 @@ int RenderChoices(const CommandLine& line, const LoadedPlugin& plugin, std::vect
     return kGoOn;
 }
 
-int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Image>& renders, const PluginParam& popup)
+int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Image>& renders, const PluginParam& popup,
+               const ColorRoute& route, const PageColor& color)
 {
     std::vector<const Image*> cells{&input.image};
     std::vector<std::string> labels{"input"};
@@ -106,6 +108,7 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
     sheet[0].header = input.header;
     std::vector<std::string> notes;
     std::string error;
+    if (!route.raw()) route.TagOutput(color, sheet[0].header, notes);
     if (!WriteImageFile(line.output, sheet, WriteOptionsOf(line), notes, error)) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(line.output + ": " + error);
@@ -113,14 +116,18 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
     }
     for (const std::string& note : notes) PrintError(line.output + ": " + note);
     if (!line.quiet)
-        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+        std::fprintf(Messages(),
+                     "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
                      line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
                      sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+    if (!line.quiet)
+        for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;
 }
 
 // Reads, renders and writes, once the plug-in is ready.
-int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup)
+int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
+              const ColorRoute& route)
 {
     const std::string& input = line.inputs[0];
     ImageReader reader;
@@ -132,17 +139,27 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, reader, error);
     if (opened == kExitOk) return kExitOk;
     bool ok = opened == kGoOn;
-    if (ok) ok = reader.Read(pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+    if (ok)
+        ok = reader.Read(
+            pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
     if (!ok) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(input + ": " + error);
         return kExitFailed;
     }
+    PageColor color;
+    if (!route.raw() && !route.ForPage(reader.format(), pages[0].header, color, notes, error)) {
+        PrintError(input + ": " + error);
+        return kExitFailed;
+    }
+    const std::string warning = route.RawWarning(reader.format(), pages[0].header);
+    if (!warning.empty()) notes.push_back(warning);
     for (const std::string& note : notes) PrintError(input + ": " + note);
     std::vector<Image> renders;
-    const int rendered = RenderChoices(line, plugin, values, popup, pages[0].image, renders);
+    const int rendered =
+        RenderChoices(line, plugin, values, popup, pages[0].image, route.raw() ? nullptr : &color, renders);
     if (rendered != kGoOn) return rendered;
-    return WriteSheet(line, pages[0], renders, values[(size_t)popup]);
+    return WriteSheet(line, pages[0], renders, values[(size_t)popup], route, color);
 }
 
 }  // namespace
@@ -162,11 +179,20 @@ int RunSheet(const CommandLine& line)
     LoadedPlugin plugin;
     std::vector<PluginParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
+    ColorRoute route;
+    if (int status = PrepareColorRoute(line, plugin, values, route)) return status;
+    // The input's cell is shown as stored, beside its renders.
+    if (!line.output_colorspace.empty()) {
+        PrintError(
+            "--output-colorspace does not apply to 'sheet' (a sheet shows its input beside the renders, "
+            "in the input's space)");
+        return kExitUsage;
+    }
     int popup = -1;
     if (const int status = FindSheetPopup(line, values, popup); status != kGoOn) return status;
     InstallInterruptHandler();
     try {
-        return MakeSheet(line, plugin, values, popup);
+        return MakeSheet(line, plugin, values, popup, route);
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
         return kExitFailed;

@@ -534,26 +534,30 @@ struct ListCase {
 
 void PrintTo(const ListCase& c, std::ostream* os) { *os << c.what; }
 
+constexpr uint32_t kDeepAndUpdates = PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
+constexpr uint32_t kThreaded = PF_OutFlag2_SUPPORTS_THREADED_RENDERING;
+
 class HostPropertyList : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(HostPropertyList, GlobalSetupMustAgreeWithIt)
 {
     const ListCase& c = GetParam();
-    g_out_flags = 0x06000000;
-    g_out_flags2 = 0x08000000;
+    g_out_flags = kDeepAndUpdates;
+    g_out_flags2 = PF_OutFlag2_SUPPORTS_THREADED_RENDERING;
     Host host(EntryPoints{&FlagsEffectMain, &FakeRegistration});
     host.set_property_list(c.list);
     EXPECT_EQ(host.global_setup(), c.expected);
     EXPECT_EQ(host.warnings().size(), c.expected == PF_Err_NONE ? 0u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, HostPropertyList,
-                         ::testing::Values(ListCase{"agrees", {true, true, 0x06000000, 0x08000000}, PF_Err_NONE},
-                                           ListCase{"names no flags", {false, false, 0, 0}, PF_Err_NONE},
-                                           ListCase{"other out_flags", {true, true, 0x02000000, 0x08000000},
-                                                    PF_Err_INTERNAL_STRUCT_DAMAGED},
-                                           ListCase{"other out_flags2", {true, true, 0x06000000, 0},
-                                                    PF_Err_INTERNAL_STRUCT_DAMAGED}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostPropertyList,
+    ::testing::Values(ListCase{"agrees", {true, true, kDeepAndUpdates, kThreaded}, PF_Err_NONE},
+                      ListCase{"names no flags", {false, false, 0, 0}, PF_Err_NONE},
+                      ListCase{"other out_flags",
+                               {true, true, PF_OutFlag_DEEP_COLOR_AWARE, kThreaded},
+                               PF_Err_INTERNAL_STRUCT_DAMAGED},
+                      ListCase{"other out_flags2", {true, true, kDeepAndUpdates, 0}, PF_Err_INTERNAL_STRUCT_DAMAGED}));
 
 TEST(HostCallbacks, AStrangeEffectRefIsRefusedAndCounted)
 {

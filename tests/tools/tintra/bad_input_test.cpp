@@ -188,18 +188,64 @@ INSTANTIATE_TEST_SUITE_P(
                 "@/in.png: 12 x 10 pixels is more than --max-pixels allows (100)"},
         BadCase{"sheet_larger_than_the_host_takes",
                 [](const ScratchDir& d) { WriteBytes(d.path("in.png"), EncodePng(MakeRaw(8000, 2, 8, 3, 1), 2)); },
-                {"sheet", "@/in.png", "-o", "@/s.png"}, 1, "@/in.png: its sheet would be"},
-        BadCase{"sheet_beyond_max_pixels", kGoodPng, {"sheet", "@/in.png", "-o", "@/s.png", "--max-pixels", "1K"}, 1,
-                "@/in.png: its sheet would be 84 x 29 pixels, more than the host takes (30000 each way) or --max-pixels "
-                "allows (1000)"},
-        BadCase{"fifo", [](const ScratchDir& d) { mkfifo(d.path("in.png").c_str(), 0666); }, kRender, 1,
+                {"sheet", "@/in.png", "-o", "@/s.png"},
+                1,
+                "@/in.png: its sheet would be"},
+        BadCase{
+            "sheet_beyond_max_pixels",
+            kGoodPng,
+            {"sheet", "@/in.png", "-o", "@/s.png", "--max-pixels", "1K"},
+            1,
+            "@/in.png: its sheet would be 84 x 29 pixels, more than the host takes (30000 each way) or --max-pixels "
+            "allows (1000)"},
+        // Refused before any file is opened: reading one would wait for ever.
+        BadCase{"fifo", [](const ScratchDir& d) { mkfifo(d.path("in.png").c_str(), 0666); }, kRender, 2,
                 "@/in.png: is a pipe, not an image file"},
-        BadCase{"output_folder_missing", kGoodPng, {"render", "@/in.png", "-o", "@/nowhere/out.png"}, 2,
+        BadCase{"fifo_exr",
+                [](const ScratchDir& d) { mkfifo(d.path("in.exr").c_str(), 0666); },
+                {"render", "@/in.exr", "-o", "@/out.exr"},
+                2,
+                "@/in.exr: is a pipe, not an image file"},
+        BadCase{"fifo_in_a_folder",
+                [](const ScratchDir& d) {
+                    mkdir(d.path("frames").c_str(), 0777);
+                    WriteBytes(d.path("frames/a.png"), GoodPng());
+                    mkfifo(d.path("frames/b.tif").c_str(), 0666);
+                },
+                {"render", "@/frames", "-o", "@/out"},
+                2,
+                "@/frames/b.tif: is a pipe, not an image file"},
+        // Outputs that could not be written are found before anything is decoded.
+        BadCase{"output_name_too_long",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "@/" + std::string(260, 'n') + ".png"},
+                2,
+                "@/" + std::string(260, 'n') + ".png: the file name is 264 bytes, more than the 255"},
+        BadCase{"output_folder_under_a_file",
+                [](const ScratchDir& d) {
+                    mkdir(d.path("frames").c_str(), 0777);
+                    WriteBytes(d.path("frames/a.png"), GoodPng());
+                    WriteBytes(d.path("afile"), {'x'});
+                },
+                {"render", "@/frames", "-o", "@/afile/out"},
+                2,
+                "-o @/afile/out/a.png: @/afile is not a folder"},
+        BadCase{"one_file_into_a_pattern",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "@/g.####.png"},
+                2,
+                "-o @/g.####.png names a frame sequence, but @/in.png is one file"},
+        BadCase{"output_folder_missing",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "@/nowhere/out.png"},
+                2,
                 "-o @/nowhere/out.png: the folder @/nowhere does not exist"},
-        BadCase{"sheet_of_a_missing_file", nullptr, {"sheet", "@/in.png", "-o", "@/sheet.png"}, 1,
+        BadCase{"sheet_of_a_missing_file",
+                nullptr,
+                {"sheet", "@/in.png", "-o", "@/sheet.png"},
+                1,
                 "@/in.png: no such file"},
-        BadCase{"plugin_missing", kGoodPng, RenderWith({"--plugin", "@/none.so"}), 1,
-                "cannot load plug-in @/none.so"},
+        BadCase{"plugin_missing", kGoodPng, RenderWith({"--plugin", "@/none.so"}), 1, "cannot load plug-in @/none.so"},
         // A bare name is a file in the current folder, not a library on the
         // system's search path (where libc.so.6 would be found).
         BadCase{"plugin_bare_name_is_not_searched", kGoodPng, RenderWith({"--plugin", "libc.so.6"}), 1,

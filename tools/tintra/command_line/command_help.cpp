@@ -12,7 +12,8 @@ struct ProseOfCommand {
 };
 
 const ProseOfCommand kProse[] = {
-    {Command::Render, {R"(usage: tintra render IN... -o OUT [options]
+    {Command::Render,
+     {R"(usage: tintra render IN... -o OUT [options]
 
 Applies the TINTRA plug-in to images, through a host that drives the plug-in
 binary exactly as its host does: After Effects for TINTRA.so (or .aex,
@@ -28,8 +29,10 @@ others; the last line lists the failed frames as a --frames list, to re-run
 just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
 to 8- or 16-bit RGB(A); a grey PNG whose render is still grey (as at Hue 0,
-Chroma 0) is written as a grey PNG. Float files (EXR, float TIFF, HDR) go through the
-OFX build beside tintra (TINTRA.ofx) in float: nothing is clipped but what
+Chroma 0) is written as a grey PNG. Without --plugin each file goes through the build
+for its own samples: 8-bit files through TINTRA.so, 16-bit and float files
+through the OFX build beside tintra (TINTRA.ofx), which keeps all 65,536
+levels of a 16-bit file and renders float files in float: nothing is clipped but what
 the clip method does (--clip none keeps values above 1 and below 0), and they
 are written as float (half stays half). Through an After Effects build float
 samples are clipped to 0..1 and rendered at 16 bits, with a warning counting
@@ -44,7 +47,7 @@ lists them). Any unambiguous beginning of the name will do, or its last words.
 A value outside a slider's own range but inside its valid range is taken, as
 the host takes a typed value, with a warning.
 )",
-                R"(
+      R"(
 Limits: an image is 1 to 30000 pixels each way (the host's largest world);
 all pages of a file together at most --max-pixels (default 128M, at most
 900M); a header that claims more pixels than the file's bytes could hold is
@@ -62,15 +65,17 @@ Exit status: 0 all done, 1 some file failed (the others are still done),
 2 usage error (nothing is done), 130, 129 or 143 stopped by SIGINT (Ctrl-C),
 SIGHUP or SIGTERM.
 )"}},
-    {Command::Info, {R"(usage: tintra info [--plugin PATH]
+    {Command::Info,
+     {R"(usage: tintra info [--plugin PATH]
 
 Prints which API the plug-in speaks (After Effects or OpenFX), the binary
 loaded, and what it declares to the host: its name, match name (OFX:
 identifier), category and version, its parameters with their ranges and
 defaults, and (After Effects) its About text.
 )",
-                ""}},
-    {Command::Sheet, {R"(usage: tintra sheet IN -o OUT [options]
+      ""}},
+    {Command::Sheet,
+     {R"(usage: tintra sheet IN -o OUT [options]
 
 Writes one image that shows IN beside its renders with each choice of the
 plug-in's popup parameter, left to right in the popup's order, each cell
@@ -79,11 +84,12 @@ size, separated by a grey border.
 
 Effect parameters are options as for render, all but the popup.
 )",
-                R"(
+      R"(
 Limits: the sheet itself is at most 30000 pixels each way and --max-pixels
 in all (default 128M); an input whose sheet would be larger is refused.
 )"}},
-    {Command::Generate, {R"(usage: tintra generate chart|scene -o OUT [options]
+    {Command::Generate,
+     {R"(usage: tintra generate chart|scene -o OUT [options]
 
 Writes a test image made by tintra itself, to try the plug-in on:
   chart   an OKLab chart: hue across (0 to 360 degrees), lightness down
@@ -92,15 +98,17 @@ Writes a test image made by tintra itself, to try the plug-in on:
   scene   a photograph-like landscape: sky, sun, clouds, hills, water,
           a field of flowers
 )",
-                ""}},
-    {Command::Frames, {R"(usage: tintra frames LIST [--chunk N]
+      ""}},
+    {Command::Frames,
+     {R"(usage: tintra frames LIST [--chunk N]
 
 Prints the frames of a --frames list in its shortest form (1-3,5), or split
 into lists of N frames, one per line: the lists that the tasks of a render
 farm job take with --frames (scripts/farm-render splits a job so).
 )",
-                ""}},
-    {Command::None, {R"(usage: tintra COMMAND [options]
+      ""}},
+    {Command::None,
+     {R"(usage: tintra COMMAND [options]
 
 Runs the TINTRA After Effects plug-in outside the host, on image files.
 
@@ -114,7 +122,7 @@ Commands:
 tintra COMMAND --help tells more about each; tintra --version gives the
 versions of tintra and of the plug-in.
 )",
-            ""}},
+      ""}},
 };
 
 // One option's lines of --help: its text wrapped at 79 columns beside a

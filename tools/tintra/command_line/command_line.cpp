@@ -68,7 +68,7 @@ bool ParseSamples(const std::string& text, CommandLine& line)
     const struct {
         const char* name;
         Samples samples;
-    } kTypes[] = {{"uint8", Samples::UInt8},   {"8", Samples::UInt8},   {"uint10", Samples::UInt10},
+    } kTypes[] = {{"uint8", Samples::UInt8},   {"8", Samples::UInt8},       {"uint10", Samples::UInt10},
                   {"uint12", Samples::UInt12}, {"uint16", Samples::UInt16}, {"16", Samples::UInt16},
                   {"half", Samples::Half},     {"float", Samples::Float}};
     for (const auto& t : kTypes) {
@@ -80,8 +80,44 @@ bool ParseSamples(const std::string& text, CommandLine& line)
     return false;
 }
 
+// The options of frame sequences; false with what the value should be.
+bool ApplyFrameOption(OptionId id, const std::string& value, CommandLine& line, std::string& what)
+{
+    MissingFrames missing;
+    switch (id) {
+    case OptionId::Missing:
+        what = "error, skip or hold";
+        if (!ParseMissingFrames(value, missing)) return false;
+        line.missing = value;
+        return true;
+    case OptionId::Chunk:
+        what = "a number of frames (1.." + std::to_string(kMaxFrames) + ")";
+        return ParseInt(value, 1, (long)kMaxFrames, line.chunk);
+    case OptionId::FrameOffset:
+        what = "a number of frames (-" + std::to_string(kFrameLimit) + ".." + std::to_string(kFrameLimit) + ")";
+        return ParseInt(value, -(long)kFrameLimit, (long)kFrameLimit, line.frame_offset);
+    default: line.frames = value; return true;
+    }
+}
+
+// The options that take no value; false for the others.
+bool ApplySwitch(OptionId id, CommandLine& line)
+{
+    switch (id) {
+    case OptionId::Overwrite: line.overwrite = true; break;
+    case OptionId::NoClobber: line.no_clobber = true; break;
+    case OptionId::DryRun: line.dry_run = true; break;
+    case OptionId::Quiet: line.quiet = true; break;
+    case OptionId::AllowDamaged: line.allow_damaged = true; break;
+    case OptionId::AutoOrient: line.auto_orient = true; break;
+    default: return false;
+    }
+    return true;
+}
+
 bool Apply(OptionId id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
 {
+    if (ApplySwitch(id, line)) return true;
     const auto refuse = [&](const std::string& what) {
         error = shown + ": '" + value + "' is not " + what;
         return false;
@@ -111,32 +147,31 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
         if (value != "4:4:4" && value != "4:2:2" && value != "4:2:0") return refuse("4:4:4, 4:2:2 or 4:2:0");
         line.subsampling = value;
         break;
-    case OptionId::Overwrite: line.overwrite = true; break;
-    case OptionId::NoClobber: line.no_clobber = true; break;
-    case OptionId::DryRun: line.dry_run = true; break;
-    case OptionId::Quiet: line.quiet = true; break;
     case OptionId::MaxPixels:
         if (!ParsePixelCount(value, line.max_pixels))
-            return refuse("a pixel count such as 50000000, 50M or 1G (at most 900M)");
+            return refuse("a pixel count such as 50000000 or 50M (at most 900M)");
         break;
-    case OptionId::AllowDamaged: line.allow_damaged = true; break;
-    case OptionId::AutoOrient: line.auto_orient = true; break;
+    case OptionId::Layer: line.layer = value; break;
     case OptionId::Size:
         if (!ParseSize(value, line.size_width, line.size_height))
             return refuse("a size such as 1024x512 (at most 30000 each way)");
         break;
-    case OptionId::Frames: line.frames = value; break;
-    case OptionId::Missing: {
-        MissingFrames missing;
-        if (!ParseMissingFrames(value, missing)) return refuse("error, skip or hold");
-        line.missing = value;
+    case OptionId::Frames:
+    case OptionId::Missing:
+    case OptionId::Chunk:
+    case OptionId::FrameOffset: {
+        std::string what;
+        if (!ApplyFrameOption(id, value, line, what)) return refuse(what);
         break;
     }
-    case OptionId::Chunk:
-        if (!ParseInt(value, 1, (long)kMaxFrames, line.chunk))
-            return refuse("a number of frames (1.." + std::to_string(kMaxFrames) + ")");
-        break;
     case OptionId::Help: line.help = true; break;
+    case OptionId::ColorSpace: line.colorspace = value; break;
+    case OptionId::WorkingSpace: line.working_space = value; break;
+    case OptionId::OutputColorSpace: line.output_colorspace = value; break;
+    case OptionId::ColorConfig: line.colorconfig = value; break;
+    case OptionId::Ext: line.ext = value; break;
+    case OptionId::Report: line.report = value; break;
+    default: break;  // the switches, above
     }
     return true;
 }
@@ -284,10 +319,14 @@ bool ApplyOption(const TakenOption& t, const std::string& first, CommandLine& li
                 " (see tintra " + first + " --help)";
         return false;
     }
-    if ((t.known->applies & applies) == 0) error = t.shown + " does not apply to '" + first + "'";
-    else if (t.known->value != nullptr && !t.has_value) error = t.shown + " needs a value";
-    else if (t.known->value == nullptr && t.inline_value) error = t.shown + " takes no value";
-    else return Apply(t.known->id, t.shown, t.value, line, error);
+    if ((t.known->applies & applies) == 0)
+        error = t.shown + " does not apply to '" + first + "'";
+    else if (t.known->value != nullptr && !t.has_value)
+        error = t.shown + " needs a value";
+    else if (t.known->value == nullptr && t.inline_value)
+        error = t.shown + " takes no value";
+    else
+        return Apply(t.known->id, t.shown, t.value, line, error);
     return false;
 }
 

@@ -29,7 +29,7 @@ struct CommandLine {
     // is loaded. Empty when there is none.
     std::string param_without_value;
 
-    int threads = 0;  // 0: one per hardware thread
+    int threads = 0;  // 0: one per CPU the process may run on
     int depth = 0;    // the host's depth: 0 follows the input, else 8 or 16
     Samples samples = Samples::Input;  // the output file's samples
     bool overwrite = false;
@@ -37,6 +37,7 @@ struct CommandLine {
     bool dry_run = false;
     bool quiet = false;
     bool allow_damaged = false;
+    std::string layer;  // --layer: the colour layer; empty: the usual choice
     bool auto_orient = false;
     uint64_t max_pixels = 0;  // 0: the default limit
     int png_compression = -1; // -1: the default level
@@ -46,6 +47,12 @@ struct CommandLine {
     std::string frames;   // render: --frames LIST as typed; empty: the frames on disk
     std::string missing;  // render: --missing error|skip|hold; empty: error
     int chunk = 0;        // frames: --chunk N; 0: one list
+    // render and sheet: colour spaces as typed; empty: the default
+    std::string colorspace;  // auto, raw or a space of the config; empty: raw
+    std::string working_space, output_colorspace, colorconfig;
+    int frame_offset = 0;  // render: added to a sequence's frame numbers for its outputs
+    std::string report;  // render: --report FILE.json; empty: none
+    std::string ext;  // render: a folder's outputs' extension (without the dot); empty: the inputs'
 };
 
 // The most pixels --max-pixels may allow: a frame the host takes at its

@@ -16,8 +16,33 @@ enum Applies : unsigned {
 };
 
 enum class OptionId {
-    Output, Plugin, Threads, Depth, Compression, PngLevel, Subsampling, Overwrite, NoClobber, DryRun, Quiet,
-    MaxPixels, AllowDamaged, AutoOrient, Size, Frames, Missing, Chunk, Help
+    Output,
+    Plugin,
+    Threads,
+    Depth,
+    Compression,
+    PngLevel,
+    Subsampling,
+    Overwrite,
+    NoClobber,
+    DryRun,
+    Quiet,
+    MaxPixels,
+    AllowDamaged,
+    AutoOrient,
+    Layer,
+    Size,
+    Frames,
+    Missing,
+    Chunk,
+    Help,
+    ColorSpace,
+    WorkingSpace,
+    OutputColorSpace,
+    ColorConfig,
+    FrameOffset,
+    Ext,
+    Report
 };
 
 // Every option of the tool, with its help: --help lists them from here, and
@@ -44,14 +69,14 @@ inline constexpr OptionSpec kOptionTable[] = {
      "zlib level of a PNG output, 0..9 (default 1: fast)"},
     {"subsampling", 0, "S", kRender | kSheet | kGenerate, OptionId::Subsampling,
      "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)"},
-    {"threads", 0, "N", kRender | kSheet, OptionId::Threads, "render threads (default: all cores)"},
+    {"threads", 0, "N", kRender | kSheet, OptionId::Threads, "render threads (default: the CPUs tintra may run on)"},
     {"overwrite", 0, nullptr, kRender | kSheet, OptionId::Overwrite, "allow an output to replace one of the inputs"},
     {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, OptionId::NoClobber,
      "keep any output that exists: its frame is skipped, not rendered again"},
     {"dry-run", 'n', nullptr, kRender | kSheet | kGenerate, OptionId::DryRun,
      "read the inputs' headers and print what would be written; write nothing"},
     {"quiet", 'q', nullptr, kRender | kSheet | kGenerate, OptionId::Quiet,
-     "no progress bar and no summary: only errors and warnings"},
+     "no progress bar and no warnings: only errors and the summary"},
     {"max-pixels", 0, "N", kRender | kSheet, OptionId::MaxPixels,
      "refuse inputs of more than N pixels, all pages together; K, M, G for thousands, millions, billions "
      "(default 128M, at most 900M)"},
@@ -59,6 +84,9 @@ inline constexpr OptionSpec kOptionTable[] = {
      "render a file that cannot be read whole with what could be read, and say so (default: a failed file)"},
     {"auto-orient", 0, nullptr, kRender | kSheet, OptionId::AutoOrient,
      "turn the pixels upright as the orientation tag says and reset the tag (default: pixels as stored)"},
+    {"layer", 0, "NAME", kRender, OptionId::Layer,
+     "the colour layer of a layered file (beauty for beauty.R/G/B/A); default: R, G, B or the rgba layer, else "
+     "the only layer with R, G and B. Every other channel is written back unchanged where the format holds it"},
     {"size", 0, "WxH", kGenerate, OptionId::Size, "image size (default: chart 720x360, scene 960x540)"},
     {"frames", 0, "LIST", kRender | kGenerate, OptionId::Frames,
      "a sequence's frames: 1001-1100, every 4th 1001-1100x4, a list 1,5,9-12, negative frames -10--1 "
@@ -67,10 +95,29 @@ inline constexpr OptionSpec kOptionTable[] = {
     {"missing", 0, "M", kRender, OptionId::Missing,
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
      "before it on disk in its place)"},
+    {"frame-offset", 0, "N", kRender, OptionId::FrameOffset,
+     "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
+    {"ext", 0, "EXT", kRender, OptionId::Ext,
+     "the output format of a folder batch or of a sequence into a folder: each input's name with this "
+     "extension (default: the input's)"},
+    {"report", 0, "FILE.json", kRender, OptionId::Report,
+     "write what the run did as JSON: each frame's input, output, status (rendered, kept, failed, missing), "
+     "message and seconds, and the run's totals; written whole or not at all"},
     {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
+    {"colorspace", 0, "SPACE", kRender | kSheet, OptionId::ColorSpace,
+     "the input's colour space: auto (from the file's tags, else its format's convention), raw (the stored "
+     "values as they are; the default) or a space of the colour config. Not raw: rendered in float in the "
+     "working space"},
+    {"working-space", 0, "SPACE", kRender | kSheet, OptionId::WorkingSpace,
+     "the space the effect sees (default: the config's scene_linear role; linear light with Rec.709 primaries "
+     "without a config)"},
+    {"output-colorspace", 0, "SPACE", kRender | kSheet, OptionId::OutputColorSpace,
+     "the output's colour space (default: the input's)"},
+    {"colorconfig", 0, "FILE", kRender | kSheet, OptionId::ColorConfig,
+     "the OpenColorIO config (default: $OCIO, else OpenImageIO's built-in linear, sRGB and Rec709)"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
-     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default: TINTRA.so beside tintra; "
-     "TINTRA.ofx for float inputs)"},
+     "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
+     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},
     {"help", 'h', nullptr, kAll, OptionId::Help, "this text"},
 };
 
@@ -81,11 +128,8 @@ struct KnownCommand {
 };
 
 inline constexpr KnownCommand kCommands[] = {
-    {"render", Command::Render, kRender},
-    {"info", Command::Info, kInfo},
-    {"sheet", Command::Sheet, kSheet},
-    {"generate", Command::Generate, kGenerate},
-    {"frames", Command::Frames, kFrames},
+    {"render", Command::Render, kRender},       {"info", Command::Info, kInfo},       {"sheet", Command::Sheet, kSheet},
+    {"generate", Command::Generate, kGenerate}, {"frames", Command::Frames, kFrames},
 };
 
 // The Applies bit of a command; 0 for none.

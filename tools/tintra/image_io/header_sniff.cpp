@@ -1,5 +1,8 @@
 #include "tools/tintra/image_io/header_sniff.h"
 
+#include "tools/tintra/image_io/exr_header_check.h"
+
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fcntl.h>
@@ -109,6 +112,13 @@ void Pnm(const File& file, HeaderClaim& claim)
         claim.problem = "a maximum value of " + std::to_string(values[2]) + " (PNM allows 1..65535)";
 }
 
+// The part headers come first; a megabyte holds any real file's.
+void Exr(const File& file, uint64_t size, HeaderClaim& claim)
+{
+    std::vector<unsigned char> head((size_t)std::min<uint64_t>(size, 1 << 20));
+    if (file.Read(0, head.data(), head.size())) SniffExr(head.data(), head.size(), size, claim);
+}
+
 }  // namespace
 
 HeaderClaim SniffHeader(const std::string& path, uint64_t file_size)
@@ -123,6 +133,8 @@ HeaderClaim SniffHeader(const std::string& path, uint64_t file_size)
         Gif(file, claim);
     else if (magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
         Jpeg(file, file_size, claim);
+    else if (std::memcmp(magic, "\x76\x2f\x31\x01", 4) == 0)
+        Exr(file, file_size, claim);
     else if (magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '6' && std::isspace(magic[2]))
         Pnm(file, claim);
     return claim;

@@ -11,9 +11,10 @@ struct HeaderClaim {
     uint64_t width = 0, height = 0;  // 0: not known before opening
     int channels = 0;
     std::string problem;  // a header that cannot be right, in a few words
+    std::string unsupported;  // a valid layout the library cannot read, in a few words
 };
 
-// Looks at PNG, GIF, JPEG and PNM headers; other formats claim nothing here.
+// Looks at PNG, GIF, JPEG, PNM and OpenEXR headers; other formats claim nothing here.
 HeaderClaim SniffHeader(const std::string& path, uint64_t file_size);
 
 // Whether the library's reader of this format is reading pixels stored

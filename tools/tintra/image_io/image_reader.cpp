@@ -11,9 +11,12 @@
 
 #include "tools/tintra/image_io/header_sniff.h"
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/input_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
+#include "tools/tintra/image_io/texture_levels.h"
+#include "tools/tintra/image_io/windows.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
@@ -24,50 +27,12 @@ namespace {
 // more is truncated or built to exhaust memory.
 constexpr uint64_t kMaxExpansion = 4096;
 
-const char* FileKind(mode_t mode)
-{
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 void SetLibraryLimits(uint64_t max_pixels)
 {
     // The library's own guard, in line with ours: four 32-bit channels.
     const uint64_t mb = max_pixels * 16 / (1024 * 1024) + 1;
     OIIO::attribute("limits:imagesize_MB", (int)std::min<uint64_t>(mb, INT_MAX));
     OIIO::attribute("limits:channels", 64);
-}
-
-// Whether path is a regular file with at least one byte that can be read;
-// the system's messages for these are clearer than the library's.
-bool CheckReadableFile(const std::string& path, struct stat& info, std::string& error)
-{
-    if (stat(path.c_str(), &info) != 0) {
-        error = errno == ENOENT ? "no such file" : std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error = "is a folder";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = std::string("is ") + FileKind(info.st_mode) + ", not an image file";
-        return false;
-    }
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    char first[16];
-    const ssize_t got = read(fd, first, sizeof first);
-    const int read_errno = errno;
-    close(fd);
-    if (got < 0) error = std::string("cannot read: ") + std::strerror(read_errno);
-    if (got == 0) error = "empty file";
-    return got > 0;
 }
 
 struct ReadProgress {
@@ -101,8 +66,8 @@ bool ImageReader::RefusesSize(const std::string& where, const ClaimedSize& claim
     const std::string size = std::to_string(claim.width) + " x " + std::to_string(claim.height);
     if (claim.width < 1 || claim.height < 1 || claim.width > (uint64_t)kMaxImageSide ||
         claim.height > (uint64_t)kMaxImageSide)
-        error = where + "image too large or empty: " + size + " (the host takes 1 to " +
-                std::to_string(kMaxImageSide) + " each way)";
+        error = where + "image too large or empty: " + size + " (the host takes 1 to " + std::to_string(kMaxImageSide) +
+                " each way)";
     else if (claim.pixels > max_pixels_)
         error = where + size + " pixels is more than --max-pixels allows (" + std::to_string(max_pixels_) + ")";
     else if (claim.raw_bytes / kMaxExpansion > file_bytes_)
@@ -113,8 +78,10 @@ bool ImageReader::RefusesSize(const std::string& where, const ClaimedSize& claim
         const std::string reason = where + "truncated or corrupt: the header claims " + size + " pixels, which need " +
                                    std::to_string(claim.raw_bytes) + " bytes uncompressed, but the file has " +
                                    std::to_string(file_bytes_);
-        if (!allow_damaged_) error = reason;
-        else if (damage_.empty()) damage_ = reason;
+        if (!allow_damaged_)
+            error = reason;
+        else if (damage_.empty())
+            damage_ = reason;
     }
     return !error.empty();
 }
@@ -162,12 +129,18 @@ bool ImageReader::ReadPageHeaders(std::string& error)
         pixels += (uint64_t)header.width * (uint64_t)header.height;
         // At the file's own bit depth: a 1-bit page holds eight pixels a byte.
         const int bits = header.get_int_attribute("oiio:BitsPerSample", (int)header.format.size() * 8);
-        bytes += ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
+        bytes +=
+            ((uint64_t)header.width * (uint64_t)header.height * (uint64_t)header.nchannels * (uint64_t)bits + 7) / 8;
         const int64_t before = StoredUncompressed(path_, format_, header.get_string_attribute("compression"));
         const ClaimedSize claim{(uint64_t)std::max(header.width, 0), (uint64_t)std::max(header.height, 0), pixels,
                                 bytes + (uint64_t)std::max<int64_t>(before, 0), before >= 0};
         if (RefusesSize(where, claim, error)) return false;
         headers_.push_back(header);
+        const int levels = LevelsOf(*input_, page);
+        if (levels > 1) {
+            levels_.push_back(levels);
+            DropTextureAttributes(headers_.back());
+        }
     }
     return true;
 }
@@ -198,8 +171,9 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
     // Before the library opens it: some of its readers allocate for the
     // claimed size as they open.
     const HeaderClaim sniffed = SniffHeader(path, file_bytes_);
-    if (!sniffed.problem.empty()) {
-        error = "truncated or corrupt: " + sniffed.problem;
+    if (!sniffed.problem.empty() || !sniffed.unsupported.empty()) {
+        error = sniffed.problem.empty() ? "unsupported layout: " + sniffed.unsupported
+                                        : "truncated or corrupt: " + sniffed.problem;
         return false;
     }
     const uint64_t pixels = sniffed.width * sniffed.height;
@@ -222,15 +196,27 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
 }
 
 bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
-                                std::set<std::string>& dropped, std::string& error) const
+                                std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const
 {
     for (size_t i = 0; i < headers_.size(); ++i) {
         const OIIO::ImageSpec& header = headers_[i];
-        if (!PickChannels(header, channels[i], error)) {
+        if (!PickChannels(header, layer_, channels[i], error)) {
             error = PagePrefix(i) + error;
             return false;
         }
-        for (const std::string& name : channels[i].dropped) dropped.insert(name);
+        // A part of a multipart EXR that is no picture (depth, a mask,
+        // motion) goes back as it is, beside the parts that are rendered.
+        const bool whole = carry_ && format_ == "openexr" && headers_.size() > 1 && !channels[i].named_colour;
+        if (whole) {
+            channels[i].carried.clear();
+            for (int c = 0; c < header.nchannels; ++c) channels[i].carried.push_back(c);
+        }
+        // A turned page's other channels would stay as stored: left out.
+        if (!carry_ || OrientationOf(header, auto_orient_) != 1) {
+            for (const std::string& name : channels[i].dropped) dropped.insert(name);
+            channels[i].carried.clear();
+        }
+        if (format_ == "openexr" && !whole && !channels[i].grey.empty()) grey.insert(channels[i].grey);
         const Source source = SourceOf(header);
         const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
         const bool alpha = channels[i].alpha >= 0;
@@ -241,7 +227,15 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
         pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
         pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
         pages[i].header = header;
-        if (orientation != 1) pages[i].header.attribute("Orientation", 1);
+        pages[i].carried = DescribeCarried(header, channels[i].carried);
+        pages[i].carried.whole = whole;
+        // The render comes back in the colour's own samples, whatever the
+        // file's other channels are stored as.
+        pages[i].header.set_format(header.channelformat(channels[i].colour[0]));
+        if (orientation != 1) {
+            pages[i].header.attribute("Orientation", 1);
+            ResetWindows(pages[i].header);  // a turned picture is a frame of its own
+        }
     }
     return true;
 }
@@ -289,6 +283,13 @@ bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
     // are reported only then.
     const int orientation = OrientationOf(header, auto_orient_);
     const bool turned = orientation >= 2 && orientation <= 8;
+    if (!channels.carried.empty()) {
+        const QuietLibraries quiet;
+        if (!ReadCarried(*input_, (int)i, channels.carried, page.carried)) {
+            error = PagePrefix(i) + "truncated or corrupt: " + LibraryReason(input_->geterror(), path_);
+            return false;
+        }
+    }
     Image stored;
     if (turned) stored = MakeImage(header.width, header.height, page.image.depth, page.image.has_alpha);
     const BandsRead read =
@@ -335,8 +336,8 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     // the vector move.
     pages.assign(headers_.size(), Page());
     std::vector<Channels> channels(headers_.size());
-    std::set<std::string> dropped;
-    if (!AllocatePages(pages, channels, depth, dropped, error)) return false;
+    std::set<std::string> dropped, grey;
+    if (!AllocatePages(pages, channels, depth, dropped, grey, error)) return false;
     if (!rows(0, 0)) {
         error = "interrupted";
         return false;
@@ -344,12 +345,20 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     SampleCounts counts;
     for (size_t i = 0; i < headers_.size(); ++i)
         if (!ReadPage(i, channels[i], pages[i], rows, counts, error)) return false;
-    if (!damage_.empty()) notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
+    if (!damage_.empty())
+        notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
     if (!unread_.empty())
         notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
     if (counts.float_values > 0)
         notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
                         " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+    if (!levels_.empty())
+        notes.push_back("a texture of " + std::to_string(levels_[0]) +
+                        " resolution levels: the full one rendered and written as a plain image (the others and the "
+                        "texture attributes left out)");
+    if (!grey.empty())
+        notes.push_back("one channel of colour (" + CommaList(std::vector<std::string>(grey.begin(), grey.end())) +
+                        "): rendered as grey and written as R, G and B");
     if (!dropped.empty())
         notes.push_back("channels beyond colour and alpha are left out: " +
                         CommaList(std::vector<std::string>(dropped.begin(), dropped.end())));

@@ -12,6 +12,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "tools/tintra/image_io/carried_channels.h"
 #include "tools/tintra/image_io/image.h"
 
 // Larger than any camera's frame; a file that claims more is refused unless
@@ -26,6 +27,7 @@ constexpr int kMaxPages = 1000;
 struct Page {
     Image image;
     OIIO::ImageSpec header;
+    CarriedChannels carried;  // when asked for: the channels the render leaves alone
 };
 
 struct Channels;
@@ -53,7 +55,17 @@ public:
     // depth, and 16-bit samples kept whole on OFX's 0..65535 (default: the
     // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
     void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
+    // The colour layer to render (see layer_choice.h; "": the usual
+    // choice), every other channel kept in Page::carried (default: the
+    // usual choice, the rest left out with a note). Set before Read.
+    void CarryChannelsPast(const std::string& layer)
+    {
+        layer_ = layer;
+        carry_ = true;
+    }
     int pages() const { return (int)headers_.size(); }
+    // The library's name of the file's format ("png", "openexr").
+    const std::string& format() const { return format_; }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
     // Reads every page into pages, at the given host depth (0: the file's),
@@ -69,12 +81,12 @@ private:
     // A size a header claims, judged before any memory is spent on it.
     struct ClaimedSize {
         uint64_t width, height;
-        uint64_t pixels;     // of this page and those before it
+        uint64_t pixels;  // of this page and those before it
         uint64_t raw_bytes;  // what those pixels take at the file's bit depth
-        bool uncompressed;   // stored as they are: the file must hold raw_bytes
+        bool uncompressed;  // stored as they are: the file must hold raw_bytes
     };
     struct SampleCounts {
-        uint64_t clipped = 0;       // float values outside 0..1
+        uint64_t clipped = 0;  // float values outside 0..1
         uint64_t float_values = 0;  // float values made integers
     };
     enum class BandsRead { Whole, Failed, Interrupted };
@@ -87,7 +99,7 @@ private:
     void ReadPngText();
     // The steps of Read.
     bool AllocatePages(std::vector<Page>& pages, std::vector<Channels>& channels, int depth,
-                       std::set<std::string>& dropped, std::string& error) const;
+                       std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const;
     bool ReadPage(size_t i, const Channels& channels, Page& page, const std::function<bool(int, int32_t)>& rows,
                   SampleCounts& counts, std::string& error);
     BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool full16, bool report_rows,
@@ -100,9 +112,12 @@ private:
     bool allow_damaged_ = false;
     bool auto_orient_ = false;
     bool ofx_layout_ = false;
+    std::string layer_;
+    bool carry_ = false;
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
     std::vector<OIIO::ImageSpec> headers_;
+    std::vector<int> levels_;  // of the pages that are MIP-mapped
     std::vector<std::string> unread_;  // metadata the library does not read
     std::vector<unsigned char> buffer_;  // one band of samples as the library reads them
 };

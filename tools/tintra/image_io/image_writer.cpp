@@ -37,6 +37,9 @@ struct ImageWriter::State {
     uint64_t clipped = 0, float_values = 0;  // float samples written as integers
     bool all_grey = true;  // every pixel written so far has R = G = B
     bool greyed = false;  // written as grey, R = G = B being the input's grey
+    std::vector<const CarriedChannels*> carried;  // per page; null or empty: none
+    std::string carried_note;  // channels left out or changed by the format
+    std::vector<unsigned char> mixed;  // rows of colour and carried channels together
     bool no_clobber = false;
     bool checking = false;  // the written pixels are read back and compared
     WrittenCheck check;
@@ -71,10 +74,10 @@ void NoteHeldSamples(ImageWriter::State& s, int page)
     std::string held = SamplesName(s.out->spec());
     // Only DPX's and TIFF's writers pack 10 or 12 bits; the rest keep the
     // attribute but write whole bytes.
-    const OIIO::ImageSpec& spec = s.out->spec();
-    const int bits = spec.get_int_attribute("oiio:BitsPerSample", 0);
+    const OIIO::ImageSpec& opened = s.out->spec();
+    const int bits = opened.get_int_attribute("oiio:BitsPerSample", 0);
     if ((bits == 10 || bits == 12) && s.format != "dpx" && s.format != "tiff")
-        held = "uint" + std::to_string(spec.format.size() * 8);
+        held = "uint" + std::to_string(opened.format.size() * 8);
     if (held != s.wanted[(size_t)page] && s.samples_note.empty())
         s.samples_note = "a ." + ExtensionOf(s.path) + " file cannot hold " + s.wanted[(size_t)page] +
                          " samples; written as " + held;
@@ -86,7 +89,9 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
-    for (OIIO::ImageSpec& header : s.headers) {
+    s.carried.resize(s.headers.size(), nullptr);
+    for (size_t page = 0; page < s.headers.size(); ++page) {
+        OIIO::ImageSpec& header = s.headers[page];
         // Only a PNG's writer reads these; others (FITS) write them as keys.
         if (s.format == "png") {
             header.attribute("png:compressionLevel", options.png_compression);
@@ -95,6 +100,11 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
         ChooseEncoding(s.format, options, header);
         if (s.format == "png") KeepLatin1Text(header, s.text_note);
         s.wanted.push_back(SamplesName(header));
+        if (s.carried[page] != nullptr) {
+            std::string note;
+            AddCarried(s.format, ExtensionOf(s.path), *s.carried[page], header, note);
+            if (s.carried_note.empty()) s.carried_note = note;
+        }
         // Alpha goes out as it came in: a format that can say which kind it
         // holds is told; any other writer is told its samples are straight,
         // which is what keeps it from dividing them by alpha.
@@ -134,10 +144,16 @@ bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& err
     return true;
 }
 
-// Rows of the host's pixels as the file's interleaved samples, noting
-// whether they are grey and counting float values a format of integers clips.
-void PackRows(ImageWriter::State& s, const Image& image, size_t first, size_t count, size_t nch)
+// Rows of the host's pixels as the file's interleaved samples in the type
+// returned, noting whether they are grey and counting float values a format
+// of integers clips; nothing for a page written without colour (nch 0).
+OIIO::TypeDesc PackRows(ImageWriter::State& s, const Image& image, size_t first, size_t count, size_t nch)
 {
+    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
+                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
+                                                    : OIIO::TypeDesc::UINT8;
+    s.rows.clear();
+    if (nch == 0) return type;
     if (image.depth == 32) {
         s.rows.resize(count * nch * 4);
         float* d = reinterpret_cast<float*>(s.rows.data());
@@ -177,16 +193,17 @@ void PackRows(ImageWriter::State& s, const Image& image, size_t first, size_t co
             if (nch == 4) *d++ = p.alpha;
         }
     }
+    return type;
 }
 
 // What a PNG written from a PNG keeps of it: grey, where the render is
 // still grey, and its chunks; other formats say which of those they lack.
-bool KeepPngTraits(ImageWriter::State& s, const OIIO::ImageSpec& spec, std::string& error)
+bool KeepPngTraits(ImageWriter::State& s, const OIIO::ImageSpec& header, std::string& error)
 {
     bool ok = true;
     if (s.format == "png" && GreyPngInput(s.png_chunks)) {
         if (s.all_grey && s.headers.size() == 1)
-            ok = s.greyed = RewriteAsGrey(s.fd, s.temp, spec, error);
+            ok = s.greyed = RewriteAsGrey(s.fd, s.temp, header, error);
         else
             s.grey_note = "the grey input came out in colour: written as RGB";
     }
@@ -205,6 +222,7 @@ void AddNotes(const ImageWriter::State& s, const OIIO::ImageSpec& written, std::
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
+    if (!s.carried_note.empty()) notes.push_back(s.carried_note);
     if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
     if (!s.grey_note.empty()) notes.push_back(s.grey_note);
     if (s.float_values != 0)
@@ -234,8 +252,8 @@ ImageWriter::~ImageWriter()
     SetPendingTempFile(nullptr);
 }
 
-bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages,
-                       const WriteOptions& options, std::string& error)
+bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages, const WriteOptions& options,
+                       std::string& error, const std::vector<const CarriedChannels*>& carried)
 {
     const QuietLibraries quiet;
     state_.reset(new State);
@@ -251,6 +269,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     s.format = s.out->format_name();
     for (size_t i = s.headers.size(); i-- > 0;) TakePngChunks(s.headers[i], s.png_chunks, s.colour_kept);
     s.no_clobber = options.no_clobber;
+    s.carried = carried;
     PrepareHeaders(s, options);
 
     const CreatingFile creating;
@@ -271,7 +290,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         s.out->set_ioproxy(s.proxy.get());
     }
     const bool ok = s.headers.size() > 1 ? s.out->open(s.temp, (int)s.headers.size(), s.headers.data())
-                                       : s.out->open(s.temp, s.headers[0]);
+                                         : s.out->open(s.temp, s.headers[0]);
     if (!ok) {
         error = s.WriteError(s.out->geterror());
         return false;
@@ -296,19 +315,27 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
         NoteHeldSamples(s, page);
         if (s.checking) s.check.StartPage(s.out->spec().format);
     }
-    const size_t nch = image.has_alpha ? 4 : 3;
+    const CarriedChannels* carried = (size_t)page < s.carried.size() ? s.carried[(size_t)page] : nullptr;
+    const size_t nch = carried != nullptr && carried->whole ? 0 : image.has_alpha ? 4 : 3;
     const size_t count = (size_t)(bottom - top) * (size_t)image.width;
     const size_t first = (size_t)top * (size_t)image.width;
-    PackRows(s, image, first, count, nch);
-    const OIIO::TypeDesc type = image.depth == 32   ? OIIO::TypeDesc::FLOAT
-                                : image.depth == 16 ? OIIO::TypeDesc::UINT16
-                                                    : OIIO::TypeDesc::UINT8;
+    const OIIO::TypeDesc type = PackRows(s, image, first, count, nch);
     // Some writers (PNG) ignore a short write, so the proxy's word counts too.
-    if (!s.out->write_scanlines(top, bottom, 0, type, s.rows.data()) || (s.proxy && s.proxy->failure != 0)) {
+    const int y = s.headers[(size_t)page].y;  // rows count from the data window's top
+    const OIIO::ImageSpec& opened = s.out->spec();
+    const bool mixed = opened.nchannels > (int)nch;
+    if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *carried, first, count, s.mixed);
+    const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
+    const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
+    if (!s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data()) ||
+        (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());
         return false;
     }
-    if (s.checking) s.check.AddRows(top, bottom, type, s.rows.data(), count * nch);
+    // Mixed rows are in the file's own types: one type for all where checked (TIFF).
+    if (s.checking)
+        s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(),
+                        count * (mixed ? (size_t)opened.nchannels : nch));
     return true;
 }
 
@@ -316,7 +343,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
 {
     const QuietLibraries quiet;
     State& s = *state_;
-    const OIIO::ImageSpec spec = s.out->spec();
+    const OIIO::ImageSpec opened = s.out->spec();
     bool ok = s.out->close() && !(s.proxy && s.proxy->failure != 0);
     if (!ok) error = s.WriteError(s.out->geterror());
     s.out.reset();
@@ -324,7 +351,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     // Read back before it takes the target's name: a writer that failed
     // without saying so must not replace anything.
     OIIO::ImageSpec written;
-    if (ok) ok = KeepPngTraits(s, spec, error);
+    if (ok) ok = KeepPngTraits(s, opened, error);
     if (ok) ok = ReadsBack(s, written, error);
     if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
         error = std::string("cannot write: ") + std::strerror(errno);

@@ -23,8 +23,11 @@ public:
     ImageWriter();
     ~ImageWriter();  // an unfinished file is removed
 
+    // carried: each page's channels beyond colour and alpha (or none), to
+    // go out unchanged where the format holds them; they must stay in
+    // place until Finish.
     bool Open(const std::string& path, const std::vector<OIIO::ImageSpec>& pages, const WriteOptions& options,
-              std::string& error);
+              std::string& error, const std::vector<const CarriedChannels*>& carried = {});
     bool WriteRows(int page, const Image& image, int32_t top, int32_t bottom, std::string& error);
     // Completes the file and puts it in place. notes receives one line naming
     // the metadata the output's format could not hold.

@@ -38,7 +38,8 @@ public:
     {
         size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buf) + done, size - done, (off_t)offset + (off_t)done);
+            const ssize_t n =
+                ::pwrite(fd_, static_cast<const char*>(buf) + done, size - done, (off_t)offset + (off_t)done);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 if (failure == 0) failure = n < 0 ? errno : EIO;

@@ -2,16 +2,31 @@
 
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
+#include "tools/tintra/image_io/windows.h"
 
 namespace {
 
 // Attributes that describe how the input was stored rather than what it
 // shows; the output chooses its own.
-const char* const kStorageAttributes[] = {
-    "compression", "Compression", "tiff:Compression", "tiff:RowsPerStrip", "tiff:PlanarConfiguration",
-    "planarconfig", "tiff:PhotometricInterpretation", "tiff:ColorSpace", "oiio:BitsPerSample", "oiio:subimages",
-    "png:compressionLevel", "png:filter", "oiio:UnassociatedAlpha", "oiio:ioproxy", "tiff:half",
-    "jpeg:subsampling", "oiio:Movie", "oiio:SampleBorder", "tiff:subfiletype"};
+const char* const kStorageAttributes[] = {"compression",
+                                          "Compression",
+                                          "tiff:Compression",
+                                          "tiff:RowsPerStrip",
+                                          "tiff:PlanarConfiguration",
+                                          "planarconfig",
+                                          "tiff:PhotometricInterpretation",
+                                          "tiff:ColorSpace",
+                                          "oiio:BitsPerSample",
+                                          "oiio:subimages",
+                                          "png:compressionLevel",
+                                          "png:filter",
+                                          "oiio:UnassociatedAlpha",
+                                          "oiio:ioproxy",
+                                          "tiff:half",
+                                          "jpeg:subsampling",
+                                          "oiio:Movie",
+                                          "oiio:SampleBorder",
+                                          "tiff:subfiletype"};
 
 }  // namespace
 
@@ -25,6 +40,7 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
     if (orientation != 1 && got.get_int_attribute("Orientation", 1) != orientation) lost.push_back("orientation");
     if (wanted.find_attribute("XResolution") && !got.find_attribute("XResolution")) lost.push_back("resolution");
     if (wanted.find_attribute("oiio:Gamma") && !got.find_attribute("oiio:Gamma")) lost.push_back("gamma");
+    for (const std::string& window : LostWindows(wanted, got)) lost.push_back(window);
     std::vector<std::string> text;
     bool exif = false;
     for (const OIIO::ParamValue& p : wanted.extra_attribs) {
@@ -102,11 +118,8 @@ std::string SamplesName(const OIIO::ImageSpec& header)
 OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
 {
     OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
-    header.x = header.y = header.z = 0;
-    header.full_x = header.full_y = header.full_z = 0;
-    header.width = header.full_width = image.width;
-    header.height = header.full_height = image.height;
-    header.depth = header.full_depth = 1;
+    KeepWindows(source != nullptr ? *source : header, image, header);
+    header.depth = 1;
     header.tile_width = header.tile_height = 0;
     header.tile_depth = 1;
     header.deep = false;
@@ -126,7 +139,8 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
     const int source_bits = header.get_int_attribute("oiio:BitsPerSample", 0);
     const std::string subsampling = header.get_string_attribute("jpeg:subsampling");
     for (const char* name : kStorageAttributes) header.erase_attribute(name);
-    if (image.depth == 16 && (source_bits == 10 || source_bits == 12)) header.attribute("oiio:BitsPerSample", source_bits);
+    if (image.depth == 16 && (source_bits == 10 || source_bits == 12))
+        header.attribute("oiio:BitsPerSample", source_bits);
     if (!subsampling.empty()) header.attribute("jpeg:subsampling", subsampling);
     // The library's reading of the ICC profile's header, not metadata of the
     // file: the profile itself goes across.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "tools/tintra/image_io/channel_mapping.h"
+#include "tools/tintra/image_io/layer_choice.h"
 
 namespace {
 
@@ -39,7 +40,11 @@ Source SourceOf(const OIIO::ImageSpec& header)
     }
 }
 
-bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& error)
+namespace {
+
+// Grey, perhaps with channels that are not alpha, or RGB and more, in the
+// file's order: for files whose channel names say nothing of colour.
+bool PickByOrder(const OIIO::ImageSpec& header, const std::vector<std::string>& names, Channels& ch, std::string& error)
 {
     const int n = header.nchannels;
     // Only a channel the file calls alpha is alpha: a fourth channel may be
@@ -48,8 +53,7 @@ bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& erro
     // the channel.
     ch.alpha = header.alpha_channel >= 0 && header.alpha_channel < n ? header.alpha_channel : -1;
     for (int c = 0; c < n && ch.alpha < 0; ++c)
-        if (c < (int)header.channelnames.size() && (header.channelnames[c] == "A" || header.channelnames[c] == "Alpha"))
-            ch.alpha = c;
+        if (names[(size_t)c] == "A" || names[(size_t)c] == "Alpha") ch.alpha = c;
     std::vector<int> colour;
     for (int c = 0; c < n; ++c)
         if (c != ch.alpha) colour.push_back(c);
@@ -57,18 +61,40 @@ bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& erro
         error = "unsupported: " + std::to_string(n) + " channels that are neither grey nor RGB";
         return false;
     }
-    // Grey, perhaps with channels that are not alpha, or RGB and more.
-    const size_t kept = colour.size() < 3 ? 1 : 3;
-    for (size_t i = kept; i < colour.size(); ++i)
-        ch.dropped.push_back((size_t)colour[i] < header.channelnames.size() ? header.channelnames[(size_t)colour[i]]
-                                                                            : std::to_string(colour[i]));
-    if (kept == 1) colour.assign(3, colour[0]);
+    if (colour.size() < 3) {
+        ch.grey = names[(size_t)colour[0]];
+        colour.assign(3, colour[0]);
+    }
     for (int i = 0; i < 3; ++i) ch.colour[i] = colour[(size_t)i];
     return true;
 }
 
-void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
-            PF_Pixel* out8, PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped)
+}  // namespace
+
+bool PickChannels(const OIIO::ImageSpec& header, const std::string& layer, Channels& ch, std::string& error)
+{
+    std::vector<std::string> names = header.channelnames;
+    for (size_t c = names.size(); c < (size_t)header.nchannels; ++c) names.push_back(std::to_string(c));
+    names.resize((size_t)header.nchannels);
+    LayerChoice choice;
+    const LayerFound found = ChooseLayer(names, layer, choice, error);
+    if (found == LayerFound::Refused) return false;
+    if (found == LayerFound::NotLayered && !PickByOrder(header, names, ch, error)) return false;
+    ch.named_colour = found == LayerFound::Chosen || header.channelindex("Y") >= 0;
+    if (found == LayerFound::Chosen) {
+        for (int i = 0; i < 3; ++i) ch.colour[i] = choice.colour[i];
+        ch.alpha = choice.alpha;
+    }
+    for (int c = 0; c < header.nchannels; ++c)
+        if (c != ch.colour[0] && c != ch.colour[1] && c != ch.colour[2] && c != ch.alpha) {
+            ch.carried.push_back(c);
+            ch.dropped.push_back(names[(size_t)c]);
+        }
+    return true;
+}
+
+void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, PF_Pixel* out8,
+            PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped)
 {
     if (outf != nullptr) {
         // Float samples as read, for a float render: nothing clipped.

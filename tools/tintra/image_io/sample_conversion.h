@@ -20,16 +20,20 @@ Source SourceOf(const OIIO::ImageSpec& header);
 struct Channels {
     int colour[3] = {0, 0, 0};  // grey repeats its one channel
     int alpha = -1;
-    std::vector<std::string> dropped;
+    std::string grey;  // the one channel rendered as grey, if so
+    bool named_colour = false;  // the names say which are colour (R, G, B of a layer, or Y)
+    std::vector<int> carried;  // every other channel, in the file's order
+    std::vector<std::string> dropped;  // their names
 };
 
-// The colour and alpha channels of a page; a one-line reason when it has
-// no colour channel.
-bool PickChannels(const OIIO::ImageSpec& header, Channels& ch, std::string& error);
+// The colour and alpha channels of a page, of the named layer if one is
+// given (see layer_choice.h); a one-line reason when there is no colour or
+// the choice is the user's to make.
+bool PickChannels(const OIIO::ImageSpec& header, const std::string& layer, Channels& ch, std::string& error);
 
 // count pixels of samples as read (nch channels each) into the pixels of
 // the one output that is given: 8-bit, 16-bit or float (R, G, B, A, unclipped).
 // full: 16-bit samples on OFX's 0..65535 instead of the host's 0..32768.
 // clipped counts float values outside 0..1.
-void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch,
-            PF_Pixel* out8, PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped);
+void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, PF_Pixel* out8,
+            PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped);

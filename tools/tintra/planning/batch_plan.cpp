@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/planning/frame_sequence.h"
 
 namespace {
 
@@ -59,8 +60,38 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std
     return true;
 }
 
+const char* SpecialKind(mode_t mode)
+{
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// A pipe or a device would block the read of its header for ever (and a
+// signal cannot end a read of a FIFO whose writer never comes), so none
+// is opened: the run is refused before anything is read.
+bool CheckRegularFiles(const std::vector<std::string>& files, std::string& error)
+{
+    for (const std::string& file : files) {
+        struct stat info;
+        if (stat(file.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+            error = file + ": is " + SpecialKind(info.st_mode) + ", not an image file";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& plan, std::string& error)
 {
+    // One file into a frame pattern would be written under the pattern's
+    // own name (a file called g.####.png).
+    FramePattern pattern;
+    if (FindFramePattern(out, pattern)) {
+        error = "-o " + out + " names a frame sequence, but " + file + " is one file: give an output file name";
+        return false;
+    }
     // Checked now, so that a mistyped folder shows before any decoding.
     if (!CheckOutputPath(out, error)) {
         error = "-o " + out + ": " + error;
@@ -70,8 +101,8 @@ bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& pla
     return true;
 }
 
-bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& out, BatchPlan& plan,
-                    std::string& error)
+bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& out, const std::string& ext,
+                    BatchPlan& plan, std::string& error)
 {
     struct stat info;
     if (stat(out.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
@@ -85,9 +116,12 @@ bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& ou
     }
     plan.folder = out;
     for (const std::string& file : files) {
-        const std::string name = BaseName(file);
+        const std::string name = WithExtension(BaseName(file), ext);
         if (!IsWritableImageName(name)) {
-            error = file + ": tintra cannot write this format; render it on its own with -o NAME.png";
+            error = !ext.empty() ? "--ext " + ext + ": tintra cannot write this format"
+                                 : file +
+                                       ": tintra cannot write this format; render it on its own with -o NAME.png "
+                                       "or give --ext";
             return false;
         }
         plan.items.push_back({file, Join(out, name)});
@@ -110,8 +144,15 @@ bool CheckNotOverwriting(const std::string& input, const std::string& output, bo
     return true;
 }
 
-bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite,
-               BatchPlan& plan, std::string& error)
+std::string WithExtension(const std::string& name, const std::string& ext)
+{
+    if (ext.empty()) return name;
+    const size_t dot = name.rfind('.');
+    return (dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + "." + ext;
+}
+
+bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite, BatchPlan& plan,
+               std::string& error, const std::string& ext)
 {
     plan = BatchPlan();
     std::vector<std::string> files;
@@ -125,8 +166,14 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
         }
     }
 
+    if (!CheckRegularFiles(files, error)) return false;
     const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
-    if (!(to_folder ? PlanIntoFolder(files, out, plan, error) : PlanOneFile(files[0], out, plan, error))) return false;
+    if (!to_folder && !ext.empty()) {
+        error = "--ext " + ext + ": applies to outputs in a folder; name the output file with its extension";
+        return false;
+    }
+    if (!(to_folder ? PlanIntoFolder(files, out, ext, plan, error) : PlanOneFile(files[0], out, plan, error)))
+        return false;
     std::set<std::string> outputs;
     for (const BatchItem& item : plan.items) {
         if (!outputs.insert(item.output).second) {

@@ -22,8 +22,14 @@ struct BatchPlan {
 // carried out: an empty folder, an unknown output format or a missing output
 // folder, several inputs into an image file's name, two inputs for one
 // output, or an output that is one of the inputs without allow_overwrite.
-bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite,
-               BatchPlan& plan, std::string& error);
+// ext (without the dot), when given, replaces the extension of the inputs'
+// names in a folder of outputs.
+bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite, BatchPlan& plan,
+               std::string& error, const std::string& ext = "");
+
+// A file name with its extension replaced by ext (without the dot); as it
+// is when ext is empty.
+std::string WithExtension(const std::string& name, const std::string& ext);
 
 // Refuses (with a usage error) to write output over input unless allowed.
 bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite,

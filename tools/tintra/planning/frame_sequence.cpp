@@ -138,17 +138,42 @@ bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string&
     return true;
 }
 
+namespace {
+
+// Frames i..j as one item of a list: a frame, a range, or a stepped range.
+std::string ListItem(const std::vector<int>& frames, size_t i, size_t j)
+{
+    if (i == j) return std::to_string(frames[i]);
+    const long long step = (long long)frames[i + 1] - frames[i];
+    return std::to_string(frames[i]) + "-" + std::to_string(frames[j]) + (step == 1 ? "" : "x" + std::to_string(step));
+}
+
+}  // namespace
+
 std::string FramesText(const std::vector<int>& frames)
 {
-    std::string text;
-    for (size_t i = 0; i < frames.size();) {
-        size_t j = i;
-        while (j + 1 < frames.size() && (long long)frames[j + 1] == (long long)frames[j] + 1) ++j;
-        if (!text.empty()) text += ',';
-        text += std::to_string(frames[i]);
-        if (j > i) text += "-" + std::to_string(frames[j]);
-        i = j + 1;
+    // The shortest text from each frame to the end, found from the end: the
+    // first item is a frame alone or a run of one step, whole or but its last
+    // frame (which may begin a better run: 1,5,9-12 rather than 1-9x4,10-12).
+    const size_t n = frames.size();
+    std::vector<size_t> length(n + 1, 0), item_end(n, 0), run_end(n, 0);
+    for (size_t i = n; i-- > 0;) {
+        const bool same_step =
+            i + 2 < n && (long long)frames[i + 2] - frames[i + 1] == (long long)frames[i + 1] - frames[i];
+        run_end[i] = i + 1 >= n ? i : same_step ? run_end[i + 1] : i + 1;
+        const auto cost = [&](size_t j) { return ListItem(frames, i, j).size() + (j + 1 < n ? 1 + length[j + 1] : 0); };
+        item_end[i] = run_end[i];
+        length[i] = cost(run_end[i]);
+        for (size_t j : {run_end[i] - (run_end[i] > i + 1 ? 1 : 0), i}) {
+            // A range of two is kept over two frames listed: as long, and read as a range.
+            if (cost(j) < length[i]) {
+                item_end[i] = j;
+                length[i] = cost(j);
+            }
+        }
     }
+    std::string text;
+    for (size_t i = 0; i < n; i = item_end[i] + 1) text += (text.empty() ? "" : ",") + ListItem(frames, i, item_end[i]);
     return text;
 }
 

@@ -37,7 +37,8 @@ bool FindFramePattern(const std::string& path, FramePattern& pattern);
 bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string& error);
 
 // Sorted distinct frames as the shortest list of single frames and ranges
-// that ParseFrames reads back: {1,2,3,5} is "1-3,5".
+// that ParseFrames reads back, steps included: {1,2,3,5} is "1-3,5",
+// {1,3,5,7} is "1-7x2".
 std::string FramesText(const std::vector<int>& frames);
 
 // What becomes of a frame of the range that is not on disk.

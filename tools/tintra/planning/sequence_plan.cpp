@@ -26,11 +26,56 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The output of a frame whose input (as named by the pattern) is `input`.
-std::string OutputOf(const std::string& input, int frame, const FramePattern* out_pattern, const std::string& out)
+// Where a frame goes: its number (moved by the offset) in the output
+// pattern, or its input's name (with ext) in the output folder.
+struct OutputNaming {
+    const FramePattern* pattern;  // null: the folder out
+    std::string out;
+    int offset;
+    std::string ext;
+};
+
+std::string OutputOf(const std::string& input, int frame, const OutputNaming& naming)
 {
-    if (out_pattern != nullptr) return out_pattern->Path(frame);
-    return out.back() == '/' ? out + BaseName(input) : out + "/" + BaseName(input);
+    if (naming.pattern != nullptr) return naming.pattern->Path(frame + naming.offset);
+    const std::string name = WithExtension(BaseName(input), naming.ext);
+    return naming.out.back() == '/' ? naming.out + name : naming.out + "/" + name;
+}
+
+// --frame-offset names output numbers, --ext a folder's names; each refused
+// where it has nothing to change, and an offset beyond the frames a pattern
+// holds refused.
+bool CheckNaming(const OutputNaming& naming, const std::vector<int>& range, std::string& error)
+{
+    if ((naming.offset != 0 && naming.pattern == nullptr) || (!naming.ext.empty() && naming.pattern != nullptr)) {
+        error = naming.offset != 0 ? "--frame-offset needs an output pattern (such as graded.####.exr)"
+                                   : "--ext applies to a folder of outputs; an output pattern names its own extension";
+        return false;
+    }
+    for (int frame : {range.front(), range.back()}) {
+        if ((long long)frame + naming.offset < -kFrameLimit || (long long)frame + naming.offset > kFrameLimit) {
+            error = "--frame-offset " + std::to_string(naming.offset) + " moves frame " + std::to_string(frame) +
+                    " beyond the frames a pattern holds";
+            return false;
+        }
+    }
+    return true;
+}
+
+// A held frame's source that is replaced by its own output (an in-place
+// render): a held frame read after that, in this run or a later chunk, would
+// be graded twice, and no order of reading can prevent it across chunks.
+int HeldInPlace(const FramePattern& in, const std::vector<int>& sources, const OutputNaming& naming)
+{
+    for (int frame : sources) {
+        const std::string input = in.Path(frame);
+        const std::string output = OutputOf(input, frame, naming);
+        struct stat a, b;
+        if (output == input || (stat(input.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+                                a.st_ino == b.st_ino))
+            return frame;
+    }
+    return -1;
 }
 
 // The frames to render: --frames, or the first to the last on disk.
@@ -82,13 +127,13 @@ bool PlanOutputFolder(const std::string& out, FramePattern& out_pattern, bool& t
 }
 
 // Each frame of the range: rendered, or, when not on disk, failed, skipped
-// or held as `missing` says.
+// or held as `missing` says. sources gets the frames on disk that are held.
 void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const std::vector<int>& range,
-                const FramePattern* out_pattern, const std::string& out, MissingFrames missing, SequencePlan& plan)
+                const OutputNaming& naming, MissingFrames missing, SequencePlan& plan, std::vector<int>& sources)
 {
     for (int frame : range) {
         const std::string input = in.Path(frame);
-        BatchItem item{input, OutputOf(input, frame, out_pattern, out)};
+        BatchItem item{input, OutputOf(input, frame, naming)};
         if (!std::binary_search(on_disk.begin(), on_disk.end(), frame)) {
             plan.missing.push_back(frame);
             if (missing == MissingFrames::Skip) continue;
@@ -99,7 +144,8 @@ void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const s
             // The frame held is looked for on disk, not in the range, so
             // that a chunk of a range holds the same frame as the whole.
             const auto after = std::upper_bound(on_disk.begin(), on_disk.end(), frame);
-            item.input = in.Path(after != on_disk.begin() ? *(after - 1) : *after);
+            sources.push_back(after != on_disk.begin() ? *(after - 1) : *after);
+            item.input = in.Path(sources.back());
             plan.held = true;
         }
         plan.batch.items.push_back(item);
@@ -109,8 +155,9 @@ void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const s
 
 }  // namespace
 
-bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
-                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error)
+bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text, MissingFrames missing,
+                  bool allow_overwrite, SequencePlan& plan, std::string& error, int frame_offset,
+                  const std::string& ext)
 {
     plan = SequencePlan();
     std::vector<int> on_disk, range;
@@ -119,8 +166,17 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
     FramePattern out_pattern;
     bool to_pattern = false;
     if (!PlanOutputFolder(out, out_pattern, to_pattern, plan, error)) return false;
-    PlanFrames(in, on_disk, range, to_pattern ? &out_pattern : nullptr, out, missing, plan);
+    const OutputNaming naming{to_pattern ? &out_pattern : nullptr, out, frame_offset, ext};
+    if (!CheckNaming(naming, range, error)) return false;
+    std::vector<int> sources;
+    PlanFrames(in, on_disk, range, naming, missing, plan, sources);
     if (plan.batch.items.empty()) return true;
+    const int in_place = HeldInPlace(in, sources, naming);
+    if (in_place >= 0) {
+        error = "--missing hold cannot render in place: a held frame would be read after its source frame " +
+                in.Path(in_place) + " is replaced by its graded output; write to another pattern or folder";
+        return false;
+    }
     if (!IsWritableImageName(plan.batch.items.front().output)) {
         error = "-o " + out + ": tintra cannot write this format (use an image extension such as .png, .tif, .exr)";
         return false;
@@ -151,16 +207,19 @@ bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std
                 return false;
             }
         }
-        if (!line.frames.empty() || !line.missing.empty()) {
-            error = std::string(line.frames.empty() ? "--missing" : "--frames") +
+        if (!line.frames.empty() || !line.missing.empty() || line.frame_offset != 0) {
+            error = std::string(!line.frames.empty()    ? "--frames"
+                                : !line.missing.empty() ? "--missing"
+                                                        : "--frame-offset") +
                     " needs one input that is a frame sequence, such as shot.####.exr";
             return false;
         }
-        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error);
+        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error, line.ext);
     }
     MissingFrames missing = MissingFrames::Error;
     if (!line.missing.empty()) ParseMissingFrames(line.missing, missing);
-    return PlanSequence(pattern, line.output, line.frames, missing, line.overwrite, plan, error);
+    return PlanSequence(pattern, line.output, line.frames, missing, line.overwrite, plan, error, line.frame_offset,
+                        line.ext);
 }
 
 std::string MissingFramesLine(const std::string& input, const SequencePlan& plan, MissingFrames missing)

@@ -26,8 +26,11 @@ struct SequencePlan {
 // cannot be carried out: a bad list, an unreadable folder, no frames at all,
 // an output that is not a pattern or a folder, or an output that is one of
 // the inputs without allow_overwrite.
-bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text,
-                  MissingFrames missing, bool allow_overwrite, SequencePlan& plan, std::string& error);
+// frame_offset is added to each frame's number for its output (an output
+// pattern only); ext replaces the extension of the inputs' names in a folder.
+bool PlanSequence(const FramePattern& in, const std::string& out, const std::string& frames_text, MissingFrames missing,
+                  bool allow_overwrite, SequencePlan& plan, std::string& error, int frame_offset = 0,
+                  const std::string& ext = "");
 
 // A render's plan from its command line: a frame sequence (sequence set)
 // when its one input is a frame pattern that names no existing file, else

@@ -35,9 +35,7 @@ PluginParam FromDeclared(const aehost::DeclaredParam& d)
         p.choice = d.popup_value - 1;
         p.default_choice = d.popup_default - 1;
         break;
-    default:
-        p.other_type = d.type;
-        break;
+    default: p.other_type = d.type; break;
     }
     return p;
 }

@@ -35,8 +35,7 @@ std::vector<std::string> Endings(const std::string& option)
     return endings;
 }
 
-bool ParseAngle(PluginParam& param, const std::string& option, const std::string& text,
-                std::string& error)
+bool ParseAngle(PluginParam& param, const std::string& option, const std::string& text, std::string& error)
 {
     double degrees = 0.0;
     if (!ParseNumber(text, degrees)) {
@@ -51,8 +50,7 @@ bool ParseAngle(PluginParam& param, const std::string& option, const std::string
     return true;
 }
 
-bool ParseSlider(PluginParam& param, const std::string& option, const std::string& text,
-                 std::string& error)
+bool ParseSlider(PluginParam& param, const std::string& option, const std::string& text, std::string& error)
 {
     double value = 0.0;
     if (!ParseNumber(text, value)) {
@@ -70,8 +68,7 @@ bool ParseSlider(PluginParam& param, const std::string& option, const std::strin
     return true;
 }
 
-bool ParsePopup(PluginParam& param, const std::string& option, const std::string& text,
-                std::string& error)
+bool ParsePopup(PluginParam& param, const std::string& option, const std::string& text, std::string& error)
 {
     const size_t count = param.choices.size();
     // Numbered from 1, as the host's menu counts them.
@@ -88,8 +85,7 @@ bool ParsePopup(PluginParam& param, const std::string& option, const std::string
         }
     }
     std::string known;
-    for (size_t i = 0; i < count; ++i)
-        known += (i == 0 ? "" : ", ") + ChoiceKeyword(param.choices[i]);
+    for (size_t i = 0; i < count; ++i) known += (i == 0 ? "" : ", ") + ChoiceKeyword(param.choices[i]);
     error = option + ": '" + text + "' is not one of " + known + " (or 1.." + std::to_string(count) + ")";
     return false;
 }
@@ -168,8 +164,7 @@ std::string ChoiceKeyword(const std::string& choice)
     return Lower(choice.substr(0, space));
 }
 
-bool ParseParamValue(PluginParam& param, const std::string& option, const std::string& text,
-                     std::string& error)
+bool ParseParamValue(PluginParam& param, const std::string& option, const std::string& text, std::string& error)
 {
     switch (param.kind) {
     case ParamKind::Angle: return ParseAngle(param, option, text, error);
@@ -182,8 +177,7 @@ bool ParseParamValue(PluginParam& param, const std::string& option, const std::s
     }
 }
 
-bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& params,
-                       std::string& error)
+bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& params, std::string& error)
 {
     for (const auto& option : options) {
         const std::string shown = "--" + option.first;

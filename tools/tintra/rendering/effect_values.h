@@ -34,13 +34,11 @@ std::string FormatFloat(float v);
 
 // Sets param's current value from the text of an option, checked against the
 // declaration; the one-line error names the option.
-bool ParseParamValue(PluginParam& param, const std::string& option, const std::string& text,
-                     std::string& error);
+bool ParseParamValue(PluginParam& param, const std::string& option, const std::string& text, std::string& error);
 
 // params (the declarations, holding their defaults) with the options applied
 // in order. An option that names no parameter, or several, is an error.
-bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& params,
-                       std::string& error);
+bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& params, std::string& error);
 
 // The one popup the effect declares, for a sheet of its choices; -1 when it
 // declares none or several.

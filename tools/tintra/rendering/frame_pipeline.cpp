@@ -7,7 +7,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "tools/tintra/rendering/color_route.h"
+#include "tools/tintra/rendering/frame_colors.h"
 #include "tools/tintra/rendering/frame_render.h"
+#include "tools/tintra/image_io/existing_output.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/image_io/image_writer.h"
@@ -22,9 +25,12 @@ struct FramePipeline::Frame {
     bool finished = false;
     bool ok = false;
     bool kept = false;  // the output exists and --no-clobber keeps it: not read
+    std::string output_note;  // why the output is kept or cannot be written
+    const RenderBuild* build = nullptr;  // chosen from the file's samples once opened
     int page = 0;       // the page being decoded
     int32_t rows = 0;   // rows of that page decoded
     std::vector<Page> pages;
+    std::string format;  // the library's name of the input's format
     std::vector<std::string> notes;
     std::string error;
 
@@ -42,18 +48,20 @@ namespace {
 
 using Frame = FramePipeline::Frame;
 
-void Decode(const BatchItem& item, const CommandLine& line, bool float_render, Frame& frame)
+// A frame that is not written: kept, or failed for what is in the way.
+void Settle(Frame& frame, const OutputVerdict& verdict)
 {
-    if (line.no_clobber && access(item.output.c_str(), F_OK) == 0) {
-        // A re-run of an interrupted sequence or farm chunk skips the frames
-        // it already wrote without reading their inputs.
-        {
-            std::lock_guard<std::mutex> lock(frame.mutex);
-            frame.kept = frame.ok = frame.finished = true;
-        }
-        frame.changed.notify_all();
-        return;
+    {
+        std::lock_guard<std::mutex> lock(frame.mutex);
+        frame.kept = frame.ok = verdict.kept;
+        frame.output_note = verdict.note;
+        frame.finished = true;
     }
+    frame.changed.notify_all();
+}
+
+void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& builds, Frame& frame)
+{
     std::string error;
     bool ok = false;
     // No failure of the image library may end the batch: whatever it
@@ -62,13 +70,25 @@ void Decode(const BatchItem& item, const CommandLine& line, bool float_render, F
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
         reader.AutoOrient(line.auto_orient);
-        reader.OfxLayout(float_render);
+        reader.CarryChannelsPast(line.layer);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
             CheckPagesFit(item.output, reader.pages(), error)) {
+            // A re-run of an interrupted sequence or farm chunk keeps the
+            // frames it already wrote, having read no more than a header.
+            const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
+            if (!verdict.write) return Settle(frame, verdict);
+            const RenderBuild& build = BuildFor(builds, reader);
+            const bool float_render = build.plugin.is_ofx();
+            reader.OfxLayout(float_render);
+            {
+                std::lock_guard<std::mutex> lock(frame.mutex);
+                frame.build = &build;
+            }
             const auto rows = [&](int page, int32_t done) {
                 {
                     std::lock_guard<std::mutex> lock(frame.mutex);
+                    frame.format = reader.format();
                     frame.allocated = true;
                     frame.page = page;
                     frame.rows = done;
@@ -148,16 +168,17 @@ void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queu
 
 // What became of a frame's bands.
 struct BandsRendered {
-    int32_t err = 0;            // the plug-in's failure
-    bool stopped = false;       // the input failed, the encoder failed or a signal came
+    int32_t err = 0;  // the plug-in's failure
+    bool stopped = false;  // the input failed, the encoder failed or a signal came
     bool input_failed = false;
 };
 
 // Renders each band once decoded and hands it to the encoder, until the
 // frame is done or something stops it; the queue is closed either way.
+// colors: each page's colour route, or null to render the stored values.
 BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, int threads,
                           Progress& progress, FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue,
-                          int64_t total_pixels)
+                          int64_t total_pixels, const std::vector<PageColor>* colors)
 {
     BandsRendered r;
     for (size_t p = 0; p < in.pages.size() && r.err == 0 && !r.stopped; ++p) {
@@ -171,7 +192,9 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
                 r.stopped = r.input_failed || queue.failed || Interrupted();
             }
             if (r.stopped) break;
-            r.err = RenderRows(plugin, values, image, outs[p], top, bottom, threads);
+            r.err = colors != nullptr
+                        ? RenderRowsInSpace(plugin, values, (*colors)[p], image, outs[p], top, bottom, threads)
+                        : RenderRows(plugin, values, image, outs[p], top, bottom, threads);
             if (r.err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);
@@ -192,9 +215,8 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
 
 }  // namespace
 
-FramePipeline::FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                             const CommandLine& line, Progress& progress)
-    : plugin_(plugin), values_(values), line_(line), progress_(progress)
+FramePipeline::FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress)
+    : builds_(builds), line_(line), progress_(progress)
 {
 }
 
@@ -219,7 +241,7 @@ void FramePipeline::DecodeAll(const std::vector<BatchItem>& items)
             frames_[i] = frame;
         }
         changed_.notify_all();
-        Decode(items[i], line_, plugin_.is_ofx(), *frame);
+        Decode(items[i], line_, builds_, *frame);
     }
 }
 
@@ -243,9 +265,13 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
     }
     Result result = Result::Failed;
     if (kept) {
-        // Counted as done.
-        progress_.message("tintra: " + item.output + ": exists, kept (--no-clobber)");
-        result = Result::Done;
+        progress_.note(item.output, in.output_note);
+        result = Result::Kept;
+    } else if (!in.output_note.empty()) {
+        progress_.message("tintra: " + item.output + ": " + in.output_note);
+    } else if (opened && !in.build->refused.empty()) {
+        progress_.message("tintra: " + item.input + ": " + in.build->refused + " (its samples go through " +
+                          BuildName(in.build->plugin) + ")");
     } else if (opened) {
         try {
             result = RenderFrame(item, in);
@@ -258,8 +284,9 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
     {
         std::unique_lock<std::mutex> lock(in.mutex);
         in.changed.wait(lock, [&] { return in.finished; });
-        if (!opened && !kept && !Interrupted()) progress_.message("tintra: " + item.input + ": " + in.error);
-        for (const std::string& note : in.notes) progress_.message("tintra: " + item.input + ": " + note);
+        if (!opened && in.output_note.empty() && !Interrupted())
+            progress_.message("tintra: " + item.input + ": " + in.error);
+        for (const std::string& note : in.notes) progress_.note(item.input, note);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -281,7 +308,10 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
             interrupted = true;
             break;
         }
-        progress_.frame_done(result == Result::Failed);
+        if (result == Result::Kept)
+            progress_.frame_kept();
+        else
+            progress_.frame_done(result == Result::Failed);
         if (result == Result::Failed && failed != nullptr) failed->push_back(i);
     }
     {
@@ -300,26 +330,34 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     // The pages, their sizes and metadata are fixed once allocated.
     std::vector<Image> outs;
     std::vector<OIIO::ImageSpec> headers;
+    std::vector<const CarriedChannels*> carried;
     int64_t total_pixels = 0;
     for (const Page& page : in.pages) {
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
         outs.back().full16 = page.image.full16;
         headers.push_back(OutputHeader(outs.back(), &page.header));
+        carried.push_back(&page.carried);
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
+    std::vector<PageColor> colors;
+    std::vector<OIIO::ImageSpec> in_headers;
+    for (const auto& page : in.pages) in_headers.push_back(page.header);
+    if (!ColorPages(color_, item, in.format, in_headers, headers, colors, progress_)) return Result::Failed;
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
     ImageWriter writer;
-    if (!writer.Open(item.output, headers, options, error)) {
+    if (!writer.Open(item.output, headers, options, error, carried)) {
         progress_.message("tintra: " + item.output + ": " + error);
         return Result::Failed;
     }
 
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
-    const BandsRendered r = RenderBands(plugin_, values_, line_.threads, progress_, in, outs, queue, total_pixels);
+    const RenderBuild& build = *in.build;
+    const BandsRendered r = RenderBands(build.plugin, build.values, line_.threads, progress_, in, outs, queue,
+                                        total_pixels, colors.empty() ? nullptr : &colors);
     encoder.join();
     int32_t err = r.err;
     bool input_failed = r.input_failed;
@@ -338,8 +376,8 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         return Result::Failed;
     }
     if (err != 0) {
-        progress_.message("tintra: " + item.input + ": the plug-in failed to render: " +
-                          RenderErrorText(plugin_, err));
+        progress_.message("tintra: " + item.input +
+                          ": the plug-in failed to render: " + RenderErrorText(build.plugin, err));
         return Result::Failed;
     }
     std::vector<std::string> notes;
@@ -348,6 +386,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         progress_.message("tintra: " + item.output + ": " + (queue.failed ? queue.error : error));
         return Result::Failed;
     }
-    for (const std::string& note : notes) progress_.message("tintra: " + item.output + ": " + note);
+    for (const std::string& note : notes) progress_.note(item.output, note);
+    SayIfEncoded(color_, item, in.format, in.pages[0].header, progress_);
     return Result::Done;
 }

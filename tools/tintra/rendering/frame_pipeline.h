@@ -14,13 +14,14 @@
 #include "tools/aehost/effect.h"
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/command_line/command_line.h"
-#include "tools/tintra/rendering/plugin.h"
+#include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/reporting/progress.h"
+
+class ColorRoute;
 
 class FramePipeline {
 public:
-    FramePipeline(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                  const CommandLine& line, Progress& progress);
+    FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;
@@ -28,20 +29,22 @@ public:
     // Renders the items in order, each failure counted in progress and its
     // index added to failed (if given); false when a signal stopped the batch.
     bool Run(const std::vector<BatchItem>& items, std::vector<size_t>* failed = nullptr);
+    // Renders in the route's colour spaces (default: the stored values).
+    void UseColorRoute(const ColorRoute& route) { color_ = &route; }
 
     struct Frame;  // one frame's decoding, shared by the decoder and the renderer
 
 private:
-    enum class Result { Done, Failed, Interrupted };
+    enum class Result { Done, Kept, Failed, Interrupted };
 
     void DecodeAll(const std::vector<BatchItem>& items);
     Result RenderItem(size_t i, const BatchItem& item);
     Result RenderFrame(const BatchItem& item, Frame& in);
 
-    const LoadedPlugin& plugin_;
-    const std::vector<PluginParam>& values_;
+    const PluginBuilds& builds_;
     const CommandLine& line_;
     Progress& progress_;
+    const ColorRoute* color_ = nullptr;
 
     // Between the decoder and the renderer: the frames published so far, and
     // how many the renderer is done with. The decoder keeps at most one

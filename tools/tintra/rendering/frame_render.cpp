@@ -1,6 +1,7 @@
 #include "tools/tintra/rendering/frame_render.h"
 
 #include "tools/tintra/rendering/ae_plugin.h"
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/rendering/ofx_plugin.h"
 
@@ -10,15 +11,15 @@ int32_t BandRows(int32_t width)
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
 
-int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
-                   Image& out, int32_t top, int32_t bottom, int threads)
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                   int32_t top, int32_t bottom, int threads)
 {
     return plugin.is_ofx() ? RenderRowsOfx(plugin, values, in, out, top, bottom, threads)
                            : RenderRowsAe(plugin, values, in, out, top, bottom, threads);
 }
 
-int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
-                    Image& out, int threads, bool& interrupted)
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                    int threads, bool& interrupted, const PageColor* color)
 {
     interrupted = false;
     out = MakeImage(in.width, in.height, in.depth, in.has_alpha);
@@ -31,7 +32,10 @@ int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& 
             return 0;
         }
         const int32_t bottom = in.height - top < band ? in.height : top + band;
-        if (const int32_t err = RenderRows(plugin, values, in, out, top, bottom, threads)) return err;
+        if (const int32_t err = color != nullptr
+                                    ? RenderRowsInSpace(plugin, values, *color, in, out, top, bottom, threads)
+                                    : RenderRows(plugin, values, in, out, top, bottom, threads))
+            return err;
     }
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "tools/tintra/image_io/image.h"
 #include "tools/tintra/rendering/plugin.h"
 
+struct PageColor;
+
 // Rows per band for an image of this width: about a million pixels, so that
 // an interrupt is answered within a band, progress moves within a large
 // frame, and a finished band can be encoded while the next one renders.
@@ -13,11 +15,12 @@ int32_t BandRows(int32_t width);
 
 // Renders rows top..bottom of in into the same rows of out, which has in's
 // size and depth. Returns the plug-in's host error code or OFX status, 0 on success.
-int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
-                   Image& out, int32_t top, int32_t bottom, int threads);
+int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                   int32_t top, int32_t bottom, int threads);
 
 // Renders in into out (made the same size and depth), band by band. Returns
 // the plug-in's host error code, 0 on success; interrupted tells whether a
 // signal stopped it.
-int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in,
-                    Image& out, int threads, bool& interrupted);
+// color: rendered through a colour route (default: the stored values).
+int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                    int threads, bool& interrupted, const PageColor* color = nullptr);

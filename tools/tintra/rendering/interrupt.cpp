@@ -55,7 +55,14 @@ void InstallInterruptHandler()
     std::memset(&action, 0, sizeof action);
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal ignored when tintra started stays ignored: nohup ignores
+        // the hang-up so that the run outlives its terminal, and a shell's
+        // background job ignores SIGINT.
+        struct sigaction before;
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 bool Interrupted() { return g_interrupts != 0; }

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <thread>
 
-#include "ofx/ofx_image_effect.h"
+#include "tools/ofxhost/ofx_names.h"
 
-using namespace ofx;
+using namespace ofxhost::standard;
 
 namespace {
 
@@ -72,7 +72,8 @@ void Fill(ofxhost::Image& frame, const Image& in, size_t first, int32_t rows)
             uint16_t* c = static_cast<uint16_t*>(frame.pixel(0, r));
             const PF_Pixel16* p = &in.pixels16[row];
             if (in.full16)
-                for (size_t i = 0; i < w; ++i, ++p, c += 4) c[0] = p->red, c[1] = p->green, c[2] = p->blue, c[3] = p->alpha;
+                for (size_t i = 0; i < w; ++i, ++p, c += 4)
+                    c[0] = p->red, c[1] = p->green, c[2] = p->blue, c[3] = p->alpha;
             else
                 for (size_t i = 0; i < w; ++i, ++p, c += 4)
                     c[0] = ToShort(p->red), c[1] = ToShort(p->green), c[2] = ToShort(p->blue), c[3] = ToShort(p->alpha);
@@ -139,8 +140,8 @@ std::string OfxVersionText(const LoadedPlugin& plugin)
            std::to_string(d.integer(kOfxPropVersion, 2));
 }
 
-int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                      const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
+int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                      int32_t top, int32_t bottom, int threads)
 {
     if (const OfxStatus s = SetValues(plugin, values)) return s;
     plugin.ofx->set_threads(threads > 0 ? (unsigned)threads : std::thread::hardware_concurrency());
@@ -154,4 +155,11 @@ int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>
     if (s != kOfxStatOK) return s;
     Store(output, out, first, bottom - top);
     return 0;
+}
+
+bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
+{
+    std::string clip;
+    return SetValues(plugin, values) == kOfxStatOK &&
+           plugin.ofx->is_identity(plugin.ofx_instance, 0, &clip) == kOfxStatOK;
 }

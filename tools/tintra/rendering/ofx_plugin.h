@@ -18,5 +18,9 @@ std::string OfxVersionText(const LoadedPlugin& plugin);
 
 // Renders rows top..bottom of in into out through the OFX instance, with the
 // parameter values given. Returns 0 on success, else the action's status.
-int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
-                      const Image& in, Image& out, int32_t top, int32_t bottom, int threads);
+int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+                      int32_t top, int32_t bottom, int threads);
+
+// Whether the plug-in answers that these values leave its source as it is
+// (its is-identity action).
+bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values);

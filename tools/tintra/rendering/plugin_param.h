@@ -13,7 +13,7 @@ enum class ParamKind { Angle, Slider, Popup, Other };
 
 struct PluginParam {
     int32_t index = 0;  // position among the effect's parameters, from 1
-    int32_t id = 0;     // the plug-in's own id for it
+    int32_t id = 0;  // the plug-in's own id for it
     std::string name;
     ParamKind kind = ParamKind::Other;
     int32_t other_type = 0;  // Other: the declaring API's type number, to name it in messages

@@ -1,22 +1,21 @@
 #include "tools/tintra/rendering/render_setup.h"
 
-#include <cctype>
 #include <string>
-
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <OpenImageIO/imageio.h>
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
 
 // An option that names neither one of the tool's nor a parameter, with the
 // nearest name of either when one is close.
-std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params,
-                          const std::string& name)
+std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params, const std::string& name)
 {
     std::vector<std::string> names = OwnOptions(line.command);
     for (size_t i = 0; i < params.size(); ++i) names.push_back("--" + OptionName(params[i].name));
@@ -27,81 +26,100 @@ std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam
            " (the plug-in's parameters are " + known + ")";
 }
 
-// Whether a file's samples are floating-point, as its header says; a file
-// that does not open is left to the render to report.
-bool HoldsFloat(const std::string& path)
-{
-    const QuietLibraries quiet;
-    auto in = OIIO::ImageInput::open(path);
-    if (!in) {
-        OIIO::geterror();
-        return false;
-    }
-    const OIIO::TypeDesc format = in->spec().format;
-    return format == OIIO::TypeDesc::FLOAT || format == OIIO::TypeDesc::HALF || format == OIIO::TypeDesc::DOUBLE;
-}
-
-// Formats whose samples may be floating-point; the rest are not opened to
-// look, so that a long sequence of PNG or JPEG frames costs nothing here.
-bool MayHoldFloat(const std::string& path)
-{
-    const size_t dot = path.rfind('.');
-    std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
-    for (char& c : ext) c = (char)std::tolower((unsigned char)c);
-    for (const char* f : {"exr", "hdr", "tif", "tiff", "pfm", "fits", "psd", "dpx"})
-        if (ext == f) return true;
-    return false;
-}
-
-std::string PluginFor(const CommandLine& line, const std::vector<std::string>& inputs)
+// The build a sheet of one input renders through, by the rule a render
+// follows for each frame: a colour route needs the OFX build's float path;
+// otherwise 8-bit samples go through the After Effects build and wider ones
+// through the OFX build.
+std::string SheetBuildPath(const CommandLine& line)
 {
     if (!line.plugin.empty()) return line.plugin;
     const std::string ofx = DefaultOfxPluginPath();
-    if (access(ofx.c_str(), R_OK) == 0)
-        for (const std::string& input : inputs)
-            if (MayHoldFloat(input) && HoldsFloat(input)) return ofx;
-    return DefaultPluginPath();
+    if (access(ofx.c_str(), R_OK) != 0) return DefaultPluginPath();
+    if (!line.colorspace.empty() && line.colorspace != "raw") return ofx;
+    struct stat info;
+    // Only a regular file is opened here: a pipe could block for ever.
+    if (line.inputs.empty() || stat(line.inputs[0].c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return DefaultPluginPath();
+    const QuietLibraries quiet;
+    auto in = OIIO::ImageInput::open(line.inputs[0]);
+    if (!in) {
+        OIIO::geterror();
+        return DefaultPluginPath();
+    }
+    const OIIO::TypeDesc samples = in->spec().format;
+    const bool eight_bit = samples.basetype == OIIO::TypeDesc::UINT8 || samples.basetype == OIIO::TypeDesc::INT8;
+    return eight_bit ? DefaultPluginPath() : ofx;
 }
 
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
-                  const std::vector<std::string>& inputs)
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
-    if (!LoadPlugin(PluginFor(line, inputs), plugin, error)) {
+    if (!LoadPlugin(SheetBuildPath(line), plugin, error)) {
         PrintError(error);
         return kExitFailed;
     }
     values = plugin.params;
+    if (!ApplyOptions(line, values, error)) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    WarnOutsideSliders(line, values);
+    return kExitOk;
+}
+
+bool ApplyOptions(const CommandLine& line, std::vector<PluginParam>& values, std::string& error)
+{
     // An option the plug-in's declarations refuse is the user's to fix.
     std::vector<std::string> names;
     for (const auto& option : line.param_options) names.push_back(option.first);
     if (!line.param_without_value.empty()) names.push_back(line.param_without_value);
     for (const std::string& name : names) {
         if (FindParam(values, name) == -1) {
-            PrintError(UnknownOption(line, values, name));
-            return kExitUsage;
+            error = UnknownOption(line, values, name);
+            return false;
         }
     }
     if (!line.param_without_value.empty() && FindParam(values, line.param_without_value) >= 0) {
-        PrintError("--" + line.param_without_value + " needs a value");
-        return kExitUsage;
+        error = "--" + line.param_without_value + " needs a value";
+        return false;
     }
-    if (!ApplyParamOptions(line.param_options, values, error)) {
-        PrintError(error);
-        return kExitUsage;
-    }
+    return ApplyParamOptions(line.param_options, values, error);
+}
+
+void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>& values)
+{
     // Taken as the host takes a typed value within the valid range, but
-    // said: the slider's range is where the effect is meant to work.
+    // said: the slider's range is where the effect is meant to work. The
+    // ends are compared in single precision, the precision the After Effects
+    // record keeps them in: 0.05 typed is the slider's own 0.05.
     for (const auto& option : line.param_options) {
         const PluginParam& p = values[(size_t)FindParam(values, option.first)];
-        if (p.kind == ParamKind::Slider && (p.value < p.slider_min || p.value > p.slider_max))
+        const float value = (float)p.value;
+        if (p.kind == ParamKind::Slider && (value < (float)p.slider_min || value > (float)p.slider_max))
             PrintError("--" + option.first + " " + option.second + " is outside the slider's range " +
                        FormatFloat(p.slider_min) + ".." + FormatFloat(p.slider_max) +
                        "; used, as the host uses a typed value within the valid range " + FormatFloat(p.valid_min) +
                        ".." + FormatFloat(p.valid_max));
     }
+}
+
+int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+                      ColorRoute& route)
+{
+    std::string error;
+    if (!route.Prepare(line, error)) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    if (route.raw()) return kExitOk;
+    if (!plugin.is_ofx()) {
+        PrintError("--colorspace renders through the OFX build's float path: give --plugin an OFX build");
+        return kExitUsage;
+    }
+    // Bit for bit, with no conversion there and back.
+    if (RendersIdentity(plugin, values)) route.SkipForIdentity();
     return kExitOk;
 }
 

@@ -9,11 +9,23 @@
 
 // Returns kExitOk, or the exit status after printing the one-line reason.
 // values gets the declared parameters holding the values to render with.
-// Without --plugin the plug-in beside the tool is loaded: its OFX build when
-// one of inputs holds float samples (rendered in float, unclipped) and that
-// build is there, else the After Effects build.
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values,
-                  const std::vector<std::string>& inputs = {});
+// Loads --plugin's build, else the build beside the tool that a render
+// would choose for the first input (plugin_builds.h).
+int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values);
+
+// The command line's parameter options applied to one build's values;
+// false with the one-line reason when that build refuses one.
+bool ApplyOptions(const CommandLine& line, std::vector<PluginParam>& values, std::string& error);
+
+// Says which options lie outside their slider's range (used all the same).
+void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>& values);
+
+// Reads the colour config and checks the spaces the command line names,
+// for a plug-in and values already prepared; a render that changes nothing
+// is left raw. Returns kExitOk, or the exit status after the reason.
+class ColorRoute;
+int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+                      ColorRoute& route);
 
 // How the command line asks outputs to be written.
 struct WriteOptions;

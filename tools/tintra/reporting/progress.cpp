@@ -103,8 +103,17 @@ void Progress::frame_opened(uint64_t pixels)
     left_.opened(pixels);
 }
 
+double Progress::seconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+}
+
 void Progress::frame_done(bool failed)
 {
+    const double now = seconds();
+    done_frames_.push_back({failed, false, now - frame_start_, said_});
+    frame_start_ = now;
+    said_.clear();
     part_ = 0.0;
     ++done_;
     left_.next();
@@ -112,7 +121,27 @@ void Progress::frame_done(bool failed)
     if (live_) draw();
 }
 
+void Progress::frame_kept()
+{
+    ++kept_;
+    frame_done(false);
+    done_frames_.back().kept = true;
+}
+
+void Progress::note(const std::string& file, const std::string& text)
+{
+    if (notes_.First(text) && !quiet_) announce("tintra: " + file + ": " + text);
+    said_ += (said_.empty() ? "" : "; ") + text;
+}
+
 void Progress::message(const std::string& line)
+{
+    // Kept without the tool's name: a report says whose it is.
+    said_ += (said_.empty() ? "" : "; ") + (line.compare(0, 8, "tintra: ") == 0 ? line.substr(8) : line);
+    announce(line);
+}
+
+void Progress::announce(const std::string& line)
 {
     if (live_) std::fprintf(Messages(), "\r\033[K");
     std::fprintf(Messages(), "%s\n", line.c_str());
@@ -136,9 +165,12 @@ void Progress::finish(bool interrupted, const std::string& destination)
 {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     if (live_) std::fprintf(Messages(), "\r\033[K");
-    const int rendered = done_ - failed_;
-    std::fprintf(Messages(), "tintra: %d of %d frame%s rendered, %d failed%s, %.1f s", rendered, total_,
-                 total_ == 1 ? "" : "s", failed_, interrupted ? ", interrupted" : "", seconds);
+    if (!quiet_)
+        for (const std::string& line : notes_.Repeats()) std::fprintf(Messages(), "tintra: %s\n", line.c_str());
+    const int rendered = done_ - failed_ - kept_;
+    std::fprintf(Messages(), "tintra: %d of %d frame%s rendered, ", rendered, total_, total_ == 1 ? "" : "s");
+    if (kept_ > 0) std::fprintf(Messages(), "%d kept, ", kept_);
+    std::fprintf(Messages(), "%d failed%s, %.1f s", failed_, interrupted ? ", interrupted" : "", seconds);
     if (rendered > 0 && seconds > 0.0) std::fprintf(Messages(), " (%.2f frames/s)", rendered / seconds);
     if (rendered > 0) std::fprintf(Messages(), "; written to %s", destination.c_str());
     std::fprintf(Messages(), "\n");

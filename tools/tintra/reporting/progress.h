@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/tintra/reporting/repeated_notes.h"
+
 // The time a batch has left, reckoned by pixels rather than frames: a
 // folder's pictures differ in size, and one 8K frame takes as long as sixteen
 // 2K ones. A frame's pixels are known once it is opened; a frame not yet
@@ -40,16 +42,36 @@ public:
     // (0 for a frame that is not there).
     Progress(std::vector<uint64_t> file_bytes, bool live);
     void frame_done(bool failed);
+    // The current frame is done and was kept as it was (--no-clobber):
+    // counted apart from those rendered.
+    void frame_kept();
     // The current frame's pixels, all pages, once it is opened.
     void frame_opened(uint64_t pixels);
     // How far the current frame is (0..1), for frames that take a while;
     // redrawn a few times a second at most.
     void frame_part(double fraction);
-    // One line of its own (an error), printed without breaking the bar.
+    // One line of its own (an error), printed without breaking the bar, and
+    // kept as said of the current frame.
     void message(const std::string& line);
+    // A line about the whole run, printed the same way.
+    void announce(const std::string& line);
+    // A warning about one file: said for the first file, then counted and
+    // said once more by finish. Left out when quiet.
+    void note(const std::string& file, const std::string& text);
+    // Errors and the summary only: no bar, no notes.
+    void set_quiet(bool quiet) { quiet_ = quiet; }
     // Clears the bar and prints the summary line, which says where the
     // output went.
     void finish(bool interrupted, const std::string& destination);
+
+    // Each frame done, in order, as a report gives it.
+    struct DoneFrame {
+        bool failed = false, kept = false;
+        double seconds = 0.0;
+        std::string said;  // its messages and notes, "; " between them
+    };
+    const std::vector<DoneFrame>& done_frames() const { return done_frames_; }
+    double seconds() const;
 
     int done() const { return done_; }
     int failed() const { return failed_; }
@@ -66,6 +88,12 @@ private:
     bool live_;
     int done_ = 0;
     int failed_ = 0;
+    int kept_ = 0;
+    bool quiet_ = false;
+    RepeatedNotes notes_;
+    std::vector<DoneFrame> done_frames_;
+    std::string said_;  // of the current frame
+    double frame_start_ = 0.0;
     double part_ = 0.0;
     PixelsLeft left_;
     std::chrono::steady_clock::time_point start_, drawn_;

@@ -188,6 +188,38 @@ std::vector<unsigned char> ManyPages()
     return ReadBytes(path);
 }
 
+// An OpenEXR header, attribute by attribute, with a few bytes after it
+// where the chunk offsets would be.
+std::vector<unsigned char> ExrHeader(uint32_t flags,
+                                     const std::vector<std::pair<std::string, std::vector<int32_t>>>& ints)
+{
+    std::vector<unsigned char> e = {0x76, 0x2f, 0x31, 0x01};
+    const auto put = [&](int32_t v) {
+        for (int i = 0; i < 4; ++i) e.push_back((unsigned char)((uint32_t)v >> (8 * i)));
+    };
+    const auto attribute = [&](const std::string& name, const std::string& type, const std::vector<unsigned char>& v) {
+        e.insert(e.end(), name.begin(), name.end() + 1);
+        e.insert(e.end(), type.c_str(), type.c_str() + type.size() + 1);
+        put((int32_t)v.size());
+        e.insert(e.end(), v.begin(), v.end());
+    };
+    put((int32_t)(2 | flags));
+    attribute("channels", "chlist", {'R', 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0});
+    attribute("compression", "compression", {0});
+    for (const auto& a : ints) {
+        std::vector<unsigned char> v;
+        for (int32_t x : a.second)
+            for (int i = 0; i < 4; ++i) v.push_back((unsigned char)((uint32_t)x >> (8 * i)));
+        if (a.first == "tiles") v.push_back(0);
+        attribute(a.first, a.first == "tiles" ? "tiledesc" : a.first == "chunkCount" ? "int" : "box2i", v);
+    }
+    e.push_back(0);
+    e.resize(e.size() + 64, 0);
+    return e;
+}
+
+constexpr uint32_t kExrTiled = 0x200;
+
 class Hostile : public testing::TestWithParam<HostileCase> {};
 
 TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
@@ -209,13 +241,33 @@ TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, Hostile,
-    testing::Values(HostileCase{"gif_screen", "gif", [] { return GifScreen(65535, 65535); }, "65535 x 65535"},
-                    HostileCase{"gif_within_sides", "gif", [] { return GifScreen(10000, 10000); },
-                                "10000 x 10000 pixels, far more"},
-                    HostileCase{"jpeg_progressive", "jpg", [] { return ProgressiveJpegFrame(10000, 10000); }, "far more"},
-                    HostileCase{"png_chunk_length", "png", PngWithHugeChunk, "zTXt chunk claims"},
-                    HostileCase{"dpx_uncompressed", "dpx", [] { return DpxClaiming(12000, 10000); }, "bytes uncompressed"},
-                    HostileCase{"tiff_pages", "tif", ManyPages, "more than 1000 pages"}),
+    testing::Values(
+        HostileCase{"gif_screen", "gif", [] { return GifScreen(65535, 65535); }, "65535 x 65535"},
+        HostileCase{"gif_within_sides", "gif", [] { return GifScreen(10000, 10000); },
+                    "10000 x 10000 pixels, far more"},
+        HostileCase{"jpeg_progressive", "jpg", [] { return ProgressiveJpegFrame(10000, 10000); }, "far more"},
+        HostileCase{"png_chunk_length", "png", PngWithHugeChunk, "zTXt chunk claims"},
+        HostileCase{"dpx_uncompressed", "dpx", [] { return DpxClaiming(12000, 10000); }, "bytes uncompressed"},
+        HostileCase{"tiff_pages", "tif", ManyPages, "more than 1000 pages"},
+        HostileCase{"exr_huge_tile", "exr",
+                    [] {
+                        return ExrHeader(kExrTiled, {{"dataWindow", {0, 0, 15, 15}},
+                                                     {"displayWindow", {0, 0, 15, 15}},
+                                                     {"tiles", {1 << 30, 1 << 30}}});
+                    },
+                    "a tile of 1073741824 x 1073741824"},
+        HostileCase{"exr_chunk_count", "exr",
+                    [] {
+                        return ExrHeader(0x1000, {{"dataWindow", {0, 0, 15, 15}},
+                                                  {"displayWindow", {0, 0, 15, 15}},
+                                                  {"chunkCount", {1 << 30}}});
+                    },
+                    "a chunk count of 1073741824"},
+        HostileCase{"exr_data_window", "exr",
+                    [] {
+                        return ExrHeader(0, {{"dataWindow", {0, 0, 29999, 29999}}, {"displayWindow", {0, 0, 15, 15}}});
+                    },
+                    "30000 x 30000 pixels is more than --max-pixels"}),
     [](const testing::TestParamInfo<HostileCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

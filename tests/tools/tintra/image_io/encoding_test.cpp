@@ -3,6 +3,7 @@
 // that decide whether anything is written at all.
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <OpenImageIO/imagebufalgo.h>
 #include <OpenImageIO/imageio.h>
@@ -82,7 +83,9 @@ struct SwitchCase {
     bool output_changed;
     const char* out_text;  // expected on stdout ("" for nothing)
     bool err_empty;
-    bool unreadable_input = false;
+    int existing_side =
+        0;  // out.png is an image this many pixels a side; 0: three bytes of junk; -1: a folder, with a folder
+    // in.png in it
 };
 
 void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
@@ -94,29 +97,42 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
     const SwitchCase& c = GetParam();
     ScratchDir dir;
     std::vector<unsigned char> input = EncodePng(MakeRaw(8, 8, 8, 3, 4), 2);
-    if (c.unreadable_input) input.resize(20);
     WriteBytes(dir.path("in.png"), input);
-    const std::vector<unsigned char> before = {'o', 'l', 'd'};
-    WriteBytes(dir.path("out.png"), before);
+    const std::vector<unsigned char> before = c.existing_side > 0
+                                                  ? EncodePng(MakeRaw(c.existing_side, c.existing_side, 8, 3, 5), 2)
+                                              : c.existing_side < 0 ? std::vector<unsigned char>{'/'}
+                                                                    : std::vector<unsigned char>{'o', 'l', 'd'};
+    if (c.existing_side < 0) {
+        // -o names a folder, and the output in it is a folder too.
+        mkdir(dir.path("out.png").c_str(), 0777);
+        mkdir(dir.path("out.png/in.png").c_str(), 0777);
+    } else
+        WriteBytes(dir.path("out.png"), before);
     std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     EXPECT_EQ(run.status, c.status) << run.err;
-    EXPECT_EQ(ReadBytes(dir.path("out.png")) != before, c.output_changed);
+    struct stat info;
+    const bool folder = stat(dir.path("out.png").c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    EXPECT_EQ((folder ? std::vector<unsigned char>{'/'} : ReadBytes(dir.path("out.png"))) != before, c.output_changed);
     EXPECT_NE(run.out.find(c.out_text), std::string::npos) << run.out;
     EXPECT_EQ(run.err.empty(), c.err_empty) << run.err;
     EXPECT_EQ(dir.list().size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, Switches,
-    testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
-                    SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false},
-                    // A kept frame's input is not even read.
-                    SwitchCase{"no_clobber_reads_nothing", {"--no-clobber"}, 0, false, "", false, true},
-                    SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
-                    SwitchCase{"quiet_says_nothing", {"-q"}, 0, true, "", true}),
-    [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Options, Switches,
+                         testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
+                                         SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8},
+                                         // Only a whole image of the frame's size counts as done.
+                                         SwitchCase{"no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false},
+                                         SwitchCase{
+                                             "no_clobber_fails_wrong_size", {"--no-clobber"}, 1, false, "", false, 4},
+                                         SwitchCase{"dry_run_fails_junk", {"-n", "--no-clobber"}, 1, false, "", false},
+                                         SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
+                                         SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
+                                         SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
+                                         SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false}),
+                         [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 // --auto-orient turns the pixels as the tag says and resets the tag. Where
 // the stored first row's two ends are shown, in the words of the TIFF

@@ -246,7 +246,8 @@ INSTANTIATE_TEST_SUITE_P(
                                       Ramp(kW * kH * 3, -0.5f, 1.5f));
                      return RawImage();
                  },
-                 {"render", "@/in.exr", "-o", "@/out.tif", "--plugin", PluginPath()}, 0,
+                 {"render", "@/in.exr", "-o", "@/out.tif", "--plugin", PluginPath()},
+                 0,
                  "@/in.exr: 94 of 189 floating-point values were outside 0..1 and clipped",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) {
@@ -270,9 +271,14 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.exr"), {header}, Ramp(kW * kH * 4, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.exr", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out: Z",
+                 {"render", "@/in.exr", "-o", "@/out.tif"},
+                 0,
+                 "Z written after the colour, unnamed",
                  Expand::Same,
-                 [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
+                 [](const ScratchDir& d, const ToolRun&) {
+                     const OIIO::ImageSpec out = HeaderOf(d.path("out.tif"));
+                     EXPECT_EQ(std::make_pair(out.nchannels, out.alpha_channel), std::make_pair(4, -1));
+                 }},
         FileCase{"tiff_extra_sample_is_not_alpha",
                  [](const ScratchDir& d) {
                      OIIO::ImageSpec header(kW, kH, 4, OIIO::TypeDesc::UINT8);
@@ -281,9 +287,14 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.tif"), {header}, Ramp(kW * kH * 4, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.tif", "-o", "@/out.tif"}, 0, "channels beyond colour and alpha are left out",
+                 {"render", "@/in.tif", "-o", "@/out.tif"},
+                 0,
+                 "written after the colour, unnamed",
                  Expand::Same,
-                 [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(HeaderOf(d.path("out.tif")).nchannels, 3); }},
+                 [](const ScratchDir& d, const ToolRun&) {
+                     const OIIO::ImageSpec out = HeaderOf(d.path("out.tif"));
+                     EXPECT_EQ(std::make_pair(out.nchannels, out.alpha_channel), std::make_pair(4, -1));
+                 }},
         // Text after the image data, where ImageMagick writes it: Latin-1
         // kept as Latin-1, text beyond it (iTXt) left out of a PNG, said.
         FileCase{"png_text_after_the_image_data",
@@ -293,7 +304,9 @@ INSTANTIATE_TEST_SUITE_P(
                                                                     {"iTXt", std::string("Title\0\0\0\0\0\xe2\x9c\x93", 13)}}));
                      return RawImage();
                  },
-                 kPngToPng, 0, "@/out.png: a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out DocumentName",
+                 kPngToPng, 0,
+                 "@/out.png: a .png file's text holds Latin-1 only (OpenImageIO 2.4 writes no iTXt): left out "
+                 "DocumentName",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) {
                      EXPECT_EQ(std::string(HeaderOf(d.path("out.png")).get_string_attribute("Comment")), "caf\xe9");
@@ -304,7 +317,9 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.tif"), {header, header, header}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "90"}, 0, "",
+                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "90"},
+                 0,
+                 "",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_EQ(PagesOf(d.path("out.tif")), 3); }},
         FileCase{"pages_refused_by_a_single_page_format",
@@ -313,15 +328,16 @@ INSTANTIATE_TEST_SUITE_P(
                      WriteWithLibrary(d.path("in.tif"), {header, header}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
-                 kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one",
-                 Expand::Same,
+                 kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one", Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_FALSE(FileExists(d.path("out.png"))); }},
         FileCase{"tiff_metadata",
                  [](const ScratchDir& d) {
                      WriteWithLibrary(d.path("in.tif"), {Described(OIIO::TypeDesc::UINT16)}, Ramp(kW * kH * 3, 0, 1));
                      return RawImage();
                  },
-                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "30"}, 0, "",
+                 {"render", "@/in.tif", "-o", "@/out.tif", "--hue", "30"},
+                 0,
+                 "",
                  Expand::Same,
                  [](const ScratchDir& d, const ToolRun& run) {
                      ASSERT_TRUE(HeaderOf(d.path("in.tif")).find_attribute("ICCProfile"));
@@ -342,18 +358,40 @@ INSTANTIATE_TEST_SUITE_P(
                      Png(d, 8, 3, 2);
                      return RawImage();
                  },
-                 {"render", "@/in.png", "-o", "@/" + std::string(251, 'n') + ".png"}, 0,
+                 {"render", "@/in.png", "-o", "@/" + std::string(251, 'n') + ".png"},
+                 0,
                  "written to @/" + std::string(251, 'n') + ".png"},
         FileCase{"slider_beyond_its_range_is_taken_and_said",
                  [](const ScratchDir& d) {
                      Png(d, 8, 3, 2);
                      return RawImage();
                  },
-                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "-1"}, 0,
+                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "-1"},
+                 0,
                  "tintra: --alpha -1 is outside the slider's range 0.05..5; used, as the host uses a typed value"},
-        FileCase{"generate_says_what_it_wrote", nullptr, {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
-                 0, "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
-        FileCase{"version", nullptr, {"--version"}, 0, "", Expand::Same,
+        FileCase{"slider_at_the_end_it_shows_is_within_it",
+                 [](const ScratchDir& d) {
+                     Png(d, 8, 3, 2);
+                     return RawImage();
+                 },
+                 {"render", "@/in.png", "-o", "@/out.png", "--alpha", "0.05"},
+                 0,
+                 "",
+                 Expand::Same,
+                 [](const ScratchDir&, const ToolRun& run) {
+                     EXPECT_EQ(run.err.find("outside"), std::string::npos) << run.err;
+                 }},
+        FileCase{"generate_says_what_it_wrote",
+                 nullptr,
+                 {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
+                 0,
+                 "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
+        FileCase{"version",
+                 nullptr,
+                 {"--version"},
+                 0,
+                 "",
+                 Expand::Same,
                  [](const ScratchDir&, const ToolRun& run) {
                      EXPECT_EQ(run.out.find("tintra 1."), 0u) << run.out;
                      EXPECT_NE(run.out.find("\nplug-in " + PluginPath() + " 1."), std::string::npos) << run.out;

@@ -1,6 +1,7 @@
 // Files through tintra with settings that leave every pixel as it is: what
-// comes out must be what went in, bit for bit at 8 bits, and after the
-// documented 0..65535 <-> 0..32768 mapping at 16 bits.
+// comes out must be what went in, bit for bit, 16-bit files included (they go
+// through the OFX build's short path); through the After Effects build, named
+// with --plugin, after the documented 0..65535 <-> 0..32768 mapping.
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ struct RoundTripCase {
     int bits;
     int channels;
     const char* out_ext;
+    bool ae_build = false;  // --plugin names the After Effects build
 };
 
 void WriteInput(const RoundTripCase& c, const std::string& path, const RawImage& raw)
@@ -43,9 +45,9 @@ bool ReadOutput(const std::string& path, RawImage& raw)
     return ext == ".png" ? ReadPngSamples(path, raw) : ReadTiffSamples(path, raw);
 }
 
-uint16_t Expected(int bits, uint16_t v)
+uint16_t Expected(const RoundTripCase& c, uint16_t v)
 {
-    return bits == 16 ? HostToFile16(FileToHost16(v)) : v;
+    return c.bits == 16 && c.ae_build ? HostToFile16(FileToHost16(v)) : v;
 }
 
 void PrintTo(const RoundTripCase& c, std::ostream* out) { *out << c.name; }
@@ -61,7 +63,9 @@ TEST_P(RoundTrip, IdentitySettingsKeepEverySample)
     WriteInput(c, in_path, in);
     const std::string out_path = dir.path(std::string("out") + c.out_ext);
 
-    const ToolRun run = RunTintra({"render", in_path, "-o", out_path, "--hue", "0", "--chroma", "0"});
+    std::vector<std::string> args = {"render", in_path, "-o", out_path, "--hue", "0", "--chroma", "0"};
+    if (c.ae_build) args.insert(args.end(), {"--plugin", PluginPath()});
+    const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
 
     RawImage out;
@@ -73,23 +77,26 @@ TEST_P(RoundTrip, IdentitySettingsKeepEverySample)
     ASSERT_EQ(out.channels, in.channels);
     ASSERT_EQ(out.samples.size(), in.samples.size());
     for (size_t i = 0; i < in.samples.size(); ++i)
-        ASSERT_EQ(out.samples[i], Expected(c.bits, in.samples[i])) << "sample " << i << " of " << in.samples[i];
+        ASSERT_EQ(out.samples[i], Expected(c, in.samples[i])) << "sample " << i << " of " << in.samples[i];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, RoundTrip,
-    testing::Values(RoundTripCase{"png8_rgb", Writer::Png, 8, 3, ".png"},
-                    RoundTripCase{"png8_rgba", Writer::Png, 8, 4, ".png"},
-                    RoundTripCase{"png16_rgb", Writer::Png, 16, 3, ".png"},
-                    RoundTripCase{"png16_rgba", Writer::Png, 16, 4, ".png"},
-                    RoundTripCase{"tiff8_rgb", Writer::TiffPlain, 8, 3, ".tif"},
-                    RoundTripCase{"tiff8_rgba_lzw", Writer::TiffLzw, 8, 4, ".tiff"},
-                    RoundTripCase{"tiff16_rgb_strips", Writer::TiffDeflateStrips, 16, 3, ".tif"},
-                    RoundTripCase{"tiff16_rgba", Writer::TiffPlain, 16, 4, ".TIF"},
-                    RoundTripCase{"tiff16_big_endian", Writer::TiffBigEndian, 16, 3, ".tif"},
-                    RoundTripCase{"png16_to_tiff", Writer::Png, 16, 4, ".tif"},
-                    RoundTripCase{"tiff8_to_png", Writer::TiffLzw, 8, 3, ".png"}),
-    [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
+                         testing::Values(RoundTripCase{"png8_rgb", Writer::Png, 8, 3, ".png"},
+                                         RoundTripCase{"png8_rgba", Writer::Png, 8, 4, ".png"},
+                                         RoundTripCase{"png16_rgb", Writer::Png, 16, 3, ".png"},
+                                         RoundTripCase{"png16_rgba", Writer::Png, 16, 4, ".png"},
+                                         RoundTripCase{"tiff8_rgb", Writer::TiffPlain, 8, 3, ".tif"},
+                                         RoundTripCase{"tiff8_rgba_lzw", Writer::TiffLzw, 8, 4, ".tiff"},
+                                         RoundTripCase{"tiff16_rgb_strips", Writer::TiffDeflateStrips, 16, 3, ".tif"},
+                                         RoundTripCase{"tiff16_rgba", Writer::TiffPlain, 16, 4, ".TIF"},
+                                         RoundTripCase{"tiff16_big_endian", Writer::TiffBigEndian, 16, 3, ".tif"},
+                                         RoundTripCase{"png16_to_tiff", Writer::Png, 16, 4, ".tif"},
+                                         RoundTripCase{"tiff8_to_png", Writer::TiffLzw, 8, 3, ".png"},
+                                         RoundTripCase{"png16_through_ae_build", Writer::Png, 16, 4, ".png", true},
+                                         RoundTripCase{"png8_through_ae_build", Writer::Png, 8, 4, ".png", true}),
+                         [](const testing::TestParamInfo<RoundTripCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // PNG stores 16-bit samples most significant byte first: a tool that swapped
 // them on both reading and writing would pass the round trip above.

@@ -27,10 +27,15 @@ const GrammarCase kGrammar[] = {
     {kName, "v%02d.####.png", "v07.####.png v-3.####.png v12345.####.png"},  // the first pattern is the frame
     {kName, "shot.exr", ""},
     {kName, "50%.png", ""},
-    {kName, "shot.%4d.exr", ""},          // space padding names no file
+    {kName, "shot.%4d.exr", ""},  // space padding names no file
     {kName, "shot.@@@@@@@@@@@.exr", ""},  // more digits than any frame has
     {kFrames, "1001-1005", "1001-1005"},
-    {kFrames, "1001-1020x4", "1001,1005,1009,1013,1017"},
+    // Written back in the shortest form, steps included, so that any list
+    // printed can be pasted back into --frames.
+    {kFrames, "1001-1020x4", "1001-1017x4"},
+    {kFrames, "1-100000x2", "1-99999x2"},
+    {kFrames, "1,3,10-12,20,30", "1,3,10-12,20,30"},
+    {kFrames, "1-9x2,10-12,14-20x3", "1-7x2,9-12,14-20x3"},
     {kFrames, "1,5,9-12", "1,5,9-12"},
     {kFrames, "9-12,1,5,10", "1,5,9-12"},  // sorted, each once
     {kFrames, "-10--8,-1-1", "-10--8,-1-1"},

@@ -28,6 +28,7 @@ struct MissingCase {
     const char* message;  // a line of stderr holds this
     std::vector<int> held;
     int held_from;  // the frames held are the render of this frame
+    const char* out = "out/g.@@@@.png";
 };
 
 const MissingCase kMissing[] = {
@@ -38,9 +39,31 @@ const MissingCase kMissing[] = {
     {"hold in a chunk", {"--frames", "4", "--missing", "hold"}, 0, {4}, "1 frame missing: 4", {4}, 2},
     {"hold at the start", {"--frames", "0-1", "--missing", "hold"}, 0, {0, 1}, "1 frame missing: 0", {0}, 1},
     {"stepped", {"--frames", "1-5x2", "--missing", "skip"}, 0, {1, 5}, "1 frame missing: 3 (skipped)", {}, 0},
-    {"nothing left", {"--frames", "3-4", "--missing", "skip"}, 0, {}, "2 frames missing: 3-4", {}, 0},
+    {"nothing left", {"--frames", "3-4", "--missing", "skip"}, 1, {}, "none of the frames 3-4 is on disk", {}, 0},
     {"bad list", {"--frames", "6-1"}, 2, {}, "'6-1' ends before it starts", {}, 0},
     {"bad choice", {"--missing", "black"}, 2, {}, "--missing", {}, 0},
+    // A dry run fails as the run would, and writes nothing.
+    {"dry run, missing", {"--frames", "1-6", "-n"}, 1, {}, "2 frames missing: 3-4 (failed", {}, 0},
+    {"dry run, failed", {"-n"}, 1, {}, "tintra: failed frames: 3-4,6", {}, 0},
+    {"dry run, held", {"--frames", "1-5", "--missing", "hold", "-n"}, 0, {}, "(each holds the frame before", {}, 0},
+    // Frame 2 replaced in place, then read again for 3 and 4, would grade
+    // them twice; a later chunk would read it replaced whatever the order.
+    {"hold in place",
+     {"--frames", "1-5", "--missing", "hold", "--overwrite"},
+     2,
+     {},
+     "cannot render in place",
+     {},
+     0,
+     "in/shot.####.png"},
+    {"hold in place, a chunk",
+     {"--frames", "4", "--missing", "hold", "--overwrite"},
+     2,
+     {},
+     "cannot render in place",
+     {},
+     0,
+     "in/shot.####.png"},
 };
 
 void PrintTo(const MissingCase& c, std::ostream* out) { *out << c.name; }
@@ -55,8 +78,7 @@ TEST_P(Missing, IsNamedAndHandledAsAsked)
     for (int frame : {1, 2, 5})
         WriteBytes(Frame(dir.path("in"), "shot", frame), EncodePng(MakeRaw(4, 4, 8, 3, (uint32_t)frame), 2));
     WriteBytes(Frame(dir.path("in"), "shot", 6), {'n', 'o', 't'});
-    std::vector<std::string> args = {"render", dir.path("in/shot.####.png"), "-o", dir.path("out/g.@@@@.png"),
-                                     "--hue", "90"};
+    std::vector<std::string> args = {"render", dir.path("in/shot.####.png"), "-o", dir.path(c.out), "--hue", "90"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     EXPECT_EQ(run.status, c.status) << run.err;

@@ -64,6 +64,38 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, testing::Values(SIGINT, SIGHUP, SIGTERM));
 
+// A signal ignored when tintra starts (nohup's SIGHUP, a background job's
+// SIGINT) stays ignored: the run goes on to its end.
+class IgnoredSignal : public testing::TestWithParam<int> {};
+
+TEST_P(IgnoredSignal, StaysIgnored)
+{
+    ScratchDir dir;
+    mkdir(dir.path("frames").c_str(), 0777);
+    WriteBytes(dir.path("frame.png"), EncodePng(MakeRaw(512, 512, 8, 3, 8), 2));
+    constexpr int kFrames = 12;
+    for (int f = 0; f < kFrames; ++f)
+        ASSERT_EQ(symlink(dir.path("frame.png").c_str(), dir.path("frames/f" + std::to_string(f) + ".png").c_str()), 0);
+    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        signal(GetParam(), SIG_IGN);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
+        execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", nullptr);
+        _exit(127);
+    }
+    while (dir.list("out").empty()) usleep(1000);
+    kill(pid, GetParam());
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(dir.list("out").size(), (size_t)kFrames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, IgnoredSignal, testing::Values(SIGHUP, SIGINT));
+
 // Signals at every point of a run, one or two at a time, round after round
 // (TINTRA_SIGNAL_ROUNDS of them; the test stage asks for hundreds): whatever
 // the moment, no temporary file is left, and one signal ends with the

@@ -1,4 +1,5 @@
-// What tintra writes is what the colour core computes for the same pixels:
+// What tintra writes through the After Effects build is what the colour core
+// computes for the same pixels:
 // the values reach the plug-in as the host would hand them over, every pixel
 // is rendered once, and alpha passes through.
 #include <cmath>
@@ -45,9 +46,9 @@ TEST_P(Render, MatchesTheColourCore)
     ScratchDir dir;
     const RawImage in = MakeRaw(61, 19, c.bits, 4, 23);
     WriteBytes(dir.path("in.png"), EncodePng(in, 6));
-    const ToolRun run = RunTintra({"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", c.hue,
-                                   "--chroma", c.chroma, "--clip", c.clip_text, "--alpha", c.alpha, "--threads",
-                                   c.threads});
+    const ToolRun run =
+        RunTintra({"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", c.hue, "--chroma", c.chroma,
+                   "--clip", c.clip_text, "--alpha", c.alpha, "--threads", c.threads, "--plugin", PluginPath()});
     ASSERT_EQ(run.status, 0) << run.err;
     RawImage out;
     ASSERT_TRUE(ReadPngSamples(dir.path("out.png"), out));

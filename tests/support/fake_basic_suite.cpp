@@ -1,4 +1,4 @@
-#include "fake_basic_suite.h"
+#include "tests/support/fake_basic_suite.h"
 
 #include <stdexcept>
 

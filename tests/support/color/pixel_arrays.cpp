@@ -1,4 +1,4 @@
-#include "color/pixel_arrays.h"
+#include "tests/support/color/pixel_arrays.h"
 
 #include "color/pixel_functions.h"
 

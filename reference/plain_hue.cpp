@@ -1,4 +1,4 @@
-#include "bench/baseline/plain_hue.h"
+#include "reference/plain_hue.h"
 
 #include <cfloat>
 #include <cmath>

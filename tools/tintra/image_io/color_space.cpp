@@ -1,0 +1,308 @@
+#include "tools/tintra/image_io/color_space.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+
+#include <OpenImageIO/strutil.h>
+
+namespace {
+
+using OIIO::Strutil::iequals;
+
+// An encoding a file can declare, and the names configs commonly give it,
+// best first. Roles come first where the role is what the encoding means
+// (a file that says only "linear" is in the config's scene-linear space).
+struct Kind {
+    const char* kind;
+    const char* candidates[7];
+    bool linear;
+};
+
+constexpr Kind kKinds[] = {
+    {"scene_linear", {"scene_linear", "linear"}, true},
+    // Known primaries: a config's scene-linear space may be another gamut
+    // (ACEScg in an ACES config), so the role is only the last resort.
+    {"linear_rec709",
+     {"lin_rec709", "Linear Rec.709 (sRGB)", "Utility - Linear - sRGB", "lin_srgb", "linear", "scene_linear"},
+     true},
+    {"ACEScg", {"ACEScg", "ACES - ACEScg", "lin_ap1"}, true},
+    {"ACES2065-1", {"ACES2065-1", "ACES - ACES2065-1", "lin_ap0", "aces_interchange"}, true},
+    {"sRGB", {"sRGB", "srgb_tx", "sRGB - Texture", "Utility - sRGB - Texture", "sRGB Encoded Rec.709 (sRGB)"}, false},
+    {"Rec709", {"Rec709", "rec709", "Rec.709", "Utility - Rec.709 - Camera", "rec1886_rec709"}, false},
+    {"Cineon log", {"compositing_log", "Cineon", "cineon", "cineon_log", "lg10", "KodakLog"}, false},
+};
+
+const Kind* KindNamed(const std::string& kind)
+{
+    for (const Kind& k : kKinds)
+        if (kind == k.kind) return &k;
+    return nullptr;
+}
+
+// What the library's readers put in oiio:ColorSpace, as encodings.
+const char* KindOfTag(const std::string& tag)
+{
+    if (iequals(tag, "linear") || iequals(tag, "scene_linear")) return "scene_linear";
+    if (iequals(tag, "sRGB")) return "sRGB";
+    if (iequals(tag, "Rec709")) return "Rec709";
+    if (iequals(tag, "KodakLog") || iequals(tag, "Cineon")) return "Cineon log";
+    return nullptr;
+}
+
+// The DPX header's transfer characteristic, as the library spells it.
+const char* KindOfDpxTransfer(const std::string& transfer)
+{
+    if (transfer == "Printing density" || transfer == "Logarithmic") return "Cineon log";
+    if (transfer == "Linear") return "scene_linear";
+    if (transfer == "ITU-R 709-4" || transfer == "SMPTE 274M") return "Rec709";
+    return nullptr;
+}
+
+// EXR chromaticities (red, green, blue, white as x, y) of the gamuts a file
+// is likely to declare.
+struct Primaries {
+    const char* kind;
+    const char* label;
+    float xy[8];
+};
+
+constexpr Primaries kPrimaries[] = {
+    {"linear_rec709", "Rec.709", {0.64f, 0.33f, 0.30f, 0.60f, 0.15f, 0.06f, 0.3127f, 0.3290f}},
+    {"ACEScg", "ACES AP1", {0.713f, 0.293f, 0.165f, 0.830f, 0.128f, 0.044f, 0.32168f, 0.33767f}},
+    {"ACES2065-1", "ACES AP0", {0.7347f, 0.2653f, 0.0f, 1.0f, 0.0001f, -0.077f, 0.32168f, 0.33767f}},
+};
+
+const Primaries* PrimariesOf(const float* xy)
+{
+    for (const Primaries& p : kPrimaries) {
+        bool same = true;
+        // Writers round to four or five places.
+        for (int i = 0; i < 8; ++i) same = same && std::fabs(xy[i] - p.xy[i]) < 0.0005f;
+        if (same) return &p;
+    }
+    return nullptr;
+}
+
+bool IsFloat(const OIIO::ImageSpec& header)
+{
+    return header.format.basetype == OIIO::TypeDesc::FLOAT || header.format.basetype == OIIO::TypeDesc::HALF ||
+           header.format.basetype == OIIO::TypeDesc::DOUBLE;
+}
+
+// What an untagged file of the format holds, and the convention's name.
+void Convention(const std::string& format, const OIIO::ImageSpec& header, std::string& kind, std::string& label)
+{
+    const bool log_format = format == "cineon" || format == "dpx";
+    const std::string name = format == "openexr" ? "EXR" : format == "targa" ? "TGA" : OIIO::Strutil::upper(format);
+    if (IsFloat(header) || format == "openexr" || format == "hdr") {
+        kind = "scene_linear";
+        label = IsFloat(header) && format != "openexr" && format != "hdr" ? "the float " + name + " convention"
+                                                                          : "the " + name + " convention";
+    } else {
+        // Film scans: DPX as well as Cineon, as compositing packages read them.
+        kind = log_format ? "Cineon log" : "sRGB";
+        label = "the " + name + " convention";
+    }
+}
+
+uint32_t Big32(const unsigned char* p)
+{
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+}
+
+}  // namespace
+
+ColorSpaces::ColorSpaces() = default;
+ColorSpaces::~ColorSpaces() = default;
+
+bool ColorSpaces::Load(const std::string& file, std::string& error)
+{
+    const char* env = std::getenv("OCIO");
+    const std::string path = !file.empty() ? file : env != nullptr ? env : "";
+    const std::string from = !file.empty() ? "colour config " : "$OCIO's colour config ";
+    struct stat info;
+    if (!path.empty() && (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))) {
+        error = from + path + ": no such file";
+        return false;
+    }
+    config_.reset(new OIIO::ColorConfig(path));
+    if (!path.empty() && config_->has_error()) {
+        std::string reason = config_->geterror();
+        OIIO::Strutil::replace(reason, "\n", " ", true);
+        error = from + path + ": " + std::string(OIIO::Strutil::strip(reason));
+        return false;
+    }
+    config_->geterror();  // the built-in set reports that no file was named
+    built_in_ = path.empty();
+    config_name_ = built_in_ ? "OpenImageIO's built-in set" : path;
+    return true;
+}
+
+std::string ColorSpaces::Find(const std::string& name) const
+{
+    if (name.empty()) return "";
+    if (!built_in_) {
+        // The built-in set answers any name with its default space.
+        const char* role = config_->getColorSpaceNameByRole(name);
+        if (role != nullptr && *role != '\0') return role;
+    } else if (iequals(name, "scene_linear")) {
+        return "linear";
+    }
+    for (const std::string& space : config_->getColorSpaceNames()) {
+        if (iequals(space, name)) return space;
+        for (const std::string& alias : config_->getAliases(space))
+            if (iequals(alias, name)) return space;
+    }
+    // The library converts gamma curves of any exponent with its own code.
+    if (built_in_ && OIIO::Strutil::istarts_with(name, "gamma") && OIIO::Strutil::string_is_float(name.substr(5)) &&
+        OIIO::Strutil::from_string<float>(name.substr(5)) > 0.0f)
+        return name;
+    return "";
+}
+
+OIIO::ColorProcessorHandle ColorSpaces::Processor(const std::string& from, const std::string& to,
+                                                  std::string& reason) const
+{
+    OIIO::ColorProcessorHandle processor = config_->createColorProcessor(from, to);
+    // Left behind also when the library fell back to its own curves.
+    reason = config_->geterror();
+    return processor;
+}
+
+std::string ColorSpaces::SceneLinear() const { return Known("scene_linear"); }
+
+std::vector<std::string> ColorSpaces::Names() const
+{
+    std::vector<std::string> names = config_->getColorSpaceNames();
+    if (!built_in_)
+        for (const std::string& role : config_->getRoles()) names.push_back(role);
+    return names;
+}
+
+bool ColorSpaces::IsLinear(const std::string& space) const
+{
+    // OpenColorIO 2.1 does not tell the library a space's encoding.
+    for (const Kind& k : kKinds)
+        if (k.linear && Known(k.kind) == space) return true;
+    return config_->isColorSpaceLinear(space);
+}
+
+std::string ColorSpaces::LibraryTag(const std::string& space) const
+{
+    const std::pair<const char*, const char*> tags[] = {
+        {"linear_rec709", "linear"}, {"sRGB", "sRGB"}, {"Rec709", "Rec709"}, {"Cineon log", "KodakLog"}};
+    for (const auto& tag : tags)
+        if (Known(tag.first) == space) return tag.second;
+    return space;
+}
+
+std::vector<float> ColorSpaces::Chromaticities(const std::string& space) const
+{
+    for (const Primaries& p : kPrimaries)
+        if (Known(p.kind) == space) return std::vector<float>(p.xy, p.xy + 8);
+    return {};
+}
+
+std::string ColorSpaces::Known(const std::string& kind) const
+{
+    const Kind* k = KindNamed(kind);
+    for (const char* candidate : k->candidates) {
+        if (candidate == nullptr) break;
+        const std::string space = Find(candidate);
+        if (!space.empty()) return space;
+    }
+    return "";
+}
+
+FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpec& header) const
+{
+    std::string convention_kind, convention;
+    Convention(format, header, convention_kind, convention);
+
+    FileEncoding found;
+    std::string missing;  // the first tag the config cannot convert
+    const auto take = [&](const std::string& space, bool linear, const std::string& said_by, const std::string& named) {
+        if (!found.space.empty()) return;
+        if (space.empty() && missing.empty()) missing = named;
+        if (!space.empty()) found = FileEncoding{space, said_by, linear, ""};
+    };
+    const auto take_kind = [&](const char* kind, const std::string& said_by, const std::string& named) {
+        if (kind != nullptr) take(Known(kind), KindNamed(kind)->linear, said_by, named);
+    };
+    const auto take_name = [&](const std::string& name, const std::string& said_by) {
+        take(Find(name), IsLinear(Find(name)), said_by, said_by);
+    };
+
+    // The profile describes the pixels most exactly, then the primaries,
+    // then the format's own fields, then what the reader says.
+    if (const OIIO::ParamValue* icc = header.find_attribute("ICCProfile")) {
+        const std::string description =
+            IccDescription(static_cast<const unsigned char*>(icc->data()), (size_t)icc->datasize());
+        const std::string said_by = "its ICC profile (\"" + description + "\")";
+        if (OIIO::Strutil::icontains(description, "sRGB"))
+            take_kind("sRGB", said_by, said_by);
+        else if (!description.empty())
+            take_name(description, said_by);
+    }
+    if (const OIIO::ParamValue* xy =
+            header.find_attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8))) {
+        const Primaries* p = PrimariesOf(static_cast<const float*>(xy->data()));
+        const std::string said_by = "its chromaticities (" + std::string(p != nullptr ? p->label : "") + ")";
+        if (p != nullptr)
+            take_kind(p->kind, said_by, said_by);
+        else if (found.space.empty() && missing.empty())
+            missing = "its chromaticities (primaries tintra does not know)";
+    }
+    const std::string transfer = header.get_string_attribute("dpx:Transfer");
+    take_kind(KindOfDpxTransfer(transfer), "its transfer characteristic (\"" + transfer + "\")", "");
+    const std::string tag = header.get_string_attribute("oiio:ColorSpace");
+    if (!tag.empty()) {
+        const std::string said_by = "its colour-space tag (\"" + tag + "\")";
+        // Some readers (PNG, JPEG, EXR) tag every file with their format's
+        // convention; such a tag says no more than the convention.
+        if (const char* kind = KindOfTag(tag))
+            take_kind(kind, kind == convention_kind ? convention : said_by, said_by);
+        else
+            take_name(tag, said_by);
+    }
+    take_kind(convention_kind.c_str(), convention, "");
+    if (found.space.empty() || !missing.empty())
+        found.note = found.space.empty() ? config_name_ + " has no " + convention_kind + " space for " + convention +
+                                               ": name the input's space with --colorspace"
+                                         : missing + " names no space of " + config_name_ + ": read as " + found.space +
+                                               " by " + found.said_by;
+    return found;
+}
+
+std::string IccDescription(const unsigned char* profile, size_t size)
+{
+    // Header, then the tag count and a table of (signature, offset, size).
+    if (profile == nullptr || size < 132) return "";
+    const uint32_t count = Big32(profile + 128);
+    for (uint64_t i = 0; i < count && 132 + 12 * (i + 1) <= size; ++i) {
+        const unsigned char* entry = profile + 132 + 12 * i;
+        if (std::memcmp(entry, "desc", 4) != 0) continue;
+        const uint64_t at = Big32(entry + 4), length = Big32(entry + 8);
+        if (at + length > size || length < 12) return "";
+        const unsigned char* tag = profile + at;
+        std::string text;
+        if (std::memcmp(tag, "desc", 4) == 0) {
+            // Version 2: an ASCII count (with its terminator) and the text.
+            const uint64_t n = Big32(tag + 8);
+            if (12 + n > length) return "";
+            text.assign(reinterpret_cast<const char*>(tag + 12), (size_t)n);
+        } else if (std::memcmp(tag, "mluc", 4) == 0 && length >= 28) {
+            // Version 4: UTF-16 records; the first is the profile's own language.
+            const uint64_t n = Big32(tag + 20), from = Big32(tag + 24);
+            if (from + n > length) return "";
+            for (uint64_t k = 0; k + 1 < n; k += 2) {
+                const unsigned unit = (unsigned)tag[from + k] << 8 | tag[from + k + 1];
+                text.push_back(unit < 0x80 ? (char)unit : '?');
+            }
+        }
+        return std::string(text.c_str());  // up to a terminator
+    }
+    return "";
+}

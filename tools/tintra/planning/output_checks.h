@@ -1,0 +1,10 @@
+// What can be known of a plan's outputs before anything is decoded: each
+// name fits the file system, and each folder is one that can be written in
+// (or created). A failure here is a usage error: nothing is done.
+#pragma once
+
+#include <string>
+
+#include "tools/tintra/planning/batch_plan.h"
+
+bool CheckOutputsWritable(const BatchPlan& plan, std::string& error);

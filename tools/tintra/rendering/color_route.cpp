@@ -1,0 +1,171 @@
+#include "tools/tintra/rendering/color_route.h"
+
+#include <cmath>
+
+#include <OpenImageIO/strutil.h>
+
+#include "tools/tintra/rendering/frame_render.h"
+#include "tools/tintra/rendering/ofx_plugin.h"
+
+namespace {
+
+bool FindSpace(const ColorSpaces& spaces, const std::string& option, const std::string& name, std::string& space,
+               std::string& error)
+{
+    space = spaces.Find(name);
+    if (!space.empty()) return true;
+    error = option + " " + name + ": not a space of " + spaces.config_name() + " (it has " +
+            OIIO::Strutil::join(spaces.Names(), ", ") + ")";
+    return false;
+}
+
+// A stored level as float 0..1, and back, rounded to the nearest level;
+// NaN and what lies outside the range go to the nearest end.
+float LevelToFloat(uint32_t v, float top) { return (float)v / top; }
+
+template <typename T>
+T FloatToLevel(float v, float top)
+{
+    if (!(v > 0.0f)) return 0;
+    return v >= 1.0f ? (T)top : (T)(v * top + 0.5f);
+}
+
+}  // namespace
+
+bool ColorRoute::Prepare(const CommandLine& line, std::string& error)
+{
+    raw_ = line.colorspace.empty() || line.colorspace == "raw";
+    // Only a render that did not name the input's space is told, and not
+    // under --quiet: the stored values are what it asked for.
+    warned_ = !line.colorspace.empty() || line.quiet;
+    std::string load_error;
+    loaded_ = spaces_.Load(line.colorconfig, load_error);
+    if (raw_) {
+        const bool asked = !line.working_space.empty() || !line.output_colorspace.empty() || !line.colorconfig.empty();
+        if (asked) error = "--working-space, --output-colorspace and --colorconfig need --colorspace (auto or a space)";
+        return !asked;
+    }
+    if (!loaded_) {
+        error = load_error;
+        return false;
+    }
+    if (line.colorspace != "auto" && !FindSpace(spaces_, "--colorspace", line.colorspace, input_, error)) return false;
+    working_ = spaces_.SceneLinear();
+    if (!line.working_space.empty() && !FindSpace(spaces_, "--working-space", line.working_space, working_, error))
+        return false;
+    if (working_.empty()) {
+        error = spaces_.config_name() + " has no scene_linear role: name one with --working-space";
+        return false;
+    }
+    return line.output_colorspace.empty() ||
+           FindSpace(spaces_, "--output-colorspace", line.output_colorspace, output_, error);
+}
+
+bool ColorRoute::ForPage(const std::string& format, const OIIO::ImageSpec& header, PageColor& page,
+                         std::vector<std::string>& notes, std::string& error) const
+{
+    page.input = input_;
+    if (page.input.empty()) {
+        const FileEncoding e = spaces_.Detect(format, header);
+        if (!e.note.empty()) notes.push_back(e.note);
+        if (e.space.empty()) {
+            error = e.note;
+            return false;
+        }
+        page.input = e.space;
+        page.said_by = e.said_by;
+    }
+    page.working = working_;
+    page.output = output_.empty() ? page.input : output_;
+    if (!page.to_working.Prepare(spaces_, page.input, page.working, error) ||
+        !page.to_output.Prepare(spaces_, page.working, page.output, error))
+        return false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    used_.insert(page.input + (page.said_by.empty() ? "" : " (" + page.said_by + ")") + " -> " + page.working + " -> " +
+                 page.output);
+    return true;
+}
+
+std::string ColorRoute::RawWarning(const std::string& format, const OIIO::ImageSpec& header) const
+{
+    if (!raw_ || !loaded_ || warned_) return "";
+    const FileEncoding e = spaces_.Detect(format, header);
+    if (e.linear || warned_.exchange(true)) return "";
+    return "holds encoded values (" + (e.space.empty() ? std::string("Cineon log") : e.space) + ", by " + e.said_by +
+           "): the effect sees them as they are stored; --colorspace auto renders in linear light";
+}
+
+void ColorRoute::TagOutput(const PageColor& page, OIIO::ImageSpec& header, std::vector<std::string>& notes) const
+{
+    header.attribute("oiio:ColorSpace", spaces_.LibraryTag(page.output));
+    const std::vector<float> xy = spaces_.Chromaticities(page.output);
+    if (!xy.empty()) header.attribute("chromaticities", OIIO::TypeDesc(OIIO::TypeDesc::FLOAT, 8), xy.data());
+    if (page.output == page.input) return;
+    // The profile, the gamma and the primaries described the values before
+    // conversion.
+    header.erase_attribute("oiio:Gamma");
+    if (xy.empty()) header.erase_attribute("chromaticities");
+    if (header.find_attribute("ICCProfile")) {
+        header.erase_attribute("ICCProfile");
+        notes.push_back("its ICC profile is left out: the pixels were converted from " + page.input + " to " +
+                        page.output);
+    }
+}
+
+std::vector<std::string> ColorRoute::Summary() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> lines;
+    for (const std::string& route : used_) lines.push_back("colour: " + route + ", with " + spaces_.config_name());
+    return lines;
+}
+
+int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
+                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
+{
+    const int32_t rows = bottom - top;
+    const size_t first = (size_t)top * (size_t)in.width, n = (size_t)in.width * (size_t)rows;
+    Image band = MakeImage(in.width, rows, 32, in.has_alpha), rendered = band;
+    band.premultiplied = rendered.premultiplied = in.premultiplied;
+    float* f = band.pixelsf.data();
+    if (in.depth == 32) {
+        std::copy(in.pixelsf.begin() + (ptrdiff_t)first * 4, in.pixelsf.begin() + (ptrdiff_t)(first + n) * 4, f);
+    } else if (in.depth == 16) {
+        const float top16 = in.full16 ? 65535.0f : 32768.0f;
+        for (size_t i = 0; i < n; ++i) {
+            const PF_Pixel16& p = in.pixels16[first + i];
+            f[i * 4] = LevelToFloat(p.red, top16), f[i * 4 + 1] = LevelToFloat(p.green, top16);
+            f[i * 4 + 2] = LevelToFloat(p.blue, top16), f[i * 4 + 3] = LevelToFloat(p.alpha, top16);
+        }
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            const PF_Pixel& p = in.pixels8[first + i];
+            f[i * 4] = LevelToFloat(p.red, 255.0f), f[i * 4 + 1] = LevelToFloat(p.green, 255.0f);
+            f[i * 4 + 2] = LevelToFloat(p.blue, 255.0f), f[i * 4 + 3] = LevelToFloat(p.alpha, 255.0f);
+        }
+    }
+    color.to_working.Apply(f, n, in.premultiplied);
+    if (const int32_t err = RenderRows(plugin, values, band, rendered, 0, rows, threads)) return err;
+    float* r = rendered.pixelsf.data();
+    color.to_output.Apply(r, n, in.premultiplied);
+    if (out.depth == 32) {
+        std::copy(r, r + n * 4, out.pixelsf.begin() + (ptrdiff_t)first * 4);
+    } else if (out.depth == 16) {
+        const float top16 = out.full16 ? 65535.0f : 32768.0f;
+        for (size_t i = 0; i < n; ++i)
+            out.pixels16[first + i] =
+                PF_Pixel16{FloatToLevel<uint16_t>(r[i * 4 + 3], top16), FloatToLevel<uint16_t>(r[i * 4], top16),
+                           FloatToLevel<uint16_t>(r[i * 4 + 1], top16), FloatToLevel<uint16_t>(r[i * 4 + 2], top16)};
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            out.pixels8[first + i] =
+                PF_Pixel{FloatToLevel<uint8_t>(r[i * 4 + 3], 255.0f), FloatToLevel<uint8_t>(r[i * 4], 255.0f),
+                         FloatToLevel<uint8_t>(r[i * 4 + 1], 255.0f), FloatToLevel<uint8_t>(r[i * 4 + 2], 255.0f)};
+    }
+    return 0;
+}
+
+bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
+{
+    return plugin.is_ofx() && IsIdentityOfx(plugin, values);
+}

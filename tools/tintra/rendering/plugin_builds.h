@@ -1,0 +1,56 @@
+// The builds a render goes through, and which of them renders a frame.
+// Without --plugin a frame goes through the build for its own file's
+// samples: 8-bit files through the After Effects build, 16-bit and float
+// files through the OFX build beside the tool (its short path keeps all
+// 65,536 levels, so that Hue 0 / Chroma 0 gives the file back bit for bit;
+// its float path keeps values unclipped). With --plugin every frame goes
+// through the build it names. Chosen per frame, never per run, so that a
+// frame renders the same whatever else is in its run or chunk.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <OpenImageIO/typedesc.h>
+
+#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/rendering/plugin.h"
+
+class ImageReader;
+
+struct RenderBuild {
+    LoadedPlugin plugin;
+    std::vector<PluginParam> values;
+    // Why this build cannot take the command line's options (another build
+    // can): a frame it would render fails with this reason.
+    std::string refused;
+};
+
+struct PluginBuilds {
+    RenderBuild main;  // --plugin's build, else the After Effects build beside the tool
+    std::unique_ptr<RenderBuild> ofx;  // the OFX build beside the tool; null with --plugin or when it is absent
+    // With a colour route every frame goes through this build's float path;
+    // null for a raw render.
+    const RenderBuild* route = nullptr;
+
+    // The build for a file whose samples are of this type.
+    const RenderBuild& For(OIIO::TypeDesc samples) const;
+};
+
+// The build for an opened file: that of its widest samples, so that one
+// page of float makes the whole file a float render.
+const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader);
+
+// Loads the builds and applies the options to each. Returns kExitOk, or the
+// exit status after printing the one-line reason (an option that no build
+// takes is a usage error).
+int PrepareBuilds(const CommandLine& line, PluginBuilds& builds);
+
+// When an option is taken by one build only, the inputs whose samples go
+// through the other are a usage error, found from their headers before
+// anything is rendered. Returns kExitOk or kExitUsage after printing why.
+int CheckBuildsTakeOptions(const PluginBuilds& builds, const std::vector<std::string>& inputs);
+
+// The build's name as a note says it: "the OFX build" or "the After Effects build".
+std::string BuildName(const LoadedPlugin& plugin);
