@@ -34,7 +34,8 @@ bool RewriteAsGrey(int fd, const std::string& path, const OIIO::ImageSpec& heade
     std::vector<unsigned char> grey(pixels * (size_t)kept * size);
     for (size_t p = 0; p < pixels; ++p)
         for (int k = 0; k < kept; ++k)
-            std::copy_n(&rgb[(p * (size_t)channels + (k == 0 ? 0 : 3)) * size], size, &grey[(p * (size_t)kept + (size_t)k) * size]);
+            std::copy_n(&rgb[(p * (size_t)channels + (k == 0 ? 0 : 3)) * size], size,
+                        &grey[(p * (size_t)kept + (size_t)k) * size]);
     OIIO::ImageSpec spec = header;
     spec.nchannels = kept;
     spec.channelnames = kept == 2 ? std::vector<std::string>{"Y", "A"} : std::vector<std::string>{"Y"};

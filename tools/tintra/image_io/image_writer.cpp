@@ -209,10 +209,11 @@ bool KeepPngTraits(ImageWriter::State& s, const OIIO::ImageSpec& header, std::st
     }
     if (ok && s.format == "png" && !s.png_chunks.empty())
         ok = CarryPngChunks(s.fd, s.png_chunks, s.colour_kept, s.chunks_note, error);
-    const std::vector<std::string> png_only = s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
+    const std::vector<std::string> png_only =
+        s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
     if (!png_only.empty())
-        s.chunks_note = "a ." + ExtensionOf(s.path) + " file cannot hold the input's PNG chunks " + CommaList(png_only) +
-                        "; written without";
+        s.chunks_note = "a ." + ExtensionOf(s.path) + " file cannot hold the input's PNG chunks " +
+                        CommaList(png_only) + "; written without";
     return ok;
 }
 

@@ -16,12 +16,15 @@ using Bytes = std::vector<unsigned char>;
 
 struct Chunk {
     std::string type;
-    size_t at = 0;      // of its length field
+    size_t at = 0;  // of its length field
     uint32_t length = 0;
     bool after_data = false;
 };
 
-uint32_t Big32(const unsigned char* p) { return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3]; }
+uint32_t Big32(const unsigned char* p)
+{
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+}
 
 // The chunks of a PNG held in memory, every length checked against what is
 // there; stops at IEND or at the first chunk that does not fit.
@@ -122,7 +125,8 @@ bool StillHolds(const std::string& type, const unsigned char* data, uint32_t len
 bool InternalText(const Bytes& file, const Chunk& c)
 {
     if (c.type != "tEXt" && c.type != "zTXt" && c.type != "iTXt") return false;
-    const std::string keyword(reinterpret_cast<const char*>(&file[c.at + 8]), strnlen(reinterpret_cast<const char*>(&file[c.at + 8]), c.length));
+    const std::string keyword(reinterpret_cast<const char*>(&file[c.at + 8]),
+                              strnlen(reinterpret_cast<const char*>(&file[c.at + 8]), c.length));
     for (const char* prefix : {"oiio:", "jpeg:", "png:", "tintra:"})
         if (keyword.compare(0, strlen(prefix), prefix) == 0) return true;
     return false;
@@ -180,7 +184,8 @@ void TakePngChunks(OIIO::ImageSpec& header, std::vector<unsigned char>& chunks, 
         const auto* data = static_cast<const unsigned char*>(p->data());
         chunks.assign(data, data + p->type().numelements() * p->nvalues());
     }
-    colour_kept = header.get_string_attribute("oiio:ColorSpace") == header.get_string_attribute(kPngColorSpaceAttribute);
+    colour_kept =
+        header.get_string_attribute("oiio:ColorSpace") == header.get_string_attribute(kPngColorSpaceAttribute);
     header.erase_attribute(kPngChunksAttribute);
     header.erase_attribute(kPngColorSpaceAttribute);
 }
@@ -255,8 +260,8 @@ bool CarryPngChunks(int fd, const std::vector<unsigned char>& records, bool colo
     const unsigned char* ihdr = &file[written[0].at + 8];
     // A sheet or a turned image is another picture: the input's chunks
     // about this one are not carried into it.
-    const bool same_picture = !source.chunks.empty() && source.chunks[0].type == "IHDR" &&
-                              std::memcmp(&source.bytes[8], ihdr, 8) == 0;
+    const bool same_picture =
+        !source.chunks.empty() && source.chunks[0].type == "IHDR" && std::memcmp(&source.bytes[8], ihdr, 8) == 0;
     Bytes out(file.begin(), file.begin() + 8);
     std::vector<std::string> left;
     bool data_seen = false;

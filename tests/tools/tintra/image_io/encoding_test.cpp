@@ -58,21 +58,34 @@ TEST_P(Encoding, IsWhatWasAskedOrTheSources)
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, Encoding,
-    testing::Values(EncodingCase{"dpx10_kept", "dpx", 10, {}, "dpx", "oiio:BitsPerSample", "10"},
-                    EncodingCase{"uint12_asked", "png", 16, {"-d", "uint12"}, "tif", "oiio:BitsPerSample", "12"},
-                    EncodingCase{"half_asked", "png", 8, {"--depth=half"}, "exr", "format", "half"},
-                    EncodingCase{"uint8_asked", "png", 16, {"-d", "uint8"}, "tif", "format", "uint8"},
-                    EncodingCase{"compression_asked", "png", 8, {"--compression", "lzw"}, "tif", "compression", "lzw"},
-                    EncodingCase{"jpeg_chroma_kept_whole", "png", 8, {}, "jpg", "jpeg:subsampling", "4:4:4"},
-                    EncodingCase{"jpeg_subsampling_asked", "png", 8, {"--subsampling", "4:2:0"}, "jpg",
-                                 "jpeg:subsampling", "4:2:0"},
-                    // As text in a PNG it would halve a later JPEG's chroma.
-                    EncodingCase{"jpeg_subsampling_not_kept_in_a_png", "jpg", 8, {}, "png", "jpeg:subsampling", ""},
-                    EncodingCase{"pnm16_kept", "png", 16, {}, "ppm", "format", "uint16"},
-                    EncodingCase{"uint10_fallback_said", "png", 16, {"-d", "uint10"}, "png", "format", "uint16",
-                                 "a .png file cannot hold uint10 samples; written as uint16"},
-                    EncodingCase{"uint12_fallback_said", "png", 16, {"-d", "uint12"}, "jpg", "format", "uint8",
-                                 "a .jpg file cannot hold uint12 samples; written as uint8"}),
+    testing::Values(
+        EncodingCase{"dpx10_kept", "dpx", 10, {}, "dpx", "oiio:BitsPerSample", "10"},
+        EncodingCase{"uint12_asked", "png", 16, {"-d", "uint12"}, "tif", "oiio:BitsPerSample", "12"},
+        EncodingCase{"half_asked", "png", 8, {"--depth=half"}, "exr", "format", "half"},
+        EncodingCase{"uint8_asked", "png", 16, {"-d", "uint8"}, "tif", "format", "uint8"},
+        EncodingCase{"compression_asked", "png", 8, {"--compression", "lzw"}, "tif", "compression", "lzw"},
+        EncodingCase{"jpeg_chroma_kept_whole", "png", 8, {}, "jpg", "jpeg:subsampling", "4:4:4"},
+        EncodingCase{
+            "jpeg_subsampling_asked", "png", 8, {"--subsampling", "4:2:0"}, "jpg", "jpeg:subsampling", "4:2:0"},
+        // As text in a PNG it would halve a later JPEG's chroma.
+        EncodingCase{"jpeg_subsampling_not_kept_in_a_png", "jpg", 8, {}, "png", "jpeg:subsampling", ""},
+        EncodingCase{"pnm16_kept", "png", 16, {}, "ppm", "format", "uint16"},
+        EncodingCase{"uint10_fallback_said",
+                     "png",
+                     16,
+                     {"-d", "uint10"},
+                     "png",
+                     "format",
+                     "uint16",
+                     "a .png file cannot hold uint10 samples; written as uint16"},
+        EncodingCase{"uint12_fallback_said",
+                     "png",
+                     16,
+                     {"-d", "uint12"},
+                     "jpg",
+                     "format",
+                     "uint8",
+                     "a .jpg file cannot hold uint12 samples; written as uint8"}),
     [](const testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
 
 // --no-clobber, --dry-run and --quiet: what is written and what is said.

@@ -192,8 +192,8 @@ TEST_P(Files, AreReadKeptAndReported)
                             : c.expand == Expand::GreyAlpha                           ? 2
                                                                                       : in.channels;
     // A grey PNG rendered at identity stays grey.
-    const bool grey = (c.expand == Expand::Grey || c.expand == Expand::GreyAlpha) &&
-                      c.args[1].find(".png") != std::string::npos;
+    const bool grey =
+        (c.expand == Expand::Grey || c.expand == Expand::GreyAlpha) && c.args[1].find(".png") != std::string::npos;
     ASSERT_EQ(out.channels, grey ? in_channels : in_channels == 2 || in_channels == 4 ? 4 : 3);
     const double in_top = in.bits == 32 ? 255.0 : (double)((1u << in.bits) - 1u);
     const double out_top = out.bits == 16 ? 65535.0 : 255.0;
@@ -211,29 +211,28 @@ TEST_P(Files, AreReadKeptAndReported)
 INSTANTIATE_TEST_SUITE_P(
     Variants, Files,
     testing::Values(
-        FileCase{"png_grey8", [](const ScratchDir& d) { return Png(d, 8, 1, 0); }, kPngToPng, 0,
-                 "written to @/out.png", Expand::Grey},
+        FileCase{"png_grey8", [](const ScratchDir& d) { return Png(d, 8, 1, 0); }, kPngToPng, 0, "written to @/out.png",
+                 Expand::Grey},
         FileCase{"png_grey_alpha16", [](const ScratchDir& d) { return Png(d, 16, 2, 4); }, kPngToPng, 0, "",
                  Expand::GreyAlpha},
-        FileCase{"png_palette", [](const ScratchDir& d) { return Png(d, 8, 1, 3); }, kPngToPng, 0, "",
-                 Expand::Palette},
+        FileCase{"png_palette", [](const ScratchDir& d) { return Png(d, 8, 1, 3); }, kPngToPng, 0, "", Expand::Palette},
         FileCase{"png_grey4", [](const ScratchDir& d) { return Png(d, 4, 1, 0); }, kPngToPng, 0, "", Expand::Grey},
         FileCase{"png_grey1", [](const ScratchDir& d) { return Png(d, 1, 1, 0); }, kPngToPng, 0, "", Expand::Grey},
         FileCase{"tiff_tiled16",
                  [](const ScratchDir& d) { return Tiff(d, 16, 3, Layout([](TiffLayout& l) { l.tiled = true; })); },
                  kTifToPng, 0, ""},
-        FileCase{"tiff_planar_rgba8",
-                 [](const ScratchDir& d) {
-                     return Tiff(d, 8, 4, Layout([](TiffLayout& l) { l.planar_separate = true; }));
-                 },
-                 kTifToPng, 0, ""},
+        FileCase{
+            "tiff_planar_rgba8",
+            [](const ScratchDir& d) { return Tiff(d, 8, 4, Layout([](TiffLayout& l) { l.planar_separate = true; })); },
+            kTifToPng, 0, ""},
         FileCase{"tiff_grey8",
                  [](const ScratchDir& d) { return Tiff(d, 8, 1, Layout([](TiffLayout& l) { l.photometric = 1; })); },
                  kTifToPng, 0, "", Expand::Grey},
         // Float files through the After Effects build: clipped, and said.
         FileCase{"tiff_float",
                  [](const ScratchDir& d) { return Tiff(d, 32, 3, Layout([](TiffLayout& l) { l.sample_format = 3; })); },
-                 {"render", "@/in.tif", "-o", "@/out.png", "--plugin", PluginPath()}, 0,
+                 {"render", "@/in.tif", "-o", "@/out.png", "--plugin", PluginPath()},
+                 0,
                  "@/in.tif: 0 of 189 floating-point values were outside 0..1 and clipped"}),
     [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 
@@ -260,7 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
                                       Ramp(kW * kH * 3, -0.5f, 1.5f));
                      return RawImage();
                  },
-                 {"render", "@/in.exr", "-o", "@/out.png"}, 0,
+                 {"render", "@/in.exr", "-o", "@/out.png"},
+                 0,
                  "94 of 189 floating-point values were outside 0..1 and clipped to the .png file's uint16 samples"},
         // A fourth channel that the file does not call alpha is left out.
         FileCase{"exr_depth_is_not_alpha",

@@ -18,10 +18,12 @@ Chunks ChunksOf(const Bytes& file)
 {
     Chunks chunks;
     for (size_t at = 8; at + 12 <= file.size();) {
-        const size_t length = (size_t)file[at] << 24 | (size_t)file[at + 1] << 16 | (size_t)file[at + 2] << 8 | file[at + 3];
+        const size_t length =
+            (size_t)file[at] << 24 | (size_t)file[at + 1] << 16 | (size_t)file[at + 2] << 8 | file[at + 3];
         const std::string type(file.begin() + (long)at + 4, file.begin() + (long)at + 8);
         if (type == "IEND" || length > file.size() - at - 12) break;
-        if (type != "IDAT") chunks.emplace_back(type, Bytes(file.begin() + (long)at + 8, file.begin() + (long)(at + 8 + length)));
+        if (type != "IDAT")
+            chunks.emplace_back(type, Bytes(file.begin() + (long)at + 8, file.begin() + (long)(at + 8 + length)));
         at += 12 + length;
     }
     return chunks;
@@ -33,12 +35,12 @@ const Bytes kExif = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x28, 0, 3, 0, 0, 
 struct MetadataCase {
     const char* name;
     int colour_type;  // of the input PNG, 8 bits
-    Chunks chunks;    // written into the input
+    Chunks chunks;  // written into the input
     std::vector<std::string> options;
-    Chunks kept;                       // found in the output exactly so
-    std::vector<std::string> absent;   // chunk types, or "text:" keyword prefixes, not found
-    std::string message;               // expected in stderr
-    int out_colour_type = -1;          // the output's, if checked
+    Chunks kept;  // found in the output exactly so
+    std::vector<std::string> absent;  // chunk types, or "text:" keyword prefixes, not found
+    std::string message;  // expected in stderr
+    int out_colour_type = -1;  // the output's, if checked
 };
 
 void PrintTo(const MetadataCase& c, std::ostream* out) { *out << c.name; }
@@ -67,9 +69,11 @@ TEST_P(Metadata, KeptOrSaid)
     for (const std::string& gone : c.absent)
         for (const auto& chunk : out) {
             const bool text = chunk.first == "tEXt" || chunk.first == "zTXt" || chunk.first == "iTXt";
-            EXPECT_FALSE(chunk.first == gone || (text && gone.compare(0, 5, "text:") == 0 &&
-                                                 std::string(chunk.second.begin(), chunk.second.end())
-                                                         .compare(0, gone.size() - 5, gone.substr(5)) == 0))
+            EXPECT_FALSE(
+                chunk.first == gone ||
+                (text && gone.compare(0, 5, "text:") == 0 &&
+                 std::string(chunk.second.begin(), chunk.second.end()).compare(0, gone.size() - 5, gone.substr(5)) ==
+                     0))
                 << gone << " found in the output";
         }
 }
@@ -80,24 +84,59 @@ INSTANTIATE_TEST_SUITE_P(
     PngChunks, Metadata,
     testing::Values(
         MetadataCase{"significant_bits_background_and_palette_kept_through_a_hue_turn",
-                     2, {{"sBIT", kSbit}, {"bKGD", kBkgd}, {"sPLT", kSplt}}, {"--hue", "40", "--chroma", "20"},
-                     {{"sBIT", kSbit}, {"bKGD", kBkgd}, {"sPLT", kSplt}}, {}, "written to"},
-        MetadataCase{"palette_histogram_left_out_with_a_line", 3, {{"hIST", Bytes(512, 0)}}, {}, {}, {"hIST"},
-                     "the input's PNG chunks hIST (the output has no palette) no longer hold of the output"},
-        MetadataCase{"gamma_kept_to_the_last_digit", 2, {{"gAMA", {0, 0, 0x88, 0xB8}}}, {}, {{"gAMA", {0, 0, 0x88, 0xB8}}},
-                     {"sRGB", "cHRM"}, "written to"},
-        MetadataCase{"no_colour_chunks_and_no_bookkeeping_added", 2, {}, {"--hue", "40"}, {},
-                     {"sRGB", "gAMA", "cHRM", "oFFs", "text:oiio:", "text:png:"}, "written to"},
-        MetadataCase{"exif_kept_with_its_resolution_unit", 2, {{"eXIf", kExif}}, {}, {{"eXIf", kExif}}, {},
+                     2,
+                     {{"sBIT", kSbit}, {"bKGD", kBkgd}, {"sPLT", kSplt}},
+                     {"--hue", "40", "--chroma", "20"},
+                     {{"sBIT", kSbit}, {"bKGD", kBkgd}, {"sPLT", kSplt}},
+                     {},
                      "written to"},
-        MetadataCase{"latin1_text_kept_as_latin1", 2, {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}}, {},
-                     {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}}, {}, "written to"},
-        MetadataCase{"unknown_chunks_kept_when_safe_to_copy", 2, {{"prvt", {1, 2}}, {"prvT", {3}}}, {},
-                     {{"prvt", {1, 2}}}, {"prvT"}, "prvT (unknown to this tool and not safe to copy"},
+        MetadataCase{"palette_histogram_left_out_with_a_line",
+                     3,
+                     {{"hIST", Bytes(512, 0)}},
+                     {},
+                     {},
+                     {"hIST"},
+                     "the input's PNG chunks hIST (the output has no palette) no longer hold of the output"},
+        MetadataCase{"gamma_kept_to_the_last_digit",
+                     2,
+                     {{"gAMA", {0, 0, 0x88, 0xB8}}},
+                     {},
+                     {{"gAMA", {0, 0, 0x88, 0xB8}}},
+                     {"sRGB", "cHRM"},
+                     "written to"},
+        MetadataCase{"no_colour_chunks_and_no_bookkeeping_added",
+                     2,
+                     {},
+                     {"--hue", "40"},
+                     {},
+                     {"sRGB", "gAMA", "cHRM", "oFFs", "text:oiio:", "text:png:"},
+                     "written to"},
+        MetadataCase{
+            "exif_kept_with_its_resolution_unit", 2, {{"eXIf", kExif}}, {}, {{"eXIf", kExif}}, {}, "written to"},
+        MetadataCase{"latin1_text_kept_as_latin1",
+                     2,
+                     {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}},
+                     {},
+                     {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}},
+                     {},
+                     "written to"},
+        MetadataCase{"unknown_chunks_kept_when_safe_to_copy",
+                     2,
+                     {{"prvt", {1, 2}}, {"prvT", {3}}},
+                     {},
+                     {{"prvt", {1, 2}}},
+                     {"prvT"},
+                     "prvT (unknown to this tool and not safe to copy"},
         MetadataCase{"grey_stays_grey_at_identity", 0, {{"sBIT", {5}}}, {}, {{"sBIT", {5}}}, {}, "written to", 0},
         MetadataCase{"grey_alpha_stays_grey_alpha_at_identity", 4, {}, {}, {}, {}, "written to", 4},
-        MetadataCase{"grey_in_colour_said", 0, {}, {"--hue", "40", "--chroma", "20"}, {}, {},
-                     "the grey input came out in colour: written as RGB", 2}),
+        MetadataCase{"grey_in_colour_said",
+                     0,
+                     {},
+                     {"--hue", "40", "--chroma", "20"},
+                     {},
+                     {},
+                     "the grey input came out in colour: written as RGB",
+                     2}),
     [](const testing::TestParamInfo<MetadataCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

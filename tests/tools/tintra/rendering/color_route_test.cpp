@@ -75,8 +75,10 @@ struct TagsCase {
 
 void PrintTo(const TagsCase& c, std::ostream* out) { *out << c.name; }
 
+// A PNG keeps its colour chunks as they were: beside an ICC profile libpng
+// writes no sRGB chunk, so the gAMA chunk next to it reads back as Gamma2.2.
 const TagsCase kTagsCases[] = {
-    {"same_space", {"--colorspace", "auto"}, "png", "sRGB", true, "colour: srgb_tx (its ICC profile"},
+    {"same_space", {"--colorspace", "auto"}, "png", "Gamma2.2", true, "colour: srgb_tx (its ICC profile"},
     {"linear_png",
      {"--colorspace", "auto", "--output-colorspace", "linear"},
      "png",
@@ -89,7 +91,7 @@ const TagsCase kTagsCases[] = {
      "KodakLog",
      false,
      "-> lin_rec709 -> cineon_log"},
-    {"raw_says_so", {}, "png", "sRGB", true, "holds encoded values (sRGB, by its ICC profile"},
+    {"raw_says_so", {}, "png", "Gamma2.2", true, "holds encoded values (sRGB, by its ICC profile"},
 };
 
 class ColorRouteTags : public testing::TestWithParam<TagsCase> {};
