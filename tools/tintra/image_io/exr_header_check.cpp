@@ -52,6 +52,7 @@ public:
         at_ += count;
         return true;
     }
+    size_t at() const { return at_; }
 
 private:
     const unsigned char* bytes_;
@@ -93,8 +94,10 @@ void TakeAttribute(const std::string& name, const std::string& type, const unsig
 }
 
 // One part's attributes up to the zero byte that ends them; false if the
-// header runs past what was read (the library then judges it).
-bool ReadPart(Cursor& cursor, PartSizes& part, bool& ended)
+// header runs past what was read (the library then judges it) or declares an
+// attribute no file of this size can hold (problem says so: the library
+// would allocate what the size claims before finding the file too short).
+bool ReadPart(Cursor& cursor, uint64_t file_left, PartSizes& part, std::string& problem)
 {
     for (;;) {
         std::string name, type;
@@ -103,10 +106,10 @@ bool ReadPart(Cursor& cursor, PartSizes& part, bool& ended)
         if (name.empty()) return true;
         if (!cursor.Name(type) || !cursor.Take(4, data)) return false;
         const int32_t size = Little32(data);
-        if (size < 0 || !cursor.Take((size_t)size, data)) {
-            ended = size < 0;
-            return false;
-        }
+        if (size < 0) problem = "an attribute of negative size";
+        else if ((uint64_t)size > file_left - std::min<uint64_t>(file_left, cursor.at()))
+            problem = "an attribute of " + std::to_string(size) + " bytes, more than the file holds";
+        if (!problem.empty() || !cursor.Take((size_t)size, data)) return false;
         TakeAttribute(name, type, data, (size_t)size, part);
     }
 }
@@ -142,11 +145,7 @@ void SniffExr(const unsigned char* bytes, size_t size, uint64_t file_size, Heade
     const bool multipart = (flags & kMultipartFlag) != 0;
     for (int index = 0; index < 10000; ++index) {
         PartSizes part;
-        bool broken = false;
-        if (!ReadPart(cursor, part, broken)) {
-            if (broken) claim.problem = "an attribute of negative size";
-            return;
-        }
+        if (!ReadPart(cursor, file_size - std::min<uint64_t>(file_size, 8), part, claim.problem)) return;
         // A multipart file's list of headers ends with an empty one.
         if (multipart && !part.has_window && part.channels == 0) return;
         // A part is tiled if the file says so or, in a multipart file, its

@@ -1,6 +1,7 @@
 // Files that cannot be read whole, and headers built to exhaust memory:
 // each is a failed file with one line that names it, and nothing written;
 // a damaged file renders with --allow-damaged, saying so.
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <sys/stat.h>
@@ -220,6 +221,16 @@ std::vector<unsigned char> ExrHeader(uint32_t flags,
 
 constexpr uint32_t kExrTiled = 0x200;
 
+// A tiled header whose tile description claims far more bytes than the file.
+std::vector<unsigned char> ExrAttributeClaiming(int32_t size)
+{
+    std::vector<unsigned char> e = ExrHeader(kExrTiled, {{"tiles", {16, 16}}});
+    const std::string type = "tiledesc";
+    const auto at = std::search(e.begin(), e.end(), type.begin(), type.end()) + (std::ptrdiff_t)type.size() + 1;
+    for (int i = 0; i < 4; ++i) at[i] = (unsigned char)((uint32_t)size >> (8 * i));
+    return e;
+}
+
 class Hostile : public testing::TestWithParam<HostileCase> {};
 
 TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
@@ -263,6 +274,8 @@ INSTANTIATE_TEST_SUITE_P(
                                                   {"chunkCount", {1 << 30}}});
                     },
                     "a chunk count of 1073741824"},
+        HostileCase{"exr_attribute_size", "exr", [] { return ExrAttributeClaiming(1621622913); },
+                    "an attribute of 1621622913 bytes, more than the file holds"},
         HostileCase{"exr_data_window", "exr",
                     [] {
                         return ExrHeader(0, {{"dataWindow", {0, 0, 29999, 29999}}, {"displayWindow", {0, 0, 15, 15}}});
