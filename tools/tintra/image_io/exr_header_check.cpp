@@ -106,7 +106,8 @@ bool ReadPart(Cursor& cursor, uint64_t file_left, PartSizes& part, std::string& 
         if (name.empty()) return true;
         if (!cursor.Name(type) || !cursor.Take(4, data)) return false;
         const int32_t size = Little32(data);
-        if (size < 0) problem = "an attribute of negative size";
+        if (size < 0)
+            problem = "an attribute of negative size";
         else if ((uint64_t)size > file_left - std::min<uint64_t>(file_left, cursor.at()))
             problem = "an attribute of " + std::to_string(size) + " bytes, more than the file holds";
         if (!problem.empty() || !cursor.Take((size_t)size, data)) return false;
