@@ -73,7 +73,7 @@ void PrintRoundTrips(const std::string& dir)
 {
     const std::string config = tintra_test::WriteTestColorConfig(dir);
     std::printf("every level of an sRGB PNG through --colorspace auto and back: most levels a sample moved\n");
-    std::printf("%5s %-10s %9s %13s %15s\n", "bits", "colours", "hue 0", "hue 360 grey", "hue 360 colours");
+    std::printf("%5s %-10s %9s %13s %15s\n", "bits", "set", "hue 0", "hue 360 grey", "hue 360 colours");
     for (int bits : {8, 16})
         for (const std::string& set : {std::string(), config})
             std::printf("%5d %-10s %9d %13d %15d\n", bits, set.empty() ? "built-in" : "test.ocio",

@@ -69,6 +69,19 @@ TEST_P(ColorRouteLevels, EveryLevelComesBack)
 INSTANTIATE_TEST_SUITE_P(Levels, ColorRouteLevels, testing::ValuesIn(kLevelsCases),
                          [](const testing::TestParamInfo<LevelsCase>& info) { return std::string(info.param.name); });
 
+// An 8 x 4 RGB PNG, with an sRGB ICC profile if asked; "" when it cannot
+// be written.
+std::string WriteSmallPng(const ScratchDir& dir, bool icc)
+{
+    const std::string in = dir.path("in.png");
+    if (!WriteWithLibrary(in, MakeRaw(8, 4, 8, 3, 1))) return "";
+    if (!icc) return in;
+    const std::vector<unsigned char> profile = IccProfileNamed("sRGB IEC61966-2.1", false);
+    auto image = OIIO::ImageBuf(in);
+    image.specmod().attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)profile.size()), profile.data());
+    return image.write(in) ? in : "";
+}
+
 struct TagsCase {
     const char* name;
     std::vector<std::string> options;
@@ -105,14 +118,7 @@ TEST_P(ColorRouteTags, DescribeThePixels)
 {
     const TagsCase& c = GetParam();
     ScratchDir dir;
-    const std::string in = dir.path("in.png"), out = dir.path(std::string("out.") + c.out_ext);
-    ASSERT_TRUE(WriteWithLibrary(in, MakeRaw(8, 4, 8, 3, 1)));
-    const std::vector<unsigned char> icc = IccProfileNamed("sRGB IEC61966-2.1", false);
-    {
-        auto image = OIIO::ImageBuf(in);
-        image.specmod().attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
-        ASSERT_TRUE(image.write(in));
-    }
+    const std::string in = WriteSmallPng(dir, true), out = dir.path(std::string("out.") + c.out_ext);
     std::vector<std::string> args = {
         "render", in, "-o", out, "--hue", "120", "--colorconfig", WriteTestColorConfig(dir.root())};
     if (c.options.empty()) args.resize(6);
@@ -128,5 +134,57 @@ TEST_P(ColorRouteTags, DescribeThePixels)
 
 INSTANTIATE_TEST_SUITE_P(Outputs, ColorRouteTags, testing::ValuesIn(kTagsCases),
                          [](const testing::TestParamInfo<TagsCase>& info) { return std::string(info.param.name); });
+
+struct SaysCase {
+    const char* name;
+    std::vector<std::string> args;  // IN, OUT and CONFIG stand for the scratch files
+    bool icc;  // the input carries an sRGB ICC profile
+    const char* line;  // on stdout
+};
+
+void PrintTo(const SaysCase& c, std::ostream* out) { *out << c.name; }
+
+// info and a dry run name the spaces as the render would take them.
+const SaysCase kSaysCases[] = {
+    {"info_convention", {"info", "IN"}, false, "  colour space  sRGB, by the PNG convention: encoded values\n"},
+    {"info_icc",
+     {"info", "IN", "--colorconfig", "CONFIG"},
+     true,
+     "  colour space  srgb_tx, by its ICC profile (\"sRGB IEC61966-2.1\"): encoded values\n"},
+    {"dry_run_render",
+     {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--hue", "30"},
+     false,
+     ": 8 x 4, 1 page, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+    {"dry_run_working_space",
+     {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--working-space", "acescg", "--hue", "30",
+      "--colorconfig", "CONFIG"},
+     true,
+     "colour: srgb_tx (its ICC profile (\"sRGB IEC61966-2.1\")) -> ACEScg -> srgb_tx\n"},
+    {"dry_run_sheet",
+     {"sheet", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--chroma", "50"},
+     false,
+     "beside its renders, 76x23, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+};
+
+class ColorRouteSays : public testing::TestWithParam<SaysCase> {};
+
+TEST_P(ColorRouteSays, TheSpacesARenderWouldUse)
+{
+    const SaysCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = WriteSmallPng(dir, c.icc);
+    std::vector<std::string> args;
+    for (const std::string& a : c.args)
+        args.push_back(a == "IN"       ? in
+                       : a == "OUT"    ? dir.path("out.png")
+                       : a == "CONFIG" ? WriteTestColorConfig(dir.root())
+                                       : a);
+    const ToolRun run = RunTintra(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, ColorRouteSays, testing::ValuesIn(kSaysCases),
+                         [](const testing::TestParamInfo<SaysCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
