@@ -190,6 +190,10 @@ bool CheckOperands(CommandLine& line, std::string& error)
             error = "info takes one image file at most, but got '" + line.inputs[1] + "' too";
             return false;
         }
+        if (line.inputs.empty() && !line.colorconfig.empty()) {
+            error = "--colorconfig names the spaces of an image file: tintra info FILE --colorconfig CONFIG";
+            return false;
+        }
         return true;
     case Command::Sheet:
         if (line.inputs.size() != 1) {

@@ -97,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"render", "a.png"}, "-o OUT is missing"},
                     UsageCase{{"sheet", "a.png", "b.png", "-o", "s.png"}, "one input file, not several"},
                     UsageCase{{"info", "a.png", "b.png"}, "info takes one image file at most"},
+                    UsageCase{{"info", "--colorconfig", "c.ocio"}, "tintra info FILE --colorconfig CONFIG"},
                     UsageCase{{"info", "--hue", "3"}, "unknown option '--hue'"},
                     UsageCase{{"generate", "noise", "-o", "n.png"}, "chart or scene"},
                     UsageCase{{"generate", "chart", "-o", "c.png", "--size", "0x10"}, "--size: '0x10'"},
