@@ -6,6 +6,8 @@
 using namespace ofxhost::standard;
 
 #include "tools/tintra/commands.h"
+#include "tools/tintra/image_io/color_space.h"
+#include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/rendering/ofx_plugin.h"
 #include "tools/tintra/rendering/plugin.h"
@@ -52,10 +54,47 @@ int PrintOfxInfo(const std::string& path, const LoadedPlugin& plugin)
     return kExitOk;
 }
 
+// An image file: its format, size and pages, and the colour space
+// `--colorspace auto` would take for each page, with what said so.
+int PrintFileInfo(const CommandLine& line)
+{
+    const std::string& path = line.inputs[0];
+    ColorSpaces spaces;
+    std::string error;
+    if (!spaces.Load(line.colorconfig, error)) {
+        PrintError(error);
+        return kExitUsage;
+    }
+    ImageReader reader;
+    if (!reader.Open(path, kDefaultMaxPixels, error)) {
+        PrintError(path + ": " + error);
+        return kExitFailed;
+    }
+    const OIIO::ImageSpec& first = reader.header(0);
+    std::printf("%s\n", path.c_str());
+    std::printf("  format        %s, %d x %d, %d channel%s of %s, %d page%s\n", reader.format().c_str(), first.width,
+                first.height, first.nchannels, first.nchannels == 1 ? "" : "s", first.format.c_str(), reader.pages(),
+                reader.pages() == 1 ? "" : "s");
+    std::printf("  colour config %s\n", spaces.config_name().c_str());
+    for (int p = 0; p < reader.pages(); ++p) {
+        const FileEncoding e = spaces.Detect(reader.format(), reader.header(p));
+        const std::string page = reader.pages() == 1 ? "" : " (page " + std::to_string(p + 1) + ")";
+        // What --colorspace auto would take, and what said so.
+        if (!e.space.empty())
+            std::printf("  colour space  %s%s, by %s%s\n", e.space.c_str(), page.c_str(), e.said_by.c_str(),
+                        e.linear ? ": linear light" : ": encoded values");
+        else
+            std::printf("  colour space  none%s\n", page.c_str());
+        if (!e.note.empty()) std::printf("                %s\n", e.note.c_str());
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunInfo(const CommandLine& line)
 {
+    if (!line.inputs.empty()) return PrintFileInfo(line);
     std::string error;
     const std::string path = line.plugin.empty() ? DefaultPluginPath() : line.plugin;
     LoadedPlugin plugin;

@@ -42,7 +42,7 @@ int FindSheetPopup(const CommandLine& line, const std::vector<PluginParam>& valu
 // Opens the input and checks the sheet it would make, before any pixel is
 // read: the sheet, not only its input, must be a world the host takes and
 // within --max-pixels. A dry run ends here.
-int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std::string& error)
+int OpenSheetInput(const CommandLine& line, int cells, const ColorRoute& route, ImageReader& reader, std::string& error)
 {
     const std::string& input = line.inputs[0];
     const uint64_t limit = line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels;
@@ -61,8 +61,12 @@ int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std:
         return kExitFailed;
     }
     if (line.dry_run) {
-        std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(), planned.width,
-                    planned.height);
+        PageColor color;
+        std::vector<std::string> notes;
+        if (!route.raw() && !route.ForPage(reader.format(), header, color, notes, error)) return kExitFailed;
+        for (const std::string& note : notes) PrintError(input + ": " + note);
+        std::printf("would write %s: %s beside its renders, %dx%d%s\n", line.output.c_str(), input.c_str(),
+                    planned.width, planned.height, route.raw() ? "" : (", colour: " + color.Route()).c_str());
         return kExitOk;
     }
     if (line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
@@ -136,7 +140,7 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     std::vector<Page> pages;
     std::vector<std::string> notes;
     std::string error;
-    const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, reader, error);
+    const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, route, reader, error);
     if (opened == kExitOk) return kExitOk;
     bool ok = opened == kGoOn;
     if (ok)

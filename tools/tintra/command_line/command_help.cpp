@@ -67,11 +67,17 @@ SIGHUP or SIGTERM.
 )"}},
     {Command::Info,
      {R"(usage: tintra info [--plugin PATH]
+       tintra info FILE [--colorconfig FILE]
 
 Prints which API the plug-in speaks (After Effects or OpenFX), the binary
 loaded, and what it declares to the host: its name, match name (OFX:
 identifier), category and version, its parameters with their ranges and
 defaults, and (After Effects) its About text.
+
+Given an image file, prints its format, size and pages, and the colour space
+each page is in as --colorspace auto takes it, and what said so: its ICC
+profile's description, its EXR chromaticities, its DPX transfer
+characteristic, its colour-space tag, or else its format's convention.
 )",
       ""}},
     {Command::Sheet,
@@ -115,7 +121,8 @@ Runs the TINTRA After Effects plug-in outside the host, on image files.
 Commands:
   render IN... -o OUT   apply the effect to image files (PNG, TIFF, JPEG, ...)
   sheet IN -o OUT       the input beside its render with each popup choice
-  info                  what the plug-in declares: identity, parameters, About
+  info [FILE]           what the plug-in declares: identity, parameters, About;
+                        or an image file's colour space
   generate KIND -o OUT  write a test image (chart or scene)
   frames LIST           a frame list, split into chunks for a render farm
 

@@ -186,8 +186,12 @@ bool CheckOperands(CommandLine& line, std::string& error)
         }
         break;
     case Command::Info:
-        if (!line.inputs.empty()) {
-            error = "info takes no files, but got '" + line.inputs[0] + "'";
+        if (line.inputs.size() > 1) {
+            error = "info takes one image file at most, but got '" + line.inputs[1] + "' too";
+            return false;
+        }
+        if (line.inputs.empty() && !line.colorconfig.empty()) {
+            error = "--colorconfig names the spaces of an image file: tintra info FILE --colorconfig CONFIG";
             return false;
         }
         return true;

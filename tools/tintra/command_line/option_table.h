@@ -113,8 +113,9 @@ inline constexpr OptionSpec kOptionTable[] = {
      "without a config)"},
     {"output-colorspace", 0, "SPACE", kRender | kSheet, OptionId::OutputColorSpace,
      "the output's colour space (default: the input's)"},
-    {"colorconfig", 0, "FILE", kRender | kSheet, OptionId::ColorConfig,
-     "the OpenColorIO config (default: $OCIO, else OpenImageIO's built-in linear, sRGB and Rec709)"},
+    {"colorconfig", 0, "FILE", kRender | kInfo | kSheet, OptionId::ColorConfig,
+     "the OpenColorIO config (default: $OCIO, else tintra's built-in linear, sRGB, Rec709, KodakLog and "
+     "GammaX.Y)"},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
      "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
      "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},

@@ -22,7 +22,8 @@ bool ColorConversion::Prepare(const ColorSpaces& spaces, const std::string& from
 void ColorConversion::Apply(float* rgba, size_t pixels, bool premultiplied) const
 {
     if (!processor_) return;
-    // The processor counts pixels in an int.
+    // The library counts a row's pixels in a long, which is 32 bits on
+    // some systems.
     const size_t chunk = (size_t)INT_MAX / 4;
     for (size_t first = 0; first < pixels; first += chunk) {
         float* p = rgba + first * 4;
@@ -31,7 +32,8 @@ void ColorConversion::Apply(float* rgba, size_t pixels, bool premultiplied) cons
             for (size_t k = 0; k < n; ++k)
                 if (p[k * 4 + 3] > 0.0f)
                     for (int c = 0; c < 3; ++c) p[k * 4 + (size_t)c] /= p[k * 4 + 3];
-        processor_->apply(p, (int)n, 1, 4, sizeof(float), 4 * sizeof(float), OIIO::AutoStride);
+        OCIO::PackedImageDesc rows(p, (long)n, 1, 4);
+        processor_->apply(rows);
         if (premultiplied)
             for (size_t k = 0; k < n; ++k)
                 if (p[k * 4 + 3] > 0.0f)

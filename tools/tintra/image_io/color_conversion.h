@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <string>
 
-#include <OpenImageIO/color.h>
-
 #include "tools/tintra/image_io/color_space.h"
 
 class ColorConversion {
@@ -26,5 +24,5 @@ public:
     void Apply(float* rgba, size_t pixels, bool premultiplied) const;
 
 private:
-    OIIO::ColorProcessorHandle processor_;
+    OCIO::ConstCPUProcessorRcPtr processor_;
 };

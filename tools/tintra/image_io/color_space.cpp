@@ -127,66 +127,65 @@ bool ColorSpaces::Load(const std::string& file, std::string& error)
         error = from + path + ": no such file";
         return false;
     }
-    config_.reset(new OIIO::ColorConfig(path));
-    if (!path.empty() && config_->has_error()) {
-        std::string reason = config_->geterror();
+    built_in_ = path.empty();
+    config_name_ = built_in_ ? "tintra's built-in set" : path;
+    try {
+        config_ = built_in_ ? BuiltInColorConfig() : OCIO::Config::CreateFromFile(path.c_str());
+        return true;
+    } catch (const OCIO::Exception& e) {
+        std::string reason = e.what();
         OIIO::Strutil::replace(reason, "\n", " ", true);
         error = from + path + ": " + std::string(OIIO::Strutil::strip(reason));
         return false;
     }
-    config_->geterror();  // the built-in set reports that no file was named
-    built_in_ = path.empty();
-    config_name_ = built_in_ ? "OpenImageIO's built-in set" : path;
-    return true;
 }
 
 std::string ColorSpaces::Find(const std::string& name) const
 {
     if (name.empty()) return "";
-    if (!built_in_) {
-        // The built-in set answers any name with its default space.
-        const char* role = config_->getColorSpaceNameByRole(name);
-        if (role != nullptr && *role != '\0') return role;
-    } else if (iequals(name, "scene_linear")) {
-        return "linear";
-    }
-    for (const std::string& space : config_->getColorSpaceNames()) {
-        if (iequals(space, name)) return space;
-        for (const std::string& alias : config_->getAliases(space))
-            if (iequals(alias, name)) return space;
-    }
-    // The library converts gamma curves of any exponent with its own code.
-    if (built_in_ && OIIO::Strutil::istarts_with(name, "gamma") && OIIO::Strutil::string_is_float(name.substr(5)) &&
-        OIIO::Strutil::from_string<float>(name.substr(5)) > 0.0f)
-        return name;
-    return "";
+    // Names, aliases and roles, in any case.
+    if (OCIO::ConstColorSpaceRcPtr space = config_->getColorSpace(name.c_str())) return space->getName();
+    return built_in_ && GammaOfName(name) > 0.0f ? name : "";
 }
 
-OIIO::ColorProcessorHandle ColorSpaces::Processor(const std::string& from, const std::string& to,
-                                                  std::string& reason) const
+OCIO::ConstCPUProcessorRcPtr ColorSpaces::Processor(const std::string& from, const std::string& to,
+                                                    std::string& reason) const
 {
-    OIIO::ColorProcessorHandle processor = config_->createColorProcessor(from, to);
-    // Left behind also when the library fell back to its own curves.
-    reason = config_->geterror();
-    return processor;
+    try {
+        const OCIO::ConstProcessorRcPtr processor =
+            built_in_ ? BuiltInProcessor(config_, from, to) : config_->getProcessor(from.c_str(), to.c_str());
+        // The default optimisation evaluates powers and logarithms by fast
+        // approximations, which move a 16-bit level converted there and back.
+        return processor->getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
+    } catch (const OCIO::Exception& e) {
+        reason = e.what();
+        return nullptr;
+    }
 }
 
 std::string ColorSpaces::SceneLinear() const { return Known("scene_linear"); }
 
 std::vector<std::string> ColorSpaces::Names() const
 {
-    std::vector<std::string> names = config_->getColorSpaceNames();
-    if (!built_in_)
-        for (const std::string& role : config_->getRoles()) names.push_back(role);
+    std::vector<std::string> names;
+    for (int i = 0; i < config_->getNumColorSpaces(); ++i) names.push_back(config_->getColorSpaceNameByIndex(i));
+    for (int i = 0; i < config_->getNumRoles(); ++i) names.push_back(config_->getRoleName(i));
     return names;
 }
 
 bool ColorSpaces::IsLinear(const std::string& space) const
 {
-    // OpenColorIO 2.1 does not tell the library a space's encoding.
     for (const Kind& k : kKinds)
         if (k.linear && Known(k.kind) == space) return true;
-    return config_->isColorSpaceLinear(space);
+    const OCIO::ConstColorSpaceRcPtr cs = config_->getColorSpace(space.c_str());
+    if (!cs || cs->isData()) return false;
+    // OpenColorIO 2.1 cannot tell a space's encoding from its transforms:
+    // the config's word for it, else a space without transforms is the
+    // reference, light itself.
+    const std::string encoding = cs->getEncoding();
+    if (!encoding.empty()) return encoding == "scene-linear" || encoding == "display-linear";
+    return !cs->getTransform(OCIO::COLORSPACE_DIR_TO_REFERENCE) &&
+           !cs->getTransform(OCIO::COLORSPACE_DIR_FROM_REFERENCE);
 }
 
 std::string ColorSpaces::LibraryTag(const std::string& space) const

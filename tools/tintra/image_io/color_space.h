@@ -1,14 +1,14 @@
-// The colour spaces tintra converts between, named by OpenImageIO's colour
-// configuration: an OpenColorIO config when one is given or $OCIO names one,
-// else the library's built-in set (linear, sRGB, Rec709), as oiiotool does.
+// The colour spaces tintra converts between, named by an OpenColorIO config:
+// the one given or named by $OCIO, else tintra's built-in set (linear,
+// sRGB, Rec709, KodakLog and any GammaX.Y), as oiiotool names them.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <OpenImageIO/color.h>
 #include <OpenImageIO/imageio.h>
+
+#include "tools/tintra/image_io/built_in_colors.h"
 
 // What a file's values encode, as its tags say or else its format's
 // convention.
@@ -30,11 +30,13 @@ public:
     // A config that cannot be read is refused with a one-line reason, never
     // replaced by the built-in set in silence.
     bool Load(const std::string& file, std::string& error);
-    // The config file, or "OpenImageIO's built-in set".
+    // The config file, or "tintra's built-in set".
     const std::string& config_name() const { return config_name_; }
     // The library's processor from one space to another (names as Find
-    // gives them); empty, with the library's reason, when it has none.
-    OIIO::ColorProcessorHandle Processor(const std::string& from, const std::string& to, std::string& reason) const;
+    // gives them), evaluated without approximations so that a level
+    // converted there and back is the level again; empty, with the
+    // library's reason, when it has none.
+    OCIO::ConstCPUProcessorRcPtr Processor(const std::string& from, const std::string& to, std::string& reason) const;
 
     // The config's own name for a space named by a user or a file, in any
     // case or by an alias or a role; "" if the config has none. The
@@ -63,7 +65,7 @@ public:
 private:
     std::string Known(const std::string& kind) const;
 
-    std::unique_ptr<OIIO::ColorConfig> config_;
+    OCIO::ConstConfigRcPtr config_;
     std::string config_name_;
     bool built_in_ = true;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <set>
 #include <sys/stat.h>
 
 #include "tools/tintra/commands.h"
@@ -12,9 +13,32 @@
 
 namespace {
 
+// The colour routes of a file's pages, as the summary of the real run names
+// them ("" for a raw render); false, said, when a page's space cannot be
+// told or converted.
+bool RoutesOf(const ColorRoute& color, const BatchItem& item, const ImageReader& reader, std::string& routes)
+{
+    if (color.raw()) return true;
+    std::set<std::string> used;
+    std::vector<std::string> notes;
+    std::string error;
+    for (int p = 0; p < reader.pages(); ++p) {
+        PageColor page;
+        if (!color.ForPage(reader.format(), reader.header(p), page, notes, error)) {
+            PrintError(item.input + ": " + error);
+            return false;
+        }
+        used.insert(page.Route());
+    }
+    for (const std::string& note : std::set<std::string>(notes.begin(), notes.end()))
+        PrintError(item.input + ": " + note);
+    for (const std::string& route : used) routes += ", colour: " + route;
+    return true;
+}
+
 // One frame: its line on stdout when it would be written or kept, else its
 // failure as the real run would say it. Returns whether it would fail.
-bool DryRunItem(const CommandLine& line, const BatchItem& item)
+bool DryRunItem(const CommandLine& line, const ColorRoute& color, const BatchItem& item)
 {
     std::string error;
     try {
@@ -30,11 +54,13 @@ bool DryRunItem(const CommandLine& line, const BatchItem& item)
             PrintError(item.output + ": " + verdict.note);
             return true;
         }
+        std::string routes;
+        if (!RoutesOf(color, item, reader, routes)) return true;
         struct stat info;
         const bool exists = stat(item.output.c_str(), &info) == 0;
         const OIIO::ImageSpec& header = reader.header(0);
-        std::printf("%s -> %s: %d x %d, %d page%s%s\n", item.input.c_str(), item.output.c_str(), header.width,
-                    header.height, reader.pages(), reader.pages() == 1 ? "" : "s",
+        std::printf("%s -> %s: %d x %d, %d page%s%s%s\n", item.input.c_str(), item.output.c_str(), header.width,
+                    header.height, reader.pages(), reader.pages() == 1 ? "" : "s", routes.c_str(),
                     verdict.kept ? " (exists: kept, --no-clobber)"
                     : exists     ? " (replaces a file)"
                                  : "");
@@ -47,7 +73,7 @@ bool DryRunItem(const CommandLine& line, const BatchItem& item)
 
 }  // namespace
 
-int DryRun(const CommandLine& line, const SequencePlan& plan, bool sequence)
+int DryRun(const CommandLine& line, const ColorRoute& color, const SequencePlan& plan, bool sequence)
 {
     if (!plan.missing.empty()) {
         MissingFrames missing = MissingFrames::Error;
@@ -58,7 +84,7 @@ int DryRun(const CommandLine& line, const SequencePlan& plan, bool sequence)
     const std::vector<BatchItem>& items = plan.batch.items;
     size_t failed = 0;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (!DryRunItem(line, items[i])) continue;
+        if (!DryRunItem(line, color, items[i])) continue;
         ++failed;
         if (sequence) failed_frames.push_back(plan.frames[i]);
     }

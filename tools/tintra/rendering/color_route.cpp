@@ -32,6 +32,11 @@ T FloatToLevel(float v, float top)
 
 }  // namespace
 
+std::string PageColor::Route() const
+{
+    return input + (said_by.empty() ? "" : " (" + said_by + ")") + " -> " + working + " -> " + output;
+}
+
 bool ColorRoute::Prepare(const CommandLine& line, std::string& error)
 {
     raw_ = line.colorspace.empty() || line.colorspace == "raw";
@@ -81,8 +86,7 @@ bool ColorRoute::ForPage(const std::string& format, const OIIO::ImageSpec& heade
         !page.to_output.Prepare(spaces_, page.working, page.output, error))
         return false;
     std::lock_guard<std::mutex> lock(mutex_);
-    used_.insert(page.input + (page.said_by.empty() ? "" : " (" + page.said_by + ")") + " -> " + page.working + " -> " +
-                 page.output);
+    used_.insert(page.Route());
     return true;
 }
 
@@ -116,7 +120,7 @@ std::vector<std::string> ColorRoute::Summary() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> lines;
-    for (const std::string& route : used_) lines.push_back("colour: " + route + ", with " + spaces_.config_name());
+    for (const std::string& route : used_) lines.push_back("colour: " + route + ", with " + config_name());
     return lines;
 }
 

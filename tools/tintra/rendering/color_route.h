@@ -21,6 +21,10 @@ struct PageColor {
     std::string input, working, output;
     std::string said_by;  // why the input is in its space, for `auto`
     ColorConversion to_working, to_output;
+
+    // "sRGB (the PNG convention) -> linear -> sRGB", as the summary and a
+    // dry run name the route.
+    std::string Route() const;
 };
 
 class ColorRoute {
@@ -43,6 +47,8 @@ public:
     std::string RawWarning(const std::string& format, const OIIO::ImageSpec& header) const;
     // The output's colour tags made to describe its pixels.
     void TagOutput(const PageColor& page, OIIO::ImageSpec& header, std::vector<std::string>& notes) const;
+    // The config the spaces are named by, for a line that names them.
+    const std::string& config_name() const { return spaces_.config_name(); }
     // One line per route used, for the summary.
     std::vector<std::string> Summary() const;
 

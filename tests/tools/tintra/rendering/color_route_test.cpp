@@ -17,21 +17,26 @@ using namespace tintra_test;
 struct LevelsCase {
     const char* name;
     int bits;
-    bool test_config;  // else OpenImageIO's built-in set
+    bool test_config;  // else tintra's built-in set
     const char* hue;
+    bool grey;  // every level in all three channels; else in each channel, beside other levels
     int most;  // levels any sample may move
 };
 
 void PrintTo(const LevelsCase& c, std::ostream* out) { *out << c.name; }
 
 // Hue 360 at Chroma 0 is not the identity to the plug-in: it renders, and
-// the conversions there and back must cost no more than a level. At 16 bits
-// the effect's own single-precision round trip through OKLab moves a
-// saturated primary's zero channel by about 2e-6 in linear light, which the
-// sRGB curve's slope of 12.92 at black makes two levels.
+// the conversions there and back must cost no more than a level; a grey
+// ramp comes back exact, as both sets' curves are evaluated in full. At 16
+// bits the effect's own single-precision round trip through OKLab moves a
+// saturated colour's zero channel by up to 2e-6 in linear light (pure green
+// rendered raw in float comes back with red at 1.97e-6), which the sRGB
+// curve's slope of 12.92 at black makes two levels, with either set.
 const LevelsCase kLevelsCases[] = {
-    {"identity_8", 8, false, "0", 0},      {"identity_16", 16, true, "0", 0},  {"hue_360_8", 8, false, "360", 1},
-    {"hue_360_8_ocio", 8, true, "360", 1}, {"hue_360_16", 16, true, "360", 2},
+    {"identity_8", 8, false, "0", false, 0},    {"identity_16", 16, true, "0", false, 0},
+    {"hue_360_8", 8, false, "360", false, 1},   {"hue_360_8_ocio", 8, true, "360", false, 1},
+    {"grey_16", 16, false, "360", true, 0},     {"grey_16_ocio", 16, true, "360", true, 0},
+    {"hue_360_16", 16, false, "360", false, 2}, {"hue_360_16_ocio", 16, true, "360", false, 2},
 };
 
 class ColorRouteLevels : public testing::TestWithParam<LevelsCase> {};
@@ -40,12 +45,12 @@ TEST_P(ColorRouteLevels, EveryLevelComesBack)
 {
     const LevelsCase& c = GetParam();
     ScratchDir dir;
-    // Every level in each channel, the channels in different orders.
     const int levels = 1 << c.bits;
     RawImage in;
     in.width = 256, in.height = levels / 256, in.bits = c.bits, in.channels = 3;
     for (int v = 0; v < levels; ++v)
-        in.samples.insert(in.samples.end(), {(uint16_t)v, (uint16_t)(levels - 1 - v), (uint16_t)((v * 7919) % levels)});
+        in.samples.insert(in.samples.end(), {(uint16_t)v, (uint16_t)(c.grey ? v : levels - 1 - v),
+                                             (uint16_t)(c.grey ? v : (v * 7919) % levels)});
     WriteBytes(dir.path("in.png"), EncodePng(in, 2));
     std::vector<std::string> args = {
         "render", dir.path("in.png"), "-o", dir.path("out.png"), "--colorspace", "auto", "--hue",
@@ -63,6 +68,19 @@ TEST_P(ColorRouteLevels, EveryLevelComesBack)
 
 INSTANTIATE_TEST_SUITE_P(Levels, ColorRouteLevels, testing::ValuesIn(kLevelsCases),
                          [](const testing::TestParamInfo<LevelsCase>& info) { return std::string(info.param.name); });
+
+// An 8 x 4 RGB PNG, with an sRGB ICC profile if asked; "" when it cannot
+// be written.
+std::string WriteSmallPng(const ScratchDir& dir, bool icc)
+{
+    const std::string in = dir.path("in.png");
+    if (!WriteWithLibrary(in, MakeRaw(8, 4, 8, 3, 1))) return "";
+    if (!icc) return in;
+    const std::vector<unsigned char> profile = IccProfileNamed("sRGB IEC61966-2.1", false);
+    auto image = OIIO::ImageBuf(in);
+    image.specmod().attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)profile.size()), profile.data());
+    return image.write(in) ? in : "";
+}
 
 struct TagsCase {
     const char* name;
@@ -100,14 +118,7 @@ TEST_P(ColorRouteTags, DescribeThePixels)
 {
     const TagsCase& c = GetParam();
     ScratchDir dir;
-    const std::string in = dir.path("in.png"), out = dir.path(std::string("out.") + c.out_ext);
-    ASSERT_TRUE(WriteWithLibrary(in, MakeRaw(8, 4, 8, 3, 1)));
-    const std::vector<unsigned char> icc = IccProfileNamed("sRGB IEC61966-2.1", false);
-    {
-        auto image = OIIO::ImageBuf(in);
-        image.specmod().attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
-        ASSERT_TRUE(image.write(in));
-    }
+    const std::string in = WriteSmallPng(dir, true), out = dir.path(std::string("out.") + c.out_ext);
     std::vector<std::string> args = {
         "render", in, "-o", out, "--hue", "120", "--colorconfig", WriteTestColorConfig(dir.root())};
     if (c.options.empty()) args.resize(6);
@@ -123,5 +134,57 @@ TEST_P(ColorRouteTags, DescribeThePixels)
 
 INSTANTIATE_TEST_SUITE_P(Outputs, ColorRouteTags, testing::ValuesIn(kTagsCases),
                          [](const testing::TestParamInfo<TagsCase>& info) { return std::string(info.param.name); });
+
+struct SaysCase {
+    const char* name;
+    std::vector<std::string> args;  // IN, OUT and CONFIG stand for the scratch files
+    bool icc;  // the input carries an sRGB ICC profile
+    const char* line;  // on stdout
+};
+
+void PrintTo(const SaysCase& c, std::ostream* out) { *out << c.name; }
+
+// info and a dry run name the spaces as the render would take them.
+const SaysCase kSaysCases[] = {
+    {"info_convention", {"info", "IN"}, false, "  colour space  sRGB, by the PNG convention: encoded values\n"},
+    {"info_icc",
+     {"info", "IN", "--colorconfig", "CONFIG"},
+     true,
+     "  colour space  srgb_tx, by its ICC profile (\"sRGB IEC61966-2.1\"): encoded values\n"},
+    {"dry_run_render",
+     {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--hue", "30"},
+     false,
+     ": 8 x 4, 1 page, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+    {"dry_run_working_space",
+     {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--working-space", "acescg", "--hue", "30",
+      "--colorconfig", "CONFIG"},
+     true,
+     "colour: srgb_tx (its ICC profile (\"sRGB IEC61966-2.1\")) -> ACEScg -> srgb_tx\n"},
+    {"dry_run_sheet",
+     {"sheet", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--chroma", "50"},
+     false,
+     "beside its renders, 76x23, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+};
+
+class ColorRouteSays : public testing::TestWithParam<SaysCase> {};
+
+TEST_P(ColorRouteSays, TheSpacesARenderWouldUse)
+{
+    const SaysCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = WriteSmallPng(dir, c.icc);
+    std::vector<std::string> args;
+    for (const std::string& a : c.args)
+        args.push_back(a == "IN"       ? in
+                       : a == "OUT"    ? dir.path("out.png")
+                       : a == "CONFIG" ? WriteTestColorConfig(dir.root())
+                                       : a);
+    const ToolRun run = RunTintra(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, ColorRouteSays, testing::ValuesIn(kSaysCases),
+                         [](const testing::TestParamInfo<SaysCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
