@@ -88,8 +88,11 @@ bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& pla
     // One file into a frame pattern would be written under the pattern's
     // own name (a file called g.####.png).
     FramePattern pattern;
-    if (FindFramePattern(out, pattern)) {
-        error = "-o " + out + " names a frame sequence, but " + file + " is one file: give an output file name";
+    std::string problem;
+    if (FindFramePattern(out, pattern, &problem) || !problem.empty()) {
+        error = !problem.empty()
+                    ? "-o " + problem
+                    : "-o " + out + " names a frame sequence, but " + file + " is one file: give an output file name";
         return false;
     }
     // Checked now, so that a mistyped folder shows before any decoding.
