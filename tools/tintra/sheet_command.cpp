@@ -7,6 +7,7 @@
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/effect_values.h"
+#include "tools/tintra/image_io/existing_output.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
@@ -39,6 +40,28 @@ int FindSheetPopup(const CommandLine& line, const std::vector<PluginParam>& valu
     return kGoOn;
 }
 
+// --no-clobber keeps a sheet already there as render keeps a frame: only a
+// whole image of the sheet's size, which is success; anything else fails.
+int KeepExistingSheet(const CommandLine& line, const SheetLayout& planned, std::string& error)
+{
+    std::string why;
+    switch (LookAtOutput(line.output, planned.width, planned.height, why)) {
+    case ExistingOutput::None: return kGoOn;
+    case ExistingOutput::Image:
+        if (line.dry_run)
+            std::printf("would keep %s: it exists (--no-clobber)\n", line.output.c_str());
+        else if (!line.quiet)
+            PrintError(line.output + ": exists, kept (--no-clobber)");
+        return kExitOk;
+    case ExistingOutput::Folder: error = "-o " + line.output + ": a folder is in the way of this output"; break;
+    case ExistingOutput::NotImage:
+        error = "-o " + line.output + " exists but is " + why + ", not a " + std::to_string(planned.width) + " x " +
+                std::to_string(planned.height) + " image: not kept (make the sheet without --no-clobber to replace it)";
+        break;
+    }
+    return kExitFailed;
+}
+
 // Opens the input and checks the sheet it would make, before any pixel is
 // read: the sheet, not only its input, must be a world the host takes and
 // within --max-pixels. A dry run ends here.
@@ -60,14 +83,14 @@ int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std:
                 ")";
         return kExitFailed;
     }
+    if (line.no_clobber) {
+        const int kept = KeepExistingSheet(line, planned, error);
+        if (kept != kGoOn) return kept;
+    }
     if (line.dry_run) {
         std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(), planned.width,
                     planned.height);
         return kExitOk;
-    }
-    if (line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
-        error = "-o " + line.output + " exists, and --no-clobber keeps it";
-        return kExitFailed;
     }
     return kGoOn;
 }

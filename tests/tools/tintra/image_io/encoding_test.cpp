@@ -99,6 +99,7 @@ struct SwitchCase {
     int existing_side =
         0;  // out.png is an image this many pixels a side; 0: three bytes of junk; -1: a folder, with a folder
     // in.png in it
+    const char* command = "render";  // sheet: an existing out.png of a side is a whole sheet of in.png
 };
 
 void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
@@ -111,7 +112,12 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
     ScratchDir dir;
     std::vector<unsigned char> input = EncodePng(MakeRaw(8, 8, 8, 3, 4), 2);
     WriteBytes(dir.path("in.png"), input);
-    const std::vector<unsigned char> before = c.existing_side > 0
+    const bool sheet = std::string(c.command) == "sheet";
+    if (sheet && c.existing_side > 0) {
+        ASSERT_EQ(RunTintra({"sheet", dir.path("in.png"), "-o", dir.path("out.png")}).status, 0);
+    }
+    const std::vector<unsigned char> before = sheet && c.existing_side > 0 ? ReadBytes(dir.path("out.png"))
+                                              : c.existing_side > 0
                                                   ? EncodePng(MakeRaw(c.existing_side, c.existing_side, 8, 3, 5), 2)
                                               : c.existing_side < 0 ? std::vector<unsigned char>{'/'}
                                                                     : std::vector<unsigned char>{'o', 'l', 'd'};
@@ -121,7 +127,7 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
         mkdir(dir.path("out.png/in.png").c_str(), 0777);
     } else
         WriteBytes(dir.path("out.png"), before);
-    std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
+    std::vector<std::string> args = {c.command, dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     EXPECT_EQ(run.status, c.status) << run.err;
@@ -133,19 +139,22 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
     EXPECT_EQ(dir.list().size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, Switches,
-                         testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
-                                         SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8},
-                                         // Only a whole image of the frame's size counts as done.
-                                         SwitchCase{"no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false},
-                                         SwitchCase{
-                                             "no_clobber_fails_wrong_size", {"--no-clobber"}, 1, false, "", false, 4},
-                                         SwitchCase{"dry_run_fails_junk", {"-n", "--no-clobber"}, 1, false, "", false},
-                                         SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
-                                         SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
-                                         SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
-                                         SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false}),
-                         [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Options, Switches,
+    testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
+                    SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8},
+                    // Only a whole image of the frame's size counts as done.
+                    SwitchCase{"no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false},
+                    SwitchCase{"no_clobber_fails_wrong_size", {"--no-clobber"}, 1, false, "", false, 4},
+                    SwitchCase{"dry_run_fails_junk", {"-n", "--no-clobber"}, 1, false, "", false},
+                    // A sheet is kept, or fails, as a frame is.
+                    SwitchCase{"sheet_no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8, "sheet"},
+                    SwitchCase{"sheet_no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false, 0, "sheet"},
+                    SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
+                    SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
+                    SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
+                    SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false}),
+    [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 // --auto-orient turns the pixels as the tag says and resets the tag. Where
 // the stored first row's two ends are shown, in the words of the TIFF

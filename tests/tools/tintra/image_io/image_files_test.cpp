@@ -386,6 +386,27 @@ INSTANTIATE_TEST_SUITE_P(
                  {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
                  0,
                  "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
+        FileCase{"generate_names_the_samples_written",
+                 nullptr,
+                 {"generate", "chart", "-o", "@/c.exr", "--size", "40x20", "-d", "float"},
+                 0,
+                 "tintra: wrote @/c.exr: the OKLab chart, 40x20, float"},
+        // As render makes a sequence's folder; a dry run lists every frame.
+        FileCase{"generate_frames_into_a_new_folder",
+                 nullptr,
+                 {"generate", "scene", "-o", "@/new/g.####.png", "--size", "40x20", "--frames", "1-2"},
+                 0,
+                 "tintra: wrote @/new/g.####.png: frames 1-2 of the scene, 40x20, 8-bit"},
+        FileCase{"generate_dry_run_lists_the_frames",
+                 nullptr,
+                 {"generate", "scene", "-o", "@/g.####.png", "--size", "40x20", "--frames", "1-2", "-n"},
+                 0,
+                 "",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun& run) {
+                     EXPECT_EQ(run.out, "would write " + d.path("g.0001.png") + ": the scene, 40x20\nwould write " +
+                                            d.path("g.0002.png") + ": the scene, 40x20\n");
+                 }},
         FileCase{"version",
                  nullptr,
                  {"--version"},
