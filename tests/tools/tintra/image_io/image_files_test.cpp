@@ -330,6 +330,16 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one", Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_FALSE(FileExists(d.path("out.png"))); }},
+        // An integer is never clipped as a float is; what it becomes is said.
+        FileCase{"uint32_tiff_says_how_it_is_read_and_written",
+                 [](const ScratchDir& d) {
+                     WriteWithLibrary(d.path("in.tif"), {OIIO::ImageSpec(kW, kH, 3, OIIO::TypeDesc::UINT32)},
+                                      Ramp(kW * kH * 3, 0, 1));
+                     return RawImage();
+                 },
+                 {"render", "@/in.tif", "-o", "@/out.tif"},
+                 0,
+                 "@/in.tif: uint32 samples: read as 0..1 and rendered in float; written as float"},
         FileCase{"tiff_metadata",
                  [](const ScratchDir& d) {
                      WriteWithLibrary(d.path("in.tif"), {Described(OIIO::TypeDesc::UINT16)}, Ramp(kW * kH * 3, 0, 1));
