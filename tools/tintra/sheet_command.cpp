@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/planning/batch_plan.h"
+#include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/effect_values.h"
@@ -195,7 +196,10 @@ int RunSheet(const CommandLine& line)
         PrintError("-o " + line.output + ": " + error);
         return kExitUsage;
     }
-    if (!CheckNotOverwriting(input, line.output, line.overwrite, error)) {
+    BatchPlan one;
+    one.items.push_back({input, line.output});
+    if (!CheckNotOverwriting(input, line.output, line.overwrite, error) ||
+        (!line.overwrite && !line.no_clobber && !CheckReadOnlyOutputs(one, error))) {
         PrintError(error);
         return kExitUsage;
     }

@@ -224,7 +224,11 @@ bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std
                     " needs one input that is a frame sequence, such as shot.####.exr";
             return false;
         }
-        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error, line.ext);
+        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error, line.ext, line.recursive);
+    }
+    if (line.recursive) {
+        error = "--recursive applies to input folders, not to a frame sequence";
+        return false;
     }
     MissingFrames missing = MissingFrames::Error;
     if (!line.missing.empty()) ParseMissingFrames(line.missing, missing);
