@@ -103,7 +103,8 @@ void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vec
                 : left.size() == 1 ? "; interrupted before frame " + FramesText(left)
                                    : "; interrupted before frames " + FramesText(left);
     }
-    if (!line.quiet || interrupted) PrintError(text);
+    // --quiet keeps errors and the summary, as for render.
+    PrintError(text);
 }
 
 // Writes the planned files; the exit status.

@@ -138,12 +138,12 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
         PrintError(line.output + ": " + error);
         return kExitFailed;
     }
-    for (const std::string& note : notes) PrintError(line.output + ": " + note);
     if (!line.quiet)
-        std::fprintf(Messages(),
-                     "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
-                     line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
-                     sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+        for (const std::string& note : notes) PrintError(line.output + ": " + note);
+    // --quiet keeps errors and the summary, as for render.
+    std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+                 line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(), sheet[0].image.width,
+                 sheet[0].image.height, sheet[0].image.depth);
     if (!line.quiet)
         for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;
