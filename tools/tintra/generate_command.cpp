@@ -1,11 +1,15 @@
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/commands.h"
+#include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/planning/frame_sequence.h"
+#include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/rendering/interrupt.h"
@@ -22,77 +26,153 @@ float SunAcross(int frame)
     return (float)(across < 0.0 ? across + 1.0 : across);
 }
 
-// The frames of --frames and the output pattern they go to; false after
-// printing why not.
-bool PlanFrames(const CommandLine& line, FramePattern& pattern, std::vector<int>& frames)
+// What generate writes: one file, or each frame of --frames under the
+// output pattern; plan.folder is the pattern's folder when it is still to be
+// made, as render makes a sequence's.
+struct GeneratePlan {
+    BatchPlan batch;
+    std::vector<int> frames;  // empty: one file
+    FramePattern pattern;
+    int32_t width = 0, height = 0;
+};
+
+// The files of the command line, checked before anything is made; false
+// after printing why not.
+bool PlanGenerate(const CommandLine& line, GeneratePlan& plan)
 {
+    std::string error;
+    if (line.frames.empty()) {
+        plan.batch.items.push_back({"", line.output});
+        if (CheckOutputPath(line.output, error)) return true;
+        PrintError("-o " + line.output + ": " + error);
+        return false;
+    }
     if (line.inputs[0] != "scene") {
         PrintError("--frames: only the scene moves; generate scene -o NAME.####.png --frames LIST");
         return false;
     }
-    if (!FindFramePattern(line.output, pattern)) {
-        PrintError("-o " + line.output + ": frames need a pattern such as shot.####.png");
+    if (!FindFramePattern(line.output, plan.pattern, &error)) {
+        PrintError(!error.empty() ? "-o " + error
+                                  : "-o " + line.output + ": frames need a pattern such as shot.####.png");
         return false;
     }
-    std::string error;
-    if (!ParseFrames(line.frames, frames, error)) {
+    if (!ParseFrames(line.frames, plan.frames, error)) {
         PrintError("--frames " + error);
         return false;
     }
-    return true;
+    for (int frame : plan.frames) plan.batch.items.push_back({"", plan.pattern.Path(frame)});
+    const size_t slash = plan.pattern.head.rfind('/');
+    struct stat info;
+    if (slash != std::string::npos && stat(plan.pattern.head.substr(0, slash).c_str(), &info) != 0)
+        plan.batch.folder = plan.pattern.head.substr(0, slash);
+    if (!IsWritableImageName(plan.batch.items[0].output)) {
+        PrintError("-o " + line.output + ": unknown output format");
+        return false;
+    }
+    if (CheckOutputsWritable(plan.batch, error)) return true;
+    PrintError(error);
+    return false;
+}
+
+// The samples of a file as written, in the words of the summary: "8-bit",
+// "16-bit", "half float", "float".
+std::string WrittenSamples(const std::string& path)
+{
+    const QuietLibraries quiet;
+    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path);
+    if (!in) return "unknown samples";
+    const std::string name = SamplesName(in->spec());
+    return name == "half" ? "half float" : name == "float" ? "float" : name.substr(4) + "-bit";
+}
+
+// The summary: what was written and, after a signal, which frames were not.
+// last: the last file written; empty when none was.
+void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vector<int>& written,
+               const std::string& last, size_t reached, bool interrupted)
+{
+    std::string text = "nothing written";
+    if (!last.empty()) {
+        const std::string frames = written.size() == 1 ? "frame " : "frames ";
+        text = "wrote " + line.output + ": " + (plan.frames.empty() ? "" : frames + FramesText(written) + " of ") +
+               (line.inputs[0] == "chart" ? "the OKLab chart" : "the scene") + ", " + std::to_string(plan.width) + "x" +
+               std::to_string(plan.height) + ", " + WrittenSamples(last);
+    }
+    if (interrupted) {
+        const std::vector<int> left(plan.frames.begin() + (long)reached, plan.frames.end());
+        text += left.empty()       ? "; interrupted"
+                : left.size() == 1 ? "; interrupted before frame " + FramesText(left)
+                                   : "; interrupted before frames " + FramesText(left);
+    }
+    // --quiet keeps errors and the summary, as for render.
+    PrintError(text);
+}
+
+// Writes the planned files; the exit status.
+int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
+{
+    const bool chart = line.inputs[0] == "chart";
+    const int depth = line.depth != 0 ? line.depth : 8;
+    std::vector<int> written;
+    std::string last;
+    size_t reached = 0;
+    for (; reached < plan.batch.items.size() && !Interrupted(); ++reached) {
+        const std::string& path = plan.batch.items[reached].output;
+        if (line.no_clobber && access(path.c_str(), F_OK) == 0) {
+            if (!line.quiet) PrintError(path + ": exists, kept (--no-clobber)");
+            continue;
+        }
+        std::vector<Page> pages(1);
+        pages[0].image = chart ? MakeChart(plan.width, plan.height, depth)
+                         : plan.frames.empty()
+                             ? MakeScene(plan.width, plan.height, depth)
+                             : MakeScene(plan.width, plan.height, depth, SunAcross(plan.frames[reached]));
+        std::vector<std::string> notes;
+        std::string error;
+        if (!WriteImageFile(path, pages, WriteOptionsOf(line), notes, error)) {
+            if (Interrupted()) break;
+            PrintError(path + ": " + error);
+            return kExitFailed;
+        }
+        // Every frame is made alike: what one frame's format could not hold, none could.
+        if (last.empty() && !line.quiet)
+            for (const std::string& note : notes) PrintError(line.output + ": " + note);
+        last = path;
+        if (!plan.frames.empty()) written.push_back(plan.frames[reached]);
+    }
+    if (!last.empty() || Interrupted()) Summarize(line, plan, written, last, reached, Interrupted());
+    return Interrupted() ? InterruptedExitStatus() : kExitOk;
 }
 
 }  // namespace
 
 int RunGenerate(const CommandLine& line)
 {
-    std::string error;
-    // With --frames, the scene as a sequence: one file per frame.
-    FramePattern pattern;
-    std::vector<int> frames;
-    if (!line.frames.empty() && !PlanFrames(line, pattern, frames)) return kExitUsage;
-    const std::string first = frames.empty() ? line.output : pattern.Path(frames[0]);
-    if (!CheckOutputPath(first, error)) {
-        PrintError("-o " + line.output + ": " + error);
-        return kExitUsage;
-    }
+    // From the start, so that a signal at any point ends with the summary.
+    InstallInterruptHandler();
+    GeneratePlan plan;
+    if (!PlanGenerate(line, plan)) return kExitUsage;
     const bool chart = line.inputs[0] == "chart";
-    const int32_t width = line.size_width != 0 ? line.size_width : chart ? 720 : 960;
-    const int32_t height = line.size_height != 0 ? line.size_height : chart ? 360 : 540;
-    const int depth = line.depth != 0 ? line.depth : 8;
+    plan.width = line.size_width != 0 ? line.size_width : chart ? 720 : 960;
+    plan.height = line.size_height != 0 ? line.size_height : chart ? 360 : 540;
     if (line.dry_run) {
-        std::printf("would write %s: the %s, %dx%d\n", line.output.c_str(), chart ? "OKLab chart" : "scene", width,
-                    height);
+        for (const BatchItem& item : plan.batch.items) {
+            if (line.no_clobber && access(item.output.c_str(), F_OK) == 0)
+                std::printf("would keep %s: it exists (--no-clobber)\n", item.output.c_str());
+            else
+                std::printf("would write %s: the %s, %dx%d\n", item.output.c_str(), chart ? "OKLab chart" : "scene",
+                            plan.width, plan.height);
+        }
         return kExitOk;
     }
-    InstallInterruptHandler();
-    const size_t count = frames.empty() ? 1 : frames.size();
-    for (size_t i = 0; i < count; ++i) {
-        const std::string path = frames.empty() ? line.output : pattern.Path(frames[i]);
-        if (line.no_clobber && access(path.c_str(), F_OK) == 0) {
-            std::fprintf(Messages(), "tintra: %s: exists, kept (--no-clobber)\n", path.c_str());
-            continue;
-        }
-        try {
-            std::vector<Page> pages(1);
-            pages[0].image = chart             ? MakeChart(width, height, depth)
-                             : frames.empty() ? MakeScene(width, height, depth)
-                                              : MakeScene(width, height, depth, SunAcross(frames[i]));
-            const WriteOptions options = WriteOptionsOf(line);
-            std::vector<std::string> notes;
-            if (!WriteImageFile(path, pages, options, notes, error)) {
-                if (Interrupted()) return InterruptedExitStatus();
-                PrintError(path + ": " + error);
-                return kExitFailed;
-            }
-        } catch (const std::bad_alloc&) {
-            PrintError(path + ": not enough memory for this size");
-            return kExitFailed;
-        }
+    std::string error;
+    if (!plan.batch.folder.empty() && !MakeFolders(plan.batch.folder, error)) {
+        PrintError(error);
+        return kExitFailed;
     }
-    if (!line.quiet)
-        std::fprintf(Messages(), "tintra: wrote %s: %s%s, %dx%d, %d-bit\n", line.output.c_str(),
-                     frames.empty() ? "" : ((frames.size() == 1 ? "frame " : "frames ") + FramesText(frames) + " of ").c_str(),
-                     chart ? "the OKLab chart" : "the scene", width, height, depth);
-    return kExitOk;
+    try {
+        return WriteGenerated(line, plan);
+    } catch (const std::bad_alloc&) {
+        PrintError(line.output + ": not enough memory for this size");
+        return kExitFailed;
+    }
 }

@@ -114,11 +114,13 @@ int RunRender(const CommandLine& line)
     std::string error;
     SequencePlan sequence_plan;
     bool sequence = false;
-    if (!PlanRender(line, sequence_plan, sequence, error) || !CheckOutputsWritable(sequence_plan.batch, error)) {
+    if (!PlanRender(line, sequence_plan, sequence, error) || !CheckOutputsWritable(sequence_plan.batch, error) ||
+        (!line.overwrite && !line.no_clobber && !CheckReadOnlyOutputs(sequence_plan.batch, error))) {
         PrintError(error);
         return kExitUsage;
     }
     const BatchPlan& plan = sequence_plan.batch;
+    if (!plan.note.empty() && !line.quiet) PrintError(plan.note);
     if (sequence && plan.items.empty() && sequence_plan.absent.empty()) {
         // Every frame skipped: a mistyped range must not pass as done.
         PrintError(line.inputs[0] + ": none of the frames " + FramesText(sequence_plan.missing) +
@@ -137,7 +139,9 @@ int RunRender(const CommandLine& line)
     if (int status = PrepareColorRoute(line, float_build.plugin, float_build.values, color)) return status;
     if (!color.raw()) builds.route = &float_build;
     if (line.dry_run) return DryRun(line, color, sequence_plan, sequence);
-    if (!plan.folder.empty() && !MakeFolders(plan.folder, error)) {
+    bool made = plan.folder.empty() || MakeFolders(plan.folder, error);
+    for (size_t i = 0; made && i < plan.subfolders.size(); ++i) made = MakeFolders(plan.subfolders[i], error);
+    if (!made) {
         PrintError(error);
         return kExitFailed;
     }

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include "tools/tintra/planning/batch_plan.h"
+#include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/effect_values.h"
+#include "tools/tintra/image_io/existing_output.h"
 #include "tools/tintra/rendering/frame_render.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
@@ -39,6 +41,28 @@ int FindSheetPopup(const CommandLine& line, const std::vector<PluginParam>& valu
     return kGoOn;
 }
 
+// --no-clobber keeps a sheet already there as render keeps a frame: only a
+// whole image of the sheet's size, which is success; anything else fails.
+int KeepExistingSheet(const CommandLine& line, const SheetLayout& planned, std::string& error)
+{
+    std::string why;
+    switch (LookAtOutput(line.output, planned.width, planned.height, why)) {
+    case ExistingOutput::None: return kGoOn;
+    case ExistingOutput::Image:
+        if (line.dry_run)
+            std::printf("would keep %s: it exists (--no-clobber)\n", line.output.c_str());
+        else if (!line.quiet)
+            PrintError(line.output + ": exists, kept (--no-clobber)");
+        return kExitOk;
+    case ExistingOutput::Folder: error = "-o " + line.output + ": a folder is in the way of this output"; break;
+    case ExistingOutput::NotImage:
+        error = "-o " + line.output + " exists but is " + why + ", not a " + std::to_string(planned.width) + " x " +
+                std::to_string(planned.height) + " image: not kept (make the sheet without --no-clobber to replace it)";
+        break;
+    }
+    return kExitFailed;
+}
+
 // Opens the input and checks the sheet it would make, before any pixel is
 // read: the sheet, not only its input, must be a world the host takes and
 // within --max-pixels. A dry run ends here.
@@ -60,6 +84,10 @@ int OpenSheetInput(const CommandLine& line, int cells, const ColorRoute& route, 
                 ")";
         return kExitFailed;
     }
+    if (line.no_clobber) {
+        const int kept = KeepExistingSheet(line, planned, error);
+        if (kept != kGoOn) return kept;
+    }
     if (line.dry_run) {
         PageColor color;
         std::vector<std::string> notes;
@@ -68,10 +96,6 @@ int OpenSheetInput(const CommandLine& line, int cells, const ColorRoute& route, 
         std::printf("would write %s: %s beside its renders, %dx%d%s\n", line.output.c_str(), input.c_str(),
                     planned.width, planned.height, route.raw() ? "" : (", colour: " + color.Route()).c_str());
         return kExitOk;
-    }
-    if (line.no_clobber && access(line.output.c_str(), F_OK) == 0) {
-        error = "-o " + line.output + " exists, and --no-clobber keeps it";
-        return kExitFailed;
     }
     return kGoOn;
 }
@@ -118,12 +142,12 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
         PrintError(line.output + ": " + error);
         return kExitFailed;
     }
-    for (const std::string& note : notes) PrintError(line.output + ": " + note);
     if (!line.quiet)
-        std::fprintf(Messages(),
-                     "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
-                     line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
-                     sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+        for (const std::string& note : notes) PrintError(line.output + ": " + note);
+    // --quiet keeps errors and the summary, as for render.
+    std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+                 line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(), sheet[0].image.width,
+                 sheet[0].image.height, sheet[0].image.depth);
     if (!line.quiet)
         for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;
@@ -176,7 +200,10 @@ int RunSheet(const CommandLine& line)
         PrintError("-o " + line.output + ": " + error);
         return kExitUsage;
     }
-    if (!CheckNotOverwriting(input, line.output, line.overwrite, error)) {
+    BatchPlan one;
+    one.items.push_back({input, line.output});
+    if (!CheckNotOverwriting(input, line.output, line.overwrite, error) ||
+        (!line.overwrite && !line.no_clobber && !CheckReadOnlyOutputs(one, error))) {
         PrintError(error);
         return kExitUsage;
     }

@@ -21,10 +21,14 @@ binary exactly as its host does: After Effects for TINTRA.so (or .aex,
 
 One input file is written to the file OUT (or into OUT when it is a folder);
 several inputs, or a folder of frames, are written into the folder OUT under
-their own names. A frame sequence (shot.####.exr: one digit per #, a lone #
-for four; shot.%04d.exr; shot.@@@.exr) is written to an output pattern with
-its own padding (-o graded.%06d.exr) or into a folder; its frames are
---frames, or the first to the last on disk. A failed frame does not stop the
+their own names. A folder's sub-folders and files without an image extension
+are left out and counted in one line; with --recursive its sub-folders are
+rendered too, into the same sub-folders of OUT. A frame sequence
+(shot.####.exr: one digit per #, a lone # for four; shot.%04d.exr, zeros;
+shot.@@@.exr) is written to an output pattern with its own padding
+(-o graded.%06d.exr) or into a folder; its frames are --frames, or the first
+to the last on disk. %4d, which pads with spaces, is refused. Each option
+with a value is given once. A failed frame does not stop the
 others; the last line lists the failed frames as a --frames list, to re-run
 just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
 DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
@@ -60,6 +64,14 @@ loses the lowest bit of every channel, alpha included; an OFX build takes
 0..65535 itself, and every level is kept. Alpha is passed through as stored, straight or
 premultiplied. Files without alpha are rendered fully opaque and written back
 without alpha. A file that cannot be read whole fails unless --allow-damaged.
+
+Outputs: an output that is a symbolic link is written through it (the file
+it names is replaced, in its own folder, and the link stays). A replaced file
+keeps its permissions; a read-only one is replaced only with --overwrite.
+Each output is written to a hidden temporary file beside it
+(.NAME.tintra-XXXXXX), locked while it is written, and renamed when whole;
+one that no running tintra holds, left by a run killed outright, is removed
+when that output is written again, with a line.
 
 Exit status: 0 all done, 1 some file failed (the others are still done),
 2 usage error (nothing is done), 130, 129 or 143 stopped by SIGINT (Ctrl-C),
@@ -103,6 +115,10 @@ Writes a test image made by tintra itself, to try the plug-in on:
           sRGB gamut holds at its hue and lightness
   scene   a photograph-like landscape: sky, sun, clouds, hills, water,
           a field of flowers
+With --frames the scene is written as a sequence to an output pattern (its
+folder created, as render creates a sequence's); --dry-run lists each file.
+The last line names the samples written (8-bit, 16-bit, half float, float);
+after a signal it says which frames were not written.
 )",
       ""}},
     {Command::Frames,

@@ -8,76 +8,16 @@
 
 #include "tools/tintra/command_line/command_help.h"
 #include "tools/tintra/command_line/option_table.h"
+#include "tools/tintra/command_line/option_values.h"
 #include "tools/tintra/planning/frame_sequence.h"
 
 namespace {
-
-// The compressions OpenImageIO 2.4's writers know (TIFF, EXR, JPEG and the
-// run-length formats); any other name would silently become the default.
-bool KnownCompression(const std::string& name)
-{
-    static const char* const kNames[] = {"none", "rle",  "zip",  "zips", "lzw",      "piz",      "pxr24",  "b44",
-                                         "b44a", "dwaa", "dwab", "jpeg", "packbits", "ccittrle", "deflate"};
-    for (const char* known : kNames)
-        if (name == known) return true;
-    return false;
-}
 
 bool IsValue(const char* arg)
 {
     if (arg == nullptr) return false;
     if (arg[0] != '-' || arg[1] == '\0') return true;
     return std::isdigit((unsigned char)arg[1]) || (arg[1] == '.' && std::isdigit((unsigned char)arg[2]));
-}
-
-bool ParseInt(const std::string& text, long low, long high, int& value)
-{
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    value = (int)v;
-    return true;
-}
-
-bool ParseSize(const std::string& text, int& width, int& height)
-{
-    const size_t x = text.find_first_of("xX");
-    if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), 1, 30000, width) && ParseInt(text.substr(x + 1), 1, 30000, height);
-}
-
-bool ParsePixelCount(const std::string& text, uint64_t& count)
-{
-    std::string digits = text;
-    uint64_t scale = 1;
-    const char suffix = digits.empty() ? '\0' : (char)std::toupper((unsigned char)digits.back());
-    if (suffix == 'K' || suffix == 'M' || suffix == 'G') {
-        digits.pop_back();
-        scale = suffix == 'K' ? 1000 : suffix == 'M' ? 1000000 : 1000000000;
-    }
-    int value = 0;
-    if (!ParseInt(digits, 1, 1000000000, value) || (uint64_t)value * scale > kMaxPixelsCeiling) return false;
-    count = (uint64_t)value * scale;
-    return true;
-}
-
-bool ParseSamples(const std::string& text, CommandLine& line)
-{
-    const struct {
-        const char* name;
-        Samples samples;
-    } kTypes[] = {{"uint8", Samples::UInt8},   {"8", Samples::UInt8},       {"uint10", Samples::UInt10},
-                  {"uint12", Samples::UInt12}, {"uint16", Samples::UInt16}, {"16", Samples::UInt16},
-                  {"half", Samples::Half},     {"float", Samples::Float}};
-    for (const auto& t : kTypes) {
-        if (text != t.name) continue;
-        line.samples = t.samples;
-        line.depth = t.samples == Samples::UInt8 ? 8 : 16;
-        return true;
-    }
-    return false;
 }
 
 // The options of frame sequences; false with what the value should be.
@@ -110,6 +50,7 @@ bool ApplySwitch(OptionId id, CommandLine& line)
     case OptionId::Quiet: line.quiet = true; break;
     case OptionId::AllowDamaged: line.allow_damaged = true; break;
     case OptionId::AutoOrient: line.auto_orient = true; break;
+    case OptionId::Recursive: line.recursive = true; break;
     default: return false;
     }
     return true;
@@ -334,6 +275,21 @@ bool ApplyOption(const TakenOption& t, const std::string& first, CommandLine& li
     return false;
 }
 
+// A second value for one of tintra's own options is refused rather than
+// one of them silently taken: with -o or --frames a slip would write the
+// wrong files. Switches may repeat: saying one twice means the same.
+bool GivenOnce(const TakenOption& t, std::vector<TakenOption>& given, std::string& error)
+{
+    if (t.known == nullptr || t.known->value == nullptr) return true;
+    for (const TakenOption& before : given) {
+        if (before.known != t.known) continue;
+        error = t.shown + " is given twice ('" + before.value + "' and '" + t.value + "'): give it once";
+        return false;
+    }
+    given.push_back(t);
+    return true;
+}
+
 // The command word: a command, or --version, or help. Returns false with
 // error set when it is none of them; done when nothing follows it to parse.
 bool ParseCommandWord(int argc, const char* const* argv, CommandLine& line, bool& done, std::string& error)
@@ -377,6 +333,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     if (done) return true;
     const std::string first = argv[1];
     bool options_end = false;
+    std::vector<TakenOption> given;  // tintra's own options with values, to refuse a second one
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         // A frame list may start with a negative frame.
@@ -389,7 +346,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             options_end = true;
             continue;
         }
-        if (!ApplyOption(TakeOption(argc, argv, i), first, line, error)) return false;
+        const TakenOption taken = TakeOption(argc, argv, i);
+        if (!ApplyOption(taken, first, line, error) || !GivenOnce(taken, given, error)) return false;
     }
     if (line.help) return true;
     return CheckOperands(line, error);

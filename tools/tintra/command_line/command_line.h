@@ -39,6 +39,7 @@ struct CommandLine {
     bool allow_damaged = false;
     std::string layer;  // --layer: the colour layer; empty: the usual choice
     bool auto_orient = false;
+    bool recursive = false;  // render: an input folder's sub-folders too
     uint64_t max_pixels = 0;  // 0: the default limit
     int png_compression = -1; // -1: the default level
     std::string compression;  // NAME or NAME:QUALITY as given; empty: the format's default

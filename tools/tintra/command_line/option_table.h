@@ -42,7 +42,8 @@ enum class OptionId {
     ColorConfig,
     FrameOffset,
     Ext,
-    Report
+    Report,
+    Recursive
 };
 
 // Every option of the tool, with its help: --help lists them from here, and
@@ -88,13 +89,16 @@ inline constexpr OptionSpec kOptionTable[] = {
      "the colour layer of a layered file (beauty for beauty.R/G/B/A); default: R, G, B or the rgba layer, else "
      "the only layer with R, G and B. Every other channel is written back unchanged where the format holds it"},
     {"size", 0, "WxH", kGenerate, OptionId::Size, "image size (default: chart 720x360, scene 960x540)"},
+    {"recursive", 'r', nullptr, kRender, OptionId::Recursive,
+     "an input folder's sub-folders too, each mirrored under the output folder (default: its files alone; "
+     "the sub-folders and files without an image extension left out are counted in one line)"},
     {"frames", 0, "LIST", kRender | kGenerate, OptionId::Frames,
      "a sequence's frames: 1001-1100, every 4th 1001-1100x4, a list 1,5,9-12, negative frames -10--1 "
      "(render's default: the first to the last on disk; generate: the scene as a sequence, its sun crossing "
      "the sky)"},
     {"missing", 0, "M", kRender, OptionId::Missing,
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
-     "before it on disk in its place)"},
+     "before it on disk in its place; before the first frame on disk, the first)"},
     {"frame-offset", 0, "N", kRender, OptionId::FrameOffset,
      "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
     {"ext", 0, "EXT", kRender, OptionId::Ext,

@@ -56,6 +56,21 @@ int OrientationOf(const OIIO::ImageSpec& header, bool auto_orient)
     return auto_orient ? header.get_int_attribute("Orientation", 1) : 1;
 }
 
+// Integers wider than 16 bits are read as 0..1 (none is ever clipped) and
+// written back in another type, as tintra writes integers of 16 bits at most.
+std::string WideIntegerNote(const OIIO::ImageSpec& header, int depth)
+{
+    using B = OIIO::TypeDesc::BASETYPE;
+    const B type = (B)header.format.basetype;
+    if (type != B::UINT32 && type != B::INT32 && type != B::UINT64 && type != B::INT64) return "";
+    const std::string name =
+        std::string(type == B::INT32 || type == B::INT64 ? "int" : "uint") + std::to_string(header.format.size() * 8);
+    return name + " samples: read as 0..1 and rendered " +
+           (depth == 32 ? "in float; written as float unless -d asks otherwise or the format holds none"
+                        : "at 16 bits; written as uint16 unless -d asks otherwise") +
+           " (tintra writes no integers wider than 16 bits)";
+}
+
 }  // namespace
 
 ImageReader::ImageReader() = default;
@@ -349,7 +364,10 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
         notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
     if (!unread_.empty())
         notes.push_back("not carried over, as OpenImageIO does not read it: the " + CommaList(unread_));
-    if (counts.float_values > 0)
+    const std::string wide = WideIntegerNote(headers_[0], pages[0].image.depth);
+    if (!wide.empty())
+        notes.push_back(wide);
+    else if (counts.float_values > 0)
         notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
                         " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
     if (!levels_.empty())

@@ -18,8 +18,9 @@
 #include "tools/tintra/reporting/library_chatter.h"
 
 struct ImageWriter::State {
-    std::string path, temp, format;
-    int fd = -1;
+    std::string path, temp, format;  // path: the file replaced (a link's target)
+    int fd = -1, lock = -1;  // lock: held until the file has its name
+    std::string stale_note;  // temporary files of path left by killed runs, removed
     std::unique_ptr<RecordingFile> proxy;
     std::unique_ptr<OIIO::ImageOutput> out;
     std::vector<OIIO::ImageSpec> headers;
@@ -220,6 +221,7 @@ bool KeepPngTraits(ImageWriter::State& s, const OIIO::ImageSpec& header, std::st
 // The lines a finished file is reported with, in the order of its making.
 void AddNotes(const ImageWriter::State& s, const OIIO::ImageSpec& written, std::vector<std::string>& notes)
 {
+    if (!s.stale_note.empty()) notes.push_back(s.stale_note);
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
@@ -250,6 +252,7 @@ ImageWriter::~ImageWriter()
     state_->proxy.reset();
     if (state_->fd >= 0) close(state_->fd);
     unlink(state_->temp.c_str());
+    if (state_->lock >= 0) close(state_->lock);
     SetPendingTempFile(nullptr);
 }
 
@@ -259,7 +262,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     const QuietLibraries quiet;
     state_.reset(new State);
     State& s = *state_;
-    s.path = path;
+    s.path = WriteTarget(path);
     s.headers = pages;
     s.out = OIIO::ImageOutput::create(path);
     if (!s.out) {
@@ -273,8 +276,9 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     s.carried = carried;
     PrepareHeaders(s, options);
 
+    s.stale_note = RemoveStaleTempFiles(s.path);
     const CreatingFile creating;
-    const int fd = CreateTempFile(TempPattern(path), s.temp);
+    const int fd = CreateTempFile(TempPattern(s.path), s.temp, s.lock);
     if (fd < 0) {
         error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
         return false;
@@ -354,11 +358,10 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     OIIO::ImageSpec written;
     if (ok) ok = KeepPngTraits(s, opened, error);
     if (ok) ok = ReadsBack(s, written, error);
-    if (ok && fsync(s.fd) != 0 && errno != EINVAL) {
-        error = std::string("cannot write: ") + std::strerror(errno);
-        ok = false;
-    }
-    if (close(s.fd) != 0 && ok) {
+    if (ok) KeepPermissions(s.fd, s.path);
+    // A failed fsync's reason stands: a close that succeeds leaves errno alone.
+    const bool synced = !ok || fsync(s.fd) == 0 || errno == EINVAL;
+    if ((close(s.fd) != 0 || !synced) && ok) {
         error = std::string("cannot write: ") + std::strerror(errno);
         ok = false;
     }
@@ -378,7 +381,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     if (!ok) return false;  // the destructor removes the temporary file
     s.finished = true;
     SetPendingTempFile(nullptr);
-
+    close(s.lock);
     AddNotes(s, written, notes);
     return true;
 }

@@ -17,8 +17,24 @@
 std::string TempPattern(const std::string& target);
 
 // A new file of that pattern's name, created with the permissions a new file
-// gets from the process's umask. Returns its descriptor, -1 on failure (errno set).
-int CreateTempFile(const std::string& pattern, std::string& created);
+// gets from the process's umask. Returns its descriptor, -1 on failure (errno
+// set). lock: a second descriptor that holds the file's lock (-1 where the
+// file system has none); closed only once the file has taken its name, so
+// that no other run takes it for one left behind.
+int CreateTempFile(const std::string& pattern, std::string& created, int& lock);
+
+// Removes the temporary files of target left by runs killed while writing
+// them (SIGKILL, a machine lost): those of target's own name that no live
+// process holds locked. Says which, or "" when none.
+std::string RemoveStaleTempFiles(const std::string& target);
+
+// The file a write to path replaces: path, or the file a symbolic link at
+// path names (through every link), so that the link stays a link.
+std::string WriteTarget(const std::string& path);
+
+// The permissions of the file target, if there is one, onto the new file fd
+// that replaces it (a read-only or owner-only output stays so).
+void KeepPermissions(int fd, const std::string& target);
 
 // The file handed to the library, remembering why a write failed: the
 // library's own messages for it say only "Write Error" or name a scanline.

@@ -33,31 +33,60 @@ std::string Join(const std::string& folder, const std::string& name)
     return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// The frames of a folder: its image files in name order. Hidden files
-// are left out, among them any temporary file of an unfinished write.
-bool ListFrames(const std::string& folder, std::vector<std::string>& frames, std::string& error)
+// What a folder's listing left out, for the one line that says so.
+struct LeftOut {
+    int folders = 0, files = 0;
+    std::set<std::pair<dev_t, ino_t>> visited;  // folders descended into: a link back up is no loop
+};
+
+// The frames of a folder: its image files in name order, then, when
+// recursive, those of each sub-folder in name order, named by their path
+// under the folder (under: the path so far). Hidden files are left out,
+// among them any temporary file of an unfinished write.
+bool ListFrames(const std::string& folder, const std::string& under, bool recursive, std::vector<std::string>& files,
+                std::vector<std::string>& names, LeftOut& left, std::string& error)
 {
+    struct stat info;
+    if (stat(folder.c_str(), &info) == 0 && !left.visited.insert({info.st_dev, info.st_ino}).second) return true;
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
         error = folder + ": cannot read the folder: " + std::strerror(errno);
         return false;
     }
-    std::vector<std::string> names;
+    std::vector<std::string> here, subs;
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name.empty() || name[0] == '.') continue;
-        if (!IsReadableImageName(name)) continue;
-        if (IsFolder(Join(folder, name))) continue;
-        names.push_back(name);
+        if (IsFolder(Join(folder, name)))
+            (recursive ? subs.push_back(name) : (void)++left.folders);
+        else if (!IsReadableImageName(name))
+            ++left.files;
+        else
+            here.push_back(name);
     }
     closedir(dir);
-    std::sort(names.begin(), names.end());
-    if (names.empty()) {
-        error = folder + ": no image files in this folder";
-        return false;
+    std::sort(here.begin(), here.end());
+    std::sort(subs.begin(), subs.end());
+    for (const std::string& name : here) {
+        files.push_back(Join(folder, name));
+        names.push_back(under + name);
     }
-    for (const std::string& name : names) frames.push_back(Join(folder, name));
+    for (const std::string& sub : subs)
+        if (!ListFrames(Join(folder, sub), under + sub + "/", recursive, files, names, left, error)) return false;
     return true;
+}
+
+// The one line for what the folders' listings left out; "" for nothing.
+std::string LeftOutNote(const LeftOut& left)
+{
+    std::string note;
+    if (left.folders > 0)
+        note = std::to_string(left.folders) + (left.folders == 1 ? " sub-folder" : " sub-folders") +
+               " (--recursive renders them too)";
+    if (left.files > 0)
+        note += (note.empty() ? "" : " and ") + std::to_string(left.files) + (left.files == 1 ? " file" : " files") +
+                " without an image extension";
+    return note.empty() ? "" : "left out of the input folders: " + note;
 }
 
 const char* SpecialKind(mode_t mode)
@@ -88,8 +117,11 @@ bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& pla
     // One file into a frame pattern would be written under the pattern's
     // own name (a file called g.####.png).
     FramePattern pattern;
-    if (FindFramePattern(out, pattern)) {
-        error = "-o " + out + " names a frame sequence, but " + file + " is one file: give an output file name";
+    std::string problem;
+    if (FindFramePattern(out, pattern, &problem) || !problem.empty()) {
+        error = !problem.empty()
+                    ? "-o " + problem
+                    : "-o " + out + " names a frame sequence, but " + file + " is one file: give an output file name";
         return false;
     }
     // Checked now, so that a mistyped folder shows before any decoding.
@@ -101,8 +133,8 @@ bool PlanOneFile(const std::string& file, const std::string& out, BatchPlan& pla
     return true;
 }
 
-bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& out, const std::string& ext,
-                    BatchPlan& plan, std::string& error)
+bool PlanIntoFolder(const std::vector<std::string>& files, const std::vector<std::string>& names,
+                    const std::string& out, const std::string& ext, BatchPlan& plan, std::string& error)
 {
     struct stat info;
     if (stat(out.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
@@ -115,8 +147,13 @@ bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& ou
         return false;
     }
     plan.folder = out;
-    for (const std::string& file : files) {
-        const std::string name = WithExtension(BaseName(file), ext);
+    std::set<std::string> subfolders;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string& file = files[i];
+        const std::string name = WithExtension(names[i], ext);
+        const size_t slash = name.rfind('/');
+        if (slash != std::string::npos && subfolders.insert(name.substr(0, slash)).second)
+            plan.subfolders.push_back(Join(out, name.substr(0, slash)));
         if (!IsWritableImageName(name)) {
             error = !ext.empty() ? "--ext " + ext + ": tintra cannot write this format"
                                  : file +
@@ -131,8 +168,7 @@ bool PlanIntoFolder(const std::vector<std::string>& files, const std::string& ou
 
 }  // namespace
 
-bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite,
-                         std::string& error)
+bool CheckNotOverwriting(const std::string& input, const std::string& output, bool allow_overwrite, std::string& error)
 {
     if (allow_overwrite) return true;
     struct stat in, out;
@@ -152,19 +188,32 @@ std::string WithExtension(const std::string& name, const std::string& ext)
 }
 
 bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite, BatchPlan& plan,
-               std::string& error, const std::string& ext)
+               std::string& error, const std::string& ext, bool recursive)
 {
     plan = BatchPlan();
-    std::vector<std::string> files;
+    std::vector<std::string> files, names;
     bool any_folder = false;
+    LeftOut left;
     for (const std::string& input : inputs) {
-        if (IsFolder(input)) {
-            any_folder = true;
-            if (!ListFrames(input, files, error)) return false;
-        } else {
+        if (!IsFolder(input)) {
             files.push_back(input);
+            names.push_back(BaseName(input));
+            continue;
+        }
+        any_folder = true;
+        const size_t before = files.size();
+        if (!ListFrames(input, "", recursive, files, names, left, error)) return false;
+        if (files.size() == before) {
+            error = input + ": no image files in this folder" +
+                    (left.folders > 0 && !recursive ? " (it has sub-folders: --recursive)" : "");
+            return false;
         }
     }
+    if (recursive && !any_folder) {
+        error = "--recursive applies to input folders";
+        return false;
+    }
+    plan.note = LeftOutNote(left);
 
     if (!CheckRegularFiles(files, error)) return false;
     const bool to_folder = files.size() > 1 || any_folder || IsFolder(out) || out.back() == '/';
@@ -172,7 +221,7 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
         error = "--ext " + ext + ": applies to outputs in a folder; name the output file with its extension";
         return false;
     }
-    if (!(to_folder ? PlanIntoFolder(files, out, ext, plan, error) : PlanOneFile(files[0], out, plan, error)))
+    if (!(to_folder ? PlanIntoFolder(files, names, out, ext, plan, error) : PlanOneFile(files[0], out, plan, error)))
         return false;
     std::set<std::string> outputs;
     for (const BatchItem& item : plan.items) {

@@ -13,6 +13,8 @@ struct BatchItem {
 struct BatchPlan {
     std::vector<BatchItem> items;
     std::string folder;  // the output folder to create; empty when OUT is a single file
+    std::vector<std::string> subfolders;  // under folder, mirroring an input folder's (--recursive)
+    std::string note;  // what the input folders' listings left out; empty: nothing
 };
 
 // The inputs may be files or folders of frames (every image file in it, by
@@ -23,9 +25,11 @@ struct BatchPlan {
 // folder, several inputs into an image file's name, two inputs for one
 // output, or an output that is one of the inputs without allow_overwrite.
 // ext (without the dot), when given, replaces the extension of the inputs'
-// names in a folder of outputs.
+// names in a folder of outputs. recursive: an input folder's sub-folders
+// too, each output under the same path in OUT; else they are left out and
+// counted in plan.note, as are files without an image extension.
 bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, bool allow_overwrite, BatchPlan& plan,
-               std::string& error, const std::string& ext = "");
+               std::string& error, const std::string& ext = "", bool recursive = false);
 
 // A file name with its extension replaced by ext (without the dot); as it
 // is when ext is empty.

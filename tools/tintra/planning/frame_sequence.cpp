@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -22,7 +23,10 @@ bool ReadNumber(const std::string& text, size_t& pos, bool allow_sign, long long
     const size_t first = at;
     while (at < text.size() && IsDigit(text[at])) ++at;
     if (at == first) return false;
-    value = at - first > 12 ? (long long)kFrameLimit + 1 : std::stoll(text.substr(first, at - first));
+    // Padding zeros say nothing of the size (0000001001 is 1001).
+    size_t significant = first;
+    while (significant + 1 < at && text[significant] == '0') ++significant;
+    value = at - significant > 12 ? (long long)kFrameLimit + 1 : std::stoll(text.substr(significant, at - significant));
     if (negative) value = -value;
     pos = at;
     return true;
@@ -51,33 +55,50 @@ bool FramePattern::FrameOf(const std::string& path, int& frame) const
     return Path(frame) == path;
 }
 
-bool FindFramePattern(const std::string& path, FramePattern& pattern)
+namespace {
+
+// The frame number pattern that starts at path[at]: its end and its padding,
+// -1 when there is none. A printf width without its 0 (%4d) pads with
+// spaces, which no image pipeline names frames with: said in problem.
+int PatternAt(const std::string& path, size_t at, size_t& end, std::string& problem)
+{
+    end = at;
+    if (path[at] == '#' || path[at] == '@') {
+        while (end < path.size() && path[end] == path[at]) ++end;
+        return path[at] == '#' && end - at == 1 ? 4 : (int)(end - at);
+    }
+    if (path[at] != '%') return -1;
+    size_t n = at + 1;
+    while (n < path.size() && IsDigit(path[n])) ++n;
+    if (n >= path.size() || path[n] != 'd') return -1;
+    end = n + 1;
+    const std::string width = path.substr(at + 1, n - at - 1);
+    if (width.empty()) return 0;
+    if (width[0] != '0') {
+        problem = path.substr(at, end - at) + " pads frame numbers with spaces; write %0" + width +
+                  "d to pad them with zeros";
+        return -1;
+    }
+    return width.size() > 3 ? kMaxPadding + 1 : std::atoi(width.c_str());  // %0999999999d would overflow
+}
+
+}  // namespace
+
+bool FindFramePattern(const std::string& path, FramePattern& pattern, std::string* problem)
 {
     const size_t name = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
     for (size_t at = name; at < path.size(); ++at) {
         size_t end = at;
-        int digits = -1;
-        if (path[at] == '#' || path[at] == '@') {
-            while (end < path.size() && path[end] == path[at]) ++end;
-            digits = path[at] == '#' && end - at == 1 ? 4 : (int)(end - at);
-        } else if (path[at] == '%') {
-            // %d or %0Nd.
-            end = at + 1;
-            if (end < path.size() && path[end] == 'd') {
-                digits = 0;
-            } else if (end < path.size() && path[end] == '0') {
-                size_t n = end + 1;
-                while (n < path.size() && IsDigit(path[n])) ++n;
-                if (n > end + 1 && n < path.size() && path[n] == 'd') {
-                    digits = std::atoi(path.substr(end + 1, n - end - 1).c_str());
-                    end = n;
-                }
-            }
-            if (digits >= 0) ++end;
+        std::string wrong;
+        const int digits = PatternAt(path, at, end, wrong);
+        if (digits > kMaxPadding)
+            wrong = path.substr(at, end - at) + " pads frame numbers to more than " + std::to_string(kMaxPadding) +
+                    " digits, which no frame needs";
+        if (!wrong.empty()) {
+            if (problem != nullptr) *problem = path + ": " + wrong;
+            return false;
         }
         if (digits < 0) continue;
-        // A frame number never needs more than ten digits.
-        if (digits > 10) return false;
         pattern.head = path.substr(0, at);
         pattern.tail = path.substr(end);
         pattern.digits = digits;
@@ -87,6 +108,18 @@ bool FindFramePattern(const std::string& path, FramePattern& pattern)
     return false;
 }
 
+namespace {
+
+// Sorts frames and keeps each once; gives how many there are.
+size_t SortedOnce(std::vector<int>& frames)
+{
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    return frames.size();
+}
+
+}  // namespace
+
 bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string& error)
 {
     frames.clear();
@@ -94,7 +127,7 @@ bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string&
         error = "no frames given (such as 1001-1100, 1001-1100x4 or 1,5,9-12)";
         return false;
     }
-    size_t count = 0;
+    bool too_many = false;
     size_t start = 0;
     for (;;) {
         const size_t comma = std::min(text.find(',', start), text.size());
@@ -124,18 +157,18 @@ bool ParseFrames(const std::string& text, std::vector<int>& frames, std::string&
             error = "'" + item + "': the step after x must be 1 or more";
             return false;
         }
-        count += (size_t)((last - first) / step + 1);
-        if (count > kMaxFrames) {
-            error = "'" + text + "' is more than " + std::to_string(kMaxFrames) + " frames";
-            return false;
-        }
-        for (long long frame = first; frame <= last; frame += step) frames.push_back((int)frame);
-        if (comma == text.size()) break;
+        // Frames listed twice count once (1-1000000,1-1000000 is a million),
+        // and no item is expanded that alone is too many.
+        too_many = (last - first) / step + 1 > (long long)kMaxFrames;
+        if (!too_many)
+            for (long long frame = first; frame <= last; frame += step) frames.push_back((int)frame);
+        if (frames.size() > 2 * kMaxFrames) too_many = SortedOnce(frames) > kMaxFrames;
+        if (too_many || comma == text.size()) break;
         start = comma + 1;
     }
-    std::sort(frames.begin(), frames.end());
-    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
-    return true;
+    if (!too_many && SortedOnce(frames) <= kMaxFrames) return true;
+    error = "'" + text + "' is more than " + std::to_string(kMaxFrames) + " frames";
+    return false;
 }
 
 namespace {

@@ -10,6 +10,8 @@
 // at most kMaxFrames of them, so that a typing slip cannot ask for billions.
 constexpr int kFrameLimit = 999999999;
 constexpr size_t kMaxFrames = 1000000;
+// A frame number is padded to at most this many digits.
+constexpr int kMaxPadding = 20;
 
 struct FramePattern {
     std::string head;  // the path up to the frame number, folder included
@@ -28,8 +30,10 @@ struct FramePattern {
 // pattern: %0Nd or %d; a lone # for four digits (as in oiiotool) or a run of
 // two or more # for one digit each (#### as in Nuke and After Effects); a run
 // of @ for one digit each. The first pattern in the name is the frame
-// number; false if there is none.
-bool FindFramePattern(const std::string& path, FramePattern& pattern);
+// number; false if there is none. A pattern tintra cannot use (%4d, which
+// pads with spaces, or padding beyond kMaxPadding) gives false with the
+// reason in problem, so that it is not taken for an ordinary file name.
+bool FindFramePattern(const std::string& path, FramePattern& pattern, std::string* problem = nullptr);
 
 // A frame list: comma-separated frames (1001, -5), ranges (1001-1100,
 // -10--1) and ranges with a step (1001-1100x4, every 4th from 1001).
@@ -44,8 +48,8 @@ std::string FramesText(const std::vector<int>& frames);
 // What becomes of a frame of the range that is not on disk.
 enum class MissingFrames {
     Error,  // a failed frame
-    Skip,   // left out
-    Hold,   // the frame before it on disk is written in its place (the one after, at the start)
+    Skip,  // left out
+    Hold,  // the frame before it on disk is written in its place (before the first on disk, the first)
 };
 
 // "error", "skip" or "hold"; false for anything else.

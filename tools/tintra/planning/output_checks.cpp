@@ -56,3 +56,15 @@ bool CheckOutputsWritable(const BatchPlan& plan, std::string& error)
     }
     return true;
 }
+
+bool CheckReadOnlyOutputs(const BatchPlan& plan, std::string& error)
+{
+    for (const BatchItem& item : plan.items) {
+        struct stat info;
+        if (stat(item.output.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
+            error = item.output + " is read-only; pass --overwrite to replace it";
+            return false;
+        }
+    }
+    return true;
+}

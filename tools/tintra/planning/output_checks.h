@@ -8,3 +8,8 @@
 #include "tools/tintra/planning/batch_plan.h"
 
 bool CheckOutputsWritable(const BatchPlan& plan, std::string& error);
+
+// A read-only file where an output goes is one someone meant to keep: it is
+// replaced only with --overwrite (its permissions then kept), and refused
+// here otherwise.
+bool CheckReadOnlyOutputs(const BatchPlan& plan, std::string& error);

@@ -105,7 +105,12 @@ bool FrameRange(const FramePattern& in, const std::vector<int>& on_disk, const s
 bool PlanOutputFolder(const std::string& out, FramePattern& out_pattern, bool& to_pattern, SequencePlan& plan,
                       std::string& error)
 {
-    to_pattern = FindFramePattern(out, out_pattern);
+    std::string problem;
+    to_pattern = FindFramePattern(out, out_pattern, &problem);
+    if (!problem.empty()) {
+        error = "-o " + problem;
+        return false;
+    }
     std::string out_folder;
     if (to_pattern) {
         out_folder = FolderOf(out_pattern.head);
@@ -145,6 +150,8 @@ void PlanFrames(const FramePattern& in, const std::vector<int>& on_disk, const s
             // that a chunk of a range holds the same frame as the whole.
             const auto after = std::upper_bound(on_disk.begin(), on_disk.end(), frame);
             sources.push_back(after != on_disk.begin() ? *(after - 1) : *after);
+            if (after == on_disk.begin()) plan.held_ahead.push_back(frame);
+            plan.first_on_disk = on_disk.front();
             item.input = in.Path(sources.back());
             plan.held = true;
         }
@@ -195,18 +202,21 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
 bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error)
 {
     plan = SequencePlan();
+    error.clear();
     FramePattern pattern;
     struct stat info;
-    sequence = line.inputs.size() == 1 && stat(line.inputs[0].c_str(), &info) != 0 &&
-               FindFramePattern(line.inputs[0], pattern);
-    if (!sequence) {
-        for (const std::string& input : line.inputs) {
-            FramePattern other;
-            if (line.inputs.size() > 1 && stat(input.c_str(), &info) != 0 && FindFramePattern(input, other)) {
-                error = input + ": a frame sequence is rendered on its own, one per run";
-                return false;
-            }
+    for (const std::string& input : line.inputs) {
+        FramePattern other;
+        const bool named = stat(input.c_str(), &info) != 0 && FindFramePattern(input, other, &error);
+        if (!error.empty()) return false;
+        if (named && line.inputs.size() > 1) {
+            error = input + ": a frame sequence is rendered on its own, one per run";
+            return false;
         }
+        sequence = named;
+        if (named) pattern = other;
+    }
+    if (!sequence) {
         if (!line.frames.empty() || !line.missing.empty() || line.frame_offset != 0) {
             error = std::string(!line.frames.empty()    ? "--frames"
                                 : !line.missing.empty() ? "--missing"
@@ -214,7 +224,11 @@ bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std
                     " needs one input that is a frame sequence, such as shot.####.exr";
             return false;
         }
-        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error, line.ext);
+        return PlanBatch(line.inputs, line.output, line.overwrite, plan.batch, error, line.ext, line.recursive);
+    }
+    if (line.recursive) {
+        error = "--recursive applies to input folders, not to a frame sequence";
+        return false;
     }
     MissingFrames missing = MissingFrames::Error;
     if (!line.missing.empty()) ParseMissingFrames(line.missing, missing);
@@ -232,7 +246,17 @@ std::string MissingFramesLine(const std::string& input, const SequencePlan& plan
     case MissingFrames::Error: line += " (failed; --missing skip or hold to go on without them)"; break;
     case MissingFrames::Skip: line += " (skipped)"; break;
     case MissingFrames::Hold:
-        line += plan.held ? " (each holds the frame before it on disk)" : " (failed: no frame on disk to hold)";
+        if (!plan.held)
+            line += " (failed: no frame on disk to hold)";
+        else if (plan.held_ahead.size() == count)
+            line += " (each holds the first frame on disk, " + std::to_string(plan.first_on_disk) + ")";
+        else
+            line += " (each holds the frame before it on disk" +
+                    (plan.held_ahead.empty()
+                         ? std::string()
+                         : "; " + FramesText(plan.held_ahead) + ", before the first on disk, hold frame " +
+                               std::to_string(plan.first_on_disk)) +
+                    ")";
         break;
     }
     return line;

@@ -16,6 +16,8 @@ struct SequencePlan {
     std::vector<int> absent;   // missing frames that fail without being read
     std::vector<int> missing;  // every frame of the range that is not on disk
     bool held = false;         // a missing frame is written from the frame it holds
+    std::vector<int> held_ahead;  // held frames before the first on disk, which hold the first
+    int first_on_disk = 0;  // with a held frame
 };
 
 // Plans the frames of the input pattern `in` into `out`: an output pattern

@@ -3,6 +3,8 @@
 // that decide whether anything is written at all.
 #include <functional>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <OpenImageIO/imagebufalgo.h>
@@ -99,6 +101,12 @@ struct SwitchCase {
     int existing_side =
         0;  // out.png is an image this many pixels a side; 0: three bytes of junk; -1: a folder, with a folder
     // in.png in it
+    const char* command = "render";  // sheet: an existing out.png of a side is a whole sheet of in.png
+    int mode = 0;  // out.png's permissions before, and after; 0: as made
+    // "link": out.png a link to real.png, which is written; "stale": a
+    // temporary file of out.png's left by a killed run, which is removed;
+    // "live": one a running writer holds locked, which stays
+    std::string kind = "";
 };
 
 void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
@@ -111,7 +119,12 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
     ScratchDir dir;
     std::vector<unsigned char> input = EncodePng(MakeRaw(8, 8, 8, 3, 4), 2);
     WriteBytes(dir.path("in.png"), input);
-    const std::vector<unsigned char> before = c.existing_side > 0
+    const bool sheet = std::string(c.command) == "sheet";
+    if (sheet && c.existing_side > 0) {
+        ASSERT_EQ(RunTintra({"sheet", dir.path("in.png"), "-o", dir.path("out.png")}).status, 0);
+    }
+    const std::vector<unsigned char> before = sheet && c.existing_side > 0 ? ReadBytes(dir.path("out.png"))
+                                              : c.existing_side > 0
                                                   ? EncodePng(MakeRaw(c.existing_side, c.existing_side, 8, 3, 5), 2)
                                               : c.existing_side < 0 ? std::vector<unsigned char>{'/'}
                                                                     : std::vector<unsigned char>{'o', 'l', 'd'};
@@ -120,8 +133,15 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
         mkdir(dir.path("out.png").c_str(), 0777);
         mkdir(dir.path("out.png/in.png").c_str(), 0777);
     } else
-        WriteBytes(dir.path("out.png"), before);
-    std::vector<std::string> args = {"render", dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
+        WriteBytes(dir.path(c.kind == "link" ? "real.png" : "out.png"), before);
+    if (c.kind == "link") {
+        ASSERT_EQ(symlink("real.png", dir.path("out.png").c_str()), 0);
+    }
+    if (c.kind == "stale" || c.kind == "live") WriteBytes(dir.path(".out.png.tintra-0a1b2c"), {'o', 'l', 'd'});
+    const int held = c.kind == "live" ? open(dir.path(".out.png.tintra-0a1b2c").c_str(), O_RDONLY) : -1;
+    if (held >= 0) flock(held, LOCK_EX);
+    if (c.mode != 0) chmod(dir.path("out.png").c_str(), (mode_t)c.mode);
+    std::vector<std::string> args = {c.command, dir.path("in.png"), "-o", dir.path("out.png"), "--hue", "30"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     EXPECT_EQ(run.status, c.status) << run.err;
@@ -130,22 +150,38 @@ TEST_P(Switches, WriteAndSayWhatTheyPromise)
     EXPECT_EQ((folder ? std::vector<unsigned char>{'/'} : ReadBytes(dir.path("out.png"))) != before, c.output_changed);
     EXPECT_NE(run.out.find(c.out_text), std::string::npos) << run.out;
     EXPECT_EQ(run.err.empty(), c.err_empty) << run.err;
-    EXPECT_EQ(dir.list().size(), 2u);
+    if (held >= 0) close(held);
+    EXPECT_EQ(dir.list().size(), c.kind == "link" || c.kind == "live" ? 3u : 2u);
+    if (c.mode != 0) {
+        EXPECT_EQ(info.st_mode & 0777, (mode_t)c.mode);
+    }
+    struct stat link;
+    EXPECT_EQ(lstat(dir.path("out.png").c_str(), &link) == 0 && S_ISLNK(link.st_mode), c.kind == "link");
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, Switches,
-                         testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
-                                         SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8},
-                                         // Only a whole image of the frame's size counts as done.
-                                         SwitchCase{"no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false},
-                                         SwitchCase{
-                                             "no_clobber_fails_wrong_size", {"--no-clobber"}, 1, false, "", false, 4},
-                                         SwitchCase{"dry_run_fails_junk", {"-n", "--no-clobber"}, 1, false, "", false},
-                                         SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
-                                         SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
-                                         SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
-                                         SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false}),
-                         [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Options, Switches,
+    testing::Values(SwitchCase{"replaces_by_default", {}, 0, true, "", false},
+                    SwitchCase{"no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8},
+                    // Only a whole image of the frame's size counts as done.
+                    SwitchCase{"no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false},
+                    SwitchCase{"no_clobber_fails_wrong_size", {"--no-clobber"}, 1, false, "", false, 4},
+                    SwitchCase{"dry_run_fails_junk", {"-n", "--no-clobber"}, 1, false, "", false},
+                    // A sheet is kept, or fails, as a frame is.
+                    SwitchCase{"sheet_no_clobber_keeps", {"--no-clobber"}, 0, false, "", false, 8, "sheet"},
+                    SwitchCase{"sheet_no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false, 0, "sheet"},
+                    SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
+                    SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
+                    SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
+                    SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false},
+                    // An output's permissions, links and leftovers, as users expect.
+                    SwitchCase{"keeps_owner_only", {}, 0, true, "", false, 8, "render", 0600},
+                    SwitchCase{"read_only_refused", {}, 2, false, "", false, 8, "render", 0444},
+                    SwitchCase{"read_only_replaced_when_asked", {"--overwrite"}, 0, true, "", false, 8, "render", 0444},
+                    SwitchCase{"writes_through_a_link", {}, 0, true, "", false, 8, "render", 0, "link"},
+                    SwitchCase{"removes_a_stale_temporary", {}, 0, true, "", false, 8, "render", 0, "stale"},
+                    SwitchCase{"leaves_a_live_temporary", {}, 0, true, "", false, 8, "render", 0, "live"}),
+    [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 // --auto-orient turns the pixels as the tag says and resets the tag. Where
 // the stored first row's two ends are shown, in the words of the TIFF
@@ -156,7 +192,7 @@ struct OrientCase {
     int orientation;
     int shown_width;
     int first_x, first_y;  // where the stored top-left pixel is shown
-    int last_x, last_y;    // where the stored top-right pixel is shown
+    int last_x, last_y;  // where the stored top-right pixel is shown
 };
 
 void PrintTo(const OrientCase& c, std::ostream* out) { *out << "orientation " << c.orientation; }

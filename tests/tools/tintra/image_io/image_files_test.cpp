@@ -330,6 +330,16 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  kTifToPng, 1, "@/in.tif: the input has 2 pages, but a .png file holds one", Expand::Same,
                  [](const ScratchDir& d, const ToolRun&) { EXPECT_FALSE(FileExists(d.path("out.png"))); }},
+        // An integer is never clipped as a float is; what it becomes is said.
+        FileCase{"uint32_tiff_says_how_it_is_read_and_written",
+                 [](const ScratchDir& d) {
+                     WriteWithLibrary(d.path("in.tif"), {OIIO::ImageSpec(kW, kH, 3, OIIO::TypeDesc::UINT32)},
+                                      Ramp(kW * kH * 3, 0, 1));
+                     return RawImage();
+                 },
+                 {"render", "@/in.tif", "-o", "@/out.tif"},
+                 0,
+                 "@/in.tif: uint32 samples: read as 0..1 and rendered in float; written as float"},
         FileCase{"tiff_metadata",
                  [](const ScratchDir& d) {
                      WriteWithLibrary(d.path("in.tif"), {Described(OIIO::TypeDesc::UINT16)}, Ramp(kW * kH * 3, 0, 1));
@@ -386,6 +396,27 @@ INSTANTIATE_TEST_SUITE_P(
                  {"generate", "chart", "-o", "@/c.tif", "--size", "40x20"},
                  0,
                  "tintra: wrote @/c.tif: the OKLab chart, 40x20, 8-bit"},
+        FileCase{"generate_names_the_samples_written",
+                 nullptr,
+                 {"generate", "chart", "-o", "@/c.exr", "--size", "40x20", "-d", "float"},
+                 0,
+                 "tintra: wrote @/c.exr: the OKLab chart, 40x20, float"},
+        // As render makes a sequence's folder; a dry run lists every frame.
+        FileCase{"generate_frames_into_a_new_folder",
+                 nullptr,
+                 {"generate", "scene", "-o", "@/new/g.####.png", "--size", "40x20", "--frames", "1-2"},
+                 0,
+                 "tintra: wrote @/new/g.####.png: frames 1-2 of the scene, 40x20, 8-bit"},
+        FileCase{"generate_dry_run_lists_the_frames",
+                 nullptr,
+                 {"generate", "scene", "-o", "@/g.####.png", "--size", "40x20", "--frames", "1-2", "-n"},
+                 0,
+                 "",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun& run) {
+                     EXPECT_EQ(run.out, "would write " + d.path("g.0001.png") + ": the scene, 40x20\nwould write " +
+                                            d.path("g.0002.png") + ": the scene, 40x20\n");
+                 }},
         FileCase{"version",
                  nullptr,
                  {"--version"},

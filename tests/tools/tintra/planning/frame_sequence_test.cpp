@@ -27,8 +27,10 @@ const GrammarCase kGrammar[] = {
     {kName, "v%02d.####.png", "v07.####.png v-3.####.png v12345.####.png"},  // the first pattern is the frame
     {kName, "shot.exr", ""},
     {kName, "50%.png", ""},
-    {kName, "shot.%4d.exr", ""},  // space padding names no file
-    {kName, "shot.@@@@@@@@@@@.exr", ""},  // more digits than any frame has
+    {kName, "shot.%011d.exr", "shot.00000000007.exr shot.-0000000003.exr shot.00000012345.exr"},
+    {kName, "shot.%4d.exr", "error: shot.%4d.exr: %4d pads frame numbers with spaces; write %04d"},
+    {kName, "shot.@@@@@@@@@@@@@@@@@@@@@.exr", "error: shot.@@@@@@@@@@@@@@@@@@@@@.exr: @@@@@@@@@@@@@@@@@@@@@ pads"},
+    {kName, "shot.%0999999999999d.exr", "error: shot.%0999999999999d.exr: %0999999999999d pads frame numbers to more"},
     {kFrames, "1001-1005", "1001-1005"},
     // Written back in the shortest form, steps included, so that any list
     // printed can be pasted back into --frames.
@@ -54,15 +56,21 @@ const GrammarCase kGrammar[] = {
     {kFrames, "1000000000", "error: '1000000000': frames go from"},
     {kFrames, "99999999999999999999", "error: '99999999999999999999': frames go from"},
     {kFrames, "1-2000000", "error: '1-2000000' is more than 1000000 frames"},
+    {kFrames, "1-1000000,1-1000000,5", "1-1000000"},  // frames count once, however often listed
     {kFrames, "1-600000,700001-1300000", "error: '1-600000,700001-1300000' is more than"},
 };
 
 void CheckName(const GrammarCase& c)
 {
     FramePattern pattern;
-    const bool found = FindFramePattern(c.text, pattern);
-    if (*c.expect == '\0') {
+    std::string problem;
+    const bool found = FindFramePattern(c.text, pattern, &problem);
+    const std::string expect = c.expect;
+    if (expect.empty() || expect.compare(0, 7, "error: ") == 0) {
+        // A pattern tintra cannot use says why; a plain name says nothing.
+        const std::string reason = expect.empty() ? "" : expect.substr(7);
         EXPECT_FALSE(found);
+        EXPECT_EQ(problem.substr(0, reason.empty() ? std::string::npos : reason.size()), reason);
         return;
     }
     ASSERT_TRUE(found);

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
@@ -16,10 +17,12 @@ namespace {
 
 using namespace tintra_test;
 
-class Interrupt : public testing::TestWithParam<int> {};
+// A render of a folder, or generate making a sequence (true).
+class Interrupt : public testing::TestWithParam<std::tuple<int, bool>> {};
 
 TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
 {
+    const int signal = std::get<0>(GetParam());
     ScratchDir dir;
     mkdir(dir.path("frames").c_str(), 0777);
     WriteBytes(dir.path("frame.png"), EncodePng(MakeRaw(768, 768, 16, 4, 8), 6));
@@ -35,7 +38,11 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDERR_FILENO);
-        execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", nullptr);
+        if (std::get<1>(GetParam()))
+            execl(exe.c_str(), exe.c_str(), "generate", "scene", "-o", (out + "/f.###.png").c_str(), "--frames",
+                  "0-299", "--size", "768x768", nullptr);
+        else
+            execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", nullptr);
         _exit(127);
     }
     // Wait for the first finished frame, then interrupt.
@@ -46,11 +53,11 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
         ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "tintra ended before it was interrupted";
         if (!started) usleep(1000);
     }
-    kill(pid, GetParam());
+    kill(pid, signal);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 128 + GetParam());
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
 
     const std::vector<std::string> written = dir.list("out");
     EXPECT_LT(written.size(), (size_t)kFrames);
@@ -62,7 +69,8 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, Interrupt, testing::Values(SIGINT, SIGHUP, SIGTERM));
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupt,
+                         testing::Combine(testing::Values(SIGINT, SIGHUP, SIGTERM), testing::Bool()));
 
 // A signal ignored when tintra starts (nohup's SIGHUP, a background job's
 // SIGINT) stays ignored: the run goes on to its end.
