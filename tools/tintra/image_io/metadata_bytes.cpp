@@ -105,13 +105,14 @@ struct Directory {
 // Reads n bytes at an offset of the file; false past its end.
 using ReadAt = std::function<bool(uint64_t at, size_t n, unsigned char* out)>;
 
-bool ReadDirectory(const ReadAt& read, Directory& d)
+// The directory at offset at, or the first if at is 0.
+bool ReadDirectory(const ReadAt& read, Directory& d, uint32_t at = 0)
 {
     unsigned char head[8], count[2], next[4];
     if (!read(0, 8, head) || (std::memcmp(head, "II", 2) != 0 && std::memcmp(head, "MM", 2) != 0)) return false;
     d.big = head[0] == 'M';
     if (Get(head + 2, 2, d.big) != 42) return false;  // 43 is BigTIFF
-    d.at = Get(head + 4, 4, d.big);
+    d.at = at != 0 ? at : Get(head + 4, 4, d.big);
     if (!read(d.at, 2, count)) return false;
     d.entries.resize(Get(count, 2, d.big));
     for (size_t i = 0; i < d.entries.size(); ++i)
@@ -130,11 +131,12 @@ ReadAt ViewReader(ByteView f)
     };
 }
 
-// The data of a first-directory entry of the given tag and type.
-bool EntryData(ByteView f, uint16_t tag, uint16_t type, std::string& data)
+// The data of an entry of the given tag and type in the directory at ifd
+// (the first if 0).
+bool EntryData(ByteView f, uint16_t tag, uint16_t type, std::string& data, uint32_t ifd = 0)
 {
     Directory d;
-    if (!ReadDirectory(ViewReader(f), d)) return false;
+    if (!ReadDirectory(ViewReader(f), d, ifd)) return false;
     for (const auto& e : d.entries) {
         if (Get(e.data(), 2, d.big) != tag || Get(e.data() + 2, 2, d.big) != type) continue;
         const uint64_t size = (uint64_t)Get(e.data() + 4, 4, d.big) * (uint64_t)kTypeSize[type];
@@ -236,6 +238,34 @@ std::string TiffXmp(ByteView file)
     return xmp;
 }
 
+uint32_t ExifDirectory(ByteView tiff)
+{
+    std::string pointer;
+    if (!EntryData(tiff, kExifPointer, 4, pointer) && !EntryData(tiff, kExifPointer, 13, pointer)) return 0;
+    return pointer.size() == 4 ? Get(reinterpret_cast<const unsigned char*>(pointer.data()), 4, tiff.data[0] == 'M')
+                               : 0;
+}
+
+ByteView JpegExif(ByteView file, size_t* segment_start, size_t* segment_end)
+{
+    size_t scan;
+    for (const Segment& s : JpegSegments(file, scan))
+        if (file.data[s.start + 1] == 0xE1 && s.end - s.start >= 18 &&
+            std::memcmp(file.data + s.start + 4, "Exif\0", 6) == 0) {
+            if (segment_start != nullptr) *segment_start = s.start, *segment_end = s.end;
+            return ByteView{file.data + s.start + 10, s.end - s.start - 10};
+        }
+    return ByteView{};
+}
+
+std::string ExifUserComment(ByteView tiff)
+{
+    std::string comment;
+    const uint32_t exif = tiff.size >= 8 ? ExifDirectory(tiff) : 0;
+    if (exif != 0) EntryData(tiff, kUserComment, 7, comment, exif);
+    return comment;
+}
+
 std::vector<uint32_t> TiffRationals(ByteView file, uint16_t tag)
 {
     std::string data;
@@ -247,21 +277,22 @@ std::vector<uint32_t> TiffRationals(ByteView file, uint16_t tag)
     return values;
 }
 
-bool SetTiffEntries(int fd, const std::vector<TiffEntry>& entries)
+bool SetTiffEntries(int fd, const std::vector<TiffEntry>& entries, uint32_t ifd, uint32_t* moved_to)
 {
     Directory d;
     const ReadAt read = [fd](uint64_t at, size_t n, unsigned char* out) {
         return pread(fd, out, n, (off_t)at) == (ssize_t)n;
     };
     struct stat info;
-    if (!ReadDirectory(read, d) || fstat(fd, &info) != 0) return false;
+    if (!ReadDirectory(read, d, ifd) || fstat(fd, &info) != 0) return false;
     // New values, then the directory, each on a word boundary, after all there is.
     std::vector<unsigned char> tail((size_t)info.st_size % 2);
     const uint64_t base = (uint64_t)info.st_size;
     for (const TiffEntry& e : entries) {
-        std::vector<unsigned char> value(e.type == 5 ? 4 * e.rationals.size() : e.bytes.size());
-        for (size_t i = 0; i < e.rationals.size(); ++i) Put(&value[4 * i], 4, d.big, e.rationals[i]);
-        if (e.type != 5) std::memcpy(value.data(), e.bytes.data(), value.size());
+        const bool numbers = e.type == 4 || e.type == 5;
+        std::vector<unsigned char> value(numbers ? 4 * e.values.size() : e.bytes.size());
+        for (size_t i = 0; i < e.values.size(); ++i) Put(&value[4 * i], 4, d.big, e.values[i]);
+        if (!numbers) std::memcpy(value.data(), e.bytes.data(), value.size());
         std::array<unsigned char, 12> entry{};
         Put(entry.data(), 2, d.big, e.tag);
         Put(entry.data() + 2, 2, d.big, e.type);
@@ -288,5 +319,7 @@ bool SetTiffEntries(int fd, const std::vector<TiffEntry>& entries)
     Put(&tail[tail.size() - 4], 4, d.big, d.next);
     unsigned char first[4];
     Put(first, 4, d.big, (uint32_t)directory);
-    return pwrite(fd, tail.data(), tail.size(), (off_t)base) == (ssize_t)tail.size() && pwrite(fd, first, 4, 4) == 4;
+    if (moved_to != nullptr) *moved_to = (uint32_t)directory;
+    return pwrite(fd, tail.data(), tail.size(), (off_t)base) == (ssize_t)tail.size() &&
+           (ifd != 0 || pwrite(fd, first, 4, 4) == 4);
 }

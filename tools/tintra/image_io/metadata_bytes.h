@@ -24,17 +24,31 @@ std::string TiffXmp(ByteView file);
 bool PutJpegXmp(std::vector<unsigned char>& file, const std::string& xmp);
 bool PutPngXmp(std::vector<unsigned char>& file, const std::string& xmp);
 
+constexpr uint16_t kExifPointer = 34665, kUserComment = 0x9286;
+
+// A JPEG's Exif block: the TIFF structure in its APP1 segment (empty if
+// none); the segment's bounds go to segment_start and segment_end if given.
+ByteView JpegExif(ByteView file, size_t* segment_start = nullptr, size_t* segment_end = nullptr);
+
+// Where the Exif directory of a TIFF structure is, 0 if it has none.
+uint32_t ExifDirectory(ByteView tiff);
+
+// The Exif UserComment of a TIFF structure (its character code and text,
+// as stored), which OpenImageIO 2.4 neither reads nor writes; empty if none.
+std::string ExifUserComment(ByteView tiff);
+
 // A first TIFF directory's RATIONAL entry as numerator and denominator in
 // turn; empty if absent or of another type.
 std::vector<uint32_t> TiffRationals(ByteView file, uint16_t tag);
 
 struct TiffEntry {
-    uint16_t tag = 0, type = 0;  // TIFF's field types: 1 BYTE, 5 RATIONAL
-    std::vector<uint32_t> rationals;  // for RATIONAL
-    std::string bytes;  // for BYTE
+    uint16_t tag = 0, type = 0;  // TIFF's field types: 1 BYTE, 4 LONG, 5 RATIONAL, 7 UNDEFINED
+    std::vector<uint32_t> values;  // for LONG, and RATIONAL's numerators and denominators
+    std::string bytes;  // for BYTE and UNDEFINED
 };
 
-// Sets these entries in the first directory of the classic TIFF written
-// on fd: the directory is written anew at the end of the file, with the
-// new values before it. False for a BigTIFF or a directory that does not read.
-bool SetTiffEntries(int fd, const std::vector<TiffEntry>& entries);
+// Sets these entries in a directory of the classic TIFF structure on fd (at
+// offset ifd, or the first if 0): the directory is written anew at the end,
+// with the new values before it, and moved_to receives where. False for a
+// BigTIFF or a directory that does not read.
+bool SetTiffEntries(int fd, const std::vector<TiffEntry>& entries, uint32_t ifd = 0, uint32_t* moved_to = nullptr);

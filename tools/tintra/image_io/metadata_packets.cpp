@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tools/tintra/image_io/exif_comment.h"
 #include "tools/tintra/image_io/metadata_bytes.h"
 
 namespace {
@@ -15,6 +16,7 @@ constexpr const char* kXmp = "tintra:xmp";
 constexpr const char* kWhitePoint = "tintra:whitepoint";
 constexpr const char* kPrimaries = "tintra:primaries";
 constexpr const char* kColorSpace = "tintra:packetscolorspace";
+constexpr const char* kUserCommentAttribute = "tintra:usercomment";
 constexpr uint16_t kTiffXmp = 700, kTiffWhitePoint = 318, kTiffPrimaries = 319;
 
 void KeepValues(OIIO::ImageSpec& header, const char* name, const std::vector<uint32_t>& values)
@@ -84,6 +86,13 @@ void KeepMetadataPackets(const std::string& path, const std::string& format, OII
         KeepValues(header, kWhitePoint, TiffRationals(file, kTiffWhitePoint));
         KeepValues(header, kPrimaries, TiffRationals(file, kTiffPrimaries));
     }
+    // Its character code and text, which may hold NULs: kept as bytes.
+    const std::string comment = ExifUserComment(format == "jpeg"   ? JpegExif(file)
+                                                : format == "tiff" ? file
+                                                                   : ByteView{});
+    if (!comment.empty())
+        header.attribute(kUserCommentAttribute, OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)comment.size()),
+                         comment.data());
     munmap(mapped, (size_t)info.st_size);
     header.attribute(kColorSpace, header.get_string_attribute("oiio:ColorSpace"));
 }
@@ -94,6 +103,10 @@ MetadataPackets TakeMetadataPackets(OIIO::ImageSpec& header)
     packets.xmp = header.get_string_attribute(kXmp);
     packets.white_point = TakeValues(header, kWhitePoint);
     packets.primaries = TakeValues(header, kPrimaries);
+    const OIIO::ParamValue* comment = header.find_attribute(kUserCommentAttribute);
+    if (comment != nullptr && comment->type().basetype == OIIO::TypeDesc::UINT8)
+        packets.user_comment.assign(static_cast<const char*>(comment->data()), (size_t)comment->type().numelements());
+    header.erase_attribute(kUserCommentAttribute);
     packets.colour_kept = header.get_string_attribute("oiio:ColorSpace") == header.get_string_attribute(kColorSpace);
     header.erase_attribute(kXmp);
     header.erase_attribute(kColorSpace);
@@ -122,6 +135,10 @@ bool PutMetadataPackets(const std::string& format, int fd, const MetadataPackets
     }
     if (!entries.empty() && !SetTiffEntries(fd, entries)) put_in = false;
     if (xmp && !put_in) lost.push_back("XMP packet");
+    bool comment_in = false;
+    if (!packets.user_comment.empty() && !PutUserComment(format, fd, packets.user_comment, comment_in, error))
+        return false;
+    if (!packets.user_comment.empty() && !comment_in) lost.push_back("Exif UserComment");
     if (primaries && (format != "tiff" || !put_in)) lost.push_back("primaries and white point");
     return true;
 }

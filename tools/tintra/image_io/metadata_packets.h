@@ -1,7 +1,7 @@
 // The input's metadata that OpenImageIO 2.4 carries only in part: the XMP
 // packet (the library keeps the few properties it knows and writes a packet
-// of its own from them) and a TIFF's primaries and white point (which it
-// neither reads nor writes). tintra reads them from the input's bytes and
+// of its own from them), a TIFF's primaries and white point and the Exif
+// UserComment (which it neither reads nor writes). tintra reads them from the input's bytes and
 // puts them into a JPEG, PNG or TIFF output after the library has written it.
 #pragma once
 
@@ -14,6 +14,7 @@
 struct MetadataPackets {
     std::string xmp;  // the packet as stored, or empty
     std::vector<uint32_t> white_point, primaries;  // TIFF rationals, numerator and denominator in turn
+    std::string user_comment;  // Exif's, as stored
     bool colour_kept = true;  // the output's samples are in the input's colour encoding
 };
 

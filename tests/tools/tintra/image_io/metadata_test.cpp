@@ -158,6 +158,12 @@ const std::string kXmp =
     "<rdf:Description rdf:about=\"\" xmlns:grade=\"http://example.com/grade/\" grade:Look=\"warm\"/>"
     "</rdf:RDF></x:xmpmeta>";
 
+// An Exif block whose Exif directory holds a UserComment alone.
+const std::string kComment("ASCII\0\0\0graded!!", 16);
+const std::string kExifBlock =
+    std::string("Exif\0\0II*\0\x08\0\0\0\x01\0\x69\x87\x04\0\x01\0\0\0\x1a\0\0\0\0\0\0\0", 32) +
+    std::string("\x01\0\x86\x92\x07\0\x10\0\0\0\x2c\0\0\0\0\0\0\0", 18) + kComment;
+
 // An ICC profile's header alone, of this data colour space, without a description.
 std::vector<unsigned char> Profile(const std::string& space)
 {
@@ -178,6 +184,7 @@ struct PacketCase {
     int status;
     std::string message;  // expected in stderr
     bool xmp_kept;  // the packet is in the output as it was
+    bool comment_kept;  // the JPEG input's Exif UserComment is in the output as it was
     int exif_colour_space;  // as the output states it; 0: none expected
 };
 
@@ -209,13 +216,16 @@ void WriteInput(const std::string& path, const PacketCase& c)
         header.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
     auto out = OIIO::ImageOutput::create(path);
     ASSERT_TRUE(out && out->open(path, header) && out->write_image(OIIO::TypeDesc::UINT8, rows.data()) && out->close());
-    // The packet as another application writes it, in an APP1 segment after the start.
-    std::vector<unsigned char> file = ReadBytes(path), segment = {0xFF, 0xE1, 0, 0};
-    const std::string signature("http://ns.adobe.com/xap/1.0/\0", 29);
-    segment.insert(segment.end(), signature.begin(), signature.end());
-    segment.insert(segment.end(), kXmp.begin(), kXmp.end());
-    segment[2] = (unsigned char)((segment.size() - 2) >> 8), segment[3] = (unsigned char)(segment.size() - 2);
-    file.insert(file.begin() + 2, segment.begin(), segment.end());
+    // The packet and a comment as another application writes them, in APP1
+    // segments after the start.
+    std::vector<unsigned char> file = ReadBytes(path);
+    for (const std::string& body :
+         std::vector<std::string>{std::string("http://ns.adobe.com/xap/1.0/\0", 29) + kXmp, kExifBlock}) {
+        std::vector<unsigned char> segment = {0xFF, 0xE1, (unsigned char)((body.size() + 2) >> 8),
+                                              (unsigned char)(body.size() + 2)};
+        segment.insert(segment.end(), body.begin(), body.end());
+        file.insert(file.begin() + 2, segment.begin(), segment.end());
+    }
     WriteBytes(path, file);
 }
 
@@ -233,6 +243,7 @@ TEST_P(Packets, CarriedOrSaidAndTheSameEveryTime)
     if (c.status != 0) return;
     const std::vector<unsigned char> first = ReadBytes(out);
     EXPECT_EQ(std::search(first.begin(), first.end(), kXmp.begin(), kXmp.end()) != first.end(), c.xmp_kept);
+    EXPECT_EQ(std::search(first.begin(), first.end(), kComment.begin(), kComment.end()) != first.end(), c.comment_kept);
     auto back = OIIO::ImageInput::open(out);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->spec().get_int_attribute("Exif:ColorSpace", 0), c.exif_colour_space);
@@ -254,15 +265,16 @@ TEST_P(Packets, CarriedOrSaidAndTheSameEveryTime)
 INSTANTIATE_TEST_SUITE_P(
     Files, Packets,
     testing::Values(
-        PacketCase{"xmp_jpeg_to_jpeg", "jpg", "", "jpg", 0, "written to", true, 1},
-        PacketCase{"xmp_jpeg_to_png", "jpg", "", "png", 0, "written to", true, 0},
-        PacketCase{"xmp_and_primaries_tiff_to_tiff", "tif", "", "tif", 0, "written to", true, 0},
-        PacketCase{"xmp_jpeg_to_exr_said", "jpg", "", "exr", 0, "XMP packet", false, 0},
-        PacketCase{"xmp_jpeg_to_dpx_said", "jpg", "", "dpx", 0, "XMP packet", false, 0},
-        PacketCase{"primaries_tiff_to_png_said", "tif", "", "png", 0, "primaries and white point", true, 0},
-        PacketCase{"other_rgb_profile_stays_uncalibrated_in_jpeg", "jpg", "RGB ", "jpg", 0, "written to", true, 65535},
-        PacketCase{"other_rgb_profile_stays_uncalibrated_in_tiff", "jpg", "RGB ", "tif", 0, "written to", true, 65535},
-        PacketCase{"cmyk_profile_refused", "jpg", "CMYK", "jpg", 1, "unsupported: CMYK samples", false, 0}),
+        PacketCase{"xmp_and_comment_jpeg_to_jpeg", "jpg", "", "jpg", 0, "written to", true, true, 1},
+        PacketCase{"xmp_jpeg_to_png_comment_said", "jpg", "", "png", 0, "Exif UserComment", true, false, 0},
+        PacketCase{"xmp_and_primaries_tiff_to_tiff", "tif", "", "tif", 0, "written to", true, false, 0},
+        PacketCase{"xmp_jpeg_to_exr_said", "jpg", "", "exr", 0, "XMP packet", false, false, 0},
+        PacketCase{"xmp_jpeg_to_dpx_said", "jpg", "", "dpx", 0, "XMP packet", false, false, 0},
+        PacketCase{"primaries_tiff_to_png_said", "tif", "", "png", 0, "primaries and white point", true, false, 0},
+        PacketCase{"other_rgb_profile_stays_uncalibrated_in_jpeg", "jpg", "RGB ", "jpg", 0, "written to", true, true,
+                   65535},
+        PacketCase{"comment_and_uncalibrated_into_tiff", "jpg", "RGB ", "tif", 0, "written to", true, true, 65535},
+        PacketCase{"cmyk_profile_refused", "jpg", "CMYK", "jpg", 1, "unsupported: CMYK samples", false, false, 0}),
     [](const testing::TestParamInfo<PacketCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
