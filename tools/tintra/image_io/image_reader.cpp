@@ -11,7 +11,9 @@
 
 #include "tools/tintra/image_io/header_sniff.h"
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/ink_colours.h"
 #include "tools/tintra/image_io/input_file.h"
+#include "tools/tintra/image_io/metadata_packets.h"
 #include "tools/tintra/image_io/png_chunks.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
@@ -101,6 +103,22 @@ bool ImageReader::RefusesSize(const std::string& where, const ClaimedSize& claim
     return !error.empty();
 }
 
+// Why the reader of the format that recognises a file does not open it: the
+// library's words, unless they are only of its search for another reader
+// (which name no reason, and a file name tintra gives itself).
+std::string ImageReader::ReaderReason(const std::string& format, const std::string& searched,
+                                      const OIIO::ImageSpec& config) const
+{
+    if (searched.find("could not find a format reader") == std::string::npos) return LibraryReason(searched, path_);
+    const auto reader = OIIO::ImageInput::create(format);
+    OIIO::ImageSpec header;
+    if (reader && !reader->open(path_, header, config)) {
+        const std::string own = reader->geterror();
+        if (!own.empty()) return LibraryReason(own, path_);
+    }
+    return "its " + format + " reader cannot open it";
+}
+
 bool ImageReader::OpenWithLibrary(std::string& error)
 {
     SetLibraryLimits(max_pixels_);
@@ -112,13 +130,14 @@ bool ImageReader::OpenWithLibrary(std::string& error)
     if (input_) return true;
     // A file that some reader recognises by its signature is a damaged
     // image; anything else is not an image at all.
-    const std::string reason = LibraryReason(OIIO::geterror(), path_);
-    bool recognised = false;
+    const std::string searched = OIIO::geterror();
+    std::string recognised;
     for (const std::string& format : OIIO::Strutil::splits(OIIO::get_string_attribute("input_format_list"), ",")) {
         const auto reader = OIIO::ImageInput::create(format);
-        recognised = recognised || (reader && reader->valid_file(path_));
+        if (recognised.empty() && reader && reader->valid_file(path_)) recognised = format;
     }
-    error = recognised ? "truncated or corrupt: " + reason : "not an image file in a format tintra reads";
+    error = recognised.empty() ? "not an image file in a format tintra reads"
+                               : "truncated or corrupt: " + ReaderReason(recognised, searched, config);
     return false;
 }
 
@@ -139,6 +158,12 @@ bool ImageReader::ReadPageHeaders(std::string& error)
         const std::string where = PagePrefix((size_t)page);
         if (header.deep || header.depth > 1) {
             error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
+            return false;
+        }
+        const std::string inks = InkColoursSaidBy(header);
+        if (!inks.empty()) {
+            error = where + "unsupported: CMYK samples, as " + inks +
+                    " says; tintra turns RGB (convert the file to RGB through its ICC profile first)";
             return false;
         }
         pixels += (uint64_t)header.width * (uint64_t)header.height;
@@ -207,6 +232,7 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         error = LibraryReason(seek_error, path);
         return false;
     }
+    KeepMetadataPackets(path, format_, headers_[0]);
     return true;
 }
 

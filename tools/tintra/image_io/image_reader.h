@@ -95,6 +95,8 @@ private:
     // page's header, and PNG text the library leaves out.
     bool RefusesSize(const std::string& where, const ClaimedSize& claim, std::string& error);
     bool OpenWithLibrary(std::string& error);
+    std::string ReaderReason(const std::string& format, const std::string& searched,
+                             const OIIO::ImageSpec& config) const;
     bool ReadPageHeaders(std::string& error);
     void ReadPngText();
     // The steps of Read.

@@ -9,63 +9,13 @@
 #include <unistd.h>
 
 #include "tools/tintra/image_io/channel_mapping.h"
-#include "tools/tintra/image_io/grey_png.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/output_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
+#include "tools/tintra/image_io/writer_state.h"
 #include "tools/tintra/image_io/written_check.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
-
-struct ImageWriter::State {
-    std::string path, temp, format;  // path: the file replaced (a link's target)
-    int fd = -1, lock = -1;  // lock: held until the file has its name
-    std::string stale_note;  // temporary files of path left by killed runs, removed
-    std::unique_ptr<RecordingFile> proxy;
-    std::unique_ptr<OIIO::ImageOutput> out;
-    std::vector<OIIO::ImageSpec> headers;
-    int page = 0;
-    bool finished = false;
-    std::vector<unsigned char> rows;
-    std::string alpha_note;  // alpha kept as stored in a format of the other kind
-    std::vector<std::string> wanted;  // each page's samples as asked for
-    std::string samples_note;  // samples the format could not hold
-    std::string text_note;  // text a PNG's tEXt cannot hold
-    std::vector<unsigned char> png_chunks;  // an input PNG's chunks, for a PNG output
-    bool colour_kept = false;  // the output's colour encoding is the input's
-    std::string chunks_note;  // the input's PNG chunks left out
-    std::string grey_note;  // a grey input written in colour
-    uint64_t clipped = 0, float_values = 0;  // float samples written as integers
-    bool all_grey = true;  // every pixel written so far has R = G = B
-    bool greyed = false;  // written as grey, R = G = B being the input's grey
-    std::vector<const CarriedChannels*> carried;  // per page; null or empty: none
-    std::string carried_note;  // channels left out or changed by the format
-    std::vector<unsigned char> mixed;  // rows of colour and carried channels together
-    bool no_clobber = false;
-    bool checking = false;  // the written pixels are read back and compared
-    WrittenCheck check;
-
-    // Why a write failed, in the system's words, or empty if unknown: the
-    // proxy's record, or else one more write past the end, which meets what
-    // the library met (a full disk, a size limit).
-    std::string SystemLibraryReason() const
-    {
-        if (proxy && proxy->failure != 0) return std::strerror(proxy->failure);
-        if (fd >= 0) {
-            static const char kProbe[65536] = {};
-            struct stat info;
-            for (int attempt = 0; attempt < 4 && fstat(fd, &info) == 0; ++attempt)
-                if (::pwrite(fd, kProbe, sizeof kProbe, info.st_size) < 0) return std::strerror(errno);
-        }
-        return "";
-    }
-
-    std::string WriteError(const std::string& library) const
-    {
-        const std::string reason = SystemLibraryReason();
-        return "cannot write: " + (reason.empty() ? LibraryReason(library, temp) : reason);
-    }
-};
 
 namespace {
 
@@ -197,49 +147,6 @@ OIIO::TypeDesc PackRows(ImageWriter::State& s, const Image& image, size_t first,
     return type;
 }
 
-// What a PNG written from a PNG keeps of it: grey, where the render is
-// still grey, and its chunks; other formats say which of those they lack.
-bool KeepPngTraits(ImageWriter::State& s, const OIIO::ImageSpec& header, std::string& error)
-{
-    bool ok = true;
-    if (s.format == "png" && GreyPngInput(s.png_chunks)) {
-        if (s.all_grey && s.headers.size() == 1)
-            ok = s.greyed = RewriteAsGrey(s.fd, s.temp, header, error);
-        else
-            s.grey_note = "the grey input came out in colour: written as RGB";
-    }
-    if (ok && s.format == "png" && !s.png_chunks.empty())
-        ok = CarryPngChunks(s.fd, s.png_chunks, s.colour_kept, s.chunks_note, error);
-    const std::vector<std::string> png_only =
-        s.format == "png" ? std::vector<std::string>() : PngOnlyChunks(s.png_chunks);
-    if (!png_only.empty())
-        s.chunks_note = "a ." + ExtensionOf(s.path) + " file cannot hold the input's PNG chunks " +
-                        CommaList(png_only) + "; written without";
-    return ok;
-}
-
-// The lines a finished file is reported with, in the order of its making.
-void AddNotes(const ImageWriter::State& s, const OIIO::ImageSpec& written, std::vector<std::string>& notes)
-{
-    if (!s.stale_note.empty()) notes.push_back(s.stale_note);
-    if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
-    if (!s.samples_note.empty()) notes.push_back(s.samples_note);
-    if (!s.text_note.empty()) notes.push_back(s.text_note);
-    if (!s.carried_note.empty()) notes.push_back(s.carried_note);
-    if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);
-    if (!s.grey_note.empty()) notes.push_back(s.grey_note);
-    if (s.float_values != 0)
-        notes.push_back(std::to_string(s.clipped) + " of " + std::to_string(s.float_values) +
-                        " floating-point values were outside 0..1 and clipped to the ." + ExtensionOf(s.path) +
-                        " file's " + SamplesName(s.headers[0]) + " samples");
-    OIIO::ImageSpec wanted = s.headers[0];
-    if (s.greyed) wanted.nchannels = written.nchannels;
-    const std::vector<std::string> lost = LostMetadata(wanted, written);
-    if (!lost.empty())
-        notes.push_back("a ." + ExtensionOf(s.path) + " file cannot hold the input's " + CommaList(lost) +
-                        "; written without");
-}
-
 }  // namespace
 
 ImageWriter::ImageWriter() = default;
@@ -271,7 +178,10 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     }
     if (pages.size() > 1 && !s.out->supports("multiimage")) return CheckPagesFit(path, (int)pages.size(), error);
     s.format = s.out->format_name();
-    for (size_t i = s.headers.size(); i-- > 0;) TakePngChunks(s.headers[i], s.png_chunks, s.colour_kept);
+    for (size_t i = s.headers.size(); i-- > 0;) {
+        TakePngChunks(s.headers[i], s.png_chunks, s.colour_kept);
+        s.packets = TakeMetadataPackets(s.headers[i]);
+    }
     s.no_clobber = options.no_clobber;
     s.carried = carried;
     PrepareHeaders(s, options);
@@ -356,7 +266,7 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     // Read back before it takes the target's name: a writer that failed
     // without saying so must not replace anything.
     OIIO::ImageSpec written;
-    if (ok) ok = KeepPngTraits(s, opened, error);
+    if (ok) ok = CompleteWrittenFile(s, opened, error);
     if (ok) ok = ReadsBack(s, written, error);
     if (ok) KeepPermissions(s.fd, s.path);
     // A failed fsync's reason stands: a close that succeeds leaves errno alone.

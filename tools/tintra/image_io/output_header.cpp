@@ -1,8 +1,10 @@
 #include "tools/tintra/image_io/output_header.h"
 
+#include "tools/tintra/image_io/color_tags.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/windows.h"
+#include "tools/tintra/image_io/write_time.h"
 
 namespace {
 
@@ -41,17 +43,17 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
     if (wanted.find_attribute("XResolution") && !got.find_attribute("XResolution")) lost.push_back("resolution");
     if (wanted.find_attribute("oiio:Gamma") && !got.find_attribute("oiio:Gamma")) lost.push_back("gamma");
     for (const std::string& window : LostWindows(wanted, got)) lost.push_back(window);
-    std::vector<std::string> text;
-    bool exif = false;
+    std::vector<std::string> text, exif;
     for (const OIIO::ParamValue& p : wanted.extra_attribs) {
         const std::string name = p.name().string();
         // Exif:ColorSpace is the library's own echo of the colour space.
-        if (name.compare(0, 5, "Exif:") == 0 && name != "Exif:ColorSpace" && !got.find_attribute(name)) exif = true;
+        if (name.compare(0, 5, "Exif:") == 0 && name != "Exif:ColorSpace" && !got.find_attribute(name))
+            exif.push_back(name.substr(5));
         if (p.type() == OIIO::TypeString && name.find(':') == std::string::npos && name != "ResolutionUnit" &&
             !got.find_attribute(name))
             text.push_back(name);
     }
-    if (exif) lost.push_back("Exif data");
+    if (!exif.empty()) lost.push_back("Exif " + CommaList(exif));
     if (!text.empty()) lost.push_back("text (" + CommaList(text) + ")");
     return lost;
 }
@@ -86,6 +88,10 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
     if (format != "jpeg") header.erase_attribute("jpeg:subsampling");
     if (format == "jpeg" && header.get_string_attribute("jpeg:subsampling").empty())
         header.attribute("jpeg:subsampling", "4:4:4");
+    KeepInputDate(format, header);
+    AgreeWithProfile(format, header);
+    // The library writes a TIFF's IPTC block only when told to.
+    if (format == "tiff") header.attribute("tiff:write_iptc", 1);
 }
 
 void KeepLatin1Text(OIIO::ImageSpec& header, std::string& note)

@@ -32,6 +32,7 @@ struct FramePipeline::Frame {
     std::vector<Page> pages;
     std::string format;  // the library's name of the input's format
     std::vector<std::string> notes;
+    bool notes_said = false;
     std::string error;
 
     // Waits until rows top..bottom of the page are decoded (true) or the
@@ -120,6 +121,17 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
         if (ok) frame.page = (int)frame.pages.size();
     }
     frame.changed.notify_all();
+}
+
+// The reader's lines about a frame, once it has finished reading, said
+// once and before any failure of its output, which came after them.
+void SayReadNotes(Progress& progress, const BatchItem& item, Frame& frame)
+{
+    std::unique_lock<std::mutex> lock(frame.mutex);
+    frame.changed.wait(lock, [&] { return frame.finished; });
+    if (frame.notes_said) return;
+    frame.notes_said = true;
+    for (const std::string& note : frame.notes) progress.note(item.input, note);
 }
 
 // Bands handed from the render to the encoder thread, so that compressing
@@ -276,18 +288,16 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
         try {
             result = RenderFrame(item, in);
         } catch (const std::bad_alloc&) {
+            SayReadNotes(progress_, item, in);
             progress_.message("tintra: " + item.input + ": not enough memory for this image");
         } catch (const std::exception& e) {
+            SayReadNotes(progress_, item, in);
             progress_.message("tintra: " + item.output + ": the image library failed: " + e.what());
         }
     }
-    {
-        std::unique_lock<std::mutex> lock(in.mutex);
-        in.changed.wait(lock, [&] { return in.finished; });
-        if (!opened && in.output_note.empty() && !Interrupted())
-            progress_.message("tintra: " + item.input + ": " + in.error);
-        for (const std::string& note : in.notes) progress_.note(item.input, note);
-    }
+    SayReadNotes(progress_, item, in);
+    if (!opened && in.output_note.empty() && !Interrupted())
+        progress_.message("tintra: " + item.input + ": " + in.error);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         frames_[i].reset();
@@ -347,11 +357,14 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     const WriteOptions options = WriteOptionsOf(line_);
     std::string error;
     progress_.frame_opened((uint64_t)total_pixels);
-    ImageWriter writer;
-    if (!writer.Open(item.output, headers, options, error, carried)) {
-        progress_.message("tintra: " + item.output + ": " + error);
+    // What went wrong with the output is said after what the reader said.
+    const auto fail = [&](const std::string& file, const std::string& text) {
+        SayReadNotes(progress_, item, in);
+        progress_.message("tintra: " + file + ": " + text);
         return Result::Failed;
-    }
+    };
+    ImageWriter writer;
+    if (!writer.Open(item.output, headers, options, error, carried)) return fail(item.output, error);
 
     BandQueue queue;
     std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
@@ -370,23 +383,16 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         in.changed.wait(lock, [&] { return in.finished; });
         input_failed = !in.ok;
     }
-    if (input_failed) {
-        std::lock_guard<std::mutex> lock(in.mutex);
-        progress_.message("tintra: " + item.input + ": " + in.error);
-        return Result::Failed;
-    }
-    if (err != 0) {
-        progress_.message("tintra: " + item.input +
-                          ": the plug-in failed to render: " + RenderErrorText(build.plugin, err));
-        return Result::Failed;
-    }
+    // The decoder has finished (it said so under the lock): its error stays.
+    if (input_failed) return fail(item.input, in.error);
+    if (err != 0) return fail(item.input, "the plug-in failed to render: " + RenderErrorText(build.plugin, err));
     std::vector<std::string> notes;
     if (queue.failed || !writer.Finish(notes, error)) {
         if (Interrupted()) return Result::Interrupted;
-        progress_.message("tintra: " + item.output + ": " + (queue.failed ? queue.error : error));
-        return Result::Failed;
+        return fail(item.output, queue.failed ? queue.error : error);
     }
-    for (const std::string& note : notes) progress_.note(item.output, note);
+    SayReadNotes(progress_, item, in);
     SayIfEncoded(color_, item, in.format, in.pages[0].header, progress_);
+    for (const std::string& note : notes) progress_.note(item.output, note);
     return Result::Done;
 }

@@ -81,6 +81,12 @@ TEST_P(Damaged, FailsUnlessAllowedAndSaysSo)
     EXPECT_EQ(FileExists(out), c.renders_when_allowed);
     if (c.renders_when_allowed) {
         EXPECT_NE(allowed.err.find(in + ": damaged (truncated or corrupt"), std::string::npos) << allowed.err;
+        // The reader's line comes before the failure of the output that followed it.
+        const std::string full = dir.path("full.tif");
+        const ToolRun failed =
+            RunTintra({"render", in, "-o", full, "--allow-damaged", "--compression", "none"}, {}, 2000);
+        EXPECT_NE(failed.err.find(full + ": cannot write"), std::string::npos) << failed.err;
+        EXPECT_LT(failed.err.find(in + ": damaged"), failed.err.find(full + ": cannot write")) << failed.err;
     }
 }
 

@@ -1,7 +1,14 @@
 // What of an input's metadata an output keeps: a PNG's chunks byte for byte
-// where the written image still satisfies them, one line for each left out,
-// and nothing of the library's own bookkeeping.
+// where the written image still satisfies them, the XMP packet and a TIFF's
+// primaries as they were, colour tags that agree with the profile, one line
+// for each left out, nothing of the library's own bookkeeping, and nothing of
+// the moment of writing.
+#include <algorithm>
+#include <cstring>
+#include <tiffio.h>
 #include <gtest/gtest.h>
+
+#include <OpenImageIO/imageio.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
 
@@ -138,5 +145,136 @@ INSTANTIATE_TEST_SUITE_P(
                      "the grey input came out in colour: written as RGB",
                      2}),
     [](const testing::TestParamInfo<MetadataCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+using namespace tintra_test;
+
+// A packet in a namespace the library does not know, so only a copy keeps it.
+const std::string kXmp =
+    "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
+    "<rdf:Description rdf:about=\"\" xmlns:grade=\"http://example.com/grade/\" grade:Look=\"warm\"/>"
+    "</rdf:RDF></x:xmpmeta>";
+
+// An Exif block whose Exif directory holds a UserComment alone.
+const std::string kComment("ASCII\0\0\0graded!!", 16);
+const std::string kExifBlock =
+    std::string("Exif\0\0II*\0\x08\0\0\0\x01\0\x69\x87\x04\0\x01\0\0\0\x1a\0\0\0\0\0\0\0", 32) +
+    std::string("\x01\0\x86\x92\x07\0\x10\0\0\0\x2c\0\0\0\0\0\0\0", 18) + kComment;
+
+// An ICC profile's header alone, of this data colour space, without a description.
+std::vector<unsigned char> Profile(const std::string& space)
+{
+    std::vector<unsigned char> icc(132, 0);
+    icc[3] = 132;
+    std::memcpy(&icc[12], "mntr", 4);
+    std::memcpy(&icc[16], space.data(), 4);
+    std::memcpy(&icc[20], "XYZ ", 4);
+    std::memcpy(&icc[36], "acsp", 4);
+    return icc;
+}
+
+struct PacketCase {
+    const char* name;
+    const char* in;  // "jpg", or "tif" with primaries and a white point
+    std::string icc;  // the profile's colour space, or none
+    const char* out;
+    int status;
+    std::string message;  // expected in stderr
+    bool xmp_kept;  // the packet is in the output as it was
+    bool comment_kept;  // the JPEG input's Exif UserComment is in the output as it was
+    int exif_colour_space;  // as the output states it; 0: none expected
+};
+
+void PrintTo(const PacketCase& c, std::ostream* out) { *out << c.name; }
+
+void WriteInput(const std::string& path, const PacketCase& c)
+{
+    const RawImage raw = MakeRaw(8, 6, 8, 3, 3);
+    std::vector<unsigned char> rows(raw.samples.begin(), raw.samples.end());
+    const std::vector<unsigned char> icc = c.icc.empty() ? std::vector<unsigned char>() : Profile(c.icc);
+    if (std::string(c.in) == "tif") {
+        TIFF* t = TIFFOpen(path.c_str(), "w");
+        const float primaries[] = {0.64f, 0.33f, 0.21f, 0.71f, 0.15f, 0.06f}, white[] = {0.3127f, 0.329f};
+        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 8);
+        TIFFSetField(t, TIFFTAG_IMAGELENGTH, 6);
+        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(t, TIFFTAG_PRIMARYCHROMATICITIES, primaries);
+        TIFFSetField(t, TIFFTAG_WHITEPOINT, white);
+        TIFFSetField(t, TIFFTAG_XMLPACKET, (uint32_t)kXmp.size(), kXmp.data());
+        if (!icc.empty()) TIFFSetField(t, TIFFTAG_ICCPROFILE, (uint32_t)icc.size(), icc.data());
+        for (uint32_t y = 0; y < 6; ++y) TIFFWriteScanline(t, &rows[y * 24], y, 0);
+        TIFFClose(t);
+        return;
+    }
+    OIIO::ImageSpec header(8, 6, 3, OIIO::TypeDesc::UINT8);
+    if (!icc.empty())
+        header.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
+    auto out = OIIO::ImageOutput::create(path);
+    ASSERT_TRUE(out && out->open(path, header) && out->write_image(OIIO::TypeDesc::UINT8, rows.data()) && out->close());
+    // The packet and a comment as another application writes them, in APP1
+    // segments after the start.
+    std::vector<unsigned char> file = ReadBytes(path);
+    for (const std::string& body :
+         std::vector<std::string>{std::string("http://ns.adobe.com/xap/1.0/\0", 29) + kXmp, kExifBlock}) {
+        std::vector<unsigned char> segment = {0xFF, 0xE1, (unsigned char)((body.size() + 2) >> 8),
+                                              (unsigned char)(body.size() + 2)};
+        segment.insert(segment.end(), body.begin(), body.end());
+        file.insert(file.begin() + 2, segment.begin(), segment.end());
+    }
+    WriteBytes(path, file);
+}
+
+class Packets : public testing::TestWithParam<PacketCase> {};
+
+TEST_P(Packets, CarriedOrSaidAndTheSameEveryTime)
+{
+    const PacketCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = dir.path(std::string("in.") + c.in), out = dir.path(std::string("out.") + c.out);
+    WriteInput(in, c);
+    const ToolRun run = RunTintra({"render", in, "-o", out, "--hue", "40"});
+    ASSERT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    if (c.status != 0) return;
+    const std::vector<unsigned char> first = ReadBytes(out);
+    EXPECT_EQ(std::search(first.begin(), first.end(), kXmp.begin(), kXmp.end()) != first.end(), c.xmp_kept);
+    EXPECT_EQ(std::search(first.begin(), first.end(), kComment.begin(), kComment.end()) != first.end(), c.comment_kept);
+    auto back = OIIO::ImageInput::open(out);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->spec().get_int_attribute("Exif:ColorSpace", 0), c.exif_colour_space);
+    EXPECT_EQ(back->spec().find_attribute("DateTime"), nullptr) << "the input has none";
+    back.reset();
+    if (std::string(c.in) == "tif" && std::string(c.out) == "tif") {
+        TIFF* t = TIFFOpen(out.c_str(), "r");
+        float* primaries = nullptr;
+        ASSERT_TRUE(TIFFGetField(t, TIFFTAG_PRIMARYCHROMATICITIES, &primaries));
+        EXPECT_NEAR(primaries[2], 0.21f, 1e-6f);
+        TIFFClose(t);
+    }
+    // Nothing of the time or the temporary name of writing: a second render
+    // is the same file.
+    ASSERT_EQ(RunTintra({"render", in, "-o", out, "--hue", "40", "--overwrite"}).status, 0);
+    EXPECT_TRUE(ReadBytes(out) == first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Packets,
+    testing::Values(
+        PacketCase{"xmp_and_comment_jpeg_to_jpeg", "jpg", "", "jpg", 0, "written to", true, true, 1},
+        PacketCase{"xmp_jpeg_to_png_comment_said", "jpg", "", "png", 0, "Exif UserComment", true, false, 0},
+        PacketCase{"xmp_and_primaries_tiff_to_tiff", "tif", "", "tif", 0, "written to", true, false, 0},
+        PacketCase{"xmp_jpeg_to_exr_said", "jpg", "", "exr", 0, "XMP packet", false, false, 0},
+        PacketCase{"xmp_jpeg_to_dpx_said", "jpg", "", "dpx", 0, "XMP packet", false, false, 0},
+        PacketCase{"primaries_tiff_to_png_said", "tif", "", "png", 0, "primaries and white point", true, false, 0},
+        PacketCase{"other_rgb_profile_stays_uncalibrated_in_jpeg", "jpg", "RGB ", "jpg", 0, "written to", true, true,
+                   65535},
+        PacketCase{"comment_and_uncalibrated_into_tiff", "jpg", "RGB ", "tif", 0, "written to", true, true, 65535},
+        PacketCase{"cmyk_profile_refused", "jpg", "CMYK", "jpg", 1, "unsupported: CMYK samples", false, false, 0}),
+    [](const testing::TestParamInfo<PacketCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
