@@ -6,6 +6,7 @@
 
 #include "color/oklab.h"
 #include "gamut/gamut_boundary.h"
+#include "tools/tintra/image_io/channel_mapping.h"
 
 namespace {
 
@@ -14,13 +15,17 @@ constexpr double kPi = 3.14159265358979323846;
 void Store(Image& image, int32_t x, int32_t y, RGB c)
 {
     const float r = std::clamp(c.r, 0.0f, 1.0f), g = std::clamp(c.g, 0.0f, 1.0f), b = std::clamp(c.b, 0.0f, 1.0f);
-    const size_t i = (size_t)y * (size_t)image.width + (size_t)x;
+    const size_t i = ((size_t)y * (size_t)image.width + (size_t)x) * 4;
     if (image.depth == 16) {
-        image.pixels16[i] = PF_Pixel16{PF_MAX_CHAN16, (uint16_t)std::lround(r * 32768.0f),
-                                       (uint16_t)std::lround(g * 32768.0f), (uint16_t)std::lround(b * 32768.0f)};
+        // Through the 0..32768 scale the images were first made on, so that
+        // they stay byte for byte as published.
+        const auto level = [](float v) { return HostToFile16((uint16_t)std::lround(v * 32768.0f)); };
+        uint16_t* p = &image.pixels16[i];
+        p[0] = level(r), p[1] = level(g), p[2] = level(b), p[3] = 65535;
     } else {
-        image.pixels8[i] = PF_Pixel{PF_MAX_CHAN8, (uint8_t)std::lround(r * 255.0f), (uint8_t)std::lround(g * 255.0f),
-                                    (uint8_t)std::lround(b * 255.0f)};
+        uint8_t* p = &image.pixels8[i];
+        p[0] = (uint8_t)std::lround(r * 255.0f), p[1] = (uint8_t)std::lround(g * 255.0f);
+        p[2] = (uint8_t)std::lround(b * 255.0f), p[3] = 255;
     }
 }
 
