@@ -13,6 +13,7 @@
 #include "effect/parameters.h"
 #include "tools/aehost/effect.h"
 #include "tools/tintra/image_io/test_images.h"
+#include "tools/tintra/rendering/ae_pixels.h"
 
 namespace bench {
 
@@ -43,19 +44,42 @@ inline std::vector<aehost::DeclaredParam> AeSetting(int32_t hue, double chroma, 
     return params;
 }
 
-// 8-bit, opaque.
+// 8-bit RGBA, opaque.
 inline const Image& Noise8()
 {
     static const Image image = [] {
         Image i = MakeImage(kWidth, kHeight, 8, false);
         uint32_t state = 12345u;
-        for (PF_Pixel& p : i.pixels8) {
+        for (size_t k = 0; k < i.pixels8.size(); k += 4) {
             state = state * 1664525u + 1013904223u;
-            p = PF_Pixel{255, (uint8_t)(state >> 8), (uint8_t)(state >> 16), (uint8_t)(state >> 24)};
+            uint8_t* p = &i.pixels8[k];
+            p[0] = (uint8_t)(state >> 8), p[1] = (uint8_t)(state >> 16), p[2] = (uint8_t)(state >> 24), p[3] = 255;
         }
         return i;
     }();
     return image;
+}
+
+// The same 8-bit levels at 16 bits (v * 257).
+inline Image Widened(const Image& image8)
+{
+    Image image = MakeImage(image8.width, image8.height, 16, image8.has_alpha);
+    for (size_t k = 0; k < image8.pixels8.size(); ++k) image.pixels16[k] = (uint16_t)(image8.pixels8[k] * 257u);
+    return image;
+}
+
+// An image as the AE build's world pixels, as tintra hands it over.
+inline std::vector<PF_Pixel> World8(const Image& image)
+{
+    std::vector<PF_Pixel> world(image.pixel_count());
+    ToWorld8(image, 0, world.size(), world.data());
+    return world;
+}
+inline std::vector<PF_Pixel16> World16(const Image& image)
+{
+    std::vector<PF_Pixel16> world(image.pixel_count());
+    ToWorld16(image, 0, world.size(), world.data());
+    return world;
 }
 
 }  // namespace bench

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "reference/plain_hue.h"
+#include "tools/reference/plain_hue.h"
 #include "color/hue_settings.h"
 #include "color/pixel_functions.h"
 

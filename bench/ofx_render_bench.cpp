@@ -48,8 +48,7 @@ std::unique_ptr<ofxhost::Image> OfxNoise(const char* depth, double scale)
     auto image = std::make_unique<ofxhost::Image>(ofxhost::OfxRectI{0, 0, kWidth, kHeight}, depth, 4);
     std::vector<T> values;
     values.reserve(Noise8().pixels8.size() * 4);
-    for (const PF_Pixel& p : Noise8().pixels8)
-        for (uint8_t v : {p.red, p.green, p.blue, p.alpha}) values.push_back((T)(v * scale));
+    for (uint8_t v : Noise8().pixels8) values.push_back((T)(v * scale));
     image->set_channels(values);
     return image;
 }
@@ -57,11 +56,11 @@ std::unique_ptr<ofxhost::Image> OfxNoise(const char* depth, double scale)
 void BM_Ae16(benchmark::State& state)
 {
     const int threads = (int)state.range(0);
-    static const Image in = ConvertDepth(Noise8(), 16);
+    static const std::vector<PF_Pixel16> in = bench::World16(bench::Widened(Noise8()));
     const std::vector<aehost::DeclaredParam> values = bench::AeSetting((int32_t)kHue, kChroma, kAlpha);
-    std::vector<PF_Pixel16> out(in.pixel_count());
+    std::vector<PF_Pixel16> out(in.size());
     for (auto _ : state) {
-        if (AePlugin().render16(values, kWidth, kHeight, in.pixels16.data(), out.data(), threads) != 0) {
+        if (AePlugin().render16(values, kWidth, kHeight, in.data(), out.data(), threads) != 0) {
             state.SkipWithError("the AE plug-in returned an error");
             break;
         }

@@ -9,7 +9,9 @@
 # the difference here is what tintra does around each host: its conversions
 # of parameters and pixels. Each round runs both in turn, so that a change in
 # the machine's load touches both alike; the figures are the medians of the
-# rounds' wall times. Target: the OFX build at most 1.05 times the AE build.
+# rounds' wall times, and of their CPU times (user and system), which a
+# machine shared with other work disturbs less. Target: the OFX build at most
+# 1.05 times the AE build.
 #
 #   bench/tintra_builds.sh [ROUNDS]      (default 5; build/linux must be built)
 set -euo pipefail
@@ -24,13 +26,12 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 "$build/tintra" generate scene --size 3840x2160 --depth 16 -o "$work/in.tif" 2>/dev/null
 
-# Wall time of one command in milliseconds; its output is discarded.
+# Wall and CPU (user + system) time of one command in milliseconds, as
+# "WALL CPU"; its output is discarded.
 millis() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
+  local TIMEFORMAT='%R %U %S' times
+  times=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+  echo "$times" | awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }'
 }
 
 median() { tr ' ' '\n' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -40,17 +41,27 @@ echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "input:   3840x2160 16-bit RGB TIFF, $(stat -c %s "$work/in.tif") bytes; $rounds rounds"
 
-ae=() ofx=()
+ae=() ofx=() ae_cpu=() ofx_cpu=()
 for ((r = 1; r <= rounds; r++)); do
-  ae+=("$(millis "$build/tintra" render "$work/in.tif" -o "$work/ae.tif" --hue 120 --plugin "$build/TINTRA.so")")
-  ofx+=("$(millis "$build/tintra" render "$work/in.tif" -o "$work/ofx.tif" --hue 120 --plugin "$build/TINTRA.ofx")")
+  read -r wall cpu < <(millis "$build/tintra" render "$work/in.tif" -o "$work/ae.tif" --hue 120 --plugin "$build/TINTRA.so")
+  ae+=("$wall") ae_cpu+=("$cpu")
+  read -r wall cpu < <(millis "$build/tintra" render "$work/in.tif" -o "$work/ofx.tif" --hue 120 --plugin "$build/TINTRA.ofx")
+  ofx+=("$wall") ofx_cpu+=("$cpu")
 done
 echo "load after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 
-m_ae=$(echo "${ae[*]}" | median)
-m_ofx=$(echo "${ofx[*]}" | median)
-printf '%-24s %8s ms   (rounds: %s)\n' "After Effects build" "$m_ae" "${ae[*]}"
-printf '%-24s %8s ms   (rounds: %s)\n' "OFX build" "$m_ofx" "${ofx[*]}"
-awk -v a="$m_ae" -v o="$m_ofx" 'BEGIN {
-  printf "OFX / AE = %.2f (target <= 1.05) %s\n", o / a, o <= a * 1.05 ? "met" : "MISSED"
-}'
+# One line per build and measure, then the ratio of the medians.
+report() {
+  local what=$1 m_ae m_ofx
+  shift
+  local -n a=$1 o=$2
+  m_ae=$(echo "${a[*]}" | median)
+  m_ofx=$(echo "${o[*]}" | median)
+  printf '%-24s %4s %8s ms   (rounds: %s)\n' "After Effects build" "$what" "$m_ae" "${a[*]}"
+  printf '%-24s %4s %8s ms   (rounds: %s)\n' "OFX build" "$what" "$m_ofx" "${o[*]}"
+  awk -v a="$m_ae" -v o="$m_ofx" -v w="$what" 'BEGIN {
+    printf "OFX / AE (%s) = %.2f (target <= 1.05) %s\n", w, o / a, o <= a * 1.05 ? "met" : "MISSED"
+  }'
+}
+report wall ae ofx
+report CPU ae_cpu ofx_cpu

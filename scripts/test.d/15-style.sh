@@ -20,7 +20,7 @@ if ! command -v clang-format-diff >/dev/null; then
   exit 1
 fi
 
-strays="$(grep -HnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(effect|host|tools|ofx|tests|bench|reference)/' \
+strays="$(grep -HnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"(effect|host|tools|ofx|tests|bench)/' \
   color/* gamut/* | grep -v '"host/pf_pixel.h"' || true)"
 if [ -n "$strays" ]; then
   echo "$strays" >&2

@@ -1,4 +1,4 @@
-// The library must give the same bits as the plain pipeline (reference/),
+// The library must give the same bits as the plain pipeline (tools/reference/),
 // which shares no work inside a pixel: any speed-up that moves a
 // result in the last place shows up here.
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "reference/plain_hue.h"
+#include "tools/reference/plain_hue.h"
 #include "color/pixel_functions.h"
 #include "gamut/adaptive_clip.h"
 

@@ -23,9 +23,19 @@ Image::Image(OfxRectI bounds, const char* depth, int components, int padding, Ro
         std::memset(pixel(bounds_.x1, y), 0, (size_t)width() * components_ * channel_bytes_);
 }
 
+Image::Image(OfxRectI bounds, const char* depth, int components, void* top_row)
+    : bounds_(bounds), depth_(depth), components_(components), padding_(0), rows_(static_cast<unsigned char*>(top_row))
+{
+    const std::string d = depth;
+    channel_bytes_ = d == kOfxBitDepthByte ? 1 : d == kOfxBitDepthShort ? 2 : 4;
+    const int stride = width() * components_ * channel_bytes_;
+    row_bytes_ = -stride;
+    bottom_row_ = height() > 0 ? (size_t)stride * (height() - 1) : 0;
+}
+
 void* Image::pixel(int x, int y)
 {
-    return bytes_.data() + bottom_row_ + (ptrdiff_t)(y - bounds_.y1) * row_bytes_ +
+    return (rows_ != nullptr ? rows_ : bytes_.data()) + bottom_row_ + (ptrdiff_t)(y - bounds_.y1) * row_bytes_ +
            (size_t)(x - bounds_.x1) * components_ * channel_bytes_;
 }
 

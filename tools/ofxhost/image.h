@@ -2,7 +2,8 @@
 // float) and three or four channels, each row followed by padding that
 // holds a pattern, so a write past a row's end shows. Rows go from the
 // bottom up in memory, as most hosts lay them out, or from the top down,
-// which the standard allows with a negative row length.
+// which the standard allows with a negative row length; or the caller's own
+// rows, top down and unpadded.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,10 @@ class Image {
 public:
     // depth is kOfxBitDepthByte, Short or Float; components 3 or 4.
     Image(OfxRectI bounds, const char* depth, int components, int padding = 12, RowOrder order = RowOrder::BottomUp);
+    // A frame over rows the caller owns, from the top down without padding,
+    // top_row the first in memory: a renderer's own buffer handed to the
+    // plug-in without a copy. The rows must outlive the frame.
+    Image(OfxRectI bounds, const char* depth, int components, void* top_row);
 
     const OfxRectI& bounds() const { return bounds_; }
     const std::string& depth() const { return depth_; }
@@ -52,6 +57,7 @@ private:
     int padding_;
     size_t bottom_row_;  // offset of the bottom row in bytes_
     std::vector<unsigned char> bytes_;
+    unsigned char* rows_ = nullptr;  // the caller's rows, instead of bytes_
 };
 
 template <typename T>

@@ -167,9 +167,12 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, route, reader, error);
     if (opened == kExitOk) return kExitOk;
     bool ok = opened == kGoOn;
+    // A sheet of a float file is made at 16 bits, its values clipped (and
+    // counted), whichever build renders it.
+    const int depth = line.depth == 0 && ok && reader.header(0).format.is_floating_point() ? 16 : line.depth;
     if (ok)
         ok = reader.Read(
-            pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+            pages, depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
     if (!ok) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(input + ": " + error);

@@ -1,10 +1,13 @@
-// Between the channel values stored in files and the host's channel values.
+// Between files' 16-bit levels and the 0..32768 scale of the After Effects
+// build's 16-bit worlds (32768 is full intensity).
 //
 // 8-bit files map one to one onto the host's 0..255. 16-bit files use
-// 0..65535, but the host's 16-bit range is 0..32768 (32768 is full intensity),
-// so 16-bit values are rescaled with rounding to the nearest value. Every host
-// value survives host -> file -> host unchanged; file values do not all survive
-// file -> host -> file, as 65536 values share 32769 host values.
+// 0..65535, so 16-bit values are rescaled with rounding to the nearest value.
+// Every host value survives host -> file -> host unchanged; file values do not
+// all survive file -> host -> file, as 65536 values share 32769 host values.
+// The AE driver converts at its edge with these (rendering/ae_pixels.h); the
+// reader's --depth 8 and the generated test images round through the same
+// scale, as they always have, so that their bytes stay as they were.
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,11 @@
-// A decoded image held in the host's own pixel layout, so that it can be a
-// render's input world without another copy.
+// A decoded image as the file holds it: interleaved R, G, B, A rows in the
+// file's sample type, converted to a host's layout only where that host is
+// called (rendering/ae_pixels.h, rendering/ofx_plugin.cpp).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-#include "host/pf_pixel.h"
 
 // The host refuses worlds larger than this in either direction; a bigger file
 // could not be rendered, so it is rejected before any memory is spent on it.
@@ -15,22 +14,19 @@ constexpr int32_t kMaxImageSide = 30000;
 struct Image {
     int32_t width = 0;
     int32_t height = 0;
-    int depth = 8;           // bits per channel: 8 or 16 (host worlds), 32 (float, OFX only)
-    bool has_alpha = false;  // the file carried alpha; written back only if so
+    int depth = 8;  // bits per sample: 8, 16 (0..65535, as files store them) or 32 (float)
+    bool has_alpha = false;  // the file carried alpha; written back only if so (else A is opaque)
     bool premultiplied = false;  // a TIFF whose alpha is associated
-    bool full16 = false;  // pixels16 hold OFX short levels 0..65535, not the host's 0..32768
-    std::vector<PF_Pixel> pixels8;     // used when depth is 8, row after row
-    std::vector<PF_Pixel16> pixels16;  // used when depth is 16
-    std::vector<float> pixelsf;        // used when depth is 32: R, G, B, A as read, unclipped
+    // R, G, B, A of each pixel, row after row; only the vector of the depth is used.
+    std::vector<uint8_t> pixels8;
+    std::vector<uint16_t> pixels16;
+    std::vector<float> pixelsf;  // as read, unclipped
 
     size_t pixel_count() const { return (size_t)width * (size_t)height; }
 };
 
 // An image of the given size and depth, every pixel transparent black.
 Image MakeImage(int32_t width, int32_t height, int depth, bool has_alpha);
-
-// The same picture at the other host depth (a copy when the depth matches).
-Image ConvertDepth(const Image& image, int depth);
 
 // The picture turned upright as an orientation tag (1..8, as in TIFF and
 // Exif) says it should be shown; 5..8 swap width and height.

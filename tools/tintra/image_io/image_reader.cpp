@@ -259,14 +259,13 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
         }
         if (format_ == "openexr" && !whole && !channels[i].grey.empty()) grey.insert(channels[i].grey);
         const Source source = SourceOf(header);
-        const int own = source == Source::Int8 ? 8 : source == Source::Float && ofx_layout_ ? 32 : 16;
+        const int own = source == Source::Int8 ? 8 : source == Source::Float ? 32 : 16;
         const bool alpha = channels[i].alpha >= 0;
         const int orientation = OrientationOf(header, auto_orient_);
         const bool swapped = orientation >= 5 && orientation <= 8;
         pages[i].image = MakeImage(swapped ? header.height : header.width, swapped ? header.width : header.height,
                                    depth != 0 ? depth : own, alpha);
         pages[i].image.premultiplied = alpha && StoresAssociatedAlpha(format_, header);
-        pages[i].image.full16 = ofx_layout_ && pages[i].image.depth == 16;
         pages[i].header = header;
         pages[i].carried = DescribeCarried(header, channels[i].carried);
         pages[i].carried.whole = whole;
@@ -281,9 +280,8 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
     return true;
 }
 
-ImageReader::BandsRead ImageReader::ReadBands(size_t i, const Channels& channels, Image& image, bool full16,
-                                              bool report_rows, const std::function<bool(int, int32_t)>& rows,
-                                              SampleCounts& counts)
+ImageReader::BandsRead ImageReader::ReadBands(size_t i, const Channels& channels, Image& image, bool report_rows,
+                                              const std::function<bool(int, int32_t)>& rows, SampleCounts& counts)
 {
     const OIIO::ImageSpec& header = headers_[i];
     const Source source = SourceOf(header);
@@ -307,9 +305,7 @@ ImageReader::BandsRead ImageReader::ReadBands(size_t i, const Channels& channels
                                                      header.nchannels, type, buffer_.data());
         if (!ok) return BandsRead::Failed;
         const size_t first = (size_t)top * width, count = (size_t)(bottom - top) * width;
-        ToHost(buffer_.data(), count, nch, source, channels, image.depth == 8 ? &image.pixels8[first] : nullptr,
-               image.depth == 16 ? &image.pixels16[first] : nullptr,
-               image.depth == 32 ? &image.pixelsf[first * 4] : nullptr, full16, counts.clipped);
+        ToRgba(buffer_.data(), count, nch, source, channels, image, first, counts.clipped);
         if (source == Source::Float && image.depth != 32) counts.float_values += count * (channels.alpha >= 0 ? 4 : 3);
         if (!rows((int)i, report_rows ? bottom : 0)) return BandsRead::Interrupted;
     }
@@ -333,8 +329,7 @@ bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
     }
     Image stored;
     if (turned) stored = MakeImage(header.width, header.height, page.image.depth, page.image.has_alpha);
-    const BandsRead read =
-        ReadBands(i, channels, turned ? stored : page.image, page.image.full16, !turned, rows, counts);
+    const BandsRead read = ReadBands(i, channels, turned ? stored : page.image, !turned, rows, counts);
     if (read == BandsRead::Interrupted) {
         error = "interrupted";
         return false;
@@ -394,8 +389,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     if (!wide.empty())
         notes.push_back(wide);
     else if (counts.float_values > 0)
-        notes.push_back(std::to_string(counts.clipped) + " of " + std::to_string(counts.float_values) +
-                        " floating-point values were outside 0..1 and clipped; rendered at 16 bits");
+        notes.push_back(ClippedNote(counts.clipped, counts.float_values));
     if (!levels_.empty())
         notes.push_back("a texture of " + std::to_string(levels_[0]) +
                         " resolution levels: the full one rendered and written as a plain image (the others and the "

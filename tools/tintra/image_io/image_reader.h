@@ -1,6 +1,6 @@
 // Reading image files through OpenImageIO: every format it reads whose
-// samples are integers of up to 16 bits, and float files converted, into the
-// host's 8- or 16-bit layout, band by band.
+// samples are integers of up to 16 bits or floats, into R, G, B, A rows of
+// the file's sample type (or the depth asked for), band by band.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,7 @@ constexpr uint64_t kDefaultMaxPixels = 128000000;
 // takes time in proportion to the square of the pages it seeks through.
 constexpr int kMaxPages = 1000;
 
-// One page (subimage) of a file: its pixels in the host layout, and the
+// One page (subimage) of a file: its pixels, and the
 // file's description of it, whose metadata goes into the output.
 struct Page {
     Image image;
@@ -50,11 +50,6 @@ public:
     // tag then reset (default: pixels as stored, the tag kept). Set before
     // Read.
     void AutoOrient(bool turn) { auto_orient_ = turn; }
-    // Whether pages are read for an OFX render: float samples kept as read,
-    // unclipped, in a depth-32 image when Read is asked for the file's own
-    // depth, and 16-bit samples kept whole on OFX's 0..65535 (default: the
-    // AE host's worlds, float clipped to 0..1 at 16 bits). Set before Read.
-    void OfxLayout(bool ofx) { ofx_layout_ = ofx; }
     // The colour layer to render (see layer_choice.h; "": the usual
     // choice), every other channel kept in Page::carried (default: the
     // usual choice, the rest left out with a note). Set before Read.
@@ -68,7 +63,8 @@ public:
     const std::string& format() const { return format_; }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
 
-    // Reads every page into pages, at the given host depth (0: the file's),
+    // Reads every page into pages, at the given depth (8 or 16; 0: the
+    // file's own, float kept as read),
     // band by band. rows(page, done) is called once every page is allocated
     // (with 0, 0) and after each band; it returns false to stop (an
     // interrupt). Until it is called for a band, another thread may read
@@ -104,7 +100,7 @@ private:
                        std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const;
     bool ReadPage(size_t i, const Channels& channels, Page& page, const std::function<bool(int, int32_t)>& rows,
                   SampleCounts& counts, std::string& error);
-    BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool full16, bool report_rows,
+    BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool report_rows,
                         const std::function<bool(int, int32_t)>& rows, SampleCounts& counts);
 
     std::string path_;
@@ -113,7 +109,6 @@ private:
     std::string format_;  // the library's name of the file's format
     bool allow_damaged_ = false;
     bool auto_orient_ = false;
-    bool ofx_layout_ = false;
     std::string layer_;
     bool carry_ = false;
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
@@ -123,4 +118,3 @@ private:
     std::vector<std::string> unread_;  // metadata the library does not read
     std::vector<unsigned char> buffer_;  // one band of samples as the library reads them
 };
-

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/image_io/channel_mapping.h"
+#include "tools/tintra/image_io/grey_png.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/output_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
@@ -95,7 +96,17 @@ bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& err
     return true;
 }
 
-// Rows of the host's pixels as the file's interleaved samples in the type
+// RGBA pixels as the file's nch interleaved samples, noting whether they are grey.
+template <typename T>
+void PackIntegers(ImageWriter::State& s, const T* p, size_t count, size_t nch, T* d)
+{
+    for (size_t k = 0; k < count; ++k, p += 4, d += nch) {
+        s.all_grey = s.all_grey && p[0] == p[1] && p[1] == p[2];
+        for (size_t c = 0; c < nch; ++c) d[c] = p[c];
+    }
+}
+
+// RGBA rows as the file's interleaved samples in the type
 // returned, noting whether they are grey and counting float values a format
 // of integers clips; nothing for a page written without colour (nch 0).
 OIIO::TypeDesc PackRows(ImageWriter::State& s, const Image& image, size_t first, size_t count, size_t nch)
@@ -122,27 +133,10 @@ OIIO::TypeDesc PackRows(ImageWriter::State& s, const Image& image, size_t first,
         }
     } else if (image.depth == 16) {
         s.rows.resize(count * nch * 2);
-        uint16_t* d = reinterpret_cast<uint16_t*>(s.rows.data());
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel16& p = image.pixels16[first + k];
-            const auto file = [&](uint16_t v) { return image.full16 ? v : HostToFile16(v); };
-            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
-            *d++ = file(p.red);
-            *d++ = file(p.green);
-            *d++ = file(p.blue);
-            if (nch == 4) *d++ = file(p.alpha);
-        }
+        PackIntegers(s, &image.pixels16[first * 4], count, nch, reinterpret_cast<uint16_t*>(s.rows.data()));
     } else {
         s.rows.resize(count * nch);
-        uint8_t* d = s.rows.data();
-        for (size_t k = 0; k < count; ++k) {
-            const PF_Pixel& p = image.pixels8[first + k];
-            s.all_grey = s.all_grey && p.red == p.green && p.green == p.blue;
-            *d++ = p.red;
-            *d++ = p.green;
-            *d++ = p.blue;
-            if (nch == 4) *d++ = p.alpha;
-        }
+        PackIntegers(s, &image.pixels8[first * 4], count, nch, s.rows.data());
     }
     return type;
 }

@@ -7,23 +7,52 @@
 
 namespace {
 
-// One sample of the file as a host value at 16 bits, from the type it was read as.
-// full: on OFX's 0..65535 instead.
-uint16_t Host16(Source source, const unsigned char* sample, bool full, uint64_t& clipped)
+// A float sample clipped to 0..1, counted when it had to be.
+float Clipped(const unsigned char* sample, uint64_t& clipped)
 {
-    if (source == Source::Int8) return full ? (uint16_t)(*sample * 257u) : Host8ToHost16(*sample);
-    if (source == Source::Int16) {
-        uint16_t v;
-        std::memcpy(&v, sample, 2);
-        return full ? v : FileToHost16(v);
-    }
     float v;
     std::memcpy(&v, sample, 4);
     if (!(v >= 0.0f && v <= 1.0f)) {  // NaN too
         ++clipped;
         v = v > 1.0f ? 1.0f : 0.0f;
     }
-    return (uint16_t)(v * (full ? 65535.0f : 32768.0f) + 0.5f);
+    return v;
+}
+
+// One sample of the file at 16 bits, full file levels.
+uint16_t Level16(Source source, const unsigned char* sample, uint64_t& clipped)
+{
+    if (source == Source::Int8) return (uint16_t)(*sample * 257u);
+    if (source == Source::Int16) {
+        uint16_t v;
+        std::memcpy(&v, sample, 2);
+        return v;
+    }
+    return (uint16_t)(Clipped(sample, clipped) * 65535.0f + 0.5f);
+}
+
+// One sample of the file at 8 bits. Wider samples round through the
+// 0..32768 scale, as tintra's --depth 8 always has, so that its renders
+// stay as they were (127 of the 65536 levels land one step from v / 257).
+uint8_t Level8(Source source, const unsigned char* sample, uint64_t& clipped)
+{
+    if (source == Source::Int8) return *sample;
+    if (source == Source::Int16) {
+        uint16_t v;
+        std::memcpy(&v, sample, 2);
+        return Host16ToHost8(FileToHost16(v));
+    }
+    return Host16ToHost8((uint16_t)(Clipped(sample, clipped) * 32768.0f + 0.5f));
+}
+
+// The samples of one depth, R, G, B, A; opaque where the file has no alpha.
+template <typename T, typename Convert>
+void Interleave(const unsigned char* samples, size_t count, size_t stride, size_t size, const Channels& ch, T opaque,
+                T* out, Convert convert)
+{
+    const int from[4] = {ch.colour[0], ch.colour[1], ch.colour[2], ch.alpha};
+    for (size_t k = 0; k < count; ++k, samples += stride, out += 4)
+        for (int c = 0; c < 4; ++c) out[c] = from[c] >= 0 ? convert(samples + (size_t)from[c] * size) : opaque;
 }
 
 }  // namespace
@@ -93,37 +122,30 @@ bool PickChannels(const OIIO::ImageSpec& header, const std::string& layer, Chann
     return true;
 }
 
-void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, PF_Pixel* out8,
-            PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped)
+void ToRgba(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, Image& image,
+            size_t first, uint64_t& clipped)
 {
-    if (outf != nullptr) {
-        // Float samples as read, for a float render: nothing clipped.
-        const size_t size = source == Source::Float ? 4 : 0;
-        for (size_t k = 0; k < count && size != 0; ++k, samples += nch * size)
-            for (int c = 0; c < 4; ++c) {
-                const int from = c < 3 ? ch.colour[c] : ch.alpha;
-                float v = 1.0f;
-                if (from >= 0) std::memcpy(&v, samples + (size_t)from * size, 4);
-                outf[k * 4 + (size_t)c] = v;
-            }
-        return;
-    }
     const size_t size = source == Source::Int8 ? 1 : source == Source::Int16 ? 2 : 4;
     const size_t stride = nch * size;
-    const int order[4] = {ch.alpha, ch.colour[0], ch.colour[1], ch.colour[2]};
-    for (size_t k = 0; k < count; ++k, samples += stride) {
-        if (out8 != nullptr && source == Source::Int8) {
-            // The common case, exact and without a detour through 16 bits.
-            out8[k] = PF_Pixel{ch.alpha >= 0 ? samples[ch.alpha] : (uint8_t)255, samples[ch.colour[0]],
-                               samples[ch.colour[1]], samples[ch.colour[2]]};
-            continue;
-        }
-        uint16_t v[4];
-        for (int i = 0; i < 4; ++i)
-            v[i] = order[i] >= 0 ? Host16(source, samples + (size_t)order[i] * size, full, clipped) : (uint16_t)32768;
-        if (out16 != nullptr)
-            out16[k] = PF_Pixel16{v[0], v[1], v[2], v[3]};
-        else
-            out8[k] = PF_Pixel{Host16ToHost8(v[0]), Host16ToHost8(v[1]), Host16ToHost8(v[2]), Host16ToHost8(v[3])};
+    if (image.depth == 32) {
+        // Float samples as read, for a float render: nothing clipped.
+        if (source != Source::Float) return;
+        Interleave(samples, count, stride, size, ch, 1.0f, &image.pixelsf[first * 4], [](const unsigned char* s) {
+            float v;
+            std::memcpy(&v, s, 4);
+            return v;
+        });
+    } else if (image.depth == 16) {
+        Interleave(samples, count, stride, size, ch, (uint16_t)65535, &image.pixels16[first * 4],
+                   [&](const unsigned char* s) { return Level16(source, s, clipped); });
+    } else {
+        Interleave(samples, count, stride, size, ch, (uint8_t)255, &image.pixels8[first * 4],
+                   [&](const unsigned char* s) { return Level8(source, s, clipped); });
     }
+}
+
+std::string ClippedNote(uint64_t clipped, uint64_t values)
+{
+    return std::to_string(clipped) + " of " + std::to_string(values) +
+           " floating-point values were outside 0..1 and clipped; rendered at 16 bits";
 }

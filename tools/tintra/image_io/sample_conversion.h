@@ -10,7 +10,7 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "host/pf_pixel.h"
+#include "tools/tintra/image_io/image.h"
 
 // The type the file's samples are read as.
 enum class Source { Int8, Int16, Float };
@@ -31,9 +31,12 @@ struct Channels {
 // the choice is the user's to make.
 bool PickChannels(const OIIO::ImageSpec& header, const std::string& layer, Channels& ch, std::string& error);
 
-// count pixels of samples as read (nch channels each) into the pixels of
-// the one output that is given: 8-bit, 16-bit or float (R, G, B, A, unclipped).
-// full: 16-bit samples on OFX's 0..65535 instead of the host's 0..32768.
-// clipped counts float values outside 0..1.
-void ToHost(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, PF_Pixel* out8,
-            PF_Pixel16* out16, float* outf, bool full, uint64_t& clipped);
+// count pixels of samples as read (nch channels each) into image's R, G, B,
+// A from pixel first on, at the image's depth: float as read, unclipped;
+// integers at full file levels. clipped counts float values outside 0..1
+// that an integer depth clips.
+void ToRgba(const unsigned char* samples, size_t count, size_t nch, Source source, const Channels& ch, Image& image,
+            size_t first, uint64_t& clipped);
+
+// The warning for float values an integer depth clipped: clipped of values.
+std::string ClippedNote(uint64_t clipped, uint64_t values);

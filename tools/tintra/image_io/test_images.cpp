@@ -6,6 +6,7 @@
 
 #include "color/oklab.h"
 #include "gamut/gamut_boundary.h"
+#include "tools/tintra/image_io/channel_mapping.h"
 
 namespace {
 
@@ -14,13 +15,17 @@ constexpr double kPi = 3.14159265358979323846;
 void Store(Image& image, int32_t x, int32_t y, RGB c)
 {
     const float r = std::clamp(c.r, 0.0f, 1.0f), g = std::clamp(c.g, 0.0f, 1.0f), b = std::clamp(c.b, 0.0f, 1.0f);
-    const size_t i = (size_t)y * (size_t)image.width + (size_t)x;
+    const size_t i = ((size_t)y * (size_t)image.width + (size_t)x) * 4;
     if (image.depth == 16) {
-        image.pixels16[i] = PF_Pixel16{PF_MAX_CHAN16, (uint16_t)std::lround(r * 32768.0f),
-                                       (uint16_t)std::lround(g * 32768.0f), (uint16_t)std::lround(b * 32768.0f)};
+        // Through the 0..32768 scale the images were first made on, so that
+        // they stay byte for byte as published.
+        const auto level = [](float v) { return HostToFile16((uint16_t)std::lround(v * 32768.0f)); };
+        uint16_t* p = &image.pixels16[i];
+        p[0] = level(r), p[1] = level(g), p[2] = level(b), p[3] = 65535;
     } else {
-        image.pixels8[i] = PF_Pixel{PF_MAX_CHAN8, (uint8_t)std::lround(r * 255.0f), (uint8_t)std::lround(g * 255.0f),
-                                    (uint8_t)std::lround(b * 255.0f)};
+        uint8_t* p = &image.pixels8[i];
+        p[0] = (uint8_t)std::lround(r * 255.0f), p[1] = (uint8_t)std::lround(g * 255.0f);
+        p[2] = (uint8_t)std::lround(b * 255.0f), p[3] = 255;
     }
 }
 
@@ -90,6 +95,45 @@ RGB Sky(float u, float v, float horizon, float sun_across)
     return Mix(sky, lit, cover * 0.85f);
 }
 
+// The meadow is cut into strips of square cells, one flower at most per
+// cell, the cells growing toward the bottom as if seen in perspective: the
+// strip of each row from the shore down.
+std::vector<Strip> MeadowStrips(int32_t height, float shore)
+{
+    std::vector<Strip> strips((size_t)height);
+    float size = std::max(2.0f, (float)height * 0.008f);
+    int32_t top = (int32_t)(shore * (float)height), index = 0;
+    while (top < height) {
+        const int32_t step = std::max<int32_t>(2, (int32_t)size);
+        for (int32_t y = top; y < std::min(height, top + step); ++y) strips[(size_t)y] = Strip{index, top, step};
+        top += step;
+        ++index;
+        size *= 1.12f;
+    }
+    return strips;
+}
+
+// The meadow, with flowers that grow larger toward the viewer.
+RGB Meadow(const Strip& strip, int32_t x, int32_t y, float u, float v, float aspect, float shore)
+{
+    const float depth_t = (v - shore) / (1.0f - shore);
+    const float grass = Fractal(u * 120.0f * aspect, v * 60.0f, 71u, 4);
+    RGB c = Mix(RGB{0.16f, 0.40f, 0.08f}, RGB{0.55f, 0.68f, 0.15f}, grass * (0.6f + 0.4f * depth_t));
+    const int32_t cu = x / strip.size, cv = strip.index;
+    const float cx = ((float)cu + 0.2f + 0.6f * Hash(cu, cv, 81u)) * (float)strip.size;
+    const float cy = (float)strip.top + (0.2f + 0.6f * Hash(cu, cv, 82u)) * (float)strip.size;
+    const float r = (0.18f + 0.12f * Hash(cu, cv, 83u)) * (float)strip.size;
+    const float dx = (float)x + 0.5f - cx, dy = (float)y + 0.5f - cy;
+    if (Hash(cu, cv, 84u) < 0.5f && dx * dx + dy * dy < r * r) {
+        static const RGB kPetals[] = {{0.92f, 0.10f, 0.12f}, {0.95f, 0.80f, 0.10f}, {0.80f, 0.20f, 0.70f},
+                                      {0.25f, 0.35f, 0.95f}, {0.98f, 0.95f, 0.92f}, {1.00f, 0.45f, 0.05f}};
+        const RGB petal = kPetals[(int)(Hash(cu, cv, 85u) * 5.999f)];
+        const float shade = 1.0f - std::sqrt(dx * dx + dy * dy) / r * 0.35f;
+        c = dx * dx + dy * dy < r * r * 0.09f ? RGB{0.85f, 0.65f, 0.10f} : Scale(petal, shade);
+    }
+    return c;
+}
+
 }  // namespace
 
 float ChartLightness(int row) { return 0.95f - 0.85f * (float)row / (float)(kChartLightnesses - 1); }
@@ -121,20 +165,7 @@ Image MakeScene(int32_t width, int32_t height, int depth, float sun_across)
     const float aspect = (float)width / (float)height;
     const float horizon = 0.56f;
     const float shore = 0.70f;
-    // The meadow is cut into strips of square cells, one flower at most per
-    // cell, the cells growing toward the bottom as if seen in perspective.
-    std::vector<Strip> strips((size_t)height);
-    {
-        float size = std::max(2.0f, (float)height * 0.008f);
-        int32_t top = (int32_t)(shore * (float)height), index = 0;
-        while (top < height) {
-            const int32_t step = std::max<int32_t>(2, (int32_t)size);
-            for (int32_t y = top; y < std::min(height, top + step); ++y) strips[(size_t)y] = Strip{index, top, step};
-            top += step;
-            ++index;
-            size *= 1.12f;
-        }
-    }
+    const std::vector<Strip> strips = MeadowStrips(height, shore);
     for (int32_t y = 0; y < height; ++y) {
         const float v = ((float)y + 0.5f) / (float)height;
         for (int32_t x = 0; x < width; ++x) {
@@ -161,24 +192,7 @@ Image MakeScene(int32_t width, int32_t height, int depth, float sun_across)
                 c = Scale(Sky(std::clamp(u + ripple * 0.01f, 0.0f, 1.0f), mirrored, horizon, sun_across), 0.72f);
                 c = Mix(c, RGB{0.05f, 0.20f, 0.28f}, (v - horizon) / (shore - horizon) * 0.6f);
             } else {
-                // The meadow, with flowers that grow larger toward the viewer.
-                const float depth_t = (v - shore) / (1.0f - shore);
-                const float grass = Fractal(u * 120.0f * aspect, v * 60.0f, 71u, 4);
-                c = Mix(RGB{0.16f, 0.40f, 0.08f}, RGB{0.55f, 0.68f, 0.15f}, grass * (0.6f + 0.4f * depth_t));
-                const Strip& strip = strips[(size_t)y];
-                const int32_t cu = x / strip.size, cv = strip.index;
-                const float cx = ((float)cu + 0.2f + 0.6f * Hash(cu, cv, 81u)) * (float)strip.size;
-                const float cy = (float)strip.top + (0.2f + 0.6f * Hash(cu, cv, 82u)) * (float)strip.size;
-                const float r = (0.18f + 0.12f * Hash(cu, cv, 83u)) * (float)strip.size;
-                const float dx = (float)x + 0.5f - cx, dy = (float)y + 0.5f - cy;
-                if (Hash(cu, cv, 84u) < 0.5f && dx * dx + dy * dy < r * r) {
-                    static const RGB kPetals[] = {{0.92f, 0.10f, 0.12f}, {0.95f, 0.80f, 0.10f},
-                                                  {0.80f, 0.20f, 0.70f}, {0.25f, 0.35f, 0.95f},
-                                                  {0.98f, 0.95f, 0.92f}, {1.00f, 0.45f, 0.05f}};
-                    const RGB petal = kPetals[(int)(Hash(cu, cv, 85u) * 5.999f)];
-                    const float shade = 1.0f - std::sqrt(dx * dx + dy * dy) / r * 0.35f;
-                    c = dx * dx + dy * dy < r * r * 0.09f ? RGB{0.85f, 0.65f, 0.10f} : Scale(petal, shade);
-                }
+                c = Meadow(strips[(size_t)y], x, y, u, v, aspect, shore);
             }
             Store(image, x, y, c);
         }

@@ -1,6 +1,7 @@
 #include "tools/tintra/rendering/ae_plugin.h"
 
 #include "host/ae_effect.h"
+#include "tools/tintra/rendering/ae_pixels.h"
 
 namespace {
 
@@ -84,9 +85,17 @@ int32_t RenderRowsAe(const LoadedPlugin& plugin, const std::vector<PluginParam>&
 {
     const std::vector<aehost::DeclaredParam> records = WithValues(plugin, values);
     const aehost::Effect& effect = *plugin.effect;
-    const size_t first = (size_t)top * (size_t)in.width;
-    return in.depth == 16 ? effect.render16(records, in.width, bottom - top, in.pixels16.data() + first,
-                                            out.pixels16.data() + first, threads)
-                          : effect.render8(records, in.width, bottom - top, in.pixels8.data() + first,
-                                           out.pixels8.data() + first, threads);
+    const size_t first = (size_t)top * (size_t)in.width, count = (size_t)(bottom - top) * (size_t)in.width;
+    if (AeDepth(in.depth) == 16) {
+        std::vector<PF_Pixel16> source(count), rendered(count);
+        ToWorld16(in, first, count, source.data());
+        const int32_t err = effect.render16(records, in.width, bottom - top, source.data(), rendered.data(), threads);
+        if (err == 0) FromWorld16(rendered.data(), count, out, first);
+        return err;
+    }
+    std::vector<PF_Pixel> source(count), rendered(count);
+    ToWorld8(in, first, count, source.data());
+    const int32_t err = effect.render8(records, in.width, bottom - top, source.data(), rendered.data(), threads);
+    if (err == 0) FromWorld8(rendered.data(), count, out, first);
+    return err;
 }

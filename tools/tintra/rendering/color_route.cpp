@@ -132,40 +132,22 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     Image band = MakeImage(in.width, rows, 32, in.has_alpha), rendered = band;
     band.premultiplied = rendered.premultiplied = in.premultiplied;
     float* f = band.pixelsf.data();
-    if (in.depth == 32) {
-        std::copy(in.pixelsf.begin() + (ptrdiff_t)first * 4, in.pixelsf.begin() + (ptrdiff_t)(first + n) * 4, f);
-    } else if (in.depth == 16) {
-        const float top16 = in.full16 ? 65535.0f : 32768.0f;
-        for (size_t i = 0; i < n; ++i) {
-            const PF_Pixel16& p = in.pixels16[first + i];
-            f[i * 4] = LevelToFloat(p.red, top16), f[i * 4 + 1] = LevelToFloat(p.green, top16);
-            f[i * 4 + 2] = LevelToFloat(p.blue, top16), f[i * 4 + 3] = LevelToFloat(p.alpha, top16);
-        }
-    } else {
-        for (size_t i = 0; i < n; ++i) {
-            const PF_Pixel& p = in.pixels8[first + i];
-            f[i * 4] = LevelToFloat(p.red, 255.0f), f[i * 4 + 1] = LevelToFloat(p.green, 255.0f);
-            f[i * 4 + 2] = LevelToFloat(p.blue, 255.0f), f[i * 4 + 3] = LevelToFloat(p.alpha, 255.0f);
-        }
-    }
+    if (in.depth == 32)
+        std::copy_n(&in.pixelsf[first * 4], n * 4, f);
+    else if (in.depth == 16)
+        for (size_t i = 0; i < n * 4; ++i) f[i] = LevelToFloat(in.pixels16[first * 4 + i], 65535.0f);
+    else
+        for (size_t i = 0; i < n * 4; ++i) f[i] = LevelToFloat(in.pixels8[first * 4 + i], 255.0f);
     color.to_working.Apply(f, n, in.premultiplied);
     if (const int32_t err = RenderRows(plugin, values, band, rendered, 0, rows, threads)) return err;
     float* r = rendered.pixelsf.data();
     color.to_output.Apply(r, n, in.premultiplied);
-    if (out.depth == 32) {
-        std::copy(r, r + n * 4, out.pixelsf.begin() + (ptrdiff_t)first * 4);
-    } else if (out.depth == 16) {
-        const float top16 = out.full16 ? 65535.0f : 32768.0f;
-        for (size_t i = 0; i < n; ++i)
-            out.pixels16[first + i] =
-                PF_Pixel16{FloatToLevel<uint16_t>(r[i * 4 + 3], top16), FloatToLevel<uint16_t>(r[i * 4], top16),
-                           FloatToLevel<uint16_t>(r[i * 4 + 1], top16), FloatToLevel<uint16_t>(r[i * 4 + 2], top16)};
-    } else {
-        for (size_t i = 0; i < n; ++i)
-            out.pixels8[first + i] =
-                PF_Pixel{FloatToLevel<uint8_t>(r[i * 4 + 3], 255.0f), FloatToLevel<uint8_t>(r[i * 4], 255.0f),
-                         FloatToLevel<uint8_t>(r[i * 4 + 1], 255.0f), FloatToLevel<uint8_t>(r[i * 4 + 2], 255.0f)};
-    }
+    if (out.depth == 32)
+        std::copy_n(r, n * 4, &out.pixelsf[first * 4]);
+    else if (out.depth == 16)
+        for (size_t i = 0; i < n * 4; ++i) out.pixels16[first * 4 + i] = FloatToLevel<uint16_t>(r[i], 65535.0f);
+    else
+        for (size_t i = 0; i < n * 4; ++i) out.pixels8[first * 4 + i] = FloatToLevel<uint8_t>(r[i], 255.0f);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "tools/tintra/rendering/ae_pixels.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_colors.h"
 #include "tools/tintra/rendering/frame_render.h"
@@ -80,8 +81,6 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
             const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
             if (!verdict.write) return Settle(frame, verdict);
             const RenderBuild& build = BuildFor(builds, reader);
-            const bool float_render = build.plugin.is_ofx();
-            reader.OfxLayout(float_render);
             {
                 std::lock_guard<std::mutex> lock(frame.mutex);
                 frame.build = &build;
@@ -97,9 +96,13 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
                 frame.changed.notify_all();
                 return !Interrupted();
             };
-            // Float samples asked for keep a float file's own samples.
-            const bool float_out = line.samples == Samples::Half || line.samples == Samples::Float;
-            ok = reader.Read(frame.pages, float_render && float_out ? 0 : line.depth, rows, notes, error);
+            ok = reader.Read(frame.pages, ReadDepth(line, build.plugin, reader), rows, notes, error);
+            if (ok && !build.plugin.is_ofx()) {
+                std::vector<const Image*> images;
+                for (const Page& page : frame.pages) images.push_back(&page.image);
+                const std::string clipped = AeClippingNote(images);
+                if (!clipped.empty()) notes.push_back(clipped);
+            }
             std::lock_guard<std::mutex> lock(frame.mutex);
             frame.notes = notes;
         }
@@ -343,9 +346,9 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     std::vector<const CarriedChannels*> carried;
     int64_t total_pixels = 0;
     for (const Page& page : in.pages) {
-        outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
+        const int depth = RenderedDepth(in.build->plugin, page.image.depth);
+        outs.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
-        outs.back().full16 = page.image.full16;
         headers.push_back(OutputHeader(outs.back(), &page.header));
         carried.push_back(&page.carried);
         total_pixels += (int64_t)page.image.width * page.image.height;

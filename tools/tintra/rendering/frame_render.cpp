@@ -1,5 +1,6 @@
 #include "tools/tintra/rendering/frame_render.h"
 
+#include "tools/tintra/rendering/ae_pixels.h"
 #include "tools/tintra/rendering/ae_plugin.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/interrupt.h"
@@ -10,6 +11,8 @@ int32_t BandRows(int32_t width)
     constexpr int32_t kBandPixels = 1 << 20;
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
+
+int RenderedDepth(const LoadedPlugin& plugin, int depth) { return plugin.is_ofx() ? depth : AeDepth(depth); }
 
 int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
                    int32_t top, int32_t bottom, int threads)
@@ -22,9 +25,8 @@ int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& 
                     int threads, bool& interrupted, const PageColor* color)
 {
     interrupted = false;
-    out = MakeImage(in.width, in.height, in.depth, in.has_alpha);
+    out = MakeImage(in.width, in.height, RenderedDepth(plugin, in.depth), in.has_alpha);
     out.premultiplied = in.premultiplied;
-    out.full16 = in.full16;
     const int32_t band = BandRows(in.width);
     for (int32_t top = 0; top < in.height; top += band) {
         if (Interrupted()) {

@@ -1,7 +1,5 @@
 #include "tools/tintra/rendering/ofx_plugin.h"
 
-#include <algorithm>
-#include <cmath>
 #include <thread>
 
 #include "tools/ofxhost/ofx_names.h"
@@ -53,59 +51,18 @@ OfxStatus SetValues(const LoadedPlugin& plugin, const std::vector<PluginParam>& 
     return kOfxStatOK;
 }
 
-// Between the host world's 16-bit scale (0..32768) and OFX short (0..65535).
-// (An image read for an OFX render already holds OFX levels.)
-uint16_t ToShort(uint16_t v) { return (uint16_t)((v * 65535u + 16384u) / 32768u); }
-uint16_t FromShort(uint16_t v) { return (uint16_t)((v * 32768u + 32767u) / 65535u); }
-
-// The band's rows straight into the host's frame, row r of the band in the
-// frame's row r, RGBA. Nothing between copies: this is the OFX path's whole
-// cost beyond the plug-in's own.
-void Fill(ofxhost::Image& frame, const Image& in, size_t first, int32_t rows)
+// Rows top..bottom of an image as the host's frame of them: the image's own
+// RGBA rows, which are already laid out as the plug-in takes them, so the
+// OFX path costs nothing beyond the plug-in's own work.
+ofxhost::Image Frame(const Image& image, int32_t top, int32_t bottom)
 {
-    const size_t w = (size_t)in.width;
-    for (int32_t r = 0; r < rows; ++r) {
-        const size_t row = first + (size_t)r * w;
-        if (in.depth == 32) {
-            std::copy_n(&in.pixelsf[row * 4], w * 4, static_cast<float*>(frame.pixel(0, r)));
-        } else if (in.depth == 16) {
-            uint16_t* c = static_cast<uint16_t*>(frame.pixel(0, r));
-            const PF_Pixel16* p = &in.pixels16[row];
-            if (in.full16)
-                for (size_t i = 0; i < w; ++i, ++p, c += 4)
-                    c[0] = p->red, c[1] = p->green, c[2] = p->blue, c[3] = p->alpha;
-            else
-                for (size_t i = 0; i < w; ++i, ++p, c += 4)
-                    c[0] = ToShort(p->red), c[1] = ToShort(p->green), c[2] = ToShort(p->blue), c[3] = ToShort(p->alpha);
-        } else {
-            uint8_t* c = static_cast<uint8_t*>(frame.pixel(0, r));
-            const PF_Pixel* p = &in.pixels8[row];
-            for (size_t i = 0; i < w; ++i, ++p, c += 4) c[0] = p->red, c[1] = p->green, c[2] = p->blue, c[3] = p->alpha;
-        }
-    }
-}
-
-void Store(const ofxhost::Image& frame, Image& out, size_t first, int32_t rows)
-{
-    const size_t w = (size_t)out.width;
-    for (int32_t r = 0; r < rows; ++r) {
-        const size_t row = first + (size_t)r * w;
-        if (out.depth == 32) {
-            std::copy_n(static_cast<const float*>(frame.pixel(0, r)), w * 4, &out.pixelsf[row * 4]);
-        } else if (out.depth == 16) {
-            const uint16_t* c = static_cast<const uint16_t*>(frame.pixel(0, r));
-            PF_Pixel16* p = &out.pixels16[row];
-            if (out.full16)
-                for (size_t i = 0; i < w; ++i, ++p, c += 4) *p = PF_Pixel16{c[3], c[0], c[1], c[2]};
-            else
-                for (size_t i = 0; i < w; ++i, ++p, c += 4)
-                    *p = PF_Pixel16{FromShort(c[3]), FromShort(c[0]), FromShort(c[1]), FromShort(c[2])};
-        } else {
-            const uint8_t* c = static_cast<const uint8_t*>(frame.pixel(0, r));
-            PF_Pixel* p = &out.pixels8[row];
-            for (size_t i = 0; i < w; ++i, ++p, c += 4) *p = PF_Pixel{c[3], c[0], c[1], c[2]};
-        }
-    }
+    const OfxRectI bounds{0, 0, image.width, bottom - top};
+    const size_t first = (size_t)top * (size_t)image.width * 4;
+    if (image.depth == 32)
+        return ofxhost::Image(bounds, kOfxBitDepthFloat, 4, const_cast<float*>(&image.pixelsf[first]));
+    if (image.depth == 16)
+        return ofxhost::Image(bounds, kOfxBitDepthShort, 4, const_cast<uint16_t*>(&image.pixels16[first]));
+    return ofxhost::Image(bounds, kOfxBitDepthByte, 4, const_cast<uint8_t*>(&image.pixels8[first]));
 }
 
 }  // namespace
@@ -145,16 +102,10 @@ int32_t RenderRowsOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>
 {
     if (const OfxStatus s = SetValues(plugin, values)) return s;
     plugin.ofx->set_threads(threads > 0 ? (unsigned)threads : std::thread::hardware_concurrency());
-    const OfxRectI bounds{0, 0, in.width, bottom - top};
-    const char* depth = in.depth == 32 ? kOfxBitDepthFloat : in.depth == 16 ? kOfxBitDepthShort : kOfxBitDepthByte;
-    ofxhost::Image source(bounds, depth, 4), output(bounds, depth, 4);
-    const size_t first = (size_t)top * (size_t)in.width;
-    Fill(source, in, first, bottom - top);
-    const OfxStatus s = plugin.ofx->render(plugin.ofx_instance, source, output, bounds,
-                                           in.premultiplied ? kOfxImagePreMultiplied : kOfxImageUnPreMultiplied);
-    if (s != kOfxStatOK) return s;
-    Store(output, out, first, bottom - top);
-    return 0;
+    // The source is only read: the frame over it is the plug-in's to read.
+    ofxhost::Image source = Frame(in, top, bottom), output = Frame(out, top, bottom);
+    return plugin.ofx->render(plugin.ofx_instance, source, output, source.bounds(),
+                              in.premultiplied ? kOfxImagePreMultiplied : kOfxImageUnPreMultiplied);
 }
 
 bool IsIdentityOfx(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)

@@ -84,6 +84,14 @@ int CheckBuildsTakeOptions(const PluginBuilds& builds, const std::vector<std::st
     return kExitOk;
 }
 
+int ReadDepth(const CommandLine& line, const LoadedPlugin& plugin, const ImageReader& reader)
+{
+    bool float_file = false;
+    for (int p = 0; p < reader.pages(); ++p) float_file = float_file || reader.header(p).format.is_floating_point();
+    if (plugin.is_ofx()) return line.samples == Samples::Half || line.samples == Samples::Float ? 0 : line.depth;
+    return float_file && line.depth == 16 ? 0 : line.depth;
+}
+
 std::string BuildName(const LoadedPlugin& plugin)
 {
     return plugin.is_ofx() ? "the OFX build" : "the After Effects build";

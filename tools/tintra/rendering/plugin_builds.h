@@ -42,6 +42,11 @@ struct PluginBuilds {
 // page of float makes the whole file a float render.
 const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader);
 
+// The depth an opened file is read at through this build: the one asked
+// for, but a float file keeps its samples for float samples out of the OFX
+// build, and for the After Effects build, which makes them 16-bit at its edge.
+int ReadDepth(const CommandLine& line, const LoadedPlugin& plugin, const ImageReader& reader);
+
 // Loads the builds and applies the options to each. Returns kExitOk, or the
 // exit status after printing the one-line reason (an option that no build
 // takes is a usage error).

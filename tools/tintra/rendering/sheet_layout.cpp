@@ -49,12 +49,14 @@ const Glyph* FindGlyph(char c)
 
 void Fill(Image& sheet, int32_t x, int32_t y, uint8_t grey8)
 {
-    const size_t i = (size_t)y * (size_t)sheet.width + (size_t)x;
+    const size_t i = ((size_t)y * (size_t)sheet.width + (size_t)x) * 4;
     if (sheet.depth == 16) {
-        const uint16_t v = (uint16_t)(((uint32_t)grey8 * 32768u + 127u) / 255u);
-        sheet.pixels16[i] = PF_Pixel16{PF_MAX_CHAN16, v, v, v};
+        const uint16_t v = (uint16_t)(grey8 * 257u);
+        sheet.pixels16[i] = sheet.pixels16[i + 1] = sheet.pixels16[i + 2] = v;
+        sheet.pixels16[i + 3] = 65535;
     } else {
-        sheet.pixels8[i] = PF_Pixel{PF_MAX_CHAN8, grey8, grey8, grey8};
+        sheet.pixels8[i] = sheet.pixels8[i + 1] = sheet.pixels8[i + 2] = grey8;
+        sheet.pixels8[i + 3] = 255;
     }
 }
 
@@ -119,12 +121,12 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
     for (size_t c = 0; c < cells.size() && c < layout.cell_left.size(); ++c) {
         const Image& cell = *cells[c];
         for (int32_t y = 0; y < layout.cell_height; ++y) {
-            const size_t from = (size_t)y * (size_t)cell.width;
-            const size_t to = (size_t)(layout.cell_top + y) * (size_t)sheet.width + (size_t)layout.cell_left[c];
+            const size_t from = (size_t)y * (size_t)cell.width * 4;
+            const size_t to = ((size_t)(layout.cell_top + y) * (size_t)sheet.width + (size_t)layout.cell_left[c]) * 4;
             if (sheet.depth == 16)
-                std::memcpy(&sheet.pixels16[to], &cell.pixels16[from], (size_t)cell.width * sizeof(PF_Pixel16));
+                std::copy_n(&cell.pixels16[from], (size_t)cell.width * 4, &sheet.pixels16[to]);
             else
-                std::memcpy(&sheet.pixels8[to], &cell.pixels8[from], (size_t)cell.width * sizeof(PF_Pixel));
+                std::copy_n(&cell.pixels8[from], (size_t)cell.width * 4, &sheet.pixels8[to]);
         }
         if (c < labels.size()) DrawLabel(sheet, layout, (int)c, labels[c], scale);
     }

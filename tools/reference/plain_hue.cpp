@@ -1,4 +1,4 @@
-#include "reference/plain_hue.h"
+#include "tools/reference/plain_hue.h"
 
 #include <cfloat>
 #include <cmath>
