@@ -25,24 +25,17 @@ void WriteTiff(const std::string& path, int bits, int channels, TiffLayout layou
 // 246 bytes of TIFF whose one strip claims 30000 x 30000 16-bit RGB pixels.
 std::vector<unsigned char> TiffBomb()
 {
-    std::vector<unsigned char> t = {'I', 'I', 42, 0, 8, 0, 0, 0};
-    const auto put = [&](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) t.push_back((unsigned char)(v >> (8 * i)));
-    };
-    const uint32_t entries[][4] = {{256, 4, 1, 30000}, {257, 4, 1, 30000}, {258, 3, 1, 16},
-                                   {259, 3, 1, 1},     {262, 3, 1, 2},     {273, 4, 1, 200},
-                                   {277, 3, 1, 3},     {278, 4, 1, 30000}, {279, 4, 1, 0xFFFFFFFFu},
-                                   {284, 3, 1, 1}};
-    put(10, 2);
-    for (const auto& e : entries) {
-        put(e[0], 2);
-        put(e[1], 2);
-        put(e[2], 4);
-        put(e[3], 4);
-    }
-    put(0, 4);
-    t.resize(246, 0);
-    return t;
+    return TiffDirectory({{256, 4, 1, 30000},
+                          {257, 4, 1, 30000},
+                          {258, 3, 1, 16},
+                          {259, 3, 1, 1},
+                          {262, 3, 1, 2},
+                          {273, 4, 1, 200},
+                          {277, 3, 1, 3},
+                          {278, 4, 1, 30000},
+                          {279, 4, 1, 0xFFFFFFFFu},
+                          {284, 3, 1, 1}},
+                         246, 0);
 }
 
 struct BadCase {
@@ -53,13 +46,6 @@ struct BadCase {
     std::string message;  // expected on the single stderr line, "@" as above
     long file_size_limit = 0;  // bytes; 0: none
 };
-
-std::string Expand(const std::string& text, const ScratchDir& dir)
-{
-    std::string out;
-    for (char c : text) out += c == '@' ? dir.root() : std::string(1, c);
-    return out;
-}
 
 void PrintTo(const BadCase& c, std::ostream* out) { *out << c.name; }
 
@@ -76,11 +62,11 @@ TEST_P(BadInput, FailsCleanly)
     if (lstat(dir.path("in.png").c_str(), &info) == 0 && S_ISREG(info.st_mode)) input_before = ReadBytes(dir.path("in.png"));
 
     std::vector<std::string> args;
-    for (const std::string& a : c.args) args.push_back(Expand(a, dir));
+    for (const std::string& a : c.args) args.push_back(dir.expand(a));
     const ToolRun run = RunTintra(args, {}, c.file_size_limit);
 
     EXPECT_EQ(run.status, c.status) << run.err;
-    const std::string expected = "tintra: " + Expand(c.message, dir);
+    const std::string expected = "tintra: " + dir.expand(c.message);
     EXPECT_NE(run.err.find(expected), std::string::npos) << "stderr: " << run.err;
     // The error is one line; a file failure adds only the summary line.
     const std::string first_line = run.err.substr(0, run.err.find('\n'));
@@ -400,14 +386,14 @@ TEST_P(PluginError, IsReportedWithItsCode)
     ScratchDir dir;
     WriteBytes(dir.path("in.png"), GoodPng());
     std::vector<std::string> args;
-    for (const std::string& a : c.args) args.push_back(Expand(a, dir));
+    for (const std::string& a : c.args) args.push_back(dir.expand(a));
     args.push_back("--plugin");
     args.push_back(FailingPluginPath());
     const ToolRun run = RunTintra(args, {"TINTRA_REAL_PLUGIN=" + PluginPath(),
                                          std::string("TINTRA_FAIL_COMMAND=") + c.command,
                                          std::string("TINTRA_FAIL_CODE=") + c.code});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find(Expand(c.message, dir)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(dir.expand(c.message)), std::string::npos) << run.err;
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"in.png"}));
 }
 
