@@ -14,6 +14,7 @@
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/rendering/plugin.h"
+#include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/rendering/render_setup.h"
 #include "tools/tintra/rendering/sheet_layout.h"
 
@@ -116,10 +117,12 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
     }
     for (const std::string& note : notes) PrintError(line.output + ": " + note);
     if (!line.quiet)
-        std::fprintf(Messages(),
-                     "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %s\n",
                      line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
-                     sheet[0].image.width, sheet[0].image.height, sheet[0].image.depth);
+                     sheet[0].image.width, sheet[0].image.height,
+                     sheet[0].image.depth == 32   ? "float"
+                     : sheet[0].image.depth == 16 ? "16-bit"
+                                                  : "8-bit");
     if (!line.quiet)
         for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;
@@ -133,6 +136,9 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     ImageReader reader;
     reader.AllowDamaged(line.allow_damaged);
     reader.AutoOrient(line.auto_orient);
+    // As a render reads it for this build: through the OFX build, float
+    // stays float and 16 bits keep all their levels.
+    reader.OfxLayout(plugin.is_ofx());
     std::vector<Page> pages;
     std::vector<std::string> notes;
     std::string error;
@@ -141,7 +147,7 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     bool ok = opened == kGoOn;
     if (ok)
         ok = reader.Read(
-            pages, line.depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+            pages, ReadDepth(line, plugin), [](int, int32_t) { return !Interrupted(); }, notes, error);
     if (!ok) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(input + ": " + error);

@@ -79,8 +79,7 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
             const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
             if (!verdict.write) return Settle(frame, verdict);
             const RenderBuild& build = BuildFor(builds, reader);
-            const bool float_render = build.plugin.is_ofx();
-            reader.OfxLayout(float_render);
+            reader.OfxLayout(build.plugin.is_ofx());
             {
                 std::lock_guard<std::mutex> lock(frame.mutex);
                 frame.build = &build;
@@ -96,9 +95,7 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
                 frame.changed.notify_all();
                 return !Interrupted();
             };
-            // Float samples asked for keep a float file's own samples.
-            const bool float_out = line.samples == Samples::Half || line.samples == Samples::Float;
-            ok = reader.Read(frame.pages, float_render && float_out ? 0 : line.depth, rows, notes, error);
+            ok = reader.Read(frame.pages, ReadDepth(line, build.plugin), rows, notes, error);
             std::lock_guard<std::mutex> lock(frame.mutex);
             frame.notes = notes;
         }
@@ -336,7 +333,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         outs.push_back(MakeImage(page.image.width, page.image.height, page.image.depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
         outs.back().full16 = page.image.full16;
-        headers.push_back(OutputHeader(outs.back(), &page.header));
+        headers.push_back(OutputHeader(outs.back(), &page.header, in.format));
         carried.push_back(&page.carried);
         total_pixels += (int64_t)page.image.width * page.image.height;
     }

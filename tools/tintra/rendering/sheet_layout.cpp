@@ -50,7 +50,15 @@ const Glyph* FindGlyph(char c)
 void Fill(Image& sheet, int32_t x, int32_t y, uint8_t grey8)
 {
     const size_t i = (size_t)y * (size_t)sheet.width + (size_t)x;
-    if (sheet.depth == 16) {
+    if (sheet.depth == 32) {
+        const float v = (float)grey8 / 255.0f;
+        float* p = &sheet.pixelsf[i * 4];
+        p[0] = p[1] = p[2] = v;
+        p[3] = 1.0f;
+    } else if (sheet.depth == 16 && sheet.full16) {
+        const uint16_t v = (uint16_t)(grey8 * 257u);
+        sheet.pixels16[i] = PF_Pixel16{0xFFFF, v, v, v};
+    } else if (sheet.depth == 16) {
         const uint16_t v = (uint16_t)(((uint32_t)grey8 * 32768u + 127u) / 255u);
         sheet.pixels16[i] = PF_Pixel16{PF_MAX_CHAN16, v, v, v};
     } else {
@@ -107,6 +115,8 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
 {
     const Image& first = *cells.front();
     Image sheet = MakeImage(layout.width, layout.height, first.depth, first.has_alpha);
+    sheet.premultiplied = first.premultiplied;
+    sheet.full16 = first.full16;
     // The labels are the popup's own names ("Chroma Clipped", not a keyword
     // that reads like the Chroma control): letters shrink until every label
     // fits under its cell, all in one size.
@@ -121,7 +131,9 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
         for (int32_t y = 0; y < layout.cell_height; ++y) {
             const size_t from = (size_t)y * (size_t)cell.width;
             const size_t to = (size_t)(layout.cell_top + y) * (size_t)sheet.width + (size_t)layout.cell_left[c];
-            if (sheet.depth == 16)
+            if (sheet.depth == 32)
+                std::memcpy(&sheet.pixelsf[to * 4], &cell.pixelsf[from * 4], (size_t)cell.width * 4 * sizeof(float));
+            else if (sheet.depth == 16)
                 std::memcpy(&sheet.pixels16[to], &cell.pixels16[from], (size_t)cell.width * sizeof(PF_Pixel16));
             else
                 std::memcpy(&sheet.pixels8[to], &cell.pixels8[from], (size_t)cell.width * sizeof(PF_Pixel));
