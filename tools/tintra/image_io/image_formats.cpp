@@ -118,7 +118,10 @@ bool CheckPagesFit(const std::string& path, int pages, std::string& error)
 
 AlphaKind AlphaKindOf(const std::string& format)
 {
-    return format == "tiff" ? AlphaKind::Either : format == "openexr" ? AlphaKind::Premultiplied : AlphaKind::Straight;
+    // Maya's IFF, as EXR, holds premultiplied colour; the library's readers
+    // of both give their samples as stored.
+    if (format == "openexr" || format == "iff") return AlphaKind::Premultiplied;
+    return format == "tiff" ? AlphaKind::Either : AlphaKind::Straight;
 }
 
 bool StoresAssociatedAlpha(const std::string& format, const OIIO::ImageSpec& header)

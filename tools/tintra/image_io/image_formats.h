@@ -32,7 +32,7 @@ std::string LibraryReason(std::string text, const std::string& path);
 std::string CommaList(const std::vector<std::string>& items);
 
 // Whether a page's alpha is stored premultiplied (associated): a TIFF that
-// says so, and every EXR. Other formats store straight alpha; a reader that
+// says so, and every EXR and IFF. Other formats store straight alpha; a reader that
 // does not know (BMP, SGI, DPX) gives its samples as stored.
 bool StoresAssociatedAlpha(const std::string& format, const OIIO::ImageSpec& header);
 // Whether a format can say which kind of alpha it stores (TIFF), or else

@@ -13,6 +13,7 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/output_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
+#include "tools/tintra/image_io/tiled_rows.h"
 #include "tools/tintra/image_io/written_check.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
@@ -41,8 +42,8 @@ struct ImageWriter::State {
     std::string carried_note;  // channels left out or changed by the format
     std::vector<unsigned char> mixed;  // rows of colour and carried channels together
     bool no_clobber = false;
-    bool checking = false;  // the written pixels are read back and compared
-    WrittenCheck check;
+    WrittenCheck check;  // how the written file is read back
+    std::unique_ptr<TiledRows> tiles;  // for a writer that takes tiles only
 
     // Why a write failed, in the system's words, or empty if unknown: the
     // proxy's record, or else one more write past the end, which meets what
@@ -136,7 +137,7 @@ bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& err
     }
     back.reset();
     std::string unlike;
-    if (s.checking && !s.check.Verify(s.temp, s.format, unlike)) {
+    if (s.check.active() && !s.check.Verify(s.temp, s.format, unlike)) {
         const std::string reason = s.SystemLibraryReason();
         error = "cannot write: " + (!reason.empty() ? reason : unlike);
         return false;
@@ -274,7 +275,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
     PrepareHeaders(s, options);
 
     const CreatingFile creating;
-    const int fd = CreateTempFile(TempPattern(path), s.temp);
+    const int fd = CreateTempFile(TempPattern(path, s.format == "jpeg2000"), s.temp);
     if (fd < 0) {
         error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
         return false;
@@ -297,8 +298,9 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         return false;
     }
     NoteHeldSamples(s, 0);
-    s.checking = !s.proxy && WrittenCheck::Applies(s.format, s.out->spec());
-    if (s.checking) s.check.StartPage(s.out->spec().format);
+    if (!s.proxy) s.check = WrittenCheck(WrittenCheck::KindFor(s.format, s.out->spec()));
+    if (s.check.active()) s.check.StartPage(s.out->spec());
+    if (TiledRows::Needed(*s.out)) s.tiles.reset(new TiledRows);
     return true;
 }
 
@@ -314,7 +316,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
             return false;
         }
         NoteHeldSamples(s, page);
-        if (s.checking) s.check.StartPage(s.out->spec().format);
+        if (s.check.active()) s.check.StartPage(s.out->spec());
     }
     const CarriedChannels* carried = (size_t)page < s.carried.size() ? s.carried[(size_t)page] : nullptr;
     const size_t nch = carried != nullptr && carried->whole ? 0 : image.has_alpha ? 4 : 3;
@@ -328,13 +330,14 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *carried, first, count, s.mixed);
     const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
     const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
-    if (!s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data()) ||
+    if (!(s.tiles ? s.tiles->Write(*s.out, top, bottom, written, samples.data())
+                  : s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data())) ||
         (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());
         return false;
     }
     // Mixed rows are in the file's own types: one type for all where checked (TIFF).
-    if (s.checking)
+    if (s.check.active())
         s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(),
                         count * (mixed ? (size_t)opened.nchannels : nch));
     return true;
