@@ -61,6 +61,10 @@ int OpenSheetInput(const CommandLine& line, int cells, ImageReader& reader, std:
                 ")";
         return kExitFailed;
     }
+    if (!CheckSizeFits(line.output, planned.width, planned.height, error)) {
+        error = "its sheet: " + error;
+        return kExitFailed;
+    }
     if (line.dry_run) {
         std::printf("would write %s: %s beside its renders, %dx%d\n", line.output.c_str(), input.c_str(), planned.width,
                     planned.height);

@@ -9,7 +9,8 @@
 #include <OpenImageIO/imageio.h>
 
 // Whether a name ends in an extension OpenImageIO reads (for the frames of
-// a folder) or writes (for outputs).
+// a folder) or writes as an image a render fits in (for outputs: not a
+// one-channel depth map, a terminal or nowhere).
 bool IsReadableImageName(const std::string& path);
 bool IsWritableImageName(const std::string& path);
 
@@ -20,6 +21,11 @@ bool CheckOutputPath(const std::string& path, std::string& error);
 // Refuses pages > 1 for an output whose format holds a single page, so that
 // no page is dropped in silence.
 bool CheckPagesFit(const std::string& path, int pages, std::string& error);
+
+// Refuses a size the output's writer cannot encode: OpenImageIO 2.4
+// writes a JPEG 2000 of less than 32 pixels a side as a file no reader
+// opens, and an ICO holds at most 256.
+bool CheckSizeFits(const std::string& path, int width, int height, std::string& error);
 
 // The extension of a path in lower case, without the dot ("" if none).
 std::string ExtensionOf(const std::string& path);

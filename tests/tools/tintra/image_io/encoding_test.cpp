@@ -41,7 +41,7 @@ TEST_P(Encoding, IsWhatWasAskedOrTheSources)
     const EncodingCase& c = GetParam();
     ScratchDir dir;
     const std::string in = dir.path(std::string("in.") + c.in_ext), out = dir.path(std::string("out.") + c.out_ext);
-    ASSERT_TRUE(WriteWithLibrary(in, MakeRaw(24, 16, c.in_bits > 8 ? 16 : 8, 3, 3), false,
+    ASSERT_TRUE(WriteWithLibrary(in, MakeRaw(32, 32, c.in_bits > 8 ? 16 : 8, 3, 3), false,
                                  c.in_bits == 10 ? std::vector<std::pair<std::string, int>>{{"oiio:BitsPerSample", 10}}
                                                  : std::vector<std::pair<std::string, int>>{}));
     if (*c.in_compression != '\0') {
