@@ -145,6 +145,10 @@ bool CheckSizeFits(const std::string& path, int width, int height, std::string& 
             ExtensionOf(path) + " file holds " + std::to_string(least) + " to " + std::to_string(most) + " each way";
     return false;
 }
+bool CheckOutputHolds(const std::string& path, int pages, const OIIO::ImageSpec& first, std::string& error)
+{
+    return CheckPagesFit(path, pages, error) && CheckSizeFits(path, first.width, first.height, error);
+}
 
 AlphaKind AlphaKindOf(const std::string& format)
 {

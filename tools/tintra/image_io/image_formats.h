@@ -26,6 +26,9 @@ bool CheckPagesFit(const std::string& path, int pages, std::string& error);
 // writes a JPEG 2000 of less than 32 pixels a side as a file no reader
 // opens, and an ICO holds at most 256.
 bool CheckSizeFits(const std::string& path, int width, int height, std::string& error);
+// Both, for an input of these pages, the first with this header: what a
+// render and its dry run check from the headers, before any pixel.
+bool CheckOutputHolds(const std::string& path, int pages, const OIIO::ImageSpec& first, std::string& error);
 
 // The extension of a path in lower case, without the dot ("" if none).
 std::string ExtensionOf(const std::string& path);

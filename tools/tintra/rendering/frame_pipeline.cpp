@@ -73,8 +73,7 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
         reader.CarryChannelsPast(line.layer);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
-            CheckPagesFit(item.output, reader.pages(), error) &&
-            CheckSizeFits(item.output, reader.header(0).width, reader.header(0).height, error)) {
+            CheckOutputHolds(item.output, reader.pages(), reader.header(0), error)) {
             // A re-run of an interrupted sequence or farm chunk keeps the
             // frames it already wrote, having read no more than a header.
             const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
