@@ -25,17 +25,10 @@ void WriteTiff(const std::string& path, int bits, int channels, TiffLayout layou
 // 246 bytes of TIFF whose one strip claims 30000 x 30000 16-bit RGB pixels.
 std::vector<unsigned char> TiffBomb()
 {
-    return TiffDirectory({{256, 4, 1, 30000},
-                          {257, 4, 1, 30000},
-                          {258, 3, 1, 16},
-                          {259, 3, 1, 1},
-                          {262, 3, 1, 2},
-                          {273, 4, 1, 200},
-                          {277, 3, 1, 3},
-                          {278, 4, 1, 30000},
-                          {279, 4, 1, 0xFFFFFFFFu},
-                          {284, 3, 1, 1}},
-                         246, 0);
+    const std::vector<std::array<uint32_t, 4>> entries = {
+        {256, 4, 1, 30000}, {257, 4, 1, 30000}, {258, 3, 1, 16},    {259, 3, 1, 1},           {262, 3, 1, 2},
+        {273, 4, 1, 200},   {277, 3, 1, 3},     {278, 4, 1, 30000}, {279, 4, 1, 0xFFFFFFFFu}, {284, 3, 1, 1}};
+    return TiffDirectory(entries, 246, 0);
 }
 
 struct BadCase {

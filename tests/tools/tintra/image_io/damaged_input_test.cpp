@@ -33,16 +33,10 @@ std::vector<unsigned char> Written(const ScratchDir& dir, const char* ext, int b
 // at byte 200, holding `bytes` of the size's pixels and nothing after.
 std::vector<unsigned char> TiffWithStripPastTheEnd(uint32_t width, uint32_t height, uint32_t compression)
 {
-    return TiffDirectory({{256, 4, 1, width},
-                          {257, 4, 1, height},
-                          {258, 3, 1, 8},
-                          {259, 3, 1, compression},
-                          {262, 3, 1, 2},
-                          {273, 4, 1, 200},
-                          {277, 3, 1, 3},
-                          {278, 4, 1, height},
-                          {279, 4, 1, width * height * 3}},
-                         200 + 64, 0x40);
+    const std::vector<std::array<uint32_t, 4>> entries = {
+        {256, 4, 1, width}, {257, 4, 1, height}, {258, 3, 1, 8},      {259, 3, 1, compression},       {262, 3, 1, 2},
+        {273, 4, 1, 200},   {277, 3, 1, 3},      {278, 4, 1, height}, {279, 4, 1, width * height * 3}};
+    return TiffDirectory(entries, 200 + 64, 0x40);
 }
 
 struct DamagedCase {
