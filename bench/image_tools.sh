@@ -24,20 +24,9 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 "$build/tintra" generate scene --size 3840x2160 --depth 16 --png-compression 6 -o "$work/in.png" 2>/dev/null
 
-# Wall time of one command in milliseconds; its output is discarded.
-millis() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
-
-median() { tr ' ' '\n' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(uname -sr)"
-echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+# shellcheck source=bench/wall_times.sh
+source "$root/bench/wall_times.sh"
+describe_machine
 echo "tools:   $(convert -version | head -1 | cut -d' ' -f2-3), oiiotool $(oiiotool --version 2>&1 | head -1 | awk '{print $NF}'), $("$build/tintra" --version | head -1)"
 echo "input:   3840x2160 16-bit RGB PNG, $(stat -c %s "$work/in.png") bytes; $rounds rounds"
 

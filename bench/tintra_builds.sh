@@ -26,19 +26,9 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 "$build/tintra" generate scene --size 3840x2160 --depth 16 -o "$work/in.tif" 2>/dev/null
 
-# Wall and CPU (user + system) time of one command in milliseconds, as
-# "WALL CPU"; its output is discarded.
-millis() {
-  local TIMEFORMAT='%R %U %S' times
-  times=$({ time "$@" >/dev/null 2>&1; } 2>&1)
-  echo "$times" | awk '{ printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000 }'
-}
-
-median() { tr ' ' '\n' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-
-echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(uname -sr)"
-echo "date:    $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+# shellcheck source=bench/wall_times.sh
+source "$root/bench/wall_times.sh"
+describe_machine
 echo "input:   3840x2160 16-bit RGB TIFF, $(stat -c %s "$work/in.tif") bytes; $rounds rounds"
 
 ae=() ofx=() ae_cpu=() ofx_cpu=()

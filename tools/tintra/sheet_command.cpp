@@ -16,6 +16,7 @@
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/rendering/plugin.h"
+#include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/rendering/render_setup.h"
 #include "tools/tintra/rendering/sheet_layout.h"
 
@@ -84,6 +85,10 @@ int OpenSheetInput(const CommandLine& line, int cells, const ColorRoute& route, 
                 ")";
         return kExitFailed;
     }
+    if (!CheckSizeFits(line.output, planned.width, planned.height, error)) {
+        error = "its sheet: " + error;
+        return kExitFailed;
+    }
     if (line.no_clobber) {
         const int kept = KeepExistingSheet(line, planned, error);
         if (kept != kGoOn) return kept;
@@ -143,11 +148,13 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
         return kExitFailed;
     }
     if (!line.quiet)
-        for (const std::string& note : notes) PrintError(line.output + ": " + note);
     // --quiet keeps errors and the summary, as for render.
-    std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %d-bit\n",
+    std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %s\n",
                  line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(), sheet[0].image.width,
-                 sheet[0].image.height, sheet[0].image.depth);
+                 sheet[0].image.height,
+                 sheet[0].image.depth == 32   ? "float"
+                 : sheet[0].image.depth == 16 ? "16-bit"
+                                              : "8-bit");
     if (!line.quiet)
         for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;
@@ -167,12 +174,12 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     const int opened = OpenSheetInput(line, (int)values[(size_t)popup].choices.size() + 1, route, reader, error);
     if (opened == kExitOk) return kExitOk;
     bool ok = opened == kGoOn;
-    // A sheet of a float file is made at 16 bits, its values clipped (and
-    // counted), whichever build renders it.
-    const int depth = line.depth == 0 && ok && reader.header(0).format.is_floating_point() ? 16 : line.depth;
-    if (ok)
-        ok = reader.Read(
-            pages, depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+    // As a render reads it for this build: through the OFX build float stays
+    // float; the After Effects build renders it at 16 bits, so the input cell
+    // is read so too (its clipped values counted), to sit beside its renders.
+    const bool float_file = ok && reader.header(0).format.is_floating_point();
+    const int depth = !plugin.is_ofx() && float_file && line.depth != 8 ? 16 : ReadDepth(line, plugin, reader);
+    if (ok) ok = reader.Read(pages, depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
     if (!ok) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(input + ": " + error);

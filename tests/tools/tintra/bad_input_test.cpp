@@ -25,24 +25,10 @@ void WriteTiff(const std::string& path, int bits, int channels, TiffLayout layou
 // 246 bytes of TIFF whose one strip claims 30000 x 30000 16-bit RGB pixels.
 std::vector<unsigned char> TiffBomb()
 {
-    std::vector<unsigned char> t = {'I', 'I', 42, 0, 8, 0, 0, 0};
-    const auto put = [&](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) t.push_back((unsigned char)(v >> (8 * i)));
-    };
-    const uint32_t entries[][4] = {{256, 4, 1, 30000}, {257, 4, 1, 30000}, {258, 3, 1, 16},
-                                   {259, 3, 1, 1},     {262, 3, 1, 2},     {273, 4, 1, 200},
-                                   {277, 3, 1, 3},     {278, 4, 1, 30000}, {279, 4, 1, 0xFFFFFFFFu},
-                                   {284, 3, 1, 1}};
-    put(10, 2);
-    for (const auto& e : entries) {
-        put(e[0], 2);
-        put(e[1], 2);
-        put(e[2], 4);
-        put(e[3], 4);
-    }
-    put(0, 4);
-    t.resize(246, 0);
-    return t;
+    const std::vector<std::array<uint32_t, 4>> entries = {
+        {256, 4, 1, 30000}, {257, 4, 1, 30000}, {258, 3, 1, 16},    {259, 3, 1, 1},           {262, 3, 1, 2},
+        {273, 4, 1, 200},   {277, 3, 1, 3},     {278, 4, 1, 30000}, {279, 4, 1, 0xFFFFFFFFu}, {284, 3, 1, 1}};
+    return TiffDirectory(entries, 246, 0);
 }
 
 struct BadCase {
@@ -53,13 +39,6 @@ struct BadCase {
     std::string message;  // expected on the single stderr line, "@" as above
     long file_size_limit = 0;  // bytes; 0: none
 };
-
-std::string Expand(const std::string& text, const ScratchDir& dir)
-{
-    std::string out;
-    for (char c : text) out += c == '@' ? dir.root() : std::string(1, c);
-    return out;
-}
 
 void PrintTo(const BadCase& c, std::ostream* out) { *out << c.name; }
 
@@ -76,11 +55,11 @@ TEST_P(BadInput, FailsCleanly)
     if (lstat(dir.path("in.png").c_str(), &info) == 0 && S_ISREG(info.st_mode)) input_before = ReadBytes(dir.path("in.png"));
 
     std::vector<std::string> args;
-    for (const std::string& a : c.args) args.push_back(Expand(a, dir));
+    for (const std::string& a : c.args) args.push_back(dir.expand(a));
     const ToolRun run = RunTintra(args, {}, c.file_size_limit);
 
     EXPECT_EQ(run.status, c.status) << run.err;
-    const std::string expected = "tintra: " + Expand(c.message, dir);
+    const std::string expected = "tintra: " + dir.expand(c.message);
     EXPECT_NE(run.err.find(expected), std::string::npos) << "stderr: " << run.err;
     // The error is one line; a file failure adds only the summary line.
     const std::string first_line = run.err.substr(0, run.err.find('\n'));
@@ -318,6 +297,16 @@ INSTANTIATE_TEST_SUITE_P(
                 {"render", "@/in.png", "-o", "@/out.xyz"},
                 2,
                 "-o @/out.xyz: unknown output format"},
+        BadCase{"output_format_not_for_renders",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "@/out.zfile"},
+                2,
+                "-o @/out.zfile: a .zfile output holds one channel of depth, not a colour image"},
+        BadCase{"output_too_small_for_jpeg2000",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "@/out.jp2"},
+                1,
+                "@/in.png: the image is 12 x 10 pixels, but a .jp2 file holds 32 to 30000 each way"},
         BadCase{"output_missing", kGoodPng, {"render", "@/in.png"}, 2, "-o OUT is missing"},
         BadCase{"output_is_the_input",
                 kGoodPng,
@@ -432,14 +421,14 @@ TEST_P(PluginError, IsReportedWithItsCode)
     ScratchDir dir;
     WriteBytes(dir.path("in.png"), GoodPng());
     std::vector<std::string> args;
-    for (const std::string& a : c.args) args.push_back(Expand(a, dir));
+    for (const std::string& a : c.args) args.push_back(dir.expand(a));
     args.push_back("--plugin");
     args.push_back(FailingPluginPath());
     const ToolRun run = RunTintra(args, {"TINTRA_REAL_PLUGIN=" + PluginPath(),
                                          std::string("TINTRA_FAIL_COMMAND=") + c.command,
                                          std::string("TINTRA_FAIL_CODE=") + c.code});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find(Expand(c.message, dir)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(dir.expand(c.message)), std::string::npos) << run.err;
     EXPECT_EQ(dir.list(), (std::vector<std::string>{"in.png"}));
 }
 

@@ -91,4 +91,30 @@ TEST(SheetLabels, AreWrittenUnderEveryCell)
     }
 }
 
+// Through the OFX build (five clip methods) a float input's sheet stays
+// float: its input cell and, at identity, its None cell hold the file's
+// values unclipped, and EXR's premultiplied alpha is not called straight.
+TEST(SheetOfFloat, KeepsTheInputsValuesAndAlpha)
+{
+    ScratchDir dir;
+    const int w = 16, h = 8, gap = 4, sheet_width = 6 * w + 7 * gap;
+    std::vector<float> in((size_t)w * h * 4);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = i % 4 == 3 ? 0.5f : -0.25f + 0.03125f * (float)(i % 97);
+    ASSERT_TRUE(WriteFloatFile(dir.path("in.exr"), w, h, 4, in, false));
+    const ToolRun run = RunTintra({"sheet", dir.path("in.exr"), "-o", dir.path("sheet.exr")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("straight"), std::string::npos) << run.err;
+    std::vector<float> sheet;
+    bool half = true;
+    ASSERT_TRUE(ReadFloatFile(dir.path("sheet.exr"), sheet, &half));
+    EXPECT_FALSE(half);
+    for (int cell : {0, 5})
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c)
+                    ASSERT_EQ(sheet[((size_t)(gap + y) * sheet_width + gap + cell * (w + gap) + x) * 4 + c],
+                              in[((size_t)y * w + x) * 4 + c])
+                        << "cell " << cell << " at " << x << "," << y;
+}
+
 }  // namespace

@@ -80,6 +80,32 @@ ScratchDir::ScratchDir()
 
 ScratchDir::~ScratchDir() { RemoveTree(root_); }
 
+std::string ScratchDir::expand(const std::string& text) const
+{
+    std::string out;
+    for (char c : text) out += c == '@' ? root_ : std::string(1, c);
+    return out;
+}
+
+std::vector<unsigned char> TiffDirectory(const std::vector<std::array<uint32_t, 4>>& entries, size_t size,
+                                         unsigned char fill)
+{
+    std::vector<unsigned char> t = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    const auto put = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) t.push_back((unsigned char)(v >> (8 * i)));
+    };
+    put((uint32_t)entries.size(), 2);
+    for (const auto& e : entries) {
+        put(e[0], 2);
+        put(e[1], 2);
+        put(e[2], 4);
+        put(e[3], 4);
+    }
+    put(0, 4);
+    t.resize(size, fill);
+    return t;
+}
+
 std::vector<std::string> ScratchDir::list(const std::string& sub) const
 {
     std::vector<std::string> names;

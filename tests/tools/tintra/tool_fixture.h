@@ -2,6 +2,7 @@
 // without tintra's own image code, and a way to run the tintra executable.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -21,6 +22,9 @@ public:
     const std::string& root() const { return root_; }
     // Names of the entries, sorted, hidden ones included.
     std::vector<std::string> list(const std::string& sub = "") const;
+    // text with every '@' made the folder's path: arguments and messages
+    // of a table written before the folder exists.
+    std::string expand(const std::string& text) const;
 
 private:
     std::string root_;
@@ -48,6 +52,11 @@ std::vector<unsigned char> EncodePng(
     const std::vector<std::pair<std::string, std::vector<unsigned char>>>& chunks = {});
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> ReadBytes(const std::string& path);
+
+// A little-endian TIFF of one directory, right after its header, holding
+// these entries {tag, type, count, value}, padded with fill to size bytes.
+std::vector<unsigned char> TiffDirectory(const std::vector<std::array<uint32_t, 4>>& entries, size_t size,
+                                         unsigned char fill);
 
 // Raw samples of a PNG read with plain libpng calls; false if it cannot.
 bool ReadPngSamples(const std::string& path, RawImage& image);

@@ -98,7 +98,8 @@ characteristic, its colour-space tag, or else its format's convention.
 Writes one image that shows IN beside its renders with each choice of the
 plug-in's popup parameter, left to right in the popup's order, each cell
 labelled with the input's or the choice's name. The cells are the input's
-size, separated by a grey border.
+size, separated by a grey border, in the samples a render through the same
+build would have (through the OFX build, a float input's sheet stays float).
 
 Effect parameters are options as for render, all but the popup.
 )",

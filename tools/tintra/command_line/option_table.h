@@ -64,8 +64,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      "the output's samples: uint8, uint10, uint12, uint16, half or float (8 and 16 are uint8 and uint16); "
      "default: the input's, as near as the format holds. uint8 renders at 8 bits, the rest at 16"},
     {"compression", 0, "NAME[:Q]", kRender | kSheet | kGenerate, OptionId::Compression,
-     "the output's compression as OpenImageIO names it (zip, lzw, none, rle, jpeg:90, ...); default: the "
-     "format's (TIFF zip, JPEG quality 98)"},
+     "the output's compression as OpenImageIO names it (zip, lzw, none, rle, jpeg:90, ...); default: an EXR "
+     "input's for an EXR output, else the format's (TIFF zip, JPEG quality 98)"},
     {"png-compression", 0, "L", kRender | kSheet | kGenerate, OptionId::PngLevel,
      "zlib level of a PNG output, 0..9 (default 1: fast)"},
     {"subsampling", 0, "S", kRender | kSheet | kGenerate, OptionId::Subsampling,

@@ -31,13 +31,18 @@ private:
     int fd_;
 };
 
-// Every chunk's length must fit in what is left of the file.
+// Every chunk's length must fit in what is left of the file, but for image
+// data cut short, which libpng reads as it goes rather than all at once.
 void Png(const File& file, uint64_t size, HeaderClaim& claim)
 {
     unsigned char head[8], ihdr[13];
     uint64_t at = 8;
     for (int chunk = 0; chunk < 100000 && file.Read(at, head, 8); ++chunk) {
         const uint64_t length = Big32(head);
+        if (length <= 0x7FFFFFFFu && at + 12 + length > size && std::memcmp(head + 4, "IDAT", 4) == 0) {
+            claim.cut_short = "the file ends inside its image data";
+            return;
+        }
         if (length > 0x7FFFFFFFu || at + 12 + length > size) {
             claim.problem = "a " + std::string(reinterpret_cast<const char*>(head + 4), 4) + " chunk claims " +
                             std::to_string(length) + " bytes, more than the file holds";

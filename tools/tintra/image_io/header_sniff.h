@@ -11,6 +11,7 @@ struct HeaderClaim {
     uint64_t width = 0, height = 0;  // 0: not known before opening
     int channels = 0;
     std::string problem;  // a header that cannot be right, in a few words
+    std::string cut_short;  // a file that ends inside its image data, in a few words
     std::string unsupported;  // a valid layout the library cannot read, in a few words
 };
 

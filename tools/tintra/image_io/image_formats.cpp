@@ -10,6 +10,8 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "tools/tintra/image_io/image.h"
+
 namespace {
 
 std::string Lower(std::string text)
@@ -18,20 +20,32 @@ std::string Lower(std::string text)
     return text;
 }
 
-// Extension -> whether OpenImageIO can write it, from the library's own lists.
-const std::map<std::string, bool>& KnownExtensions()
+// Formats the library writes that cannot take a render, and why.
+const char* NotForRenders(const std::string& format)
 {
-    static const std::map<std::string, bool> known = [] {
+    if (format == "zfile") return "holds one channel of depth, not a colour image";
+    if (format == "term") return "is a picture drawn on a terminal, not a file";
+    if (format == "null") return "is written nowhere";
+    return nullptr;
+}
+
+// Extension -> the format OpenImageIO writes it as ("" for one it only
+// reads), from the library's own lists.
+const std::map<std::string, std::string>& KnownExtensions()
+{
+    static const std::map<std::string, std::string> known = [] {
         std::set<std::string> writers;
         for (const std::string& f : OIIO::Strutil::splits(OIIO::get_string_attribute("output_format_list"), ","))
             writers.insert(f);
-        std::map<std::string, bool> map;
+        std::map<std::string, std::string> map;
         for (const std::string& entry : OIIO::Strutil::splits(OIIO::get_string_attribute("extension_list"), ";")) {
             const size_t colon = entry.find(':');
             if (colon == std::string::npos) continue;
-            const bool writes = writers.count(entry.substr(0, colon)) != 0;
-            for (const std::string& ext : OIIO::Strutil::splits(entry.substr(colon + 1), ","))
-                map[Lower(ext)] = map[Lower(ext)] || writes;
+            const std::string format = entry.substr(0, colon);
+            for (const std::string& ext : OIIO::Strutil::splits(entry.substr(colon + 1), ",")) {
+                std::string& writer = map[Lower(ext)];
+                if (writer.empty() && writers.count(format) != 0) writer = format;
+            }
         }
         return map;
     }();
@@ -74,11 +88,17 @@ bool IsReadableImageName(const std::string& path) { return KnownExtensions().cou
 bool IsWritableImageName(const std::string& path)
 {
     const auto found = KnownExtensions().find(ExtensionOf(path));
-    return found != KnownExtensions().end() && found->second;
+    return found != KnownExtensions().end() && !found->second.empty() && NotForRenders(found->second) == nullptr;
 }
 
 bool CheckOutputPath(const std::string& path, std::string& error)
 {
+    const auto found = KnownExtensions().find(ExtensionOf(path));
+    const char* unfit = found != KnownExtensions().end() ? NotForRenders(found->second) : nullptr;
+    if (unfit != nullptr) {
+        error = "a ." + ExtensionOf(path) + " output " + unfit + ": use an image extension such as .png, .tif, .exr";
+        return false;
+    }
     if (!IsWritableImageName(path)) {
         error = "unknown output format (use an image extension such as .png, .tif, .jpg, .exr)";
         return false;
@@ -115,10 +135,27 @@ bool CheckPagesFit(const std::string& path, int pages, std::string& error)
     return false;
 }
 
+bool CheckSizeFits(const std::string& path, int width, int height, std::string& error)
+{
+    const auto found = KnownExtensions().find(ExtensionOf(path));
+    const std::string format = found != KnownExtensions().end() ? found->second : "";
+    const int least = format == "jpeg2000" ? 32 : 1, most = format == "ico" ? 256 : kMaxImageSide;
+    if (width >= least && height >= least && width <= most && height <= most) return true;
+    error = "the image is " + std::to_string(width) + " x " + std::to_string(height) + " pixels, but a ." +
+            ExtensionOf(path) + " file holds " + std::to_string(least) + " to " + std::to_string(most) + " each way";
+    return false;
+}
+bool CheckOutputHolds(const std::string& path, int pages, const OIIO::ImageSpec& first, std::string& error)
+{
+    return CheckPagesFit(path, pages, error) && CheckSizeFits(path, first.width, first.height, error);
+}
 
 AlphaKind AlphaKindOf(const std::string& format)
 {
-    return format == "tiff" ? AlphaKind::Either : format == "openexr" ? AlphaKind::Premultiplied : AlphaKind::Straight;
+    // Maya's IFF, as EXR, holds premultiplied colour; the library's readers
+    // of both give their samples as stored.
+    if (format == "openexr" || format == "iff") return AlphaKind::Premultiplied;
+    return format == "tiff" ? AlphaKind::Either : AlphaKind::Straight;
 }
 
 bool StoresAssociatedAlpha(const std::string& format, const OIIO::ImageSpec& header)

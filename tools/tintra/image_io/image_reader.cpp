@@ -216,6 +216,13 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
                                         : "truncated or corrupt: " + sniffed.problem;
         return false;
     }
+    if (!sniffed.cut_short.empty()) {
+        if (!allow_damaged_) {
+            error = "truncated or corrupt: " + sniffed.cut_short + " (--allow-damaged renders what can be read)";
+            return false;
+        }
+        damage_ = "truncated or corrupt: " + sniffed.cut_short;
+    }
     const uint64_t pixels = sniffed.width * sniffed.height;
     if (sniffed.width != 0 &&
         RefusesSize("", ClaimedSize{sniffed.width, sniffed.height, pixels, pixels * (uint64_t)sniffed.channels, false},
@@ -303,13 +310,29 @@ ImageReader::BandsRead ImageReader::ReadBands(size_t i, const Channels& channels
                                                  OIIO::AutoStride, OIIO::AutoStride, OnRead, &p)
                             : input_->read_scanlines((int)i, 0, header.y + top, header.y + bottom, 0, 0,
                                                      header.nchannels, type, buffer_.data());
-        if (!ok) return BandsRead::Failed;
-        const size_t first = (size_t)top * width, count = (size_t)(bottom - top) * width;
+        // A band cut short keeps its rows before the cut.
+        const int32_t got = ok                                         ? bottom - top
+                            : allow_damaged_ && header.tile_width == 0 ? SalvageRows(i, top, bottom, type)
+                                                                       : 0;
+        const size_t first = (size_t)top * width, count = (size_t)got * width;
         ToRgba(buffer_.data(), count, nch, source, channels, image, first, counts.clipped);
         if (source == Source::Float && image.depth != 32) counts.float_values += count * (channels.alpha >= 0 ? 4 : 3);
+        if (!ok) return BandsRead::Failed;
         if (!rows((int)i, report_rows ? bottom : 0)) return BandsRead::Interrupted;
     }
     return BandsRead::Whole;
+}
+
+int32_t ImageReader::SalvageRows(size_t i, int32_t top, int32_t bottom, OIIO::TypeDesc type)
+{
+    const OIIO::ImageSpec& header = headers_[i];
+    const size_t row_bytes = (size_t)header.width * (size_t)header.nchannels * type.size();
+    const QuietLibraries quiet;
+    int32_t y = top;
+    while (y < bottom && input_->read_scanlines((int)i, 0, header.y + y, header.y + y + 1, 0, 0, header.nchannels, type,
+                                                buffer_.data() + (size_t)(y - top) * row_bytes))
+        ++y;
+    return y - top;
 }
 
 bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,

@@ -100,6 +100,9 @@ private:
                        std::set<std::string>& dropped, std::set<std::string>& grey, std::string& error) const;
     bool ReadPage(size_t i, const Channels& channels, Page& page, const std::function<bool(int, int32_t)>& rows,
                   SampleCounts& counts, std::string& error);
+    // After a band failed: its rows read one at a time as far as they go
+    // into buffer_; returns how many.
+    int32_t SalvageRows(size_t i, int32_t top, int32_t bottom, OIIO::TypeDesc type);
     BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool report_rows,
                         const std::function<bool(int, int32_t)>& rows, SampleCounts& counts);
 

@@ -14,6 +14,7 @@
 #include "tools/tintra/image_io/output_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
 #include "tools/tintra/image_io/writer_state.h"
+#include "tools/tintra/image_io/tiled_rows.h"
 #include "tools/tintra/image_io/written_check.h"
 #include "tools/tintra/rendering/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
@@ -88,7 +89,7 @@ bool ReadsBack(ImageWriter::State& s, OIIO::ImageSpec& written, std::string& err
     }
     back.reset();
     std::string unlike;
-    if (s.checking && !s.check.Verify(s.temp, s.format, unlike)) {
+    if (s.check.active() && !s.check.Verify(s.temp, s.format, unlike)) {
         const std::string reason = s.SystemLibraryReason();
         error = "cannot write: " + (!reason.empty() ? reason : unlike);
         return false;
@@ -182,7 +183,7 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
 
     s.stale_note = RemoveStaleTempFiles(s.path);
     const CreatingFile creating;
-    const int fd = CreateTempFile(TempPattern(s.path), s.temp, s.lock);
+    const int fd = CreateTempFile(TempPattern(s.path, s.format == "jpeg2000"), s.temp, s.lock);
     if (fd < 0) {
         error = std::string("cannot create a file in its folder: ") + std::strerror(errno);
         return false;
@@ -205,8 +206,9 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         return false;
     }
     NoteHeldSamples(s, 0);
-    s.checking = !s.proxy && WrittenCheck::Applies(s.format, s.out->spec());
-    if (s.checking) s.check.StartPage(s.out->spec().format);
+    if (!s.proxy) s.check = WrittenCheck(WrittenCheck::KindFor(s.format, s.out->spec()));
+    if (s.check.active()) s.check.StartPage(s.out->spec());
+    if (TiledRows::Needed(*s.out)) s.tiles.reset(new TiledRows);
     return true;
 }
 
@@ -222,7 +224,7 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
             return false;
         }
         NoteHeldSamples(s, page);
-        if (s.checking) s.check.StartPage(s.out->spec().format);
+        if (s.check.active()) s.check.StartPage(s.out->spec());
     }
     const CarriedChannels* carried = (size_t)page < s.carried.size() ? s.carried[(size_t)page] : nullptr;
     const size_t nch = carried != nullptr && carried->whole ? 0 : image.has_alpha ? 4 : 3;
@@ -236,13 +238,14 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *carried, first, count, s.mixed);
     const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
     const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
-    if (!s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data()) ||
+    if (!(s.tiles ? s.tiles->Write(*s.out, top, bottom, written, samples.data())
+                  : s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data())) ||
         (s.proxy && s.proxy->failure != 0)) {
         error = s.WriteError(s.out->geterror());
         return false;
     }
     // Mixed rows are in the file's own types: one type for all where checked (TIFF).
-    if (s.checking)
+    if (s.check.active())
         s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(),
                         count * (mixed ? (size_t)opened.nchannels : nch));
     return true;

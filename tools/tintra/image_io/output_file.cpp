@@ -13,14 +13,16 @@
 
 // The temporary file's name keeps within the file-name limit, however long
 // the target's name is.
-std::string TempPattern(const std::string& target)
+std::string TempPattern(const std::string& target, bool keep_extension)
 {
     const size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     const long limit = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
     const size_t name_max = limit > 0 ? (size_t)limit : 255;
-    const std::string suffix = ".tintra-XXXXXX";
+    const size_t dot = base.rfind('.');
+    const std::string suffix =
+        ".tintra-XXXXXX" + (keep_extension && dot != std::string::npos ? base.substr(dot) : std::string());
     if (base.size() + 1 + suffix.size() > name_max) base.resize(name_max - 1 - suffix.size());
     return dir + "." + base + suffix;
 }
@@ -51,14 +53,15 @@ bool RemoveIfOrphaned(const std::string& path)
 int CreateTempFile(const std::string& pattern, std::string& created, int& lock)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string stem = pattern.substr(0, pattern.size() - 6);
+    const size_t x = pattern.rfind("XXXXXX");
+    const std::string stem = pattern.substr(0, x), tail = pattern.substr(x + 6);
     lock = -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const unsigned n = (unsigned)getpid() * 2654435761u + counter++ * 40503u +
                            (unsigned)std::chrono::steady_clock::now().time_since_epoch().count();
         char suffix[7];
         std::snprintf(suffix, sizeof suffix, "%06x", n & 0xFFFFFFu);
-        created = stem + suffix;
+        created = stem + suffix + tail;
         const int fd = open(created.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return -1;
@@ -83,13 +86,20 @@ std::string RemoveStaleTempFiles(const std::string& target)
     const size_t slash = pattern.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
     const std::string prefix = pattern.substr(dir.size(), pattern.size() - dir.size() - 6);
+    // Writers that choose their codec by the name (JPEG 2000's) write under
+    // the target's extension too.
+    const std::string with_extension = TempPattern(target, true);
+    const std::string extension = with_extension.substr(with_extension.rfind("XXXXXX") + 6);
     DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
     if (folder == nullptr) return "";
     std::string removed;
     while (const dirent* entry = readdir(folder)) {
         const std::string name = entry->d_name;
-        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
-            RemoveIfOrphaned(dir + name))
+        const bool named_so =
+            name.compare(0, prefix.size(), prefix) == 0 &&
+            (name.size() == prefix.size() + 6 ||
+             (name.size() == prefix.size() + 6 + extension.size() && name.compare(prefix.size() + 6, extension.size(), extension) == 0));
+        if (named_so && RemoveIfOrphaned(dir + name))
             removed += (removed.empty() ? "" : ", ") + name;
     }
     closedir(folder);

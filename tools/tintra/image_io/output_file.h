@@ -13,8 +13,10 @@
 
 #include <OpenImageIO/filesystem.h>
 
-// A name for the temporary file beside target, XXXXXX to be replaced.
-std::string TempPattern(const std::string& target);
+// A name for the temporary file beside target, XXXXXX to be replaced;
+// keep_extension: ending in the target's extension, for a writer that
+// chooses its encoding by the name it is given (JPEG 2000's: .jp2 or .j2k).
+std::string TempPattern(const std::string& target, bool keep_extension = false);
 
 // A new file of that pattern's name, created with the permissions a new file
 // gets from the process's umask. Returns its descriptor, -1 on failure (errno

@@ -30,6 +30,16 @@ const char* const kStorageAttributes[] = {"compression",
                                           "oiio:SampleBorder",
                                           "tiff:subfiletype"};
 
+// An EXR's compression as the library's writer takes it back: DWA's level
+// goes in the name, which the writer would otherwise reset to its default.
+std::string ExrCompression(const OIIO::ImageSpec& source)
+{
+    const std::string name = source.get_string_attribute("compression");
+    const float level = source.get_float_attribute("openexr:dwaCompressionLevel", 0.0f);
+    if (name.compare(0, 3, "dwa") != 0 || name.find(':') != std::string::npos || level <= 0.0f) return name;
+    return name + ":" + std::to_string((int)(level + 0.5f));
+}
+
 }  // namespace
 
 std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got)
@@ -80,7 +90,12 @@ void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO
     if (bits != 0) header.attribute("oiio:BitsPerSample", bits);
     // PNM's writer writes 8 bits unless told otherwise, whatever it is given.
     if (format == "pnm" && header.format == T::UINT16 && bits == 0) header.attribute("oiio:BitsPerSample", 16);
+    if (format != "openexr") header.erase_attribute("compression");
     if (!options.compression.empty()) header.attribute("compression", options.compression);
+    // IFF's writer in this version of the library garbles its RLE of 16-bit
+    // samples with alpha (read back, a quarter of them are wrong).
+    if (format == "iff" && options.compression.empty() && header.format == T::UINT16 && header.nchannels == 4)
+        header.attribute("compression", "none");
     // A chroma tool halving chroma resolution by default would hide its
     // own work: JPEG keeps the source's subsampling, else none.
     if (!options.subsampling.empty()) header.attribute("jpeg:subsampling", options.subsampling);
@@ -121,7 +136,7 @@ std::string SamplesName(const OIIO::ImageSpec& header)
     return "uint" + std::to_string(bits);
 }
 
-OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, const std::string& source_format)
 {
     OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
     KeepWindows(source != nullptr ? *source : header, image, header);
@@ -145,6 +160,10 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source)
     const int source_bits = header.get_int_attribute("oiio:BitsPerSample", 0);
     const std::string subsampling = header.get_string_attribute("jpeg:subsampling");
     for (const char* name : kStorageAttributes) header.erase_attribute(name);
+    // A pipeline's choice (lossless PIZ for plates, DWA for previews) goes
+    // on with the frames.
+    if (source != nullptr && source_format == "openexr" && !source->get_string_attribute("compression").empty())
+        header.attribute("compression", ExrCompression(*source));
     if (image.depth == 16 && (source_bits == 10 || source_bits == 12))
         header.attribute("oiio:BitsPerSample", source_bits);
     if (!subsampling.empty()) header.attribute("jpeg:subsampling", subsampling);

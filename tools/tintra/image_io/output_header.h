@@ -19,11 +19,8 @@ struct WriteOptions {
     bool no_clobber = false;  // an existing file is never replaced
 };
 
-// The description of an output page: the source's metadata, if any, with the
-// image's own size, channels and depth.
-OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source);
-
-// The samples, compression and subsampling asked for, or the defaults.
+// The samples, compression and subsampling asked for, or the defaults (an
+// EXR's compression kept from an EXR source).
 void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header);
 
 // The library writes a PNG's text as tEXt, which holds Latin-1: UTF-8 text
@@ -37,5 +34,8 @@ std::string SamplesName(const OIIO::ImageSpec& header);
 std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got);
 
 // The description of an output page: the source's metadata, if any, with the
-// image's own size, channels and depth.
-OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source);
+// image's own size, channels and depth. An EXR source's compression stays
+// (source_format: the library's name of the source's format), for an EXR
+// output to keep unless asked otherwise; ChooseEncoding drops it for any
+// other format.
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, const std::string& source_format = "");

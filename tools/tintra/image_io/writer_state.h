@@ -16,6 +16,7 @@
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/image_io/metadata_packets.h"
 #include "tools/tintra/image_io/output_file.h"
+#include "tools/tintra/image_io/tiled_rows.h"
 #include "tools/tintra/image_io/written_check.h"
 
 struct ImageWriter::State {
@@ -45,8 +46,8 @@ struct ImageWriter::State {
     std::string carried_note;  // channels left out or changed by the format
     std::vector<unsigned char> mixed;  // rows of colour and carried channels together
     bool no_clobber = false;
-    bool checking = false;  // the written pixels are read back and compared
-    WrittenCheck check;
+    WrittenCheck check;  // how the written file is read back
+    std::unique_ptr<TiledRows> tiles;  // for a writer that takes tiles only
 
     // Why a write failed, in the system's words, or empty if unknown: the
     // proxy's record, or else one more write past the end, which meets what

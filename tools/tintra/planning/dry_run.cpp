@@ -45,7 +45,7 @@ bool DryRunItem(const CommandLine& line, const ColorRoute& color, const BatchIte
         ImageReader reader;
         reader.AllowDamaged(line.allow_damaged);
         if (!reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) ||
-            !CheckPagesFit(item.output, reader.pages(), error)) {
+            !CheckOutputHolds(item.output, reader.pages(), reader.header(0), error)) {
             PrintError(item.input + ": " + error);
             return true;
         }

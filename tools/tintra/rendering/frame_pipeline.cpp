@@ -75,7 +75,7 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
         reader.CarryChannelsPast(line.layer);
         std::vector<std::string> notes;
         if (reader.Open(item.input, line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels, error) &&
-            CheckPagesFit(item.output, reader.pages(), error)) {
+            CheckOutputHolds(item.output, reader.pages(), reader.header(0), error)) {
             // A re-run of an interrupted sequence or farm chunk keeps the
             // frames it already wrote, having read no more than a header.
             const OutputVerdict verdict = JudgeOutput(item.output, reader.header(0), line.auto_orient, line.no_clobber);
@@ -349,7 +349,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         const int depth = RenderedDepth(in.build->plugin, page.image.depth);
         outs.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
-        headers.push_back(OutputHeader(outs.back(), &page.header));
+        headers.push_back(OutputHeader(outs.back(), &page.header, in.format));
         carried.push_back(&page.carried);
         total_pixels += (int64_t)page.image.width * page.image.height;
     }

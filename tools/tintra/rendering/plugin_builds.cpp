@@ -21,11 +21,15 @@ bool Load(const std::string& path, const CommandLine& line, RenderBuild& build, 
 
 }  // namespace
 
+bool TakesOfxBuild(OIIO::TypeDesc samples)
+{
+    return samples.basetype != OIIO::TypeDesc::UINT8 && samples.basetype != OIIO::TypeDesc::INT8;
+}
+
 const RenderBuild& PluginBuilds::For(OIIO::TypeDesc samples) const
 {
     if (route != nullptr) return *route;
-    const bool eight_bit = samples.basetype == OIIO::TypeDesc::UINT8 || samples.basetype == OIIO::TypeDesc::INT8;
-    return ofx != nullptr && !eight_bit ? *ofx : main;
+    return ofx != nullptr && TakesOfxBuild(samples) ? *ofx : main;
 }
 
 const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader)

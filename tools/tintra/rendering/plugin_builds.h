@@ -38,6 +38,11 @@ struct PluginBuilds {
     const RenderBuild& For(OIIO::TypeDesc samples) const;
 };
 
+// The rule every choice of a build beside the tool follows: whether samples
+// of this type go through the OFX build (16-bit and float) rather than the
+// After Effects build (8-bit).
+bool TakesOfxBuild(OIIO::TypeDesc samples);
+
 // The build for an opened file: that of its widest samples, so that one
 // page of float makes the whole file a float render.
 const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader);

@@ -9,6 +9,7 @@
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/rendering/color_route.h"
+#include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
@@ -28,8 +29,7 @@ std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam
 
 // The build a sheet of one input renders through, by the rule a render
 // follows for each frame: a colour route needs the OFX build's float path;
-// otherwise 8-bit samples go through the After Effects build and wider ones
-// through the OFX build.
+// otherwise the input's samples choose.
 std::string SheetBuildPath(const CommandLine& line)
 {
     if (!line.plugin.empty()) return line.plugin;
@@ -46,9 +46,7 @@ std::string SheetBuildPath(const CommandLine& line)
         OIIO::geterror();
         return DefaultPluginPath();
     }
-    const OIIO::TypeDesc samples = in->spec().format;
-    const bool eight_bit = samples.basetype == OIIO::TypeDesc::UINT8 || samples.basetype == OIIO::TypeDesc::INT8;
-    return eight_bit ? DefaultPluginPath() : ofx;
+    return TakesOfxBuild(in->spec().format) ? ofx : DefaultPluginPath();
 }
 
 }  // namespace

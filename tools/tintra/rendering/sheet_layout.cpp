@@ -50,7 +50,11 @@ const Glyph* FindGlyph(char c)
 void Fill(Image& sheet, int32_t x, int32_t y, uint8_t grey8)
 {
     const size_t i = ((size_t)y * (size_t)sheet.width + (size_t)x) * 4;
-    if (sheet.depth == 16) {
+    if (sheet.depth == 32) {
+        const float v = (float)grey8 / 255.0f;
+        sheet.pixelsf[i] = sheet.pixelsf[i + 1] = sheet.pixelsf[i + 2] = v;
+        sheet.pixelsf[i + 3] = 1.0f;
+    } else if (sheet.depth == 16) {
         const uint16_t v = (uint16_t)(grey8 * 257u);
         sheet.pixels16[i] = sheet.pixels16[i + 1] = sheet.pixels16[i + 2] = v;
         sheet.pixels16[i + 3] = 65535;
@@ -109,6 +113,7 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
 {
     const Image& first = *cells.front();
     Image sheet = MakeImage(layout.width, layout.height, first.depth, first.has_alpha);
+    sheet.premultiplied = first.premultiplied;
     // The labels are the popup's own names ("Chroma Clipped", not a keyword
     // that reads like the Chroma control): letters shrink until every label
     // fits under its cell, all in one size.
@@ -123,7 +128,9 @@ Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& c
         for (int32_t y = 0; y < layout.cell_height; ++y) {
             const size_t from = (size_t)y * (size_t)cell.width * 4;
             const size_t to = ((size_t)(layout.cell_top + y) * (size_t)sheet.width + (size_t)layout.cell_left[c]) * 4;
-            if (sheet.depth == 16)
+            if (sheet.depth == 32)
+                std::copy_n(&cell.pixelsf[from], (size_t)cell.width * 4, &sheet.pixelsf[to]);
+            else if (sheet.depth == 16)
                 std::copy_n(&cell.pixels16[from], (size_t)cell.width * 4, &sheet.pixels16[to]);
             else
                 std::copy_n(&cell.pixels8[from], (size_t)cell.width * 4, &sheet.pixels8[to]);

@@ -22,6 +22,7 @@ struct SheetLayout {
 SheetLayout LayoutSheet(int32_t cell_width, int32_t cell_height, int cells);
 
 // Puts the cells, in order, into one image at their depth, and labels them.
-// Every cell has the layout's cell size and the first cell's depth.
+// Every cell has the layout's cell size and the first cell's depth and
+// layout (float, full 16-bit levels, premultiplied alpha), which the sheet keeps.
 Image ComposeSheet(const SheetLayout& layout, const std::vector<const Image*>& cells,
                    const std::vector<std::string>& labels);

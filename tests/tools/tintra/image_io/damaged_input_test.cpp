@@ -34,23 +34,10 @@ std::vector<unsigned char> Written(const ScratchDir& dir, const char* ext, int b
 // at byte 200, holding `bytes` of the size's pixels and nothing after.
 std::vector<unsigned char> TiffWithStripPastTheEnd(uint32_t width, uint32_t height, uint32_t compression)
 {
-    std::vector<unsigned char> t = {'I', 'I', 42, 0, 8, 0, 0, 0};
-    const auto put = [&](uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) t.push_back((unsigned char)(v >> (8 * i)));
-    };
-    const uint32_t entries[][4] = {{256, 4, 1, width}, {257, 4, 1, height},  {258, 3, 1, 8},
-                                   {259, 3, 1, compression}, {262, 3, 1, 2}, {273, 4, 1, 200},
-                                   {277, 3, 1, 3},      {278, 4, 1, height}, {279, 4, 1, width * height * 3}};
-    put(9, 2);
-    for (const auto& e : entries) {
-        put(e[0], 2);
-        put(e[1], 2);
-        put(e[2], 4);
-        put(e[3], 4);
-    }
-    put(0, 4);
-    t.resize(200 + 64, 0x40);
-    return t;
+    const std::vector<std::array<uint32_t, 4>> entries = {
+        {256, 4, 1, width}, {257, 4, 1, height}, {258, 3, 1, 8},      {259, 3, 1, compression},       {262, 3, 1, 2},
+        {273, 4, 1, 200},   {277, 3, 1, 3},      {278, 4, 1, height}, {279, 4, 1, width * height * 3}};
+    return TiffDirectory(entries, 200 + 64, 0x40);
 }
 
 struct DamagedCase {
@@ -95,9 +82,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DamagedCase{"jpeg_cut", "jpg", [](const ScratchDir& d) { return Cut(Written(d, "jpg", 8), 0.66); }, true},
         DamagedCase{"dpx10_cut", "dpx",
-                    [](const ScratchDir& d) { return Cut(Written(d, "dpx", 16, {{"oiio:BitsPerSample", 10}}), 0.66); },
+                    [](const ScratchDir& d) {
+                        return Cut(Written(d, "dpx", 16, {{"oiio:BitsPerSample", 10}}), 0.66);
+                    },
                     true},
         DamagedCase{"dpx16_cut", "dpx", [](const ScratchDir& d) { return Cut(Written(d, "dpx", 16), 0.9); }, true},
+        DamagedCase{"png_cut", "png", [](const ScratchDir& d) { return Cut(Written(d, "png", 16), 0.66); }, true},
         DamagedCase{"sgi_cut", "sgi", [](const ScratchDir& d) { return Cut(Written(d, "sgi", 8), 0.66); }, true},
         DamagedCase{"targa_cut", "tga", [](const ScratchDir& d) { return Cut(Written(d, "tga", 8), 0.66); }, true},
         DamagedCase{"bmp_cut", "bmp", [](const ScratchDir& d) { return Cut(Written(d, "bmp", 8), 0.66); }, true},

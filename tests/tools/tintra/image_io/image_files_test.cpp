@@ -30,13 +30,6 @@ struct FileCase {
     std::function<void(const ScratchDir&, const ToolRun&)> check = nullptr;
 };
 
-std::string Expand_(const std::string& text, const ScratchDir& dir)
-{
-    std::string out;
-    for (char c : text) out += c == '@' ? dir.root() : std::string(1, c);
-    return out;
-}
-
 void PrintTo(const FileCase& c, std::ostream* out) { *out << c.name; }
 
 // Files with metadata, or several pages, or float samples, made with the
@@ -175,10 +168,10 @@ TEST_P(Files, AreReadKeptAndReported)
     ScratchDir dir;
     const RawImage in = c.setup ? c.setup(dir) : RawImage();
     std::vector<std::string> args;
-    for (const std::string& a : c.args) args.push_back(Expand_(a, dir));
+    for (const std::string& a : c.args) args.push_back(dir.expand(a));
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, c.status) << run.err;
-    EXPECT_NE(run.err.find(Expand_(c.message, dir)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(dir.expand(c.message)), std::string::npos) << run.err;
     for (const std::string& name : dir.list()) EXPECT_NE(name[0], '.') << "temporary file left: " << name;
     if (c.check) c.check(dir, run);
     if (in.samples.empty() || c.status != 0) return;

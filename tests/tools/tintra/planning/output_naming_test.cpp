@@ -20,12 +20,6 @@ struct NamingCase {
 
 void PrintTo(const NamingCase& c, std::ostream* out) { *out << c.name; }
 
-std::string Expand(const std::string& text, const std::string& root)
-{
-    const size_t at = text.find('@');
-    return at == std::string::npos ? text : text.substr(0, at) + root + text.substr(at + 1);
-}
-
 class Naming : public testing::TestWithParam<NamingCase> {};
 
 TEST_P(Naming, PlansEachOutput)
@@ -36,7 +30,7 @@ TEST_P(Naming, PlansEachOutput)
     for (const char* name : {"in/a.png", "in/b.tif", "in/s.1001.png", "in/s.1002.png"})
         WriteBytes(dir.path(name), {'x'});
     std::vector<std::string> args = {"tintra", "render"};
-    for (const std::string& a : c.args) args.push_back(Expand(a, dir.root()));
+    for (const std::string& a : c.args) args.push_back(dir.expand(a));
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     CommandLine line;
@@ -53,7 +47,7 @@ TEST_P(Naming, PlansEachOutput)
     std::vector<std::string> outputs;
     for (const BatchItem& item : plan.batch.items) outputs.push_back(item.output);
     std::vector<std::string> expected;
-    for (const std::string& o : c.outputs) expected.push_back(Expand(o, dir.root()));
+    for (const std::string& o : c.outputs) expected.push_back(dir.expand(o));
     EXPECT_EQ(outputs, expected);
 }
 
