@@ -148,13 +148,13 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
         return kExitFailed;
     }
     if (!line.quiet)
-    // --quiet keeps errors and the summary, as for render.
-    std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %s\n",
-                 line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(), sheet[0].image.width,
-                 sheet[0].image.height,
-                 sheet[0].image.depth == 32   ? "float"
-                 : sheet[0].image.depth == 16 ? "16-bit"
-                                              : "8-bit");
+        // --quiet keeps errors and the summary, as for render.
+        std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %s\n",
+                     line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
+                     sheet[0].image.width, sheet[0].image.height,
+                     sheet[0].image.depth == 32   ? "float"
+                     : sheet[0].image.depth == 16 ? "16-bit"
+                                                  : "8-bit");
     if (!line.quiet)
         for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;
@@ -179,7 +179,9 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
     // is read so too (its clipped values counted), to sit beside its renders.
     const bool float_file = ok && reader.header(0).format.is_floating_point();
     const int depth = !plugin.is_ofx() && float_file && line.depth != 8 ? 16 : ReadDepth(line, plugin, reader);
-    if (ok) ok = reader.Read(pages, depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
+    if (ok)
+        ok = reader.Read(
+            pages, depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
     if (!ok) {
         if (Interrupted()) return InterruptedExitStatus();
         PrintError(input + ": " + error);

@@ -97,10 +97,9 @@ std::string RemoveStaleTempFiles(const std::string& target)
         const std::string name = entry->d_name;
         const bool named_so =
             name.compare(0, prefix.size(), prefix) == 0 &&
-            (name.size() == prefix.size() + 6 ||
-             (name.size() == prefix.size() + 6 + extension.size() && name.compare(prefix.size() + 6, extension.size(), extension) == 0));
-        if (named_so && RemoveIfOrphaned(dir + name))
-            removed += (removed.empty() ? "" : ", ") + name;
+            (name.size() == prefix.size() + 6 || (name.size() == prefix.size() + 6 + extension.size() &&
+                                                  name.compare(prefix.size() + 6, extension.size(), extension) == 0));
+        if (named_so && RemoveIfOrphaned(dir + name)) removed += (removed.empty() ? "" : ", ") + name;
     }
     closedir(folder);
     return removed.empty() ? "" : "removed " + removed + ", left by a run that was killed while writing it";

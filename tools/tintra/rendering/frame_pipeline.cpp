@@ -28,8 +28,8 @@ struct FramePipeline::Frame {
     bool kept = false;  // the output exists and --no-clobber keeps it: not read
     std::string output_note;  // why the output is kept or cannot be written
     const RenderBuild* build = nullptr;  // chosen from the file's samples once opened
-    int page = 0;       // the page being decoded
-    int32_t rows = 0;   // rows of that page decoded
+    int page = 0;  // the page being decoded
+    int32_t rows = 0;  // rows of that page decoded
     std::vector<Page> pages;
     std::string format;  // the library's name of the input's format
     std::vector<std::string> notes;
