@@ -149,3 +149,18 @@ std::string ClippedNote(uint64_t clipped, uint64_t values)
     return std::to_string(clipped) + " of " + std::to_string(values) +
            " floating-point values were outside 0..1 and clipped; rendered at 16 bits";
 }
+
+// Integers wider than 16 bits are read as 0..1 (none is ever clipped) and
+// written back in another type, as tintra writes integers of 16 bits at most.
+std::string WideIntegerNote(const OIIO::ImageSpec& header, int depth)
+{
+    using B = OIIO::TypeDesc::BASETYPE;
+    const B type = (B)header.format.basetype;
+    if (type != B::UINT32 && type != B::INT32 && type != B::UINT64 && type != B::INT64) return "";
+    const std::string name =
+        std::string(type == B::INT32 || type == B::INT64 ? "int" : "uint") + std::to_string(header.format.size() * 8);
+    return name + " samples: read as 0..1 and rendered " +
+           (depth == 32 ? "in float; written as float unless -d asks otherwise or the format holds none"
+                        : "at 16 bits; written as uint16 unless -d asks otherwise") +
+           " (tintra writes no integers wider than 16 bits)";
+}

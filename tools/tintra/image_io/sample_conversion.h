@@ -40,3 +40,7 @@ void ToRgba(const unsigned char* samples, size_t count, size_t nch, Source sourc
 
 // The warning for float values an integer depth clipped: clipped of values.
 std::string ClippedNote(uint64_t clipped, uint64_t values);
+
+// What becomes of integers wider than 16 bits, read at depth (32: float);
+// empty for other samples.
+std::string WideIntegerNote(const OIIO::ImageSpec& header, int depth);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "tools/tintra/rendering/ae_pixels.h"
+#include "tools/tintra/rendering/band_queue.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_colors.h"
 #include "tools/tintra/rendering/frame_render.h"
@@ -62,6 +63,32 @@ void Settle(Frame& frame, const OutputVerdict& verdict)
     frame.changed.notify_all();
 }
 
+// The opened file's pages into the frame, each band said as it arrives so
+// that rendering can start; the After Effects build's clipping of float
+// values is said with the reader's own lines.
+bool ReadPages(ImageReader& reader, int depth, const RenderBuild& build, Frame& frame, std::vector<std::string>& notes,
+               std::string& error)
+{
+    const auto rows = [&](int page, int32_t done) {
+        {
+            std::lock_guard<std::mutex> lock(frame.mutex);
+            frame.format = reader.format();
+            frame.allocated = true;
+            frame.page = page;
+            frame.rows = done;
+        }
+        frame.changed.notify_all();
+        return !Interrupted();
+    };
+    if (!reader.Read(frame.pages, depth, rows, notes, error)) return false;
+    if (build.plugin.is_ofx()) return true;
+    std::vector<const Image*> images;
+    for (const Page& page : frame.pages) images.push_back(&page.image);
+    const std::string clipped = AeClippingNote(images);
+    if (!clipped.empty()) notes.push_back(clipped);
+    return true;
+}
+
 void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& builds, Frame& frame)
 {
     std::string error;
@@ -85,24 +112,7 @@ void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& 
                 std::lock_guard<std::mutex> lock(frame.mutex);
                 frame.build = &build;
             }
-            const auto rows = [&](int page, int32_t done) {
-                {
-                    std::lock_guard<std::mutex> lock(frame.mutex);
-                    frame.format = reader.format();
-                    frame.allocated = true;
-                    frame.page = page;
-                    frame.rows = done;
-                }
-                frame.changed.notify_all();
-                return !Interrupted();
-            };
-            ok = reader.Read(frame.pages, ReadDepth(line, build.plugin, reader), rows, notes, error);
-            if (ok && !build.plugin.is_ofx()) {
-                std::vector<const Image*> images;
-                for (const Page& page : frame.pages) images.push_back(&page.image);
-                const std::string clipped = AeClippingNote(images);
-                if (!clipped.empty()) notes.push_back(clipped);
-            }
+            ok = ReadPages(reader, ReadDepth(line, build.plugin, reader), build, frame, notes, error);
             std::lock_guard<std::mutex> lock(frame.mutex);
             frame.notes = notes;
         }
@@ -135,50 +145,6 @@ void SayReadNotes(Progress& progress, const BatchItem& item, Frame& frame)
     if (frame.notes_said) return;
     frame.notes_said = true;
     for (const std::string& note : frame.notes) progress.note(item.input, note);
-}
-
-// Bands handed from the render to the encoder thread, so that compressing
-// one band overlaps rendering the next.
-struct BandQueue {
-    struct Band {
-        int page;
-        int32_t top, bottom;
-    };
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<Band> bands;
-    bool closed = false;
-    bool failed = false;
-    std::string error;
-    std::atomic<int64_t> pixels_written{0};
-};
-
-void Encode(ImageWriter& writer, const std::vector<Image>& outs, BandQueue& queue)
-{
-    for (;;) {
-        BandQueue::Band band;
-        {
-            std::unique_lock<std::mutex> lock(queue.mutex);
-            queue.changed.wait(lock, [&] { return !queue.bands.empty() || queue.closed; });
-            if (queue.bands.empty()) return;
-            band = queue.bands.front();
-            queue.bands.pop_front();
-        }
-        std::string error;
-        bool ok = false;
-        try {
-            ok = writer.WriteRows(band.page, outs[(size_t)band.page], band.top, band.bottom, error);
-        } catch (const std::exception& e) {
-            error = std::string("the image library failed: ") + e.what();
-        }
-        if (!ok) {
-            std::lock_guard<std::mutex> lock(queue.mutex);
-            queue.failed = true;
-            queue.error = error;
-            return;
-        }
-        queue.pixels_written += (int64_t)(band.bottom - band.top) * outs[(size_t)band.page].width;
-    }
 }
 
 // What became of a frame's bands.
