@@ -6,8 +6,8 @@
 
 bool KnownCompression(const std::string& name)
 {
-    static const char* const kNames[] = {"none", "rle",  "zip",  "zips", "lzw",      "piz",      "pxr24",  "b44",
-                                         "b44a", "dwaa", "dwab", "jpeg", "packbits", "ccittrle", "deflate"};
+    static const char* const kNames[] = {"none", "rle",  "zip",  "zips", "lzw",      "piz",      "pxr24",   "b44",
+                                         "b44a", "dwaa", "dwab", "jpeg", "packbits", "ccittrle", "deflate", "webp"};
     for (const char* known : kNames)
         if (name == known) return true;
     return false;

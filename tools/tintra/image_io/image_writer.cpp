@@ -42,6 +42,7 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
     // The Sub filter alone: as small as libpng's adaptive choice on rendered
     // frames at a low level, and faster, since it tries one filter, not five.
     constexpr int kPngFilterSub = 0x10;
+    s.compression = options.compression;
     s.carried.resize(s.headers.size(), nullptr);
     for (size_t page = 0; page < s.headers.size(); ++page) {
         OIIO::ImageSpec& header = s.headers[page];

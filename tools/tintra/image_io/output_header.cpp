@@ -1,5 +1,7 @@
 #include "tools/tintra/image_io/output_header.h"
 
+#include <map>
+
 #include "tools/tintra/image_io/color_tags.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
@@ -59,13 +61,41 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
         // Exif:ColorSpace is the library's own echo of the colour space.
         if (name.compare(0, 5, "Exif:") == 0 && name != "Exif:ColorSpace" && !got.find_attribute(name))
             exif.push_back(name.substr(5));
+        // The compression is the output's own, said apart (CompressionNote).
         if (p.type() == OIIO::TypeString && name.find(':') == std::string::npos && name != "ResolutionUnit" &&
-            !got.find_attribute(name))
+            name != "compression" && !got.find_attribute(name))
             text.push_back(name);
     }
     if (!exif.empty()) lost.push_back("Exif " + CommaList(exif));
     if (!text.empty()) lost.push_back("text (" + CommaList(text) + ")");
     return lost;
+}
+
+std::string CompressionNote(const std::string& format, const std::string& extension, const std::string& asked,
+                            const OIIO::ImageSpec& written)
+{
+    if (asked.empty()) return "";
+    const std::string name = asked.substr(0, asked.find(':'));
+    // The names each writer of the library takes; the others write as they
+    // always do, whatever they are asked.
+    static const std::map<std::string, std::string> kTakes = {
+        {"tiff", " none lzw zip deflate packbits jpeg ccittrle "},
+        {"openexr", " none rle zip zips piz pxr24 b44 b44a dwaa dwab "},
+        {"jpeg", " jpeg "},
+        {"webp", " webp "},
+        {"targa", " none rle "},
+        {"iff", " none rle "}};
+    const auto takes = kTakes.find(format);
+    if (takes == kTakes.end() || takes->second.find(" " + name + " ") == std::string::npos)
+        return "--compression " + asked + " does not apply to a ." + extension +
+               " file; written as that format writes it" +
+               (format == "png" ? " (--png-compression sets its zlib level)" : "");
+    // A writer may choose another for these samples (TIFF's JPEG takes 8 bits only).
+    const std::string used = written.get_string_attribute("compression");
+    const std::string used_name = used.substr(0, used.find(':'));
+    if (!used.empty() && used_name != name && !(name == "deflate" && used_name == "zip"))
+        return "--compression " + asked + ": the ." + extension + " file's writer used " + used + " for these samples";
+    return "";
 }
 
 void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header)

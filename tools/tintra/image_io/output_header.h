@@ -19,6 +19,12 @@ struct WriteOptions {
     bool no_clobber = false;  // an existing file is never replaced
 };
 
+// The line for a --compression the output's format does not take, or whose
+// writer chose another for these samples (read back from written); empty if
+// it was used or none was asked for.
+std::string CompressionNote(const std::string& format, const std::string& extension, const std::string& asked,
+                            const OIIO::ImageSpec& written);
+
 // The samples, compression and subsampling asked for, or the defaults (an
 // EXR's compression kept from an EXR source).
 void ChooseEncoding(const std::string& format, const WriteOptions& options, OIIO::ImageSpec& header);

@@ -291,8 +291,9 @@ std::vector<std::string> PngOnlyChunks(const std::vector<unsigned char>& records
     std::set<std::string> seen;
     std::vector<std::string> types;
     for (const Chunk& c : ParseRecords(records).chunks)
+        // oFFs is the image's position, which the windows carry (and say).
         if (c.type != "IHDR" && c.type != "gAMA" && c.type != "sRGB" && c.type != "iCCP" && c.type != "eXIf" &&
-            seen.insert(c.type).second)
+            c.type != "oFFs" && seen.insert(c.type).second)
             types.push_back(c.type);
     return types;
 }

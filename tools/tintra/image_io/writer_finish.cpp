@@ -41,6 +41,8 @@ void AddNotes(const ImageWriter::State& s, const OIIO::ImageSpec& written, std::
     if (!s.stale_note.empty()) notes.push_back(s.stale_note);
     if (!s.alpha_note.empty()) notes.push_back(s.alpha_note);
     if (!s.samples_note.empty()) notes.push_back(s.samples_note);
+    const std::string compression = CompressionNote(s.format, ExtensionOf(s.path), s.compression, written);
+    if (!compression.empty()) notes.push_back(compression);
     if (!s.text_note.empty()) notes.push_back(s.text_note);
     if (!s.carried_note.empty()) notes.push_back(s.carried_note);
     if (!s.chunks_note.empty()) notes.push_back(s.chunks_note);

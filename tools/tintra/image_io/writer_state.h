@@ -32,6 +32,7 @@ struct ImageWriter::State {
     std::string alpha_note;  // alpha kept as stored in a format of the other kind
     std::vector<std::string> wanted;  // each page's samples as asked for
     std::string samples_note;  // samples the format could not hold
+    std::string compression;  // as --compression asked, or empty
     std::string text_note;  // text a PNG's tEXt cannot hold
     std::vector<unsigned char> png_chunks;  // an input PNG's chunks, for a PNG output
     bool colour_kept = false;  // the output's colour encoding is the input's
