@@ -72,7 +72,9 @@ bool ReadPages(ImageReader& reader, int depth, const RenderBuild& build, Frame& 
     const auto rows = [&](int page, int32_t done) {
         {
             std::lock_guard<std::mutex> lock(frame.mutex);
-            frame.format = reader.format();
+            // Set once, before the renderer may read it: fixed from then on,
+            // as the pages' sizes are.
+            if (!frame.allocated) frame.format = reader.format();
             frame.allocated = true;
             frame.page = page;
             frame.rows = done;
