@@ -20,9 +20,9 @@ ExistingOutput LookAtOutput(const std::string& path, int32_t width, int32_t heig
         why = info.st_size == 0 ? "an empty file" : "not an image tintra can read";
         return ExistingOutput::NotImage;
     }
-    const OIIO::ImageSpec& spec = in->spec();
-    if (spec.width != width || spec.height != height) {
-        why = "an image of " + std::to_string(spec.width) + " x " + std::to_string(spec.height);
+    const OIIO::ImageSpec& found = in->spec();
+    if (found.width != width || found.height != height) {
+        why = "an image of " + std::to_string(found.width) + " x " + std::to_string(found.height);
         return ExistingOutput::NotImage;
     }
     return ExistingOutput::Image;

@@ -36,13 +36,13 @@ bool RewriteAsGrey(int fd, const std::string& path, const OIIO::ImageSpec& heade
         for (int k = 0; k < kept; ++k)
             std::copy_n(&rgb[(p * (size_t)channels + (k == 0 ? 0 : 3)) * size], size,
                         &grey[(p * (size_t)kept + (size_t)k) * size]);
-    OIIO::ImageSpec spec = header;
-    spec.nchannels = kept;
-    spec.channelnames = kept == 2 ? std::vector<std::string>{"Y", "A"} : std::vector<std::string>{"Y"};
-    spec.alpha_channel = kept == 2 ? 1 : -1;
+    OIIO::ImageSpec grey_header = header;
+    grey_header.nchannels = kept;
+    grey_header.channelnames = kept == 2 ? std::vector<std::string>{"Y", "A"} : std::vector<std::string>{"Y"};
+    grey_header.alpha_channel = kept == 2 ? 1 : -1;
     auto out = OIIO::ImageOutput::create("png");
     RecordingFile target(fd);
-    if (ftruncate(fd, 0) != 0 || !out || !out->set_ioproxy(&target) || !out->open(path, spec) ||
+    if (ftruncate(fd, 0) != 0 || !out || !out->set_ioproxy(&target) || !out->open(path, grey_header) ||
         !out->write_image(type, grey.data()) || !out->close() || target.failure != 0) {
         error = "cannot write: " + LibraryReason(out ? out->geterror() : OIIO::geterror(), path);
         return false;

@@ -173,12 +173,12 @@ std::vector<unsigned char> ManyPages()
 {
     ScratchDir dir;
     const std::string path = dir.path("pages.tif");
-    std::vector<OIIO::ImageSpec> specs(1001, OIIO::ImageSpec(1, 1, 3, OIIO::TypeDesc::UINT8));
+    std::vector<OIIO::ImageSpec> pages(1001, OIIO::ImageSpec(1, 1, 3, OIIO::TypeDesc::UINT8));
     auto out = OIIO::ImageOutput::create(path);
-    EXPECT_TRUE(out && out->open(path, (int)specs.size(), specs.data()));
+    EXPECT_TRUE(out && out->open(path, (int)pages.size(), pages.data()));
     const unsigned char pixel[3] = {1, 2, 3};
-    for (size_t i = 0; i < specs.size(); ++i) {
-        if (i > 0) out->open(path, specs[i], OIIO::ImageOutput::AppendSubimage);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0) out->open(path, pages[i], OIIO::ImageOutput::AppendSubimage);
         out->write_image(OIIO::TypeDesc::UINT8, pixel);
     }
     out->close();

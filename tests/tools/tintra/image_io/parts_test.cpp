@@ -31,29 +31,29 @@ void PrintTo(const PartsCase& c, std::ostream* out) { *out << c.name; }
 
 void WriteParts(const std::string& path, const std::vector<Part>& parts)
 {
-    std::vector<OIIO::ImageSpec> specs;
+    std::vector<OIIO::ImageSpec> headers;
     for (const Part& p : parts) {
-        OIIO::ImageSpec spec(24, 12, (int)p.channels.size(), p.type);
-        spec.channelnames = p.channels;
-        spec.alpha_channel = -1;
-        if (parts.size() > 1) spec.attribute("name", p.name);
+        OIIO::ImageSpec header(24, 12, (int)p.channels.size(), p.type);
+        header.channelnames = p.channels;
+        header.alpha_channel = -1;
+        if (parts.size() > 1) header.attribute("name", p.name);
         if (p.mipmapped) {
-            spec.tile_width = spec.tile_height = 16;
-            spec.attribute("textureformat", "Plain Texture");
+            header.tile_width = header.tile_height = 16;
+            header.attribute("textureformat", "Plain Texture");
         }
-        specs.push_back(spec);
+        headers.push_back(header);
     }
     auto out = OIIO::ImageOutput::create(path);
-    ASSERT_TRUE(out && out->open(path, (int)specs.size(), specs.data()));
-    for (size_t i = 0; i < specs.size(); ++i) {
-        std::vector<float> values(specs[i].image_pixels() * (size_t)specs[i].nchannels);
+    ASSERT_TRUE(out && out->open(path, (int)headers.size(), headers.data()));
+    for (size_t i = 0; i < headers.size(); ++i) {
+        std::vector<float> values(headers[i].image_pixels() * (size_t)headers[i].nchannels);
         for (size_t k = 0; k < values.size(); ++k) values[k] = (float)((k * 31 + i * 7) % 89) / 50.0f;
         if (i > 0) {
-            ASSERT_TRUE(out->open(path, specs[i], OIIO::ImageOutput::AppendSubimage));
+            ASSERT_TRUE(out->open(path, headers[i], OIIO::ImageOutput::AppendSubimage));
         }
         ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, values.data()));
         if (parts[i].mipmapped) {
-            OIIO::ImageSpec level = specs[i];
+            OIIO::ImageSpec level = headers[i];
             level.width = level.full_width = 12, level.height = level.full_height = 6;
             ASSERT_TRUE(out->open(path, level, OIIO::ImageOutput::AppendMIPLevel));
             ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, values.data()));
@@ -67,11 +67,11 @@ std::string StoredPart(const std::string& path, int part)
 {
     auto in = OIIO::ImageInput::open(path);
     if (!in || !in->seek_subimage(part, 0)) return "(absent)";
-    const OIIO::ImageSpec& spec = in->spec();
+    const OIIO::ImageSpec& header = in->spec();
     std::string stored =
-        std::string(spec.get_string_attribute("name")) + ":" + OIIO::Strutil::join(spec.channelnames, ",") + ":";
-    std::vector<unsigned char> samples(spec.image_bytes(true));
-    if (!in->read_image(part, 0, 0, spec.nchannels, OIIO::TypeUnknown, samples.data())) return "(unreadable)";
+        std::string(header.get_string_attribute("name")) + ":" + OIIO::Strutil::join(header.channelnames, ",") + ":";
+    std::vector<unsigned char> samples(header.image_bytes(true));
+    if (!in->read_image(part, 0, 0, header.nchannels, OIIO::TypeUnknown, samples.data())) return "(unreadable)";
     return stored + std::string(samples.begin(), samples.end());
 }
 

@@ -32,14 +32,14 @@ void PrintTo(const WindowCase& c, std::ostream* out) { *out << c.name; }
 void WriteWindowed(const std::string& path, const WindowCase& c)
 {
     const bool exr = std::string(c.in_ext) == "exr";
-    OIIO::ImageSpec spec(c.data.width, c.data.height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
-    spec.x = c.data.x, spec.y = c.data.y;
-    spec.full_x = c.display.x, spec.full_y = c.display.y;
-    spec.full_width = c.display.width, spec.full_height = c.display.height;
-    std::vector<float> ramp(spec.image_pixels() * 3);
+    OIIO::ImageSpec header(c.data.width, c.data.height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
+    header.x = c.data.x, header.y = c.data.y;
+    header.full_x = c.display.x, header.full_y = c.display.y;
+    header.full_width = c.display.width, header.full_height = c.display.height;
+    std::vector<float> ramp(header.image_pixels() * 3);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = (float)(i % 251) / 250.0f;
     auto out = OIIO::ImageOutput::create(path);
-    ASSERT_TRUE(out && out->open(path, spec) && out->write_image(OIIO::TypeDesc::FLOAT, ramp.data()) && out->close());
+    ASSERT_TRUE(out && out->open(path, header) && out->write_image(OIIO::TypeDesc::FLOAT, ramp.data()) && out->close());
 }
 
 // Data window, then display window, as x, y, width, height.
