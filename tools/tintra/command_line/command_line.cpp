@@ -9,6 +9,7 @@
 #include "tools/tintra/command_line/command_help.h"
 #include "tools/tintra/command_line/option_table.h"
 #include "tools/tintra/command_line/option_values.h"
+#include "tools/tintra/image_io/output_header.h"
 #include "tools/tintra/planning/frame_sequence.h"
 
 namespace {

@@ -4,15 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-bool KnownCompression(const std::string& name)
-{
-    static const char* const kNames[] = {"none", "rle",  "zip",  "zips", "lzw",      "piz",      "pxr24",   "b44",
-                                         "b44a", "dwaa", "dwab", "jpeg", "packbits", "ccittrle", "deflate", "webp"};
-    for (const char* known : kNames)
-        if (name == known) return true;
-    return false;
-}
-
 bool ParseInt(const std::string& text, long low, long high, int& value)
 {
     if (text.empty()) return false;

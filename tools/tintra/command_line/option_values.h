@@ -8,10 +8,6 @@
 
 #include "tools/tintra/command_line/command_line.h"
 
-// The compressions OpenImageIO 2.4's writers know (TIFF, EXR, JPEG and the
-// run-length formats); any other name would silently become the default.
-bool KnownCompression(const std::string& name);
-
 // A whole number in low..high, nothing after it.
 bool ParseInt(const std::string& text, long low, long high, int& value);
 

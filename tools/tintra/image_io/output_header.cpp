@@ -71,22 +71,34 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
     return lost;
 }
 
+namespace {
+
+// The compression names each writer of the library takes; the others write
+// as they always do, whatever they are asked.
+const std::map<std::string, std::string> kCompressionsTaken = {
+    {"tiff", " none lzw zip deflate packbits jpeg ccittrle "},
+    {"openexr", " none rle zip zips piz pxr24 b44 b44a dwaa dwab "},
+    {"jpeg", " jpeg "},
+    {"webp", " webp "},
+    {"targa", " none rle "},
+    {"iff", " none rle "}};
+
+}  // namespace
+
+bool KnownCompression(const std::string& name)
+{
+    for (const auto& format : kCompressionsTaken)
+        if (!name.empty() && format.second.find(" " + name + " ") != std::string::npos) return true;
+    return false;
+}
+
 std::string CompressionNote(const std::string& format, const std::string& extension, const std::string& asked,
                             const OIIO::ImageSpec& written)
 {
     if (asked.empty()) return "";
     const std::string name = asked.substr(0, asked.find(':'));
-    // The names each writer of the library takes; the others write as they
-    // always do, whatever they are asked.
-    static const std::map<std::string, std::string> kTakes = {
-        {"tiff", " none lzw zip deflate packbits jpeg ccittrle "},
-        {"openexr", " none rle zip zips piz pxr24 b44 b44a dwaa dwab "},
-        {"jpeg", " jpeg "},
-        {"webp", " webp "},
-        {"targa", " none rle "},
-        {"iff", " none rle "}};
-    const auto takes = kTakes.find(format);
-    if (takes == kTakes.end() || takes->second.find(" " + name + " ") == std::string::npos)
+    const auto takes = kCompressionsTaken.find(format);
+    if (takes == kCompressionsTaken.end() || takes->second.find(" " + name + " ") == std::string::npos)
         return "--compression " + asked + " does not apply to a ." + extension +
                " file; written as that format writes it" +
                (format == "png" ? " (--png-compression sets its zlib level)" : "");

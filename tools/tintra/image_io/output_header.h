@@ -19,6 +19,10 @@ struct WriteOptions {
     bool no_clobber = false;  // an existing file is never replaced
 };
 
+// Whether some writer of OpenImageIO 2.4 takes a compression of this name
+// (before any ":QUALITY"); any other would silently become the default.
+bool KnownCompression(const std::string& name);
+
 // The line for a --compression the output's format does not take, or whose
 // writer chose another for these samples (read back from written); empty if
 // it was used or none was asked for.
