@@ -144,10 +144,41 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
     if ((s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
         kOfxStatOK)
         return s;
-    // Turning the hue keeps a colour's lightness in linear light only: a
-    // host that manages colour is asked for the source in scene-linear.
-    SetOptionalString(out_args, kSourcePreferredColourspaces, kOfxColourspaceOfxSceneLinear);
+    // Turning the hue keeps a colour's lightness in linear light with
+    // Rec.709 primaries only: a host that manages colour is asked for that
+    // first, where its style allows names beyond the basic ones, and for
+    // any scene-linear space after it.
+    OfxPropertySetHandle props;
+    char* style = nullptr;
+    const bool basic =
+        g_suites.effect->getPropertySet(effect, &props) != kOfxStatOK ||
+        g_suites.property->propGetString(props, kOfxImageEffectPropColourManagementStyle, 0, &style) != kOfxStatOK ||
+        !style || SameText(style, kOfxImageEffectColourManagementBasic);
+    SetOptionalString(out_args, kSourcePreferredColourspaces,
+                      basic ? kOfxColourspaceOfxSceneLinear : kOfxColourspaceLinRec709Srgb);
+    if (!basic)
+        g_suites.property->propSetString(out_args, kSourcePreferredColourspaces, 1, kOfxColourspaceOfxSceneLinear);
     return kOfxStatOK;
+}
+
+void SayIfSourceNotLinearRec709(OfxImageEffectHandle effect)
+{
+    OfxImageClipHandle source;
+    OfxPropertySetHandle source_props;
+    char* space = nullptr;
+    if (g_suites.message == nullptr ||
+        g_suites.effect->clipGetHandle(effect, kOfxImageEffectSimpleSourceClipName, &source, &source_props) !=
+            kOfxStatOK ||
+        g_suites.property->propGetString(source_props, kOfxImageClipPropColourspace, 0, &space) != kOfxStatOK ||
+        !space || !*space || SameText(space, kOfxColourspaceLinRec709Srgb))
+        return;
+    // Once per load of the plug-in; renders may run on several threads.
+    static bool said = false;
+    if (__atomic_exchange_n(&said, true, __ATOMIC_RELAXED)) return;
+    g_suites.message->message(effect, ofx::kOfxMessageWarning, nullptr,
+                              "TINTRA: the source comes in %s; the effect turns hues as if it were linear Rec.709 "
+                              "(lin_rec709_srgb), so they turn unevenly in another space",
+                              space);
 }
 
 // The effect renders in whatever space the source came in; the output is

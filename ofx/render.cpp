@@ -114,6 +114,7 @@ OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
     RowJob job;
     if (!ReadSettings(effect, time, &job.settings, &s))
         return s;
+    SayIfSourceNotLinearRec709(effect);
 
     HeldImage output;
     HeldImage source;

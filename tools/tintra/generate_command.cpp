@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <OpenImageIO/strutil.h>
+
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/planning/frame_sequence.h"
 #include "tools/tintra/planning/output_checks.h"
+#include "tools/tintra/image_io/color_conversion.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/rendering/interrupt.h"
@@ -107,6 +110,34 @@ void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vec
     PrintError(text);
 }
 
+// The pictures are drawn in sRGB values. A file of float samples (and an
+// EXR or HDR file, whatever its samples) holds light by its formats'
+// convention: there the values are decoded to linear light; a film scan's
+// format (log by convention) is tagged sRGB, so that `--colorspace auto`
+// reads it back as drawn.
+void InItsFormatsSpace(const CommandLine& line, const std::string& path, Page& page)
+{
+    const std::string ext = OIIO::Strutil::lower(ExtensionOf(path));
+    const bool light = line.samples == Samples::Half || line.samples == Samples::Float || ext == "exr" || ext == "hdr";
+    if (light)
+        page.header.attribute("oiio:ColorSpace", "linear");
+    else if (ext == "dpx" || ext == "cin")  // a film scan's convention is log
+        page.header.attribute("oiio:ColorSpace", "sRGB");
+    if (!light) return;
+    const Image& drawn = page.image;
+    Image linear = MakeImage(drawn.width, drawn.height, 32, drawn.has_alpha);
+    const size_t n = (size_t)drawn.width * (size_t)drawn.height * 4;
+    for (size_t i = 0; i < n; ++i)
+        linear.pixelsf[i] = drawn.depth == 16 ? (float)drawn.pixels16[i] / 65535.0f : (float)drawn.pixels8[i] / 255.0f;
+    ColorSpaces spaces;
+    ColorConversion decode;
+    std::string error;
+    // The built-in set's curves are tintra's own and always load.
+    if (spaces.Load("", error) && decode.Prepare(spaces, "sRGB", "linear", error))
+        decode.Apply(linear.pixelsf.data(), n / 4, false);
+    page.image = std::move(linear);
+}
+
 // Writes the planned files; the exit status.
 int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
 {
@@ -126,6 +157,7 @@ int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
                          : plan.frames.empty()
                              ? MakeScene(plan.width, plan.height, depth)
                              : MakeScene(plan.width, plan.height, depth, SunAcross(plan.frames[reached]));
+        InItsFormatsSpace(line, path, pages[0]);
         std::vector<std::string> notes;
         std::string error;
         if (!WriteImageFile(path, pages, WriteOptionsOf(line), notes, error)) {
