@@ -28,9 +28,6 @@ OfxStatus InstanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle in_a
 OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, OfxPropertySetHandle out_args);
 OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle out_args);
 OfxStatus GetOutputColourspace(OfxImageEffectHandle effect, OfxPropertySetHandle out_args);
-// Once, through the host's messages, when the host names the source's
-// colourspace and it is not linear Rec.709.
-void SayIfSourceNotLinearRec709(OfxImageEffectHandle effect);
 OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args);
 
 // The settings at `time` from the four parameters' values; false (and the

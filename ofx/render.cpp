@@ -112,9 +112,7 @@ OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
         return s;
 
     RowJob job;
-    if (!ReadSettings(effect, time, &job.settings, &s))
-        return s;
-    SayIfSourceNotLinearRec709(effect);
+    if (!ReadSettings(effect, time, &job.settings, &s)) return s;
 
     HeldImage output;
     HeldImage source;

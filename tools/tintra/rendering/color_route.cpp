@@ -158,9 +158,14 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     color.to_working.Apply(f, n, in.premultiplied);
     if (color.clipped != nullptr) {
         uint64_t outside = 0;
-        for (size_t k = 0; k < n; ++k)
-            outside += !(f[k * 4] >= 0.0f && f[k * 4] <= 1.0f && f[k * 4 + 1] >= 0.0f && f[k * 4 + 1] <= 1.0f &&
-                         f[k * 4 + 2] >= 0.0f && f[k * 4 + 2] <= 1.0f);
+        // A pixel that comes back as it was (below) is not counted.
+        for (size_t k = 0; k < n; ++k) {
+            const float* v = f + k * 4;
+            const bool finite = std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]) &&
+                                (in.depth != 32 || std::isfinite(in.pixelsf[(first + k) * 4 + 3]));
+            outside += finite &&
+                       !(v[0] >= 0.0f && v[0] <= 1.0f && v[1] >= 0.0f && v[1] <= 1.0f && v[2] >= 0.0f && v[2] <= 1.0f);
+        }
         *color.clipped += outside;
     }
     // Only float samples can hold such values.
