@@ -110,32 +110,41 @@ void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vec
     PrintError(text);
 }
 
-// The pictures are drawn in sRGB values. A file of float samples (and an
-// EXR or HDR file, whatever its samples) holds light by its formats'
-// convention: there the values are decoded to linear light; a film scan's
-// format (log by convention) is tagged sRGB, so that `--colorspace auto`
-// reads it back as drawn.
+// The pictures are drawn in sRGB values; a file holds them in the space its
+// format's convention says, so that `--colorspace auto` reads back what was
+// drawn: float samples (and any EXR or HDR file) linear light, a film
+// scan's format (DPX, Cineon) Cineon log at its own depth.
 void InItsFormatsSpace(const CommandLine& line, const std::string& path, Page& page)
 {
     const std::string ext = OIIO::Strutil::lower(ExtensionOf(path));
     const bool light = line.samples == Samples::Half || line.samples == Samples::Float || ext == "exr" || ext == "hdr";
-    if (light)
-        page.header.attribute("oiio:ColorSpace", "linear");
-    else if (ext == "dpx" || ext == "cin")  // a film scan's convention is log
-        page.header.attribute("oiio:ColorSpace", "sRGB");
-    if (!light) return;
+    const bool log = !light && (ext == "dpx" || ext == "cin");
+    if (!light && !log) return;
     const Image& drawn = page.image;
-    Image linear = MakeImage(drawn.width, drawn.height, 32, drawn.has_alpha);
+    const float top = drawn.depth == 16 ? 65535.0f : 255.0f;
+    Image converted = MakeImage(drawn.width, drawn.height, 32, drawn.has_alpha);
     const size_t n = (size_t)drawn.width * (size_t)drawn.height * 4;
     for (size_t i = 0; i < n; ++i)
-        linear.pixelsf[i] = drawn.depth == 16 ? (float)drawn.pixels16[i] / 65535.0f : (float)drawn.pixels8[i] / 255.0f;
+        converted.pixelsf[i] = (float)(drawn.depth == 16 ? drawn.pixels16[i] : drawn.pixels8[i]) / top;
     ColorSpaces spaces;
-    ColorConversion decode;
+    ColorConversion conversion;
     std::string error;
+    const char* space = light ? "linear" : "KodakLog";
     // The built-in set's curves are tintra's own and always load.
-    if (spaces.Load("", error) && decode.Prepare(spaces, "sRGB", "linear", error))
-        decode.Apply(linear.pixelsf.data(), n / 4, false);
-    page.image = std::move(linear);
+    if (spaces.Load("", error) && conversion.Prepare(spaces, "sRGB", space, error))
+        conversion.Apply(converted.pixelsf.data(), n / 4, false);
+    page.header.attribute("oiio:ColorSpace", space);
+    if (light) {
+        page.image = std::move(converted);
+        return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const float v = std::fmin(std::fmax(converted.pixelsf[i], 0.0f), 1.0f) * top + 0.5f;
+        if (drawn.depth == 16)
+            page.image.pixels16[i] = (uint16_t)v;
+        else
+            page.image.pixels8[i] = (uint8_t)v;
+    }
 }
 
 // Writes the planned files; the exit status.
