@@ -112,7 +112,8 @@ OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
         return s;
 
     RowJob job;
-    if (!ReadSettings(effect, time, &job.settings, &s)) return s;
+    if (!ReadSettings(effect, time, &job.settings, &s))
+        return s;
 
     HeldImage output;
     HeldImage source;
