@@ -147,9 +147,9 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
     // Turning the hue keeps a colour's lightness in linear light with
     // Rec.709 primaries only: a host that manages colour is asked for that
     // first, where its style allows names beyond the basic ones, and for
-    // any scene-linear space after it.
-    // The basic name is set first, as every colour-managing host takes it:
-    // a host that refuses it does not manage colour and is asked no more.
+    // any scene-linear space after it. The basic name is set first, as every
+    // colour-managing host takes it: a host that refuses it does not manage
+    // colour and is asked no more.
     if (!SetOptionalString(out_args, kSourcePreferredColourspaces, kOfxColourspaceOfxSceneLinear)) return kOfxStatOK;
     OfxPropertySetHandle props;
     char* style = nullptr;
