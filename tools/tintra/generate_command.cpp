@@ -87,8 +87,8 @@ std::string WrittenSamples(const std::string& path)
 
 // The summary: what was written and, after a signal, which frames were not.
 // last: the last file written; empty when none was.
-void Summarize(const Request& line, const GeneratePlan& plan, const std::vector<int>& written,
-               const std::string& last, size_t reached, bool interrupted)
+void Summarize(const Request& line, const GeneratePlan& plan, const std::vector<int>& written, const std::string& last,
+               size_t reached, bool interrupted)
 {
     std::string text = "nothing written";
     if (!last.empty()) {

@@ -4,9 +4,9 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "tools/tintra/reporting/exit_status.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/reporting/exit_status.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {

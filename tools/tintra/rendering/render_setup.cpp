@@ -6,11 +6,11 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "tools/tintra/reporting/exit_status.h"
 #include "tools/tintra/base/nearest_name.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/plugin_builds.h"
+#include "tools/tintra/reporting/exit_status.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
