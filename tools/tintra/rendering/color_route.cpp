@@ -39,7 +39,7 @@ std::string PageColor::Route() const
            (working_by.empty() ? "" : " (by " + working_by + ")") + " -> " + output;
 }
 
-bool ColorRoute::Prepare(const CommandLine& line, std::string& error)
+bool ColorRoute::Prepare(const Request& line, std::string& error)
 {
     raw_ = line.colorspace.empty() || line.colorspace == "raw";
     // Only a render that did not name the input's space is told, and not
