@@ -114,7 +114,7 @@ void Summarize(const Request& line, const GeneratePlan& plan, const std::vector<
 // format's convention says, so that `--colorspace auto` reads back what was
 // drawn: float samples (and any EXR or HDR file) linear light, a film
 // scan's format (DPX, Cineon) Cineon log at its own depth.
-void InItsFormatsSpace(const CommandLine& line, const std::string& path, Page& page)
+void InItsFormatsSpace(const Request& line, const std::string& path, Page& page)
 {
     const std::string ext = OIIO::Strutil::lower(ExtensionOf(path));
     const bool light = line.samples == Samples::Half || line.samples == Samples::Float || ext == "exr" || ext == "hdr";
