@@ -77,8 +77,8 @@ for title in Hue Chroma; do
 done
 
 # One image and a 50-frame video, 96x64, in a profile of that size.
-"$tintra" generate chart -o "$work/chart.png" --size 96x64 -q 2>/dev/null
-"$tintra" generate scene -o "$work/scene/s.####.png" --size 96x64 --frames 1-50 -q 2>/dev/null
+"$tintra" generate chart -o "$work/chart.png" --size 96x64
+"$tintra" generate scene -o "$work/scene/s.####.png" --size 96x64 --frames 1-50
 ffmpeg -loglevel error -framerate 25 -i "$work/scene/s.%04d.png" -c:v ffv1 "$work/scene.mkv"
 printf '%s\n' description=tintra frame_rate_num=25 frame_rate_den=1 width=96 height=64 progressive=1 \
   sample_aspect_num=1 sample_aspect_den=1 display_aspect_num=3 display_aspect_den=2 colorspace=709 \
