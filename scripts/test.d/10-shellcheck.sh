@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every shell script of the project passes shellcheck: the scripts in
-# scripts/, scripts/test.d/ (and the stages' lib/) and bench/*.sh, found by their "#!" line (or
-# a .sh name), so a new script is checked without being listed here.
+# scripts/, scripts/test.d/ (and the stages' lib/), scripts/real-hosts.d/ and
+# bench/*.sh, found by their "#!" line (or a .sh name), so a new script is
+# checked without being listed here.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 
@@ -11,7 +12,8 @@ if ! command -v shellcheck >/dev/null; then
 fi
 
 scripts=()
-for file in "$root"/scripts/* "$root"/scripts/test.d/* "$root"/scripts/test.d/lib/* "$root"/bench/*; do
+for file in "$root"/scripts/* "$root"/scripts/test.d/* "$root"/scripts/test.d/lib/* "$root"/scripts/real-hosts.d/* \
+  "$root"/bench/*; do
   [ -f "$file" ] || continue
   case "$file" in
     *.sh) scripts+=("$file") ;;
