@@ -125,9 +125,10 @@ OfxStatus Describe(OfxImageEffectHandle effect)
     // The effect splits each frame over the host's threads itself; a host
     // that splits it too only renders in smaller pieces.
     e.Optional(kOfxImageEffectPluginPropHostFrameThreading, 0);
-    // The effect keeps lightness as it should only in linear light: a host
-    // that manages colour is asked for it (clip preferences).
-    SetOptionalString(e.set, kOfxImageEffectPropColourManagementStyle, kOfxImageEffectColourManagementBasic);
+    // The effect keeps lightness as it should only in linear light with
+    // Rec.709 primaries: the core style names that space, and a host that
+    // manages colour is asked for it (clip preferences).
+    SetOptionalString(e.set, kOfxImageEffectPropColourManagementStyle, kOfxImageEffectColourManagementCore);
     SetOptionalString(e.set, kOfxImageEffectPropColourManagementAvailableConfigs, kOfxConfigIdentifier);
     return e.status;
 }

@@ -144,15 +144,27 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
     if ((s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
         kOfxStatOK)
         return s;
-    // Turning the hue keeps a colour's lightness in linear light only: a
-    // host that manages colour is asked for the source in scene-linear.
-    SetOptionalString(out_args, kSourcePreferredColourspaces, kOfxColourspaceOfxSceneLinear);
+    // Turning the hue keeps a colour's lightness in linear light with
+    // Rec.709 primaries only: a host that manages colour is asked for that
+    // first, where its style allows names beyond the basic ones, and for
+    // any scene-linear space after it. The basic name is set first, as every
+    // colour-managing host takes it: a host that refuses it does not manage
+    // colour and is asked no more.
+    if (!SetOptionalString(out_args, kSourcePreferredColourspaces, kOfxColourspaceOfxSceneLinear)) return kOfxStatOK;
+    OfxPropertySetHandle props;
+    char* style = nullptr;
+    if (g_suites.effect->getPropertySet(effect, &props) == kOfxStatOK &&
+        g_suites.property->propGetString(props, kOfxImageEffectPropColourManagementStyle, 0, &style) == kOfxStatOK &&
+        style && !SameText(style, kOfxImageEffectColourManagementBasic) &&
+        g_suites.property->propSetString(out_args, kSourcePreferredColourspaces, 0, kOfxColourspaceLinRec709Srgb) ==
+            kOfxStatOK)
+        g_suites.property->propSetString(out_args, kSourcePreferredColourspaces, 1, kOfxColourspaceOfxSceneLinear);
     return kOfxStatOK;
 }
 
 // The effect renders in whatever space the source came in; the output is
 // named after it. A host that does not say gets its own default, which
-// means the same.
+// means the same. A source not in linear Rec.709 is said once.
 OfxStatus GetOutputColourspace(OfxImageEffectHandle effect, OfxPropertySetHandle out_args)
 {
     OfxImageClipHandle source;
@@ -163,6 +175,14 @@ OfxStatus GetOutputColourspace(OfxImageEffectHandle effect, OfxPropertySetHandle
         g_suites.property->propGetString(source_props, kOfxImageClipPropColourspace, 0, &space) != kOfxStatOK ||
         !space || !*space)
         return kOfxStatReplyDefault;
+    // Once per load of the plug-in; instances may ask on several threads.
+    static bool said = false;
+    if (g_suites.message != nullptr && !SameText(space, kOfxColourspaceLinRec709Srgb) &&
+        !__atomic_exchange_n(&said, true, __ATOMIC_RELAXED))
+        g_suites.message->message(effect, ofx::kOfxMessageWarning, nullptr,
+                                  "TINTRA: the source comes in %s; the effect turns hues as if it were linear Rec.709 "
+                                  "(lin_rec709_srgb), so they turn unevenly in another space",
+                                  space);
     return g_suites.property->propSetString(out_args, kOfxImageClipPropColourspace, 0, space);
 }
 

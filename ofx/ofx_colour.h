@@ -9,6 +9,7 @@ namespace ofx {
 
 constexpr const char* kOfxImageEffectPropColourManagementStyle = "OfxImageEffectPropColourManagementStyle";
 constexpr const char* kOfxImageEffectColourManagementBasic = "OfxImageEffectColourManagementBasic";
+constexpr const char* kOfxImageEffectColourManagementCore = "OfxImageEffectColourManagementCore";
 constexpr const char* kOfxImageEffectPropColourManagementAvailableConfigs =
     "OfxImageEffectPropColourManagementAvailableConfigs";
 constexpr const char* kOfxImageClipPropColourspace = "OfxImageClipPropColourspace";
@@ -17,8 +18,11 @@ constexpr const char* kOfxImageEffectActionGetOutputColourspace = "OfxImageEffec
 // "OfxImageClipPropPreferredColourspaces_" followed by the clip's name.
 constexpr const char* kSourcePreferredColourspaces = "OfxImageClipPropPreferredColourspaces_Source";
 
-// The native config's identifier and its generic scene-linear space.
+// The native config's identifier, its generic scene-linear space (basic:
+// any scene-linear space, ACEScg in a host working in ACES) and linear
+// light with Rec.709 primaries (core), the space the effect's OKLab needs.
 constexpr const char* kOfxConfigIdentifier = "ofx-native-v1.5_aces-v1.3_ocio-v2.3";
 constexpr const char* kOfxColourspaceOfxSceneLinear = "ofx_scene_linear";
+constexpr const char* kOfxColourspaceLinRec709Srgb = "lin_rec709_srgb";
 
 }  // namespace ofx

@@ -28,9 +28,11 @@ void SetOptionalInt(OfxPropertySetHandle set, const char* name, int value)
     LogIgnoredOnce(g_suites.property->propSetInt(set, name, 0, value), name);
 }
 
-void SetOptionalString(OfxPropertySetHandle set, const char* name, const char* value)
+bool SetOptionalString(OfxPropertySetHandle set, const char* name, const char* value)
 {
-    LogIgnoredOnce(g_suites.property->propSetString(set, name, 0, value), name);
+    const OfxStatus status = g_suites.property->propSetString(set, name, 0, value);
+    LogIgnoredOnce(status, name);
+    return status == kOfxStatOK;
 }
 
 }  // namespace tintra_ofx

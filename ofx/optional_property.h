@@ -8,6 +8,7 @@
 namespace tintra_ofx {
 
 void SetOptionalInt(OfxPropertySetHandle set, const char* name, int value);
-void SetOptionalString(OfxPropertySetHandle set, const char* name, const char* value);
+// Whether the host took it.
+bool SetOptionalString(OfxPropertySetHandle set, const char* name, const char* value);
 
 }  // namespace tintra_ofx

@@ -13,6 +13,7 @@
 #include "effect/identity.h"
 #include "effect/strings.h"
 #include "tests/ofx/ofx_render.h"
+#include "tools/ofxhost/colourspaces.h"
 #include "tests/support/effect_params.h"
 
 namespace {
@@ -218,32 +219,98 @@ TEST(OfxPlugin, WindowsTilesAndComponents)
     EXPECT_EQ(UnexpectedUnknownNames(*host), std::vector<std::string>());
 }
 
-// With a host that manages colour the plug-in asks for its source in
-// scene-linear and names its output after the space it was given; a host
-// without colour management is only told, once, that it was asked.
-TEST(OfxPlugin, AsksAColourManagingHostForSceneLinear)
+struct ColourHostCase {
+    const char* name;
+    const char* frames;  // the space of the host's frames
+    bool aces, basic_only;
+    std::vector<std::string> preferred;  // what the plug-in asks for
+    const char* given;  // the source's space the host chose
+    bool warned;  // the plug-in said once that it is not linear Rec.709
+};
+
+void PrintTo(const ColourHostCase& c, std::ostream* out) { *out << c.name; }
+
+const ColourHostCase kColourHostCases[] = {
+    {"srgb_frames",
+     ofxhost::kOfxColourspaceSrgbTx,
+     false,
+     false,
+     {"lin_rec709_srgb", "ofx_scene_linear"},
+     "lin_rec709_srgb",
+     false},
+    {"aces_core",
+     ofxhost::kOfxColourspaceAcescg,
+     true,
+     false,
+     {"lin_rec709_srgb", "ofx_scene_linear"},
+     "lin_rec709_srgb",
+     false},
+    {"aces_basic_only", ofxhost::kOfxColourspaceAcescg, true, true, {"ofx_scene_linear"}, "ACEScg", true},
+};
+
+class ColourHost : public testing::TestWithParam<ColourHostCase> {};
+
+// With a host that manages colour the plug-in asks for its source in linear
+// Rec.709, where the host's style allows the name, else in scene-linear, and
+// names its output after the space it was given; the frames it renders are
+// the host's conversions around the plug-in's own render of linear Rec.709.
+TEST_P(ColourHost, IsAskedForLinearRec709)
 {
+    const ColourHostCase& c = GetParam();
     ofxhost::HostOptions options;
-    options.frames_colourspace = ofxhost::kOfxColourspaceSrgbTx;
+    options.frames_colourspace = c.frames;
+    options.aces = c.aces;
+    options.basic_style_only = c.basic_only;
     std::string error;
     auto host = ofxhost::Host::load(TINTRA_OFX_DEFAULT_PLUGIN, &error, options);
     ASSERT_TRUE(host) << error;
     EXPECT_EQ(host->descriptor().string(ofxhost::kOfxImageEffectPropColourManagementStyle),
-              ofxhost::kOfxImageEffectColourManagementBasic);
+              ofxhost::kOfxImageEffectColourManagementCore);
     EXPECT_EQ(host->descriptor().at(ofxhost::kOfxImageEffectPropColourManagementAvailableConfigs).strings,
               std::vector<std::string>{ofxhost::kOfxConfigIdentifier});
     ofxhost::Effect* fx = host->create_instance(kOfxImageEffectContextFilter);
     ASSERT_TRUE(fx);
     ASSERT_EQ(host->clip_preferences(fx, kOfxImageUnPreMultiplied, nullptr), kOfxStatOK);
     const ofxhost::PropertySet& source = fx->clip(kOfxImageEffectSimpleSourceClipName)->props;
-    EXPECT_EQ(source.at(ofxhost::kOfxImageClipPropPreferredColourspaces).strings,
-              std::vector<std::string>{ofxhost::kOfxColourspaceOfxSceneLinear});
-    EXPECT_EQ(source.string(ofxhost::kOfxImageClipPropColourspace), ofxhost::kOfxColourspaceLinRec709Srgb);
-    EXPECT_EQ(fx->clip(kOfxImageEffectOutputClipName)->props.string(ofxhost::kOfxImageClipPropColourspace),
-              ofxhost::kOfxColourspaceLinRec709Srgb);
+    EXPECT_EQ(source.at(ofxhost::kOfxImageClipPropPreferredColourspaces).strings, c.preferred);
+    EXPECT_EQ(source.string(ofxhost::kOfxImageClipPropColourspace), c.given);
+    EXPECT_EQ(fx->clip(kOfxImageEffectOutputClipName)->props.string(ofxhost::kOfxImageClipPropColourspace), c.given);
+
+    // Twice, to see it said once.
+    const std::vector<float> in = {0.18f, 0.05f, 0.02f, 1.0f, 0.6f, 0.3f, 0.9f, 0.5f};
+    ofxhost::Image frames({0, 0, 2, 1}, kOfxBitDepthFloat, 4), given(frames.bounds(), kOfxBitDepthFloat, 4);
+    frames.set_channels(in);
+    ofxhost::convert(frames, given, frames.bounds(), c.frames, c.given, false);
+    const OfxValues v{90, 20, 0, 0.5};
+    ofxhost::Image output(frames.bounds(), kOfxBitDepthFloat, 4);
+    for (int run = 0; run < 2; ++run) ASSERT_EQ(RenderThroughOfx(*host, v, frames, output), kOfxStatOK);
+    size_t warned = 0;
+    for (const std::string& message : host->messages())
+        warned += message.find("TINTRA: the source comes in " + std::string(c.given)) != std::string::npos;
+    EXPECT_EQ(warned, c.warned ? 1u : 0u);
+    const HueSettings s = tintra_ofx::SettingsFromOfxValues(v.hue, v.chroma, v.clip_choice, v.alpha);
+    const std::vector<float> g = given.channels<float>();
+    ofxhost::Image rendered(frames.bounds(), kOfxBitDepthFloat, 4), expected(frames.bounds(), kOfxBitDepthFloat, 4);
+    std::vector<float> r(g.size());
+    for (size_t i = 0; i < g.size(); i += 4) {
+        const RGB t = ShiftColour(s, {g[i], g[i + 1], g[i + 2]});
+        r[i] = t.r, r[i + 1] = t.g, r[i + 2] = t.b, r[i + 3] = g[i + 3];
+    }
+    rendered.set_channels(r);
+    ofxhost::convert(rendered, expected, frames.bounds(), c.given, c.frames, false);
+    EXPECT_EQ(output.channels<float>(), expected.channels<float>());
     EXPECT_EQ(host->faults().count(), 0u);
     EXPECT_TRUE(host->faults().unknown_names_set().empty());
+}
 
+INSTANTIATE_TEST_SUITE_P(Hosts, ColourHost, testing::ValuesIn(kColourHostCases),
+                         [](const testing::TestParamInfo<ColourHostCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A host without colour management is only told, once, that it was asked.
+TEST(OfxPlugin, AHostWithoutColourIsToldOnce)
+{
     auto plain = LoadTintra();
     ASSERT_TRUE(plain);
     ofxhost::Effect* plain_fx = plain->create_instance(kOfxImageEffectContextFilter);

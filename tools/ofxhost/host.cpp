@@ -276,8 +276,11 @@ Effect* Host::create_instance(const std::string& name, OfxStatus* status)
         const std::string wanted = descriptor_->props.string(kOfxImageEffectPropColourManagementStyle);
         const bool shared =
             wanted == kOfxImageEffectColourManagementBasic || wanted == kOfxImageEffectColourManagementCore;
+        const bool basic = options_.basic_style_only && wanted == kOfxImageEffectColourManagementCore;
         SetKnown(effect->props, kOfxImageEffectPropColourManagementStyle, &Property::strings,
-                 {shared ? wanted : std::string(kOfxImageEffectColourManagementNone)});
+                 {basic    ? std::string(kOfxImageEffectColourManagementBasic)
+                  : shared ? wanted
+                           : std::string(kOfxImageEffectColourManagementNone)});
         SetKnown(effect->props, kOfxImageEffectPropColourManagementConfig, &Property::strings,
                  {std::string(kOfxConfigIdentifier)});
     }

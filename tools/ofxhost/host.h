@@ -45,6 +45,11 @@ struct HostOptions {
     // plug-in asks for and converts the output back. Empty: a host without
     // colour management, which knows none of its properties.
     std::string frames_colourspace;
+    // A host working in ACES: its scene-linear space is ACEScg, handed out
+    // for the generic ofx_scene_linear, as such hosts do.
+    bool aces = false;
+    // A host that offers the basic style only: generic names, no others.
+    bool basic_style_only = false;
 };
 
 struct Param {

@@ -92,7 +92,9 @@ OfxStatus Host::agree_colourspaces(Effect* instance, PropertySet& preferences)
         const std::vector<std::string>& wanted =
             preferences.at((kOfxImageClipPropPreferredColourspacesPrefix + clip->name).c_str()).strings;
         clip->props.at(kOfxImageClipPropPreferredColourspaces).strings = wanted;
-        const std::string space = choose_colourspace(wanted, frames);
+        const char* style_name = kOfxImageEffectPropColourManagementStyle;
+        const std::string style = instance->props.has(style_name) ? instance->props.string(style_name) : "";
+        const std::string space = choose_colourspace(wanted, frames, style, options_.aces);
         clip->props.at(kOfxImageClipPropColourspace).strings = {space};
         if (clip->name == kOfxImageEffectSimpleSourceClipName) source_space = space;
     }

@@ -204,6 +204,7 @@ constexpr const char* kOfxConfigIdentifier = "ofx-native-v1.5_aces-v1.3_ocio-v2.
 constexpr const char* kOfxColourspaceOfxSceneLinear = "ofx_scene_linear";
 constexpr const char* kOfxColourspaceLinRec709Srgb = "lin_rec709_srgb";
 constexpr const char* kOfxColourspaceSrgbTx = "srgb_tx";
+constexpr const char* kOfxColourspaceAcescg = "ACEScg";
 
 }  // namespace standard
 }  // namespace ofxhost

@@ -24,7 +24,7 @@ bool RoutesOf(const ColorRoute& color, const BatchItem& item, const ImageReader&
     std::string error;
     for (int p = 0; p < reader.pages(); ++p) {
         PageColor page;
-        if (!color.ForPage(reader.format(), reader.header(p), page, notes, error)) {
+        if (!color.ForPage(reader.format(), reader.header(p), page, notes, error, item.output)) {
             PrintError(item.input + ": " + error);
             return false;
         }

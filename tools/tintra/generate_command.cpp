@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <OpenImageIO/strutil.h>
+
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/planning/frame_sequence.h"
 #include "tools/tintra/planning/output_checks.h"
+#include "tools/tintra/image_io/color_conversion.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/base/interrupt.h"
@@ -107,6 +110,43 @@ void Summarize(const Request& line, const GeneratePlan& plan, const std::vector<
     PrintError(text);
 }
 
+// The pictures are drawn in sRGB values; a file holds them in the space its
+// format's convention says, so that `--colorspace auto` reads back what was
+// drawn: float samples (and any EXR or HDR file) linear light, a film
+// scan's format (DPX, Cineon) Cineon log at its own depth.
+void InItsFormatsSpace(const Request& line, const std::string& path, Page& page)
+{
+    const std::string ext = OIIO::Strutil::lower(ExtensionOf(path));
+    const bool light = line.samples == Samples::Half || line.samples == Samples::Float || ext == "exr" || ext == "hdr";
+    const bool log = !light && (ext == "dpx" || ext == "cin");
+    if (!light && !log) return;
+    const Image& drawn = page.image;
+    const float top = drawn.depth == 16 ? 65535.0f : 255.0f;
+    Image converted = MakeImage(drawn.width, drawn.height, 32, drawn.has_alpha);
+    const size_t n = (size_t)drawn.width * (size_t)drawn.height * 4;
+    for (size_t i = 0; i < n; ++i)
+        converted.pixelsf[i] = (float)(drawn.depth == 16 ? drawn.pixels16[i] : drawn.pixels8[i]) / top;
+    ColorSpaces spaces;
+    ColorConversion conversion;
+    std::string error;
+    const char* space = light ? "linear" : "KodakLog";
+    // The built-in set's curves are tintra's own and always load.
+    if (spaces.Load("", error) && conversion.Prepare(spaces, "sRGB", space, error))
+        conversion.Apply(converted.pixelsf.data(), n / 4, false);
+    page.header.attribute("oiio:ColorSpace", space);
+    if (light) {
+        page.image = std::move(converted);
+        return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const float v = std::fmin(std::fmax(converted.pixelsf[i], 0.0f), 1.0f) * top + 0.5f;
+        if (drawn.depth == 16)
+            page.image.pixels16[i] = (uint16_t)v;
+        else
+            page.image.pixels8[i] = (uint8_t)v;
+    }
+}
+
 // Writes the planned files; the exit status.
 int WriteGenerated(const Request& line, const GeneratePlan& plan)
 {
@@ -126,6 +166,7 @@ int WriteGenerated(const Request& line, const GeneratePlan& plan)
                          : plan.frames.empty()
                              ? MakeScene(plan.width, plan.height, depth)
                              : MakeScene(plan.width, plan.height, depth, SunAcross(plan.frames[reached]));
+        InItsFormatsSpace(line, path, pages[0]);
         std::vector<std::string> notes;
         std::string error;
         if (!WriteImageFile(path, pages, WriteOptionsOf(line), notes, error)) {

@@ -76,6 +76,11 @@ int PrintFileInfo(const Request& line)
                 first.height, first.nchannels, first.nchannels == 1 ? "" : "s", first.format.c_str(), reader.pages(),
                 reader.pages() == 1 ? "" : "s");
     std::printf("  colour config %s\n", spaces.config_name().c_str());
+    std::string working, how;
+    if (spaces.FindWorkingSpace(working, how, error))
+        std::printf("  working space %s, by %s\n", working.c_str(), how.c_str());
+    else
+        std::printf("  working space none: %s\n", error.c_str());
     for (int p = 0; p < reader.pages(); ++p) {
         const FileEncoding e = spaces.Detect(reader.format(), reader.header(p));
         const std::string page = reader.pages() == 1 ? "" : " (page " + std::to_string(p + 1) + ")";

@@ -131,13 +131,13 @@ int RunRender(const Request& line)
     if (int status = PrepareBuilds(line, builds)) return status;
     std::vector<std::string> inputs;
     for (const BatchItem& item : plan.items) inputs.push_back(item.input);
-    if (int status = CheckBuildsTakeOptions(builds, inputs)) return status;
     // A colour route renders every frame through the float path of the OFX
-    // build, whatever its file's samples.
+    // build, whatever its file's samples: the options are that build's.
     ColorRoute color;
     const RenderBuild& float_build = builds.ofx ? *builds.ofx : builds.main;
     if (int status = PrepareColorRoute(line, float_build.plugin, float_build.values, color)) return status;
     if (!color.raw()) builds.route = &float_build;
+    if (int status = CheckBuildsTakeOptions(builds, inputs)) return status;
     if (line.dry_run) return DryRun(line, color, sequence_plan, sequence);
     bool made = plan.folder.empty() || MakeFolders(plan.folder, error);
     for (size_t i = 0; made && i < plan.subfolders.size(); ++i) made = MakeFolders(plan.subfolders[i], error);

@@ -113,10 +113,13 @@ inline constexpr OptionSpec kOptionTable[] = {
      "values as they are; the default) or a space of the colour config. Not raw: rendered in float in the "
      "working space"},
     {"working-space", 0, "SPACE", kRender | kSheet, OptionId::WorkingSpace,
-     "the space the effect sees (default: the config's scene_linear role; linear light with Rec.709 primaries "
-     "without a config)"},
+     "the space the effect sees (default: linear light with Rec.709 primaries, the config's space that converts "
+     "to its aces_interchange or cie_xyz_d65_interchange role as that does, whatever its name, else built from "
+     "that role; a config with neither is refused until this names one)"},
     {"output-colorspace", 0, "SPACE", kRender | kSheet, OptionId::OutputColorSpace,
-     "the output's colour space (default: the input's)"},
+     "the output's colour space (default: the input's; for an EXR or HDR output of an encoded input, the "
+     "working space, as those files hold light). Clip methods but none clip the working space's values to "
+     "0..1: use --clip none to keep a log or scene-linear range"},
     {"colorconfig", 0, "FILE", kRender | kInfo | kSheet, OptionId::ColorConfig,
      "the OpenColorIO config (default: $OCIO, else tintra's built-in linear, sRGB, Rec709, KodakLog and "
      "GammaX.Y)"},

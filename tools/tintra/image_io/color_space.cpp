@@ -7,6 +7,8 @@
 
 #include <OpenImageIO/strutil.h>
 
+#include "tools/tintra/image_io/icc_profile.h"
+
 namespace {
 
 using OIIO::Strutil::iequals;
@@ -152,8 +154,10 @@ OCIO::ConstCPUProcessorRcPtr ColorSpaces::Processor(const std::string& from, con
                                                     std::string& reason) const
 {
     try {
-        const OCIO::ConstProcessorRcPtr processor =
-            built_in_ ? BuiltInProcessor(config_, from, to) : config_->getProcessor(from.c_str(), to.c_str());
+        const bool built = !built_role_.empty() && (from == BuiltWorkingSpace() || to == BuiltWorkingSpace());
+        const OCIO::ConstProcessorRcPtr processor = built       ? BuiltProcessor(from, to)
+                                                    : built_in_ ? BuiltInProcessor(config_, from, to)
+                                                                : config_->getProcessor(from.c_str(), to.c_str());
         // The default optimisation evaluates powers and logarithms by fast
         // approximations, which move a 16-bit level converted there and back.
         return processor->getOptimizedCPUProcessor(OCIO::OPTIMIZATION_LOSSLESS);
@@ -237,11 +241,16 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
     // The profile describes the pixels most exactly, then the primaries,
     // then the format's own fields, then what the reader says.
     if (const OIIO::ParamValue* icc = header.find_attribute("ICCProfile")) {
-        const std::string description =
-            IccDescription(static_cast<const unsigned char*>(icc->data()), (size_t)icc->datasize());
-        const std::string said_by = "its ICC profile (\"" + description + "\")";
-        if (OIIO::Strutil::icontains(description, "sRGB"))
-            take_kind("sRGB", said_by, said_by);
+        const auto* bytes = static_cast<const unsigned char*>(icc->data());
+        const std::string description = IccDescription(bytes, (size_t)icc->datasize());
+        const IccVerdict verdict = JudgeIccProfile(bytes, (size_t)icc->datasize());
+        const std::string said_by = "its ICC profile (\"" + description + "\": " + verdict.what + ")";
+        // By its curves and primaries; else a space the config names as
+        // the profile describes itself.
+        if (KindNamed(verdict.space) != nullptr)
+            take_kind(verdict.space.c_str(), said_by, said_by);
+        else if (!verdict.space.empty())
+            take_name(verdict.space, said_by);
         else if (!description.empty())
             take_name(description, said_by);
     }

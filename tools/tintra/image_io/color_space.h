@@ -9,6 +9,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include "tools/tintra/image_io/built_in_colors.h"
+#include "tools/tintra/image_io/color_primaries.h"
 
 // What a file's values encode, as its tags say or else its format's
 // convention.
@@ -42,9 +43,16 @@ public:
     // case or by an alias or a role; "" if the config has none. The
     // built-in set also knows "GammaX.Y".
     std::string Find(const std::string& name) const;
-    // The default working space: the config's scene_linear role, the
-    // built-in set's linear (Rec.709 primaries).
+    // The config's scene_linear role, the built-in set's linear.
     std::string SceneLinear() const;
+    // The effect's working space, linear light with Rec.709 primaries: the
+    // space that converts to the config's interchange role
+    // (aces_interchange, cie_xyz_d65_interchange) as linear Rec.709 does,
+    // whatever its name; else one built from that role by a matrix, which
+    // Processor then converts through; a config without such roles by its
+    // names. how: what told it, for info and the summary. False, with a line
+    // naming --working-space, when the config has neither.
+    bool FindWorkingSpace(std::string& space, std::string& how, std::string& error);
     // The spaces and roles a user may name, for an error that lists them.
     std::vector<std::string> Names() const;
     // Whether a space holds light itself rather than encoded values.
@@ -64,10 +72,15 @@ public:
 
 private:
     std::string Known(const std::string& kind) const;
+    bool ConvertsLike(const std::string& space, const std::string& role, const std::vector<Matrix3>& expected) const;
+    std::string BuiltWorkingSpace() const;
+    OCIO::ConstProcessorRcPtr BuiltProcessor(const std::string& from, const std::string& to) const;
 
     OCIO::ConstConfigRcPtr config_;
     std::string config_name_;
     bool built_in_ = true;
+    std::string built_role_;  // the interchange role a built working space converts through
+    Matrix3 built_matrix_{};  // linear Rec.709 to that role
 };
 
 // The description an ICC profile gives itself ("sRGB IEC61966-2.1",

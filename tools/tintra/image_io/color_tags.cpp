@@ -1,6 +1,7 @@
 #include "tools/tintra/image_io/color_tags.h"
 
 #include "tools/tintra/image_io/color_space.h"
+#include "tools/tintra/image_io/icc_profile.h"
 
 void AgreeWithProfile(const std::string& format, OIIO::ImageSpec& header)
 {
@@ -8,9 +9,9 @@ void AgreeWithProfile(const std::string& format, OIIO::ImageSpec& header)
     const std::string tag = header.get_string_attribute("oiio:ColorSpace");
     int stated = header.get_int_attribute("Exif:ColorSpace", 0);
     if (const OIIO::ParamValue* icc = header.find_attribute("ICCProfile")) {
-        const std::string description =
-            IccDescription(static_cast<const unsigned char*>(icc->data()), (size_t)icc->datasize());
-        stated = OIIO::Strutil::icontains(description, "sRGB") ? kSrgb : kUncalibrated;
+        const IccVerdict verdict =
+            JudgeIccProfile(static_cast<const unsigned char*>(icc->data()), (size_t)icc->datasize());
+        stated = verdict.space == "sRGB" ? kSrgb : kUncalibrated;
     } else if (stated == kSrgb && !tag.empty() && !OIIO::Strutil::iequals(tag, "sRGB")) {
         stated = kUncalibrated;  // the pixels were converted out of sRGB
     }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/strutil.h>
 
 #include "tools/tintra/rendering/frame_render.h"
@@ -34,7 +35,8 @@ T FloatToLevel(float v, float top)
 
 std::string PageColor::Route() const
 {
-    return input + (said_by.empty() ? "" : " (" + said_by + ")") + " -> " + working + " -> " + output;
+    return input + (said_by.empty() ? "" : " (" + said_by + ")") + " -> " + working +
+           (working_by.empty() ? "" : " (by " + working_by + ")") + " -> " + output;
 }
 
 bool ColorRoute::Prepare(const Request& line, std::string& error)
@@ -55,20 +57,23 @@ bool ColorRoute::Prepare(const Request& line, std::string& error)
         return false;
     }
     if (line.colorspace != "auto" && !FindSpace(spaces_, "--colorspace", line.colorspace, input_, error)) return false;
-    working_ = spaces_.SceneLinear();
-    if (!line.working_space.empty() && !FindSpace(spaces_, "--working-space", line.working_space, working_, error))
-        return false;
-    if (working_.empty()) {
-        error = spaces_.config_name() + " has no scene_linear role: name one with --working-space";
-        return false;
+    if (!line.working_space.empty()) {
+        if (!FindSpace(spaces_, "--working-space", line.working_space, working_, error)) return false;
+    } else {
+        std::string how;
+        if (!spaces_.FindWorkingSpace(working_, how, error)) return false;
+        // Said where the config's own scene_linear role is not what it is.
+        if (working_ != spaces_.SceneLinear()) working_by_ = how;
     }
     return line.output_colorspace.empty() ||
            FindSpace(spaces_, "--output-colorspace", line.output_colorspace, output_, error);
 }
 
 bool ColorRoute::ForPage(const std::string& format, const OIIO::ImageSpec& header, PageColor& page,
-                         std::vector<std::string>& notes, std::string& error) const
+                         std::vector<std::string>& notes, std::string& error, const std::string& output_path) const
 {
+    const std::string ext = OIIO::Strutil::lower(OIIO::Filesystem::extension(output_path, false));
+    const bool holds_light = ext == "exr" || ext == "hdr";
     page.input = input_;
     if (page.input.empty()) {
         const FileEncoding e = spaces_.Detect(format, header);
@@ -81,9 +86,17 @@ bool ColorRoute::ForPage(const std::string& format, const OIIO::ImageSpec& heade
         page.said_by = e.said_by;
     }
     page.working = working_;
-    page.output = output_.empty() ? page.input : output_;
-    if (!page.to_working.Prepare(spaces_, page.input, page.working, error) ||
-        !page.to_output.Prepare(spaces_, page.working, page.output, error))
+    page.working_by = working_by_;
+    page.output = !output_.empty() ? output_ : holds_light && !spaces_.IsLinear(page.input) ? page.working : page.input;
+    if (holds_light && !spaces_.IsLinear(page.output) && page.output != working_)
+        notes.push_back("written with " + page.output + " values, not light: readers of ." + ext +
+                        " files take their values as linear light");
+    page.skip_effect = skip_effect_;
+    page.clipped = count_clipped_ && !skip_effect_ ? &clipped_ : nullptr;
+    // Not rendered: never through the working space and back.
+    const std::string& via = skip_effect_ ? page.output : page.working;
+    if (!page.to_working.Prepare(spaces_, page.input, via, error) ||
+        !page.to_output.Prepare(spaces_, via, page.output, error))
         return false;
     std::lock_guard<std::mutex> lock(mutex_);
     used_.insert(page.Route());
@@ -121,6 +134,10 @@ std::vector<std::string> ColorRoute::Summary() const
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> lines;
     for (const std::string& route : used_) lines.push_back("colour: " + route + ", with " + config_name());
+    if (const uint64_t n = clipped_.load())
+        lines.push_back("colour: " + std::to_string(n) + " pixel" + (n == 1 ? "" : "s") +
+                        " outside 0..1 in the working space, brought into it by the clip method; --clip none keeps "
+                        "a log or scene-linear range");
     return lines;
 }
 
@@ -139,9 +156,32 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     else
         for (size_t i = 0; i < n * 4; ++i) f[i] = LevelToFloat(in.pixels8[first * 4 + i], 255.0f);
     color.to_working.Apply(f, n, in.premultiplied);
-    if (const int32_t err = RenderRows(plugin, values, band, rendered, 0, rows, threads)) return err;
-    float* r = rendered.pixelsf.data();
+    if (color.clipped != nullptr) {
+        uint64_t outside = 0;
+        // A pixel that comes back as it was (below) is not counted.
+        for (size_t k = 0; k < n; ++k) {
+            const float* v = f + k * 4;
+            const bool finite = std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]) &&
+                                (in.depth != 32 || std::isfinite(in.pixelsf[(first + k) * 4 + 3]));
+            outside += finite &&
+                       !(v[0] >= 0.0f && v[0] <= 1.0f && v[1] >= 0.0f && v[1] <= 1.0f && v[2] >= 0.0f && v[2] <= 1.0f);
+        }
+        *color.clipped += outside;
+    }
+    // Only float samples can hold such values.
+    std::vector<size_t> kept;
+    if (in.depth == 32)
+        for (size_t k = 0; k < n; ++k)
+            for (int c = 0; c < 4; ++c)
+                if (!std::isfinite(in.pixelsf[(first + k) * 4 + (size_t)c]) || !std::isfinite(f[k * 4 + (size_t)c])) {
+                    kept.push_back(k);
+                    break;
+                }
+    if (!color.skip_effect)
+        if (const int32_t err = RenderRows(plugin, values, band, rendered, 0, rows, threads)) return err;
+    float* r = color.skip_effect ? f : rendered.pixelsf.data();
     color.to_output.Apply(r, n, in.premultiplied);
+    for (size_t k : kept) std::copy_n(&in.pixelsf[(first + k) * 4], 4, r + k * 4);
     if (out.depth == 32)
         std::copy_n(r, n * 4, &out.pixelsf[first * 4]);
     else if (out.depth == 16)

@@ -20,7 +20,10 @@
 struct PageColor {
     std::string input, working, output;
     std::string said_by;  // why the input is in its space, for `auto`
+    std::string working_by;  // how the working space was found, where not by the scene_linear role
     ColorConversion to_working, to_output;
+    bool skip_effect = false;  // to_working goes to the output space, to_output is nothing
+    std::atomic<uint64_t>* clipped = nullptr;  // where pixels outside 0..1 are counted, if they are
 
     // "sRGB (the PNG convention) -> linear -> sRGB", as the summary and a
     // dry run name the route.
@@ -35,13 +38,21 @@ public:
     bool Prepare(const Request& line, std::string& error);
     // Whether values are rendered as stored.
     bool raw() const { return raw_; }
-    // A render that changes nothing is answered before any conversion.
-    void SkipForIdentity() { raw_ = true; }
+    // The parameters make the effect change nothing: each page goes from
+    // its space straight to the output's, not rendered.
+    void SkipEffect() { skip_effect_ = true; }
+    // The clip method brings values outside 0..1 into it: such pixels of
+    // the working space are counted, for the summary.
+    void CountClipped() { count_clipped_ = true; }
 
     // The spaces of one page; error when the input's space cannot be told
-    // or converted. notes: what `auto` could not use.
+    // or converted. notes: what `auto` could not use, and encoded values
+    // written where readers take light. The output's space is the one
+    // asked for, else the input's; an EXR or HDR output (named by
+    // output_path; "" for none) of an encoded input takes the working
+    // space, as such files hold light.
     bool ForPage(const std::string& format, const OIIO::ImageSpec& header, PageColor& page,
-                 std::vector<std::string>& notes, std::string& error) const;
+                 std::vector<std::string>& notes, std::string& error, const std::string& output_path = "") const;
     // For a raw render: once per run, the line that says an input holds
     // encoded values and names the option; empty otherwise.
     std::string RawWarning(const std::string& format, const OIIO::ImageSpec& header) const;
@@ -56,14 +67,20 @@ private:
     ColorSpaces spaces_;
     bool loaded_ = false;
     bool raw_ = true;
+    bool skip_effect_ = false;
+    bool count_clipped_ = false;
+    mutable std::atomic<uint64_t> clipped_{0};
     std::string input_, working_, output_;  // as resolved; input_ "" for auto
+    std::string working_by_;
     mutable std::atomic<bool> warned_{false};
     mutable std::mutex mutex_;
     mutable std::set<std::string> used_;
 };
 
-// Rows top..bottom of in rendered into the same rows of out (in's size and
-// depth) through the page's route and the OFX float path.
+// Rows top..bottom of in rendered into the same rows of out (in's size, in's
+// depth or float) through the page's route and the OFX float path. A pixel
+// with a value no conversion keeps (NaN, an infinity, one that converts to
+// an infinity) comes back as it was.
 int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
                           const Image& in, Image& out, int32_t top, int32_t bottom, int threads);
 

@@ -11,7 +11,7 @@ bool ColorPages(const ColorRoute* route, const BatchItem& item, const std::strin
     std::vector<std::string> notes;
     std::string error;
     for (size_t p = 0; p < in_headers.size(); ++p) {
-        if (!route->ForPage(format, in_headers[p], colors[p], notes, error)) {
+        if (!route->ForPage(format, in_headers[p], colors[p], notes, error, item.output)) {
             progress.message("tintra: " + item.input + ": " + error);
             return false;
         }

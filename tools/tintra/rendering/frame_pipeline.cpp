@@ -7,6 +7,8 @@
 #include <string>
 #include <unistd.h>
 
+#include <OpenImageIO/strutil.h>
+
 #include "tools/tintra/rendering/ae_pixels.h"
 #include "tools/tintra/rendering/band_queue.h"
 #include "tools/tintra/rendering/color_route.h"
@@ -314,7 +316,13 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
     std::vector<const CarriedChannels*> carried;
     int64_t total_pixels = 0;
     for (const Page& page : in.pages) {
-        const int depth = RenderedDepth(in.build->plugin, page.image.depth);
+        // A file of float samples keeps a colour route's float results, not
+        // the input's levels.
+        const std::string ext = OIIO::Strutil::lower(ExtensionOf(item.output));
+        const bool float_file = line_.samples == Samples::Half || line_.samples == Samples::Float ||
+                                (line_.samples == Samples::Input && (ext == "exr" || ext == "hdr"));
+        const bool route_float = color_ != nullptr && !color_->raw() && float_file;
+        const int depth = route_float ? 32 : RenderedDepth(in.build->plugin, page.image.depth);
         outs.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
         headers.push_back(OutputHeader(outs.back(), &page.header, in.format));

@@ -117,8 +117,12 @@ int PrepareColorRoute(const Request& line, const LoadedPlugin& plugin, const std
         PrintError("--colorspace renders through the OFX build's float path: give --plugin an OFX build");
         return kExitUsage;
     }
-    // Bit for bit, with no conversion there and back.
-    if (RendersIdentity(plugin, values)) route.SkipForIdentity();
+    // The effect is skipped, never a conversion.
+    if (RendersIdentity(plugin, values)) route.SkipEffect();
+    for (const PluginParam& p : values)
+        if (p.kind == ParamKind::Popup && p.choice >= 0 && (size_t)p.choice < p.choices.size() &&
+            p.choices[(size_t)p.choice] != "None")
+            route.CountClipped();
     return kExitOk;
 }
 

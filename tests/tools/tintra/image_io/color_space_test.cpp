@@ -2,10 +2,13 @@
 // convention, how names are found in a config, and how configs are refused.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdlib>
 
 #include "tests/tools/tintra/image_io/test_color_config.h"
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/tintra/image_io/color_conversion.h"
 #include "tools/tintra/image_io/color_space.h"
 
 namespace {
@@ -73,10 +76,55 @@ const DetectCase kDetectCases[] = {
      "png",
      U8,
      {{"oiio:ColorSpace", "sRGB"}},
-     IccProfileNamed("sRGB IEC61966-2.1", false),
+     IccProfileOf("sRGB IEC61966-2.1", 0),
      {},
      "srgb_tx",
-     "its ICC profile (\"sRGB IEC61966-2.1\")",
+     "its ICC profile (\"sRGB IEC61966-2.1\": sRGB curves, Rec.709 primaries)",
+     false,
+     ""},
+    // Judged by their curves, whatever they call themselves.
+    {"icc_linear_called_srgb",
+     true,
+     "png",
+     U16,
+     {{"oiio:ColorSpace", "sRGB"}},
+     IccProfileOf("Linear sRGB", 1.0),
+     {},
+     "lin_rec709",
+     "its ICC profile (\"Linear sRGB\": gamma 1, Rec.709",
+     true,
+     ""},
+    {"icc_gamma_18_built_in",
+     false,
+     "png",
+     U8,
+     {{"oiio:ColorSpace", "sRGB"}},
+     IccProfileOf("Not sRGB", 1.8),
+     {},
+     "Gamma1.8",
+     "its ICC profile (\"Not sRGB\": gamma 1.8",
+     false,
+     ""},
+    {"icc_gamma_18_not_in_config",
+     true,
+     "png",
+     U8,
+     {{"oiio:ColorSpace", "sRGB"}},
+     IccProfileOf("Not sRGB", 1.8),
+     {},
+     "srgb_tx",
+     "the PNG convention",
+     false,
+     "gamma 1.8, Rec.709 primaries) names no space"},
+    {"icc_srgb_by_curves_not_name",
+     true,
+     "jpeg",
+     U8,
+     {},
+     IccProfileOf("Camera RGB", 0),
+     {},
+     "srgb_tx",
+     "its ICC profile (\"Camera RGB\": sRGB curves",
      false,
      ""},
     {"jpeg_icc_named_in_config_v4",
@@ -100,7 +148,7 @@ const DetectCase kDetectCases[] = {
      "srgb_tx",
      "the JPEG convention",
      false,
-     "(\"Display P3\") names no space"},
+     "(\"Display P3\": curves or primaries tintra does not know) names no space"},
     {"webp_icc_truncated",
      false,
      "webp",
@@ -232,6 +280,68 @@ TEST_P(Detect, TakesTagsBeforeTheConvention)
 
 INSTANTIATE_TEST_SUITE_P(Files, Detect, testing::ValuesIn(kDetectCases),
                          [](const testing::TestParamInfo<DetectCase>& info) { return std::string(info.param.name); });
+
+struct WorkingCase {
+    const char* name;
+    int config;  // 0 built-in, 1 the small test config, else 2 + the ACES variant
+    const char* space;  // "" when refused
+    const char* how;  // a part of how it was found, or of the refusal
+    const char* from;  // converted to the working space, to compare with
+    Mat matrix;
+};
+
+void PrintTo(const WorkingCase& c, std::ostream* out) { *out << c.name; }
+
+const Mat kIdentity = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+const int kAces = 2;
+
+const WorkingCase kWorkingCases[] = {
+    {"built_in", 0, "linear", "built-in set", "linear", kIdentity},
+    {"scene_linear_rec709", 1, "lin_rec709", "scene_linear role", "lin_rec709", kIdentity},
+    {"aces_studio", kAces + (int)AcesVariant::Studio, "Linear Rec.709 (sRGB)", "conversion to aces_interchange",
+     "ACEScg", Between(kAp1xy, kRec709)},
+    {"aces_renamed", kAces + (int)AcesVariant::Renamed, "Plate light", "conversion to aces_interchange", "ACEScg",
+     Between(kAp1xy, kRec709)},
+    {"aces_built", kAces + (int)AcesVariant::NoRec709, "linear Rec.709 (from aces_interchange)",
+     "matrix from aces_interchange", "ACES2065-1", Between(kAp0, kRec709)},
+    {"aces_built_from_display_xyz", kAces + (int)AcesVariant::NoRec709, "linear Rec.709 (from aces_interchange)",
+     "matrix from aces_interchange", "CIE-XYZ-D65", Inverted(ToXyz(kRec709))},
+    {"aces_without_roles", kAces + (int)AcesVariant::NoRoles, "", "scene_linear role is ACEScg) and no interchange", "",
+     kIdentity},
+};
+
+class WorkingSpace : public testing::TestWithParam<WorkingCase> {};
+
+TEST_P(WorkingSpace, IsLinearRec709WhateverItIsCalled)
+{
+    const WorkingCase& c = GetParam();
+    ScratchDir dir;
+    ColorSpaces spaces;
+    std::string error, space, how;
+    const std::string config = c.config == 0   ? ""
+                               : c.config == 1 ? WriteTestColorConfig(dir.root())
+                                               : WriteAcesColorConfig(dir.root(), AcesVariant(c.config - kAces));
+    ASSERT_TRUE(spaces.Load(config, error)) << error;
+    EXPECT_EQ(spaces.FindWorkingSpace(space, how, error), *c.space != 0) << error;
+    EXPECT_EQ(space, c.space);
+    if (space.empty()) {
+        EXPECT_NE(error.find(c.how), std::string::npos) << error;
+        EXPECT_NE(error.find("--working-space"), std::string::npos) << error;
+        return;
+    }
+    EXPECT_NE(how.find(c.how), std::string::npos) << how;
+    ColorConversion conversion;
+    ASSERT_TRUE(conversion.Prepare(spaces, spaces.Find(c.from), space, error)) << error;
+    for (int col = 0; col < 3; ++col) {
+        float rgba[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        rgba[col] = 1.0f;
+        conversion.Apply(rgba, 1, false);
+        for (int r = 0; r < 3; ++r) EXPECT_NEAR(rgba[r], c.matrix[r][col], 2e-5) << r << ", " << col;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Configs, WorkingSpace, testing::ValuesIn(kWorkingCases),
+                         [](const testing::TestParamInfo<WorkingCase>& info) { return std::string(info.param.name); });
 
 TEST(ColorConfigs, AreRefusedWithTheirReasonNeverReplaced)
 {

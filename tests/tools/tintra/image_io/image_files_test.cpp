@@ -1,8 +1,10 @@
 // The files tintra takes and what it keeps of them: grey, palette, low bit
 // depths, tiled and planar TIFFs, float files, every page, the metadata, long
 // names, and what the tool says about each.
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
+
 #include <zlib.h>
 
 #include <OpenImageIO/imageio.h>
@@ -63,6 +65,28 @@ std::vector<unsigned char> IccProfile()
     const unsigned char d50[12] = {0, 0, 0xF6, 0xD6, 0, 1, 0, 0, 0, 0, 0xD3, 0x2D};
     std::copy(d50, d50 + 12, icc.begin() + 68);
     return icc;
+}
+
+// The file generated (or rendered back by `render`) against the chart as
+// drawn, in sRGB, each value decoded to light where the file holds light.
+void ExpectSameAsDrawn(const ScratchDir& d, const std::string& file, const std::vector<std::string>& render)
+{
+    ASSERT_EQ(RunTintra({"generate", "chart", "-o", d.path("drawn.png"), "--size", "40x20"}).status, 0);
+    if (!render.empty()) {
+        ASSERT_EQ(RunTintra(render).status, 0);
+    }
+    std::vector<float> drawn, back;
+    ASSERT_TRUE(ReadFloatFile(d.path("drawn.png"), drawn));
+    ASSERT_TRUE(ReadFloatFile(d.path(file), back));
+    ASSERT_EQ(drawn.size(), back.size());
+    const bool light = render.empty();
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        const float v = drawn[i];
+        const float expected = !light ? v : v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+        // Half floats keep 11 bits; the DPX writer's 10-bit log codes are
+        // up to two 8-bit levels apart near white.
+        EXPECT_NEAR(back[i], expected, light ? 1e-3f * std::max(expected, 0.01f) : 2.5f / 255) << i;
+    }
 }
 
 OIIO::ImageSpec Described(OIIO::TypeDesc format)
@@ -394,6 +418,26 @@ INSTANTIATE_TEST_SUITE_P(
                  {"generate", "chart", "-o", "@/c.exr", "--size", "40x20", "-d", "float"},
                  0,
                  "tintra: wrote @/c.exr: the OKLab chart, 40x20, float"},
+        // What generate draws in sRGB is written in the format's own space,
+        // and read back as drawn: light in an EXR, Cineon log in a DPX.
+        FileCase{"generate_exr_holds_light",
+                 nullptr,
+                 {"generate", "chart", "-o", "@/c.exr", "--size", "40x20"},
+                 0,
+                 "",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) { ExpectSameAsDrawn(d, "c.exr", {}); }},
+        FileCase{"generate_dpx_holds_log",
+                 nullptr,
+                 {"generate", "chart", "-o", "@/c.dpx", "--size", "40x20", "-d", "16"},
+                 0,
+                 "",
+                 Expand::Same,
+                 [](const ScratchDir& d, const ToolRun&) {
+                     ExpectSameAsDrawn(d, "back.png",
+                                       {"render", d.path("c.dpx"), "-o", d.path("back.png"), "--colorspace", "auto",
+                                        "--output-colorspace", "sRGB", "--hue", "0", "-d", "8"});
+                 }},
         // As render makes a sequence's folder; a dry run lists every frame.
         FileCase{"generate_frames_into_a_new_folder",
                  nullptr,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include <lcms2.h>
+
 namespace tintra_test {
 
 namespace {
@@ -23,7 +25,148 @@ colorspaces:
   - !<ColorSpace> {name: raw, encoding: data, isdata: true}
 )";
 
+// Shaped like the ACES CG config studios use, from OpenColorIO's built-in
+// transforms: ACES2065-1 the reference, ACEScg the scene_linear role, CIE
+// XYZ D65 the display reference, reached by the un-tone-mapped Bradford
+// view transform. The pieces a variant changes are spliced in.
+const char* const kAcesHead = R"(ocio_profile_version: 2
+strictparsing: true
+roles: {default: ACES2065-1, scene_linear: ACEScg, data: Raw%ROLES%}
+file_rules:
+  - !<Rule> {name: Default, colorspace: ACES2065-1}
+displays: {sRGB - Display: [!<View> {name: Raw, colorspace: Raw}]}
+default_view_transform: Un-tone-mapped
+view_transforms:
+  - !<ViewTransform> {name: Un-tone-mapped, from_scene_reference: !<BuiltinTransform> {style: UTILITY - ACES-AP0_to_CIE-XYZ-D65_BFD}}
+display_colorspaces:
+  - !<ColorSpace> {name: CIE-XYZ-D65, encoding: display-linear}
+  - !<ColorSpace> {name: sRGB - Display, encoding: sdr-video, from_display_reference: !<BuiltinTransform> {style: DISPLAY - CIE-XYZ-D65_to_sRGB}}
+  - !<ColorSpace> {name: Rec.1886 Rec.709 - Display, encoding: sdr-video, from_display_reference: !<BuiltinTransform> {style: DISPLAY - CIE-XYZ-D65_to_REC.1886-REC.709}}
+colorspaces:
+  - !<ColorSpace> {name: ACES2065-1, encoding: scene-linear}
+  - !<ColorSpace> {name: ACEScg, encoding: scene-linear, to_scene_reference: !<BuiltinTransform> {style: ACEScg_to_ACES2065-1}}
+  - !<ColorSpace> {name: sRGB - Texture, encoding: sdr-video, to_scene_reference: !<GroupTransform> {children: [!<ExponentWithLinearTransform> {gamma: 2.4, offset: 0.055}, %FROM709%]}}
+  - !<ColorSpace> {name: Raw, encoding: data, isdata: true}
+)";
+const char* const kFromRec709 =
+    "!<BuiltinTransform> {style: UTILITY - ACES-AP1_to_LINEAR-REC709_BFD, direction: inverse}, !<BuiltinTransform> "
+    "{style: ACEScg_to_ACES2065-1}";
+
+void Splice(std::string& text, const std::string& mark, const std::string& with)
+{
+    text.replace(text.find(mark), mark.size(), with);
+}
+
 }  // namespace
+
+std::string WriteAcesColorConfig(const std::string& folder, AcesVariant variant)
+{
+    std::string text = kAcesHead;
+    Splice(
+        text, "%ROLES%",
+        variant == AcesVariant::NoRoles ? "" : ", aces_interchange: ACES2065-1, cie_xyz_d65_interchange: CIE-XYZ-D65");
+    Splice(text, "%FROM709%", kFromRec709);
+    const std::string rec709 = std::string("{children: [") + kFromRec709 + "]}";
+    if (variant == AcesVariant::Studio)
+        text +=
+            "  - !<ColorSpace> {name: Linear Rec.709 (sRGB), encoding: scene-linear, to_scene_reference: "
+            "!<GroupTransform> " +
+            rec709 + "}\n";
+    if (variant == AcesVariant::Renamed)
+        // Named as nothing tintra knows, after one named like it that is not.
+        text +=
+            "  - !<ColorSpace> {name: lin_rec709, encoding: scene-linear, to_scene_reference: !<BuiltinTransform> "
+            "{style: ACEScg_to_ACES2065-1}}\n  - !<ColorSpace> {name: Plate light, encoding: scene-linear, "
+            "to_scene_reference: !<GroupTransform> " +
+            rec709 + "}\n";
+    const std::string path = folder + "/aces.ocio";
+    std::ofstream(path) << text;
+    return path;
+}
+
+namespace {
+
+Mat Times(const Mat& a, const Mat& b)
+{
+    Mat m{};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < 3; ++k) m[r][c] += a[r][k] * b[k][c];
+    return m;
+}
+
+std::array<double, 3> Xyz(double x, double y) { return {x / y, 1.0, (1 - x - y) / y}; }
+
+}  // namespace
+
+Mat Inverted(const Mat& m)
+{
+    Mat inv{};
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                       m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)  // cofactor of (c, r)
+            inv[r][c] = (m[(c + 1) % 3][(r + 1) % 3] * m[(c + 2) % 3][(r + 2) % 3] -
+                         m[(c + 1) % 3][(r + 2) % 3] * m[(c + 2) % 3][(r + 1) % 3]) /
+                        det;
+    return inv;
+}
+
+Mat ToXyz(const Primaries& p)
+{
+    Mat m{};
+    for (int c = 0; c < 3; ++c) {
+        const auto v = Xyz(p[c * 2], p[c * 2 + 1]);
+        for (int r = 0; r < 3; ++r) m[r][c] = v[r];
+    }
+    const Mat inv = Inverted(m);
+    const auto w = Xyz(p[6], p[7]);
+    for (int c = 0; c < 3; ++c) {
+        const double s = inv[c][0] * w[0] + inv[c][1] * w[1] + inv[c][2] * w[2];
+        for (int r = 0; r < 3; ++r) m[r][c] *= s;
+    }
+    return m;
+}
+
+const Primaries kRec709 = {0.64, 0.33, 0.30, 0.60, 0.15, 0.06, 0.3127, 0.3290},
+                kAp0 = {0.7347, 0.2653, 0.0, 1.0, 0.0001, -0.077, 0.32168, 0.33767},
+                kAp1xy = {0.713, 0.293, 0.165, 0.830, 0.128, 0.044, 0.32168, 0.33767};
+
+Mat Between(const Primaries& from, const Primaries& to)
+{
+    const Mat bradford = {{{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}}};
+    Mat gain{};
+    for (int r = 0; r < 3; ++r) {
+        const auto a = Xyz(from[6], from[7]), b = Xyz(to[6], to[7]);
+        const double src = bradford[r][0] * a[0] + bradford[r][1] * a[1] + bradford[r][2] * a[2];
+        const double dst = bradford[r][0] * b[0] + bradford[r][1] * b[1] + bradford[r][2] * b[2];
+        gain[r][r] = dst / src;
+    }
+    return Times(Inverted(ToXyz(to)), Times(Inverted(bradford), Times(gain, Times(bradford, ToXyz(from)))));
+}
+
+std::vector<unsigned char> IccProfileOf(const std::string& description, double gamma)
+{
+    cmsHPROFILE profile = cmsCreate_sRGBProfile();
+    if (gamma > 0.0) {
+        cmsToneCurve* curve = cmsBuildGamma(nullptr, gamma);
+        for (cmsTagSignature tag : {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag})
+            cmsWriteTag(profile, tag, curve);
+        cmsFreeToneCurve(curve);
+    }
+    cmsMLU* text = cmsMLUalloc(nullptr, 1);
+    cmsMLUsetASCII(text, "en", "US", description.c_str());
+    cmsWriteTag(profile, cmsSigProfileDescriptionTag, text);
+    cmsMLUfree(text);
+    cmsSetProfileVersion(profile, 2.1);
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<unsigned char> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
 
 std::vector<unsigned char> IccProfileNamed(const std::string& text, bool v4, size_t cut)
 {

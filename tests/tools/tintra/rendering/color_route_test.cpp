@@ -3,7 +3,11 @@
 // pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 
 #include <OpenImageIO/imagebuf.h>
 
@@ -76,7 +80,7 @@ std::string WriteSmallPng(const ScratchDir& dir, bool icc)
     const std::string in = dir.path("in.png");
     if (!WriteWithLibrary(in, MakeRaw(8, 4, 8, 3, 1))) return "";
     if (!icc) return in;
-    const std::vector<unsigned char> profile = IccProfileNamed("sRGB IEC61966-2.1", false);
+    const std::vector<unsigned char> profile = IccProfileOf("sRGB IEC61966-2.1", 0);
     auto image = OIIO::ImageBuf(in);
     image.specmod().attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)profile.size()), profile.data());
     return image.write(in) ? in : "";
@@ -135,6 +139,127 @@ TEST_P(ColorRouteTags, DescribeThePixels)
 INSTANTIATE_TEST_SUITE_P(Outputs, ColorRouteTags, testing::ValuesIn(kTagsCases),
                          [](const testing::TestParamInfo<TagsCase>& info) { return std::string(info.param.name); });
 
+// The sRGB curve by its formula, to linear light.
+float SrgbToLight(float v) { return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f); }
+
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+
+struct ValuesCase {
+    const char* name;
+    const char* in;  // "png": 8-bit levels of in[] * 255; "exr": float
+    float rgb[3];  // every pixel of the input
+    std::vector<std::string> options;
+    const char* out;  // the output's extension
+    float expected[3];  // every pixel of the output, read back as float
+    float tolerance;  // 0: the same bits; below 0: the values are the effect's, not checked here
+    const char* line;  // in tintra's messages; "": none of the route's warnings
+};
+
+void PrintTo(const ValuesCase& c, std::ostream* out) { *out << c.name; }
+
+const float kLevel128 = 128.0f / 255, kLevel3 = 3.0f / 255;
+
+// The effect at Hue 0 changes nothing, and the route is still taken (also
+// with --clip none on 8 bits, the OFX build's); a float output keeps the
+// conversion's result; an EXR holds light unless asked otherwise, and says
+// so then; NaN and what converts to an infinity come back as they were.
+const ValuesCase kValuesCases[] = {
+    {"identity_still_converts",
+     "png",
+     {kLevel128, kLevel128, kLevel128},
+     {"--output-colorspace", "linear", "-d", "float", "--hue", "0", "--clip", "none"},
+     "exr",
+     {SrgbToLight(kLevel128), SrgbToLight(kLevel128), SrgbToLight(kLevel128)},
+     1e-6f,
+     ""},
+    {"identity_light_to_srgb_png",
+     "exr",
+     {SrgbToLight(kLevel128), 0.0f, 1.0f},
+     {"--output-colorspace", "sRGB", "--hue", "0"},
+     "png",
+     {kLevel128, 0.0f, 1.0f},
+     1e-6f,
+     ""},
+    {"float_output_keeps_low_codes",
+     "png",
+     {kLevel3, 1.0f / 255, 5.0f / 255},
+     {"-d", "float", "--hue", "0"},
+     "exr",
+     {SrgbToLight(kLevel3), SrgbToLight(1.0f / 255), SrgbToLight(5.0f / 255)},
+     1e-6f,
+     ""},
+    {"exr_of_encoded_values_says_so",
+     "png",
+     {kLevel3, kLevel3, kLevel3},
+     {"--output-colorspace", "sRGB", "-d", "float", "--hue", "0"},
+     "exr",
+     {kLevel3, kLevel3, kLevel3},
+     1e-6f,
+     "written with sRGB values, not light"},
+    {"nan_pixel_as_it_was",
+     "exr",
+     {kNan, 0.3f, 1e30f},
+     {"--colorspace", "sRGB", "--hue", "90", "-d", "float"},
+     "exr",
+     {kNan, 0.3f, 1e30f},
+     0.0f,
+     ""},
+    {"clipped_range_counted",
+     "exr",
+     {2.0f, 0.5f, -0.25f},
+     {"--colorspace", "linear", "--hue", "30"},
+     "exr",
+     {},
+     -1.0f,
+     "8 pixels outside 0..1 in the working space"},
+};
+
+class ColorRouteValues : public testing::TestWithParam<ValuesCase> {};
+
+TEST_P(ColorRouteValues, AreConvertedNeverSkippedOrRounded)
+{
+    const ValuesCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = dir.path(std::string("in.") + c.in), out = dir.path(std::string("out.") + c.out);
+    const int pixels = 8;
+    std::vector<float> values;
+    for (int i = 0; i < pixels; ++i) values.insert(values.end(), c.rgb, c.rgb + 3);
+    if (std::string(c.in) == "png") {
+        RawImage raw;
+        raw.width = 4, raw.height = 2, raw.bits = 8, raw.channels = 3;
+        for (float v : values) raw.samples.push_back((uint16_t)std::lround(v * 255));
+        ASSERT_TRUE(WriteWithLibrary(in, raw));
+    } else {
+        ASSERT_TRUE(WriteFloatFile(in, 4, 2, 3, values, false));
+    }
+    std::vector<std::string> args = {"render", in, "-o", out};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    if (std::find(args.begin(), args.end(), "--colorspace") == args.end())
+        args.insert(args.end(), {"--colorspace", "auto"});
+    const ToolRun run = RunTintra(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (*c.line != 0) {
+        EXPECT_NE(run.err.find(c.line), std::string::npos) << run.err;
+    } else {
+        EXPECT_EQ(run.err.find("not light"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("in the working space"), std::string::npos) << run.err;
+    }
+    std::vector<float> back;
+    ASSERT_TRUE(ReadFloatFile(out, back));
+    ASSERT_EQ(back.size(), values.size());
+    if (c.tolerance < 0.0f) return;
+    for (size_t i = 0; i < back.size(); ++i) {
+        const float e = c.expected[i % 3];
+        if (c.tolerance == 0.0f)
+            EXPECT_EQ(std::memcmp(&back[i], &e, 4), 0) << i << ": " << back[i] << " for " << e;
+        else
+            EXPECT_NEAR(back[i], e, c.tolerance * std::max(1.0f, e)) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, ColorRouteValues, testing::ValuesIn(kValuesCases),
+                         [](const testing::TestParamInfo<ValuesCase>& info) { return std::string(info.param.name); });
+
 struct SaysCase {
     const char* name;
     std::vector<std::string> args;  // IN, OUT and CONFIG stand for the scratch files
@@ -150,7 +275,8 @@ const SaysCase kSaysCases[] = {
     {"info_icc",
      {"info", "IN", "--colorconfig", "CONFIG"},
      true,
-     "  colour space  srgb_tx, by its ICC profile (\"sRGB IEC61966-2.1\"): encoded values\n"},
+     "  colour space  srgb_tx, by its ICC profile (\"sRGB IEC61966-2.1\": sRGB curves, Rec.709 primaries): encoded "
+     "values\n"},
     {"dry_run_render",
      {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--hue", "30"},
      false,
@@ -159,11 +285,21 @@ const SaysCase kSaysCases[] = {
      {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--working-space", "acescg", "--hue", "30",
       "--colorconfig", "CONFIG"},
      true,
-     "colour: srgb_tx (its ICC profile (\"sRGB IEC61966-2.1\")) -> ACEScg -> srgb_tx\n"},
+     "colour: srgb_tx (its ICC profile (\"sRGB IEC61966-2.1\": sRGB curves, Rec.709 primaries)) -> ACEScg -> "
+     "srgb_tx\n"},
     {"dry_run_sheet",
      {"sheet", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--chroma", "50"},
      false,
      "beside its renders, 76x23, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+    {"info_aces",
+     {"info", "IN", "--colorconfig", "ACES"},
+     false,
+     "  working space Linear Rec.709 (sRGB), by its conversion to aces_interchange\n"},
+    {"dry_run_aces_built",
+     {"render", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--hue", "30", "--colorconfig", "ACES_NO709"},
+     false,
+     "colour: sRGB - Texture (the PNG convention) -> linear Rec.709 (from aces_interchange) (by a matrix from "
+     "aces_interchange: the config has no such space) -> sRGB - Texture\n"},
 };
 
 class ColorRouteSays : public testing::TestWithParam<SaysCase> {};
@@ -175,10 +311,12 @@ TEST_P(ColorRouteSays, TheSpacesARenderWouldUse)
     const std::string in = WriteSmallPng(dir, c.icc);
     std::vector<std::string> args;
     for (const std::string& a : c.args)
-        args.push_back(a == "IN"       ? in
-                       : a == "OUT"    ? dir.path("out.png")
-                       : a == "CONFIG" ? WriteTestColorConfig(dir.root())
-                                       : a);
+        args.push_back(a == "IN"           ? in
+                       : a == "OUT"        ? dir.path("out.png")
+                       : a == "CONFIG"     ? WriteTestColorConfig(dir.root())
+                       : a == "ACES"       ? WriteAcesColorConfig(dir.root(), AcesVariant::Studio)
+                       : a == "ACES_NO709" ? WriteAcesColorConfig(dir.root(), AcesVariant::NoRec709)
+                                           : a);
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
