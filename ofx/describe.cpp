@@ -132,9 +132,15 @@ OfxStatus Describe(OfxImageEffectHandle effect)
     return e.status;
 }
 
-OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle)
+OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
 {
-    OfxStatus s;
+    // Only the contexts the effect declared: in another the host would
+    // expect clips and parameters the effect does not define.
+    char* context = nullptr;
+    OfxStatus s = g_suites.property->propGetString(in_args, kOfxImageEffectPropContext, 0, &context);
+    if (s != kOfxStatOK) return s;
+    if (!SameText(context, kOfxImageEffectContextFilter) && !SameText(context, kOfxImageEffectContextGeneral))
+        return kOfxStatErrMissingHostFeature;
     if ((s = DefineClip(effect, kOfxImageEffectSimpleSourceClipName)) != kOfxStatOK ||
         (s = DefineClip(effect, kOfxImageEffectOutputClipName)) != kOfxStatOK)
         return s;

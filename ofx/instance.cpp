@@ -141,8 +141,10 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
         (s = g_suites.property->propGetString(source_props, kOfxImageEffectPropPreMultiplication, 0,
                                               &premultiplication)) != kOfxStatOK)
         return s;
-    if ((s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
-        kOfxStatOK)
+    // A host that has no answer keeps its own default for the output.
+    if (premultiplication && *premultiplication &&
+        (s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
+            kOfxStatOK)
         return s;
     // Turning the hue keeps a colour's lightness in linear light only: a
     // host that manages colour is asked for the source in scene-linear.

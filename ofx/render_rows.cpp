@@ -10,12 +10,17 @@ namespace tintra_ofx {
 
 namespace {
 
+// Coordinates and offsets in 64 bits: a host's bounds may span more rows
+// than an int counts (CheckLayout has bounded the product).
 template <typename T>
-T* PixelAt(const ImageView& image, int x, int y)
+char* PixelAt(const ImageView& image, int x, int y)
 {
-    return reinterpret_cast<T*>(image.data + (ptrdiff_t)(y - image.bounds.y1) * image.row_bytes) +
-           (ptrdiff_t)(x - image.bounds.x1) * image.components;
+    const int64_t row = (int64_t)y - image.bounds.y1;
+    const int64_t column = (int64_t)x - image.bounds.x1;
+    return image.data + row * image.row_bytes + column * image.components * (int64_t)sizeof(T);
 }
+
+int BytesPerChannel(PixelDepth depth) { return depth == PixelDepth::Byte ? 1 : depth == PixelDepth::Short ? 2 : 4; }
 
 bool Inside(const OfxRectI& r, int x, int y) { return x >= r.x1 && x < r.x2 && y >= r.y1 && y < r.y2; }
 
@@ -100,24 +105,21 @@ void RenderRow(const RowJob& job, int y)
     // Only RGBA images carry an alpha to divide by.
     const bool premultiplied = job.premultiplied && N == 4 && !identity;
     for (int x = job.window.x1; x < job.window.x2; ++x) {
-        T* out = PixelAt<T>(job.output, x, y);
+        char* out = PixelAt<T>(job.output, x, y);
+        T c[4] = {};
         if (!Inside(job.source.bounds, x, y)) {
-            for (int k = 0; k < N; ++k)
-                out[k] = (T)0;
+            __builtin_memcpy(out, c, N * sizeof(T));
             continue;
         }
         // Read whole before writing: the host may hand the same memory as
-        // source and output.
-        const T* in = PixelAt<T>(job.source, x, y);
-        T c[4] = {};
-        for (int k = 0; k < N; ++k)
-            c[k] = in[k];
+        // source and output. Copied, not read through a T pointer: a host's
+        // rows need not start on a T boundary.
+        __builtin_memcpy(c, PixelAt<T>(job.source, x, y), N * sizeof(T));
         if (premultiplied)
             ShiftPremultiplied(job.settings, c);
         else if (!identity)
             Shift(job.settings, c);
-        for (int k = 0; k < N; ++k)
-            out[k] = c[k];
+        __builtin_memcpy(out, c, N * sizeof(T));
     }
 }
 
@@ -131,6 +133,27 @@ void RenderRowOf(const RowJob& job, int y)
 }
 
 }  // namespace
+
+OfxStatus CheckLayout(const ImageView& image)
+{
+    const int64_t width = (int64_t)image.bounds.x2 - image.bounds.x1;
+    const int64_t height = (int64_t)image.bounds.y2 - image.bounds.y1;
+    if (width <= 0 || height <= 0) return kOfxStatOK;
+    if (!image.data) return kOfxStatErrBadHandle;
+    // Both factors are below 2^33 and 2^35: no product here overflows.
+    const int64_t pixels_bytes = width * image.components * BytesPerChannel(image.depth);
+    const int64_t stride = image.row_bytes < 0 ? -image.row_bytes : image.row_bytes;
+    if (stride < pixels_bytes || pixels_bytes > kMaxImageBytes || (height - 1) * stride > kMaxImageBytes - pixels_bytes)
+        return kOfxStatErrImageFormat;
+    // Rows from the bottom up go to higher addresses, from the top down to
+    // lower ones; either way the span must not wrap.
+    const uintptr_t data = (uintptr_t)image.data;
+    const uintptr_t below = image.row_bytes < 0 ? (uintptr_t)((height - 1) * stride) : 0;
+    const uintptr_t above =
+        image.row_bytes < 0 ? (uintptr_t)pixels_bytes : (uintptr_t)((height - 1) * stride + pixels_bytes);
+    if (data < below || data + above < data) return kOfxStatErrImageFormat;
+    return kOfxStatOK;
+}
 
 void RenderRows(const RowJob& job, int y_begin, int y_end)
 {

@@ -2,6 +2,7 @@
 // standard gives each, and the images the plug-in fetches while rendering.
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 
 #include "tools/ofxhost/ofx_names.h"
 #include "tools/ofxhost/colourspaces.h"
@@ -218,6 +219,16 @@ OfxPropertySetHandle Host::fetch_image(Clip* clip)
     held->at(kOfxImagePropBounds).ints = {b.x1, b.y1, b.x2, b.y2};
     held->at(kOfxImagePropRegionOfDefinition).ints = {b.x1, b.y1, b.x2, b.y2};
     held->at(kOfxImagePropRowBytes).ints = {image.row_bytes()};
+    for (const HostOptions::ImageClaim& claim : options_.image_claims) {
+        if (claim.clip != clip->name) continue;
+        // Address arithmetic, not pointer arithmetic: the claimed first row
+        // lies outside the frame's memory.
+        const uintptr_t data = (uintptr_t)image.data() - (uintptr_t)(claim.rows_below * image.row_bytes());
+        held->at(kOfxImagePropData).pointers = {(void*)data};
+        held->at(kOfxImagePropBounds).ints[1] = (int)(b.y1 - claim.rows_below);
+        held->at(kOfxImagePropRowBytes).ints = {image.row_bytes() + claim.row_bytes_change};
+    }
+    answer_null_strings(*held, options_);
     held->at(kOfxImagePropUniqueIdentifier).strings = {clip->name};
     OfxPropertySetHandle handle = held->handle();
     std::lock_guard<std::mutex> lock(images_mutex_);
