@@ -51,8 +51,8 @@ bool DepthOf(const char* name, PixelDepth* depth)
 }
 
 // The image's layout, or kOfxStatErrImageFormat for a depth or components
-// the effect did not declare.
-OfxStatus Describe(OfxPropertySetHandle image, ImageView* view)
+// the effect did not declare (RGBA or RGB; RGBA or alpha for a mask).
+OfxStatus Describe(OfxPropertySetHandle image, ImageView* view, bool mask = false)
 {
     const OfxPropertySuiteV1& p = *g_suites.property;
     void* data = nullptr;
@@ -72,10 +72,39 @@ OfxStatus Describe(OfxPropertySetHandle image, ImageView* view)
         return kOfxStatErrImageFormat;
     if (SameText(components, kOfxImageComponentRGBA))
         view->components = 4;
-    else if (SameText(components, kOfxImageComponentRGB))
-        view->components = 3;
+    else if (SameText(components, mask ? kOfxImageComponentAlpha : kOfxImageComponentRGB))
+        view->components = mask ? 1 : 3;
     else
         return kOfxStatErrImageFormat;
+    return kOfxStatOK;
+}
+
+// In the general context, the mask, if one is connected, and Invert Mask.
+// A mask the host has no image of for this frame limits nothing.
+OfxStatus FetchMask(OfxImageEffectHandle effect, OfxTime time, HeldImage* mask, RowJob* job)
+{
+    const OfxPropertySuiteV1& p = *g_suites.property;
+    OfxPropertySetHandle props;
+    OfxImageClipHandle clip;
+    char* context = nullptr;
+    int connected = 0;
+    OfxStatus s;
+    if ((s = g_suites.effect->getPropertySet(effect, &props)) != kOfxStatOK ||
+        (s = p.propGetString(props, kOfxImageEffectPropContext, 0, &context)) != kOfxStatOK)
+        return s;
+    if (!SameText(context, kOfxImageEffectContextGeneral)) return kOfxStatOK;
+    if ((s = g_suites.effect->clipGetHandle(effect, kClipMask, &clip, &props)) != kOfxStatOK ||
+        (s = p.propGetInt(props, kOfxImageClipPropConnected, 0, &connected)) != kOfxStatOK ||
+        !ReadMaskInvert(effect, time, &job->invert_mask, &s))
+        return s;
+    if (!connected || g_suites.effect->clipGetImage(clip, time, nullptr, &mask->handle) != kOfxStatOK ||
+        !mask->handle) {
+        mask->handle = nullptr;
+        return kOfxStatOK;
+    }
+    if ((s = Describe(mask->handle, &job->mask, true)) != kOfxStatOK || (s = CheckLayout(job->mask)) != kOfxStatOK)
+        return s;
+    job->masked = true;
     return kOfxStatOK;
 }
 
@@ -142,14 +171,15 @@ OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
         return s;
 
     RowJob job;
-    if (!ReadSettings(effect, time, &job.settings, &s))
-        return s;
+    if (!ReadSettings(effect, time, &job.settings, &s) || !ReadMix(effect, time, &job.mix, &s)) return s;
 
     HeldImage output;
     HeldImage source;
+    HeldImage mask;
     if ((s = FetchImage(effect, kOfxImageEffectOutputClipName, time, &output)) != kOfxStatOK ||
-        (s = FetchImage(effect, kOfxImageEffectSimpleSourceClipName, time, &source)) != kOfxStatOK)
-        return s == kOfxStatOK ? kOfxStatFailed : s;
+        (s = FetchImage(effect, kOfxImageEffectSimpleSourceClipName, time, &source)) != kOfxStatOK ||
+        (s = FetchMask(effect, time, &mask, &job)) != kOfxStatOK)
+        return s;
     if ((s = Describe(output.handle, &job.output)) != kOfxStatOK ||
         (s = Describe(source.handle, &job.source)) != kOfxStatOK || (s = CheckLayout(job.output)) != kOfxStatOK ||
         (s = CheckLayout(job.source)) != kOfxStatOK)

@@ -96,6 +96,48 @@ void ShiftPremultiplied(const HueSettings& s, T c[4])
     c[2] = Stored<T>(pre.b);
 }
 
+float MaskAt(const RowJob& job, int x, int y)
+{
+    float m = 0.f;
+    if (Inside(job.mask.bounds, x, y)) {
+        const int size = BytesPerChannel(job.mask.depth);
+        const char* alpha = job.mask.data + ((int64_t)y - job.mask.bounds.y1) * job.mask.row_bytes +
+                            (((int64_t)x - job.mask.bounds.x1) * job.mask.components + job.mask.components - 1) * size;
+        uint8_t byte;
+        uint16_t level;
+        switch (job.mask.depth) {
+        case PixelDepth::Byte:
+            __builtin_memcpy(&byte, alpha, 1);
+            m = byte / 255.f;
+            break;
+        case PixelDepth::Short:
+            __builtin_memcpy(&level, alpha, 2);
+            m = level / 65535.f;
+            break;
+        case PixelDepth::Float: __builtin_memcpy(&m, alpha, 4); break;
+        }
+    }
+    // NaN and below nothing mask nothing in; above 1 is all of it.
+    m = m > 0.f ? (m < 1.f ? m : 1.f) : 0.f;
+    return job.invert_mask ? 1.f - m : m;
+}
+
+// Integer levels are mixed as levels and rounded to the nearest: Mix 0
+// gives the source's level and Mix 1 the effect's, exactly.
+template <typename T>
+T Mixed(T source, T effect, float mix, float mask)
+{
+    const float v = (float)source + ((float)effect - (float)source) * mix * mask + 0.5f;
+    if (!(v > 0.f)) return 0;
+    if (v >= (float)Scale<T>::kMax) return (T)Scale<T>::kMax;
+    return (T)(int32_t)v;
+}
+template <>
+float Mixed<float>(float source, float effect, float mix, float mask)
+{
+    return source + (effect - source) * mix * mask;
+}
+
 // N, the channels per pixel, is a constant so that each pixel's copies are
 // plain loads and stores rather than calls into the C library.
 template <typename T, int N>
@@ -104,6 +146,7 @@ void RenderRow(const RowJob& job, int y)
     const bool identity = job.settings.hue == 0.f && job.settings.chroma == 0.f;
     // Only RGBA images carry an alpha to divide by.
     const bool premultiplied = job.premultiplied && N == 4 && !identity;
+    const bool blends = !identity && (job.mix != 1.f || job.masked);
     for (int x = job.window.x1; x < job.window.x2; ++x) {
         char* out = PixelAt<T>(job.output, x, y);
         T c[4] = {};
@@ -115,10 +158,16 @@ void RenderRow(const RowJob& job, int y)
         // source and output. Copied, not read through a T pointer: a host's
         // rows need not start on a T boundary.
         __builtin_memcpy(c, PixelAt<T>(job.source, x, y), N * sizeof(T));
+        T source[4];
+        __builtin_memcpy(source, c, sizeof c);
         if (premultiplied)
             ShiftPremultiplied(job.settings, c);
         else if (!identity)
             Shift(job.settings, c);
+        if (blends) {
+            const float mask = job.masked ? MaskAt(job, x, y) : 1.f;
+            for (int k = 0; k < 3; ++k) c[k] = Mixed(source[k], c[k], job.mix, mask);
+        }
         __builtin_memcpy(out, c, N * sizeof(T));
     }
 }

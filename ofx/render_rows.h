@@ -41,10 +41,18 @@ struct RowJob {
     ImageView output;
     OfxRectI window;     // inside the output's bounds
     bool premultiplied;  // the source's colour is premultiplied by its alpha
+    // How much of the effect reaches the output: source + (effect - source)
+    // * mix * mask, the mask's alpha (1 or 4 channels, any depth) clamped to
+    // 0..1, 0 outside its bounds, and inverted if asked. Mix 1 without a
+    // mask writes the effect's own pixels.
+    float mix = 1.f;
+    bool masked = false;
+    bool invert_mask = false;
+    ImageView mask;
 };
 
 // Renders rows y_begin..y_end-1 (image coordinates, inside the window) of
-// the window. Alpha is copied; pixels the source does not cover come out
+// the window. Alpha is copied (and not mixed); pixels the source does not cover come out
 // transparent black; pixels outside the window are not touched.
 void RenderRows(const RowJob& job, int y_begin, int y_end);
 

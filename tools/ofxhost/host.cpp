@@ -248,6 +248,7 @@ std::unique_ptr<Effect> Host::new_instance(Effect* descriptor)
     for (const auto& c : descriptor->clips) {
         auto clip = std::make_unique<Clip>(effect.get(), c->name, "instance", &faults_);
         clip->props.copy_values_from(c->props);
+        if (clip->props.integer(kOfxImageClipPropOptional)) clip->props.at(kOfxImageClipPropConnected).ints = {0};
         effect->clips.push_back(std::move(clip));
     }
     // An instance's parameters start as described: the same properties, at

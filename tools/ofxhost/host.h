@@ -86,6 +86,7 @@ struct Clip {
     std::string name;
     PropertySet props;
     Image* image = nullptr;  // what clipGetImage hands out during a render
+    Image* attached = nullptr;  // an input other than the source, if connected
 };
 
 struct ParamSetHandleTarget {
@@ -138,7 +139,11 @@ public:
     // Parameter values as a user would set them; the instance-changed
     // action follows, as after a user edit.
     OfxStatus set_value(Effect* instance, const std::string& param, double value);
+    // A choice's index, or a boolean's 0 or 1.
     OfxStatus set_choice(Effect* instance, const std::string& param, int choice);
+    // An image for an input clip other than the source (a mask), or none:
+    // the clip is then not connected, as optional clips start.
+    OfxStatus connect(Effect* instance, const std::string& clip, Image* image);
 
     OfxStatus clip_preferences(Effect* instance, const std::string& source_premultiplication, std::string* output_premultiplication);
     // kOfxStatOK with the clip the plug-in names, or its reply.

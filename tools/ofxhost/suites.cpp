@@ -135,7 +135,8 @@ OfxStatus ParamDefine(OfxParamSetHandle set, const char* type, const char* name,
         e->host->faults().report(std::string("paramDefine of ") + name + " outside describe-in-context");
         return kOfxStatErrUnsupported;
     }
-    if (std::strcmp(type, kOfxParamTypeDouble) != 0 && std::strcmp(type, kOfxParamTypeChoice) != 0) {
+    if (std::strcmp(type, kOfxParamTypeDouble) != 0 && std::strcmp(type, kOfxParamTypeChoice) != 0 &&
+        std::strcmp(type, kOfxParamTypeBoolean) != 0) {
         e->host->faults().report(std::string("paramDefine of ") + name + ": type " + type + " not served");
         return kOfxStatErrUnsupported;
     }
