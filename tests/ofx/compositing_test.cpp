@@ -45,7 +45,7 @@ TEST_P(Blend, IsTheSourceMixedWithTheEffect)
     for (size_t i = 0; i < o.size(); ++i) {
         const int x = (int)(i / 4 % 12), y = (int)(i / 48), n = c.mask_components;
         const bool inside = x >= covered.x1 && x < covered.x2 && y >= covered.y1 && y < covered.y2;
-        const float m = inside ? a[((y - covered.y1) * 8 + x - covered.x1) * n + n - 1] / scale : 0.f;
+        const float m = n && inside ? a[((y - covered.y1) * 8 + x - covered.x1) * n + n - 1] / scale : 0.f;
         const float want = s[i] + (e[i] - s[i]) * (float)c.mix * (!n ? 1.f : c.invert ? 1.f - m : m);
         ASSERT_NEAR(o[i], i % 4 == 3 ? s[i] : want, level) << "channel " << i;
     }
