@@ -1,7 +1,5 @@
-// TINTRA.ofx under hosts that break the standard's rules or stretch its
-// limits, one row each: a status the host can act on, nothing the standard
-// forbids, no more threads than rows, and every byte not rendered, the
-// frames' guards and padding included, as it was.
+// TINTRA.ofx under hosts that break the standard's rules or stretch its limits: a status the host can act
+// on, nothing forbidden, no more threads than rows, every byte not rendered (guards, padding) as it was.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -49,9 +47,7 @@ OfxStatus Drive(const HostCase& c, ofxhost::Host& host)
     ofxhost::OfxRectI window = output.bounds();
     if (c.layout == Layout::BytesTallWindow) window.y1 = INT_MIN;
     if (c.step == Step::RenderAfterUnload) host.action(kOfxActionUnload, nullptr, nullptr, nullptr);
-    ofxhost::PropertySet in("render arguments", &host.faults());
-    in.doubles(kOfxPropTime, {0.0}).ints(kOfxImageEffectPropRenderWindow, {0, 0, 8, 16});
-    s = c.step == Step::RenderNoInstance ? host.action(kOfxImageEffectActionRender, nullptr, &in, nullptr)
+    s = c.step == Step::RenderNoInstance ? host.action(kOfxImageEffectActionRender, nullptr, nullptr, nullptr)
                                          : host.render(fx, source, result, window);
     EXPECT_LE(host.largest_thread_request(), 16u);
     if (c.renders) {
