@@ -21,6 +21,16 @@ constexpr int kClipChoiceCount = 5;
 constexpr int kClipChoiceNone = 4;
 constexpr const char* kClipChoiceNoneLabel = "None";
 
+// What compositing hosts expect of a colour effect, in this build only: how
+// much of the effect reaches the output (in both contexts), and, in the
+// general context, an optional mask clip that limits it, read from its
+// alpha, and whether the mask is inverted.
+constexpr const char* kParamMix = "mix";
+constexpr const char* kParamMixLabel = "Mix";
+constexpr const char* kParamMaskInvert = "maskInvert";
+constexpr const char* kParamMaskInvertLabel = "Invert Mask";
+constexpr const char* kClipMask = "Mask";
+
 OfxStatus Describe(OfxImageEffectHandle effect);
 OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle in_args);
 OfxStatus CreateInstance(OfxImageEffectHandle effect);
@@ -38,6 +48,12 @@ bool ReadSettings(OfxImageEffectHandle effect, OfxTime time, HueSettings* settin
 // (whole degrees count, rounded toward minus infinity, as in the effect's
 // other hosts), Chroma in slider units, the 0-based Clip Method choice and
 // the alpha.
+// Mix at `time`, clamped to 0..1 (NaN counts as 1, the default); false
+// (and the status in *status) if the host does not give it.
+bool ReadMix(OfxImageEffectHandle effect, OfxTime time, float* mix, OfxStatus* status);
+// Invert Mask at `time` (general context only).
+bool ReadMaskInvert(OfxImageEffectHandle effect, OfxTime time, bool* invert, OfxStatus* status);
+
 HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_choice, double alpha);
 
 }  // namespace tintra_ofx

@@ -1,5 +1,7 @@
 // The effect as the host first sees it: its identity and abilities, then, for
-// each context, its two clips and four parameters.
+// each context, its clips and parameters: the source and output, the effect's
+// four parameters and Mix; in the general context also the optional mask and
+// Invert Mask.
 #include "effect/identity.h"
 #include "effect/param_values.h"
 #include "effect/strings.h"
@@ -52,14 +54,39 @@ OfxStatus DefineClip(OfxImageEffectHandle effect, const char* name)
     return clip.status;
 }
 
-OfxStatus DefineDouble(OfxParamSetHandle params, const char* name, StringId label, const char* double_type,
+// The mask: optional, so a host that cannot wire it in may leave it; its
+// alpha is what is read.
+OfxStatus DefineMask(OfxImageEffectHandle effect)
+{
+    Props clip;
+    OfxStatus s = g_suites.effect->clipDefine(effect, kClipMask, &clip.set);
+    if (s != kOfxStatOK) return s;
+    clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentRGBA, 0);
+    clip.String(kOfxImageEffectPropSupportedComponents, kOfxImageComponentAlpha, 1);
+    clip.Int(kOfxImageClipPropOptional, 1);
+    clip.Int(kOfxImageClipPropIsMask, 1);
+    clip.Optional(kOfxImageEffectPropSupportsTiles, 1);
+    return clip.status;
+}
+
+OfxStatus DefineBoolean(OfxParamSetHandle params, const char* name, const char* label, int dephault)
+{
+    Props p;
+    OfxStatus s = g_suites.param->paramDefine(params, kOfxParamTypeBoolean, name, &p.set);
+    if (s != kOfxStatOK) return s;
+    p.String(kOfxPropLabel, label);
+    p.Int(kOfxParamPropDefault, dephault);
+    return p.status;
+}
+
+OfxStatus DefineDouble(OfxParamSetHandle params, const char* name, const char* label, const char* double_type,
                        double dephault, double min, double max, double display_min, double display_max, int digits)
 {
     Props p;
     OfxStatus s = g_suites.param->paramDefine(params, kOfxParamTypeDouble, name, &p.set);
     if (s != kOfxStatOK)
         return s;
-    p.String(kOfxPropLabel, GetStringPtr(label));
+    p.String(kOfxPropLabel, label);
     p.String(kOfxParamPropDoubleType, double_type);
     p.Double(kOfxParamPropDefault, dephault);
     p.Double(kOfxParamPropMin, min);
@@ -133,24 +160,36 @@ OfxStatus Describe(OfxImageEffectHandle effect)
     return e.status;
 }
 
-OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle)
+OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
 {
-    OfxStatus s;
+    // Only the contexts the effect declared: in another the host would
+    // expect clips and parameters the effect does not define.
+    char* context = nullptr;
+    OfxStatus s = g_suites.property->propGetString(in_args, kOfxImageEffectPropContext, 0, &context);
+    if (s != kOfxStatOK) return s;
+    if (!SameText(context, kOfxImageEffectContextFilter) && !SameText(context, kOfxImageEffectContextGeneral))
+        return kOfxStatErrMissingHostFeature;
+    const bool general = SameText(context, kOfxImageEffectContextGeneral);
     if ((s = DefineClip(effect, kOfxImageEffectSimpleSourceClipName)) != kOfxStatOK ||
-        (s = DefineClip(effect, kOfxImageEffectOutputClipName)) != kOfxStatOK)
+        (s = DefineClip(effect, kOfxImageEffectOutputClipName)) != kOfxStatOK ||
+        (general && (s = DefineMask(effect)) != kOfxStatOK))
         return s;
 
     OfxParamSetHandle params;
     if ((s = g_suites.effect->getParamSet(effect, &params)) != kOfxStatOK)
         return s;
     using namespace param_values;
-    if ((s = DefineDouble(params, kParamHue, STR_HUE, kOfxParamDoubleTypeAngle, 0.0, kHueMin, kHueMax, -180.0, 180.0,
-                          0)) != kOfxStatOK ||
-        (s = DefineDouble(params, kParamChroma, STR_CHROMA, kOfxParamDoubleTypePlain, kChromaDefault, kValidMin,
-                          kValidMax, kChromaSliderMin, kChromaSliderMax, kChromaPrecision)) != kOfxStatOK ||
+    if ((s = DefineDouble(params, kParamHue, GetStringPtr(STR_HUE), kOfxParamDoubleTypeAngle, 0.0, kHueMin, kHueMax,
+                          -180.0, 180.0, 0)) != kOfxStatOK ||
+        (s = DefineDouble(params, kParamChroma, GetStringPtr(STR_CHROMA), kOfxParamDoubleTypePlain, kChromaDefault,
+                          kValidMin, kValidMax, kChromaSliderMin, kChromaSliderMax, kChromaPrecision)) != kOfxStatOK ||
         (s = DefineClipMethod(params)) != kOfxStatOK ||
-        (s = DefineDouble(params, kParamClipAlpha, STR_CLIP_ALPHA, kOfxParamDoubleTypePlain, kAlphaDefault, kValidMin,
-                          kValidMax, kAlphaSliderMin, kAlphaSliderMax, kAlphaPrecision)) != kOfxStatOK)
+        (s = DefineDouble(params, kParamClipAlpha, GetStringPtr(STR_CLIP_ALPHA), kOfxParamDoubleTypePlain,
+                          kAlphaDefault, kValidMin, kValidMax, kAlphaSliderMin, kAlphaSliderMax, kAlphaPrecision)) !=
+            kOfxStatOK ||
+        (s = DefineDouble(params, kParamMix, kParamMixLabel, kOfxParamDoubleTypePlain, 1.0, 0.0, 1.0, 0.0, 1.0, 2)) !=
+            kOfxStatOK ||
+        (general && (s = DefineBoolean(params, kParamMaskInvert, kParamMaskInvertLabel, 0)) != kOfxStatOK))
         return s;
     return kOfxStatOK;
 }

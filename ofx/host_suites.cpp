@@ -6,6 +6,8 @@ HostSuites g_suites;
 
 namespace {
 
+int g_loads = 0;
+
 template <typename Suite>
 const Suite* Fetch(const char* name)
 {
@@ -14,16 +16,30 @@ const Suite* Fetch(const char* name)
 
 }  // namespace
 
-bool FetchSuites()
+bool LoadSuites()
 {
     if (!g_suites.host || !g_suites.host->fetchSuite)
         return false;
-    g_suites.property = Fetch<OfxPropertySuiteV1>(ofx::kOfxPropertySuite);
-    g_suites.effect = Fetch<OfxImageEffectSuiteV1>(ofx::kOfxImageEffectSuite);
-    g_suites.param = Fetch<OfxParameterSuiteV1>(ofx::kOfxParameterSuite);
-    g_suites.threads = Fetch<OfxMultiThreadSuiteV1>(ofx::kOfxMultiThreadSuite);
-    g_suites.message = Fetch<OfxMessageSuiteV1>(ofx::kOfxMessageSuite);
-    return g_suites.property && g_suites.effect && g_suites.param;
+    HostSuites fetched;
+    fetched.host = g_suites.host;
+    fetched.property = Fetch<OfxPropertySuiteV1>(ofx::kOfxPropertySuite);
+    fetched.effect = Fetch<OfxImageEffectSuiteV1>(ofx::kOfxImageEffectSuite);
+    fetched.param = Fetch<OfxParameterSuiteV1>(ofx::kOfxParameterSuite);
+    fetched.threads = Fetch<OfxMultiThreadSuiteV1>(ofx::kOfxMultiThreadSuite);
+    fetched.message = Fetch<OfxMessageSuiteV1>(ofx::kOfxMessageSuite);
+    if (!fetched.property || !fetched.effect || !fetched.param) return false;
+    g_suites = fetched;
+    ++g_loads;
+    return true;
+}
+
+void UnloadSuites()
+{
+    if (g_loads == 0 || --g_loads > 0) return;
+    OfxHost* host = g_suites.host;
+    g_suites = HostSuites();
+    // setHost is not called again before the next load.
+    g_suites.host = host;
 }
 
 }  // namespace tintra_ofx

@@ -19,9 +19,20 @@ struct HostSuites {
 
 extern HostSuites g_suites;
 
-// Fetches every suite from the host given to setHost; false if one of the
-// three the effect cannot work without is missing.
-bool FetchSuites();
+// Fetches every suite from the host given to setHost into g_suites, where
+// the first load keeps them until the last unload: hosts that share a
+// process (our own test hosts do) may each load the plug-in. False, with
+// nothing changed, if one of the three the effect cannot work without is
+// missing.
+bool LoadSuites();
+
+// After the last unload no action may call into a host that has let the
+// plug-in go: every suite is forgotten.
+void UnloadSuites();
+
+// True between a load that found every suite the effect needs and the
+// last unload.
+inline bool SuitesLoaded() { return g_suites.property && g_suites.effect && g_suites.param; }
 
 // Equality of two texts without the C library (action and property names).
 inline bool SameText(const char* a, const char* b)

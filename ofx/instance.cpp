@@ -91,6 +91,28 @@ bool ReadSettings(OfxImageEffectHandle effect, OfxTime time, HueSettings* settin
     return true;
 }
 
+bool ReadMix(OfxImageEffectHandle effect, OfxTime time, float* mix, OfxStatus* status)
+{
+    OfxParamHandle param;
+    double value = 1.0;
+    if ((*status = ParamHandle(effect, kParamMix, &param)) != kOfxStatOK ||
+        (*status = g_suites.param->paramGetValueAtTime(param, time, &value)) != kOfxStatOK)
+        return false;
+    *mix = !(value == value) || value > 1.0 ? 1.f : value < 0.0 ? 0.f : (float)value;
+    return true;
+}
+
+bool ReadMaskInvert(OfxImageEffectHandle effect, OfxTime time, bool* invert, OfxStatus* status)
+{
+    OfxParamHandle param;
+    int value = 0;
+    if ((*status = ParamHandle(effect, kParamMaskInvert, &param)) != kOfxStatOK ||
+        (*status = g_suites.param->paramGetValueAtTime(param, time, &value)) != kOfxStatOK)
+        return false;
+    *invert = value != 0;
+    return true;
+}
+
 OfxStatus CreateInstance(OfxImageEffectHandle effect) { return UpdateAlphaControl(effect, nullptr); }
 
 OfxStatus InstanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
@@ -108,8 +130,8 @@ OfxStatus InstanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle in_a
     return UpdateAlphaControl(effect, &time);
 }
 
-// With Hue and Chroma both 0 every pixel comes out as it went in: the host
-// may pass the source on instead of rendering.
+// With Hue and Chroma both 0, or Mix 0, every pixel comes out as it went in
+// (whatever the mask): the host may pass the source on instead of rendering.
 OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, OfxPropertySetHandle out_args)
 {
     OfxTime time = 0;
@@ -117,10 +139,9 @@ OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, 
     OfxStatus s = TimeOf(in_args, &time);
     if (s != kOfxStatOK)
         return s;
-    if (!ReadSettings(effect, time, &settings, &s))
-        return s;
-    if (settings.hue != 0.f || settings.chroma != 0.f)
-        return kOfxStatReplyDefault;
+    float mix = 1.f;
+    if (!ReadSettings(effect, time, &settings, &s) || !ReadMix(effect, time, &mix, &s)) return s;
+    if ((settings.hue != 0.f || settings.chroma != 0.f) && mix > 0.f) return kOfxStatReplyDefault;
     if ((s = g_suites.property->propSetString(out_args, kOfxPropName, 0, kOfxImageEffectSimpleSourceClipName)) !=
             kOfxStatOK ||
         (s = g_suites.property->propSetDouble(out_args, kOfxPropTime, 0, time)) != kOfxStatOK)
@@ -141,8 +162,10 @@ OfxStatus GetClipPreferences(OfxImageEffectHandle effect, OfxPropertySetHandle o
         (s = g_suites.property->propGetString(source_props, kOfxImageEffectPropPreMultiplication, 0,
                                               &premultiplication)) != kOfxStatOK)
         return s;
-    if ((s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
-        kOfxStatOK)
+    // A host that has no answer keeps its own default for the output.
+    if (premultiplication && *premultiplication &&
+        (s = g_suites.property->propSetString(out_args, kOfxImageEffectPropPreMultiplication, 0, premultiplication)) !=
+            kOfxStatOK)
         return s;
     // Turning the hue keeps a colour's lightness in linear light with
     // Rec.709 primaries only: a host that manages colour is asked for that

@@ -22,10 +22,14 @@ OfxImageEffectHandle Effect(const void* handle)
 
 OfxStatus Load(const void*, OfxPropertySetHandle, OfxPropertySetHandle)
 {
-    return FetchSuites() ? kOfxStatOK : kOfxStatErrMissingHostFeature;
+    return LoadSuites() ? kOfxStatOK : kOfxStatErrMissingHostFeature;
 }
 
-OfxStatus Unload(const void*, OfxPropertySetHandle, OfxPropertySetHandle) { return kOfxStatOK; }
+OfxStatus Unload(const void*, OfxPropertySetHandle, OfxPropertySetHandle)
+{
+    UnloadSuites();
+    return kOfxStatOK;
+}
 
 OfxStatus DescribeAction(const void* h, OfxPropertySetHandle, OfxPropertySetHandle) { return Describe(Effect(h)); }
 
@@ -64,36 +68,44 @@ OfxStatus RenderAction(const void* h, OfxPropertySetHandle in, OfxPropertySetHan
     return Render(Effect(h), in);
 }
 
+// What an action is handed and reads: a handle (the effect), in-arguments,
+// out-arguments. A host that leaves one out gets a bad-handle status, not a
+// crash.
+enum Needs { kNothing = 0, kHandle = 1, kIn = 2, kOut = 4 };
+
 struct ActionEntry {
     const char* name;
     OfxStatus (*run)(const void* handle, OfxPropertySetHandle in_args, OfxPropertySetHandle out_args);
+    int needs;
 };
 
 // Every other action (destroy instance, sequence renders, regions) needs
 // nothing from the effect: the host's default is right.
 const ActionEntry kActions[] = {
-    {kOfxActionLoad, Load},
-    {kOfxActionUnload, Unload},
-    {kOfxActionDescribe, DescribeAction},
-    {kOfxImageEffectActionDescribeInContext, DescribeInContextAction},
-    {kOfxActionCreateInstance, CreateInstanceAction},
-    {kOfxActionInstanceChanged, InstanceChangedAction},
-    {kOfxImageEffectActionIsIdentity, IsIdentityAction},
-    {kOfxImageEffectActionGetClipPreferences, ClipPreferencesAction},
-    {kOfxImageEffectActionGetOutputColourspace, OutputColourspaceAction},
-    {kOfxImageEffectActionRender, RenderAction},
+    {kOfxActionLoad, Load, kNothing},
+    {kOfxActionUnload, Unload, kNothing},
+    {kOfxActionDescribe, DescribeAction, kHandle},
+    {kOfxImageEffectActionDescribeInContext, DescribeInContextAction, kHandle | kIn},
+    {kOfxActionCreateInstance, CreateInstanceAction, kHandle},
+    {kOfxActionInstanceChanged, InstanceChangedAction, kHandle | kIn},
+    {kOfxImageEffectActionIsIdentity, IsIdentityAction, kHandle | kIn | kOut},
+    {kOfxImageEffectActionGetClipPreferences, ClipPreferencesAction, kHandle | kOut},
+    {kOfxImageEffectActionGetOutputColourspace, OutputColourspaceAction, kHandle | kOut},
+    {kOfxImageEffectActionRender, RenderAction, kHandle | kIn},
 };
 
 OfxStatus MainEntry(const char* action, const void* handle, OfxPropertySetHandle in_args,
                     OfxPropertySetHandle out_args)
 {
     for (const ActionEntry& entry : kActions) {
-        if (SameText(action, entry.name)) {
-            // Before the load action no suite has been fetched.
-            if (entry.run != Load && !g_suites.property)
-                return kOfxStatFailed;
-            return entry.run(handle, in_args, out_args);
-        }
+        if (!SameText(action, entry.name)) continue;
+        // Before a load that found every suite, and after unload, there is
+        // no host to call.
+        if (entry.run != Load && !SuitesLoaded()) return kOfxStatFailed;
+        if (((entry.needs & kHandle) && !handle) || ((entry.needs & kIn) && !in_args) ||
+            ((entry.needs & kOut) && !out_args))
+            return kOfxStatErrBadHandle;
+        return entry.run(handle, in_args, out_args);
     }
     return kOfxStatReplyDefault;
 }

@@ -51,8 +51,8 @@ bool DepthOf(const char* name, PixelDepth* depth)
 }
 
 // The image's layout, or kOfxStatErrImageFormat for a depth or components
-// the effect did not declare.
-OfxStatus Describe(OfxPropertySetHandle image, ImageView* view)
+// the effect did not declare (RGBA or RGB; RGBA or alpha for a mask).
+OfxStatus Describe(OfxPropertySetHandle image, ImageView* view, bool mask = false)
 {
     const OfxPropertySuiteV1& p = *g_suites.property;
     void* data = nullptr;
@@ -72,31 +72,90 @@ OfxStatus Describe(OfxPropertySetHandle image, ImageView* view)
         return kOfxStatErrImageFormat;
     if (SameText(components, kOfxImageComponentRGBA))
         view->components = 4;
-    else if (SameText(components, kOfxImageComponentRGB))
-        view->components = 3;
+    else if (SameText(components, mask ? kOfxImageComponentAlpha : kOfxImageComponentRGB))
+        view->components = mask ? 1 : 3;
     else
         return kOfxStatErrImageFormat;
-    return data || view->bounds.x1 == view->bounds.x2 || view->bounds.y1 == view->bounds.y2 ? kOfxStatOK
-                                                                                              : kOfxStatErrBadHandle;
+    return kOfxStatOK;
+}
+
+// In the general context, the mask, if one is connected, and Invert Mask.
+// A mask the host has no image of for this frame limits nothing.
+OfxStatus FetchMask(OfxImageEffectHandle effect, OfxTime time, HeldImage* mask, RowJob* job)
+{
+    const OfxPropertySuiteV1& p = *g_suites.property;
+    OfxPropertySetHandle props;
+    OfxImageClipHandle clip;
+    char* context = nullptr;
+    int connected = 0;
+    OfxStatus s;
+    if ((s = g_suites.effect->getPropertySet(effect, &props)) != kOfxStatOK ||
+        (s = p.propGetString(props, kOfxImageEffectPropContext, 0, &context)) != kOfxStatOK)
+        return s;
+    if (!SameText(context, kOfxImageEffectContextGeneral)) return kOfxStatOK;
+    if ((s = g_suites.effect->clipGetHandle(effect, kClipMask, &clip, &props)) != kOfxStatOK ||
+        (s = p.propGetInt(props, kOfxImageClipPropConnected, 0, &connected)) != kOfxStatOK ||
+        !ReadMaskInvert(effect, time, &job->invert_mask, &s))
+        return s;
+    if (!connected || g_suites.effect->clipGetImage(clip, time, nullptr, &mask->handle) != kOfxStatOK ||
+        !mask->handle) {
+        mask->handle = nullptr;
+        return kOfxStatOK;
+    }
+    if ((s = Describe(mask->handle, &job->mask, true)) != kOfxStatOK || (s = CheckLayout(job->mask)) != kOfxStatOK)
+        return s;
+    job->masked = true;
+    return kOfxStatOK;
 }
 
 int Max(int a, int b) { return a > b ? a : b; }
 int Min(int a, int b) { return a < b ? a : b; }
 
+// More threads than this gain nothing on one frame's rows.
+constexpr unsigned int kMaxThreads = 256;
+// Rows are rendered in bands of about this many pixels, and the host is
+// asked between bands whether to stop.
+constexpr int64_t kBandPixels = 16384;
+
+// A frame's rows in runs, one per thread. Each run is claimed before it is
+// rendered, so no run is rendered twice, whatever the host's multithread
+// call does or answers. The compiler's builtins, not <atomic>: the macOS
+// build has no C++ library headers.
 struct Slices {
     const RowJob* job;
-    int rows;
+    OfxImageEffectHandle effect;
+    int64_t rows;
+    unsigned int count;
+    int band_rows;
+    char claimed[kMaxThreads];
+    char aborted;
+
+    bool Claim(unsigned int index) { return !__atomic_exchange_n(&claimed[index], 1, __ATOMIC_ACQ_REL); }
+    bool Stopping()
+    {
+        if (__atomic_load_n(&aborted, __ATOMIC_ACQUIRE)) return true;
+        if (!g_suites.effect->abort || !g_suites.effect->abort(effect)) return false;
+        __atomic_store_n(&aborted, 1, __ATOMIC_RELEASE);
+        return true;
+    }
+    // Run i of the count, in bands, until the host says stop.
+    void Render(unsigned int index)
+    {
+        const int64_t y1 = job->window.y1;
+        const int64_t begin = y1 + rows * index / count;
+        const int64_t end = y1 + rows * (index + 1) / count;
+        for (int64_t y = begin; y < end; y += band_rows) {
+            if (Stopping()) return;
+            RenderRows(*job, (int)y, (int)(end - y < band_rows ? end : y + band_rows));
+        }
+    }
 };
 
-// Thread i of n takes the i-th of n runs of whole rows.
 void RenderSlice(unsigned int index, unsigned int count, void* arg)
 {
-    const Slices& slices = *static_cast<const Slices*>(arg);
-    if (count == 0 || index >= count)
-        return;
-    const int y1 = slices.job->window.y1;
-    const long long rows = slices.rows;
-    RenderRows(*slices.job, y1 + (int)(rows * index / count), y1 + (int)(rows * (index + 1) / count));
+    Slices& slices = *static_cast<Slices*>(arg);
+    if (count != slices.count || index >= count || !slices.Claim(index)) return;
+    slices.Render(index);
 }
 
 }  // namespace
@@ -112,16 +171,18 @@ OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
         return s;
 
     RowJob job;
-    if (!ReadSettings(effect, time, &job.settings, &s))
-        return s;
+    if (!ReadSettings(effect, time, &job.settings, &s) || !ReadMix(effect, time, &job.mix, &s)) return s;
 
     HeldImage output;
     HeldImage source;
+    HeldImage mask;
     if ((s = FetchImage(effect, kOfxImageEffectOutputClipName, time, &output)) != kOfxStatOK ||
-        (s = FetchImage(effect, kOfxImageEffectSimpleSourceClipName, time, &source)) != kOfxStatOK)
-        return s == kOfxStatOK ? kOfxStatFailed : s;
+        (s = FetchImage(effect, kOfxImageEffectSimpleSourceClipName, time, &source)) != kOfxStatOK ||
+        (s = FetchMask(effect, time, &mask, &job)) != kOfxStatOK)
+        return s;
     if ((s = Describe(output.handle, &job.output)) != kOfxStatOK ||
-        (s = Describe(source.handle, &job.source)) != kOfxStatOK)
+        (s = Describe(source.handle, &job.source)) != kOfxStatOK || (s = CheckLayout(job.output)) != kOfxStatOK ||
+        (s = CheckLayout(job.source)) != kOfxStatOK)
         return s;
     // One depth and one set of components for both clips: the effect does
     // not declare multiple clip depths, so a host that mixes them is wrong.
@@ -139,16 +200,29 @@ OfxStatus Render(OfxImageEffectHandle effect, OfxPropertySetHandle in_args)
     if (job.window.x1 >= job.window.x2 || job.window.y1 >= job.window.y2)
         return kOfxStatOK;
 
-    Slices slices = {&job, job.window.y2 - job.window.y1};
+    const int64_t rows = (int64_t)job.window.y2 - job.window.y1;
+    const int64_t width = (int64_t)job.window.x2 - job.window.x1;
+    Slices slices = {};
+    slices.job = &job;
+    slices.effect = effect;
+    slices.rows = rows;
+    slices.band_rows = (int)(width >= kBandPixels ? 1 : kBandPixels / width);
+    slices.count = 1;
     unsigned int cpus = 1;
-    if (g_suites.threads && g_suites.threads->multiThreadNumCPUs(&cpus) == kOfxStatOK && cpus > 1) {
-        const unsigned int threads = (unsigned int)Min((int)cpus, slices.rows);
-        if (g_suites.threads->multiThread(RenderSlice, threads, &slices) == kOfxStatOK)
-            return kOfxStatOK;
-        // The host could not start its threads (it refuses a nested call,
-        // for one): the frame is rendered here instead, every row again.
+    if (g_suites.threads && g_suites.threads->multiThreadNumCPUs && g_suites.threads->multiThread &&
+        g_suites.threads->multiThreadNumCPUs(&cpus) == kOfxStatOK && cpus > 1) {
+        unsigned int threads = cpus < kMaxThreads ? cpus : kMaxThreads;
+        if ((int64_t)threads > rows) threads = (unsigned int)rows;
+        slices.count = threads;
+        // A host that could not start its threads (it refuses a nested
+        // call, for one) may still have run some runs: the ones nobody
+        // claimed are rendered here.
+        g_suites.threads->multiThread(RenderSlice, threads, &slices);
     }
-    RenderSlice(0, 1, &slices);
+    for (unsigned int i = 0; i < slices.count; ++i)
+        if (slices.Claim(i)) slices.Render(i);
+    // An aborted frame is one the host no longer wants: what was rendered
+    // of it is as good as the rest, and not a failure.
     return kOfxStatOK;
 }
 

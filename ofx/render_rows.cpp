@@ -10,12 +10,17 @@ namespace tintra_ofx {
 
 namespace {
 
+// Coordinates and offsets in 64 bits: a host's bounds may span more rows
+// than an int counts (CheckLayout has bounded the product).
 template <typename T>
-T* PixelAt(const ImageView& image, int x, int y)
+char* PixelAt(const ImageView& image, int x, int y)
 {
-    return reinterpret_cast<T*>(image.data + (ptrdiff_t)(y - image.bounds.y1) * image.row_bytes) +
-           (ptrdiff_t)(x - image.bounds.x1) * image.components;
+    const int64_t row = (int64_t)y - image.bounds.y1;
+    const int64_t column = (int64_t)x - image.bounds.x1;
+    return image.data + row * image.row_bytes + column * image.components * (int64_t)sizeof(T);
 }
+
+int BytesPerChannel(PixelDepth depth) { return depth == PixelDepth::Byte ? 1 : depth == PixelDepth::Short ? 2 : 4; }
 
 bool Inside(const OfxRectI& r, int x, int y) { return x >= r.x1 && x < r.x2 && y >= r.y1 && y < r.y2; }
 
@@ -91,6 +96,48 @@ void ShiftPremultiplied(const HueSettings& s, T c[4])
     c[2] = Stored<T>(pre.b);
 }
 
+float MaskAt(const RowJob& job, int x, int y)
+{
+    float m = 0.f;
+    if (Inside(job.mask.bounds, x, y)) {
+        const int size = BytesPerChannel(job.mask.depth);
+        const char* alpha = job.mask.data + ((int64_t)y - job.mask.bounds.y1) * job.mask.row_bytes +
+                            (((int64_t)x - job.mask.bounds.x1) * job.mask.components + job.mask.components - 1) * size;
+        uint8_t byte;
+        uint16_t level;
+        switch (job.mask.depth) {
+        case PixelDepth::Byte:
+            __builtin_memcpy(&byte, alpha, 1);
+            m = byte / 255.f;
+            break;
+        case PixelDepth::Short:
+            __builtin_memcpy(&level, alpha, 2);
+            m = level / 65535.f;
+            break;
+        case PixelDepth::Float: __builtin_memcpy(&m, alpha, 4); break;
+        }
+    }
+    // NaN and below nothing mask nothing in; above 1 is all of it.
+    m = m > 0.f ? (m < 1.f ? m : 1.f) : 0.f;
+    return job.invert_mask ? 1.f - m : m;
+}
+
+// Integer levels are mixed as levels and rounded to the nearest: Mix 0
+// gives the source's level and Mix 1 the effect's, exactly.
+template <typename T>
+T Mixed(T source, T effect, float mix, float mask)
+{
+    const float v = (float)source + ((float)effect - (float)source) * mix * mask + 0.5f;
+    if (!(v > 0.f)) return 0;
+    if (v >= (float)Scale<T>::kMax) return (T)Scale<T>::kMax;
+    return (T)(int32_t)v;
+}
+template <>
+float Mixed<float>(float source, float effect, float mix, float mask)
+{
+    return source + (effect - source) * mix * mask;
+}
+
 // N, the channels per pixel, is a constant so that each pixel's copies are
 // plain loads and stores rather than calls into the C library.
 template <typename T, int N>
@@ -99,25 +146,29 @@ void RenderRow(const RowJob& job, int y)
     const bool identity = job.settings.hue == 0.f && job.settings.chroma == 0.f;
     // Only RGBA images carry an alpha to divide by.
     const bool premultiplied = job.premultiplied && N == 4 && !identity;
+    const bool blends = !identity && (job.mix != 1.f || job.masked);
     for (int x = job.window.x1; x < job.window.x2; ++x) {
-        T* out = PixelAt<T>(job.output, x, y);
+        char* out = PixelAt<T>(job.output, x, y);
+        T c[4] = {};
         if (!Inside(job.source.bounds, x, y)) {
-            for (int k = 0; k < N; ++k)
-                out[k] = (T)0;
+            __builtin_memcpy(out, c, N * sizeof(T));
             continue;
         }
         // Read whole before writing: the host may hand the same memory as
-        // source and output.
-        const T* in = PixelAt<T>(job.source, x, y);
-        T c[4] = {};
-        for (int k = 0; k < N; ++k)
-            c[k] = in[k];
+        // source and output. Copied, not read through a T pointer: a host's
+        // rows need not start on a T boundary.
+        __builtin_memcpy(c, PixelAt<T>(job.source, x, y), N * sizeof(T));
+        T source[4];
+        __builtin_memcpy(source, c, sizeof c);
         if (premultiplied)
             ShiftPremultiplied(job.settings, c);
         else if (!identity)
             Shift(job.settings, c);
-        for (int k = 0; k < N; ++k)
-            out[k] = c[k];
+        if (blends) {
+            const float mask = job.masked ? MaskAt(job, x, y) : 1.f;
+            for (int k = 0; k < 3; ++k) c[k] = Mixed(source[k], c[k], job.mix, mask);
+        }
+        __builtin_memcpy(out, c, N * sizeof(T));
     }
 }
 
@@ -131,6 +182,27 @@ void RenderRowOf(const RowJob& job, int y)
 }
 
 }  // namespace
+
+OfxStatus CheckLayout(const ImageView& image)
+{
+    const int64_t width = (int64_t)image.bounds.x2 - image.bounds.x1;
+    const int64_t height = (int64_t)image.bounds.y2 - image.bounds.y1;
+    if (width <= 0 || height <= 0) return kOfxStatOK;
+    if (!image.data) return kOfxStatErrBadHandle;
+    // Both factors are below 2^33 and 2^35: no product here overflows.
+    const int64_t pixels_bytes = width * image.components * BytesPerChannel(image.depth);
+    const int64_t stride = image.row_bytes < 0 ? -image.row_bytes : image.row_bytes;
+    if (stride < pixels_bytes || pixels_bytes > kMaxImageBytes || (height - 1) * stride > kMaxImageBytes - pixels_bytes)
+        return kOfxStatErrImageFormat;
+    // Rows from the bottom up go to higher addresses, from the top down to
+    // lower ones; either way the span must not wrap.
+    const uintptr_t data = (uintptr_t)image.data;
+    const uintptr_t below = image.row_bytes < 0 ? (uintptr_t)((height - 1) * stride) : 0;
+    const uintptr_t above =
+        image.row_bytes < 0 ? (uintptr_t)pixels_bytes : (uintptr_t)((height - 1) * stride + pixels_bytes);
+    if (data < below || data + above < data) return kOfxStatErrImageFormat;
+    return kOfxStatOK;
+}
 
 void RenderRows(const RowJob& job, int y_begin, int y_end)
 {

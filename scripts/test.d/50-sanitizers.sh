@@ -40,11 +40,12 @@ echo "50-sanitizers: ThreadSanitizer in $tsan_build" >&2
 configure "$tsan_build" "-fsanitize=thread -fno-omit-frame-pointer"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 # The programs with renders or hosts on several threads at once, and in them
-# the tests that run several threads; and all of tintra's tests, whose tool
+# the tests that run several threads (the OFX plug-in's careless hosts and
+# aborted frame among them: runs of rows claimed across threads); and all of tintra's tests, whose tool
 # decodes, renders and encodes on threads of its own (a finding in the tool
 # fails the test that ran it: its exit status is then TSan's 66).
 tsan_targets=(tintra_plugin tintra_reliability_concurrency_tests integration_tests aehost_tests ofx_plugin_tests tintra_tool_tests)
-threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads|OfxPlugin.WindowsTilesAndComponents'
+threaded_tests='^Concurrency/|Concurrent|HostConcurrency|IterateRowsThreads|OfxPlugin.WindowsTilesAndComponents|CarelessHost|OfxAbort'
 "${norandom[@]}" cmake --build "$tsan_build" -j "$jobs" --target "${tsan_targets[@]}"
 "${norandom[@]}" ctest --test-dir "$tsan_build" --output-on-failure --no-tests=error -j "$jobs" -R "$threaded_tests"
 # OpenImageIO is not instrumented: races whose stacks are in it are its own

@@ -79,7 +79,9 @@ TEST(OfxPlugin, ParametersMatchTheAfterEffectsDeclarations)
     ASSERT_TRUE(library);
     const std::vector<PF_ParamDef> ae = DeclaredBy(library);
     ASSERT_EQ(ae.size(), 4u);
-    ASSERT_EQ(general->params.size(), 4u);
+    // Then Mix, in every context, and Invert Mask, with the mask.
+    ASSERT_EQ(general->params.size(), 6u);
+    EXPECT_EQ(host->context(kOfxImageEffectContextFilter)->params.size(), 5u);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(general->params[i]->props.string(kOfxPropLabel), ae[i].name);
     const ofxhost::PropertySet& chroma = general->params[1]->props;
     EXPECT_EQ(chroma.real(kOfxParamPropDisplayMin), ae[1].u.fs_d.slider_min);
@@ -110,18 +112,21 @@ TEST(OfxPlugin, AlphaControlIsLiveOnlyWithAdaptive)
     }
 }
 
-TEST(OfxPlugin, IdentityOnlyWhenHueAndChromaAreZero)
+TEST(OfxPlugin, IdentityOnlyWhenHueAndChromaAreZeroOrMixIs)
 {
     struct Case {
         double hue, chroma;
         bool identity;
-    } cases[] = {{0, 0, true}, {0.75, 0, true}, {-0.25, 0, false}, {1, 0, false}, {0, 0.001, false}, {360, 0, false}};
+        double mix = 1;
+    } cases[] = {{0, 0, true},      {0.75, 0, true}, {-0.25, 0, false},  {1, 0, false},
+                 {0, 0.001, false}, {360, 0, false}, {30, 5, true, 0.0}, {30, 5, false, 1e-9}};
     auto host = LoadTintra();
     ASSERT_TRUE(host);
     for (const Case& c : cases) {
         ofxhost::Effect* fx = host->create_instance(kOfxImageEffectContextFilter);
         host->set_value(fx, tintra_ofx::kParamHue, c.hue);
         host->set_value(fx, tintra_ofx::kParamChroma, c.chroma);
+        host->set_value(fx, tintra_ofx::kParamMix, c.mix);
         std::string clip;
         const OfxStatus s = host->is_identity(fx, 0, &clip);
         EXPECT_EQ(s, c.identity ? kOfxStatOK : kOfxStatReplyDefault) << c.hue << " " << c.chroma;

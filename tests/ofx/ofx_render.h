@@ -35,6 +35,39 @@ inline std::vector<std::string> UnexpectedUnknownNames(ofxhost::Host& host)
     return unexpected;
 }
 
+// A frame whose channel i holds pattern(i) of 0..255 in its depth's scale;
+// its channels back in that scale.
+inline float LevelScale(const std::string& depth)
+{
+    return depth == ofx::kOfxBitDepthByte ? 255.f : depth == ofx::kOfxBitDepthShort ? 65535.f : 1.f;
+}
+
+inline ofxhost::Image Filled(ofxhost::OfxRectI bounds, const char* depth, int components, int (*pattern)(int),
+                             int padding = 12)
+{
+    ofxhost::Image image(bounds, depth, components, padding);
+    std::vector<float> v((size_t)image.width() * image.height() * components);
+    for (size_t i = 0; i < v.size(); ++i) v[i] = pattern((int)i) * LevelScale(depth) / 255.f;
+    if (image.depth() == ofx::kOfxBitDepthFloat) image.set_channels(v);
+    if (image.depth() == ofx::kOfxBitDepthShort) image.set_channels(std::vector<uint16_t>(v.begin(), v.end()));
+    if (image.depth() == ofx::kOfxBitDepthByte) image.set_channels(std::vector<uint8_t>(v.begin(), v.end()));
+    return image;
+}
+
+template <typename T>
+std::vector<float> Levels(const ofxhost::Image& image)
+{
+    const std::vector<T> v = image.channels<T>();
+    return std::vector<float>(v.begin(), v.end());
+}
+
+inline std::vector<float> Levels(const ofxhost::Image& image)
+{
+    return image.depth() == ofx::kOfxBitDepthFloat   ? image.channels<float>()
+           : image.depth() == ofx::kOfxBitDepthShort ? Levels<uint16_t>(image)
+                                                     : Levels<uint8_t>(image);
+}
+
 inline OfxStatus RenderThroughOfx(ofxhost::Host& host, const OfxValues& v, ofxhost::Image& source,
                                   ofxhost::Image& output,
                                   const std::string& premultiplication = ofx::kOfxImageUnPreMultiplied)

@@ -91,6 +91,13 @@ Clip::Clip(Effect* owner, std::string n, const std::string& what, Faults* faults
     declare_standard(props, owner->instance ? kClipInstance : kClipDescriptor, std::string(),
                      owner->host->options().unknown_properties);
     for (const char* named : {kOfxPropName, kOfxPropLabel}) SetKnown(props, named, &Property::strings, {name});
+    answer_null_strings(props, owner->host->options());
+}
+
+void answer_null_strings(PropertySet& set, const HostOptions& options)
+{
+    for (const std::string& name : options.null_strings)
+        if (set.has(name.c_str())) set.at(name.c_str()).answers_null = true;
 }
 
 Effect::Effect(Host* h, bool inst, const std::string& what) : host(h), instance(inst), props(what, &h->faults())
@@ -186,15 +193,14 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, co
     }
     p.setHost(&host->ofx_host_);
 
-    OfxStatus s = host->action(kOfxActionLoad, nullptr, nullptr, nullptr);
-    if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
+    OfxStatus s = host->load_status_ = host->action(kOfxActionLoad, nullptr, nullptr, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault && !options.careless) {
         if (error) *error = host->binary_path_ + ": the load action failed with status " + std::to_string(s);
         return nullptr;
     }
-    host->loaded_ = true;
     host->descriptor_ = std::make_unique<Effect>(host.get(), false, "effect descriptor");
-    s = host->action(kOfxActionDescribe, host->descriptor_->handle(), nullptr, nullptr);
-    if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
+    s = host->describe_status_ = host->action(kOfxActionDescribe, host->descriptor_->handle(), nullptr, nullptr);
+    if (s != kOfxStatOK && s != kOfxStatReplyDefault && !options.careless) {
         if (error) *error = host->binary_path_ + ": the describe action failed with status " + std::to_string(s);
         return nullptr;
     }
@@ -214,9 +220,13 @@ Host::~Host()
 OfxStatus Host::action(const char* name, const void* handle, PropertySet* in_args, PropertySet* out_args)
 {
     const char* previous = current_action_.exchange(name);
+    const bool load = std::strcmp(name, kOfxActionLoad) == 0;
+    if (load) loaded_ = true;
     OfxStatus s = plugin_->mainEntry(name, handle, in_args ? in_args->handle() : nullptr,
                                      out_args ? out_args->handle() : nullptr);
     current_action_.store(previous);
+    if ((load && s != kOfxStatOK && s != kOfxStatReplyDefault) || std::strcmp(name, kOfxActionUnload) == 0)
+        loaded_ = false;
     std::vector<std::unique_ptr<Held>> left;
     {
         std::lock_guard<std::mutex> lock(images_mutex_);
@@ -249,6 +259,7 @@ std::unique_ptr<Effect> Host::new_instance(Effect* descriptor)
     for (const auto& c : descriptor->clips) {
         auto clip = std::make_unique<Clip>(effect.get(), c->name, "instance", &faults_);
         clip->props.copy_values_from(c->props);
+        if (clip->props.integer(kOfxImageClipPropOptional)) clip->props.at(kOfxImageClipPropConnected).ints = {0};
         effect->clips.push_back(std::move(clip));
     }
     // An instance's parameters start as described: the same properties, at
@@ -302,6 +313,28 @@ OfxStatus Host::destroy_instance(Effect* instance)
     }
     faults_.report("destroy of an instance this host does not have");
     return kOfxStatErrBadHandle;
+}
+
+bool Host::serving(const std::string& call)
+{
+    if (loaded_) return true;
+    faults_.report(call + " called while the plug-in is not loaded");
+    return false;
+}
+
+void Host::note_thread_request(unsigned int count)
+{
+    unsigned int seen = largest_thread_request_.load();
+    while (count > seen && !largest_thread_request_.compare_exchange_weak(seen, count)) {}
+}
+
+bool Host::aborting()
+{
+    const char* now = current_action();
+    if (!now || std::strcmp(now, kOfxImageEffectActionRender) != 0)
+        faults_.report("abort polled outside the render action");
+    const long polls = abort_polls_.fetch_add(1);
+    return options_.abort_after_polls >= 0 && polls >= options_.abort_after_polls;
 }
 
 std::vector<std::string> Host::messages() const

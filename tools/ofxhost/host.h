@@ -50,6 +50,29 @@ struct HostOptions {
     bool aces = false;
     // A host that offers the basic style only: generic names, no others.
     bool basic_style_only = false;
+
+    // A host that misbehaves, for tests of what the plug-in survives.
+    // Suites fetchSuite does not give, by name.
+    std::vector<std::string> missing_suites;
+    // Carries on after the load or describe action failed.
+    bool careless = false;
+    // What multiThreadNumCPUs reports; 0 for the threads it runs.
+    unsigned int reported_cpus = 0;
+    // What multiThread answers after it ran every index.
+    OfxStatus multithread_status = kOfxStatOK;
+    // Calls of abort answered with 0 before it answers 1; -1 for never.
+    long abort_after_polls = -1;
+    // String properties of clips and images answered with a NULL value.
+    std::vector<std::string> null_strings;
+    // What one clip's images claim beyond their pixels: row bytes that
+    // differ from the rows', and rows below the first that do not exist
+    // (the data pointer moved down to match).
+    struct ImageClaim {
+        std::string clip;
+        int row_bytes_change = 0;
+        long long rows_below = 0;
+    };
+    std::vector<ImageClaim> image_claims;
 };
 
 struct Param {
@@ -68,6 +91,7 @@ struct Clip {
     std::string name;
     PropertySet props;
     Image* image = nullptr;  // what clipGetImage hands out during a render
+    Image* attached = nullptr;  // an input other than the source, if connected
 };
 
 struct ParamSetHandleTarget {
@@ -120,7 +144,11 @@ public:
     // Parameter values as a user would set them; the instance-changed
     // action follows, as after a user edit.
     OfxStatus set_value(Effect* instance, const std::string& param, double value);
+    // A choice's index, or a boolean's 0 or 1.
     OfxStatus set_choice(Effect* instance, const std::string& param, int choice);
+    // An image for an input clip other than the source (a mask), or none:
+    // the clip is then not connected, as optional clips start.
+    OfxStatus connect(Effect* instance, const std::string& clip, Image* image);
 
     OfxStatus clip_preferences(Effect* instance, const std::string& source_premultiplication, std::string* output_premultiplication);
     // kOfxStatOK with the clip the plug-in names, or its reply.
@@ -144,6 +172,15 @@ public:
     bool holds_image(OfxPropertySetHandle image) const;
     void add_message(std::string text);
     static Host* from_host_handle(OfxPropertySetHandle handle);
+    // False (and a fault) for a suite called before the load action or
+    // after unload.
+    bool serving(const std::string& call);
+    OfxStatus load_status() const { return load_status_; }
+    OfxStatus describe_status() const { return describe_status_; }
+    // The most threads a multiThread call asked for, and the abort polls.
+    unsigned int largest_thread_request() const { return largest_thread_request_.load(); }
+    void note_thread_request(unsigned int count);
+    bool aborting();
 
 private:
     Host() = default;
@@ -167,6 +204,10 @@ private:
     std::atomic<const char*> current_action_{nullptr};
     unsigned int threads_ = 1;
     bool loaded_ = false;
+    OfxStatus load_status_ = kOfxStatOK;
+    OfxStatus describe_status_ = kOfxStatOK;
+    std::atomic<unsigned int> largest_thread_request_{0};
+    std::atomic<long> abort_polls_{0};
 
     struct Held : PropertySet {
         Held(const std::string& what, Faults* faults) : PropertySet(what, faults) {}
@@ -180,6 +221,8 @@ private:
 // The suites the host serves besides the property suite (suites.cpp), in
 // the calling convention of the plug-in's code.
 const OfxImageEffectSuiteV1* image_effect_suite();
+// Marks the string properties the host answers with NULL.
+void answer_null_strings(PropertySet& set, const HostOptions& options);
 const OfxParameterSuiteV1* parameter_suite(loader::Library::Convention convention);
 const OfxMemorySuiteV1* memory_suite();
 const OfxMultiThreadSuiteV1* multithread_suite();

@@ -2,6 +2,7 @@
 // standard gives each, and the images the plug-in fetches while rendering.
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 
 #include "tools/ofxhost/ofx_names.h"
 #include "tools/ofxhost/colourspaces.h"
@@ -29,7 +30,21 @@ void FrameArgs(PropertySet& in, OfxTime time, const OfxRectI& window)
         .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
 }
 
+const char* ComponentsName(int components)
+{
+    return components == 4 ? kOfxImageComponentRGBA : components == 3 ? kOfxImageComponentRGB : kOfxImageComponentAlpha;
+}
+
 }  // namespace
+
+OfxStatus Host::connect(Effect* instance, const std::string& name, Image* image)
+{
+    Clip* clip = instance ? instance->clip(name) : nullptr;
+    if (!clip) return kOfxStatErrUnknown;
+    clip->attached = image;
+    clip->props.at(kOfxImageClipPropConnected).ints = {image ? 1 : 0};
+    return kOfxStatOK;
+}
 
 OfxStatus Host::set_value(Effect* instance, const std::string& name, double value)
 {
@@ -45,7 +60,7 @@ OfxStatus Host::set_value(Effect* instance, const std::string& name, double valu
 OfxStatus Host::set_choice(Effect* instance, const std::string& name, int choice)
 {
     Param* p = instance ? instance->param(name) : nullptr;
-    if (!p || p->type != kOfxParamTypeChoice) return kOfxStatErrUnknown;
+    if (!p || (p->type != kOfxParamTypeChoice && p->type != kOfxParamTypeBoolean)) return kOfxStatErrUnknown;
     p->integer = choice;
     PropertySet in("instance-changed arguments", &faults_);
     ChangedArgs(in, name, 0);
@@ -168,10 +183,13 @@ OfxStatus Host::render_frames(Effect* instance, Image& source, Image& output, Of
             return kOfxStatErrUnsupported;
     src->image = &source;
     out->image = &output;
-    for (Clip* c : {src, out}) {
+    for (const auto& clip : instance->clips)
+        if (clip.get() != src && clip.get() != out) clip->image = clip->attached;
+    for (const auto& clip : instance->clips) {
+        Clip* c = clip.get();
+        if (!c->image) continue;
         c->props.at(kOfxImageEffectPropPixelDepth).strings = {c->image->depth()};
-        c->props.at(kOfxImageEffectPropComponents).strings = {
-            c->image->components() == 4 ? kOfxImageComponentRGBA : kOfxImageComponentRGB};
+        c->props.at(kOfxImageEffectPropComponents).strings = {ComponentsName(c->image->components())};
         c->props.at(kOfxImageEffectPropPreMultiplication).strings = {source_premultiplication};
     }
 
@@ -195,8 +213,7 @@ OfxStatus Host::render_frames(Effect* instance, Image& source, Image& output, Of
         .ints(kOfxPropIsInteractive, {0}, false, true)
         .doubles(kOfxImageEffectPropRenderScale, {1.0, 1.0}, true);
     OfxStatus e = action(kOfxImageEffectActionEndSequenceRender, instance->handle(), &end, nullptr);
-    src->image = nullptr;
-    out->image = nullptr;
+    for (const auto& clip : instance->clips) clip->image = nullptr;
     if (s == kOfxStatOK && e != kOfxStatOK && e != kOfxStatReplyDefault) return e;
     return s;
 }
@@ -213,13 +230,22 @@ OfxPropertySetHandle Host::fetch_image(Clip* clip)
     const OfxRectI& b = image.bounds();
     declare_standard(*held, kImage, std::string(), options_.unknown_properties);
     held->at(kOfxImageEffectPropPixelDepth).strings = {image.depth()};
-    held->at(kOfxImageEffectPropComponents).strings = {image.components() == 4 ? kOfxImageComponentRGBA
-                                                                               : kOfxImageComponentRGB};
+    held->at(kOfxImageEffectPropComponents).strings = {ComponentsName(image.components())};
     held->at(kOfxImageEffectPropPreMultiplication).strings = {clip->props.string(kOfxImageEffectPropPreMultiplication)};
     held->at(kOfxImagePropData).pointers = {image.data()};
     held->at(kOfxImagePropBounds).ints = {b.x1, b.y1, b.x2, b.y2};
     held->at(kOfxImagePropRegionOfDefinition).ints = {b.x1, b.y1, b.x2, b.y2};
     held->at(kOfxImagePropRowBytes).ints = {image.row_bytes()};
+    for (const HostOptions::ImageClaim& claim : options_.image_claims) {
+        if (claim.clip != clip->name) continue;
+        // Address arithmetic, not pointer arithmetic: the claimed first row
+        // lies outside the frame's memory.
+        const uintptr_t data = (uintptr_t)image.data() - (uintptr_t)(claim.rows_below * image.row_bytes());
+        held->at(kOfxImagePropData).pointers = {(void*)data};
+        held->at(kOfxImagePropBounds).ints[1] = (int)(b.y1 - claim.rows_below);
+        held->at(kOfxImagePropRowBytes).ints = {image.row_bytes() + claim.row_bytes_change};
+    }
+    answer_null_strings(*held, options_);
     held->at(kOfxImagePropUniqueIdentifier).strings = {clip->name};
     OfxPropertySetHandle handle = held->handle();
     std::lock_guard<std::mutex> lock(images_mutex_);

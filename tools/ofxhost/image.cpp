@@ -8,6 +8,8 @@ namespace ofxhost {
 
 namespace {
 constexpr unsigned char kPadding = 0xA5;
+// Bytes of the pattern before the first row in memory and after the last.
+constexpr size_t kGuard = 64;
 }
 
 Image::Image(OfxRectI bounds, const char* depth, int components, int padding, RowOrder order)
@@ -16,9 +18,9 @@ Image::Image(OfxRectI bounds, const char* depth, int components, int padding, Ro
     const std::string d = depth;
     channel_bytes_ = d == kOfxBitDepthByte ? 1 : d == kOfxBitDepthShort ? 2 : 4;
     const int stride = width() * components_ * channel_bytes_ + padding_;
-    bytes_.assign((size_t)stride * height(), kPadding);
+    bytes_.assign((size_t)stride * height() + 2 * kGuard, kPadding);
     row_bytes_ = order == RowOrder::TopDown ? -stride : stride;
-    bottom_row_ = order == RowOrder::TopDown && height() > 0 ? (size_t)stride * (height() - 1) : 0;
+    bottom_row_ = kGuard + (order == RowOrder::TopDown && height() > 0 ? (size_t)stride * (height() - 1) : 0);
     for (int y = bounds_.y1; y < bounds_.y2; ++y)
         std::memset(pixel(bounds_.x1, y), 0, (size_t)width() * components_ * channel_bytes_);
 }
@@ -45,9 +47,12 @@ bool Image::padding_intact() const
 {
     const size_t used = (size_t)width() * components_ * channel_bytes_;
     const size_t stride = (size_t)(row_bytes_ < 0 ? -row_bytes_ : row_bytes_);
+    if (rows_ != nullptr) return true;
+    for (size_t k = 0; k < kGuard; ++k)
+        if (bytes_[k] != kPadding || bytes_[bytes_.size() - 1 - k] != kPadding) return false;
     for (int row = 0; row < height(); ++row) {
         for (size_t k = used; k < stride; ++k) {
-            if (bytes_[(size_t)row * stride + k] != kPadding) return false;
+            if (bytes_[kGuard + (size_t)row * stride + k] != kPadding) return false;
         }
     }
     return true;

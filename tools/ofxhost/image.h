@@ -1,6 +1,7 @@
 // A frame the test hands the host: pixels of one depth (OFX's byte, short or
 // float) and three or four channels, each row followed by padding that
-// holds a pattern, so a write past a row's end shows. Rows go from the
+// holds a pattern, and guard bytes of it before the first row and after the
+// last, so a write past a row's end or outside the frame shows. Rows go from the
 // bottom up in memory, as most hosts lay them out, or from the top down,
 // which the standard allows with a negative row length; or the caller's own
 // rows, top down and unpadded.
@@ -47,6 +48,9 @@ public:
     void set_channels(const std::vector<T>& values);
 
     bool padding_intact() const;
+    // Every byte of the frame's memory, guards and padding included (empty
+    // for the caller's own rows).
+    const std::vector<unsigned char>& memory() const { return bytes_; }
 
 private:
     OfxRectI bounds_;
@@ -55,7 +59,7 @@ private:
     int channel_bytes_;
     int row_bytes_;  // negative for rows from the top down
     int padding_;
-    size_t bottom_row_;  // offset of the bottom row in bytes_
+    size_t bottom_row_;  // offset of the bottom row in bytes_, after the guard
     std::vector<unsigned char> bytes_;
     unsigned char* rows_ = nullptr;  // the caller's rows, instead of bytes_
 };

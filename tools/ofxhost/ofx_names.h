@@ -56,6 +56,7 @@ constexpr const char* kOfxBitDepthShort = "OfxBitDepthShort";
 constexpr const char* kOfxBitDepthFloat = "OfxBitDepthFloat";
 constexpr const char* kOfxImageComponentRGBA = "OfxImageComponentRGBA";
 constexpr const char* kOfxImageComponentRGB = "OfxImageComponentRGB";
+constexpr const char* kOfxImageComponentAlpha = "OfxImageComponentAlpha";
 constexpr const char* kOfxImageOpaque = "OfxImageOpaque";
 constexpr const char* kOfxImagePreMultiplied = "OfxImageAlphaPremultiplied";
 constexpr const char* kOfxImageUnPreMultiplied = "OfxImageAlphaUnPremultiplied";
@@ -66,6 +67,7 @@ constexpr const char* kOfxImageEffectRenderInstanceSafe = "OfxImageEffectRenderI
 // ofxParam.h: parameter types and values.
 constexpr const char* kOfxParamTypeDouble = "OfxParamTypeDouble";
 constexpr const char* kOfxParamTypeChoice = "OfxParamTypeChoice";
+constexpr const char* kOfxParamTypeBoolean = "OfxParamTypeBoolean";
 constexpr const char* kOfxParamDoubleTypePlain = "OfxParamDoubleTypePlain";
 constexpr const char* kOfxParamDoubleTypeAngle = "OfxParamDoubleTypeAngle";
 constexpr const char* kOfxParamInvalidateValueChange = "OfxParamInvalidateValueChange";

@@ -215,7 +215,11 @@ OfxStatus Set(OfxPropertySetHandle h, const char* name, int index, In value)
 {
     if (!h) return kOfxStatErrBadHandle;
     if constexpr (Type == PropType::String) {
-        if (!value) return kOfxStatErrValue;
+        if (!value) {
+            PropertySet::from(h)->faults()->report(std::string("set ") + (name ? name : "(null)") + " on " +
+                                                   PropertySet::from(h)->what() + ": a NULL string");
+            return kOfxStatErrValue;
+        }
     }
     OfxStatus status;
     Property* p = PropertySet::from(h)->checked(name, Type, index, true, &status);
@@ -248,7 +252,7 @@ OfxStatus Get(OfxPropertySetHandle h, const char* name, int index, Out* value)
     Property* p = PropertySet::from(h)->checked(name, Type, index, false, &status);
     if (!p) return status;
     if constexpr (Type == PropType::String)
-        *value = const_cast<char*>(p->strings[index].c_str());
+        *value = p->answers_null ? nullptr : const_cast<char*>(p->strings[index].c_str());
     else
         *value = Values<T>(*p)[index];
     return kOfxStatOK;

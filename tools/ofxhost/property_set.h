@@ -29,6 +29,7 @@ struct Property {
     std::vector<double> doubles;
     std::vector<int> ints;
     std::vector<std::string> defaults;  // string defaults, for propReset
+    bool answers_null = false;  // a string the host answers with NULL
 
     int dimension() const;
 };

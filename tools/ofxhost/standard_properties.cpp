@@ -21,6 +21,7 @@ constexpr unsigned kNone = 0;
 
 const char* const kDouble = kOfxParamTypeDouble;
 const char* const kChoice = kOfxParamTypeChoice;
+const char* const kBoolean = kOfxParamTypeBoolean;
 
 // Read as: name, type, dimension (0 for "X N"), default, the objects that
 // have it, the objects on which the plug-in may write it.
@@ -166,6 +167,8 @@ const std::vector<StandardProperty> kTable = {
     // Choice parameters.
     {kOfxParamPropDefault, I, 1, "0", kParam, kParam, kChoice},
     {kOfxParamPropChoiceOption, S, 0, nullptr, kParam, kParam, kChoice},
+    // Boolean parameters.
+    {kOfxParamPropDefault, I, 1, "0", kParam, kParam, kBoolean},
 };
 
 std::vector<std::string> Split(const char* text)

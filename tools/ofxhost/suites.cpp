@@ -29,16 +29,27 @@ bool InAction(Host* host, const char* action)
 
 // --- image effect suite ----------------------------------------------------------
 
+// An effect handle the host never gave.
+OfxStatus NoEffect(const char* call)
+{
+    if (Host* host = active_host()) host->faults().report(std::string(call) + " with a NULL effect handle");
+    return kOfxStatErrBadHandle;
+}
+
 OfxStatus GetPropertySet(OfxImageEffectHandle h, OfxPropertySetHandle* props)
 {
-    if (!h || !props) return kOfxStatErrBadHandle;
+    if (!h) return NoEffect("getPropertySet");
+    if (!props) return kOfxStatErrBadHandle;
+    if (!EffectOf(h)->host->serving("getPropertySet")) return kOfxStatErrBadHandle;
     *props = EffectOf(h)->props.handle();
     return kOfxStatOK;
 }
 
 OfxStatus GetParamSet(OfxImageEffectHandle h, OfxParamSetHandle* params)
 {
-    if (!h || !params) return kOfxStatErrBadHandle;
+    if (!h) return NoEffect("getParamSet");
+    if (!params) return kOfxStatErrBadHandle;
+    if (!EffectOf(h)->host->serving("getParamSet")) return kOfxStatErrBadHandle;
     *params = reinterpret_cast<OfxParamSetHandle>(&EffectOf(h)->param_set);
     return kOfxStatOK;
 }
@@ -47,6 +58,7 @@ OfxStatus ClipDefine(OfxImageEffectHandle h, const char* name, OfxPropertySetHan
 {
     if (!h || !name) return kOfxStatErrBadHandle;
     Effect* e = EffectOf(h);
+    if (!e->host->serving("clipDefine")) return kOfxStatErrBadHandle;
     if (e->instance || !InAction(e->host, kOfxImageEffectActionDescribeInContext)) {
         e->host->faults().report(std::string("clipDefine of ") + name + " outside describe-in-context");
         return kOfxStatErrUnsupported;
@@ -59,7 +71,9 @@ OfxStatus ClipDefine(OfxImageEffectHandle h, const char* name, OfxPropertySetHan
 
 OfxStatus ClipGetHandle(OfxImageEffectHandle h, const char* name, OfxImageClipHandle* clip, OfxPropertySetHandle* props)
 {
-    if (!h || !name || !clip) return kOfxStatErrBadHandle;
+    if (!h) return NoEffect("clipGetHandle");
+    if (!name || !clip) return kOfxStatErrBadHandle;
+    if (!EffectOf(h)->host->serving("clipGetHandle")) return kOfxStatErrBadHandle;
     Clip* c = EffectOf(h)->clip(name);
     if (!c) {
         EffectOf(h)->host->faults().report(std::string("clipGetHandle: no clip ") + name);
@@ -99,7 +113,7 @@ OfxStatus ClipGetRegionOfDefinition(OfxImageClipHandle clip, OfxTime, OfxRectD* 
     return kOfxStatOK;
 }
 
-int Abort(OfxImageEffectHandle) { return 0; }
+int Abort(OfxImageEffectHandle h) { return h && EffectOf(h)->host->aborting() ? 1 : 0; }
 
 OfxStatus ImageMemoryAlloc(OfxImageEffectHandle, size_t, OfxImageMemoryHandle*) { return kOfxStatErrMemory; }
 OfxStatus ImageMemoryNone(OfxImageMemoryHandle) { return kOfxStatErrBadHandle; }
@@ -116,11 +130,13 @@ OfxStatus ParamDefine(OfxParamSetHandle set, const char* type, const char* name,
 {
     Effect* e = EffectOf(set);
     if (!e || !type || !name) return kOfxStatErrBadHandle;
+    if (!e->host->serving("paramDefine")) return kOfxStatErrBadHandle;
     if (e->instance || !InAction(e->host, kOfxImageEffectActionDescribeInContext)) {
         e->host->faults().report(std::string("paramDefine of ") + name + " outside describe-in-context");
         return kOfxStatErrUnsupported;
     }
-    if (std::strcmp(type, kOfxParamTypeDouble) != 0 && std::strcmp(type, kOfxParamTypeChoice) != 0) {
+    if (std::strcmp(type, kOfxParamTypeDouble) != 0 && std::strcmp(type, kOfxParamTypeChoice) != 0 &&
+        std::strcmp(type, kOfxParamTypeBoolean) != 0) {
         e->host->faults().report(std::string("paramDefine of ") + name + ": type " + type + " not served");
         return kOfxStatErrUnsupported;
     }
@@ -134,6 +150,7 @@ OfxStatus ParamGetHandle(OfxParamSetHandle set, const char* name, OfxParamHandle
 {
     Effect* e = EffectOf(set);
     if (!e || !name || !param) return kOfxStatErrBadHandle;
+    if (!e->host->serving("paramGetHandle")) return kOfxStatErrBadHandle;
     Param* p = e->param(name);
     if (!p) {
         e->host->faults().report(std::string("paramGetHandle: no parameter ") + name);
@@ -254,6 +271,7 @@ OfxStatus MemoryFree(void* data)
 
 const OfxMemorySuiteV1 kMemorySuite = {MemoryAlloc, MemoryFree};
 
+constexpr unsigned int kMostThreads = 4096;
 thread_local unsigned int t_index = 0;
 thread_local bool t_spawned = false;
 
@@ -262,6 +280,9 @@ OfxStatus MultiThread(OfxThreadFunctionV1 func, unsigned int count, void* arg)
     if (!func) return kOfxStatFailed;
     if (t_spawned) return kOfxStatErrExists;  // no nested calls
     Host* host = active_host();
+    if (host) host->note_thread_request(count);
+    // More threads than this host could start.
+    if (count > kMostThreads) return kOfxStatErrMemory;
     const unsigned int threads = host ? host->threads() : 1;
     std::vector<std::thread> workers;
     // Worker w runs indices w, w + threads, ...: every index exactly once.
@@ -275,13 +296,13 @@ OfxStatus MultiThread(OfxThreadFunctionV1 func, unsigned int count, void* arg)
         });
     }
     for (std::thread& t : workers) t.join();
-    return kOfxStatOK;
+    return host ? host->options().multithread_status : kOfxStatOK;
 }
 
 OfxStatus NumCPUs(unsigned int* n)
 {
     Host* host = active_host();
-    if (n) *n = host ? host->threads() : 1;
+    if (n) *n = !host ? 1 : host->options().reported_cpus ? host->options().reported_cpus : host->threads();
     return kOfxStatOK;
 }
 
@@ -378,6 +399,8 @@ const void* Host::fetch_suite(const char* name, int version)
     const std::string n = name;
     const loader::Library::Convention c = library_->convention();
     if (version != 1) return nullptr;
+    for (const std::string& missing : options_.missing_suites)
+        if (n == missing) return nullptr;
     if (n == kOfxPropertySuite) return property_suite();
     if (n == kOfxImageEffectSuite) return image_effect_suite();
     if (n == kOfxParameterSuite) return parameter_suite(c);
