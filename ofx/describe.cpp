@@ -1,5 +1,6 @@
 // The effect as the host first sees it: its identity and abilities, then, for
 // each context, its two clips and four parameters.
+#include "color/hue_angle.h"
 #include "effect/identity.h"
 #include "effect/param_values.h"
 #include "effect/strings.h"
@@ -14,11 +15,6 @@ namespace tintra_ofx {
 namespace {
 
 using namespace ofx;
-
-// The Hue range is what the effect's other host can hold: whole degrees in
-// the integer half of a 16.16 value.
-constexpr double kHueMin = -32768.0;
-constexpr double kHueMax = 32767.0;
 
 struct Props {
     OfxPropertySetHandle set;
@@ -143,7 +139,7 @@ OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle)
     if ((s = g_suites.effect->getParamSet(effect, &params)) != kOfxStatOK)
         return s;
     using namespace param_values;
-    if ((s = DefineDouble(params, kParamHue, STR_HUE, kOfxParamDoubleTypeAngle, 0.0, kHueMin, kHueMax, -180.0, 180.0,
+    if ((s = DefineDouble(params, kParamHue, STR_HUE, kOfxParamDoubleTypeAngle, 0.0, kHueMinDegrees, kHueMaxDegrees, -180.0, 180.0,
                           0)) != kOfxStatOK ||
         (s = DefineDouble(params, kParamChroma, STR_CHROMA, kOfxParamDoubleTypePlain, kChromaDefault, kValidMin,
                           kValidMax, kChromaSliderMin, kChromaSliderMax, kChromaPrecision)) != kOfxStatOK ||

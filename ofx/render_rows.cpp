@@ -96,7 +96,7 @@ void ShiftPremultiplied(const HueSettings& s, T c[4])
 template <typename T, int N>
 void RenderRow(const RowJob& job, int y)
 {
-    const bool identity = job.settings.hue == 0.f && job.settings.chroma == 0.f;
+    const bool identity = IsIdentity(job.settings);
     // Only RGBA images carry an alpha to divide by.
     const bool premultiplied = job.premultiplied && N == 4 && !identity;
     for (int x = job.window.x1; x < job.window.x2; ++x) {

@@ -22,8 +22,5 @@ int RunFrames(const CommandLine& line);
 // tintra's own version and that of the plug-in it would load.
 int RunVersion(const CommandLine& line);
 
-// The host's version word as text: "1.2.0 develop, build 1 (version word ...)".
-std::string VersionText(uint32_t word);
-
 // "tintra: " + text, on a line of its own on stderr.
 inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", text.c_str()); }

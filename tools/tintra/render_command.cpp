@@ -136,7 +136,7 @@ int RunRender(const CommandLine& line)
     // build, whatever its file's samples.
     ColorRoute color;
     const RenderBuild& float_build = builds.ofx ? *builds.ofx : builds.main;
-    if (int status = PrepareColorRoute(line, float_build.plugin, float_build.values, color)) return status;
+    if (int status = PrepareColorRoute(line, *float_build.plugin, float_build.values, color)) return status;
     if (!color.raw()) builds.route = &float_build;
     if (line.dry_run) return DryRun(line, color, sequence_plan, sequence);
     bool made = plan.folder.empty() || MakeFolders(plan.folder, error);

@@ -4,8 +4,6 @@
 
 #include <OpenImageIO/strutil.h>
 
-#include "tools/tintra/rendering/frame_render.h"
-#include "tools/tintra/rendering/ofx_plugin.h"
 
 namespace {
 
@@ -124,8 +122,8 @@ std::vector<std::string> ColorRoute::Summary() const
     return lines;
 }
 
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
-                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
+int32_t RenderRowsInSpace(const Plugin& plugin, const BoundValues& values, const PageColor& color, const Image& in,
+                          Image& out, int32_t top, int32_t bottom, int threads)
 {
     const int32_t rows = bottom - top;
     const size_t first = (size_t)top * (size_t)in.width, n = (size_t)in.width * (size_t)rows;
@@ -139,7 +137,7 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     else
         for (size_t i = 0; i < n * 4; ++i) f[i] = LevelToFloat(in.pixels8[first * 4 + i], 255.0f);
     color.to_working.Apply(f, n, in.premultiplied);
-    if (const int32_t err = RenderRows(plugin, values, band, rendered, 0, rows, threads)) return err;
+    if (const int32_t err = plugin.RenderRows(values, band, rendered, 0, rows, threads)) return err;
     float* r = rendered.pixelsf.data();
     color.to_output.Apply(r, n, in.premultiplied);
     if (out.depth == 32)
@@ -149,9 +147,4 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     else
         for (size_t i = 0; i < n * 4; ++i) out.pixels8[first * 4 + i] = FloatToLevel<uint8_t>(r[i], 255.0f);
     return 0;
-}
-
-bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
-{
-    return plugin.is_ofx() && IsIdentityOfx(plugin, values);
 }

@@ -64,9 +64,5 @@ private:
 
 // Rows top..bottom of in rendered into the same rows of out (in's size and
 // depth) through the page's route and the OFX float path.
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
-                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads);
-
-// Whether the parameters make the effect change nothing, as the plug-in
-// itself answers (the OFX build's identity action).
-bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values);
+int32_t RenderRowsInSpace(const Plugin& plugin, const BoundValues& values, const PageColor& color, const Image& in,
+                          Image& out, int32_t top, int32_t bottom, int threads);

@@ -51,14 +51,15 @@ std::string SheetBuildPath(const CommandLine& line)
 
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
+int PrepareRender(const CommandLine& line, std::unique_ptr<Plugin>& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
-    if (!LoadPlugin(SheetBuildPath(line), plugin, error)) {
+    plugin = LoadPlugin(SheetBuildPath(line), error);
+    if (!plugin) {
         PrintError(error);
         return kExitFailed;
     }
-    values = plugin.params;
+    values = plugin->params();
     if (!ApplyOptions(line, values, error)) {
         PrintError(error);
         return kExitUsage;
@@ -103,7 +104,7 @@ void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>&
     }
 }
 
-int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+int PrepareColorRoute(const CommandLine& line, const Plugin& plugin, const std::vector<PluginParam>& values,
                       ColorRoute& route)
 {
     std::string error;
@@ -112,12 +113,12 @@ int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const
         return kExitUsage;
     }
     if (route.raw()) return kExitOk;
-    if (!plugin.is_ofx()) {
+    if (plugin.RenderedDepth(32) != 32) {
         PrintError("--colorspace renders through the OFX build's float path: give --plugin an OFX build");
         return kExitUsage;
     }
     // Bit for bit, with no conversion there and back.
-    if (RendersIdentity(plugin, values)) route.SkipForIdentity();
+    if (plugin.IsIdentity(values)) route.SkipForIdentity();
     return kExitOk;
 }
 
