@@ -16,25 +16,17 @@ constexpr int32_t kHueMaxDegrees = 32767;
 // counts as 0.
 inline int32_t HueFixed(double degrees)
 {
-    if (degrees != degrees)
-        return 0;
+    if (degrees != degrees) return 0;
     const double scaled = std::round(degrees * 65536.0);
-    if (scaled <= static_cast<double>(INT32_MIN))
-        return INT32_MIN;
+    if (scaled <= static_cast<double>(INT32_MIN)) return INT32_MIN;
     return scaled < static_cast<double>(INT32_MAX) ? static_cast<int32_t>(scaled) : INT32_MAX;
 }
 
 // Whole degrees from a 16.16 value, rounded toward minus infinity (-0.25
 // deg is -1 deg): an arithmetic shift.
-inline int32_t WholeDegreesOfFixed(int32_t fixed)
-{
-    return fixed >> 16;
-}
+inline int32_t WholeDegreesOfFixed(int32_t fixed) { return fixed >> 16; }
 
 // The same from plain degrees, by way of the 16.16 value, so that a value
 // within 1/131072 below a whole degree rounds up to it first, as it does in
 // the After Effects record.
-inline int32_t WholeHueDegrees(double degrees)
-{
-    return WholeDegreesOfFixed(HueFixed(degrees));
-}
+inline int32_t WholeHueDegrees(double degrees) { return WholeDegreesOfFixed(HueFixed(degrees)); }

@@ -20,7 +20,4 @@ static_assert(sizeof(HueSettings) == 16 && offsetof(HueSettings, hue) == 0 &&
 // Hue and Chroma both 0 leave every pixel as it came in, bit for bit: the
 // callers copy instead of rendering. -0.0 compares equal to 0; a NaN offset
 // does not, and is processed.
-inline bool IsIdentity(const HueSettings& s)
-{
-    return s.hue == 0.f && s.chroma == 0.f;
-}
+inline bool IsIdentity(const HueSettings& s) { return s.hue == 0.f && s.chroma == 0.f; }

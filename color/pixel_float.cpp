@@ -20,8 +20,7 @@ bool finite(const RGB& c)
 // the same through either.
 RGB ShiftColour(const HueSettings& s, RGB in)
 {
-    if (IsIdentity(s))
-        return in;
+    if (IsIdentity(s)) return in;
     if (!finite(in))
         return in;
 

@@ -109,8 +109,7 @@ OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, 
         return s;
     if (!ReadSettings(effect, time, &settings, &s))
         return s;
-    if (!IsIdentity(settings))
-        return kOfxStatReplyDefault;
+    if (!IsIdentity(settings)) return kOfxStatReplyDefault;
     if ((s = g_suites.property->propSetString(out_args, kOfxPropName, 0, kOfxImageEffectSimpleSourceClipName)) !=
             kOfxStatOK ||
         (s = g_suites.property->propSetDouble(out_args, kOfxPropTime, 0, time)) != kOfxStatOK)

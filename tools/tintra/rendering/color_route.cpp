@@ -4,7 +4,6 @@
 
 #include <OpenImageIO/strutil.h>
 
-
 namespace {
 
 bool FindSpace(const ColorSpaces& spaces, const std::string& option, const std::string& name, std::string& space,

@@ -157,9 +157,9 @@ struct BandsRendered {
 // Renders each band once decoded and hands it to the encoder, until the
 // frame is done or something stops it; the queue is closed either way.
 // colors: each page's colour route, or null to render the stored values.
-BandsRendered RenderBands(const Plugin& plugin, const std::vector<PluginParam>& values, int threads,
-                          Progress& progress, FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue,
-                          int64_t total_pixels, const std::vector<PageColor>* colors)
+BandsRendered RenderBands(const Plugin& plugin, const std::vector<PluginParam>& values, int threads, Progress& progress,
+                          FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue, int64_t total_pixels,
+                          const std::vector<PageColor>* colors)
 {
     BandsRendered r;
     const std::unique_ptr<BoundValues> bound = plugin.Bind(values, r.err);
@@ -375,7 +375,8 @@ FramePipeline::Result FramePipeline::Finish(const BatchItem& item, Frame& in, in
     }
     // The decoder has finished (it said so under the lock): its error stays.
     if (input_failed) return Fail(item, in, item.input, in.error);
-    if (err != 0) return Fail(item, in, item.input, "the plug-in failed to render: " + in.build->plugin->ErrorText(err));
+    if (err != 0)
+        return Fail(item, in, item.input, "the plug-in failed to render: " + in.build->plugin->ErrorText(err));
     std::vector<std::string> notes;
     std::string error;
     if (queue.failed || !writer.Finish(notes, error)) {

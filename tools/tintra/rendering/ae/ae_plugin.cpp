@@ -130,7 +130,7 @@ std::unique_ptr<BoundValues> AeBuild::Bind(const std::vector<PluginParam>& value
 }
 
 int32_t AeBuild::RenderRows(const BoundValues& values, const Image& in, Image& out, int32_t top, int32_t bottom,
-                             int threads) const
+                            int threads) const
 {
     const std::vector<aehost::DeclaredParam>& records = static_cast<const AeValues&>(values).records;
     const size_t first = (size_t)top * (size_t)in.width, count = (size_t)(bottom - top) * (size_t)in.width;
@@ -165,7 +165,8 @@ bool AeBuild::Describe(PluginDescription& description, std::string& error) const
         {"version", VersionText()},
         {"effect API", std::to_string(r.api_major) + "." + std::to_string(r.api_minor)},
         {"support", r.support_url},
-        {"flags", "out_flags " + Hex((uint32_t)global_.out_flags) + ", out_flags2 " + Hex((uint32_t)global_.out_flags2)},
+        {"flags",
+         "out_flags " + Hex((uint32_t)global_.out_flags) + ", out_flags2 " + Hex((uint32_t)global_.out_flags2)},
     };
     return true;
 }

@@ -138,7 +138,7 @@ std::string OfxBuild::Version() const
 }
 
 int32_t OfxBuild::RenderRows(const BoundValues&, const Image& in, Image& out, int32_t top, int32_t bottom,
-                              int threads) const
+                             int threads) const
 {
     host_->set_threads(threads > 0 ? (unsigned)threads : std::thread::hardware_concurrency());
     // The source is only read: the frame over it is the plug-in's to read.
