@@ -10,6 +10,8 @@
 // The whole degrees the integer half of a 16.16 value holds.
 constexpr int32_t kHueMinDegrees = -32768;
 constexpr int32_t kHueMaxDegrees = 32767;
+static_assert((INT32_MIN >> 16) == kHueMinDegrees && (INT32_MAX >> 16) == kHueMaxDegrees,
+              "the Hue range is the integer half of a 16.16 value");
 
 // Degrees as the After Effects host stores a typed angle: rounded to the
 // nearest 1/65536 of a degree and held to what the record can store. NaN
