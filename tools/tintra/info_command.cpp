@@ -36,7 +36,7 @@ void PrintParam(const std::vector<PluginParam>& params, size_t i)
 
 // An image file: its format, size and pages, and the colour space
 // `--colorspace auto` would take for each page, with what said so.
-int PrintFileInfo(const CommandLine& line)
+int PrintFileInfo(const Request& line)
 {
     const std::string& path = line.inputs[0];
     ColorSpaces spaces;
@@ -72,7 +72,7 @@ int PrintFileInfo(const CommandLine& line)
 
 }  // namespace
 
-int RunInfo(const CommandLine& line)
+int RunInfo(const Request& line)
 {
     if (!line.inputs.empty()) return PrintFileInfo(line);
     std::string error;

@@ -8,7 +8,7 @@
 #include "tools/tintra/rendering/plugin.h"
 #include "tools/tintra/rendering/version_word.h"
 
-int RunVersion(const CommandLine& line)
+int RunVersion(const Request& line)
 {
     // tintra is built from the same sources as the plug-in it ships with.
     std::printf("tintra %s (OpenImageIO %s)\n", VersionText(identity::kVersionWord).c_str(), OIIO_VERSION_STRING);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tools/tintra/planning/batch_plan.h"
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/reporting/progress.h"
 
@@ -23,7 +23,7 @@ struct BandQueue;
 
 class FramePipeline {
 public:
-    FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress);
+    FramePipeline(const PluginBuilds& builds, const Request& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;
@@ -47,7 +47,7 @@ private:
                   ImageWriter& writer);
 
     const PluginBuilds& builds_;
-    const CommandLine& line_;
+    const Request& line_;
     Progress& progress_;
     const ColorRoute* color_ = nullptr;
 

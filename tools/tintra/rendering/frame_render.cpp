@@ -1,7 +1,7 @@
 #include "tools/tintra/rendering/frame_render.h"
 
 #include "tools/tintra/rendering/color_route.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 
 int32_t BandRows(int32_t width)
 {
