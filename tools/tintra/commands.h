@@ -16,4 +16,3 @@ int RunGenerate(const Request& line);
 int RunFrames(const Request& line);
 // tintra's own version and that of the plug-in it would load.
 int RunVersion(const Request& line);
-
