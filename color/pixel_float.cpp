@@ -20,8 +20,7 @@ bool finite(const RGB& c)
 // the same through either.
 RGB ShiftColour(const HueSettings& s, RGB in)
 {
-    if (s.hue == 0.f && s.chroma == 0.f)
-        return in;
+    if (IsIdentity(s)) return in;
     if (!finite(in))
         return in;
 
@@ -31,7 +30,7 @@ RGB ShiftColour(const HueSettings& s, RGB in)
 
 void ShiftLevels65535(const HueSettings& s, const uint16_t in[3], uint16_t out[3])
 {
-    if (s.hue == 0.f && s.chroma == 0.f) {
+    if (IsIdentity(s)) {
         out[0] = in[0];
         out[1] = in[1];
         out[2] = in[2];

@@ -8,12 +8,6 @@
 
 namespace {
 
-bool is_identity(const HueSettings& s)
-{
-    // -0.0 compares equal to 0; a NaN offset does not, and is processed.
-    return s.hue == 0.f && s.chroma == 0.f;
-}
-
 RGB normalise(const PF_Pixel& p)
 {
     return {p.red / 255.f, p.green / 255.f, p.blue / 255.f};
@@ -50,7 +44,7 @@ __attribute__((noinline)) int32_t shift_hue_and_chroma(const HueSettings& s, con
 int32_t HueFunc8(void* refcon, int32_t, int32_t, PF_Pixel* in, PF_Pixel* out)
 {
     const HueSettings& s = *static_cast<const HueSettings*>(refcon);
-    if (is_identity(s)) {
+    if (IsIdentity(s)) {
         *out = *in;
         return 0;
     }
@@ -60,7 +54,7 @@ int32_t HueFunc8(void* refcon, int32_t, int32_t, PF_Pixel* in, PF_Pixel* out)
 int32_t HueFunc16(void* refcon, int32_t, int32_t, PF_Pixel16* in, PF_Pixel16* out)
 {
     const HueSettings& s = *static_cast<const HueSettings*>(refcon);
-    if (is_identity(s)) {
+    if (IsIdentity(s)) {
         *out = *in;
         return 0;
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "color/hue_angle.h"
 #include "color/hue_settings.h"
 
 namespace param_values {
@@ -46,9 +47,8 @@ inline HueSettings SettingsFromDegrees(int32_t whole_degrees, double chroma, int
 }
 
 // The same from the values as the After Effects host stores them: Hue in
-// 16.16 fixed-point degrees, whole degrees only, rounded toward minus
-// infinity (-0.25 deg is -1 deg): an arithmetic shift of the 16.16 value.
+// 16.16 fixed-point degrees, whole degrees only (color/hue_angle.h).
 inline HueSettings SettingsFromValues(int32_t hue, double chroma, int32_t clip, double alpha)
 {
-    return SettingsFromDegrees(hue >> 16, chroma, clip, alpha);
+    return SettingsFromDegrees(WholeDegreesOfFixed(hue), chroma, clip, alpha);
 }

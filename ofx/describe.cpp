@@ -2,6 +2,7 @@
 // each context, its clips and parameters: the source and output, the effect's
 // four parameters and Mix; in the general context also the optional mask and
 // Invert Mask.
+#include "color/hue_angle.h"
 #include "effect/identity.h"
 #include "effect/param_values.h"
 #include "effect/strings.h"
@@ -16,11 +17,6 @@ namespace tintra_ofx {
 namespace {
 
 using namespace ofx;
-
-// The Hue range is what the effect's other host can hold: whole degrees in
-// the integer half of a 16.16 value.
-constexpr double kHueMin = -32768.0;
-constexpr double kHueMax = 32767.0;
 
 struct Props {
     OfxPropertySetHandle set;
@@ -179,7 +175,7 @@ OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle in
     if ((s = g_suites.effect->getParamSet(effect, &params)) != kOfxStatOK)
         return s;
     using namespace param_values;
-    if ((s = DefineDouble(params, kParamHue, GetStringPtr(STR_HUE), kOfxParamDoubleTypeAngle, 0.0, kHueMin, kHueMax,
+    if ((s = DefineDouble(params, kParamHue, GetStringPtr(STR_HUE), kOfxParamDoubleTypeAngle, 0.0, kHueMinDegrees, kHueMaxDegrees,
                           -180.0, 180.0, 0)) != kOfxStatOK ||
         (s = DefineDouble(params, kParamChroma, GetStringPtr(STR_CHROMA), kOfxParamDoubleTypePlain, kChromaDefault,
                           kValidMin, kValidMax, kChromaSliderMin, kChromaSliderMax, kChromaPrecision)) != kOfxStatOK ||

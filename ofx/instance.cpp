@@ -1,6 +1,7 @@
 // The instance actions that need no pixels: the parameters' values read into
 // the render's settings, the alpha control following the clip method, the
 // identity short-cut and the clip preferences.
+#include "color/hue_angle.h"
 #include "effect/param_values.h"
 #include "ofx/actions.h"
 #include "ofx/host_suites.h"
@@ -51,19 +52,8 @@ OfxStatus TimeOf(OfxPropertySetHandle args, OfxTime* time)
 
 HueSettings SettingsFromOfxValues(double hue_degrees, double chroma, int clip_choice, double alpha)
 {
-    // Clamped into the range the effect's other host can hold, then
-    // floored: the same whole degrees that host renders with. NaN counts
-    // as 0.
-    double d = hue_degrees;
-    if (d != d)
-        d = 0.0;
-    if (d < -32768.0)
-        d = -32768.0;
-    if (d > 32767.0)
-        d = 32767.0;
-    int32_t whole = static_cast<int32_t>(d);
-    if (static_cast<double>(whole) > d)
-        --whole;
+    // The whole degrees the effect's other host renders the same value with.
+    const int32_t whole = WholeHueDegrees(hue_degrees);
     // Choices 0..3 are the ClipType values 1..4; None, and anything the host
     // should not have sent, is a value outside them: no clipping.
     const int32_t clip = clip_choice >= 0 && clip_choice < kClipChoiceNone ? clip_choice + 1 : 0;
@@ -141,7 +131,7 @@ OfxStatus IsIdentity(OfxImageEffectHandle effect, OfxPropertySetHandle in_args, 
         return s;
     float mix = 1.f;
     if (!ReadSettings(effect, time, &settings, &s) || !ReadMix(effect, time, &mix, &s)) return s;
-    if ((settings.hue != 0.f || settings.chroma != 0.f) && mix > 0.f) return kOfxStatReplyDefault;
+    if (!IsIdentity(settings) && mix > 0.f) return kOfxStatReplyDefault;
     if ((s = g_suites.property->propSetString(out_args, kOfxPropName, 0, kOfxImageEffectSimpleSourceClipName)) !=
             kOfxStatOK ||
         (s = g_suites.property->propSetDouble(out_args, kOfxPropTime, 0, time)) != kOfxStatOK)

@@ -143,7 +143,7 @@ float Mixed<float>(float source, float effect, float mix, float mask)
 template <typename T, int N>
 void RenderRow(const RowJob& job, int y)
 {
-    const bool identity = job.settings.hue == 0.f && job.settings.chroma == 0.f;
+    const bool identity = IsIdentity(job.settings);
     // Only RGBA images carry an alpha to divide by.
     const bool premultiplied = job.premultiplied && N == 4 && !identity;
     const bool blends = !identity && (job.mix != 1.f || job.masked);

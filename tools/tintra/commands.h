@@ -16,6 +16,3 @@ int RunGenerate(const Request& line);
 int RunFrames(const Request& line);
 // tintra's own version and that of the plug-in it would load.
 int RunVersion(const Request& line);
-
-// The host's version word as text: "1.2.0 develop, build 1 (version word ...)".
-std::string VersionText(uint32_t word);

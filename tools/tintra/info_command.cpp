@@ -1,15 +1,10 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/ofxhost/ofx_names.h"
-
-using namespace ofxhost::standard;
-
 #include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/color_space.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/rendering/effect_values.h"
-#include "tools/tintra/rendering/ofx_plugin.h"
 #include "tools/tintra/rendering/plugin.h"
 
 namespace {
@@ -37,21 +32,6 @@ void PrintParam(const std::vector<PluginParam>& params, size_t i)
     } else {
         std::printf("       parameter type %d\n", (int)p.other_type);
     }
-}
-
-int PrintOfxInfo(const std::string& path, const LoadedPlugin& plugin)
-{
-    const ofxhost::PropertySet& d = plugin.ofx->descriptor();
-    std::printf("%s\n", d.string(kOfxPropLabel).c_str());
-    std::printf("  API          OpenFX\n");
-    std::printf("  plug-in      %s\n", path.c_str());
-    std::printf("  binary       %s\n", plugin.ofx->binary_path().c_str());
-    std::printf("  identifier   %s\n", plugin.ofx->plugin().pluginIdentifier);
-    std::printf("  grouping     %s\n", d.string(kOfxImageEffectPluginPropGrouping).c_str());
-    std::printf("  version      %s\n", OfxVersionText(plugin).c_str());
-    std::printf("Parameters:\n");
-    for (size_t i = 0; i < plugin.params.size(); ++i) PrintParam(plugin.params, i);
-    return kExitOk;
 }
 
 // An image file: its format, size and pages, and the colour space
@@ -102,36 +82,21 @@ int RunInfo(const Request& line)
     if (!line.inputs.empty()) return PrintFileInfo(line);
     std::string error;
     const std::string path = line.plugin.empty() ? DefaultPluginPath() : line.plugin;
-    LoadedPlugin plugin;
-    if (!LoadPlugin(path, plugin, error)) {
+    const std::unique_ptr<Plugin> plugin = LoadPlugin(path, error);
+    PluginDescription d;
+    if (!plugin || !plugin->Describe(d, error)) {
         PrintError(error);
         return kExitFailed;
     }
-    if (plugin.is_ofx()) return PrintOfxInfo(path, plugin);
-    std::string about;
-    if (const int32_t err = plugin.effect->about(&about)) {
-        PrintError("plug-in " + path + " failed at About: host error " + aehost::describe_error(err));
-        return kExitFailed;
-    }
-
-    const aehost::Registration& r = plugin.registration;
-    std::printf("%s\n", r.name.c_str());
-    std::printf("  API          After Effects\n");
-    std::printf("  plug-in      %s\n", path.c_str());
-    std::printf("  match name   %s\n", r.match_name.c_str());
-    std::printf("  category     %s\n", r.category.c_str());
-    std::printf("  entry point  %s\n", r.entry_point.c_str());
-    std::printf("  version      %s\n", VersionText(plugin.global.my_version).c_str());
-    std::printf("  effect API   %d.%d\n", r.api_major, r.api_minor);
-    std::printf("  support      %s\n", r.support_url.c_str());
-    std::printf("  flags        out_flags 0x%08X, out_flags2 0x%08X\n", (unsigned)plugin.global.out_flags,
-                (unsigned)plugin.global.out_flags2);
+    std::printf("%s\n", d.name.c_str());
+    for (const auto& l : d.lines) std::printf("  %-12s %s\n", l.first.c_str(), l.second.c_str());
     std::printf("Parameters:\n");
-    for (size_t i = 0; i < plugin.params.size(); ++i) PrintParam(plugin.params, i);
+    for (size_t i = 0; i < plugin->params().size(); ++i) PrintParam(plugin->params(), i);
+    if (d.about.empty()) return kExitOk;
     // The About text breaks its lines with carriage returns, as the host's
     // dialog expects; a terminal wants line feeds.
     std::printf("About:\n  ");
-    for (char c : about) {
+    for (char c : d.about) {
         if (c == '\r' || c == '\n')
             std::printf("\n  ");
         else

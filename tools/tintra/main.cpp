@@ -17,13 +17,13 @@ namespace {
 void PrintParamHelp(const CommandLine& line)
 {
     const std::string path = line.plugin.empty() ? DefaultPluginPath() : line.plugin;
-    LoadedPlugin plugin;
     std::string error;
-    if (!LoadPlugin(path, plugin, error)) {
+    const std::unique_ptr<Plugin> plugin = LoadPlugin(path, error);
+    if (!plugin) {
         std::printf("\nThe effect parameters are listed here when the plug-in loads: %s\n", error.c_str());
         return;
     }
-    std::printf("\nEffect parameters of %s:\n%s", path.c_str(), ParamOptionsHelp(plugin.params).c_str());
+    std::printf("\nEffect parameters of %s:\n%s", path.c_str(), ParamOptionsHelp(plugin->params()).c_str());
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ int RunRender(const Request& line)
     // build, whatever its file's samples: the options are that build's.
     ColorRoute color;
     const RenderBuild& float_build = builds.ofx ? *builds.ofx : builds.main;
-    if (int status = PrepareColorRoute(line, float_build.plugin, float_build.values, color)) return status;
+    if (int status = PrepareColorRoute(line, *float_build.plugin, float_build.values, color)) return status;
     if (!color.raw()) builds.route = &float_build;
     if (int status = CheckBuildsTakeOptions(builds, inputs)) return status;
     if (line.dry_run) return DryRun(line, color, sequence_plan, sequence);

@@ -106,7 +106,7 @@ int OpenSheetInput(const Request& line, int cells, const ColorRoute& route, Imag
 }
 
 // The input through each choice of the popup, in the plug-in's own order.
-int RenderChoices(const Request& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
+int RenderChoices(const Request& line, const Plugin& plugin, std::vector<PluginParam>& values, int popup,
                   const Image& in, const PageColor* color, std::vector<Image>& renders)
 {
     const std::vector<std::string>& choices = values[(size_t)popup].choices;
@@ -118,7 +118,7 @@ int RenderChoices(const Request& line, const LoadedPlugin& plugin, std::vector<P
         if (interrupted) return InterruptedExitStatus();
         if (err != 0) {
             PrintError(line.inputs[0] + ": the plug-in failed to render with " + choices[i] + ": " +
-                       RenderErrorText(plugin, err));
+                       plugin.ErrorText(err));
             return kExitFailed;
         }
     }
@@ -161,7 +161,7 @@ int WriteSheet(const Request& line, const Page& input, const std::vector<Image>&
 }
 
 // Reads, renders and writes, once the plug-in is ready.
-int MakeSheet(const Request& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
+int MakeSheet(const Request& line, const Plugin& plugin, std::vector<PluginParam>& values, int popup,
               const ColorRoute& route)
 {
     const std::string& input = line.inputs[0];
@@ -178,7 +178,8 @@ int MakeSheet(const Request& line, const LoadedPlugin& plugin, std::vector<Plugi
     // float; the After Effects build renders it at 16 bits, so the input cell
     // is read so too (its clipped values counted), to sit beside its renders.
     const bool float_file = ok && reader.header(0).format.is_floating_point();
-    const int depth = !plugin.is_ofx() && float_file && line.depth != 8 ? 16 : ReadDepth(line, plugin, reader);
+    const int depth =
+        plugin.RenderedDepth(32) == 16 && float_file && line.depth != 8 ? 16 : ReadDepth(line, plugin, reader);
     if (ok)
         ok = reader.Read(
             pages, depth, [](int, int32_t) { return !Interrupted(); }, notes, error);
@@ -219,11 +220,11 @@ int RunSheet(const Request& line)
         PrintError(error);
         return kExitUsage;
     }
-    LoadedPlugin plugin;
+    std::unique_ptr<Plugin> plugin;
     std::vector<PluginParam> values;
     if (int status = PrepareRender(line, plugin, values)) return status;
     ColorRoute route;
-    if (int status = PrepareColorRoute(line, plugin, values, route)) return status;
+    if (int status = PrepareColorRoute(line, *plugin, values, route)) return status;
     // The input's cell is shown as stored, beside its renders.
     if (!line.output_colorspace.empty()) {
         PrintError(
@@ -235,7 +236,7 @@ int RunSheet(const Request& line)
     if (const int status = FindSheetPopup(line, values, popup); status != kGoOn) return status;
     InstallInterruptHandler();
     try {
-        return MakeSheet(line, plugin, values, popup, route);
+        return MakeSheet(line, *plugin, values, popup, route);
     } catch (const std::bad_alloc&) {
         PrintError(input + ": not enough memory for this sheet");
         return kExitFailed;

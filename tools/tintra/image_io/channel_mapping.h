@@ -5,7 +5,7 @@
 // 0..65535, so 16-bit values are rescaled with rounding to the nearest value.
 // Every host value survives host -> file -> host unchanged; file values do not
 // all survive file -> host -> file, as 65536 values share 32769 host values.
-// The AE driver converts at its edge with these (rendering/ae_pixels.h); the
+// The AE driver converts at its edge with these (rendering/ae/ae_pixels.h); the
 // reader's --depth 8 and the generated test images round through the same
 // scale, as they always have, so that their bytes stay as they were.
 #pragma once

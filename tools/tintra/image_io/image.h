@@ -1,6 +1,6 @@
 // A decoded image as the file holds it: interleaved R, G, B, A rows in the
 // file's sample type, converted to a host's layout only where that host is
-// called (rendering/ae_pixels.h, rendering/ofx_plugin.cpp).
+// called (rendering/ae/ae_pixels.h, rendering/ofx/ofx_plugin.cpp).
 #pragma once
 
 #include <cstddef>

@@ -5,9 +5,6 @@
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/strutil.h>
 
-#include "tools/tintra/rendering/frame_render.h"
-#include "tools/tintra/rendering/ofx_plugin.h"
-
 namespace {
 
 bool FindSpace(const ColorSpaces& spaces, const std::string& option, const std::string& name, std::string& space,
@@ -141,8 +138,8 @@ std::vector<std::string> ColorRoute::Summary() const
     return lines;
 }
 
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
-                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads)
+int32_t RenderRowsInSpace(const Plugin& plugin, const BoundValues& values, const PageColor& color, const Image& in,
+                          Image& out, int32_t top, int32_t bottom, int threads)
 {
     const int32_t rows = bottom - top;
     const size_t first = (size_t)top * (size_t)in.width, n = (size_t)in.width * (size_t)rows;
@@ -178,7 +175,7 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
                     break;
                 }
     if (!color.skip_effect)
-        if (const int32_t err = RenderRows(plugin, values, band, rendered, 0, rows, threads)) return err;
+        if (const int32_t err = plugin.RenderRows(values, band, rendered, 0, rows, threads)) return err;
     float* r = color.skip_effect ? f : rendered.pixelsf.data();
     color.to_output.Apply(r, n, in.premultiplied);
     for (size_t k : kept) std::copy_n(&in.pixelsf[(first + k) * 4], 4, r + k * 4);
@@ -189,9 +186,4 @@ int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginPa
     else
         for (size_t i = 0; i < n * 4; ++i) out.pixels8[first * 4 + i] = FloatToLevel<uint8_t>(r[i], 255.0f);
     return 0;
-}
-
-bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values)
-{
-    return plugin.is_ofx() && IsIdentityOfx(plugin, values);
 }

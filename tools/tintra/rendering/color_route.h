@@ -81,9 +81,5 @@ private:
 // depth or float) through the page's route and the OFX float path. A pixel
 // with a value no conversion keeps (NaN, an infinity, one that converts to
 // an infinity) comes back as it was.
-int32_t RenderRowsInSpace(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const PageColor& color,
-                          const Image& in, Image& out, int32_t top, int32_t bottom, int threads);
-
-// Whether the parameters make the effect change nothing, as the plug-in
-// itself answers (the OFX build's identity action).
-bool RendersIdentity(const LoadedPlugin& plugin, const std::vector<PluginParam>& values);
+int32_t RenderRowsInSpace(const Plugin& plugin, const BoundValues& values, const PageColor& color, const Image& in,
+                          Image& out, int32_t top, int32_t bottom, int threads);

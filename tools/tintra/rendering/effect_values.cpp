@@ -43,7 +43,8 @@ bool ParseAngle(PluginParam& param, const std::string& option, const std::string
         return false;
     }
     if (degrees < kMinAngleDegrees || degrees >= kAngleDegreesLimit) {
-        error = option + ": " + text + " is out of range (-32768..32767 degrees)";
+        error = option + ": " + text + " is out of range (" + std::to_string(kHueMinDegrees) + ".." +
+                std::to_string(kHueMaxDegrees) + " degrees)";
         return false;
     }
     param.value = degrees;

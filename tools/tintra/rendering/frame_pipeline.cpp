@@ -9,7 +9,6 @@
 
 #include <OpenImageIO/strutil.h>
 
-#include "tools/tintra/rendering/ae_pixels.h"
 #include "tools/tintra/rendering/band_queue.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/frame_colors.h"
@@ -66,8 +65,8 @@ void Settle(Frame& frame, const OutputVerdict& verdict)
 }
 
 // The opened file's pages into the frame, each band said as it arrives so
-// that rendering can start; the After Effects build's clipping of float
-// values is said with the reader's own lines.
+// that rendering can start; what the build will lose of them (the After
+// Effects build clips float values) is said with the reader's own lines.
 bool ReadPages(ImageReader& reader, int depth, const RenderBuild& build, Frame& frame, std::vector<std::string>& notes,
                std::string& error)
 {
@@ -85,11 +84,10 @@ bool ReadPages(ImageReader& reader, int depth, const RenderBuild& build, Frame& 
         return !Interrupted();
     };
     if (!reader.Read(frame.pages, depth, rows, notes, error)) return false;
-    if (build.plugin.is_ofx()) return true;
     std::vector<const Image*> images;
     for (const Page& page : frame.pages) images.push_back(&page.image);
-    const std::string clipped = AeClippingNote(images);
-    if (!clipped.empty()) notes.push_back(clipped);
+    const std::string lost = build.plugin->ReadNote(images);
+    if (!lost.empty()) notes.push_back(lost);
     return true;
 }
 
@@ -116,7 +114,7 @@ void Decode(const BatchItem& item, const Request& line, const PluginBuilds& buil
                 std::lock_guard<std::mutex> lock(frame.mutex);
                 frame.build = &build;
             }
-            ok = ReadPages(reader, ReadDepth(line, build.plugin, reader), build, frame, notes, error);
+            ok = ReadPages(reader, ReadDepth(line, *build.plugin, reader), build, frame, notes, error);
             std::lock_guard<std::mutex> lock(frame.mutex);
             frame.notes = notes;
         }
@@ -161,11 +159,12 @@ struct BandsRendered {
 // Renders each band once decoded and hands it to the encoder, until the
 // frame is done or something stops it; the queue is closed either way.
 // colors: each page's colour route, or null to render the stored values.
-BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, int threads,
-                          Progress& progress, FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue,
-                          int64_t total_pixels, const std::vector<PageColor>* colors)
+BandsRendered RenderBands(const Plugin& plugin, const std::vector<PluginParam>& values, int threads, Progress& progress,
+                          FramePipeline::Frame& in, std::vector<Image>& outs, BandQueue& queue, int64_t total_pixels,
+                          const std::vector<PageColor>* colors)
 {
     BandsRendered r;
+    const std::unique_ptr<BoundValues> bound = plugin.Bind(values, r.err);
     for (size_t p = 0; p < in.pages.size() && r.err == 0 && !r.stopped; ++p) {
         const Image& image = in.pages[p].image;
         const int32_t band = BandRows(image.width);
@@ -178,8 +177,8 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
             }
             if (r.stopped) break;
             r.err = colors != nullptr
-                        ? RenderRowsInSpace(plugin, values, (*colors)[p], image, outs[p], top, bottom, threads)
-                        : RenderRows(plugin, values, image, outs[p], top, bottom, threads);
+                        ? RenderRowsInSpace(plugin, *bound, (*colors)[p], image, outs[p], top, bottom, threads)
+                        : plugin.RenderRows(*bound, image, outs[p], top, bottom, threads);
             if (r.err != 0) break;
             {
                 std::lock_guard<std::mutex> lock(queue.mutex);
@@ -196,6 +195,31 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
     }
     queue.changed.notify_one();
     return r;
+}
+
+// A frame's output pages, blank at the depth the build renders them at (or
+// float, where a colour route's float results are kept),
+// and the headers they are written with. The input's pages, their sizes and
+// metadata are fixed once allocated.
+struct FrameOutputs {
+    std::vector<Image> images;
+    std::vector<OIIO::ImageSpec> headers;
+    std::vector<const CarriedChannels*> carried;
+    int64_t total_pixels = 0;
+};
+
+FrameOutputs OutputsFor(const Frame& in, bool float_results)
+{
+    FrameOutputs o;
+    for (const Page& page : in.pages) {
+        const int depth = float_results ? 32 : in.build->plugin->RenderedDepth(page.image.depth);
+        o.images.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
+        o.images.back().premultiplied = page.image.premultiplied;
+        o.headers.push_back(OutputHeader(o.images.back(), &page.header, in.format));
+        o.carried.push_back(&page.carried);
+        o.total_pixels += (int64_t)page.image.width * page.image.height;
+    }
+    return o;
 }
 
 }  // namespace
@@ -256,7 +280,7 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
         progress_.message("tintra: " + item.output + ": " + in.output_note);
     } else if (opened && !in.build->refused.empty()) {
         progress_.message("tintra: " + item.input + ": " + in.build->refused + " (its samples go through " +
-                          BuildName(in.build->plugin) + ")");
+                          in.build->plugin->Name() + ")");
     } else if (opened) {
         try {
             result = RenderFrame(item, in);
@@ -310,50 +334,45 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
 // rendered once decoded and encoded once rendered.
 FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& in)
 {
-    // The pages, their sizes and metadata are fixed once allocated.
-    std::vector<Image> outs;
-    std::vector<OIIO::ImageSpec> headers;
-    std::vector<const CarriedChannels*> carried;
-    int64_t total_pixels = 0;
-    for (const Page& page : in.pages) {
-        // A file of float samples keeps a colour route's float results, not
-        // the input's levels.
-        const std::string ext = OIIO::Strutil::lower(ExtensionOf(item.output));
-        const bool float_file = line_.samples == Samples::Half || line_.samples == Samples::Float ||
-                                (line_.samples == Samples::Input && (ext == "exr" || ext == "hdr"));
-        const bool route_float = color_ != nullptr && !color_->raw() && float_file;
-        const int depth = route_float ? 32 : RenderedDepth(in.build->plugin, page.image.depth);
-        outs.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
-        outs.back().premultiplied = page.image.premultiplied;
-        headers.push_back(OutputHeader(outs.back(), &page.header, in.format));
-        carried.push_back(&page.carried);
-        total_pixels += (int64_t)page.image.width * page.image.height;
-    }
+    // A file of float samples keeps a colour route's float results, not the
+    // input's levels.
+    const std::string ext = OIIO::Strutil::lower(ExtensionOf(item.output));
+    const bool float_file = line_.samples == Samples::Half || line_.samples == Samples::Float ||
+                            (line_.samples == Samples::Input && (ext == "exr" || ext == "hdr"));
+    FrameOutputs outs = OutputsFor(in, color_ != nullptr && !color_->raw() && float_file);
     std::vector<PageColor> colors;
     std::vector<OIIO::ImageSpec> in_headers;
     for (const auto& page : in.pages) in_headers.push_back(page.header);
-    if (!ColorPages(color_, item, in.format, in_headers, headers, colors, progress_)) return Result::Failed;
-    const WriteOptions options = WriteOptionsOf(line_);
+    if (!ColorPages(color_, item, in.format, in_headers, outs.headers, colors, progress_)) return Result::Failed;
     std::string error;
-    progress_.frame_opened((uint64_t)total_pixels);
-    // What went wrong with the output is said after what the reader said.
-    const auto fail = [&](const std::string& file, const std::string& text) {
-        SayReadNotes(progress_, item, in);
-        progress_.message("tintra: " + file + ": " + text);
-        return Result::Failed;
-    };
+    progress_.frame_opened((uint64_t)outs.total_pixels);
     ImageWriter writer;
-    if (!writer.Open(item.output, headers, options, error, carried)) return fail(item.output, error);
+    if (!writer.Open(item.output, outs.headers, WriteOptionsOf(line_), error, outs.carried))
+        return Fail(item, in, item.output, error);
 
     BandQueue queue;
-    std::thread encoder(Encode, std::ref(writer), std::cref(outs), std::ref(queue));
+    std::thread encoder(Encode, std::ref(writer), std::cref(outs.images), std::ref(queue));
     const RenderBuild& build = *in.build;
-    const BandsRendered r = RenderBands(build.plugin, build.values, line_.threads, progress_, in, outs, queue,
-                                        total_pixels, colors.empty() ? nullptr : &colors);
+    const BandsRendered r = RenderBands(*build.plugin, build.values, line_.threads, progress_, in, outs.images, queue,
+                                        outs.total_pixels, colors.empty() ? nullptr : &colors);
     encoder.join();
-    int32_t err = r.err;
-    bool input_failed = r.input_failed;
+    return Finish(item, in, r.err, r.input_failed, queue, writer);
+}
 
+// What went wrong with the output is said after what the reader said.
+FramePipeline::Result FramePipeline::Fail(const BatchItem& item, Frame& in, const std::string& file,
+                                          const std::string& text)
+{
+    SayReadNotes(progress_, item, in);
+    progress_.message("tintra: " + file + ": " + text);
+    return Result::Failed;
+}
+
+// A frame whose bands are rendered (or stopped): its output finished, or
+// the first failure said.
+FramePipeline::Result FramePipeline::Finish(const BatchItem& item, Frame& in, int32_t err, bool input_failed,
+                                            BandQueue& queue, ImageWriter& writer)
+{
     if (Interrupted()) return Result::Interrupted;
     if (!input_failed && err == 0 && !queue.failed) {
         // A reader may find the file damaged after its last row (a pending
@@ -363,12 +382,14 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         input_failed = !in.ok;
     }
     // The decoder has finished (it said so under the lock): its error stays.
-    if (input_failed) return fail(item.input, in.error);
-    if (err != 0) return fail(item.input, "the plug-in failed to render: " + RenderErrorText(build.plugin, err));
+    if (input_failed) return Fail(item, in, item.input, in.error);
+    if (err != 0)
+        return Fail(item, in, item.input, "the plug-in failed to render: " + in.build->plugin->ErrorText(err));
     std::vector<std::string> notes;
+    std::string error;
     if (queue.failed || !writer.Finish(notes, error)) {
         if (Interrupted()) return Result::Interrupted;
-        return fail(item.output, queue.failed ? queue.error : error);
+        return Fail(item, in, item.output, queue.failed ? queue.error : error);
     }
     SayReadNotes(progress_, item, in);
     SayIfEncoded(color_, item, in.format, in.pages[0].header, progress_);

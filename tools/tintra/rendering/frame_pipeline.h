@@ -8,16 +8,18 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "tools/aehost/effect.h"
 #include "tools/tintra/planning/batch_plan.h"
 #include "tools/tintra/planning/request.h"
 #include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/reporting/progress.h"
 
 class ColorRoute;
+class ImageWriter;
+struct BandQueue;
 
 class FramePipeline {
 public:
@@ -40,6 +42,9 @@ private:
     void DecodeAll(const std::vector<BatchItem>& items);
     Result RenderItem(size_t i, const BatchItem& item);
     Result RenderFrame(const BatchItem& item, Frame& in);
+    Result Fail(const BatchItem& item, Frame& in, const std::string& file, const std::string& text);
+    Result Finish(const BatchItem& item, Frame& in, int32_t err, bool input_failed, BandQueue& queue,
+                  ImageWriter& writer);
 
     const PluginBuilds& builds_;
     const Request& line_;

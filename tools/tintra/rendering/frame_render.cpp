@@ -1,10 +1,7 @@
 #include "tools/tintra/rendering/frame_render.h"
 
-#include "tools/tintra/rendering/ae_pixels.h"
-#include "tools/tintra/rendering/ae_plugin.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/base/interrupt.h"
-#include "tools/tintra/rendering/ofx_plugin.h"
 
 int32_t BandRows(int32_t width)
 {
@@ -12,21 +9,15 @@ int32_t BandRows(int32_t width)
     return width > 0 && kBandPixels / width > 0 ? kBandPixels / width : 1;
 }
 
-int RenderedDepth(const LoadedPlugin& plugin, int depth) { return plugin.is_ofx() ? depth : AeDepth(depth); }
-
-int32_t RenderRows(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
-                   int32_t top, int32_t bottom, int threads)
-{
-    return plugin.is_ofx() ? RenderRowsOfx(plugin, values, in, out, top, bottom, threads)
-                           : RenderRowsAe(plugin, values, in, out, top, bottom, threads);
-}
-
-int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
+int32_t RenderImage(const Plugin& plugin, const std::vector<PluginParam>& values, const Image& in, Image& out,
                     int threads, bool& interrupted, const PageColor* color)
 {
     interrupted = false;
-    out = MakeImage(in.width, in.height, RenderedDepth(plugin, in.depth), in.has_alpha);
+    out = MakeImage(in.width, in.height, plugin.RenderedDepth(in.depth), in.has_alpha);
     out.premultiplied = in.premultiplied;
+    int32_t err = 0;
+    const std::unique_ptr<BoundValues> bound = plugin.Bind(values, err);
+    if (!bound) return err;
     const int32_t band = BandRows(in.width);
     for (int32_t top = 0; top < in.height; top += band) {
         if (Interrupted()) {
@@ -35,8 +26,8 @@ int32_t RenderImage(const LoadedPlugin& plugin, const std::vector<PluginParam>& 
         }
         const int32_t bottom = in.height - top < band ? in.height : top + band;
         if (const int32_t err = color != nullptr
-                                    ? RenderRowsInSpace(plugin, values, *color, in, out, top, bottom, threads)
-                                    : RenderRows(plugin, values, in, out, top, bottom, threads))
+                                    ? RenderRowsInSpace(plugin, *bound, *color, in, out, top, bottom, threads)
+                                    : plugin.RenderRows(*bound, in, out, top, bottom, threads))
             return err;
     }
     return 0;

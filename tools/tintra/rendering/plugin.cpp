@@ -3,8 +3,8 @@
 #include <climits>
 #include <unistd.h>
 
-#include "tools/tintra/rendering/ae_plugin.h"
-#include "tools/tintra/rendering/ofx_plugin.h"
+#include "tools/tintra/rendering/ae/ae_plugin.h"
+#include "tools/tintra/rendering/ofx/ofx_plugin.h"
 
 namespace {
 
@@ -36,16 +36,11 @@ bool IsOfxPath(const std::string& path)
     return EndsWith(p, ".ofx.bundle") || EndsWith(p, ".ofx");
 }
 
-std::string RenderErrorText(const LoadedPlugin& plugin, int32_t err)
-{
-    return plugin.is_ofx() ? "OFX status " + std::to_string(err) : "host error " + aehost::describe_error(err);
-}
-
-bool LoadPlugin(const std::string& path, LoadedPlugin& plugin, std::string& error)
+std::unique_ptr<Plugin> LoadPlugin(const std::string& path, std::string& error)
 {
     // A bare file name would send the loader searching the system's library
     // folders; the user means the file in the current folder.
     const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
-    if (IsOfxPath(path)) return LoadOfxPlugin(path, where, plugin, error);
-    return LoadAePlugin(path, where, plugin, error);
+    if (IsOfxPath(path)) return LoadOfxPlugin(path, where, error);
+    return LoadAePlugin(path, where, error);
 }

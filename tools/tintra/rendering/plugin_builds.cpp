@@ -13,9 +13,10 @@ namespace {
 
 bool Load(const std::string& path, const Request& line, RenderBuild& build, std::string& error)
 {
-    if (!LoadPlugin(path, build.plugin, error)) return false;
-    build.values = build.plugin.params;
-    if (!ApplyOptions(line, build.values, build.refused)) build.values = build.plugin.params;
+    build.plugin = LoadPlugin(path, error);
+    if (!build.plugin) return false;
+    build.values = build.plugin->params();
+    if (!ApplyOptions(line, build.values, build.refused)) build.values = build.plugin->params();
     return true;
 }
 
@@ -81,22 +82,16 @@ int CheckBuildsTakeOptions(const PluginBuilds& builds, const std::vector<std::st
         }
         const RenderBuild& build = builds.For(in->spec().format);
         if (!build.refused.empty()) {
-            PrintError(build.refused + " (" + input + " goes through " + BuildName(build.plugin) + ")");
+            PrintError(build.refused + " (" + input + " goes through " + build.plugin->Name() + ")");
             return kExitUsage;
         }
     }
     return kExitOk;
 }
 
-int ReadDepth(const Request& line, const LoadedPlugin& plugin, const ImageReader& reader)
+int ReadDepth(const Request& line, const Plugin& plugin, const ImageReader& reader)
 {
     bool float_file = false;
     for (int p = 0; p < reader.pages(); ++p) float_file = float_file || reader.header(p).format.is_floating_point();
-    if (plugin.is_ofx()) return line.samples == Samples::Half || line.samples == Samples::Float ? 0 : line.depth;
-    return float_file && line.depth == 16 ? 0 : line.depth;
-}
-
-std::string BuildName(const LoadedPlugin& plugin)
-{
-    return plugin.is_ofx() ? "the OFX build" : "the After Effects build";
+    return plugin.ReadDepth(line.depth, line.samples == Samples::Half || line.samples == Samples::Float, float_file);
 }

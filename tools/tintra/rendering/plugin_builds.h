@@ -20,7 +20,7 @@
 class ImageReader;
 
 struct RenderBuild {
-    LoadedPlugin plugin;
+    std::unique_ptr<Plugin> plugin;
     std::vector<PluginParam> values;
     // Why this build cannot take the command line's options (another build
     // can): a frame it would render fails with this reason.
@@ -50,7 +50,7 @@ const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reade
 // The depth an opened file is read at through this build: the one asked
 // for, but a float file keeps its samples for float samples out of the OFX
 // build, and for the After Effects build, which makes them 16-bit at its edge.
-int ReadDepth(const Request& line, const LoadedPlugin& plugin, const ImageReader& reader);
+int ReadDepth(const Request& line, const Plugin& plugin, const ImageReader& reader);
 
 // Loads the builds and applies the options to each. Returns kExitOk, or the
 // exit status after printing the one-line reason (an option that no build
@@ -61,6 +61,3 @@ int PrepareBuilds(const Request& line, PluginBuilds& builds);
 // through the other are a usage error, found from their headers before
 // anything is rendered. Returns kExitOk or kExitUsage after printing why.
 int CheckBuildsTakeOptions(const PluginBuilds& builds, const std::vector<std::string>& inputs);
-
-// The build's name as a note says it: "the OFX build" or "the After Effects build".
-std::string BuildName(const LoadedPlugin& plugin);

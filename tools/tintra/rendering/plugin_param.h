@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "color/hue_angle.h"
+
 enum class ParamKind { Angle, Slider, Popup, Other };
 
 struct PluginParam {
@@ -35,6 +37,6 @@ struct PluginParam {
 };
 
 // The angles tintra takes: what the After Effects host's 16.16 fixed-point
-// record holds, in whole turns of its integer part.
-constexpr double kMinAngleDegrees = -32768.0;
-constexpr double kAngleDegreesLimit = 32768.0;  // not reached
+// record holds, kHueMinDegrees up to (not reaching) one past kHueMaxDegrees.
+constexpr double kMinAngleDegrees = kHueMinDegrees;
+constexpr double kAngleDegreesLimit = kHueMaxDegrees + 1.0;

@@ -52,14 +52,15 @@ std::string SheetBuildPath(const Request& line)
 
 }  // namespace
 
-int PrepareRender(const Request& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
+int PrepareRender(const Request& line, std::unique_ptr<Plugin>& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
-    if (!LoadPlugin(SheetBuildPath(line), plugin, error)) {
+    plugin = LoadPlugin(SheetBuildPath(line), error);
+    if (!plugin) {
         PrintError(error);
         return kExitFailed;
     }
-    values = plugin.params;
+    values = plugin->params();
     if (!ApplyOptions(line, values, error)) {
         PrintError(error);
         return kExitUsage;
@@ -104,7 +105,7 @@ void WarnOutsideSliders(const Request& line, const std::vector<PluginParam>& val
     }
 }
 
-int PrepareColorRoute(const Request& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+int PrepareColorRoute(const Request& line, const Plugin& plugin, const std::vector<PluginParam>& values,
                       ColorRoute& route)
 {
     std::string error;
@@ -113,12 +114,12 @@ int PrepareColorRoute(const Request& line, const LoadedPlugin& plugin, const std
         return kExitUsage;
     }
     if (route.raw()) return kExitOk;
-    if (!plugin.is_ofx()) {
+    if (plugin.RenderedDepth(32) != 32) {
         PrintError("--colorspace renders through the OFX build's float path: give --plugin an OFX build");
         return kExitUsage;
     }
     // The effect is skipped, never a conversion.
-    if (RendersIdentity(plugin, values)) route.SkipEffect();
+    if (plugin.IsIdentity(values)) route.SkipEffect();
     for (const PluginParam& p : values)
         if (p.kind == ParamKind::Popup && p.choice >= 0 && (size_t)p.choice < p.choices.size() &&
             p.choices[(size_t)p.choice] != "None")

@@ -2,7 +2,8 @@
 // command line names and apply the options to the parameters it declares.
 #pragma once
 
-#include "tools/aehost/effect.h"
+#include <memory>
+
 #include "tools/tintra/planning/request.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/rendering/plugin.h"
@@ -11,7 +12,7 @@
 // values gets the declared parameters holding the values to render with.
 // Loads --plugin's build, else the build beside the tool that a render
 // would choose for the first input (plugin_builds.h).
-int PrepareRender(const Request& line, LoadedPlugin& plugin, std::vector<PluginParam>& values);
+int PrepareRender(const Request& line, std::unique_ptr<Plugin>& plugin, std::vector<PluginParam>& values);
 
 // The command line's parameter options applied to one build's values;
 // false with the one-line reason when that build refuses one.
@@ -24,7 +25,7 @@ void WarnOutsideSliders(const Request& line, const std::vector<PluginParam>& val
 // for a plug-in and values already prepared; a render that changes nothing
 // is left raw. Returns kExitOk, or the exit status after the reason.
 class ColorRoute;
-int PrepareColorRoute(const Request& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+int PrepareColorRoute(const Request& line, const Plugin& plugin, const std::vector<PluginParam>& values,
                       ColorRoute& route);
 
 // How the command line asks outputs to be written.

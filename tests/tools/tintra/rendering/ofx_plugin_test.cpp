@@ -168,6 +168,56 @@ INSTANTIATE_TEST_SUITE_P(
                 {"--hue", "30", "--clip", "none"}, Expect::ColourStep, 30, 5}),
     [](const testing::TestParamInfo<OfxCase>& info) { return std::string(info.param.name); });
 
+// A Hue value, the whole degrees both builds render it at, and the depth.
+struct HueCase {
+    const char* hue;
+    const char* whole;
+    int bits;
+};
+
+void PrintTo(const HueCase& c, std::ostream* out) { *out << c.hue << " at " << c.bits << " bits"; }
+
+class HueRule : public testing::TestWithParam<HueCase> {};
+
+// Every value the two builds take renders as the same whole degrees, the
+// After Effects record's: rounded to 1/65536 of a degree, then floored.
+// 8-bit renders are the same bytes through either build; 16-bit ones differ
+// by the AE build's 0..32768 scale, so each build is held to its own render
+// of the whole degrees.
+TEST_P(HueRule, BothBuildsFloorTheSameWay)
+{
+    const HueCase& c = GetParam();
+    ScratchDir dir;
+    const std::string in = dir.path("in.png");
+    WriteBytes(in, EncodePng(MakeRaw(kW, kH, c.bits, 4, 11), 6));
+    const auto render = [&](const std::string& plugin, const char* hue, const char* name) {
+        const ToolRun run = RunTintra({"render", in, "-o", dir.path(name), "--plugin", plugin, "--hue", hue});
+        EXPECT_EQ(run.status, 0) << run.err;
+        RawImage got;
+        EXPECT_TRUE(ReadPngSamples(dir.path(name), got));
+        return got.samples;
+    };
+    const std::vector<uint16_t> ae = render(PluginPath(), c.hue, "ae.png");
+    const std::vector<uint16_t> ofx = render(OfxPluginPath(), c.hue, "ofx.png");
+    ASSERT_FALSE(ae.empty());
+    if (c.bits == 8) {
+        EXPECT_EQ(ae, ofx);
+    }
+    if (std::string(c.hue) == c.whole) return;
+    EXPECT_EQ(ae, render(PluginPath(), c.whole, "ae_whole.png"));
+    EXPECT_EQ(ofx, render(OfxPluginPath(), c.whole, "ofx_whole.png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, HueRule,
+                         testing::Values(HueCase{"-0.000001", "0", 8}, HueCase{"0.000001", "0", 8},
+                                         HueCase{"-0.0000076", "0", 8}, HueCase{"-0.0000077", "-1", 8},
+                                         HueCase{"-0.5", "-1", 8}, HueCase{"0.5", "0", 8}, HueCase{"-359.5", "-360", 8},
+                                         HueCase{"359.5", "359", 8}, HueCase{"-32768", "-32768", 8},
+                                         HueCase{"32767.99999", "32767", 8}, HueCase{"-30", "-30", 8},
+                                         HueCase{"137", "137", 8}, HueCase{"-0.000001", "0", 16},
+                                         HueCase{"-0.0000077", "-1", 16}, HueCase{"359.5", "359", 16},
+                                         HueCase{"-32767.5", "-32768", 16}));
+
 // info names the API and the binary it loaded, and lists what that build
 // declares: the OFX build's fifth Clip Method is there, the AE build's not.
 TEST(OfxInfo, SaysWhichApiAndBinary)

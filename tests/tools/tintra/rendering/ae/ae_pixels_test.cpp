@@ -4,7 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "tools/tintra/rendering/ae_pixels.h"
+#include "tools/tintra/rendering/ae/ae_pixels.h"
 
 namespace {
 

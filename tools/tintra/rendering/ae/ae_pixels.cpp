@@ -1,4 +1,4 @@
-#include "tools/tintra/rendering/ae_pixels.h"
+#include "tools/tintra/rendering/ae/ae_pixels.h"
 
 #include "tools/tintra/image_io/channel_mapping.h"
 #include "tools/tintra/image_io/sample_conversion.h"
