@@ -175,8 +175,8 @@ OfxStatus DescribeInContext(OfxImageEffectHandle effect, OfxPropertySetHandle in
     if ((s = g_suites.effect->getParamSet(effect, &params)) != kOfxStatOK)
         return s;
     using namespace param_values;
-    if ((s = DefineDouble(params, kParamHue, GetStringPtr(STR_HUE), kOfxParamDoubleTypeAngle, 0.0, kHueMinDegrees, kHueMaxDegrees,
-                          -180.0, 180.0, 0)) != kOfxStatOK ||
+    if ((s = DefineDouble(params, kParamHue, GetStringPtr(STR_HUE), kOfxParamDoubleTypeAngle, 0.0, kHueMinDegrees,
+                          kHueMaxDegrees, -180.0, 180.0, 0)) != kOfxStatOK ||
         (s = DefineDouble(params, kParamChroma, GetStringPtr(STR_CHROMA), kOfxParamDoubleTypePlain, kChromaDefault,
                           kValidMin, kValidMax, kChromaSliderMin, kChromaSliderMax, kChromaPrecision)) != kOfxStatOK ||
         (s = DefineClipMethod(params)) != kOfxStatOK ||
