@@ -25,5 +25,5 @@ int RunVersion(const CommandLine& line);
 // The host's version word as text: "1.2.0 develop, build 1 (version word ...)".
 std::string VersionText(uint32_t word);
 
-// "tintra: " + text, on a line of its own on stderr.
-inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", text.c_str()); }
+// "tintra: " + text, on a line of its own on stderr, control bytes escaped.
+inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", EscapedLine(text).c_str()); }

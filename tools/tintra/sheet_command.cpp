@@ -214,8 +214,9 @@ int RunSheet(const CommandLine& line)
     }
     BatchPlan one;
     one.items.push_back({input, line.output});
+    WrittenPaths paths;
     if (!CheckNotOverwriting(input, line.output, line.overwrite, error) ||
-        (!line.overwrite && !line.no_clobber && !CheckReadOnlyOutputs(one, error))) {
+        !DecideWrittenPaths(one, {input}, "", line.overwrite, line.no_clobber, paths, error)) {
         PrintError(error);
         return kExitUsage;
     }

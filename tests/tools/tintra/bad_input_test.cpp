@@ -70,9 +70,21 @@ TEST_P(BadInput, FailsCleanly)
     if (!input_before.empty()) {
         EXPECT_EQ(ReadBytes(dir.path("in.png")), input_before);
     }
+    // A usage error is found before anything is decoded, so a dry run meets
+    // it too, in the same words.
+    if (c.status != 2 || (args[0] != "render" && args[0] != "sheet")) return;
+    args.insert(args.begin() + 1, "--dry-run");
+    const ToolRun dry = RunTintra(args);
+    EXPECT_EQ(dry.status, 2) << dry.err;
+    EXPECT_NE(dry.err.substr(0, dry.err.find('\n')).find(expected), std::string::npos) << "dry run: " << dry.err;
+    EXPECT_EQ(dir.list(), before);
 }
 
 const auto kGoodPng = [](const ScratchDir& d) { WriteBytes(d.path("in.png"), GoodPng()); };
+const auto kTwoPngs = [](const ScratchDir& d) {
+    WriteBytes(d.path("in.png"), GoodPng());
+    WriteBytes(d.path("b.png"), GoodPng());
+};
 const std::vector<std::string> kRender = {"render", "@/in.png", "-o", "@/out.png"};
 
 std::vector<std::string> RenderWith(std::vector<std::string> extra)
@@ -319,10 +331,7 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "@/./in.png is the input @/in.png; pass --overwrite to replace it"},
         BadCase{"folder_output_over_its_inputs",
-                [](const ScratchDir& d) {
-                    WriteBytes(d.path("in.png"), GoodPng());
-                    WriteBytes(d.path("b.png"), GoodPng());
-                },
+                kTwoPngs,
                 {"render", "@/in.png", "@/b.png", "-o", "@"},
                 2,
                 "@/in.png is the input @/in.png"},
@@ -338,14 +347,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"several_inputs_into_a_file",
                 [](const ScratchDir& d) {
                     WriteBytes(d.path("in.png"), GoodPng());
+                    WriteBytes(d.path("b.png"), GoodPng());
                     WriteBytes(d.path("out.png"), GoodPng());
                 },
-                {"render", "@/in.png", "@/in.png", "-o", "@/out.png"},
+                {"render", "@/in.png", "@/b.png", "-o", "@/out.png"},
                 2,
                 "-o @/out.png: is a file, but several inputs need a folder"},
         BadCase{"several_inputs_into_an_image_name",
-                kGoodPng,
-                {"render", "@/in.png", "@/in.png", "-o", "@/new.png"},
+                kTwoPngs,
+                {"render", "@/in.png", "@/b.png", "-o", "@/new.png"},
                 2,
                 "-o @/new.png: several inputs need a folder, not an image file name"},
         BadCase{"space_padded_sequence",
@@ -353,6 +363,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {"render", "@/s.%4d.png", "-o", "@/g.%04d.png"},
                 2,
                 "@/s.%4d.png: %4d pads frame numbers with spaces; write %04d to pad them with zeros"},
+        BadCase{"same_file_given_twice",
+                kGoodPng,
+                {"render", "@/in.png", "@/./in.png", "-o", "@/out"},
+                2,
+                "@/./in.png: given twice"},
+        BadCase{"same_folder_given_twice",
+                [](const ScratchDir& d) {
+                    mkdir(d.path("frames").c_str(), 0777);
+                    WriteBytes(d.path("frames/a.png"), GoodPng());
+                },
+                {"render", "@/frames", "@/frames/", "-o", "@/out"},
+                2,
+                "@/frames/: given twice"},
         BadCase{"empty_folder",
                 [](const ScratchDir& d) { mkdir(d.path("frames").c_str(), 0777); },
                 {"render", "@/frames", "-o", "@/out"},
@@ -368,6 +391,69 @@ INSTANTIATE_TEST_SUITE_P(
                 {"sheet", "@/in.png", "-o", "@/s.png", "--clip", "1"},
                 2,
                 "--clip does not apply to 'sheet'"}),
+    [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+// Each option that names a path or a colour space, given what a hurried or
+// a hostile user gives it: refused before anything is decoded, in words
+// that say what is wrong, with any control byte of the name escaped.
+INSTANTIATE_TEST_SUITE_P(
+    PathOptions, BadInput,
+    testing::Values(
+        BadCase{"report_is_the_input", kGoodPng, RenderWith({"--report", "@/in.png"}), 2,
+                "--report @/in.png: is the input @/in.png"},
+        BadCase{"report_is_the_output", kGoodPng, RenderWith({"--report", "@/./out.png"}), 2,
+                "--report @/./out.png: is also the output of @/in.png"},
+        BadCase{"report_is_the_output_folder",
+                kTwoPngs,
+                {"render", "@/in.png", "@/b.png", "-o", "@/out", "--report", "@/out"},
+                2,
+                "--report @/out: is the folder the output @/out/in.png goes in"},
+        BadCase{"report_is_a_frame_of_the_sequence",
+                [](const ScratchDir& d) { WriteBytes(d.path("s.0001.png"), GoodPng()); },
+                {"render", "@/s.####.png", "-o", "@/g.####.png", "--report", "@/s.0001.png"},
+                2,
+                "--report @/s.0001.png: is the input @/s.0001.png"},
+        BadCase{"report_is_a_folder", kGoodPng, RenderWith({"--report", "@"}), 2,
+                "--report @: is a folder, not a file to write the report in"},
+        BadCase{"report_names_a_folder", kGoodPng, RenderWith({"--report", "@/new/"}), 2,
+                "--report @/new/: names a folder, not a file to write the report in"},
+        BadCase{"report_is_a_device", kGoodPng, RenderWith({"--report", "/dev/null"}), 2,
+                "--report /dev/null: is a device, not a file to write the report in"},
+        BadCase{"report_is_a_pipe",
+                [](const ScratchDir& d) {
+                    WriteBytes(d.path("in.png"), GoodPng());
+                    mkfifo(d.path("run.json").c_str(), 0666);
+                },
+                RenderWith({"--report", "@/run.json"}), 2, "--report @/run.json: is a pipe, not a file"},
+        BadCase{"report_folder_missing", kGoodPng, RenderWith({"--report", "@/none/run.json"}), 2,
+                "--report @/none/run.json: the folder @/none does not exist"},
+        BadCase{"report_folder_is_a_file", kGoodPng, RenderWith({"--report", "@/in.png/run.json"}), 2,
+                "--report @/in.png/run.json: @/in.png is not a folder"},
+        BadCase{"report_name_not_utf8",
+                [](const ScratchDir& d) { WriteBytes(d.path("in\xff.png"), GoodPng()); },
+                {"render", "@/in\xff.png", "-o", "@/out.png", "--report", "@/in\xff.png"},
+                2,
+                "--report @/in\xff.png: is the input @/in\xff.png"},
+        BadCase{"report_name_with_control_bytes", kGoodPng, RenderWith({"--report", "@/\x1b[2J/run.json"}), 2,
+                "--report @/\\x1b[2J/run.json: the folder @/\\x1b[2J does not exist"},
+        BadCase{"output_with_control_bytes",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "@/\r\n/out.png"},
+                2,
+                "-o @/\\x0d\\x0a/out.png: the folder @/\\x0d\\x0a does not exist"},
+        BadCase{"output_is_a_device",
+                kGoodPng,
+                {"render", "@/in.png", "-o", "/dev/null"},
+                2,
+                "-o /dev/null: unknown output format"},
+        BadCase{"colorconfig_missing", kGoodPng, RenderWith({"--colorspace", "auto", "--colorconfig", "@/no.ocio"}), 2,
+                "colour config @/no.ocio: no such file"},
+        BadCase{"colorconfig_is_a_folder", kGoodPng, RenderWith({"--colorspace", "auto", "--colorconfig", "@"}), 2,
+                "colour config @: is a folder, not a colour config file"},
+        BadCase{"colorconfig_is_a_device", kGoodPng, RenderWith({"--colorspace", "auto", "--colorconfig", "/dev/null"}),
+                2, "colour config /dev/null: is a device, not a colour config file"},
+        BadCase{"colorspace_unknown", kGoodPng, RenderWith({"--colorspace", "\x1b]0;x\x07"}), 2,
+                "--colorspace \\x1b]0;x\\x07: not a space of"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 // With several inputs the good ones are still rendered, and the summary

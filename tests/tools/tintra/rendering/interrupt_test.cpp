@@ -3,6 +3,7 @@
 // by that signal.
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -33,7 +34,8 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
         ASSERT_EQ(symlink(dir.path("frame.png").c_str(), dir.path(name).c_str()), 0);
     }
 
-    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out");
+    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out"),
+                      report = dir.path("run.json");
     const pid_t pid = fork();
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
@@ -42,7 +44,8 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
             execl(exe.c_str(), exe.c_str(), "generate", "scene", "-o", (out + "/f.###.png").c_str(), "--frames",
                   "0-299", "--size", "768x768", nullptr);
         else
-            execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", nullptr);
+            execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", "--report",
+                  report.c_str(), nullptr);
         _exit(127);
     }
     // Wait for the first finished frame, then interrupt.
@@ -67,6 +70,23 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
         ASSERT_TRUE(ReadPngSamples(dir.path("out/" + name), image)) << name << " is not a complete PNG";
         EXPECT_EQ(image.width, 768);
     }
+    if (std::get<1>(GetParam())) return;
+    // Every frame has its entry, those not reached too, and the totals add
+    // up, so that what is missing can be run again.
+    const std::vector<unsigned char> bytes = ReadBytes(report);
+    const std::string json(bytes.begin(), bytes.end());
+    std::map<std::string, int> count;
+    const std::string key = "\"status\": \"";
+    for (size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1))
+        ++count[json.substr(at + key.size(), json.find('"', at + key.size()) - at - key.size())];
+    EXPECT_EQ(count["rendered"] + count["not rendered"], kFrames) << json;
+    EXPECT_EQ((size_t)count["rendered"], written.size());
+    EXPECT_NE(
+        json.find("\"frames\": " + std::to_string(kFrames) + ", \"rendered\": " + std::to_string(count["rendered"]) +
+                  ", \"kept\": 0, \"failed\": 0, \"not_rendered\": " + std::to_string(count["not rendered"]) +
+                  ", \"interrupted\": true"),
+        std::string::npos)
+        << json;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupt,
@@ -84,7 +104,8 @@ TEST_P(IgnoredSignal, StaysIgnored)
     constexpr int kFrames = 12;
     for (int f = 0; f < kFrames; ++f)
         ASSERT_EQ(symlink(dir.path("frame.png").c_str(), dir.path("frames/f" + std::to_string(f) + ".png").c_str()), 0);
-    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out");
+    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out"),
+                      report = dir.path("run.json");
     const pid_t pid = fork();
     if (pid == 0) {
         signal(GetParam(), SIG_IGN);

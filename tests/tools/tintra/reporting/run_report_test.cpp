@@ -1,9 +1,12 @@
 // --report: each frame's status in the order done, the run's totals and exit
-// status, and nothing left beside the report.
+// status, what the run was (tintra's version, the effect's values, the build
+// of each frame), and nothing left beside the report; a dry run's report
+// says what the run would do, and both always parse.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/tintra/reporting/run_report.h"
 
 namespace {
 
@@ -16,6 +19,8 @@ struct ReportCase {
     std::vector<std::string> statuses;  // as reported, in order
     const char* totals;
     int status;
+    std::vector<std::string> says = {};  // also in the report
+    const char* summary = "";  // on stderr
 };
 
 void PrintTo(const ReportCase& c, std::ostream* out) { *out << c.name; }
@@ -46,6 +51,8 @@ TEST_P(Report, SaysWhatTheRunDid)
     EXPECT_EQ(statuses, c.statuses) << json;
     EXPECT_NE(json.find(c.totals), std::string::npos) << json;
     EXPECT_NE(json.find("\"exit_status\": " + std::to_string(c.status)), std::string::npos) << json;
+    for (const std::string& said : c.says) EXPECT_NE(json.find(said), std::string::npos) << said << " in " << json;
+    EXPECT_NE(run.err.find(c.summary), std::string::npos) << run.err;
     for (const std::string& name : dir.list("out")) EXPECT_NE(name[0], '.') << name;
 }
 
@@ -55,13 +62,50 @@ INSTANTIATE_TEST_SUITE_P(Runs, Report,
                                                     true,
                                                     {"missing", "kept", "rendered", "failed"},
                                                     "\"frames\": 4, \"rendered\": 1, \"kept\": 1, \"failed\": 2",
-                                                    1},
+                                                    1,
+                                                    {"\"dry_run\": false", "\"build\": \"after-effects\"",
+                                                     "\"tintra\": \"1.", "\"Hue\": 0, "},
+                                                    "1 of 4 frames rendered, 1 kept, 2 failed"},
+                                         // A dry run reports what the run would do, and writes no image.
+                                         ReportCase{"dry_run",
+                                                    {"--frames", "1-4", "--no-clobber", "-n", "--hue", "-12.5"},
+                                                    true,
+                                                    {"missing", "kept", "rendered", "failed"},
+                                                    "\"frames\": 4, \"rendered\": 1, \"kept\": 1, \"failed\": 2",
+                                                    1,
+                                                    {"\"dry_run\": true", "\"Hue\": -12.5, ", "\"Clip Method\": \""},
+                                                    "dry run: 1 of 4 frames would be rendered, 1 kept, 2 failed"},
                                          ReportCase{"all_rendered",
                                                     {"--frames", "1-2"},
                                                     false,
                                                     {"rendered", "rendered"},
-                                                    "\"frames\": 2, \"rendered\": 2, \"kept\": 0, \"failed\": 0",
+                                                    "\"frames\": 2, \"rendered\": 2, \"kept\": 0, \"failed\": 0, "
+                                                    "\"not_rendered\": 0",
                                                     0}),
                          [](const testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
+
+// Whatever bytes a name or a library's message holds, the report is valid
+// JSON: UTF-8 kept, anything else U+FFFD, control bytes escaped.
+struct JsonCase {
+    const char* text;
+    const char* json;
+};
+
+class JsonText : public testing::TestWithParam<JsonCase> {};
+
+TEST_P(JsonText, IsValidUtf8Json) { EXPECT_EQ(JsonString(GetParam().text), GetParam().json); }
+
+INSTANTIATE_TEST_SUITE_P(Bytes, JsonText,
+                         testing::Values(JsonCase{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\x9e",
+                                                  "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\x9e\""},
+                                         JsonCase{"a\xff"
+                                                  "b\xe9",
+                                                  "\"a\\ufffdb\\ufffd\""},  // Latin-1
+                                         JsonCase{"\xc0\xaf", "\"\\ufffd\\ufffd\""},  // overlong
+                                         JsonCase{"\xed\xa0\x80", "\"\\ufffd\\ufffd\\ufffd\""},  // a surrogate
+                                         JsonCase{"\xf4\x90\x80\x80",
+                                                  "\"\\ufffd\\ufffd\\ufffd\\ufffd\""},  // beyond U+10FFFF
+                                         JsonCase{"end\xe2\x82", "\"end\\ufffd\\ufffd\""},  // cut short
+                                         JsonCase{"\x1b[31m\"q\"\\\x7f", "\"\\u001b[31m\\\"q\\\"\\\\\\u007f\""}));
 
 }  // namespace
