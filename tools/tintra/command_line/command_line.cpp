@@ -57,6 +57,21 @@ bool ApplySwitch(OptionId id, CommandLine& line)
     return true;
 }
 
+// What an option that names a file or a colour space names; null for others.
+const char* NamedKind(OptionId id)
+{
+    switch (id) {
+    case OptionId::Output:
+    case OptionId::Plugin:
+    case OptionId::ColorConfig:
+    case OptionId::Report: return "a file name";
+    case OptionId::ColorSpace:
+    case OptionId::WorkingSpace:
+    case OptionId::OutputColorSpace: return "a colour space";
+    default: return nullptr;
+    }
+}
+
 bool Apply(OptionId id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
 {
     if (ApplySwitch(id, line)) return true;
@@ -64,6 +79,9 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
         error = shown + ": '" + value + "' is not " + what;
         return false;
     };
+    // An empty name (a script's unset variable) would pass for none: no
+    // report, the default space or config.
+    if (value.empty() && NamedKind(id) != nullptr) return refuse(NamedKind(id));
     switch (id) {
     case OptionId::Output: line.output = value; break;
     case OptionId::Plugin: line.plugin = value; break;

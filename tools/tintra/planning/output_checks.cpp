@@ -48,7 +48,7 @@ bool CheckNameLength(const std::string& path, std::string& error)
 {
     const size_t name = NameOf(path).size();
     if (name <= NAME_MAX) return true;
-    error = path + ": the file name is " + std::to_string(name) + " bytes, more than the " + std::to_string(NAME_MAX) +
+    error = "the file name is " + std::to_string(name) + " bytes, more than the " + std::to_string(NAME_MAX) +
             " a file system takes";
     return false;
 }
@@ -57,7 +57,10 @@ bool CheckOutputsWritable(const BatchPlan& plan, std::string& error)
 {
     std::set<std::string> folders;
     for (const BatchItem& item : plan.items) {
-        if (!CheckNameLength(item.output, error)) return false;
+        if (!CheckNameLength(item.output, error)) {
+            error = item.output + ": " + error;
+            return false;
+        }
         const std::string folder = FolderOf(item.output);
         if (folders.insert(folder).second && !CheckFolder(folder, error)) {
             error = "-o " + item.output + ": " + error;
