@@ -79,9 +79,6 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
         error = shown + ": '" + value + "' is not " + what;
         return false;
     };
-    // An empty name (a script's unset variable) would pass for none: no
-    // report, the default space or config.
-    if (value.empty() && NamedKind(id) != nullptr) return refuse(NamedKind(id));
     switch (id) {
     case OptionId::Output: line.output = value; break;
     case OptionId::Plugin: line.plugin = value; break;
@@ -289,6 +286,10 @@ bool ApplyOption(const TakenOption& t, const std::string& first, CommandLine& li
         error = t.shown + " needs a value";
     else if (t.known->value == nullptr && t.inline_value)
         error = t.shown + " takes no value";
+    // An empty name (a script's unset variable) would pass for none: no
+    // report, the default space or config.
+    else if (t.value.empty() && NamedKind(t.known->id) != nullptr)
+        error = t.shown + ": '' is not " + NamedKind(t.known->id);
     else
         return Apply(t.known->id, t.shown, t.value, line, error);
     return false;
