@@ -12,9 +12,9 @@
 #include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_writer.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/rendering/render_setup.h"
-#include "tools/tintra/image_io/test_images.h"
+#include "tools/tintra/test_images.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ struct GeneratePlan {
 
 // The files of the command line, checked before anything is made; false
 // after printing why not.
-bool PlanGenerate(const CommandLine& line, GeneratePlan& plan)
+bool PlanGenerate(const Request& line, GeneratePlan& plan)
 {
     std::string error;
     if (line.frames.empty()) {
@@ -88,8 +88,8 @@ std::string WrittenSamples(const std::string& path)
 
 // The summary: what was written and, after a signal, which frames were not.
 // last: the last file written; empty when none was.
-void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vector<int>& written,
-               const std::string& last, size_t reached, bool interrupted)
+void Summarize(const Request& line, const GeneratePlan& plan, const std::vector<int>& written, const std::string& last,
+               size_t reached, bool interrupted)
 {
     std::string text = "nothing written";
     if (!last.empty()) {
@@ -109,7 +109,7 @@ void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vec
 }
 
 // Writes the planned files; the exit status.
-int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
+int WriteGenerated(const Request& line, const GeneratePlan& plan)
 {
     const bool chart = line.inputs[0] == "chart";
     const int depth = line.depth != 0 ? line.depth : 8;
@@ -146,7 +146,7 @@ int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
 
 }  // namespace
 
-int RunGenerate(const CommandLine& line)
+int RunGenerate(const Request& line)
 {
     // From the start, so that a signal at any point ends with the summary.
     InstallInterruptHandler();

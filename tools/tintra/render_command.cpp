@@ -8,12 +8,12 @@
 #include "effect/identity.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
-#include "tools/tintra/planning/dry_run.h"
+#include "tools/tintra/dry_run.h"
 #include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/rendering/frame_pipeline.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/reporting/progress.h"
 #include "tools/tintra/reporting/run_report.h"
@@ -82,7 +82,7 @@ int WriteReport(const WrittenPaths& paths, const ReportRun& run, const std::vect
 
 // The frames of a checked plan through the pipeline, then the summary, the
 // failed frames and the report.
-int RenderPlanned(const CommandLine& line, const PluginBuilds& builds, const ColorRoute& color,
+int RenderPlanned(const Request& line, const PluginBuilds& builds, const ColorRoute& color,
                   const SequencePlan& sequence_plan, bool sequence, const WrittenPaths& paths)
 {
     const BatchPlan& plan = sequence_plan.batch;
@@ -138,7 +138,7 @@ int RenderPlanned(const CommandLine& line, const PluginBuilds& builds, const Col
 
 }  // namespace
 
-int RunRender(const CommandLine& line)
+int RunRender(const Request& line)
 {
     // From the start, so that a signal at any point ends with the summary.
     InstallInterruptHandler();

@@ -5,7 +5,7 @@
 // real run would have.
 #pragma once
 
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/planning/sequence_plan.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/reporting/run_report.h"
@@ -14,5 +14,5 @@
 // sequence: the plan is a frame sequence's (its failed frames are listed
 // as the real run lists them). frames: the plan's frames as a report lists
 // them (the missing frames first), each given what the run would do.
-int DryRun(const CommandLine& line, const ColorRoute& color, const SequencePlan& plan, bool sequence,
+int DryRun(const Request& line, const ColorRoute& color, const SequencePlan& plan, bool sequence,
            std::vector<ReportFrame>& frames);

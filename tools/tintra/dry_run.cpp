@@ -1,4 +1,4 @@
-#include "tools/tintra/planning/dry_run.h"
+#include "tools/tintra/dry_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,7 +47,7 @@ bool RoutesOf(const ColorRoute& color, const BatchItem& item, const ImageReader&
 
 // One frame: its line on stdout when it would be written or kept, else its
 // failure as the real run would say it. frame gets what the run would do.
-void DryRunItem(const CommandLine& line, const ColorRoute& color, const BatchItem& item, ReportFrame& frame)
+void DryRunItem(const Request& line, const ColorRoute& color, const BatchItem& item, ReportFrame& frame)
 {
     std::string error;
     Said say;
@@ -81,7 +81,7 @@ void DryRunItem(const CommandLine& line, const ColorRoute& color, const BatchIte
 
 }  // namespace
 
-int DryRun(const CommandLine& line, const ColorRoute& color, const SequencePlan& plan, bool sequence,
+int DryRun(const Request& line, const ColorRoute& color, const SequencePlan& plan, bool sequence,
            std::vector<ReportFrame>& frames)
 {
     if (!plan.missing.empty()) {
