@@ -72,7 +72,8 @@ bool PlanGenerate(const Request& line, GeneratePlan& plan)
         PrintError("-o " + line.output + ": unknown output format");
         return false;
     }
-    if (CheckOutputsWritable(plan.batch, error)) return true;
+    WrittenPaths paths;
+    if (DecideWrittenPaths(plan.batch, {}, "", true, false, paths, error)) return true;
     PrintError(error);
     return false;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 #include <unistd.h>
 
+#include "effect/identity.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/dry_run.h"
@@ -18,48 +19,72 @@
 #include "tools/tintra/reporting/run_report.h"
 #include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/rendering/version_word.h"
 #include "tools/tintra/planning/sequence_plan.h"
 
 namespace {
 
-// The report of a run: the missing frames that failed unread first, then
-// each item reached, in the order they were done.
-std::string ReportOf(const Request& line, const SequencePlan& plan, const Progress& progress, bool interrupted,
-                     int status)
+std::vector<std::string> InputsOf(const BatchPlan& plan)
+{
+    std::vector<std::string> inputs;
+    for (const BatchItem& item : plan.items) inputs.push_back(item.input);
+    return inputs;
+}
+
+// Every frame of a plan as a report lists it, none reached yet: the
+// missing frames that fail unread first, then each item in the order done.
+std::vector<ReportFrame> PlannedFrames(const std::string& input, const SequencePlan& plan)
 {
     std::vector<ReportFrame> frames;
-    ReportTotals totals;
     FramePattern pattern;
-    const bool named = FindFramePattern(line.inputs[0], pattern);
-    const std::vector<Progress::DoneFrame>& done = progress.done_frames();
-    for (size_t i = 0; i < done.size(); ++i) {
+    const bool named = FindFramePattern(input, pattern);
+    for (int frame : plan.absent) {
         ReportFrame f;
-        const bool absent = i < plan.absent.size();
-        if (absent) {
-            f.input = named ? pattern.Path(plan.absent[i]) : "";
-        } else {
-            f.input = plan.batch.items[i - plan.absent.size()].input;
-            f.output = plan.batch.items[i - plan.absent.size()].output;
-        }
-        f.status = absent ? "missing" : done[i].kept ? "kept" : done[i].failed ? "failed" : "rendered";
-        f.message = absent ? "not on disk" : done[i].said;
-        f.seconds = done[i].seconds;
+        f.input = named ? pattern.Path(frame) : "";
+        f.status = "missing";
+        f.message = "not on disk";
         frames.push_back(f);
-        totals.kept += done[i].kept ? 1 : 0;
-        totals.failed += done[i].failed ? 1 : 0;
     }
-    totals.frames = (int)(plan.absent.size() + plan.batch.items.size());
-    totals.rendered = (int)done.size() - totals.kept - totals.failed;
-    totals.interrupted = interrupted;
-    totals.seconds = progress.seconds();
+    for (const BatchItem& item : plan.batch.items) {
+        ReportFrame f;
+        f.input = item.input;
+        f.output = item.output;
+        frames.push_back(f);
+    }
+    return frames;
+}
+
+// The effect's values as a report gives them: a number, or a choice's name.
+ReportRun RunOf(const std::vector<PluginParam>& values, bool dry_run)
+{
+    ReportRun run;
+    run.version = VersionText(identity::kVersionWord);
+    run.dry_run = dry_run;
+    for (const PluginParam& p : values) {
+        if (p.kind == ParamKind::Popup && p.choice >= 0 && (size_t)p.choice < p.choices.size())
+            run.parameters.push_back({p.name, JsonString(p.choices[(size_t)p.choice])});
+        else if (p.kind == ParamKind::Angle || p.kind == ParamKind::Slider)
+            run.parameters.push_back({p.name, JsonNumber(p.value)});
+    }
+    return run;
+}
+
+// Writes the report, when one was asked for; a report that cannot be
+// written fails a run that had not failed.
+int WriteReport(const WrittenPaths& paths, const ReportRun& run, const std::vector<ReportFrame>& frames,
+                ReportTotals totals, int status)
+{
+    std::string error;
     totals.exit_status = status;
-    return RunReportJson(frames, totals);
+    if (paths.report.empty() || WriteRunReport(paths.report, RunReportJson(run, frames, totals), error)) return status;
+    PrintError(error);
+    return status == kExitOk ? kExitFailed : status;
 }
 
 // The frames of a checked plan through the pipeline, then the summary, the
 // failed frames and the report.
 int RenderPlanned(const Request& line, const PluginBuilds& builds, const ColorRoute& color,
-                  const SequencePlan& sequence_plan, bool sequence)
+                  const SequencePlan& sequence_plan, bool sequence, const WrittenPaths& paths)
 {
     const BatchPlan& plan = sequence_plan.batch;
     // A missing frame that is not held fails without being read.
@@ -95,14 +120,21 @@ int RenderPlanned(const Request& line, const PluginBuilds& builds, const ColorRo
         std::sort(failed_frames.begin(), failed_frames.end());
         if (!failed_frames.empty()) PrintError("failed frames: " + FramesText(failed_frames));
     }
-    int status = interrupted ? InterruptedExitStatus() : progress.failed() > 0 ? kExitFailed : kExitOk;
-    std::string error;
-    if (!line.report.empty() &&
-        !WriteRunReport(line.report, ReportOf(line, sequence_plan, progress, interrupted, status), error)) {
-        PrintError(error);
-        if (status == kExitOk) status = kExitFailed;
+    const int status = interrupted ? InterruptedExitStatus() : progress.failed() > 0 ? kExitFailed : kExitOk;
+    if (paths.report.empty()) return status;
+    // The frames done, in order; those after them were not reached.
+    std::vector<ReportFrame> frames = PlannedFrames(line.inputs[0], sequence_plan);
+    const std::vector<Progress::DoneFrame>& done = progress.done_frames();
+    for (size_t i = absent.size(); i < done.size() && i < frames.size(); ++i) {
+        frames[i].status = done[i].kept ? "kept" : done[i].failed ? "failed" : "rendered";
+        frames[i].message = done[i].said;
+        frames[i].build = done[i].build;
+        frames[i].seconds = done[i].seconds;
     }
-    return status;
+    ReportTotals totals = CountFrames(frames);
+    totals.interrupted = interrupted;
+    totals.seconds = progress.seconds();
+    return WriteReport(paths, RunOf(builds.main.values, false), frames, totals, status);
 }
 
 }  // namespace
@@ -114,8 +146,10 @@ int RunRender(const Request& line)
     std::string error;
     SequencePlan sequence_plan;
     bool sequence = false;
-    if (!PlanRender(line, sequence_plan, sequence, error) || !CheckOutputsWritable(sequence_plan.batch, error) ||
-        (!line.overwrite && !line.no_clobber && !CheckReadOnlyOutputs(sequence_plan.batch, error))) {
+    WrittenPaths paths;
+    if (!PlanRender(line, sequence_plan, sequence, error) ||
+        !DecideWrittenPaths(sequence_plan.batch, InputsOf(sequence_plan.batch), line.report, line.overwrite,
+                            line.no_clobber, paths, error)) {
         PrintError(error);
         return kExitUsage;
     }
@@ -129,21 +163,23 @@ int RunRender(const Request& line)
     }
     PluginBuilds builds;
     if (int status = PrepareBuilds(line, builds)) return status;
-    std::vector<std::string> inputs;
-    for (const BatchItem& item : plan.items) inputs.push_back(item.input);
     // A colour route renders every frame through the float path of the OFX
     // build, whatever its file's samples: the options are that build's.
     ColorRoute color;
     const RenderBuild& float_build = builds.ofx ? *builds.ofx : builds.main;
     if (int status = PrepareColorRoute(line, *float_build.plugin, float_build.values, color)) return status;
     if (!color.raw()) builds.route = &float_build;
-    if (int status = CheckBuildsTakeOptions(builds, inputs)) return status;
-    if (line.dry_run) return DryRun(line, color, sequence_plan, sequence);
+    if (int status = CheckBuildsTakeOptions(builds, InputsOf(plan))) return status;
+    if (line.dry_run) {
+        std::vector<ReportFrame> frames = PlannedFrames(line.inputs[0], sequence_plan);
+        const int status = DryRun(line, color, sequence_plan, sequence, frames);
+        return WriteReport(paths, RunOf(builds.main.values, true), frames, CountFrames(frames), status);
+    }
     bool made = plan.folder.empty() || MakeFolders(plan.folder, error);
     for (size_t i = 0; made && i < plan.subfolders.size(); ++i) made = MakeFolders(plan.subfolders[i], error);
     if (!made) {
         PrintError(error);
         return kExitFailed;
     }
-    return RenderPlanned(line, builds, color, sequence_plan, sequence);
+    return RenderPlanned(line, builds, color, sequence_plan, sequence, paths);
 }

@@ -215,8 +215,9 @@ int RunSheet(const Request& line)
     }
     BatchPlan one;
     one.items.push_back({input, line.output});
+    WrittenPaths paths;
     if (!CheckNotOverwriting(input, line.output, line.overwrite, error) ||
-        (!line.overwrite && !line.no_clobber && !CheckReadOnlyOutputs(one, error))) {
+        !DecideWrittenPaths(one, {input}, "", line.overwrite, line.no_clobber, paths, error)) {
         PrintError(error);
         return kExitUsage;
     }

@@ -70,9 +70,21 @@ TEST_P(BadInput, FailsCleanly)
     if (!input_before.empty()) {
         EXPECT_EQ(ReadBytes(dir.path("in.png")), input_before);
     }
+    // A usage error is found before anything is decoded, so a dry run meets
+    // it too, in the same words.
+    if (c.status != 2 || (args[0] != "render" && args[0] != "sheet")) return;
+    args.insert(args.begin() + 1, "--dry-run");
+    const ToolRun dry = RunTintra(args);
+    EXPECT_EQ(dry.status, 2) << dry.err;
+    EXPECT_NE(dry.err.substr(0, dry.err.find('\n')).find(expected), std::string::npos) << "dry run: " << dry.err;
+    EXPECT_EQ(dir.list(), before);
 }
 
 const auto kGoodPng = [](const ScratchDir& d) { WriteBytes(d.path("in.png"), GoodPng()); };
+const auto kTwoPngs = [](const ScratchDir& d) {
+    WriteBytes(d.path("in.png"), GoodPng());
+    WriteBytes(d.path("b.png"), GoodPng());
+};
 const std::vector<std::string> kRender = {"render", "@/in.png", "-o", "@/out.png"};
 
 std::vector<std::string> RenderWith(std::vector<std::string> extra)
@@ -319,10 +331,7 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "@/./in.png is the input @/in.png; pass --overwrite to replace it"},
         BadCase{"folder_output_over_its_inputs",
-                [](const ScratchDir& d) {
-                    WriteBytes(d.path("in.png"), GoodPng());
-                    WriteBytes(d.path("b.png"), GoodPng());
-                },
+                kTwoPngs,
                 {"render", "@/in.png", "@/b.png", "-o", "@"},
                 2,
                 "@/in.png is the input @/in.png"},
@@ -338,14 +347,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"several_inputs_into_a_file",
                 [](const ScratchDir& d) {
                     WriteBytes(d.path("in.png"), GoodPng());
+                    WriteBytes(d.path("b.png"), GoodPng());
                     WriteBytes(d.path("out.png"), GoodPng());
                 },
-                {"render", "@/in.png", "@/in.png", "-o", "@/out.png"},
+                {"render", "@/in.png", "@/b.png", "-o", "@/out.png"},
                 2,
                 "-o @/out.png: is a file, but several inputs need a folder"},
         BadCase{"several_inputs_into_an_image_name",
-                kGoodPng,
-                {"render", "@/in.png", "@/in.png", "-o", "@/new.png"},
+                kTwoPngs,
+                {"render", "@/in.png", "@/b.png", "-o", "@/new.png"},
                 2,
                 "-o @/new.png: several inputs need a folder, not an image file name"},
         BadCase{"space_padded_sequence",
@@ -353,6 +363,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {"render", "@/s.%4d.png", "-o", "@/g.%04d.png"},
                 2,
                 "@/s.%4d.png: %4d pads frame numbers with spaces; write %04d to pad them with zeros"},
+        BadCase{"same_file_given_twice",
+                kGoodPng,
+                {"render", "@/in.png", "@/./in.png", "-o", "@/out"},
+                2,
+                "@/./in.png: given twice"},
         BadCase{"empty_folder",
                 [](const ScratchDir& d) { mkdir(d.path("frames").c_str(), 0777); },
                 {"render", "@/frames", "-o", "@/out"},
@@ -368,6 +383,51 @@ INSTANTIATE_TEST_SUITE_P(
                 {"sheet", "@/in.png", "-o", "@/s.png", "--clip", "1"},
                 2,
                 "--clip does not apply to 'sheet'"}),
+    [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+// Each option that names a path or a colour space, given what a hurried or
+// a hostile user gives it: refused before anything is decoded, in words
+// that say what is wrong, with any control byte of the name escaped.
+INSTANTIATE_TEST_SUITE_P(
+    PathOptions, BadInput,
+    testing::Values(
+        BadCase{"report_is_the_input", kGoodPng, RenderWith({"--report", "@/in.png"}), 2,
+                "--report @/in.png: is the input @/in.png"},
+        BadCase{"report_is_the_output", kGoodPng, RenderWith({"--report", "@/./out.png"}), 2,
+                "--report @/./out.png: is also the output of @/in.png"},
+        BadCase{"report_is_the_output_folder",
+                kTwoPngs,
+                {"render", "@/in.png", "@/b.png", "-o", "@/out", "--report", "@/out"},
+                2,
+                "--report @/out: is the folder the output @/out/in.png goes in"},
+        BadCase{"report_empty", kGoodPng, RenderWith({"--report", ""}), 2, "--report: '' is not a file name"},
+        BadCase{"report_name_too_long", kGoodPng, RenderWith({"--report", "@/" + std::string(256, 'r')}), 2,
+                "--report @/" + std::string(256, 'r') + ": the file name is 256 bytes, more than the 255"},
+        BadCase{"report_is_a_folder", kGoodPng, RenderWith({"--report", "@"}), 2,
+                "--report @: is a folder, not a file to write the report in"},
+        BadCase{"report_is_a_device", kGoodPng, RenderWith({"--report", "/dev/null"}), 2,
+                "--report /dev/null: is a device, not a file to write the report in"},
+        BadCase{"report_folder_missing", kGoodPng, RenderWith({"--report", "@/none/run.json"}), 2,
+                "--report @/none/run.json: the folder @/none does not exist"},
+        BadCase{"report_folder_is_a_file", kGoodPng, RenderWith({"--report", "@/in.png/run.json"}), 2,
+                "--report @/in.png/run.json: @/in.png is not a folder"},
+        BadCase{"report_name_not_utf8",
+                [](const ScratchDir& d) { WriteBytes(d.path("in\xff.png"), GoodPng()); },
+                {"render", "@/in\xff.png", "-o", "@/out.png", "--report", "@/in\xff.png"},
+                2,
+                "--report @/in\xff.png: is the input @/in\xff.png"},
+        BadCase{"report_name_with_control_bytes", kGoodPng, RenderWith({"--report", "@/\x1b[2J/run.json"}), 2,
+                "--report @/\\x1b[2J/run.json: the folder @/\\x1b[2J does not exist"},
+        BadCase{"colorconfig_is_a_folder", kGoodPng, RenderWith({"--colorspace", "auto", "--colorconfig", "@"}), 2,
+                "colour config @: is a folder, not a colour config file"},
+        BadCase{"colorconfig_is_a_device", kGoodPng, RenderWith({"--colorspace", "auto", "--colorconfig", "/dev/null"}),
+                2, "colour config /dev/null: is a device, not a colour config file"},
+        BadCase{"colorconfig_empty", kGoodPng, RenderWith({"--colorspace", "auto", "--colorconfig", ""}), 2,
+                "--colorconfig: '' is not a file name"},
+        BadCase{"colorspace_empty", kGoodPng, RenderWith({"--output-colorspace", ""}), 2,
+                "--output-colorspace: '' is not a colour space"},
+        BadCase{"colorspace_unknown", kGoodPng, RenderWith({"--colorspace", "\x1b]0;x\x07"}), 2,
+                "--colorspace \\x1b]0;x\\x07: not a space of"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 // With several inputs the good ones are still rendered, and the summary

@@ -452,4 +452,13 @@ bool FileExists(const std::string& path)
     return lstat(path.c_str(), &info) == 0;
 }
 
+std::string ReportText(const std::string& path, std::vector<std::string>& statuses)
+{
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    const std::string json(bytes.begin(), bytes.end()), key = "\"status\": \"";
+    for (size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1))
+        statuses.push_back(json.substr(at + key.size(), json.find('"', at + key.size()) - at - key.size()));
+    return json;
+}
+
 }  // namespace tintra_test

@@ -109,4 +109,7 @@ std::string FailingPluginPath();
 
 bool FileExists(const std::string& path);
 
+// A --report file's text, and the status of each of its frames in order.
+std::string ReportText(const std::string& path, std::vector<std::string>& statuses);
+
 }  // namespace tintra_test

@@ -58,6 +58,21 @@ bool ApplySwitch(OptionId id, CommandLine& line)
     return true;
 }
 
+// What an option that names a file or a colour space names; null for others.
+const char* NamedKind(OptionId id)
+{
+    switch (id) {
+    case OptionId::Output:
+    case OptionId::Plugin:
+    case OptionId::ColorConfig:
+    case OptionId::Report: return "a file name";
+    case OptionId::ColorSpace:
+    case OptionId::WorkingSpace:
+    case OptionId::OutputColorSpace: return "a colour space";
+    default: return nullptr;
+    }
+}
+
 bool Apply(OptionId id, const std::string& shown, const std::string& value, CommandLine& line, std::string& error)
 {
     if (ApplySwitch(id, line)) return true;
@@ -247,6 +262,10 @@ bool ApplyOption(const TakenOption& t, const std::string& first, CommandLine& li
         error = t.shown + " needs a value";
     else if (t.known->value == nullptr && t.inline_value)
         error = t.shown + " takes no value";
+    // An empty name (a script's unset variable) would pass for none: no
+    // report, the default space or config.
+    else if (t.value.empty() && NamedKind(t.known->id) != nullptr)
+        error = t.shown + ": '' is not " + NamedKind(t.known->id);
     else
         return Apply(t.known->id, t.shown, t.value, line, error);
     return false;

@@ -105,8 +105,9 @@ inline constexpr OptionSpec kOptionTable[] = {
      "the output format of a folder batch or of a sequence into a folder: each input's name with this "
      "extension (default: the input's)"},
     {"report", 0, "FILE.json", kRender, OptionId::Report,
-     "write what the run did as JSON: each frame's input, output, status (rendered, kept, failed, missing), "
-     "message and seconds, and the run's totals; written whole or not at all"},
+     "write what the run did as JSON: each frame's input, output, status (rendered, kept, failed, missing, "
+     "not rendered), message, seconds and build, the run's totals, tintra's version and the effect's values; "
+     "written whole or not at all (a dry run's too, marked as one); never over an input or an output"},
     {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
     {"colorspace", 0, "SPACE", kRender | kSheet, OptionId::ColorSpace,
      "the input's colour space: auto (from the file's tags, else its format's convention), raw (the stored "

@@ -1,5 +1,6 @@
 #include "tools/tintra/image_io/color_space.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include <OpenImageIO/strutil.h>
 
 #include "tools/tintra/image_io/icc_profile.h"
+#include "tools/tintra/image_io/input_file.h"
 
 namespace {
 
@@ -125,8 +127,13 @@ bool ColorSpaces::Load(const std::string& file, std::string& error)
     const std::string path = !file.empty() ? file : env != nullptr ? env : "";
     const std::string from = !file.empty() ? "colour config " : "$OCIO's colour config ";
     struct stat info;
-    if (!path.empty() && (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))) {
-        error = from + path + ": no such file";
+    if (!path.empty() && stat(path.c_str(), &info) != 0) {
+        error =
+            from + path + (errno == ENOENT ? ": no such file" : ": cannot open: " + std::string(std::strerror(errno)));
+        return false;
+    }
+    if (!path.empty() && !S_ISREG(info.st_mode)) {
+        error = from + path + ": is " + NonFileKind(info.st_mode) + ", not a colour config file";
         return false;
     }
     built_in_ = path.empty();

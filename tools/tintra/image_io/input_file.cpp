@@ -5,17 +5,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-const char* FileKind(mode_t mode)
+const char* NonFileKind(mode_t mode)
 {
+    if (S_ISDIR(mode)) return "a folder";
     if (S_ISFIFO(mode)) return "a pipe";
     if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
     if (S_ISSOCK(mode)) return "a socket";
     return "not a regular file";
 }
-
-}  // namespace
 
 bool CheckReadableFile(const std::string& path, struct stat& info, std::string& error)
 {
@@ -28,7 +25,7 @@ bool CheckReadableFile(const std::string& path, struct stat& info, std::string& 
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = std::string("is ") + FileKind(info.st_mode) + ", not an image file";
+        error = std::string("is ") + NonFileKind(info.st_mode) + ", not an image file";
         return false;
     }
     const int fd = open(path.c_str(), O_RDONLY);

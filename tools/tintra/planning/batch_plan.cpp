@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/input_file.h"
 #include "tools/tintra/planning/frame_sequence.h"
 
 namespace {
@@ -37,6 +38,7 @@ std::string Join(const std::string& folder, const std::string& name)
 struct LeftOut {
     int folders = 0, files = 0;
     std::set<std::pair<dev_t, ino_t>> visited;  // folders descended into: a link back up is no loop
+    std::pair<dev_t, ino_t> output{0, 0};  // the output folder, when it is there: never a folder of inputs
 };
 
 // The frames of a folder: its image files in name order, then, when
@@ -57,6 +59,10 @@ bool ListFrames(const std::string& folder, const std::string& under, bool recurs
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
         if (name.empty() || name[0] == '.') continue;
+        struct stat entry_info;
+        if (stat(Join(folder, name).c_str(), &entry_info) == 0 && S_ISDIR(entry_info.st_mode) &&
+            std::make_pair(entry_info.st_dev, entry_info.st_ino) == left.output)
+            continue;
         if (IsFolder(Join(folder, name)))
             (recursive ? subs.push_back(name) : (void)++left.folders);
         else if (!IsReadableImageName(name))
@@ -89,14 +95,6 @@ std::string LeftOutNote(const LeftOut& left)
     return note.empty() ? "" : "left out of the input folders: " + note;
 }
 
-const char* SpecialKind(mode_t mode)
-{
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 // A pipe or a device would block the read of its header for ever (and a
 // signal cannot end a read of a FIFO whose writer never comes), so none
 // is opened: the run is refused before anything is read.
@@ -105,7 +103,7 @@ bool CheckRegularFiles(const std::vector<std::string>& files, std::string& error
     for (const std::string& file : files) {
         struct stat info;
         if (stat(file.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
-            error = file + ": is " + SpecialKind(info.st_mode) + ", not an image file";
+            error = file + ": is " + NonFileKind(info.st_mode) + ", not an image file";
             return false;
         }
     }
@@ -194,7 +192,16 @@ bool PlanBatch(const std::vector<std::string>& inputs, const std::string& out, b
     std::vector<std::string> files, names;
     bool any_folder = false;
     LeftOut left;
+    // A run into a folder inside an input folder (-r -o in/graded) must not
+    // take its own outputs, of this run or an earlier one, for inputs.
+    struct stat info;
+    if (stat(out.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) left.output = {info.st_dev, info.st_ino};
+    std::set<std::pair<dev_t, ino_t>> given;
     for (const std::string& input : inputs) {
+        if (stat(input.c_str(), &info) == 0 && !given.insert({info.st_dev, info.st_ino}).second) {
+            error = input + ": given twice";
+            return false;
+        }
         if (!IsFolder(input)) {
             files.push_back(input);
             names.push_back(BaseName(input));

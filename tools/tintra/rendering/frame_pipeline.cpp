@@ -273,6 +273,7 @@ FramePipeline::Result FramePipeline::RenderItem(size_t i, const BatchItem& item)
         kept = in.kept;
     }
     Result result = Result::Failed;
+    if (opened) progress_.frame_build(in.build->plugin->ReportName());
     if (kept) {
         progress_.note(item.output, in.output_note);
         result = Result::Kept;
@@ -311,10 +312,10 @@ bool FramePipeline::Run(const std::vector<BatchItem>& items, std::vector<size_t>
     bool interrupted = false;
     for (size_t i = 0; i < items.size() && !interrupted; ++i) {
         const Result result = RenderItem(i, items[i]);
-        if (result == Result::Interrupted || Interrupted()) {
-            interrupted = true;
-            break;
-        }
+        // A frame written (or kept) as the signal came counts as done; one
+        // that failed then was stopped by it.
+        interrupted = result == Result::Interrupted || Interrupted();
+        if (result == Result::Interrupted || (interrupted && result == Result::Failed)) break;
         if (result == Result::Kept)
             progress_.frame_kept();
         else

@@ -40,6 +40,8 @@ public:
 
     // The build as a note names it: "the OFX build".
     virtual std::string Name() const = 0;
+    // The build as a report names it: "after-effects" or "ofx".
+    virtual std::string ReportName() const = 0;
     // The depth an image of this depth renders at (32 for float).
     virtual int RenderedDepth(int depth) const = 0;
     // The depth a file is read at: asked (0 for its own), whether float

@@ -81,3 +81,19 @@ QuietLibraries::~QuietLibraries()
     __lsan_enable();
 #endif
 }
+
+std::string EscapedLine(const std::string& line)
+{
+    std::string out;
+    for (const char c : line) {
+        const unsigned char byte = (unsigned char)c;
+        if (byte >= 0x20 && byte != 0x7F) {
+            out += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+        out += escaped;
+    }
+    return out;
+}

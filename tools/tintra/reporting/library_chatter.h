@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 // Sets aside a duplicate of descriptor 2 for tintra's own messages. Called
 // once, at start, before any thread.
@@ -14,6 +15,11 @@ void KeepOwnMessagesApart();
 // The stream for tintra's own messages: the duplicate, or stderr before
 // KeepOwnMessagesApart.
 std::FILE* Messages();
+
+// A line for the terminal: each control byte in it (of a file's name, of a
+// library's message) written as \xHH, so that nothing a line quotes can move
+// the cursor, recolour the terminal or break the line in two.
+std::string EscapedLine(const std::string& line);
 
 // For the lifetime of the object, descriptor 2 is /dev/null (if
 // KeepOwnMessagesApart was called), and in a build with AddressSanitizer what

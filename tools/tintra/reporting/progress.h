@@ -47,6 +47,8 @@ public:
     void frame_kept();
     // The current frame's pixels, all pages, once it is opened.
     void frame_opened(uint64_t pixels);
+    // The build that renders the current frame, for the report.
+    void frame_build(const std::string& build) { build_ = build; }
     // How far the current frame is (0..1), for frames that take a while;
     // redrawn a few times a second at most.
     void frame_part(double fraction);
@@ -69,6 +71,7 @@ public:
         bool failed = false, kept = false;
         double seconds = 0.0;
         std::string said;  // its messages and notes, "; " between them
+        std::string build;  // as frame_build named it; "" when not opened
     };
     const std::vector<DoneFrame>& done_frames() const { return done_frames_; }
     double seconds() const;
@@ -92,7 +95,7 @@ private:
     bool quiet_ = false;
     RepeatedNotes notes_;
     std::vector<DoneFrame> done_frames_;
-    std::string said_;  // of the current frame
+    std::string said_, build_;  // of the current frame
     double frame_start_ = 0.0;
     double part_ = 0.0;
     PixelsLeft left_;

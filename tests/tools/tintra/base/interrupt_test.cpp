@@ -2,6 +2,7 @@
 // complete outputs and no temporary file, and exits as shells report a death
 // by that signal.
 #include <csignal>
+#include <algorithm>
 #include <fcntl.h>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -33,7 +34,8 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
         ASSERT_EQ(symlink(dir.path("frame.png").c_str(), dir.path(name).c_str()), 0);
     }
 
-    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out");
+    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out"),
+                      report = dir.path("run.json");
     const pid_t pid = fork();
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
@@ -42,7 +44,8 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
             execl(exe.c_str(), exe.c_str(), "generate", "scene", "-o", (out + "/f.###.png").c_str(), "--frames",
                   "0-299", "--size", "768x768", nullptr);
         else
-            execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", nullptr);
+            execl(exe.c_str(), exe.c_str(), "render", frames.c_str(), "-o", out.c_str(), "--hue", "40", "--report",
+                  report.c_str(), nullptr);
         _exit(127);
     }
     // Wait for the first finished frame, then interrupt.
@@ -67,6 +70,16 @@ TEST_P(Interrupt, StopsTheBatchWithoutPartialFiles)
         ASSERT_TRUE(ReadPngSamples(dir.path("out/" + name), image)) << name << " is not a complete PNG";
         EXPECT_EQ(image.width, 768);
     }
+    if (std::get<1>(GetParam())) return;
+    // Every frame has its entry, those not reached too, so that what is
+    // missing can be run again.
+    std::vector<std::string> statuses;
+    const std::string json = ReportText(report, statuses);
+    const long rendered = std::count(statuses.begin(), statuses.end(), "rendered");
+    EXPECT_EQ(rendered, (long)written.size());
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "not rendered"), kFrames - rendered) << json;
+    EXPECT_NE(json.find("\"not_rendered\": " + std::to_string(kFrames - rendered) + ", \"interrupted\": true"),
+              std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupt,
@@ -84,7 +97,8 @@ TEST_P(IgnoredSignal, StaysIgnored)
     constexpr int kFrames = 12;
     for (int f = 0; f < kFrames; ++f)
         ASSERT_EQ(symlink(dir.path("frame.png").c_str(), dir.path("frames/f" + std::to_string(f) + ".png").c_str()), 0);
-    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out");
+    const std::string exe = TintraPath(), frames = dir.path("frames"), out = dir.path("out"),
+                      report = dir.path("run.json");
     const pid_t pid = fork();
     if (pid == 0) {
         signal(GetParam(), SIG_IGN);

@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SwitchCase{"sheet_no_clobber_fails_junk", {"--no-clobber"}, 1, false, "", false, 0, "sheet"},
                     SwitchCase{"folder_in_the_way", {}, 1, false, "", false, -1},
                     SwitchCase{"dry_run_folder_in_the_way", {"-n"}, 1, false, "", false, -1},
-                    SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", true},
+                    SwitchCase{"dry_run_writes_nothing", {"-n"}, 0, false, "in.png -> ", false},
                     SwitchCase{"quiet_says_the_summary", {"-q"}, 0, true, "", false},
                     // An output's permissions, links and leftovers, as users expect.
                     SwitchCase{"keeps_owner_only", {}, 0, true, "", false, 8, "render", 0600},

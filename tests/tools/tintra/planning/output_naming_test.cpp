@@ -1,5 +1,6 @@
 // Where outputs go when their names are changed: --ext for a folder of
-// outputs, --frame-offset for a sequence's numbers, and what each refuses.
+// outputs, --frame-offset for a sequence's numbers, and what each refuses;
+// an output folder inside an input folder is never read as inputs.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -27,7 +28,8 @@ TEST_P(Naming, PlansEachOutput)
     const NamingCase& c = GetParam();
     ScratchDir dir;
     mkdir(dir.path("in").c_str(), 0777);
-    for (const char* name : {"in/a.png", "in/b.tif", "in/s.1001.png", "in/s.1002.png"})
+    mkdir(dir.path("in/graded").c_str(), 0777);  // an earlier run's -r -o in/graded
+    for (const char* name : {"in/a.png", "in/b.tif", "in/s.1001.png", "in/s.1002.png", "in/graded/a.png"})
         WriteBytes(dir.path(name), {'x'});
     std::vector<std::string> args = {"tintra", "render"};
     for (const std::string& a : c.args) args.push_back(dir.expand(a));
@@ -41,7 +43,7 @@ TEST_P(Naming, PlansEachOutput)
     const bool ok = PlanRender(line, plan, sequence, error);
     ASSERT_EQ(ok, !c.outputs.empty()) << error;
     if (!ok) {
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        EXPECT_EQ(error.rfind(dir.expand(c.error), 0), 0u) << error;
         return;
     }
     std::vector<std::string> outputs;
@@ -72,6 +74,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {"@/in/s.####.png", "-o", "@/out/", "--frame-offset", "5"},
                    {},
                    "--frame-offset needs an output pattern"},
+        NamingCase{"recursive_into_the_input_tree",
+                   {"@/in", "-r", "-o", "@/in/graded", "--no-clobber"},
+                   {"@/in/graded/a.png", "@/in/graded/b.tif", "@/in/graded/s.1001.png", "@/in/graded/s.1002.png"},
+                   ""},
+        NamingCase{"folder_given_twice", {"@/in", "@/in/", "-o", "@/out"}, {}, "@/in/: given twice"},
         NamingCase{"offset_without_a_sequence",
                    {"@/in/a.png", "-o", "@/a.tif", "--frame-offset", "5"},
                    {},

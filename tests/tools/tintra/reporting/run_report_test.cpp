@@ -1,9 +1,11 @@
 // --report: each frame's status in the order done, the run's totals and exit
-// status, and nothing left beside the report.
+// status, what the run was (version, values, builds), a dry run's too, and
+// nothing left beside the report.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/tintra/reporting/run_report.h"
 
 namespace {
 
@@ -16,6 +18,8 @@ struct ReportCase {
     std::vector<std::string> statuses;  // as reported, in order
     const char* totals;
     int status;
+    std::vector<std::string> says = {};  // also in the report
+    const char* summary = "";  // on stderr
 };
 
 void PrintTo(const ReportCase& c, std::ostream* out) { *out << c.name; }
@@ -37,15 +41,13 @@ TEST_P(Report, SaysWhatTheRunDid)
     args.insert(args.end(), c.options.begin(), c.options.end());
     const ToolRun run = RunTintra(args);
     EXPECT_EQ(run.status, c.status) << run.err;
-    const std::vector<unsigned char> bytes = ReadBytes(dir.path("out/run.json"));
-    const std::string json(bytes.begin(), bytes.end());
     std::vector<std::string> statuses;
-    const std::string key = "\"status\": \"";
-    for (size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1))
-        statuses.push_back(json.substr(at + key.size(), json.find('"', at + key.size()) - at - key.size()));
+    const std::string json = ReportText(dir.path("out/run.json"), statuses);
     EXPECT_EQ(statuses, c.statuses) << json;
     EXPECT_NE(json.find(c.totals), std::string::npos) << json;
     EXPECT_NE(json.find("\"exit_status\": " + std::to_string(c.status)), std::string::npos) << json;
+    for (const std::string& said : c.says) EXPECT_NE(json.find(said), std::string::npos) << said << " in " << json;
+    EXPECT_NE(run.err.find(c.summary), std::string::npos) << run.err;
     for (const std::string& name : dir.list("out")) EXPECT_NE(name[0], '.') << name;
 }
 
@@ -55,13 +57,41 @@ INSTANTIATE_TEST_SUITE_P(Runs, Report,
                                                     true,
                                                     {"missing", "kept", "rendered", "failed"},
                                                     "\"frames\": 4, \"rendered\": 1, \"kept\": 1, \"failed\": 2",
-                                                    1},
+                                                    1,
+                                                    {"\"dry_run\": false", "\"build\": \"after-effects\"",
+                                                     "\"tintra\": \"1.", "\"Hue\": 0, "},
+                                                    "1 of 4 frames rendered, 1 kept, 2 failed"},
+                                         // A dry run reports what the run would do, and writes no image.
+                                         ReportCase{"dry_run",
+                                                    {"--frames", "1-4", "--no-clobber", "-n", "--hue", "-12.5"},
+                                                    true,
+                                                    {"missing", "kept", "rendered", "failed"},
+                                                    "\"frames\": 4, \"rendered\": 1, \"kept\": 1, \"failed\": 2",
+                                                    1,
+                                                    {"\"dry_run\": true", "\"Hue\": -12.5, ", "\"Clip Method\": \""},
+                                                    "dry run: 1 of 4 frames would be rendered, 1 kept, 2 failed"},
                                          ReportCase{"all_rendered",
                                                     {"--frames", "1-2"},
                                                     false,
                                                     {"rendered", "rendered"},
-                                                    "\"frames\": 2, \"rendered\": 2, \"kept\": 0, \"failed\": 0",
+                                                    "\"frames\": 2, \"rendered\": 2, \"kept\": 0, \"failed\": 0, "
+                                                    "\"not_rendered\": 0",
                                                     0}),
                          [](const testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
+
+// Whatever bytes a name or a library's message holds, the report is valid
+// JSON: UTF-8 kept, anything else U+FFFD, control bytes escaped.
+class JsonText : public testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(JsonText, IsValidUtf8Json) { EXPECT_EQ(JsonString(GetParam().first), GetParam().second); }
+
+INSTANTIATE_TEST_SUITE_P(Bytes, JsonText,
+                         testing::Values(std::make_pair("caf\xc3\xa9 \xf0\x9f\x8e\x9e",
+                                                        "\"caf\xc3\xa9 \xf0\x9f\x8e\x9e\""),
+                                         std::make_pair("\xe9t\xe9", "\"\\ufffdt\\ufffd\""),  // Latin-1
+                                         std::make_pair("\xc0\xaf", "\"\\ufffd\\ufffd\""),  // overlong
+                                         std::make_pair("\xed\xa0\x80", "\"\\ufffd\\ufffd\\ufffd\""),  // a surrogate
+                                         std::make_pair("end\xe2\x82", "\"end\\ufffd\\ufffd\""),  // cut short
+                                         std::make_pair("\x1b\"\\", "\"\\u001b\\\"\\\\\"")));
 
 }  // namespace

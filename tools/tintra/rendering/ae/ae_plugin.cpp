@@ -65,6 +65,7 @@ public:
     bool Load(const std::string& where, std::string& error);
 
     std::string Name() const override { return "the After Effects build"; }
+    std::string ReportName() const override { return "after-effects"; }
     // The build has no float worlds: float is rendered at 16 bits.
     int RenderedDepth(int depth) const override { return AeDepth(depth); }
     int ReadDepth(int asked, bool, bool float_file) const override

@@ -64,6 +64,7 @@ public:
     bool Load(const std::string& where, std::string& error);
 
     std::string Name() const override { return "the OFX build"; }
+    std::string ReportName() const override { return "ofx"; }
     int RenderedDepth(int depth) const override { return depth; }
     int ReadDepth(int asked, bool float_asked, bool) const override { return float_asked ? 0 : asked; }
     std::string ReadNote(const std::vector<const Image*>&) const override { return ""; }
