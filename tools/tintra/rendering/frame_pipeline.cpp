@@ -317,7 +317,7 @@ FramePipeline::Result FramePipeline::RenderFrame(const BatchItem& item, Frame& i
         const int depth = RenderedDepth(in.build->plugin, page.image.depth);
         outs.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
         outs.back().premultiplied = page.image.premultiplied;
-        headers.push_back(OutputHeader(outs.back(), &page.header, in.format));
+        headers.push_back(OutputHeader(outs.back(), &page.header, in.format, page.colour_names));
         carried.push_back(&page.carried);
         total_pixels += (int64_t)page.image.width * page.image.height;
     }
