@@ -22,8 +22,14 @@ int RunFrames(const CommandLine& line);
 // tintra's own version and that of the plug-in it would load.
 int RunVersion(const CommandLine& line);
 
+// For the bash completion: the words that may follow the option `previous`
+// of the command (status 0; none for a value the shell cannot know), or
+// else the effect's options and status 1, for the shell to offer files or
+// options as the word typed begins.
+int RunCompletion(const std::string& command, const std::string& previous);
+
 // The host's version word as text: "1.2.0 develop, build 1 (version word ...)".
 std::string VersionText(uint32_t word);
 
 // "tintra: " + text, on a line of its own on stderr.
-inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", text.c_str()); }
+inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", OneLine(text).c_str()); }

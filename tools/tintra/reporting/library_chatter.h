@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 // Sets aside a duplicate of descriptor 2 for tintra's own messages. Called
 // once, at start, before any thread.
@@ -26,3 +27,12 @@ public:
     QuietLibraries(const QuietLibraries&) = delete;
     QuietLibraries& operator=(const QuietLibraries&) = delete;
 };
+
+// Text as one line of tintra's messages: line breaks as spaces, other
+// control bytes (a terminal's escapes in a quoted file) as \xNN, so that a
+// library's words cannot spread over lines or drive the terminal.
+std::string OneLine(const std::string& text);
+
+// OpenColorIO's own log (its warnings about a config) as tintra's lines,
+// "tintra: OpenColorIO: ...", none when quiet.
+void ReportColorLibraryLog(bool quiet);

@@ -144,7 +144,7 @@ void Progress::message(const std::string& line)
 void Progress::announce(const std::string& line)
 {
     if (live_) std::fprintf(Messages(), "\r\033[K");
-    std::fprintf(Messages(), "%s\n", line.c_str());
+    std::fprintf(Messages(), "%s\n", OneLine(line).c_str());
     if (live_) draw();
 }
 
