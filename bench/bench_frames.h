@@ -12,7 +12,7 @@
 
 #include "effect/parameters.h"
 #include "tools/aehost/effect.h"
-#include "tools/tintra/image_io/test_images.h"
+#include "tools/tintra/test_images.h"
 #include "tools/tintra/rendering/ae_pixels.h"
 
 namespace bench {

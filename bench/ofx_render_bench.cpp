@@ -18,7 +18,7 @@
 #include "ofx/ofx_image_effect.h"
 #include "tools/ofxhost/host.h"
 #include "tools/aehost/effect.h"
-#include "tools/tintra/image_io/test_images.h"
+#include "tools/tintra/test_images.h"
 
 namespace {
 

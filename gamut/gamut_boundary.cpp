@@ -154,6 +154,7 @@ float find_gamut_intersection(float a, float b, float L1, float C1, float L0)
     return find_gamut_intersection(a, b, L1, C1, L0, find_cusp(a, b));
 }
 
+// One piece: the Halley step's operations and their order fix the result's bits, so it stays whole.
 float find_gamut_intersection(float a, float b, float L1, float C1, float L0, Cusp cusp)
 {
     float t;

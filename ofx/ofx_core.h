@@ -1,6 +1,7 @@
-// The core of the OpenFX C interface as this plug-in and the test host use it:
-// status codes, the opaque handles, the two records exchanged when a host
-// loads a plug-in, and the generic actions. Written from the standard's
+// The core of the OpenFX C interface as this plug-in uses it: status codes,
+// the opaque handles, the two records exchanged when a host loads a plug-in,
+// and the generic actions (the test host keeps its own reading, in
+// tools/ofxhost/ofx_abi.h). Written from the standard's
 // programming reference; the names are the standard's, so a reader can look
 // each one up there. Every layout is pinned below for the 64-bit targets we
 // build (Linux, Windows and macOS on x86_64, macOS on arm64).

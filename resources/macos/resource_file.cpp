@@ -40,12 +40,12 @@ constexpr uint16_t kNoName = 0xFFFF;
 
 bool SameType(const Resource& a, const Resource& b) { return std::memcmp(a.type, b.type, 4) == 0; }
 
-}  // namespace
+using Types = std::vector<std::vector<const Resource*>>;
 
-std::vector<uint8_t> Build(const std::vector<Resource>& resources)
+// Types in order of first appearance, each with its resources in order.
+Types GroupByType(const std::vector<Resource>& resources)
 {
-    // Types in order of first appearance, each with its resources in order.
-    std::vector<std::vector<const Resource*>> types;
+    Types types;
     for (const Resource& r : resources) {
         std::vector<const Resource*>* group = nullptr;
         for (auto& t : types) {
@@ -67,11 +67,13 @@ std::vector<uint8_t> Build(const std::vector<Resource>& resources)
     if (types.size() > 0x10000) {
         throw std::invalid_argument("too many resource types");
     }
+    return types;
+}
 
-    std::vector<uint8_t> out(kDataOffset, 0);
-
-    // Each resource's data is preceded by its 32-bit length; the references
-    // below point at that length word.
+// The data area: each resource's data preceded by its 32-bit length. Returns
+// where each length word lies in the area, which the references point at.
+std::vector<uint32_t> PutData(const Types& types, std::vector<uint8_t>& out)
+{
     std::vector<uint32_t> data_offsets;
     for (const auto& t : types) {
         for (const Resource* r : t) {
@@ -84,6 +86,48 @@ std::vector<uint8_t> Build(const std::vector<Resource>& resources)
             out.insert(out.end(), r->data.begin(), r->data.end());
         }
     }
+    return data_offsets;
+}
+
+// The type list: its count word, then each type with the offset of its
+// reference list from that count word.
+void PutTypeList(const Types& types, uint32_t type_list_size, std::vector<uint8_t>& out)
+{
+    Put16(out, (uint32_t)(types.size() - 1) & 0xFFFF);
+    uint32_t reference_offset = type_list_size;
+    for (const auto& t : types) {
+        if (t.size() > 0x10000) {
+            throw std::invalid_argument("too many resources of one type");
+        }
+        out.insert(out.end(), t.front()->type, t.front()->type + 4);
+        Put16(out, (uint32_t)(t.size() - 1));
+        Put16(out, reference_offset);
+        reference_offset += kReferenceSize * (uint32_t)t.size();
+    }
+}
+
+// The reference lists, type by type: id, no name, and where the data lies.
+void PutReferences(const Types& types, const std::vector<uint32_t>& data_offsets, std::vector<uint8_t>& out)
+{
+    size_t next = 0;
+    for (const auto& t : types) {
+        for (const Resource* r : t) {
+            Put16(out, (uint16_t)r->id);
+            Put16(out, kNoName);
+            out.push_back(0);  // attributes
+            Put24(out, data_offsets[next++]);
+            Put32(out, 0);  // handle, filled in by the Resource Manager
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> Build(const std::vector<Resource>& resources)
+{
+    const Types types = GroupByType(resources);
+    std::vector<uint8_t> out(kDataOffset, 0);
+    const std::vector<uint32_t> data_offsets = PutData(types, out);
     const uint32_t data_length = (uint32_t)(out.size() - kDataOffset);
     const uint32_t map_offset = (uint32_t)out.size();
 
@@ -111,28 +155,8 @@ std::vector<uint8_t> Build(const std::vector<Resource>& resources)
     Put16(out, type_list_offset);
     Put16(out, name_list_offset);
 
-    Put16(out, (uint32_t)(types.size() - 1) & 0xFFFF);
-    uint32_t reference_offset = type_list_size;
-    for (const auto& t : types) {
-        if (t.size() > 0x10000) {
-            throw std::invalid_argument("too many resources of one type");
-        }
-        out.insert(out.end(), t.front()->type, t.front()->type + 4);
-        Put16(out, (uint32_t)(t.size() - 1));
-        Put16(out, reference_offset);
-        reference_offset += kReferenceSize * (uint32_t)t.size();
-    }
-
-    size_t next = 0;
-    for (const auto& t : types) {
-        for (const Resource* r : t) {
-            Put16(out, (uint16_t)r->id);
-            Put16(out, kNoName);
-            out.push_back(0);  // attributes
-            Put24(out, data_offsets[next++]);
-            Put32(out, 0);  // handle, filled in by the Resource Manager
-        }
-    }
+    PutTypeList(types, type_list_size, out);
+    PutReferences(types, data_offsets, out);
     return out;
 }
 

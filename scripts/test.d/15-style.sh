@@ -28,6 +28,11 @@ if [ -n "$strays" ]; then
   exit 1
 fi
 
+if ! scripts/test.d/lib/tintra_rooms.sh; then
+  echo "15-style: a tintra room includes from a higher one (order in scripts/test.d/lib/tintra_rooms.sh)" >&2
+  exit 1
+fi
+
 base="$(grep -v '^#' .clang-format-base | head -n 1)"
 if git cat-file -e "$base^{commit}" 2>/dev/null; then
   since="$base"
@@ -51,4 +56,4 @@ if [ -n "$wrong" ]; then
   echo "15-style: lines changed since $since differ from .clang-format (fix: bash scripts/test.d/15-style.sh --fix)" >&2
   exit 1
 fi
-echo "15-style: colour includes clean; .clang-format clean on the C++ lines changed since $since" >&2
+echo "15-style: colour includes and tintra's rooms clean; .clang-format clean on the C++ lines changed since $since" >&2

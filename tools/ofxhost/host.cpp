@@ -121,6 +121,30 @@ Host* Host::from_host_handle(OfxPropertySetHandle handle)
     return handle ? static_cast<HostProperties*>(PropertySet::from(handle))->host : nullptr;
 }
 
+// The binary's first plug-in, when it is an image effect of API version 1;
+// else nullptr, with what is wrong in *error.
+static OfxPlugin* FirstImageEffect(const loader::Library& library, const std::string& binary, std::string* error)
+{
+    auto count = loader::function_cast<OfxGetNumberOfPluginsFn>(library.symbol("OfxGetNumberOfPlugins"));
+    auto get = loader::function_cast<OfxGetPluginFn>(library.symbol("OfxGetPlugin"));
+    if (!count || !get) {
+        if (error) *error = binary + " does not export OfxGetNumberOfPlugins and OfxGetPlugin";
+        return nullptr;
+    }
+    OfxPlugin* plugin = count() < 1 ? nullptr : get(0);
+    if (!plugin) {
+        if (error) *error = binary + " has no plug-in";
+        return nullptr;
+    }
+    const OfxPlugin& p = *plugin;
+    if (!p.pluginApi || std::strcmp(p.pluginApi, kOfxImageEffectPluginApi) != 0 || p.apiVersion != 1 ||
+        !p.pluginIdentifier || !p.setHost || !p.mainEntry) {
+        if (error) *error = binary + ": not an image effect plug-in of API version 1";
+        return nullptr;
+    }
+    return plugin;
+}
+
 std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, const HostOptions& options)
 {
     std::unique_ptr<Host> host(new Host());
@@ -132,22 +156,9 @@ std::unique_ptr<Host> Host::load(const std::string& path, std::string* error, co
     host->binary_path_ = BinaryIn(path);
     host->library_ = loader::Library::open(host->binary_path_, error);
     if (!host->library_) return nullptr;
-    auto count = loader::function_cast<OfxGetNumberOfPluginsFn>(host->library_->symbol("OfxGetNumberOfPlugins"));
-    auto get = loader::function_cast<OfxGetPluginFn>(host->library_->symbol("OfxGetPlugin"));
-    if (!count || !get) {
-        if (error) *error = host->binary_path_ + " does not export OfxGetNumberOfPlugins and OfxGetPlugin";
-        return nullptr;
-    }
-    if (count() < 1 || !(host->plugin_ = get(0))) {
-        if (error) *error = host->binary_path_ + " has no plug-in";
-        return nullptr;
-    }
+    host->plugin_ = FirstImageEffect(*host->library_, host->binary_path_, error);
+    if (!host->plugin_) return nullptr;
     const OfxPlugin& p = *host->plugin_;
-    if (!p.pluginApi || std::strcmp(p.pluginApi, kOfxImageEffectPluginApi) != 0 || p.apiVersion != 1 ||
-        !p.pluginIdentifier || !p.setHost || !p.mainEntry) {
-        if (error) *error = host->binary_path_ + ": not an image effect plug-in of API version 1";
-        return nullptr;
-    }
 
     auto props = std::make_unique<HostProperties>(host.get(), &host->faults_);
     declare_standard(*props, kHostDescriptor, std::string(), host->options_.unknown_properties);

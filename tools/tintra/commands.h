@@ -3,24 +3,19 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
-#include "tools/tintra/reporting/library_chatter.h"
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
+#include "tools/tintra/reporting/exit_status.h"
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;  // a file or the plug-in failed
-constexpr int kExitUsage = 2;   // the command line cannot be carried out; nothing was done
-
-int RunRender(const CommandLine& line);
-int RunInfo(const CommandLine& line);
-int RunSheet(const CommandLine& line);
-int RunGenerate(const CommandLine& line);
+int RunRender(const Request& line);
+int RunInfo(const Request& line);
+int RunSheet(const Request& line);
+int RunGenerate(const Request& line);
 // A frame list in its shortest form, or split into chunks.
-int RunFrames(const CommandLine& line);
+int RunFrames(const Request& line);
 // tintra's own version and that of the plug-in it would load.
-int RunVersion(const CommandLine& line);
+int RunVersion(const Request& line);
 
 // For the bash completion: the words that may follow the option `previous`
 // of the command (status 0; none for a value the shell cannot know), or
@@ -30,6 +25,3 @@ int RunCompletion(const std::string& command, const std::string& previous);
 
 // The host's version word as text: "1.2.0 develop, build 1 (version word ...)".
 std::string VersionText(uint32_t word);
-
-// "tintra: " + text, on a line of its own on stderr.
-inline void PrintError(const std::string& text) { std::fprintf(Messages(), "tintra: %s\n", OneLine(text).c_str()); }

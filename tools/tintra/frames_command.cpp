@@ -6,7 +6,7 @@
 #include "tools/tintra/commands.h"
 #include "tools/tintra/planning/frame_sequence.h"
 
-int RunFrames(const CommandLine& line)
+int RunFrames(const Request& line)
 {
     std::vector<int> frames;
     std::string error;

@@ -13,9 +13,9 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/image_io/output_header.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/rendering/render_setup.h"
-#include "tools/tintra/image_io/test_images.h"
+#include "tools/tintra/test_images.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ struct GeneratePlan {
 
 // The files of the command line, checked before anything is made; false
 // after printing why not.
-bool PlanGenerate(const CommandLine& line, GeneratePlan& plan)
+bool PlanGenerate(const Request& line, GeneratePlan& plan)
 {
     std::string error;
     if (line.frames.empty()) {
@@ -77,8 +77,8 @@ bool PlanGenerate(const CommandLine& line, GeneratePlan& plan)
 
 // The summary: what was written and, after a signal, which frames were not.
 // last: the last file written; empty when none was.
-void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vector<int>& written,
-               const std::string& last, size_t reached, bool interrupted)
+void Summarize(const Request& line, const GeneratePlan& plan, const std::vector<int>& written, const std::string& last,
+               size_t reached, bool interrupted)
 {
     std::string text = "nothing written";
     if (!last.empty()) {
@@ -98,7 +98,7 @@ void Summarize(const CommandLine& line, const GeneratePlan& plan, const std::vec
 }
 
 // Writes the planned files; the exit status.
-int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
+int WriteGenerated(const Request& line, const GeneratePlan& plan)
 {
     const bool chart = line.inputs[0] == "chart";
     const int depth = line.depth != 0 ? line.depth : 8;
@@ -135,7 +135,7 @@ int WriteGenerated(const CommandLine& line, const GeneratePlan& plan)
 
 }  // namespace
 
-int RunGenerate(const CommandLine& line)
+int RunGenerate(const Request& line)
 {
     // From the start, so that a signal at any point ends with the summary.
     InstallInterruptHandler();

@@ -56,7 +56,7 @@ int PrintOfxInfo(const std::string& path, const LoadedPlugin& plugin)
 
 // An image file: its format, size and pages, and the colour space
 // `--colorspace auto` would take for each page, with what said so.
-int PrintFileInfo(const CommandLine& line)
+int PrintFileInfo(const Request& line)
 {
     const std::string& path = line.inputs[0];
     ColorSpaces spaces;
@@ -92,7 +92,7 @@ int PrintFileInfo(const CommandLine& line)
 
 }  // namespace
 
-int RunInfo(const CommandLine& line)
+int RunInfo(const Request& line)
 {
     if (!line.inputs.empty()) return PrintFileInfo(line);
     std::string error;

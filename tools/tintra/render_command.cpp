@@ -7,12 +7,12 @@
 
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
-#include "tools/tintra/planning/dry_run.h"
+#include "tools/tintra/dry_run.h"
 #include "tools/tintra/planning/output_checks.h"
 #include "tools/tintra/rendering/frame_pipeline.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/reporting/progress.h"
 #include "tools/tintra/reporting/run_report.h"
@@ -24,7 +24,7 @@ namespace {
 
 // The report of a run: the missing frames that failed unread first, then
 // each item reached, in the order they were done.
-std::string ReportOf(const CommandLine& line, const SequencePlan& plan, const Progress& progress, bool interrupted,
+std::string ReportOf(const Request& line, const SequencePlan& plan, const Progress& progress, bool interrupted,
                      int status)
 {
     std::vector<ReportFrame> frames;
@@ -58,7 +58,7 @@ std::string ReportOf(const CommandLine& line, const SequencePlan& plan, const Pr
 
 // The frames of a checked plan through the pipeline, then the summary, the
 // failed frames and the report.
-int RenderPlanned(const CommandLine& line, const PluginBuilds& builds, const ColorRoute& color,
+int RenderPlanned(const Request& line, const PluginBuilds& builds, const ColorRoute& color,
                   const SequencePlan& sequence_plan, bool sequence)
 {
     const BatchPlan& plan = sequence_plan.batch;
@@ -107,7 +107,7 @@ int RenderPlanned(const CommandLine& line, const PluginBuilds& builds, const Col
 
 }  // namespace
 
-int RunRender(const CommandLine& line)
+int RunRender(const Request& line)
 {
     // From the start, so that a signal at any point ends with the summary.
     InstallInterruptHandler();

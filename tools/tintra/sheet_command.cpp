@@ -14,7 +14,7 @@
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/image_io/output_header.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/rendering/plugin.h"
 #include "tools/tintra/rendering/plugin_builds.h"
@@ -26,7 +26,7 @@ namespace {
 constexpr int kGoOn = -1;  // a step's result when the command goes on
 
 // The one popup a sheet shows every choice of, which therefore takes no value.
-int FindSheetPopup(const CommandLine& line, const std::vector<PluginParam>& values, int& popup)
+int FindSheetPopup(const Request& line, const std::vector<PluginParam>& values, int& popup)
 {
     popup = OnlyPopup(values);
     if (popup < 0) {
@@ -45,7 +45,7 @@ int FindSheetPopup(const CommandLine& line, const std::vector<PluginParam>& valu
 
 // --no-clobber keeps a sheet already there as render keeps a frame: only a
 // whole image of the sheet's size, which is success; anything else fails.
-int KeepExistingSheet(const CommandLine& line, const SheetLayout& planned, std::string& error)
+int KeepExistingSheet(const Request& line, const SheetLayout& planned, std::string& error)
 {
     std::string why;
     switch (LookAtOutput(line.output, planned.width, planned.height, why)) {
@@ -68,7 +68,7 @@ int KeepExistingSheet(const CommandLine& line, const SheetLayout& planned, std::
 // Opens the input and checks the sheet it would make, before any pixel is
 // read: the sheet, not only its input, must be a world the host takes and
 // within --max-pixels. A dry run ends here.
-int OpenSheetInput(const CommandLine& line, int cells, const ColorRoute& route, ImageReader& reader, std::string& error)
+int OpenSheetInput(const Request& line, int cells, const ColorRoute& route, ImageReader& reader, std::string& error)
 {
     const std::string& input = line.inputs[0];
     const uint64_t limit = line.max_pixels != 0 ? line.max_pixels : kDefaultMaxPixels;
@@ -107,7 +107,7 @@ int OpenSheetInput(const CommandLine& line, int cells, const ColorRoute& route, 
 }
 
 // The input through each choice of the popup, in the plug-in's own order.
-int RenderChoices(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
+int RenderChoices(const Request& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
                   const Image& in, const PageColor* color, std::vector<Image>& renders)
 {
     const std::vector<std::string>& choices = values[(size_t)popup].choices;
@@ -126,7 +126,7 @@ int RenderChoices(const CommandLine& line, const LoadedPlugin& plugin, std::vect
     return kGoOn;
 }
 
-int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Image>& renders, const PluginParam& popup,
+int WriteSheet(const Request& line, const Page& input, const std::vector<Image>& renders, const PluginParam& popup,
                const ColorRoute& route, const PageColor& color)
 {
     std::vector<const Image*> cells{&input.image};
@@ -161,7 +161,7 @@ int WriteSheet(const CommandLine& line, const Page& input, const std::vector<Ima
 }
 
 // Reads, renders and writes, once the plug-in is ready.
-int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
+int MakeSheet(const Request& line, const LoadedPlugin& plugin, std::vector<PluginParam>& values, int popup,
               const ColorRoute& route)
 {
     const std::string& input = line.inputs[0];
@@ -204,7 +204,7 @@ int MakeSheet(const CommandLine& line, const LoadedPlugin& plugin, std::vector<P
 
 }  // namespace
 
-int RunSheet(const CommandLine& line)
+int RunSheet(const Request& line)
 {
     const std::string& input = line.inputs[0];
     std::string error;

@@ -20,7 +20,7 @@ std::string VersionText(uint32_t word)
     return text;
 }
 
-int RunVersion(const CommandLine& line)
+int RunVersion(const Request& line)
 {
     // tintra is built from the same sources as the plug-in it ships with,
     // and goes by the version its package does; the host's word, with its

@@ -27,6 +27,64 @@ FileRange read_range(Bytes image, Bytes command, uint64_t at, const char* what)
     return range;
 }
 
+// An LC_SEGMENT_64 command: the segment and its sections, each checked to lie
+// inside it and to hold nothing the loader cannot run.
+void read_segment(Bytes image, Bytes c, SliceLayout& layout)
+{
+    namespace f = segment_command_64;
+    const char* what = "load command";
+    Segment seg;
+    seg.name = c.fixed_name(f::segname, kNameSize, "segment name");
+    seg.vmaddr = c.le<uint64_t>(f::vmaddr, what);
+    seg.vmsize = c.le<uint64_t>(f::vmsize, what);
+    seg.fileoff = c.le<uint64_t>(f::fileoff, what);
+    seg.filesize = c.le<uint64_t>(f::filesize, what);
+    seg.initprot = c.le<uint32_t>(f::initprot, what);
+    uint32_t nsects = c.le<uint32_t>(f::nsects, what);
+    if (seg.filesize > seg.vmsize) throw LoadError("segment " + seg.name + " holds more file than memory");
+    if (seg.vmaddr + seg.vmsize < seg.vmaddr) throw LoadError("segment " + seg.name + " wraps around");
+    image.part(seg.fileoff, seg.filesize, "segment contents");
+    for (uint32_t k = 0; k < nsects; ++k) {
+        uint64_t at = f::size + section_64::record_size * k;
+        Section s;
+        s.name = c.fixed_name(at + section_64::sectname, kNameSize, "section name");
+        s.segment = c.fixed_name(at + section_64::segname, kNameSize, "section name");
+        s.addr = c.le<uint64_t>(at + section_64::addr, what);
+        s.size = c.le<uint64_t>(at + section_64::size, what);
+        s.flags = c.le<uint32_t>(at + section_64::flags, what);
+        if (s.addr < seg.vmaddr || s.size > seg.vmsize || s.addr - seg.vmaddr > seg.vmsize - s.size) {
+            throw LoadError("section " + s.segment + "," + s.name + " lies outside its segment");
+        }
+        if (const char* feature = unsupported_section_type(s.flags)) {
+            throw LoadError("section " + s.segment + "," + s.name + " holds " + feature +
+                            ", which this loader does not run");
+        }
+        layout.sections.push_back(s);
+    }
+    layout.segments.push_back(seg);
+}
+
+// The install name a library-loading command names.
+std::string read_dylib_name(Bytes c, uint32_t cmdsize)
+{
+    uint32_t name_offset = c.le<uint32_t>(dylib_command::name_offset, "load command");
+    if (name_offset >= cmdsize) throw LoadError("library name outside its load command");
+    Bytes name = c.part(name_offset, cmdsize - name_offset, "library name");
+    return name.fixed_name(0, name.size(), "library name");
+}
+
+// An LC_DYLD_INFO(_ONLY) command's ranges; an export trie's own command, when
+// one came first, keeps its range.
+void read_dyld_info(Bytes image, Bytes c, bool have_exports_trie, SliceLayout& layout)
+{
+    namespace f = dyld_info_command;
+    layout.rebase = read_range(image, c, f::rebase_off, "rebase information");
+    layout.bind = read_range(image, c, f::bind_off, "bind information");
+    layout.weak_bind = read_range(image, c, f::weak_bind_off, "weak bind information");
+    layout.lazy_bind = read_range(image, c, f::lazy_bind_off, "lazy bind information");
+    if (!have_exports_trie) layout.exports = read_range(image, c, f::export_off, "export information");
+}
+
 }  // namespace
 
 const char* cpu_name(uint32_t cputype)
@@ -70,62 +128,18 @@ SliceLayout read_load_commands(Bytes image)
         if (cmdsize < load_command::size || cmdsize % load_command::alignment) throw LoadError("load command " + std::to_string(i) + " has a bad size");
         Bytes c = commands.part(pos, cmdsize, what);
         switch (cmd) {
-        case LC_SEGMENT_64: {
-            namespace f = segment_command_64;
-            Segment seg;
-            seg.name = c.fixed_name(f::segname, kNameSize, "segment name");
-            seg.vmaddr = c.le<uint64_t>(f::vmaddr, what);
-            seg.vmsize = c.le<uint64_t>(f::vmsize, what);
-            seg.fileoff = c.le<uint64_t>(f::fileoff, what);
-            seg.filesize = c.le<uint64_t>(f::filesize, what);
-            seg.initprot = c.le<uint32_t>(f::initprot, what);
-            uint32_t nsects = c.le<uint32_t>(f::nsects, what);
-            if (seg.filesize > seg.vmsize) throw LoadError("segment " + seg.name + " holds more file than memory");
-            if (seg.vmaddr + seg.vmsize < seg.vmaddr) throw LoadError("segment " + seg.name + " wraps around");
-            image.part(seg.fileoff, seg.filesize, "segment contents");
-            for (uint32_t k = 0; k < nsects; ++k) {
-                uint64_t at = f::size + section_64::record_size * k;
-                Section s;
-                s.name = c.fixed_name(at + section_64::sectname, kNameSize, "section name");
-                s.segment = c.fixed_name(at + section_64::segname, kNameSize, "section name");
-                s.addr = c.le<uint64_t>(at + section_64::addr, what);
-                s.size = c.le<uint64_t>(at + section_64::size, what);
-                s.flags = c.le<uint32_t>(at + section_64::flags, what);
-                if (s.addr < seg.vmaddr || s.size > seg.vmsize || s.addr - seg.vmaddr > seg.vmsize - s.size) {
-                    throw LoadError("section " + s.segment + "," + s.name + " lies outside its segment");
-                }
-                if (const char* feature = unsupported_section_type(s.flags)) {
-                    throw LoadError("section " + s.segment + "," + s.name + " holds " + feature +
-                                    ", which this loader does not run");
-                }
-                layout.sections.push_back(s);
-            }
-            layout.segments.push_back(seg);
-            break;
-        }
+        case LC_SEGMENT_64: read_segment(image, c, layout); break;
         case LC_LOAD_DYLIB:
         case LC_LOAD_WEAK_DYLIB:
         case LC_REEXPORT_DYLIB:
         case LC_LOAD_UPWARD_DYLIB:
-        case LC_LAZY_LOAD_DYLIB: {
-            uint32_t name_offset = c.le<uint32_t>(dylib_command::name_offset, what);
-            if (name_offset >= cmdsize) throw LoadError("library name outside its load command");
-            Bytes name = c.part(name_offset, cmdsize - name_offset, "library name");
-            layout.dylibs.push_back(name.fixed_name(0, name.size(), "library name"));
-            break;
-        }
+        case LC_LAZY_LOAD_DYLIB: layout.dylibs.push_back(read_dylib_name(c, cmdsize)); break;
         case LC_DYLD_INFO:
-        case LC_DYLD_INFO_ONLY: {
-            namespace f = dyld_info_command;
+        case LC_DYLD_INFO_ONLY:
             if (have_dyld_info) throw LoadError("more than one dyld information command");
             have_dyld_info = true;
-            layout.rebase = read_range(image, c, f::rebase_off, "rebase information");
-            layout.bind = read_range(image, c, f::bind_off, "bind information");
-            layout.weak_bind = read_range(image, c, f::weak_bind_off, "weak bind information");
-            layout.lazy_bind = read_range(image, c, f::lazy_bind_off, "lazy bind information");
-            if (!have_exports_trie) layout.exports = read_range(image, c, f::export_off, "export information");
+            read_dyld_info(image, c, have_exports_trie, layout);
             break;
-        }
         case LC_DYLD_EXPORTS_TRIE:
             have_exports_trie = true;
             layout.exports = read_range(image, c, linkedit_data_command::dataoff, "export information");

@@ -18,8 +18,8 @@
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/sample_conversion.h"
 #include "tools/tintra/image_io/texture_levels.h"
-#include "tools/tintra/image_io/windows.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/image_io/data_windows.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {

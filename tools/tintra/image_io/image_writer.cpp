@@ -17,7 +17,7 @@
 #include "tools/tintra/image_io/writer_state.h"
 #include "tools/tintra/image_io/tiled_rows.h"
 #include "tools/tintra/image_io/written_check.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "tools/tintra/image_io/color_tags.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
-#include "tools/tintra/image_io/windows.h"
+#include "tools/tintra/image_io/data_windows.h"
 #include "tools/tintra/image_io/write_time.h"
 #include "tools/tintra/reporting/library_chatter.h"
 

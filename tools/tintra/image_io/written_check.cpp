@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "tools/tintra/image_io/image_formats.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 
 namespace {
 

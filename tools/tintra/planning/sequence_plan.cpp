@@ -199,7 +199,7 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
     return CheckNoOutputIsAnInput(inputs, plan.batch.items, error);
 }
 
-bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error)
+bool PlanRender(const Request& line, SequencePlan& plan, bool& sequence, std::string& error)
 {
     plan = SequencePlan();
     error.clear();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/tintra/planning/batch_plan.h"
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/planning/frame_sequence.h"
 
 struct SequencePlan {
@@ -38,7 +38,7 @@ bool PlanSequence(const FramePattern& in, const std::string& out, const std::str
 // when its one input is a frame pattern that names no existing file, else
 // its files and folders (plan.batch alone, as PlanBatch makes it). --frames
 // and --missing are refused without a sequence.
-bool PlanRender(const CommandLine& line, SequencePlan& plan, bool& sequence, std::string& error);
+bool PlanRender(const Request& line, SequencePlan& plan, bool& sequence, std::string& error);
 
 // The one line that names and counts the missing frames and says what is
 // done with them ("" when none is missing).

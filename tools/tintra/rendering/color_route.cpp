@@ -37,7 +37,7 @@ std::string PageColor::Route() const
     return input + (said_by.empty() ? "" : " (" + said_by + ")") + " -> " + working + " -> " + output;
 }
 
-bool ColorRoute::Prepare(const CommandLine& line, std::string& error)
+bool ColorRoute::Prepare(const Request& line, std::string& error)
 {
     raw_ = line.colorspace.empty() || line.colorspace == "raw";
     // Only a render that did not name the input's space is told, and not

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/image_io/color_conversion.h"
 #include "tools/tintra/image_io/color_space.h"
 #include "tools/tintra/image_io/image.h"
@@ -32,7 +32,7 @@ public:
     // Reads the config and checks the spaces the command line names. One
     // line on failure. A raw render reads a config only to tell encoded
     // inputs, and fails for none.
-    bool Prepare(const CommandLine& line, std::string& error);
+    bool Prepare(const Request& line, std::string& error);
     // Whether values are rendered as stored.
     bool raw() const { return raw_; }
     // A render that changes nothing is answered before any conversion.

@@ -16,7 +16,7 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/image_io/image_writer.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/rendering/render_setup.h"
 
 // A frame's input as it decodes, band by band.
@@ -91,7 +91,7 @@ bool ReadPages(ImageReader& reader, int depth, const RenderBuild& build, Frame& 
     return true;
 }
 
-void Decode(const BatchItem& item, const CommandLine& line, const PluginBuilds& builds, Frame& frame)
+void Decode(const BatchItem& item, const Request& line, const PluginBuilds& builds, Frame& frame)
 {
     std::string error;
     bool ok = false;
@@ -198,7 +198,7 @@ BandsRendered RenderBands(const LoadedPlugin& plugin, const std::vector<PluginPa
 
 }  // namespace
 
-FramePipeline::FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress)
+FramePipeline::FramePipeline(const PluginBuilds& builds, const Request& line, Progress& progress)
     : builds_(builds), line_(line), progress_(progress)
 {
 }

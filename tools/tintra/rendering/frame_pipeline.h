@@ -13,7 +13,7 @@
 
 #include "tools/aehost/effect.h"
 #include "tools/tintra/planning/batch_plan.h"
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/rendering/plugin_builds.h"
 #include "tools/tintra/reporting/progress.h"
 
@@ -21,7 +21,7 @@ class ColorRoute;
 
 class FramePipeline {
 public:
-    FramePipeline(const PluginBuilds& builds, const CommandLine& line, Progress& progress);
+    FramePipeline(const PluginBuilds& builds, const Request& line, Progress& progress);
     ~FramePipeline();
     FramePipeline(const FramePipeline&) = delete;
     FramePipeline& operator=(const FramePipeline&) = delete;
@@ -42,7 +42,7 @@ private:
     Result RenderFrame(const BatchItem& item, Frame& in);
 
     const PluginBuilds& builds_;
-    const CommandLine& line_;
+    const Request& line_;
     Progress& progress_;
     const ColorRoute* color_ = nullptr;
 

@@ -3,7 +3,7 @@
 #include "tools/tintra/rendering/ae_pixels.h"
 #include "tools/tintra/rendering/ae_plugin.h"
 #include "tools/tintra/rendering/color_route.h"
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/rendering/ofx_plugin.h"
 
 int32_t BandRows(int32_t width)

@@ -4,14 +4,14 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "tools/tintra/commands.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/rendering/render_setup.h"
+#include "tools/tintra/reporting/exit_status.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
 
-bool Load(const std::string& path, const CommandLine& line, RenderBuild& build, std::string& error)
+bool Load(const std::string& path, const Request& line, RenderBuild& build, std::string& error)
 {
     if (!LoadPlugin(path, build.plugin, error)) return false;
     build.values = build.plugin.params;
@@ -40,7 +40,7 @@ const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reade
     return builds.For(samples);
 }
 
-int PrepareBuilds(const CommandLine& line, PluginBuilds& builds)
+int PrepareBuilds(const Request& line, PluginBuilds& builds)
 {
     std::string error;
     if (!Load(line.plugin.empty() ? DefaultPluginPath() : line.plugin, line, builds.main, error)) {
@@ -88,7 +88,7 @@ int CheckBuildsTakeOptions(const PluginBuilds& builds, const std::vector<std::st
     return kExitOk;
 }
 
-int ReadDepth(const CommandLine& line, const LoadedPlugin& plugin, const ImageReader& reader)
+int ReadDepth(const Request& line, const LoadedPlugin& plugin, const ImageReader& reader)
 {
     bool float_file = false;
     for (int p = 0; p < reader.pages(); ++p) float_file = float_file || reader.header(p).format.is_floating_point();

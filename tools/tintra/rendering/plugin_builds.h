@@ -14,7 +14,7 @@
 
 #include <OpenImageIO/typedesc.h>
 
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/rendering/plugin.h"
 
 class ImageReader;
@@ -50,12 +50,12 @@ const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reade
 // The depth an opened file is read at through this build: the one asked
 // for, but a float file keeps its samples for float samples out of the OFX
 // build, and for the After Effects build, which makes them 16-bit at its edge.
-int ReadDepth(const CommandLine& line, const LoadedPlugin& plugin, const ImageReader& reader);
+int ReadDepth(const Request& line, const LoadedPlugin& plugin, const ImageReader& reader);
 
 // Loads the builds and applies the options to each. Returns kExitOk, or the
 // exit status after printing the one-line reason (an option that no build
 // takes is a usage error).
-int PrepareBuilds(const CommandLine& line, PluginBuilds& builds);
+int PrepareBuilds(const Request& line, PluginBuilds& builds);
 
 // When an option is taken by one build only, the inputs whose samples go
 // through the other are a usage error, found from their headers before

@@ -6,19 +6,20 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "tools/tintra/commands.h"
+#include "tools/tintra/base/nearest_name.h"
 #include "tools/tintra/image_io/image_writer.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/rendering/plugin_builds.h"
+#include "tools/tintra/reporting/exit_status.h"
 #include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
 
 // An option that names neither one of the tool's nor a parameter, with the
 // nearest name of either when one is close.
-std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam>& params, const std::string& name)
+std::string UnknownOption(const Request& line, const std::vector<PluginParam>& params, const std::string& name)
 {
-    std::vector<std::string> names = OwnOptions(line.command);
+    std::vector<std::string> names = line.own_options;
     for (size_t i = 0; i < params.size(); ++i) names.push_back("--" + OptionName(params[i].name));
     const std::string near = NearestName("--" + name, names);
     std::string known;
@@ -30,7 +31,7 @@ std::string UnknownOption(const CommandLine& line, const std::vector<PluginParam
 // The build a sheet of one input renders through, by the rule a render
 // follows for each frame: a colour route needs the OFX build's float path;
 // otherwise the input's samples choose.
-std::string SheetBuildPath(const CommandLine& line)
+std::string SheetBuildPath(const Request& line)
 {
     if (!line.plugin.empty()) return line.plugin;
     const std::string ofx = DefaultOfxPluginPath();
@@ -51,7 +52,7 @@ std::string SheetBuildPath(const CommandLine& line)
 
 }  // namespace
 
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
+int PrepareRender(const Request& line, LoadedPlugin& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
     if (!LoadPlugin(SheetBuildPath(line), plugin, error)) {
@@ -67,7 +68,7 @@ int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<Plu
     return kExitOk;
 }
 
-bool ApplyOptions(const CommandLine& line, std::vector<PluginParam>& values, std::string& error)
+bool ApplyOptions(const Request& line, std::vector<PluginParam>& values, std::string& error)
 {
     // An option the plug-in's declarations refuse is the user's to fix.
     std::vector<std::string> names;
@@ -86,7 +87,7 @@ bool ApplyOptions(const CommandLine& line, std::vector<PluginParam>& values, std
     return ApplyParamOptions(line.param_options, values, error);
 }
 
-void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>& values)
+void WarnOutsideSliders(const Request& line, const std::vector<PluginParam>& values)
 {
     // Taken as the host takes a typed value within the valid range, but
     // said: the slider's range is where the effect is meant to work. The
@@ -103,7 +104,7 @@ void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>&
     }
 }
 
-int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+int PrepareColorRoute(const Request& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                       ColorRoute& route)
 {
     std::string error;
@@ -121,7 +122,7 @@ int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const
     return kExitOk;
 }
 
-WriteOptions WriteOptionsOf(const CommandLine& line)
+WriteOptions WriteOptionsOf(const Request& line)
 {
     WriteOptions options;
     if (line.png_compression >= 0) options.png_compression = line.png_compression;

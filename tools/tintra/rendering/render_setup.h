@@ -3,7 +3,7 @@
 #pragma once
 
 #include "tools/aehost/effect.h"
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/rendering/effect_values.h"
 #include "tools/tintra/rendering/plugin.h"
 
@@ -11,22 +11,22 @@
 // values gets the declared parameters holding the values to render with.
 // Loads --plugin's build, else the build beside the tool that a render
 // would choose for the first input (plugin_builds.h).
-int PrepareRender(const CommandLine& line, LoadedPlugin& plugin, std::vector<PluginParam>& values);
+int PrepareRender(const Request& line, LoadedPlugin& plugin, std::vector<PluginParam>& values);
 
 // The command line's parameter options applied to one build's values;
 // false with the one-line reason when that build refuses one.
-bool ApplyOptions(const CommandLine& line, std::vector<PluginParam>& values, std::string& error);
+bool ApplyOptions(const Request& line, std::vector<PluginParam>& values, std::string& error);
 
 // Says which options lie outside their slider's range (used all the same).
-void WarnOutsideSliders(const CommandLine& line, const std::vector<PluginParam>& values);
+void WarnOutsideSliders(const Request& line, const std::vector<PluginParam>& values);
 
 // Reads the colour config and checks the spaces the command line names,
 // for a plug-in and values already prepared; a render that changes nothing
 // is left raw. Returns kExitOk, or the exit status after the reason.
 class ColorRoute;
-int PrepareColorRoute(const CommandLine& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
+int PrepareColorRoute(const Request& line, const LoadedPlugin& plugin, const std::vector<PluginParam>& values,
                       ColorRoute& route);
 
 // How the command line asks outputs to be written.
 struct WriteOptions;
-WriteOptions WriteOptionsOf(const CommandLine& line);
+WriteOptions WriteOptionsOf(const Request& line);

@@ -1,4 +1,4 @@
-#include "tools/tintra/planning/dry_run.h"
+#include "tools/tintra/dry_run.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,7 +38,7 @@ bool RoutesOf(const ColorRoute& color, const BatchItem& item, const ImageReader&
 
 // One frame: its line on stdout when it would be written or kept, else its
 // failure as the real run would say it. Returns whether it would fail.
-bool DryRunItem(const CommandLine& line, const ColorRoute& color, const BatchItem& item)
+bool DryRunItem(const Request& line, const ColorRoute& color, const BatchItem& item)
 {
     std::string error;
     try {
@@ -73,7 +73,7 @@ bool DryRunItem(const CommandLine& line, const ColorRoute& color, const BatchIte
 
 }  // namespace
 
-int DryRun(const CommandLine& line, const ColorRoute& color, const SequencePlan& plan, bool sequence)
+int DryRun(const Request& line, const ColorRoute& color, const SequencePlan& plan, bool sequence)
 {
     if (!plan.missing.empty()) {
         MissingFrames missing = MissingFrames::Error;

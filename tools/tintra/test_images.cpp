@@ -1,4 +1,4 @@
-#include "tools/tintra/image_io/test_images.h"
+#include "tools/tintra/test_images.h"
 
 #include <algorithm>
 #include <cmath>

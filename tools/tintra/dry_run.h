@@ -4,11 +4,11 @@
 // way), with the exit status the real run would have.
 #pragma once
 
-#include "tools/tintra/command_line/command_line.h"
+#include "tools/tintra/planning/request.h"
 #include "tools/tintra/planning/sequence_plan.h"
 #include "tools/tintra/rendering/color_route.h"
 
 // color: the render's colour route (its spaces are named for each frame).
 // sequence: the plan is a frame sequence's (its failed frames are listed
 // as the real run lists them).
-int DryRun(const CommandLine& line, const ColorRoute& color, const SequencePlan& plan, bool sequence);
+int DryRun(const Request& line, const ColorRoute& color, const SequencePlan& plan, bool sequence);

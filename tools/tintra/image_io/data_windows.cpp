@@ -1,4 +1,4 @@
-#include "tools/tintra/image_io/windows.h"
+#include "tools/tintra/image_io/data_windows.h"
 
 void ResetWindows(OIIO::ImageSpec& header)
 {

@@ -1,4 +1,4 @@
-#include "tools/tintra/rendering/interrupt.h"
+#include "tools/tintra/base/interrupt.h"
 
 #include <atomic>
 #include <csignal>
