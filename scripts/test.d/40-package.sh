@@ -164,6 +164,21 @@ case " ${paths[*]} " in
   *) echo "40-package: man -w tintra skipped: the package has no man page yet (no $build/tintra.1)" >&2 ;;
 esac
 
+# The farm's submitter from the package, its task found beside it, its page
+# installed; every link of a shipped page leads to a shipped file.
+/usr/bin/tintra-farm-render --help | grep -q "status" ||
+  { echo "40-package: /usr/bin/tintra-farm-render --help says nothing" >&2; exit 1; }
+[ -x /usr/lib/tintra/farm-task ] || { echo "40-package: farm-task is not beside farm-render" >&2; exit 1; }
+man -w tintra-farm-render >&2 || { echo "40-package: man -w tintra-farm-render finds no page" >&2; exit 1; }
+for page in /usr/share/doc/tintra/*.md; do
+  while read -r target; do
+    [ -e "/usr/share/doc/tintra/$target" ] ||
+      { echo "40-package: $(basename "$page") links to $target, which the package does not install" >&2; exit 1; }
+  done < <(grep -o '](\([^)#:]*\)' "$page" | sed 's/^](//' | grep -v '^$' | sort -u)
+done
+/usr/bin/tintra --version | head -n 1 | grep -Eq '^tintra [0-9]+\.[0-9]+\.[0-9]+ ' ||
+  { echo "40-package: /usr/bin/tintra --version does not start with its version" >&2; exit 1; }
+
 "${as_root[@]}" apt-get purge -y -q tintra 2>&1 | quiet_progress
 trap 'rm -rf "$work"' EXIT
 if dpkg-query -W tintra >/dev/null 2>&1; then

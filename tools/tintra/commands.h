@@ -16,3 +16,10 @@ int RunGenerate(const Request& line);
 int RunFrames(const Request& line);
 // tintra's own version and that of the plug-in it would load.
 int RunVersion(const Request& line);
+
+// For the bash completion: the words that may follow the option `previous`
+// of the command (status 0; none for a value the shell cannot know), or
+// else the effect's options and status 1, for the shell to offer files or
+// options as the word typed begins.
+int RunCompletion(const std::string& command, const std::string& previous);
+

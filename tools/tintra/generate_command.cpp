@@ -15,6 +15,7 @@
 #include "tools/tintra/image_io/color_conversion.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/image_io/output_header.h"
 #include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/rendering/render_setup.h"
 #include "tools/tintra/test_images.h"
@@ -76,17 +77,6 @@ bool PlanGenerate(const Request& line, GeneratePlan& plan)
     if (DecideWrittenPaths(plan.batch, {}, "", true, false, paths, error)) return true;
     PrintError(error);
     return false;
-}
-
-// The samples of a file as written, in the words of the summary: "8-bit",
-// "16-bit", "half float", "float".
-std::string WrittenSamples(const std::string& path)
-{
-    const QuietLibraries quiet;
-    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path);
-    if (!in) return "unknown samples";
-    const std::string name = SamplesName(in->spec());
-    return name == "half" ? "half float" : name == "float" ? "float" : name.substr(4) + "-bit";
 }
 
 // The summary: what was written and, after a signal, which frames were not.

@@ -23,7 +23,9 @@ void PrintParamHelp(const CommandLine& line)
         std::printf("\nThe effect parameters are listed here when the plug-in loads: %s\n", error.c_str());
         return;
     }
-    std::printf("\nEffect parameters of %s:\n%s", path.c_str(), ParamOptionsHelp(plugin->params()).c_str());
+    // A sheet shows every choice of its popup, which it takes no value for.
+    const int left_out = line.command == Command::Sheet ? OnlyPopup(plugin->params()) : -1;
+    std::printf("\nEffect parameters of %s:\n%s", path.c_str(), ParamOptionsHelp(plugin->params(), left_out).c_str());
 }
 
 }  // namespace
@@ -32,6 +34,8 @@ int main(int argc, char** argv)
 {
     KeepOwnMessagesApart();
     // Hidden: what the build writes beside tintra, from the option table.
+    if (argc == 5 && std::string(argv[1]) == "help" && std::string(argv[2]) == "--complete")
+        return RunCompletion(argv[3], argv[4]);
     if (argc == 3 && std::string(argv[1]) == "help") {
         const std::string what = argv[2];
         if (what == "--man" || what == "--bash-completion") {
@@ -45,6 +49,7 @@ int main(int argc, char** argv)
         PrintError(error);
         return kExitUsage;
     }
+    ReportColorLibraryLog(line.quiet);
     // A farm task or taskset's CPU set, not the machine's cores.
     if (line.threads == 0) line.threads = AllowedCpus();
     if (line.help) {

@@ -13,6 +13,7 @@
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/image_reader.h"
 #include "tools/tintra/image_io/image_writer.h"
+#include "tools/tintra/image_io/output_header.h"
 #include "tools/tintra/base/interrupt.h"
 #include "tools/tintra/reporting/library_chatter.h"
 #include "tools/tintra/rendering/plugin.h"
@@ -148,13 +149,12 @@ int WriteSheet(const Request& line, const Page& input, const std::vector<Image>&
         return kExitFailed;
     }
     if (!line.quiet)
-        // --quiet keeps errors and the summary, as for render.
+        for (const std::string& note : notes) PrintError(line.output + ": " + note);
+    // --quiet keeps errors and the summary, as for render.
+    if (!line.quiet)
         std::fprintf(Messages(), "tintra: wrote %s: %s beside its renders with each of %zu choices of %s, %dx%d, %s\n",
                      line.output.c_str(), line.inputs[0].c_str(), renders.size(), popup.name.c_str(),
-                     sheet[0].image.width, sheet[0].image.height,
-                     sheet[0].image.depth == 32   ? "float"
-                     : sheet[0].image.depth == 16 ? "16-bit"
-                                                  : "8-bit");
+                     sheet[0].image.width, sheet[0].image.height, WrittenSamples(line.output).c_str());
     if (!line.quiet)
         for (const std::string& used : route.Summary()) std::fprintf(Messages(), "tintra: %s\n", used.c_str());
     return kExitOk;

@@ -127,7 +127,12 @@ bool Apply(OptionId id, const std::string& shown, const std::string& value, Comm
     case OptionId::WorkingSpace: line.working_space = value; break;
     case OptionId::OutputColorSpace: line.output_colorspace = value; break;
     case OptionId::ColorConfig: line.colorconfig = value; break;
-    case OptionId::Ext: line.ext = value; break;
+    case OptionId::Ext:
+        // Written as the extension is, with its dot or without.
+        line.ext = value.compare(0, 1, ".") == 0 ? value.substr(1) : value;
+        if (line.ext.empty() || line.ext.find_first_of("./\\") != std::string::npos)
+            return refuse("an image extension such as exr or .tif");
+        break;
     case OptionId::Report: line.report = value; break;
     default: break;  // the switches, above
     }

@@ -50,6 +50,32 @@ std::string OptionItems(unsigned applies)
     return items;
 }
 
+// Everyday jobs, each with where it runs: the paths are the installed
+// package's (/usr/bin/tintra, its plug-ins beside it in /usr/lib/tintra).
+const char* const kExamples = R"(Grade one frame (any folder; tintra finds its plug-ins beside itself):
+  tintra render plate.png -o graded.png --hue 40 --chroma 20
+A folder of frames into another, as EXR (--ext takes exr or .exr):
+  tintra render plates/ -o graded/ --ext exr --hue 40
+A sequence, frames 1001 to 1100, through the OFX build the package installs:
+  tintra render shot.####.exr -o graded.####.exr --frames 1001-1100 \
+    --plugin /usr/OFX/Plugins/TINTRA.ofx.bundle --hue 40
+(in a build folder of the sources: --plugin build/linux/TINTRA.ofx)
+Every clip method side by side, to choose one:
+  tintra sheet plate.png -o sheet.png --hue 40 --chroma 50
+What the plug-in declares, and what colour space a file is in:
+  tintra info
+  tintra info plate.exr
+A sequence split into farm tasks of 10 frames (Slurm):
+  tintra-farm-render --chunk 10 -- tintra render shot.####.exr --frames 1001-1100 -o out/
+)";
+
+const char* const kEnvironment = R"(OCIO
+  the OpenColorIO config that --colorspace, --working-space and
+  --output-colorspace name spaces of, when --colorconfig gives none;
+  without either, tintra's built-in set (linear, sRGB, Rec709, KodakLog,
+  GammaX.Y).
+)";
+
 }  // namespace
 
 std::string ManPage()
@@ -65,6 +91,11 @@ std::string ManPage()
         page += ".SS Options\n" + OptionItems(c.applies);
         if (prose.trailer != nullptr && *prose.trailer != '\0') page += ".PP\n" + Verbatim(prose.trailer);
     }
+    page += ".SH EXAMPLES\n" + Verbatim(kExamples);
+    page += ".SH ENVIRONMENT\n" + Verbatim(kEnvironment);
+    page +=
+        ".SH \"SEE ALSO\"\n.BR tintra\\-farm\\-render (1),\n.BR oiiotool (1),\n.BR ociocheck (1);\n"
+        "the user guide, /usr/share/doc/tintra/user\\-guide.md\n";
     return page;
 }
 
@@ -81,19 +112,26 @@ std::string BashCompletion()
         }
         cases += "    " + std::string(c.name) + ") options='" + options + "' ;;\n";
     }
+    // The values of the option before the word, and the effect's own
+    // options, are tintra's to say (help --complete), from the colour config
+    // and the plug-in as they are when the user types.
     return "# bash completion for tintra, made from its option table\n"
            "_tintra()\n{\n"
-           "    local cur=${COMP_WORDS[COMP_CWORD]} options=''\n"
+           "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]} options='' words status=0\n"
+           "    local IFS=$'\\n'\n"
            "    if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
-           "        mapfile -t COMPREPLY < <(compgen -W '" +
+           "        mapfile -t COMPREPLY < <(IFS=' ' compgen -W '" +
            commands +
            " --help --version' -- \"$cur\")\n"
            "        return\n    fi\n"
            "    case ${COMP_WORDS[1]} in\n" +
            cases +
            "    esac\n"
-           "    if [[ $cur == -* ]]; then\n"
-           "        mapfile -t COMPREPLY < <(compgen -W \"$options\" -- \"$cur\")\n"
+           "    words=$(\"${COMP_WORDS[0]}\" help --complete \"${COMP_WORDS[1]}\" \"$prev\" 2>/dev/null) || status=$?\n"
+           "    if [ \"$status\" -eq 0 ]; then\n"
+           "        mapfile -t COMPREPLY < <(compgen -W \"$words\" -- \"$cur\")\n"
+           "    elif [[ $cur == -* ]]; then\n"
+           "        mapfile -t COMPREPLY < <(compgen -W \"${options// /$'\\n'}\"$'\\n'\"$words\" -- \"$cur\")\n"
            "    else\n"
            "        mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n"
            "    fi\n}\n"

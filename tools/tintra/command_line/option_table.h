@@ -48,6 +48,12 @@ enum class OptionId {
 
 // Every option of the tool, with its help: --help lists them from here, and
 // so may a man page or a shell's completion.
+// What the shell completes a value with: a file's name, words the option
+// takes (kSpaces among them standing for the colour config's spaces), or
+// nothing (a number, a list, a name of the file's own).
+inline constexpr const char* kFileValue = nullptr;
+inline constexpr const char* kSpaces = "SPACES";
+
 struct OptionSpec {
     const char* name;
     char short_name;
@@ -55,21 +61,25 @@ struct OptionSpec {
     unsigned applies;
     OptionId id;
     const char* help;
+    const char* words = "";  // what completes the value, as above
 };
 
 inline constexpr OptionSpec kOptionTable[] = {
     {"output", 'o', "OUT", kRender | kSheet | kGenerate, OptionId::Output,
-     "output file; for render, a folder when there are several inputs"},
+     "output file; for render, a folder when there are several inputs", kFileValue},
     {"depth", 'd', "TYPE", kRender | kSheet | kGenerate, OptionId::Depth,
      "the output's samples: uint8, uint10, uint12, uint16, half or float (8 and 16 are uint8 and uint16); "
-     "default: the input's, as near as the format holds. uint8 renders at 8 bits, the rest at 16"},
+     "default: the input's, as near as the format holds. uint8 renders at 8 bits, the rest at 16",
+     "uint8 uint10 uint12 uint16 half float"},
     {"compression", 0, "NAME[:Q]", kRender | kSheet | kGenerate, OptionId::Compression,
      "the output's compression as OpenImageIO names it (zip, lzw, none, rle, jpeg:90, ...); default: an EXR "
-     "input's for an EXR output, else the format's (TIFF zip, JPEG quality 98)"},
+     "input's for an EXR output, else the format's (TIFF zip, JPEG quality 98)",
+     "none zip zips lzw deflate packbits ccittrle rle piz pxr24 b44 b44a dwaa dwab jpeg webp"},
     {"png-compression", 0, "L", kRender | kSheet | kGenerate, OptionId::PngLevel,
-     "zlib level of a PNG output, 0..9 (default 1: fast)"},
+     "zlib level of a PNG output, 0..9 (default 1: fast)", "0 1 2 3 4 5 6 7 8 9"},
     {"subsampling", 0, "S", kRender | kSheet | kGenerate, OptionId::Subsampling,
-     "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)"},
+     "a JPEG output's chroma subsampling: 4:4:4, 4:2:2 or 4:2:0 (default: the input's, else 4:4:4)",
+     "4:4:4 4:2:2 4:2:0"},
     {"threads", 0, "N", kRender | kSheet, OptionId::Threads, "render threads (default: the CPUs tintra may run on)"},
     {"overwrite", 0, nullptr, kRender | kSheet, OptionId::Overwrite, "allow an output to replace one of the inputs"},
     {"no-clobber", 0, nullptr, kRender | kSheet | kGenerate, OptionId::NoClobber,
@@ -98,7 +108,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      "the sky)"},
     {"missing", 0, "M", kRender, OptionId::Missing,
      "a frame of the range that is not on disk: error (a failed frame; the default), skip, or hold (the frame "
-     "before it on disk in its place; before the first frame on disk, the first)"},
+     "before it on disk in its place; before the first frame on disk, the first)",
+     "error skip hold"},
     {"frame-offset", 0, "N", kRender, OptionId::FrameOffset,
      "a sequence's output frame numbers moved by N: --frame-offset -1000 renders 1001-1100 into 1-100"},
     {"ext", 0, "EXT", kRender, OptionId::Ext,
@@ -107,26 +118,32 @@ inline constexpr OptionSpec kOptionTable[] = {
     {"report", 0, "FILE.json", kRender, OptionId::Report,
      "write what the run did as JSON: each frame's input, output, status (rendered, kept, failed, missing, "
      "not rendered), message, seconds and build, the run's totals, tintra's version and the effect's values; "
-     "written whole or not at all (a dry run's too, marked as one); never over an input or an output"},
+     "written whole or not at all (a dry run's too, marked as one); never over an input or an output",
+     kFileValue},
     {"chunk", 0, "N", kFrames, OptionId::Chunk, "frames per list"},
     {"colorspace", 0, "SPACE", kRender | kSheet, OptionId::ColorSpace,
      "the input's colour space: auto (from the file's tags, else its format's convention), raw (the stored "
      "values as they are; the default) or a space of the colour config. Not raw: rendered in float in the "
-     "working space"},
+     "working space",
+     "auto raw SPACES"},
     {"working-space", 0, "SPACE", kRender | kSheet, OptionId::WorkingSpace,
      "the space the effect sees (default: linear light with Rec.709 primaries, the config's space that converts "
      "to its aces_interchange or cie_xyz_d65_interchange role as that does, whatever its name, else built from "
-     "that role; a config with neither is refused until this names one)"},
+     "that role; a config with neither is refused until this names one)",
+     "SPACES"},
     {"output-colorspace", 0, "SPACE", kRender | kSheet, OptionId::OutputColorSpace,
      "the output's colour space (default: the input's; for an EXR or HDR output of an encoded input, the "
      "working space, as those files hold light). Clip methods but none clip the working space's values to "
-     "0..1: use --clip none to keep a log or scene-linear range"},
+     "0..1: use --clip none to keep a log or scene-linear range",
+     "SPACES"},
     {"colorconfig", 0, "FILE", kRender | kInfo | kSheet, OptionId::ColorConfig,
      "the OpenColorIO config (default: $OCIO, else tintra's built-in linear, sRGB, Rec709, KodakLog and "
-     "GammaX.Y)"},
+     "GammaX.Y)",
+     kFileValue},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
      "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
-     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)"},
+     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)",
+     kFileValue},
     {"help", 'h', nullptr, kAll, OptionId::Help, "this text"},
 };
 

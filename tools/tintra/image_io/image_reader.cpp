@@ -93,8 +93,10 @@ bool ImageReader::ReadPageHeaders(std::string& error)
             error = "interrupted";
             return false;
         }
-        const OIIO::ImageSpec& header = input_->spec();
+        OIIO::ImageSpec header = input_->spec();
         const std::string where = PagePrefix((size_t)page);
+        const std::string profile = LeaveOutUnusableProfile(header);
+        if (!profile.empty() && profile_note_.empty()) profile_note_ = where + profile;
         if (header.deep || header.depth > 1) {
             error = where + "unsupported: " + (header.deep ? "deep image" : "volume image");
             return false;
@@ -215,11 +217,23 @@ bool ImageReader::AllocatePages(std::vector<Page>& pages, std::vector<Channels>&
         pages[i].header = header;
         pages[i].carried = DescribeCarried(header, channels[i].carried);
         pages[i].carried.whole = whole;
+        const int* colour = channels[i].colour;
+        if (channels[i].named_colour && colour[0] != colour[1] && colour[1] != colour[2] && colour[0] != colour[2]) {
+            for (int c : {colour[0], colour[1], colour[2], channels[i].alpha})
+                if (c >= 0) pages[i].colour_names.push_back(header.channel_name(c));
+        }
         // The render comes back in the colour's own samples, whatever the
         // file's other channels are stored as.
         pages[i].header.set_format(header.channelformat(channels[i].colour[0]));
         if (orientation != 1) {
             pages[i].header.attribute("Orientation", 1);
+            // Exif's pixel dimensions are the upright picture's too.
+            const OIIO::ParamValue* across = header.find_attribute("Exif:PixelXDimension");
+            const OIIO::ParamValue* down = header.find_attribute("Exif:PixelYDimension");
+            if (swapped && across != nullptr && down != nullptr) {
+                pages[i].header.attribute("Exif:PixelXDimension", down->type(), down->data());
+                pages[i].header.attribute("Exif:PixelYDimension", across->type(), across->data());
+            }
             ResetWindows(pages[i].header);  // a turned picture is a frame of its own
         }
     }
@@ -343,6 +357,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     SampleCounts counts;
     for (size_t i = 0; i < headers_.size(); ++i)
         if (!ReadPage(i, channels[i], pages[i], rows, counts, error)) return false;
+    if (!profile_note_.empty()) notes.push_back(profile_note_);
     if (!damage_.empty())
         notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");
     if (!unread_.empty())

@@ -28,6 +28,9 @@ struct Page {
     Image image;
     OIIO::ImageSpec header;
     CarriedChannels carried;  // when asked for: the channels the render leaves alone
+    // The file's own names of the colour and alpha channels (beauty.R, ...);
+    // empty for a picture whose colour is not three named channels (grey).
+    std::vector<std::string> colour_names;
 };
 
 struct Channels;
@@ -119,5 +122,6 @@ private:
     std::vector<OIIO::ImageSpec> headers_;
     std::vector<int> levels_;  // of the pages that are MIP-mapped
     std::vector<std::string> unread_;  // metadata the library does not read
+    std::string profile_note_;  // an ICC profile left out, and why
     std::vector<unsigned char> buffer_;  // one band of samples as the library reads them
 };

@@ -11,6 +11,7 @@
 #include "tools/tintra/image_io/channel_mapping.h"
 #include "tools/tintra/image_io/grey_png.h"
 #include "tools/tintra/image_io/image_formats.h"
+#include "tools/tintra/image_io/jpeg_markers.h"
 #include "tools/tintra/image_io/output_file.h"
 #include "tools/tintra/image_io/png_chunks.h"
 #include "tools/tintra/image_io/writer_state.h"
@@ -53,6 +54,7 @@ void PrepareHeaders(ImageWriter::State& s, const WriteOptions& options)
         }
         ChooseEncoding(s.format, options, header);
         if (s.format == "png") KeepLatin1Text(header, s.text_note);
+        if (s.format == "jpeg") FitJpegMarkers(header, s.text_note);
         s.wanted.push_back(SamplesName(header));
         if (s.carried[page] != nullptr) {
             std::string note;
@@ -143,6 +145,26 @@ OIIO::TypeDesc PackRows(ImageWriter::State& s, const Image& image, size_t first,
     return type;
 }
 
+// A library's error thrown through its writer (libjpeg's, which would
+// otherwise end the process; OpenEXR's) fails this file alone. The writer is
+// then unfit even to close, so it is let go unclosed; the destructor removes
+// the temporary file.
+template <typename Step>
+bool Guarded(ImageWriter::State& s, std::string& error, Step step)
+{
+    try {
+        return step();
+    } catch (const std::bad_alloc&) {
+        error = "cannot write: not enough memory for this image";
+    } catch (const std::exception& e) {
+        error = std::string("cannot write: ") + (dynamic_cast<const JpegLibraryError*>(&e) != nullptr
+                                                     ? e.what()
+                                                     : std::string("the image library failed: ") + e.what());
+    }
+    (void)s.out.release();
+    return false;
+}
+
 }  // namespace
 
 ImageWriter::ImageWriter() = default;
@@ -200,12 +222,14 @@ bool ImageWriter::Open(const std::string& path, const std::vector<OIIO::ImageSpe
         s.proxy.reset(new RecordingFile(fd));
         s.out->set_ioproxy(s.proxy.get());
     }
-    const bool ok = s.headers.size() > 1 ? s.out->open(s.temp, (int)s.headers.size(), s.headers.data())
-                                         : s.out->open(s.temp, s.headers[0]);
-    if (!ok) {
+    const bool ok = Guarded(s, error, [&] {
+        if (s.headers.size() > 1 ? s.out->open(s.temp, (int)s.headers.size(), s.headers.data())
+                                 : s.out->open(s.temp, s.headers[0]))
+            return true;
         error = s.WriteError(s.out->geterror());
         return false;
-    }
+    });
+    if (!ok) return false;
     NoteHeldSamples(s, 0);
     if (!s.proxy) s.check = WrittenCheck(WrittenCheck::KindFor(s.format, s.out->spec()));
     if (s.check.active()) s.check.StartPage(s.out->spec());
@@ -220,10 +244,12 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     if (page != s.page) {
         s.page = page;
         const CreatingFile creating;
-        if (!s.out->open(s.temp, s.headers[(size_t)page], OIIO::ImageOutput::AppendSubimage)) {
-            error = s.WriteError(s.out->geterror());
+        if (!Guarded(s, error, [&] {
+                if (s.out->open(s.temp, s.headers[(size_t)page], OIIO::ImageOutput::AppendSubimage)) return true;
+                error = s.WriteError(s.out->geterror());
+                return false;
+            }))
             return false;
-        }
         NoteHeldSamples(s, page);
         if (s.check.active()) s.check.StartPage(s.out->spec());
     }
@@ -239,12 +265,15 @@ bool ImageWriter::WriteRows(int page, const Image& image, int32_t top, int32_t b
     if (mixed) Interleave(opened, s.rows.data(), type, (int)nch, *carried, first, count, s.mixed);
     const OIIO::TypeDesc written = mixed ? OIIO::TypeUnknown : type;
     const std::vector<unsigned char>& samples = mixed ? s.mixed : s.rows;
-    if (!(s.tiles ? s.tiles->Write(*s.out, top, bottom, written, samples.data())
-                  : s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data())) ||
-        (s.proxy && s.proxy->failure != 0)) {
+    const bool ok = Guarded(s, error, [&] {
+        if ((s.tiles ? s.tiles->Write(*s.out, top, bottom, written, samples.data())
+                     : s.out->write_scanlines(y + top, y + bottom, 0, written, samples.data())) &&
+            !(s.proxy && s.proxy->failure != 0))
+            return true;
         error = s.WriteError(s.out->geterror());
         return false;
-    }
+    });
+    if (!ok) return false;
     // Mixed rows are in the file's own types: one type for all where checked (TIFF).
     if (s.check.active())
         s.check.AddRows(top, bottom, mixed ? opened.format : type, samples.data(),
@@ -257,8 +286,11 @@ bool ImageWriter::Finish(std::vector<std::string>& notes, std::string& error)
     const QuietLibraries quiet;
     State& s = *state_;
     const OIIO::ImageSpec opened = s.out->spec();
-    bool ok = s.out->close() && !(s.proxy && s.proxy->failure != 0);
-    if (!ok) error = s.WriteError(s.out->geterror());
+    bool ok = Guarded(s, error, [&] {
+        if (s.out->close() && !(s.proxy && s.proxy->failure != 0)) return true;
+        error = s.WriteError(s.out->geterror());
+        return false;
+    });
     s.out.reset();
     s.proxy.reset();
     // Read back before it takes the target's name: a writer that failed
@@ -298,7 +330,7 @@ bool WriteImageFile(const std::string& path, const std::vector<Page>& pages, con
                     std::vector<std::string>& notes, std::string& error)
 {
     std::vector<OIIO::ImageSpec> headers;
-    for (const Page& page : pages) headers.push_back(OutputHeader(page.image, &page.header));
+    for (const Page& page : pages) headers.push_back(OutputHeader(page.image, &page.header, "", page.colour_names));
     ImageWriter writer;
     if (!writer.Open(path, headers, options, error)) return false;
     for (size_t i = 0; i < pages.size(); ++i)

@@ -11,3 +11,8 @@
 // photometric interpretation, its JPEG colour space, its ICC profile), or
 // empty when nothing does.
 std::string InkColoursSaidBy(const OIIO::ImageSpec& header);
+
+// Takes out of the header an ICC profile that does not read as one (too
+// short, no signature, a stated size beyond its bytes) or that describes
+// neither RGB, grey nor inks (Lab, XYZ): the line that says so, or empty.
+std::string LeaveOutUnusableProfile(OIIO::ImageSpec& header);

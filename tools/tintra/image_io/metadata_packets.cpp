@@ -1,5 +1,6 @@
 #include "tools/tintra/image_io/metadata_packets.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -37,14 +38,15 @@ std::vector<uint32_t> TakeValues(OIIO::ImageSpec& header, const char* name)
     return values;
 }
 
-// The orientation an XMP packet states (tiff:Orientation), 0 if none.
-int XmpOrientation(const std::string& xmp)
+// Where an XMP packet states its orientation (tiff:Orientation), the digit's
+// place; npos if it states none.
+size_t XmpOrientationAt(const std::string& xmp)
 {
     size_t at = xmp.find("tiff:Orientation");
-    if (at == std::string::npos) return 0;
+    if (at == std::string::npos) return at;
     at += 16;
     while (at < xmp.size() && (xmp[at] == '=' || xmp[at] == '"' || xmp[at] == '\'' || xmp[at] == '>')) ++at;
-    return at < xmp.size() && xmp[at] >= '1' && xmp[at] <= '8' ? xmp[at] - '0' : 0;
+    return at < xmp.size() && xmp[at] >= '1' && xmp[at] <= '8' ? at : std::string::npos;
 }
 
 bool Rewrite(int fd, bool (*put)(std::vector<unsigned char>&, const std::string&), const std::string& xmp, bool& put_in,
@@ -117,16 +119,18 @@ bool PutMetadataPackets(const std::string& format, int fd, const MetadataPackets
                         const OIIO::ImageSpec& header, std::vector<std::string>& lost, std::string& error)
 {
     std::vector<TiffEntry> entries;
-    const int orientation = XmpOrientation(packets.xmp);
-    // A packet that would turn the image again is not carried.
-    const bool xmp =
-        !packets.xmp.empty() && (orientation == 0 || orientation == header.get_int_attribute("Orientation", 1));
-    if (!packets.xmp.empty() && !xmp) lost.push_back("XMP packet (its orientation no longer holds)");
+    // A packet states the orientation the pixels now have (upright, after
+    // --auto-orient), so that it does not turn them again; the rest as it was.
+    std::string packet = packets.xmp;
+    const size_t orientation = XmpOrientationAt(packet);
+    if (orientation != std::string::npos)
+        packet[orientation] = (char)('0' + std::min(std::max(header.get_int_attribute("Orientation", 1), 1), 8));
+    const bool xmp = !packet.empty();
     bool put_in = format == "tiff";
     if (xmp && (format == "jpeg" || format == "png") &&
-        !Rewrite(fd, format == "jpeg" ? PutJpegXmp : PutPngXmp, packets.xmp, put_in, error))
+        !Rewrite(fd, format == "jpeg" ? PutJpegXmp : PutPngXmp, packet, put_in, error))
         return false;
-    if (xmp && format == "tiff") entries.push_back(TiffEntry{kTiffXmp, 1, {}, packets.xmp});
+    if (xmp && format == "tiff") entries.push_back(TiffEntry{kTiffXmp, 1, {}, packet});
     // Primaries describe the samples only while they are in the input's encoding.
     const bool primaries = (!packets.white_point.empty() || !packets.primaries.empty()) && packets.colour_kept;
     if (primaries && format == "tiff") {

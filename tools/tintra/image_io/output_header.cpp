@@ -1,12 +1,14 @@
 #include "tools/tintra/image_io/output_header.h"
 
 #include <map>
+#include <memory>
 
 #include "tools/tintra/image_io/color_tags.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/png_text.h"
 #include "tools/tintra/image_io/data_windows.h"
 #include "tools/tintra/image_io/write_time.h"
+#include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
 
@@ -40,6 +42,21 @@ std::string ExrCompression(const OIIO::ImageSpec& source)
     const float level = source.get_float_attribute("openexr:dwaCompressionLevel", 0.0f);
     if (name.compare(0, 3, "dwa") != 0 || name.find(':') != std::string::npos || level <= 0.0f) return name;
     return name + ":" + std::to_string((int)(level + 0.5f));
+}
+
+// Exif and TIFF readers give the resolution's unit as its number (2 for
+// inches), which every writer ignores, taking only a word; "in" is the one
+// word for inches that all of them (JPEG's above all) take.
+void SayResolutionUnitInWords(OIIO::ImageSpec& header)
+{
+    const OIIO::ParamValue* unit = header.find_attribute("ResolutionUnit");
+    if (unit == nullptr) return;
+    if (unit->type() != OIIO::TypeString) {
+        const int code = header.get_int_attribute("ResolutionUnit", 1);
+        header.attribute("ResolutionUnit", code == 2 ? "in" : code == 3 ? "cm" : "none");
+    } else if (OIIO::Strutil::iequals(unit->get_string(), "inch")) {
+        header.attribute("ResolutionUnit", "in");
+    }
 }
 
 }  // namespace
@@ -178,7 +195,17 @@ std::string SamplesName(const OIIO::ImageSpec& header)
     return "uint" + std::to_string(bits);
 }
 
-OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, const std::string& source_format)
+std::string WrittenSamples(const std::string& path)
+{
+    const QuietLibraries quiet;
+    std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path);
+    if (!in) return "unknown samples";
+    const std::string name = SamplesName(in->spec());
+    return name == "half" ? "half float" : name == "float" ? "float" : name.substr(4) + "-bit";
+}
+
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, const std::string& source_format,
+                             const std::vector<std::string>& names)
 {
     OIIO::ImageSpec header = source != nullptr ? *source : OIIO::ImageSpec();
     KeepWindows(source != nullptr ? *source : header, image, header);
@@ -192,9 +219,13 @@ OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, 
                     : image.depth == 16 ? OIIO::TypeDesc::UINT16
                                         : OIIO::TypeDesc::UINT8;
     header.channelformats.clear();
+    SayResolutionUnitInWords(header);
     header.nchannels = image.has_alpha ? 4 : 3;
     header.channelnames = {"R", "G", "B"};
     if (image.has_alpha) header.channelnames.push_back("A");
+    // A layer keeps its names, and so does every other channel written
+    // beside it (an unprefixed R of the file stays R).
+    if (names.size() == header.channelnames.size()) header.channelnames = names;
     header.alpha_channel = image.has_alpha ? 3 : -1;
     header.z_channel = -1;
     // Kept until the writer knows the format: 10- and 12-bit samples and

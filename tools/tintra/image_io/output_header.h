@@ -40,6 +40,10 @@ void KeepLatin1Text(OIIO::ImageSpec& header, std::string& note);
 // A header's samples as the command line names them ("uint16", "half").
 std::string SamplesName(const OIIO::ImageSpec& header);
 
+// The samples of a file as written, in the words of a summary: "8-bit",
+// "16-bit", "half float", "float".
+std::string WrittenSamples(const std::string& path);
+
 // What of the source's metadata the written file no longer has.
 std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO::ImageSpec& got);
 
@@ -47,5 +51,7 @@ std::vector<std::string> LostMetadata(const OIIO::ImageSpec& wanted, const OIIO:
 // image's own size, channels and depth. An EXR source's compression stays
 // (source_format: the library's name of the source's format), for an EXR
 // output to keep unless asked otherwise; ChooseEncoding drops it for any
-// other format.
-OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, const std::string& source_format = "");
+// other format. The colour and alpha channels take names, if given (a
+// layer's, as the file names them), else R, G, B and A.
+OIIO::ImageSpec OutputHeader(const Image& image, const OIIO::ImageSpec* source, const std::string& source_format = "",
+                             const std::vector<std::string>& names = {});

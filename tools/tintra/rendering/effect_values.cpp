@@ -206,10 +206,11 @@ int OnlyPopup(const std::vector<PluginParam>& params)
     return found;
 }
 
-std::string ParamOptionsHelp(const std::vector<PluginParam>& params)
+std::string ParamOptionsHelp(const std::vector<PluginParam>& params, int left_out)
 {
     std::string text;
     for (size_t i = 0; i < params.size(); ++i) {
+        if ((int)i == left_out) continue;
         const PluginParam& p = params[i];
         std::string takes = "VALUE";
         std::string what = p.name;

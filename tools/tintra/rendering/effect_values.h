@@ -44,5 +44,6 @@ bool ApplyParamOptions(const ParamOptions& options, std::vector<PluginParam>& pa
 // declares none or several.
 int OnlyPopup(const std::vector<PluginParam>& params);
 
-// Lines for --help: each parameter's option and what it takes.
-std::string ParamOptionsHelp(const std::vector<PluginParam>& params);
+// Lines for --help: each parameter's option and what it takes; left_out,
+// if given, is a parameter the command takes no value for.
+std::string ParamOptionsHelp(const std::vector<PluginParam>& params, int left_out = -1);

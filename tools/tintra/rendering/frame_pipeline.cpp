@@ -215,7 +215,7 @@ FrameOutputs OutputsFor(const Frame& in, bool float_results)
         const int depth = float_results ? 32 : in.build->plugin->RenderedDepth(page.image.depth);
         o.images.push_back(MakeImage(page.image.width, page.image.height, depth, page.image.has_alpha));
         o.images.back().premultiplied = page.image.premultiplied;
-        o.headers.push_back(OutputHeader(o.images.back(), &page.header, in.format));
+        o.headers.push_back(OutputHeader(o.images.back(), &page.header, in.format, page.colour_names));
         o.carried.push_back(&page.carried);
         o.total_pixels += (int64_t)page.image.width * page.image.height;
     }

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
+
+#include <OpenColorIO/OpenColorIO.h>
+
+namespace OCIO = OCIO_NAMESPACE;
 #include <unistd.h>
 
 // gcc names the sanitizers with macros, clang only through __has_feature.
@@ -82,18 +86,36 @@ QuietLibraries::~QuietLibraries()
 #endif
 }
 
-std::string EscapedLine(const std::string& line)
+std::string OneLine(const std::string& text)
 {
-    std::string out;
-    for (const char c : line) {
+    std::string line;
+    for (char c : text) {
         const unsigned char byte = (unsigned char)c;
-        if (byte >= 0x20 && byte != 0x7F) {
-            out += c;
-            continue;
+        if (c == '\n' || c == '\r' || c == '\t') {
+            if (!line.empty() && line.back() != ' ') line += ' ';
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            line += escaped;
+        } else {
+            line += c;
         }
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-        out += escaped;
     }
-    return out;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+void ReportColorLibraryLog(bool quiet)
+{
+    if (quiet) {
+        OCIO::SetLoggingLevel(OCIO::LOGGING_LEVEL_NONE);
+        return;
+    }
+    OCIO::SetLoggingFunction([](const char* message) {
+        std::string line = OneLine(message != nullptr ? message : "");
+        // The library heads its lines with its own "[OpenColorIO Warning]: ".
+        const size_t head = line.find("]: ");
+        if (line.compare(0, 1, "[") == 0 && head != std::string::npos) line.erase(0, head + 3);
+        if (!line.empty()) std::fprintf(Messages(), "tintra: OpenColorIO: %s\n", line.c_str());
+    });
 }

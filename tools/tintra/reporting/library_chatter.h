@@ -16,11 +16,6 @@ void KeepOwnMessagesApart();
 // KeepOwnMessagesApart.
 std::FILE* Messages();
 
-// A line for the terminal: each control byte in it (of a file's name, of a
-// library's message) written as \xHH, so that nothing a line quotes can move
-// the cursor, recolour the terminal or break the line in two.
-std::string EscapedLine(const std::string& line);
-
 // For the lifetime of the object, descriptor 2 is /dev/null (if
 // KeepOwnMessagesApart was called), and in a build with AddressSanitizer what
 // is allocated on this thread is left out of the leak check. Nests, and is
@@ -32,3 +27,12 @@ public:
     QuietLibraries(const QuietLibraries&) = delete;
     QuietLibraries& operator=(const QuietLibraries&) = delete;
 };
+
+// Text as one line of tintra's messages: line breaks as spaces, other
+// control bytes (a terminal's escapes in a quoted file) as \xNN, so that a
+// library's words cannot spread over lines or drive the terminal.
+std::string OneLine(const std::string& text);
+
+// OpenColorIO's own log (its warnings about a config) as tintra's lines,
+// "tintra: OpenColorIO: ...", none when quiet.
+void ReportColorLibraryLog(bool quiet);

@@ -145,7 +145,7 @@ void Progress::message(const std::string& line)
 void Progress::announce(const std::string& line)
 {
     if (live_) std::fprintf(Messages(), "\r\033[K");
-    std::fprintf(Messages(), "%s\n", EscapedLine(line).c_str());
+    std::fprintf(Messages(), "%s\n", OneLine(line).c_str());
     if (live_) draw();
 }
 
@@ -173,6 +173,6 @@ void Progress::finish(bool interrupted, const std::string& destination)
     if (kept_ > 0) std::fprintf(Messages(), "%d kept, ", kept_);
     std::fprintf(Messages(), "%d failed%s, %.1f s", failed_, interrupted ? ", interrupted" : "", seconds);
     if (rendered > 0 && seconds > 0.0) std::fprintf(Messages(), " (%.2f frames/s)", rendered / seconds);
-    if (rendered > 0) std::fprintf(Messages(), "; written to %s", EscapedLine(destination).c_str());
+    if (rendered > 0) std::fprintf(Messages(), "; written to %s", OneLine(destination).c_str());
     std::fprintf(Messages(), "\n");
 }

@@ -92,6 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{{"render", "a.png", "-o", "b.png", "--max-pixels", "901M"}, "at most 900M"},
                     UsageCase{{"render", "a.png", "-o", "b.png", "--compression", "jpeg:101"}, "quality 0..100"},
                     UsageCase{{"render", "a.png", "-o", "b.png", "--compression", "foo"}, "--compression: 'foo'"},
+                    UsageCase{{"render", "a/", "-o", "b/", "--ext", "."}, "--ext: '.' is not an image extension"},
+                    UsageCase{{"render", "a/", "-o", "b/", "--ext", "../x.png"}, "--ext: '../x.png'"},
                     UsageCase{{"generate", "chart", "-o", "c.png", "--quite"}, "(did you mean --quiet?)"},
                     UsageCase{{"render", "a.png", "-o", "b.png", "-oc.png"}, "-o is given twice ('b.png' and 'c.png')"},
                     UsageCase{{"render", "s.#.png", "-o", "g/", "--frames", "1-9", "--frames=5"},

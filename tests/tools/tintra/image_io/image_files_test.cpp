@@ -9,6 +9,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "effect/identity.h"
 #include "tests/tools/tintra/tool_fixture.h"
 #include "tools/tintra/image_io/channel_mapping.h"
 
@@ -461,7 +462,11 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  Expand::Same,
                  [](const ScratchDir&, const ToolRun& run) {
-                     EXPECT_EQ(run.out.find("tintra 1."), 0u) << run.out;
+                     // The package's version, plainly; the version word is the plug-in's line.
+                     const std::string version = std::to_string(identity::kMajorVersion) + "." +
+                                                 std::to_string(identity::kMinorVersion) + "." +
+                                                 std::to_string(identity::kFixVersion);
+                     EXPECT_EQ(run.out.find("tintra " + version + " (OpenImageIO "), 0u) << run.out;
                      EXPECT_NE(run.out.find("\nplug-in " + PluginPath() + " 1."), std::string::npos) << run.out;
                  }}),
     [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });

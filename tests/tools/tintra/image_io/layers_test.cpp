@@ -21,6 +21,7 @@ struct LayerCase {
     int status;
     const char* message;  // in the error or a note; "" for none
     std::vector<std::string> carried;  // channels written back unchanged
+    std::vector<std::string> names = {};  // the output's channel names in the library's order, if checked
 };
 
 void PrintTo(const LayerCase& c, std::ostream* out) { *out << c.name; }
@@ -72,6 +73,11 @@ TEST_P(Layers, ChooseColourAndCarryTheRest)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     if (c.status != 0) return;
+    if (!c.names.empty()) {
+        auto back = OIIO::ImageInput::open(out);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->spec().channelnames, c.names);
+    }
     for (const std::string& name : c.carried) {
         OIIO::ImageSpec written;
         const std::vector<unsigned char> before = StoredChannel(in, name, nullptr);
@@ -123,7 +129,23 @@ INSTANTIATE_TEST_SUITE_P(
                   "exr",
                   0,
                   "",
-                  {"Z"}},
+                  {"Z"},
+                  {"Z", "beauty.R", "beauty.G", "beauty.B"}},
+        LayerCase{"layer_named_beside_unprefixed_colour",
+                  {{"R", kHalf},
+                   {"G", kHalf},
+                   {"B", kHalf},
+                   {"A", kHalf},
+                   {"beauty.R", kHalf},
+                   {"beauty.G", kHalf},
+                   {"beauty.B", kHalf},
+                   {"beauty.A", kHalf}},
+                  {"--layer", "beauty"},
+                  "exr",
+                  0,
+                  "",
+                  {"R", "G", "B", "A"},
+                  {"R", "G", "B", "A", "beauty.R", "beauty.G", "beauty.B", "beauty.A"}},
         LayerCase{"two_layers_refused", kTwoLayers, {}, "exr", 1, "2 colour layers (albedo, beauty); choose one", {}},
         LayerCase{"layer_named", kTwoLayers, {"--layer", "beauty"}, "exr", 0, "", {"albedo.R", "albedo.G", "albedo.B"}},
         LayerCase{"layer_absent",

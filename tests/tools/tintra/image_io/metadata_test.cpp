@@ -5,12 +5,16 @@
 // the moment of writing.
 #include <algorithm>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
 #include <tiffio.h>
 #include <gtest/gtest.h>
 
 #include <OpenImageIO/imageio.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/tintra/image_io/jpeg_markers.h"
 
 namespace {
 
@@ -38,6 +42,10 @@ Chunks ChunksOf(const Bytes& file)
 
 // A big-endian Exif block with one entry: ResolutionUnit = inch.
 const Bytes kExif = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x28, 0, 3, 0, 0, 0, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0};
+// The same with 72 pixels per inch each way, which a pHYs chunk states per metre.
+const Bytes kExif72 = {'M',  'M',  0, 42, 0, 0, 0, 8, 0, 3,  0x01, 0x1A, 0,    5,    0, 0, 0, 1,  0, 0, 0, 50,
+                       0x01, 0x1B, 0, 5,  0, 0, 0, 1, 0, 0,  0,    58,   0x01, 0x28, 0, 3, 0, 0,  0, 1, 0, 2,
+                       0,    0,    0, 0,  0, 0, 0, 0, 0, 72, 0,    0,    0,    1,    0, 0, 0, 72, 0, 0, 0, 1};
 
 struct MetadataCase {
     const char* name;
@@ -120,6 +128,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "written to"},
         MetadataCase{
             "exif_kept_with_its_resolution_unit", 2, {{"eXIf", kExif}}, {}, {{"eXIf", kExif}}, {}, "written to"},
+        MetadataCase{"exif_resolution_in_inches_stated_per_metre",
+                     2,
+                     {{"eXIf", kExif72}},
+                     {},
+                     {{"eXIf", kExif72}, {"pHYs", {0, 0, 0x0B, 0x12, 0, 0, 0x0B, 0x12, 1}}},
+                     {},
+                     "written to"},
         MetadataCase{"latin1_text_kept_as_latin1",
                      2,
                      {{"tEXt", B(std::string("Comment\0caf\xE9", 12))}},
@@ -176,6 +191,8 @@ std::vector<unsigned char> Profile(const std::string& space)
     return icc;
 }
 
+const char kIccSignature[] = "acsp";
+
 struct PacketCase {
     const char* name;
     const char* in;  // "jpg", or "tif" with primaries and a white point
@@ -186,7 +203,19 @@ struct PacketCase {
     bool xmp_kept;  // the packet is in the output as it was
     bool comment_kept;  // the JPEG input's Exif UserComment is in the output as it was
     int exif_colour_space;  // as the output states it; 0: none expected
+    size_t description = 0;  // bytes of a TIFF input's ImageDescription
+    int orientation = 1;  // of a JPEG input 8x6, its packet and Exif saying so; rendered with --auto-orient if not 1
 };
+
+// The packet stating an orientation, for a JPEG input turned.
+std::string PacketOf(const PacketCase& c, int orientation)
+{
+    if (c.orientation == 1) return kXmp;
+    std::string xmp = kXmp;
+    xmp.insert(xmp.find(" grade:Look"), " xmlns:tiff=\"http://ns.adobe.com/tiff/1.0/\" tiff:Orientation=\"" +
+                                            std::to_string(orientation) + "\"");
+    return xmp;
+}
 
 void PrintTo(const PacketCase& c, std::ostream* out) { *out << c.name; }
 
@@ -194,7 +223,9 @@ void WriteInput(const std::string& path, const PacketCase& c)
 {
     const RawImage raw = MakeRaw(8, 6, 8, 3, 3);
     std::vector<unsigned char> rows(raw.samples.begin(), raw.samples.end());
-    const std::vector<unsigned char> icc = c.icc.empty() ? std::vector<unsigned char>() : Profile(c.icc);
+    const std::vector<unsigned char> icc = c.icc.empty()      ? std::vector<unsigned char>()
+                                           : c.icc == "short" ? std::vector<unsigned char>{0, 0, 0, 4}
+                                                              : Profile(c.icc);
     if (std::string(c.in) == "tif") {
         TIFF* t = TIFFOpen(path.c_str(), "w");
         const float primaries[] = {0.64f, 0.33f, 0.21f, 0.71f, 0.15f, 0.06f}, white[] = {0.3127f, 0.329f};
@@ -207,11 +238,17 @@ void WriteInput(const std::string& path, const PacketCase& c)
         TIFFSetField(t, TIFFTAG_WHITEPOINT, white);
         TIFFSetField(t, TIFFTAG_XMLPACKET, (uint32_t)kXmp.size(), kXmp.data());
         if (!icc.empty()) TIFFSetField(t, TIFFTAG_ICCPROFILE, (uint32_t)icc.size(), icc.data());
+        if (c.description > 0) TIFFSetField(t, TIFFTAG_IMAGEDESCRIPTION, std::string(c.description, 'd').c_str());
         for (uint32_t y = 0; y < 6; ++y) TIFFWriteScanline(t, &rows[y * 24], y, 0);
         TIFFClose(t);
         return;
     }
     OIIO::ImageSpec header(8, 6, 3, OIIO::TypeDesc::UINT8);
+    if (c.orientation != 1) {
+        header.attribute("Orientation", c.orientation);
+        header.attribute("Exif:PixelXDimension", 8);
+        header.attribute("Exif:PixelYDimension", 6);
+    }
     if (!icc.empty())
         header.attribute("ICCProfile", OIIO::TypeDesc(OIIO::TypeDesc::UINT8, (int)icc.size()), icc.data());
     auto out = OIIO::ImageOutput::create(path);
@@ -219,8 +256,8 @@ void WriteInput(const std::string& path, const PacketCase& c)
     // The packet and a comment as another application writes them, in APP1
     // segments after the start.
     std::vector<unsigned char> file = ReadBytes(path);
-    for (const std::string& body :
-         std::vector<std::string>{std::string("http://ns.adobe.com/xap/1.0/\0", 29) + kXmp, kExifBlock}) {
+    for (const std::string& body : std::vector<std::string>{
+             std::string("http://ns.adobe.com/xap/1.0/\0", 29) + PacketOf(c, c.orientation), kExifBlock}) {
         std::vector<unsigned char> segment = {0xFF, 0xE1, (unsigned char)((body.size() + 2) >> 8),
                                               (unsigned char)(body.size() + 2)};
         segment.insert(segment.end(), body.begin(), body.end());
@@ -237,17 +274,26 @@ TEST_P(Packets, CarriedOrSaidAndTheSameEveryTime)
     ScratchDir dir;
     const std::string in = dir.path(std::string("in.") + c.in), out = dir.path(std::string("out.") + c.out);
     WriteInput(in, c);
-    const ToolRun run = RunTintra({"render", in, "-o", out, "--hue", "40"});
+    std::vector<std::string> args = {"render", in, "-o", out, "--hue", "40"};
+    if (c.orientation != 1) args.push_back("--auto-orient");
+    const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, c.status) << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     if (c.status != 0) return;
     const std::vector<unsigned char> first = ReadBytes(out);
-    EXPECT_EQ(std::search(first.begin(), first.end(), kXmp.begin(), kXmp.end()) != first.end(), c.xmp_kept);
+    const std::string xmp = PacketOf(c, 1);
+    EXPECT_EQ(std::search(first.begin(), first.end(), xmp.begin(), xmp.end()) != first.end(), c.xmp_kept);
     EXPECT_EQ(std::search(first.begin(), first.end(), kComment.begin(), kComment.end()) != first.end(), c.comment_kept);
+    EXPECT_EQ(std::search(first.begin(), first.end(), kIccSignature, kIccSignature + 4) != first.end(),
+              !c.icc.empty() && c.status == 0 && c.message.find("ICC profile") == std::string::npos);
     auto back = OIIO::ImageInput::open(out);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->spec().get_int_attribute("Exif:ColorSpace", 0), c.exif_colour_space);
     EXPECT_EQ(back->spec().find_attribute("DateTime"), nullptr) << "the input has none";
+    if (c.orientation >= 5) {
+        EXPECT_EQ(back->spec().get_int_attribute("Exif:PixelXDimension"), 6);
+        EXPECT_EQ(back->spec().get_int_attribute("Exif:PixelYDimension"), 8);
+    }
     back.reset();
     if (std::string(c.in) == "tif" && std::string(c.out) == "tif") {
         TIFF* t = TIFFOpen(out.c_str(), "r");
@@ -258,7 +304,8 @@ TEST_P(Packets, CarriedOrSaidAndTheSameEveryTime)
     }
     // Nothing of the time or the temporary name of writing: a second render
     // is the same file.
-    ASSERT_EQ(RunTintra({"render", in, "-o", out, "--hue", "40", "--overwrite"}).status, 0);
+    args.push_back("--overwrite");
+    ASSERT_EQ(RunTintra(args).status, 0);
     EXPECT_TRUE(ReadBytes(out) == first);
 }
 
@@ -274,7 +321,40 @@ INSTANTIATE_TEST_SUITE_P(
         PacketCase{"other_rgb_profile_stays_uncalibrated_in_jpeg", "jpg", "RGB ", "jpg", 0, "written to", true, true,
                    65535},
         PacketCase{"comment_and_uncalibrated_into_tiff", "jpg", "RGB ", "tif", 0, "written to", true, true, 65535},
-        PacketCase{"cmyk_profile_refused", "jpg", "CMYK", "jpg", 1, "unsupported: CMYK samples", false, false, 0}),
+        PacketCase{"cmyk_profile_refused", "jpg", "CMYK", "jpg", 1, "unsupported: CMYK samples", false, false, 0},
+        PacketCase{"lab_profile_left_out_with_a_line", "jpg", "Lab ", "jpg", 0,
+                   "its ICC profile describes Lab samples, and the file's are RGB or grey: left out", true, true, 1},
+        PacketCase{"short_profile_left_out_of_a_png", "jpg", "short", "png", 0,
+                   "its ICC profile does not read as one (4 bytes): left out", true, false, 0},
+        PacketCase{"short_profile_left_out_of_a_tiff", "tif", "short", "jpg", 0,
+                   "its ICC profile does not read as one (4 bytes): left out", true, false, 0},
+        PacketCase{"turned_upright_packet_and_exif_dimensions_follow", "jpg", "", "jpg", 0, "written to", true, true, 1,
+                   0, 6},
+        PacketCase{"description_beyond_a_jpeg_marker_left_out", "tif", "", "jpg", 0,
+                   "a JPEG marker holds 64 KB: left out the input's ImageDescription", true, false, 0, 70000}),
     [](const testing::TestParamInfo<PacketCase>& info) { return std::string(info.param.name); });
+
+// libjpeg's own handler ends the process on an error (here, a marker
+// longer than a marker holds); tintra's makes it an exception, which fails
+// the file being written alone.
+TEST(JpegErrors, ThrownNotExited)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &bytes, &size);
+    info.image_width = info.image_height = 1;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    const std::vector<unsigned char> comment(70000, 'c');
+    EXPECT_THROW(jpeg_write_marker(&info, JPEG_COM, comment.data(), (unsigned)comment.size()), JpegLibraryError);
+    jpeg_destroy_compress(&info);
+    std::free(bytes);
+}
 
 }  // namespace

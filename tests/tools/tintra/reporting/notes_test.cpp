@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/tintra/reporting/library_chatter.h"
 
 namespace {
 
@@ -69,5 +70,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {{kKept, 0}, {"1 of 4 frames rendered, 3 kept, 0 failed", 1}}},
         NotesCase{"quiet_keeps_errors", {"-q"}, 0, true, {{"f2.png: ", 1}, {"3 of 4 frames rendered, 1 failed", 1}}}),
     [](const testing::TestParamInfo<NotesCase>& info) { return std::string(info.param.name); });
+
+// A library's words (an OpenColorIO error quoting a LUT file) as one line
+// that cannot drive the terminal.
+TEST(OneLine, BreaksAndControlBytes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"line one\nline two\r\n", "line one line two"},
+        {"\x1B[2Jcleared\a", "\\x1b[2Jcleared\\x07"},
+        {"tab\tand\x7F", "tab and\\x7f"},
+        {"caf\xC3\xA9 kept", "caf\xC3\xA9 kept"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OneLine(c.first), c.second) << c.first;
+}
 
 }  // namespace
