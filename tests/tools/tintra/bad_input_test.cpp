@@ -284,6 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "--clip does not apply to 'sheet' (a sheet shows every choice of Clip Method)"},
         BadCase{"value_missing", kGoodPng, RenderWith({"--chroma"}), 2, "--chroma needs a value"},
+        BadCase{"mix_with_an_ae_build", kGoodPng, RenderWith({"--mix", "0.5", "--plugin", PluginPath()}), 2,
+                "unknown option '--mix'"},
         // Whether an option is unknown or a parameter lacking its value is
         // the plug-in's declarations' to say.
         BadCase{"unknown_switch", kGoodPng, RenderWith({"--dryrun"}), 2,
