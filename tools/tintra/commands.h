@@ -22,4 +22,3 @@ int RunVersion(const Request& line);
 // else the effect's options and status 1, for the shell to offer files or
 // options as the word typed begins.
 int RunCompletion(const std::string& command, const std::string& previous);
-
