@@ -134,7 +134,7 @@ int RenderPlanned(const Request& line, const PluginBuilds& builds, const ColorRo
     ReportTotals totals = CountFrames(frames);
     totals.interrupted = interrupted;
     totals.seconds = progress.seconds();
-    return WriteReport(paths, RunOf(builds.main.values, false), frames, totals, status);
+    return WriteReport(paths, RunOf(builds.Options().values, false), frames, totals, status);
 }
 
 }  // namespace
@@ -173,7 +173,7 @@ int RunRender(const Request& line)
     if (line.dry_run) {
         std::vector<ReportFrame> frames = PlannedFrames(line.inputs[0], sequence_plan);
         const int status = DryRun(line, color, sequence_plan, sequence, frames);
-        return WriteReport(paths, RunOf(builds.main.values, true), frames, CountFrames(frames), status);
+        return WriteReport(paths, RunOf(builds.Options().values, true), frames, CountFrames(frames), status);
     }
     bool made = plan.folder.empty() || MakeFolders(plan.folder, error);
     for (size_t i = 0; made && i < plan.subfolders.size(); ++i) made = MakeFolders(plan.subfolders[i], error);

@@ -284,6 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                 2,
                 "--clip does not apply to 'sheet' (a sheet shows every choice of Clip Method)"},
         BadCase{"value_missing", kGoodPng, RenderWith({"--chroma"}), 2, "--chroma needs a value"},
+        BadCase{"mix_with_an_ae_build", kGoodPng, RenderWith({"--mix", "0.5", "--plugin", PluginPath()}), 2,
+                "unknown option '--mix'"},
         // Whether an option is unknown or a parameter lacking its value is
         // the plug-in's declarations' to say.
         BadCase{"unknown_switch", kGoodPng, RenderWith({"--dryrun"}), 2,
@@ -427,7 +429,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"colorspace_empty", kGoodPng, RenderWith({"--output-colorspace", ""}), 2,
                 "--output-colorspace: '' is not a colour space"},
         BadCase{"colorspace_unknown", kGoodPng, RenderWith({"--colorspace", "\x1b]0;x\x07"}), 2,
-                "--colorspace \\x1b]0;x\\x07: not a space of"}),
+                "--colorspace \\x1b]0;x\\x07: not a space of"},
+        BadCase{"colorspace_gamma_too_high", kGoodPng, RenderWith({"--colorspace", "Gamma100.0001"}), 2,
+                "--colorspace Gamma100.0001: gamma 100.0001 is outside 0.01..100"},
+        BadCase{"output_colorspace_gamma_too_high", kGoodPng,
+                RenderWith({"--colorspace", "auto", "--output-colorspace", "gamma1e30"}), 2,
+                "--output-colorspace gamma1e30: gamma 1e30 is outside 0.01..100"},
+        BadCase{"working_space_gamma_too_low", kGoodPng,
+                RenderWith({"--colorspace", "auto", "--working-space", "Gamma0.0001"}), 2,
+                "--working-space Gamma0.0001: gamma 0.0001 is outside 0.01..100"}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 // With several inputs the good ones are still rendered, and the summary

@@ -36,7 +36,9 @@ to 8- or 16-bit RGB(A); a grey PNG whose render is still grey (as at Hue 0,
 Chroma 0) is written as a grey PNG. Without --plugin each file goes through the build
 for its own samples: 8-bit files through TINTRA.so, 16-bit and float files
 through the OFX build beside tintra (TINTRA.ofx), which keeps all 65,536
-levels of a 16-bit file and renders float files in float: nothing is clipped but what
+levels of a 16-bit file; a parameter only the OFX build declares (--mix) sends
+8-bit files there too, whose 8-bit renders are TINTRA.so's. It renders
+float files in float: nothing is clipped but what
 the clip method does (--clip none keeps values above 1 and below 0), and they
 are written as float (half stays half). Through an After Effects build float
 samples are clipped to 0..1 and rendered at 16 bits, with a warning counting

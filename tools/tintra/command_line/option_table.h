@@ -142,7 +142,8 @@ inline constexpr OptionSpec kOptionTable[] = {
      kFileValue},
     {"plugin", 0, "PATH", kRender | kInfo | kSheet, OptionId::Plugin,
      "plug-in: an After Effects binary, or an OFX .ofx.bundle or .ofx (default, chosen per file: TINTRA.so "
-     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones)",
+     "beside tintra for 8-bit files, TINTRA.ofx for 16-bit and float ones and for every file when a parameter "
+     "only it declares, --mix, is set)",
      kFileValue},
     {"help", 'h', nullptr, kAll, OptionId::Help, "this text"},
 };

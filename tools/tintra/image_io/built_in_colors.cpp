@@ -1,5 +1,8 @@
 #include "tools/tintra/image_io/built_in_colors.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include <OpenImageIO/strutil.h>
@@ -28,7 +31,8 @@ colorspaces:
 OCIO::TransformRcPtr ExponentOf(float gamma, OCIO::TransformDirection direction)
 {
     OCIO::ExponentTransformRcPtr t = OCIO::ExponentTransform::Create();
-    const double g = gamma;
+    // 0.01 read as float lies just below the bound in double.
+    const double g = std::max((double)gamma, kGammaLeast);
     t->setValue({g, g, g, 1.0});
     t->setDirection(direction);
     return t;
@@ -42,6 +46,13 @@ OCIO::TransformRcPtr Between(const std::string& from, const std::string& to)
     return t;
 }
 
+// The exponent of any name "GammaX.Y", NaN for other names.
+float AnyGammaOf(const std::string& name)
+{
+    if (!OIIO::Strutil::istarts_with(name, "gamma") || !OIIO::Strutil::string_is_float(name.substr(5))) return NAN;
+    return OIIO::Strutil::from_string<float>(name.substr(5));
+}
+
 }  // namespace
 
 OCIO::ConstConfigRcPtr BuiltInColorConfig()
@@ -52,9 +63,17 @@ OCIO::ConstConfigRcPtr BuiltInColorConfig()
 
 float GammaOfName(const std::string& name)
 {
-    if (!OIIO::Strutil::istarts_with(name, "gamma") || !OIIO::Strutil::string_is_float(name.substr(5))) return 0.0f;
-    const float gamma = OIIO::Strutil::from_string<float>(name.substr(5));
-    return gamma > 0.0f ? gamma : 0.0f;
+    const float gamma = AnyGammaOf(name);
+    return gamma >= (float)kGammaLeast && gamma <= (float)kGammaMost ? gamma : 0.0f;
+}
+
+std::string GammaRefusal(const std::string& name)
+{
+    const float gamma = AnyGammaOf(name);
+    if (std::isnan(gamma) || GammaOfName(name) > 0.0f) return "";
+    char range[64];
+    std::snprintf(range, sizeof range, "%g..%g", kGammaLeast, kGammaMost);
+    return "gamma " + name.substr(5) + " is outside " + range;
 }
 
 OCIO::ConstProcessorRcPtr BuiltInProcessor(const OCIO::ConstConfigRcPtr& config, const std::string& from,

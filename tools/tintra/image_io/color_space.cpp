@@ -157,6 +157,8 @@ std::string ColorSpaces::Find(const std::string& name) const
     return built_in_ && GammaOfName(name) > 0.0f ? name : "";
 }
 
+std::string ColorSpaces::Unusable(const std::string& name) const { return built_in_ ? GammaRefusal(name) : ""; }
+
 OCIO::ConstCPUProcessorRcPtr ColorSpaces::Processor(const std::string& from, const std::string& to,
                                                     std::string& reason) const
 {
@@ -235,13 +237,15 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
     std::string missing;  // the first tag the config cannot convert
     const auto take = [&](const std::string& space, bool linear, const std::string& said_by, const std::string& named) {
         if (!found.space.empty()) return;
-        if (space.empty() && missing.empty()) missing = named;
+        if (space.empty() && missing.empty() && !named.empty()) missing = named + " names no space of " + config_name_;
         if (!space.empty()) found = FileEncoding{space, said_by, linear, ""};
     };
     const auto take_kind = [&](const char* kind, const std::string& said_by, const std::string& named) {
         if (kind != nullptr) take(Known(kind), KindNamed(kind)->linear, said_by, named);
     };
     const auto take_name = [&](const std::string& name, const std::string& said_by) {
+        const std::string why = Unusable(name);
+        if (!why.empty() && found.space.empty() && missing.empty()) missing = said_by + " is not usable: " + why;
         take(Find(name), IsLinear(Find(name)), said_by, said_by);
     };
 
@@ -268,7 +272,7 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
         if (p != nullptr)
             take_kind(p->kind, said_by, said_by);
         else if (found.space.empty() && missing.empty())
-            missing = "its chromaticities (primaries tintra does not know)";
+            missing = "its chromaticities (primaries tintra does not know) names no space of " + config_name_;
     }
     const std::string transfer = header.get_string_attribute("dpx:Transfer");
     take_kind(KindOfDpxTransfer(transfer), "its transfer characteristic (\"" + transfer + "\")", "");
@@ -286,8 +290,7 @@ FileEncoding ColorSpaces::Detect(const std::string& format, const OIIO::ImageSpe
     if (found.space.empty() || !missing.empty())
         found.note = found.space.empty() ? config_name_ + " has no " + convention_kind + " space for " + convention +
                                                ": name the input's space with --colorspace"
-                                         : missing + " names no space of " + config_name_ + ": read as " + found.space +
-                                               " by " + found.said_by;
+                                         : missing + ": read as " + found.space + " by " + found.said_by;
     return found;
 }
 

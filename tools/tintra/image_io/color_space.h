@@ -43,6 +43,9 @@ public:
     // case or by an alias or a role; "" if the config has none. The
     // built-in set also knows "GammaX.Y".
     std::string Find(const std::string& name) const;
+    // Why Find has no space for a name the built-in set would know but for
+    // its value (a gamma beyond the exponents it converts); "" otherwise.
+    std::string Unusable(const std::string& name) const;
     // The config's scene_linear role, the built-in set's linear.
     std::string SceneLinear() const;
     // The effect's working space, linear light with Rec.709 primaries: the

@@ -12,8 +12,11 @@ bool FindSpace(const ColorSpaces& spaces, const std::string& option, const std::
 {
     space = spaces.Find(name);
     if (!space.empty()) return true;
-    error = option + " " + name + ": not a space of " + spaces.config_name() + " (it has " +
-            OIIO::Strutil::join(spaces.Names(), ", ") + ")";
+    const std::string why = spaces.Unusable(name);
+    error = option + " " + name + ": " +
+            (!why.empty() ? why + ", the exponents tintra converts"
+                          : "not a space of " + spaces.config_name() + " (it has " +
+                                OIIO::Strutil::join(spaces.Names(), ", ") + ")");
     return false;
 }
 

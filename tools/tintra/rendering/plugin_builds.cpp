@@ -30,7 +30,7 @@ bool TakesOfxBuild(OIIO::TypeDesc samples)
 const RenderBuild& PluginBuilds::For(OIIO::TypeDesc samples) const
 {
     if (route != nullptr) return *route;
-    return ofx != nullptr && TakesOfxBuild(samples) ? *ofx : main;
+    return ofx != nullptr && (ofx_params || TakesOfxBuild(samples)) ? *ofx : main;
 }
 
 const RenderBuild& BuildFor(const PluginBuilds& builds, const ImageReader& reader)
@@ -65,6 +65,7 @@ int PrepareBuilds(const Request& line, PluginBuilds& builds)
         PrintError(builds.main.refused);
         return kExitUsage;
     }
+    builds.ofx_params = taken == builds.ofx.get() && SetsParamOnlyOf(line, builds.ofx->values, builds.main.values);
     WarnOutsideSliders(line, taken->values);
     return kExitOk;
 }

@@ -3,9 +3,12 @@
 // samples: 8-bit files through the After Effects build, 16-bit and float
 // files through the OFX build beside the tool (its short path keeps all
 // 65,536 levels, so that Hue 0 / Chroma 0 gives the file back bit for bit;
-// its float path keeps values unclipped). With --plugin every frame goes
-// through the build it names. Chosen per frame, never per run, so that a
-// frame renders the same whatever else is in its run or chunk.
+// its float path keeps values unclipped). A command line that sets a
+// parameter only the OFX build declares (Mix) sends every file through the
+// OFX build, whose 8-bit renders are the After Effects build's. With
+// --plugin every frame goes through the build it names. Chosen per frame
+// from its file and the command line, never from the rest of the run, so
+// that a frame renders the same whatever else is in its run or chunk.
 #pragma once
 
 #include <memory>
@@ -33,9 +36,14 @@ struct PluginBuilds {
     // With a colour route every frame goes through this build's float path;
     // null for a raw render.
     const RenderBuild* route = nullptr;
+    // The command line sets a parameter that only the OFX build declares:
+    // every file goes through it.
+    bool ofx_params = false;
 
     // The build for a file whose samples are of this type.
     const RenderBuild& For(OIIO::TypeDesc samples) const;
+    // The build whose values hold the command line's options.
+    const RenderBuild& Options() const { return main.refused.empty() || ofx == nullptr ? main : *ofx; }
 };
 
 // The rule every choice of a build beside the tool follows: whether samples

@@ -50,23 +50,50 @@ std::string SheetBuildPath(const Request& line)
     return TakesOfxBuild(in->spec().format) ? ofx : DefaultPluginPath();
 }
 
+// A parameter only the OFX build declares takes a sheet there, as it takes
+// each file of a render: true with that build and its values when the
+// command line sets one and the build takes every option.
+bool TakeOfxParams(const Request& line, const std::string& path, std::unique_ptr<Plugin>& plugin,
+                   std::vector<PluginParam>& values)
+{
+    const std::string ofx = DefaultOfxPluginPath();
+    if (!line.plugin.empty() || path == ofx || access(ofx.c_str(), R_OK) != 0) return false;
+    std::string ignored;
+    std::unique_ptr<Plugin> other = LoadPlugin(ofx, ignored);
+    if (!other) return false;
+    std::vector<PluginParam> other_values = other->params();
+    if (!ApplyOptions(line, other_values, ignored) || !SetsParamOnlyOf(line, other_values, plugin->params()))
+        return false;
+    plugin = std::move(other);
+    values = other_values;
+    return true;
+}
+
 }  // namespace
 
 int PrepareRender(const Request& line, std::unique_ptr<Plugin>& plugin, std::vector<PluginParam>& values)
 {
     std::string error;
-    plugin = LoadPlugin(SheetBuildPath(line), error);
+    const std::string path = SheetBuildPath(line);
+    plugin = LoadPlugin(path, error);
     if (!plugin) {
         PrintError(error);
         return kExitFailed;
     }
     values = plugin->params();
-    if (!ApplyOptions(line, values, error)) {
+    if (!ApplyOptions(line, values, error) && !TakeOfxParams(line, path, plugin, values)) {
         PrintError(error);
         return kExitUsage;
     }
     WarnOutsideSliders(line, values);
     return kExitOk;
+}
+
+bool SetsParamOnlyOf(const Request& line, const std::vector<PluginParam>& values, const std::vector<PluginParam>& other)
+{
+    for (const auto& option : line.param_options)
+        if (FindParam(values, option.first) >= 0 && FindParam(other, option.first) == -1) return true;
+    return false;
 }
 
 bool ApplyOptions(const Request& line, std::vector<PluginParam>& values, std::string& error)

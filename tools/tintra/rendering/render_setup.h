@@ -18,6 +18,12 @@ int PrepareRender(const Request& line, std::unique_ptr<Plugin>& plugin, std::vec
 // false with the one-line reason when that build refuses one.
 bool ApplyOptions(const Request& line, std::vector<PluginParam>& values, std::string& error);
 
+// Whether the command line sets a parameter that these values declare and
+// the other build's do not (the OFX build's Mix, to the After Effects
+// build): the rule that sends an 8-bit file through the OFX build.
+bool SetsParamOnlyOf(const Request& line, const std::vector<PluginParam>& values,
+                     const std::vector<PluginParam>& other);
+
 // Says which options lie outside their slider's range (used all the same).
 void WarnOutsideSliders(const Request& line, const std::vector<PluginParam>& values);
 

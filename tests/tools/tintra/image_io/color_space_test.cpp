@@ -60,6 +60,7 @@ const DetectCase kDetectCases[] = {
      "its colour-space tag",
      false,
      ""},
+    {"gamma_1e30", false, "png", U8, {{"oiio:ColorSpace", "Gamma1e30"}}, {}, {}, "sRGB", "the PNG", false, "usable"},
     {"png_gamma_22_not_in_config",
      true,
      "png",

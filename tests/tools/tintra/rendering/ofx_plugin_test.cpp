@@ -18,10 +18,11 @@ using namespace tintra_test;
 enum class Input { Png8, Png16, ExrHalf, ExrFloat };
 enum class Through { Default, OfxFile, OfxBundle };
 enum class Expect {
-    SameAsAe,     // the same render through the AE build, sample for sample
+    SameAsAe,  // the same render through the AE build, sample for sample
     InputLevels,  // every sample as it was in the file
-    InputBits,    // every float as it was in the file, bit for bit, same type
-    ColourStep,   // the float colour step of each input pixel, exactly
+    InputBits,  // every float as it was in the file, bit for bit, same type
+    ColourStep,  // the float colour step of each input pixel, exactly
+    HalfWay,  // within one level of (input + the render at --mix 1) / 2
 };
 
 struct OfxCase {
@@ -119,6 +120,17 @@ TEST_P(OfxRender, KeepsWhatTheFileHolds)
             // A render that changed nothing would make the comparison trivial.
             EXPECT_NE(want.samples, raw.samples);
         }
+        if (c.expect == Expect::HalfWay) {
+            std::vector<std::string> full = {"render", in, "-o", dir.path("full.png")};
+            full.insert(full.end(), c.settings.begin(), c.settings.end() - 2);  // without the closing --mix: at 1
+            ASSERT_EQ(RunTintra(full).status, 0);
+            ASSERT_TRUE(ReadPngSamples(dir.path("full.png"), want));
+            EXPECT_NE(want.samples, raw.samples);
+            ASSERT_EQ(got.samples.size(), want.samples.size());
+            for (size_t i = 0; i < got.samples.size(); ++i)
+                ASSERT_NEAR(got.samples[i], (raw.samples[i] + want.samples[i]) / 2.0, 1.0) << "sample " << i;
+            return;
+        }
         ASSERT_EQ(got.bits, want.bits);
         ASSERT_EQ(got.samples.size(), want.samples.size());
         for (size_t i = 0; i < got.samples.size(); ++i) ASSERT_EQ(got.samples[i], want.samples[i]) << "sample " << i;
@@ -159,13 +171,30 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, OfxRender,
     testing::Values(
         OfxCase{"png8_bundle_equals_ae", Input::Png8, Through::OfxBundle, {"--hue", "30"}, Expect::SameAsAe, 0, 0},
-        OfxCase{"png8_file_equals_ae_every_clip", Input::Png8, Through::OfxFile,
-                {"--hue", "137", "--chroma", "40", "--clip", "truncate"}, Expect::SameAsAe, 0, 0},
+        OfxCase{"png8_file_equals_ae_every_clip",
+                Input::Png8,
+                Through::OfxFile,
+                {"--hue", "137", "--chroma", "40", "--clip", "truncate"},
+                Expect::SameAsAe,
+                0,
+                0},
         OfxCase{"png16_keeps_every_level", Input::Png16, Through::OfxFile, {}, Expect::InputLevels, 0, 0},
+        OfxCase{"png8_mix_half_way",
+                Input::Png8,
+                Through::Default,
+                {"--hue", "137", "--mix", "0.5"},
+                Expect::HalfWay,
+                0,
+                0},
         OfxCase{"exr_half_identity_bit_for_bit", Input::ExrHalf, Through::Default, {}, Expect::InputBits, 0, 0},
         OfxCase{"exr_float_identity_bit_for_bit", Input::ExrFloat, Through::OfxFile, {}, Expect::InputBits, 0, 0},
-        OfxCase{"exr_float_hue_none_keeps_highlights", Input::ExrFloat, Through::Default,
-                {"--hue", "30", "--clip", "none"}, Expect::ColourStep, 30, 5}),
+        OfxCase{"exr_float_hue_none_keeps_highlights",
+                Input::ExrFloat,
+                Through::Default,
+                {"--hue", "30", "--clip", "none"},
+                Expect::ColourStep,
+                30,
+                5}),
     [](const testing::TestParamInfo<OfxCase>& info) { return std::string(info.param.name); });
 
 // A Hue value, the whole degrees both builds render it at, and the depth.

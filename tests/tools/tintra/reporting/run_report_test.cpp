@@ -76,7 +76,15 @@ INSTANTIATE_TEST_SUITE_P(Runs, Report,
                                                     {"rendered", "rendered"},
                                                     "\"frames\": 2, \"rendered\": 2, \"kept\": 0, \"failed\": 0, "
                                                     "\"not_rendered\": 0",
-                                                    0}),
+                                                    0},
+                                         // Mix, which only the OFX build declares, takes 8-bit frames there.
+                                         ReportCase{"mix_through_ofx",
+                                                    {"--frames", "1-2", "--mix", "0.5", "--hue", "-12.5"},
+                                                    false,
+                                                    {"rendered", "rendered"},
+                                                    "\"frames\": 2, \"rendered\": 2",
+                                                    0,
+                                                    {"\"build\": \"ofx\"", "\"Hue\": -12.5, ", "\"Mix\": 0.5"}}),
                          [](const testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
 
 // Whatever bytes a name or a library's message holds, the report is valid
