@@ -72,6 +72,11 @@ std::string JsonNumber(double value)
     if (!std::isfinite(value)) return "null";
     char text[32];
     std::snprintf(text, sizeof text, "%.17g", value);
+    // A whole number as people write it (30, not the shortest 3e+01).
+    if (std::fabs(value) < 1e15 && value == std::floor(value)) {
+        std::snprintf(text, sizeof text, "%.0f", value);
+        return text;
+    }
     for (int digits = 1; digits < 17; ++digits) {
         char shorter[32];
         std::snprintf(shorter, sizeof shorter, "%.*g", digits, value);

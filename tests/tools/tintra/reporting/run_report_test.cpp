@@ -2,6 +2,8 @@
 // status, what the run was (version, values, builds), a dry run's too, and
 // nothing left beside the report.
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <sys/stat.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
@@ -101,5 +103,13 @@ INSTANTIATE_TEST_SUITE_P(Bytes, JsonText,
                                          std::make_pair("\xed\xa0\x80", "\"\\ufffd\\ufffd\\ufffd\""),  // a surrogate
                                          std::make_pair("end\xe2\x82", "\"end\\ufffd\\ufffd\""),  // cut short
                                          std::make_pair("\x1b\"\\", "\"\\u001b\\\"\\\\\"")));
+
+// Numbers as they round-trip, whole ones without an exponent.
+TEST(JsonNumbers, ShortestThatReadsBack)
+{
+    const std::pair<double, const char*> cases[] = {{30, "30"},      {-120, "-120"}, {0.5, "0.5"}, {0.1, "0.1"},
+                                                    {1e-5, "1e-05"}, {-0.0, "-0"},   {NAN, "null"}};
+    for (const auto& c : cases) EXPECT_EQ(JsonNumber(c.first), c.second) << c.first;
+}
 
 }  // namespace
