@@ -4,7 +4,6 @@
 // value renders the same whichever host sent it.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 // The whole degrees the integer half of a 16.16 value holds.
@@ -19,9 +18,17 @@ static_assert((INT32_MIN >> 16) == kHueMinDegrees && (INT32_MAX >> 16) == kHueMa
 inline int32_t HueFixed(double degrees)
 {
     if (degrees != degrees) return 0;
-    const double scaled = std::round(degrees * 65536.0);
+    const double scaled = degrees * 65536.0;
     if (scaled <= static_cast<double>(INT32_MIN)) return INT32_MIN;
-    return scaled < static_cast<double>(INT32_MAX) ? static_cast<int32_t>(scaled) : INT32_MAX;
+    if (scaled >= static_cast<double>(INT32_MAX)) return INT32_MAX;
+    // To the nearest, halves away from zero, as round() does, but without
+    // the maths library, which the plug-ins' SDK-less builds do not declare.
+    // The fraction is exact: it keeps bits the value already holds.
+    const int32_t whole = static_cast<int32_t>(scaled);
+    const double fraction = scaled - whole;
+    if (fraction >= 0.5) return whole + 1;
+    if (fraction <= -0.5) return whole - 1;
+    return whole;
 }
 
 // Whole degrees from a 16.16 value, rounded toward minus infinity (-0.25
