@@ -63,6 +63,7 @@ void DryRunItem(const Request& line, const ColorRoute& color, const BatchItem& i
                    !verdict.write && !verdict.kept) {
             say(item.output + ": " + verdict.note);
         } else if (std::string routes; RoutesOf(color, item, reader, routes, say)) {
+            if (!reader.StoredAs().empty()) say(item.input + ": " + reader.StoredAs());
             struct stat info;
             const bool exists = stat(item.output.c_str(), &info) == 0;
             const OIIO::ImageSpec& header = reader.header(0);

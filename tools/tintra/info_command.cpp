@@ -55,6 +55,7 @@ int PrintFileInfo(const Request& line)
     std::printf("  format        %s, %d x %d, %d channel%s of %s, %d page%s\n", reader.format().c_str(), first.width,
                 first.height, first.nchannels, first.nchannels == 1 ? "" : "s", first.format.c_str(), reader.pages(),
                 reader.pages() == 1 ? "" : "s");
+    if (!reader.StoredAs().empty()) std::printf("  stored as     %s\n", reader.StoredAs().c_str());
     std::printf("  colour config %s\n", spaces.config_name().c_str());
     std::string working, how;
     if (spaces.FindWorkingSpace(working, how, error))

@@ -27,6 +27,7 @@ struct PartSizes {
     bool has_window = false;
     int channels = 0;
     bool subsampled = false;  // luminance/chroma: chroma at a quarter of the pixels
+    bool deep = false;
     int compression = 0;
     int64_t tile_width = 0, tile_height = 0;
     int64_t chunk_count = -1;
@@ -88,6 +89,8 @@ void TakeAttribute(const std::string& name, const std::string& type, const unsig
         part.channels = CountChannels(value, size, part.subsampled);
     } else if (name == "compression" && size == 1) {
         part.compression = value[0];
+    } else if (name == "type" && type == "string") {
+        part.deep = size >= 4 && std::memcmp(value, "deep", 4) == 0;
     } else if (name == "chunkCount" && size == 4) {
         part.chunk_count = Little32(value);
     }
@@ -154,10 +157,13 @@ void SniffExr(const unsigned char* bytes, size_t size, uint64_t file_size, Heade
         const bool tiled = (flags & kTiledFlag) != 0 || (multipart && part.tile_width != 0);
         claim.problem = Problem(part, tiled, file_size);
         if (!claim.problem.empty()) return;
-        if (part.subsampled)
-            claim.unsupported =
-                "luminance/chroma channels stored at a lower resolution, which OpenImageIO "
-                "2.4 does not read";
+        // OpenImageIO 2.4 reads no channel stored at a lower resolution;
+        // OpenEXR's RGBA interface reads luminance/chroma in one part.
+        if (part.subsampled && (multipart || part.deep))
+            claim.unsupported = std::string("channels stored at a lower resolution in ") +
+                                (part.deep ? "a deep image" : "a multi-part file") +
+                                ", which tintra reads only in a single-part scanline image";
+        claim.luminance_chroma = part.subsampled && claim.unsupported.empty();
         if (part.has_window && (uint64_t)(part.width * part.height) > claim.width * claim.height) {
             claim.width = (uint64_t)part.width;
             claim.height = (uint64_t)part.height;

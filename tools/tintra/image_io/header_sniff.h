@@ -13,6 +13,7 @@ struct HeaderClaim {
     std::string problem;  // a header that cannot be right, in a few words
     std::string cut_short;  // a file that ends inside its image data, in a few words
     std::string unsupported;  // a valid layout the library cannot read, in a few words
+    bool luminance_chroma = false;  // an EXR whose chroma is stored at a lower resolution
 };
 
 // Looks at PNG, GIF, JPEG, PNM and OpenEXR headers; other formats claim nothing here.

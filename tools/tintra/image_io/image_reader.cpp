@@ -9,6 +9,7 @@
 #include <set>
 #include <unistd.h>
 
+#include "tools/tintra/image_io/exr_luminance_chroma.h"
 #include "tools/tintra/image_io/header_sniff.h"
 #include "tools/tintra/image_io/image_formats.h"
 #include "tools/tintra/image_io/ink_colours.h"
@@ -79,6 +80,23 @@ bool ImageReader::OpenWithLibrary(std::string& error)
                                : "truncated or corrupt: " + ReaderReason(recognised, searched, config);
     return false;
 }
+
+bool ImageReader::OpenLuminanceChroma(std::string& error)
+{
+    luminance_chroma_ = std::make_unique<LuminanceChromaFile>();
+    OIIO::ImageSpec header;
+    if (!luminance_chroma_->Open(path_, header, error)) return false;
+    format_ = "openexr";
+    const uint64_t pixels = (uint64_t)header.width * (uint64_t)header.height;
+    // The same size policy as any page's, at two bytes a half sample.
+    const ClaimedSize claim{(uint64_t)std::max(header.width, 0), (uint64_t)std::max(header.height, 0), pixels,
+                            pixels * (uint64_t)header.nchannels * 2, false};
+    if (RefusesSize("", claim, error)) return false;
+    headers_.push_back(header);
+    return true;
+}
+
+std::string ImageReader::StoredAs() const { return luminance_chroma_ ? luminance_chroma_->Note() : ""; }
 
 bool ImageReader::ReadPageHeaders(std::string& error)
 {
@@ -169,6 +187,7 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
         RefusesSize("", ClaimedSize{sniffed.width, sniffed.height, pixels, pixels * (uint64_t)sniffed.channels, false},
                     error))
         return false;
+    if (sniffed.luminance_chroma) return OpenLuminanceChroma(error);
     if (!OpenWithLibrary(error)) return false;
     format_ = input_->format_name();
     if (!ReadPageHeaders(error)) return false;
@@ -261,8 +280,7 @@ ImageReader::BandsRead ImageReader::ReadBands(size_t i, const Channels& channels
         const bool ok = header.tile_width > 0
                             ? input_->read_image((int)i, 0, 0, header.nchannels, type, buffer_.data(), OIIO::AutoStride,
                                                  OIIO::AutoStride, OIIO::AutoStride, OnRead, &p)
-                            : input_->read_scanlines((int)i, 0, header.y + top, header.y + bottom, 0, 0,
-                                                     header.nchannels, type, buffer_.data());
+                            : ReadRows(i, top, bottom, type, buffer_.data());
         // A band cut short keeps its rows before the cut.
         const int32_t got = ok                                         ? bottom - top
                             : allow_damaged_ && header.tile_width == 0 ? SalvageRows(i, top, bottom, type)
@@ -282,10 +300,24 @@ int32_t ImageReader::SalvageRows(size_t i, int32_t top, int32_t bottom, OIIO::Ty
     const size_t row_bytes = (size_t)header.width * (size_t)header.nchannels * type.size();
     const QuietLibraries quiet;
     int32_t y = top;
-    while (y < bottom && input_->read_scanlines((int)i, 0, header.y + y, header.y + y + 1, 0, 0, header.nchannels, type,
-                                                buffer_.data() + (size_t)(y - top) * row_bytes))
-        ++y;
+    while (y < bottom && ReadRows(i, y, y + 1, type, buffer_.data() + (size_t)(y - top) * row_bytes)) ++y;
     return y - top;
+}
+
+bool ImageReader::ReadRows(size_t i, int32_t top, int32_t bottom, OIIO::TypeDesc type, unsigned char* samples)
+{
+    const OIIO::ImageSpec& header = headers_[i];
+    // Such a file is half, read as float as every float page is.
+    if (luminance_chroma_) return luminance_chroma_->ReadRows(top, bottom, samples, read_error_);
+    return input_->read_scanlines((int)i, 0, header.y + top, header.y + bottom, 0, 0, header.nchannels, type, samples);
+}
+
+std::string ImageReader::ReadError()
+{
+    if (!luminance_chroma_) return input_->geterror();
+    std::string error;
+    error.swap(read_error_);
+    return error;
 }
 
 bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
@@ -313,7 +345,7 @@ bool ImageReader::ReadPage(size_t i, const Channels& channels, Page& page,
     const bool ok = read == BandsRead::Whole;
     // Some readers (JPEG's) read a file cut short to the end, the rest
     // filled in, and say so only in a message left pending.
-    std::string reason = ok ? input_->geterror() : LibraryReason(input_->geterror(), path_);
+    std::string reason = ok ? ReadError() : LibraryReason(ReadError(), path_);
     if (!ok || !reason.empty()) {
         if (Interrupted()) {
             error = "interrupted";
@@ -357,6 +389,7 @@ bool ImageReader::Read(std::vector<Page>& pages, int depth, const std::function<
     SampleCounts counts;
     for (size_t i = 0; i < headers_.size(); ++i)
         if (!ReadPage(i, channels[i], pages[i], rows, counts, error)) return false;
+    if (!StoredAs().empty()) notes.push_back(StoredAs());
     if (!profile_note_.empty()) notes.push_back(profile_note_);
     if (!damage_.empty())
         notes.push_back("damaged (" + damage_ + "): rendered with what could be read, the rest black");

@@ -1,6 +1,7 @@
 // Reading image files through OpenImageIO: every format it reads whose
 // samples are integers of up to 16 bits or floats, into R, G, B, A rows of
-// the file's sample type (or the depth asked for), band by band.
+// the file's sample type (or the depth asked for), band by band; the
+// luminance/chroma EXRs it refuses through OpenEXR (exr_luminance_chroma.h).
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,7 @@ struct Page {
 };
 
 struct Channels;
+class LuminanceChromaFile;
 
 // An input opened and its header checked, pixels not yet read.
 class ImageReader {
@@ -65,6 +67,10 @@ public:
     // The library's name of the file's format ("png", "openexr").
     const std::string& format() const { return format_; }
     const OIIO::ImageSpec& header(int page) const { return headers_[(size_t)page]; }
+    // What a file stored otherwise than it is read and written holds (a
+    // luminance/chroma EXR, read as RGB); empty for any other. Said once
+    // per file by Read's notes, by a dry run and by info.
+    std::string StoredAs() const;
 
     // Reads every page into pages, at the given depth (8 or 16; 0: the
     // file's own, float kept as read),
@@ -94,6 +100,7 @@ private:
     // page's header, and PNG text the library leaves out.
     bool RefusesSize(const std::string& where, const ClaimedSize& claim, std::string& error);
     bool OpenWithLibrary(std::string& error);
+    bool OpenLuminanceChroma(std::string& error);
     std::string ReaderReason(const std::string& format, const std::string& searched,
                              const OIIO::ImageSpec& config) const;
     bool ReadPageHeaders(std::string& error);
@@ -106,6 +113,10 @@ private:
     // After a band failed: its rows read one at a time as far as they go
     // into buffer_; returns how many.
     int32_t SalvageRows(size_t i, int32_t top, int32_t bottom, OIIO::TypeDesc type);
+    // Rows top to bottom - 1 of a scanline page into samples, all its
+    // channels; the reason of a failure is left for ReadError.
+    bool ReadRows(size_t i, int32_t top, int32_t bottom, OIIO::TypeDesc type, unsigned char* samples);
+    std::string ReadError();
     BandsRead ReadBands(size_t i, const Channels& channels, Image& image, bool report_rows,
                         const std::function<bool(int, int32_t)>& rows, SampleCounts& counts);
 
@@ -119,6 +130,8 @@ private:
     bool carry_ = false;
     std::string damage_;  // why a file opened with allow_damaged_ is not whole
     std::unique_ptr<OIIO::ImageInput> input_;
+    std::unique_ptr<LuminanceChromaFile> luminance_chroma_;  // instead of input_, for such a file
+    std::string read_error_;  // luminance_chroma_'s last
     std::vector<OIIO::ImageSpec> headers_;
     std::vector<int> levels_;  // of the pages that are MIP-mapped
     std::vector<std::string> unread_;  // metadata the library does not read
