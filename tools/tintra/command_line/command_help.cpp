@@ -31,8 +31,10 @@ to the last on disk. %4d, which pads with spaces, is refused. Each option
 with a value is given once. A failed frame does not stop the
 others; the last line lists the failed frames as a --frames list, to re-run
 just those. Inputs are any image OpenImageIO reads (PNG, TIFF, JPEG,
-DPX, TGA, BMP, PNM, EXR, ...): grey, palette and low bit depths are expanded
-to 8- or 16-bit RGB(A); a grey PNG whose render is still grey (as at Hue 0,
+DPX, TGA, BMP, PNM, EXR, ...) and, through OpenEXR, the luminance/chroma
+EXRs it does not (Y, RY, BY, the chroma at half resolution), read and
+written as RGB with a line saying so. Grey, palette and low bit depths are
+expanded to 8- or 16-bit RGB(A); a grey PNG whose render is still grey (as at Hue 0,
 Chroma 0) is written as a grey PNG. Without --plugin each file goes through the build
 for its own samples: 8-bit files through TINTRA.so, 16-bit and float files
 through the OFX build beside tintra (TINTRA.ofx), which keeps all 65,536
