@@ -95,8 +95,8 @@ bool LuminanceChromaFile::Open(const std::string& path, OIIO::ImageSpec& header,
         const std::string other = OtherChannels(file_->input.header().channels(), file_->alpha);
         if (!other.empty()) {
             error = "unsupported layout: channels " + other +
-                    " stored at a lower resolution; tintra reads such a file only as luminance and chroma (Y, RY "
-                    "and BY, RY and BY at half resolution, perhaps A, all half)";
+                    " stored at a lower resolution; tintra reads such channels only as luminance/chroma: Y, RY and "
+                    "BY (RY and BY at half resolution) and perhaps A, all half";
             return false;
         }
         return DescribeAsRgb(file_->input.header(), file_->alpha, header, error);
