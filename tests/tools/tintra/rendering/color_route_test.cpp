@@ -266,7 +266,7 @@ struct SaysCase {
     const char* name;
     std::vector<std::string> args;  // IN, OUT and CONFIG stand for the scratch files
     bool icc;  // the input carries an sRGB ICC profile
-    const char* line;  // on stdout
+    const char* line;  // on stdout or stderr
 };
 
 void PrintTo(const SaysCase& c, std::ostream* out) { *out << c.name; }
@@ -293,6 +293,11 @@ const SaysCase kSaysCases[] = {
      {"sheet", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--chroma", "50"},
      false,
      "beside its renders, 76x23, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+    // A dry run without a colour space says what a render says on stderr.
+    {"dry_run_raw",
+     {"render", "IN", "-o", "OUT", "-n", "--hue", "30"},
+     false,
+     ": holds encoded values (sRGB, by the PNG convention): the effect sees them as they are stored"},
     {"info_aces",
      {"info", "IN", "--colorconfig", "ACES"},
      false,
@@ -321,7 +326,7 @@ TEST_P(ColorRouteSays, TheSpacesARenderWouldUse)
                                            : a);
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+    EXPECT_NE((run.out + run.err).find(c.line), std::string::npos) << run.out << run.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ColorRouteSays, testing::ValuesIn(kSaysCases),
