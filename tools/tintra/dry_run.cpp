@@ -28,7 +28,11 @@ struct Said {
 // told or converted.
 bool RoutesOf(const ColorRoute& color, const BatchItem& item, const ImageReader& reader, std::string& routes, Said& say)
 {
-    if (color.raw()) return true;
+    if (color.raw()) {
+        const std::string stored = color.RawWarning(reader.format(), reader.header(0));
+        if (!stored.empty()) say(item.input + ": " + stored);
+        return true;
+    }
     std::set<std::string> used;
     std::vector<std::string> notes;
     std::string error;

@@ -19,7 +19,11 @@ void PrintParam(const std::vector<PluginParam>& params, size_t i)
     std::printf("  %d. %s (id %d, %s)%s\n", p.index, p.name.c_str(), p.id, option.c_str(),
                 p.starts_disabled ? ", starts disabled" : "");
     if (p.kind == ParamKind::Angle) {
-        std::printf("       angle, default %s degrees\n", Number(p.default_value).c_str());
+        std::printf("       angle, default %s degrees", Number(p.default_value).c_str());
+        if (p.slider_min != p.slider_max || p.valid_min != p.valid_max)
+            std::printf(", dial %s..%s, valid %s..%s", Number(p.slider_min).c_str(), Number(p.slider_max).c_str(),
+                        Number(p.valid_min).c_str(), Number(p.valid_max).c_str());
+        std::printf("\n");
     } else if (p.kind == ParamKind::Slider) {
         std::printf("       float slider, default %s, slider %s..%s, valid %s..%s, %d decimal%s shown\n",
                     Number(p.default_value).c_str(), Number(p.slider_min).c_str(), Number(p.slider_max).c_str(),

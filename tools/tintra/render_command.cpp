@@ -5,7 +5,6 @@
 #include <utility>
 #include <unistd.h>
 
-#include "effect/identity.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/color_route.h"
 #include "tools/tintra/dry_run.h"
@@ -58,7 +57,7 @@ std::vector<ReportFrame> PlannedFrames(const std::string& input, const SequenceP
 ReportRun RunOf(const std::vector<PluginParam>& values, bool dry_run)
 {
     ReportRun run;
-    run.version = VersionText(identity::kVersionWord);
+    run.version = TintraVersion();
     run.dry_run = dry_run;
     for (const PluginParam& p : values) {
         if (p.kind == ParamKind::Popup && p.choice >= 0 && (size_t)p.choice < p.choices.size())

@@ -3,7 +3,6 @@
 
 #include <OpenImageIO/oiioversion.h>
 
-#include "effect/identity.h"
 #include "tools/tintra/commands.h"
 #include "tools/tintra/rendering/plugin.h"
 #include "tools/tintra/rendering/version_word.h"
@@ -13,8 +12,7 @@ int RunVersion(const Request& line)
     // tintra is built from the same sources as the plug-in it ships with,
     // and goes by the version its package does; the host's word, with its
     // stage and build, is the plug-in's to state.
-    std::printf("tintra %d.%d.%d (OpenImageIO %s)\n", (int)identity::kMajorVersion, (int)identity::kMinorVersion,
-                (int)identity::kFixVersion, OIIO_VERSION_STRING);
+    std::printf("tintra %s (OpenImageIO %s)\n", TintraVersion().c_str(), OIIO_VERSION_STRING);
     const std::string path = line.plugin.empty() ? DefaultPluginPath() : line.plugin;
     std::string error;
     const std::unique_ptr<Plugin> plugin = LoadPlugin(path, error);

@@ -16,7 +16,7 @@ import sys
 import yaml
 
 HEADING = re.compile(r"^  \d+\. (.+) \(id -?\d+, (--\S+)\)(, starts disabled)?$")
-ANGLE = re.compile(r"^ {7}angle, default (\S+) degrees$")
+ANGLE = re.compile(r"^ {7}angle, default (\S+) degrees(?:, dial (\S+)\.\.(\S+), valid .*)?$")
 SLIDER = re.compile(r"^ {7}float slider, default (\S+), slider (\S+)\.\.(\S+), valid ")
 POPUP = re.compile(r"^ {7}popup, (\d+) choices, default (\d+)$")
 CHOICE = re.compile(r"^ {7}\d+ (.+?) +\(--\S+ \S+\)$")
@@ -30,6 +30,8 @@ def declared(text):
             params.append({"title": m[1], "option": m[2], "choices": []})
         elif m := ANGLE.match(line):
             params[-1].update(kind="angle", default=float(m[1]))
+            if m[2] is not None:
+                params[-1]["range"] = (float(m[2]), float(m[3]))
         elif m := SLIDER.match(line):
             params[-1].update(kind="slider", default=float(m[1]), range=(float(m[2]), float(m[3])))
         elif m := POPUP.match(line):
@@ -54,7 +56,7 @@ def differences(want, got):
     if kind in ("angle", "slider"):
         if got.get("type") != "float" or not same(got.get("default", "nan"), want["default"]):
             found.append(f"{got.get('type')} default {got.get('default')}, not float {want['default']:g}")
-    if kind == "slider":
+    if "range" in want:
         shown = (got.get("minimum", "nan"), got.get("maximum", "nan"))
         if not all(same(g, w) for g, w in zip(shown, want["range"])):
             found.append(f"range {shown[0]}..{shown[1]}, not {want['range'][0]:g}..{want['range'][1]:g}")

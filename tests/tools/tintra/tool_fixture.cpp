@@ -412,7 +412,9 @@ ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::s
     char err_name[] = "/tmp/tintra-err-XXXXXX";
     const int out_fd = mkstemp(out_name);
     const int err_fd = mkstemp(err_name);
-    std::vector<std::string> argv_text{TintraPath()};
+    char peak_name[] = "/tmp/tintra-peak-XXXXXX";
+    close(mkstemp(peak_name));
+    std::vector<std::string> argv_text{TINTRA_PEAK_OF, peak_name, TintraPath()};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : argv_text) argv.push_back(a.data());
@@ -433,16 +435,16 @@ ToolRun RunTintra(const std::vector<std::string>& args, const std::vector<std::s
         _exit(127);
     }
     int status = 0;
-    struct rusage usage;
-    wait4(pid, &status, 0, &usage);
-    run.peak_kb = usage.ru_maxrss;
+    waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     close(out_fd);
     close(err_fd);
     run.out = ReadWhole(out_name);
     run.err = ReadWhole(err_name);
+    run.peak_kb = std::atol(ReadWhole(peak_name).c_str());
     unlink(out_name);
     unlink(err_name);
+    unlink(peak_name);
     return run;
 }
 

@@ -117,6 +117,27 @@ void Pnm(const File& file, HeaderClaim& claim)
         claim.problem = "a maximum value of " + std::to_string(values[2]) + " (PNM allows 1..65535)";
 }
 
+// A TIFF's pages form a chain of directories, each ending with the offset
+// of the next: counted here, as far as kMostPagesCounted, because the
+// library finds a page by walking the chain from the first every time.
+void Tiff(const File& file, uint64_t size, bool big, bool little, HeaderClaim& claim)
+{
+    const auto number = [&](uint64_t at, int bytes, uint64_t& value) {
+        unsigned char b[8];
+        if (at > size || !file.Read(at, b, (size_t)bytes)) return false;
+        value = 0;
+        for (int i = 0; i < bytes; ++i) value = value << 8 | b[little ? bytes - 1 - i : i];
+        return true;
+    };
+    const int offset_bytes = big ? 8 : 4, count_bytes = big ? 8 : 2, entry_bytes = big ? 20 : 12;
+    uint64_t at = 0, entries = 0;
+    if (!number(big ? 8 : 4, offset_bytes, at)) return;
+    while (at != 0 && claim.pages < kMostPagesCounted && number(at, count_bytes, entries) && entries < size) {
+        ++claim.pages;
+        if (!number(at + (uint64_t)count_bytes + entries * (uint64_t)entry_bytes, offset_bytes, at)) return;
+    }
+}
+
 // The part headers come first; a megabyte holds any real file's.
 void Exr(const File& file, uint64_t size, HeaderClaim& claim)
 {
@@ -142,6 +163,11 @@ HeaderClaim SniffHeader(const std::string& path, uint64_t file_size)
         Exr(file, file_size, claim);
     else if (magic[0] == 'P' && magic[1] >= '1' && magic[1] <= '6' && std::isspace(magic[2]))
         Pnm(file, claim);
+    else if (std::memcmp(magic, "II", 2) == 0 || std::memcmp(magic, "MM", 2) == 0) {
+        const bool little = magic[0] == 'I';
+        const unsigned version = little ? Little16(magic + 2) : Big16(magic + 2);
+        if (version == 42 || version == 43) Tiff(file, file_size, version == 43, little, claim);
+    }
     return claim;
 }
 

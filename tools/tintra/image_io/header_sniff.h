@@ -10,13 +10,16 @@
 struct HeaderClaim {
     uint64_t width = 0, height = 0;  // 0: not known before opening
     int channels = 0;
+    int pages = 0;  // a TIFF's, counted as far as kMostPagesCounted; 0: not counted
     std::string problem;  // a header that cannot be right, in a few words
     std::string cut_short;  // a file that ends inside its image data, in a few words
     std::string unsupported;  // a valid layout the library cannot read, in a few words
     bool luminance_chroma = false;  // an EXR whose chroma is stored at a lower resolution
 };
 
-// Looks at PNG, GIF, JPEG, PNM and OpenEXR headers; other formats claim nothing here.
+constexpr int kMostPagesCounted = 100000;
+
+// Looks at PNG, GIF, JPEG, PNM, OpenEXR and TIFF headers; other formats claim nothing here.
 HeaderClaim SniffHeader(const std::string& path, uint64_t file_size);
 
 // Whether the library's reader of this format is reading pixels stored

@@ -47,6 +47,12 @@ bool OnRead(void* data, float done)
     return !(*p.rows)(p.page, 0);
 }
 
+std::string TooManyPages()
+{
+    return "more than " + std::to_string(kMaxPages) + " pages: refused (tintra renders at most " +
+           std::to_string(kMaxPages) + ")";
+}
+
 std::string PagePrefix(size_t page) { return page > 0 ? "page " + std::to_string(page + 1) + ": " : ""; }
 
 int OrientationOf(const OIIO::ImageSpec& header, bool auto_orient)
@@ -103,8 +109,7 @@ bool ImageReader::ReadPageHeaders(std::string& error)
     uint64_t pixels = 0, bytes = 0;
     for (int page = 0; input_->seek_subimage(page, 0); ++page) {
         if (page == kMaxPages) {
-            error = "more than " + std::to_string(kMaxPages) + " pages: refused (tintra renders at most " +
-                    std::to_string(kMaxPages) + ")";
+            error = TooManyPages();
             return false;
         }
         if (Interrupted()) {
@@ -181,6 +186,10 @@ bool ImageReader::Open(const std::string& path, uint64_t max_pixels, std::string
             return false;
         }
         damage_ = "truncated or corrupt: " + sniffed.cut_short;
+    }
+    if (sniffed.pages > kMaxPages) {
+        error = TooManyPages();
+        return false;
     }
     const uint64_t pixels = sniffed.width * sniffed.height;
     if (sniffed.width != 0 &&

@@ -25,7 +25,8 @@ struct PluginParam {
     double value = 0.0;
     double default_value = 0.0;
 
-    // Slider: the range a typed value may take, and the range the slider shows.
+    // Slider, and an angle where its API declares them (OFX): the range a
+    // typed value may take, and the range the control shows; all 0: none.
     float valid_min = 0.0f, valid_max = 0.0f;
     float slider_min = 0.0f, slider_max = 0.0f;
     int precision = 0;  // decimals shown

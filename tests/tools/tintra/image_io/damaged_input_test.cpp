@@ -6,8 +6,7 @@
 #include <functional>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
-
-#include <OpenImageIO/imageio.h>
+#include <tiffio.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
 
@@ -173,15 +172,20 @@ std::vector<unsigned char> ManyPages()
 {
     ScratchDir dir;
     const std::string path = dir.path("pages.tif");
-    std::vector<OIIO::ImageSpec> pages(1001, OIIO::ImageSpec(1, 1, 3, OIIO::TypeDesc::UINT8));
-    auto out = OIIO::ImageOutput::create(path);
-    EXPECT_TRUE(out && out->open(path, (int)pages.size(), pages.data()));
-    const unsigned char pixel[3] = {1, 2, 3};
-    for (size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0) out->open(path, pages[i], OIIO::ImageOutput::AppendSubimage);
-        out->write_image(OIIO::TypeDesc::UINT8, pixel);
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    EXPECT_TRUE(tiff);
+    unsigned char pixel[3] = {1, 2, 3};
+    for (int page = 0; tiff && page < 1001; ++page) {
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 1);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 1);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFWriteScanline(tiff, pixel, 0, 0);
+        TIFFWriteDirectory(tiff);
     }
-    out->close();
+    if (tiff) TIFFClose(tiff);
     return ReadBytes(path);
 }
 

@@ -11,8 +11,10 @@
 
 #include <OpenImageIO/imagebuf.h>
 
+#include "tests/ofx/ofx_render.h"
 #include "tests/tools/tintra/image_io/test_color_config.h"
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/ofxhost/colourspaces.h"
 
 namespace {
 
@@ -264,7 +266,7 @@ struct SaysCase {
     const char* name;
     std::vector<std::string> args;  // IN, OUT and CONFIG stand for the scratch files
     bool icc;  // the input carries an sRGB ICC profile
-    const char* line;  // on stdout
+    const char* line;  // on stdout or stderr
 };
 
 void PrintTo(const SaysCase& c, std::ostream* out) { *out << c.name; }
@@ -291,6 +293,11 @@ const SaysCase kSaysCases[] = {
      {"sheet", "IN", "-o", "OUT", "-n", "--colorspace", "auto", "--chroma", "50"},
      false,
      "beside its renders, 76x23, colour: sRGB (the PNG convention) -> linear -> sRGB\n"},
+    // A dry run without a colour space says what a render says on stderr.
+    {"dry_run_raw",
+     {"render", "IN", "-o", "OUT", "-n", "--hue", "30"},
+     false,
+     ": holds encoded values (sRGB, by the PNG convention): the effect sees them as they are stored"},
     {"info_aces",
      {"info", "IN", "--colorconfig", "ACES"},
      false,
@@ -319,10 +326,48 @@ TEST_P(ColorRouteSays, TheSpacesARenderWouldUse)
                                            : a);
     const ToolRun run = RunTintra(args);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(c.line), std::string::npos) << run.out;
+    EXPECT_NE((run.out + run.err).find(c.line), std::string::npos) << run.out << run.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ColorRouteSays, testing::ValuesIn(kSaysCases),
                          [](const testing::TestParamInfo<SaysCase>& info) { return std::string(info.param.name); });
+
+// An ACEScg file through tintra with a studio's ACES config, and the same
+// values through an OFX host in ACES mode: both hand the effect linear
+// Rec.709 (tintra by the config's transforms, the host by its own reading
+// of the primaries), so the two renders agree to a millionth.
+TEST(ColorRoute, AcesConfigAndAcesHostAgree)
+{
+    const std::vector<float> acescg = {0.18f, 0.05f, 0.02f, 0.5f, 0.5f, 0.5f, 0.9f,  0.1f,  0.3f, 0.02f, 0.3f, 0.6f,
+                                       1.2f,  0.8f,  0.1f,  0.0f, 0.0f, 0.0f, 0.05f, 0.05f, 0.4f, 0.7f,  0.6f, 0.05f};
+    const OfxValues turn{90, 20, 0, 0.5};
+    ScratchDir dir;
+    const std::string in = dir.path("in.exr"), out = dir.path("out.exr");
+    ASSERT_TRUE(WriteFloatFile(in, 4, 2, 3, acescg, false));
+    const ToolRun run = RunTintra({"render", in, "-o", out, "--plugin", OfxPluginPath(), "--colorspace", "auto",
+                                   "--colorconfig", WriteAcesColorConfig(dir.root(), AcesVariant::Studio), "--hue",
+                                   "90", "--chroma", "20", "-d", "float"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<float> by_tintra;
+    ASSERT_TRUE(ReadFloatFile(out, by_tintra));
+
+    ofxhost::HostOptions options;
+    options.frames_colourspace = ofxhost::kOfxColourspaceAcescg;
+    options.aces = true;
+    std::string error;
+    auto host = ofxhost::Host::load(OfxPluginPath(), &error, options);
+    ASSERT_TRUE(host) << error;
+    ofxhost::Image frames({0, 0, 4, 2}, ofx::kOfxBitDepthFloat, 4), by_host(frames.bounds(), ofx::kOfxBitDepthFloat, 4);
+    std::vector<float> rgba;
+    for (size_t i = 0; i < acescg.size(); i += 3) rgba.insert(rgba.end(), {acescg[i], acescg[i + 1], acescg[i + 2], 1});
+    frames.set_channels(rgba);
+    ASSERT_EQ(RenderThroughOfx(*host, turn, frames, by_host), kOfxStatOK);
+    const std::vector<float> h = by_host.channels<float>();
+    ASSERT_EQ(by_tintra.size() / 3, h.size() / 4);
+    for (size_t p = 0; p < by_tintra.size() / 3; ++p)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(by_tintra[p * 3 + c], h[p * 4 + c], 1e-6f * std::max(std::fabs(h[p * 4 + c]), 1e-3f))
+                << p << "." << c;
+}
 
 }  // namespace

@@ -248,7 +248,8 @@ INSTANTIATE_TEST_SUITE_P(Values, HueRule,
                                          HueCase{"-32767.5", "-32768", 16}));
 
 // info names the API and the binary it loaded, and lists what that build
-// declares: the OFX build's fifth Clip Method is there, the AE build's not.
+// declares: the OFX build's fifth Clip Method and Hue ranges are there, the
+// AE build's not.
 TEST(OfxInfo, SaysWhichApiAndBinary)
 {
     ScratchDir dir;
@@ -267,6 +268,10 @@ TEST(OfxInfo, SaysWhichApiAndBinary)
         EXPECT_NE(run.out.find(c.api), std::string::npos) << run.out;
         EXPECT_NE(run.out.find(c.binary), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("(--clip none)") != std::string::npos, c.none) << run.out;
+        // Only the OFX build declares ranges for its angle.
+        EXPECT_EQ(run.out.find("angle, default 0 degrees, dial -180..180, valid -32768..32767\n") != std::string::npos,
+                  c.none)
+            << run.out;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "tests/tools/tintra/tool_fixture.h"
+#include "tools/tintra/rendering/version_word.h"
 #include "tools/tintra/reporting/run_report.h"
 
 namespace {
@@ -61,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, Report,
                                                     "\"frames\": 4, \"rendered\": 1, \"kept\": 1, \"failed\": 2",
                                                     1,
                                                     {"\"dry_run\": false", "\"build\": \"after-effects\"",
-                                                     "\"tintra\": \"1.", "\"Hue\": 0, "},
+                                                     "\"tintra\": \"" + TintraVersion() + "\",", "\"Hue\": 0, "},
                                                     "1 of 4 frames rendered, 1 kept, 2 failed"},
                                          // A dry run reports what the run would do, and writes no image.
                                          ReportCase{"dry_run",

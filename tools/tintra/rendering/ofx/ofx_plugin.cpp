@@ -27,6 +27,10 @@ PluginParam Declared(const ofxhost::Param& param, int32_t index)
         d.kind = ParamKind::Angle;
         d.default_value = p.real(kOfxParamPropDefault);
         d.value = param.real;
+        d.valid_min = (float)p.real(kOfxParamPropMin);
+        d.valid_max = (float)p.real(kOfxParamPropMax);
+        d.slider_min = (float)p.real(kOfxParamPropDisplayMin);
+        d.slider_max = (float)p.real(kOfxParamPropDisplayMax);
     } else {
         d.kind = ParamKind::Slider;
         d.valid_min = (float)p.real(kOfxParamPropMin);
