@@ -65,8 +65,15 @@ natron_build() {
         nice -n 19 cmake --build "$build" -j "$(nproc)" --target NatronRenderer &&
         rm -rf "$build/Resources/OpenColorIO-Configs" &&
         mkdir -p "$build/Resources/OpenColorIO-Configs" &&
-        git -C "$(repo NatronGitHub/OpenColorIO-Configs)" archive "$ocio_configs" -- blender nuke-default natron |
-        tar -x -C "$build/Resources/OpenColorIO-Configs"
+        (
+          # Natron's default config, blender, without its filmic LUTs (the
+          # clone lacks their large files; the sRGB and linear spaces the
+          # readers and writers use do not need them), and the other two.
+          configs="$(repo NatronGitHub/OpenColorIO-Configs)" into="$build/Resources/OpenColorIO-Configs"
+          git -C "$configs" archive --prefix=blender/ "$ocio_configs:blender" -- config.ocio luts | tar -x -C "$into" &&
+            git -C "$configs" archive --prefix=nuke-default/ "$ocio_configs:nuke-default" | tar -x -C "$into" &&
+            git -C "$configs" archive --prefix=natron/ "$ocio_configs:natron" | tar -x -C "$into"
+        )
     } >>"$log" 2>&1 || status=$?
     if [ "$status" -ne 0 ] || [ ! -x "$natron_renderer" ]; then
       tail -n 30 "$log" >&2

@@ -8,7 +8,8 @@ script serves every case:
   TINTRA_NATRON_EFFECT   the effect's OFX identifier, or empty for none
   TINTRA_NATRON_PARAMS   NAME=VALUE;... for the effect: a number, or for a
                          choice the index of its option counted from 0
-  TINTRA_NATRON_THREADS  Natron's render threads (-1: none, 0: its guess)
+  TINTRA_NATRON_THREADS  Natron's render threads (0: its guess; -1, none, crashes
+                         Natron 2.5's renderer as it quits, with or without the effect)
 NatronRenderer runs it with `app` and the NatronEngine module in scope.
 """
 import os
