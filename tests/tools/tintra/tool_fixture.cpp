@@ -236,16 +236,22 @@ bool ReadPngSamples(const std::string& path, RawImage& image)
     return ok;
 }
 
+void SetTiffImage(TIFF* tif, uint32_t width, uint32_t height, uint16_t bits, uint16_t channels, uint16_t photometric)
+{
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, channels);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+}
+
 bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout)
 {
     TIFF* tif = TIFFOpen(path.c_str(), layout.big_endian ? "wb" : "wl");
     if (tif == nullptr) return false;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)image.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)image.height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, (uint16_t)image.bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, (uint16_t)image.channels);
+    SetTiffImage(tif, (uint32_t)image.width, (uint32_t)image.height, (uint16_t)image.bits, (uint16_t)image.channels,
+                 layout.photometric);
     TIFFSetField(tif, TIFFTAG_SAMPLEFORMAT, layout.sample_format);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.photometric);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
                  (uint16_t)(layout.planar_separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG));
     TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);

@@ -2,6 +2,7 @@
 // without tintra's own image code, and a way to run the tintra executable.
 #pragma once
 
+#include <tiffio.h>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -72,6 +73,8 @@ struct TiffLayout {
     bool planar_separate = false;   // each channel in a plane of its own
 };
 bool WriteTiffSamples(const std::string& path, const RawImage& image, const TiffLayout& layout);
+// The next directory's size, samples and photometric interpretation.
+void SetTiffImage(TIFF* tif, uint32_t width, uint32_t height, uint16_t bits, uint16_t channels, uint16_t photometric);
 bool ReadTiffSamples(const std::string& path, RawImage& image);
 // The kind of the first extra sample (1 associated, 2 unassociated alpha), 0 if none.
 int TiffAlphaKind(const std::string& path);

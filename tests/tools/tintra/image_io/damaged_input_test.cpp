@@ -12,6 +12,14 @@
 
 namespace {
 
+// A sanitizer's shadow memory counts in the peak: the bound holds only
+// without one.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMemoryMeasured = false;
+#else
+constexpr bool kMemoryMeasured = true;
+#endif
+
 using namespace tintra_test;
 
 std::vector<unsigned char> Cut(std::vector<unsigned char> bytes, double keep)
@@ -176,12 +184,7 @@ std::vector<unsigned char> ManyPages()
     EXPECT_TRUE(tiff);
     unsigned char pixel[3] = {1, 2, 3};
     for (int page = 0; tiff && page < 1001; ++page) {
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 1);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 1);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        SetTiffImage(tiff, 1, 1, 8, 3, PHOTOMETRIC_RGB);
         TIFFWriteScanline(tiff, pixel, 0, 0);
         TIFFWriteDirectory(tiff);
     }
@@ -247,7 +250,9 @@ TEST_P(Hostile, IsRefusedCheaplyAndTheBatchGoesOn)
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"b.png"});
     // No large allocation: the tool's own footprint and the small frame.
-    EXPECT_LT(run.peak_kb, 300 * 1024) << "KiB at most";
+    if (kMemoryMeasured) {
+        EXPECT_LT(run.peak_kb, 300 * 1024) << "KiB at most";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -229,11 +229,7 @@ void WriteInput(const std::string& path, const PacketCase& c)
     if (std::string(c.in) == "tif") {
         TIFF* t = TIFFOpen(path.c_str(), "w");
         const float primaries[] = {0.64f, 0.33f, 0.21f, 0.71f, 0.15f, 0.06f}, white[] = {0.3127f, 0.329f};
-        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 8);
-        TIFFSetField(t, TIFFTAG_IMAGELENGTH, 6);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        SetTiffImage(t, 8, 6, 8, 3, PHOTOMETRIC_RGB);
         TIFFSetField(t, TIFFTAG_PRIMARYCHROMATICITIES, primaries);
         TIFFSetField(t, TIFFTAG_WHITEPOINT, white);
         TIFFSetField(t, TIFFTAG_XMLPACKET, (uint32_t)kXmp.size(), kXmp.data());
