@@ -23,6 +23,9 @@ constexpr uint64_t kDefaultMaxPixels = 128000000;
 // takes time in proportion to the square of the pages it seeks through.
 constexpr int kMaxPages = 1000;
 
+// The words before a message about a page: "" for the first, "page N: " after.
+std::string PagePrefix(size_t page);
+
 // One page (subimage) of a file: its pixels, and the
 // file's description of it, whose metadata goes into the output.
 struct Page {
